@@ -1,0 +1,216 @@
+// The public entry points. Each takes the library lock around one internal operation and returns
+// its result unchanged; entries whose subsystem is not built yet answer -1.
+#include <zelvo/zelvo.h>
+
+
+int StartUpLibrary(void) {
+  return -1;
+}
+
+int ShutDownLibrary(void) {
+  return -1;
+}
+
+int ScreenLogPrintf(const char* format, ...) {
+  return -1;
+}
+
+int ScreenLogClear(void) {
+  return -1;
+}
+
+intptr_t OpenReadStream(const char* path, int asyncFlag) {
+  return -1;
+}
+
+int CloseReadStream(intptr_t stream) {
+  return -1;
+}
+
+int ReadStreamAtEnd(intptr_t stream) {
+  return -1;
+}
+
+int ReadStreamLine(char* buffer, int size, intptr_t stream) {
+  return -1;
+}
+
+int ReadStreamByte(intptr_t stream) {
+  return -1;
+}
+
+int PumpMessages(void) {
+  return -1;
+}
+
+int SwitchWindowMode(int windowFlag) {
+  return -1;
+}
+
+int SetWindowTitleText(const char* text) {
+  return -1;
+}
+
+int SetLogFileEnabled(int flag) {
+  return -1;
+}
+
+int SleepWithMessages(int milliseconds) {
+  return -1;
+}
+
+int GetTickMilliseconds(int ignored) {
+  return -1;
+}
+
+int GetLocalDateTime(ZelvoDateTime* out) {
+  return -1;
+}
+
+int RandomUpTo(int maximum) {
+  return -1;
+}
+
+int IsKeyDown(int keyCode) {
+  return -1;
+}
+
+int FindAnyInputDown(int flags) {
+  return -1;
+}
+
+int ReadAllKeyStates(unsigned char* states256) {
+  return -1;
+}
+
+int ReadPadBits(int pad) {
+  return -1;
+}
+
+const PixelFormat* GetDisplayPixelFormat(void) {
+  return nullptr;
+}
+
+unsigned int PackColor(int red, int green, int blue) {
+  return -1;
+}
+
+int SetupPixelFormatFromMasks(PixelFormat* format, int bits, unsigned int redMask, unsigned int greenMask, unsigned int blueMask, unsigned int alphaMask) {
+  return -1;
+}
+
+int SetupPixelFormat32(DDPixelFormatRecord* record, int bits, unsigned int redMask, unsigned int greenMask, unsigned int blueMask, unsigned int alphaMask) {
+  return -1;
+}
+
+int PresentBackBuffer(void) {
+  return -1;
+}
+
+int SaveScreenRectToFile(int x1, int y1, int x2, int y2, const char* path, int type, int jpegQuality, int pngLevel) {
+  return -1;
+}
+
+int ReleaseGraph(int handle, int logFlag) {
+  return -1;
+}
+
+int LoadGraphFile(const char* path, int flag) {
+  return -1;
+}
+
+int LoadGraphFileDivided(const char* path, int total, int countAcross, int countDown, int cellWidth, int cellHeight, int* handles, int flag) {
+  return -1;
+}
+
+int ClearDrawTarget(void) {
+  return -1;
+}
+
+int BlitGraph(int x, int y, int handle, int transparentFlag) {
+  return -1;
+}
+
+int BlitGraphRotated(int x, int y, double scale, double angle, int handle, int transparentFlag, int mirrorFlag) {
+  return -1;
+}
+
+int BlitGraphRotatedPivot(int x, int y, int centreX, int centreY, double scale, double angle, int handle, int transparentFlag, int mirrorFlag) {
+  return -1;
+}
+
+int DrawLineSegment(int x1, int y1, int x2, int y2, unsigned int color, int thickness) {
+  return -1;
+}
+
+int DrawRectangle(int x1, int y1, int x2, int y2, unsigned int color, int fillFlag) {
+  return -1;
+}
+
+int DrawCircleShape(int x, int y, int radius, unsigned int color, int fillFlag) {
+  return -1;
+}
+
+int DrawEllipse(int x, int y, int radiusX, int radiusY, unsigned int color, int fillFlag) {
+  return -1;
+}
+
+int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, unsigned int color, int fillFlag) {
+  return -1;
+}
+
+int DrawTextDefaultFont(int x, int y, const char* text, unsigned int color, unsigned int edgeColor) {
+  return -1;
+}
+
+int DrawTextFormatted(int x, int y, unsigned int color, const char* format, ...) {
+  return -1;
+}
+
+int SetTextureFilter(int mode) {
+  return -1;
+}
+
+int SetBlendMode(int mode, int parameter) {
+  return -1;
+}
+
+int SetDrawTint(int red, int green, int blue) {
+  return -1;
+}
+
+int SelectDrawTarget(int target) {
+  return -1;
+}
+
+int ClipRectToRect(ZelvoRect* rect, const ZelvoRect* clip) {
+  return -1;
+}
+
+int SetDefaultFontStyle(int styleFlags) {
+  return -1;
+}
+
+int LoadSoundFile(const char* path, int bufferCount, int linkedHandle) {
+  return -1;
+}
+
+int ReleaseSound(int handle, int ignored) {
+  return -1;
+}
+
+int StartSound(int handle, int playType, int fromTop) {
+  return -1;
+}
+
+int HaltSound(int handle) {
+  return -1;
+}
+
+int IsSoundPlaying(int handle) {
+  return -1;
+}
+
+int SetSoundLevel(int volume, int handle) {
+  return -1;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The recursive, first-come-first-served lock that serialises all library state.
+#include <cstdint>
+
+namespace zelvo {
+
+void TakeLibraryLock();
+void ReleaseLibraryLock();
+void CloseLibraryLock();
+
+// The message thread's variant: waits in 1000 ms slices and gives up (leaving the queue) once
+// *windowClosed becomes nonzero; returns 1 when the lock was taken, 0 when it gave up.
+int TakeLibraryLockUnlessClosed(const volatile int* windowClosed);
+// The message thread's release: signals the next waiter without yielding.
+void ReleaseLibraryLockNoYield();
+
+class LibraryLockGuard {
+ public:
+  LibraryLockGuard() { TakeLibraryLock(); }
+  ~LibraryLockGuard() { ReleaseLibraryLock(); }
+  LibraryLockGuard(const LibraryLockGuard&) = delete;
+  LibraryLockGuard& operator=(const LibraryLockGuard&) = delete;
+};
+
+}  // namespace zelvo
