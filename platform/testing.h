@@ -1,0 +1,4 @@
+#pragma once
+// The platform layer's test API: fault switches, the virtual clock, key injection, frame and audio
+// readback. Each area of the layer keeps its own part; this header gathers them.
+#include "platform/kernel/kernel_testing.h"
