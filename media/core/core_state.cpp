@@ -1,0 +1,8 @@
+#include "media/core/core_state.h"
+
+namespace zelvo {
+
+LibraryRunState g_runState{};
+StartUpOptions g_startUpOptions{};
+
+}  // namespace zelvo
