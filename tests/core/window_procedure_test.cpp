@@ -2,6 +2,7 @@
 // messages would reach it.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "library_fixture.h"
 #include "media/core/library_lock.h"
@@ -57,6 +58,15 @@ TEST_F(WindowProcedure, ClientAreaIsTheScreenSizeCentredOnTheDesktop) {
   pf::GetWindowRect(window_, &outer);
   EXPECT_EQ(outer.left, (1024 - (outer.right - outer.left)) / 2);
   EXPECT_EQ(zelvo::g_window.clientRect.right - zelvo::g_window.clientRect.left, 640);
+}
+
+TEST_F(WindowProcedure, PaintBeforeReadyFillsTheClientAreaBlack) {
+  std::vector<std::uint32_t> frame;
+  int width = 0, height = 0;
+  EXPECT_GE(pf::testing::LastPresentedFrame(&frame, &width, &height), 1u);
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(height, 480);
+  EXPECT_EQ(frame, std::vector<std::uint32_t>(640 * 480, 0u));
 }
 
 TEST_F(WindowProcedure, CharactersAndEditingKeysEnterTheRing) {
