@@ -4,15 +4,13 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <regex>
-#include <sstream>
 #include <string>
 
 #include "media/core/core_state.h"
 #include "media/core/foundation.h"
 #include "media/core/log.h"
 #include "platform/kernel/kernel.h"
+#include "support/log_reading.h"
 #include "support/test_paths.h"
 
 namespace zelvo {
@@ -34,12 +32,9 @@ class TrackedAllocTest : public ::testing::Test {
     zelvo_test::RemoveFolderTree(folder_);
   }
   std::string TakeLog() {
-    std::ifstream in(std::filesystem::path(folder_) / "Log.txt", std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    in.close();
+    const std::string log = zelvo_test::ReadHostFile(folder_, "Log.txt");
     StartLogFile();
-    return bytes.str();
+    return log;
   }
   // The serial id the allocator shows for a block, read from its dump line.
   int SerialOf(void* block) {
@@ -48,10 +43,7 @@ class TrackedAllocTest : public ::testing::Test {
     SetTrackedAllocOptions(TrackedAllocOptions{-1, 0, 0, 0});
     TrackedFree(block);
     SetTrackedAllocOptions(saved);
-    std::smatch id;
-    const std::string log = TakeLog();
-    EXPECT_TRUE(std::regex_search(log, id, std::regex("ID:([0-9]+)")));
-    return std::stoi(id[1]);
+    return zelvo_test::FirstSerialId(TakeLog());
   }
 
   std::string folder_;
@@ -159,9 +151,9 @@ TEST_F(TrackedAllocTest, WatchOptionsChooseWhatIsLogged) {
     TakeLog();
     void* block = TrackedAlloc(c.size, "w.c", 9);
     std::memset(block, 'z', c.size);
-    const std::string allocLog = std::regex_replace(TakeLog(), std::regex("ID:[0-9]+"), "ID:#");
+    const std::string allocLog = zelvo_test::MaskSerialIds(TakeLog());
     TrackedFree(block);
-    const std::string freeLog = std::regex_replace(TakeLog(), std::regex("ID:[0-9]+"), "ID:#");
+    const std::string freeLog = zelvo_test::MaskSerialIds(TakeLog());
     EXPECT_EQ(allocLog.substr(0, std::strlen(c.expected)), c.expected) << "size " << c.size;
     if (c.expected[0] == '\0') {
       EXPECT_EQ(allocLog, "");
