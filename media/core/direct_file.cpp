@@ -324,7 +324,8 @@ namespace {
 void FillFindInfo(const pf::FindData& data, FileFindInfo* out) {
   if (out == nullptr) return;
   std::memset(out, 0, sizeof(*out));
-  std::strncpy(out->name, data.name, sizeof(out->name) - 1);
+  std::size_t n = strnlen(data.name, sizeof(data.name) - 1);
+  std::memcpy(out->name, data.name, n);
   out->isDirectory = (data.attributes & pf::kAttributeDirectory) != 0 ? 1 : 0;
   out->sizeLow = data.sizeLow;
   out->sizeHigh = data.sizeHigh;
