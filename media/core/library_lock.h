@@ -14,6 +14,9 @@ int TakeLibraryLockUnlessClosed(const volatile int* windowClosed);
 // The message thread's release: signals the next waiter without yielding.
 void ReleaseLibraryLockNoYield();
 
+// Number of threads queued for the lock (for tests that line threads up).
+int LibraryLockWaiterCount();
+
 class LibraryLockGuard {
  public:
   LibraryLockGuard() { TakeLibraryLock(); }

@@ -25,6 +25,21 @@ int DumpTrackedBlocks();
 struct TrackedTotals { std::size_t liveBytes; int liveCount; };
 TrackedTotals TrackedAllocatorTotals();
 
+// What the allocator writes to the log: blocks whose size equals watchSize (every block when it is
+// negative, or with logEveryBlock), the totals after each operation, and a check of every header
+// on each allocation and free. All off (watchSize 0) at load.
+struct TrackedAllocOptions {
+  int watchSize;
+  int logEveryBlock;
+  int logTotals;
+  int verifyEach;
+};
+void SetTrackedAllocOptions(const TrackedAllocOptions& options);
+TrackedAllocOptions GetTrackedAllocOptions();
+
+// The shut-down body that a fatal stop runs before the process ends; registered by start-up.
+void SetAbortShutdownHook(void (*hook)());
+
 }  // namespace zelvo
 
 #define ZELVO_ALLOC(size) ::zelvo::TrackedAlloc((size), __FILE__, __LINE__)

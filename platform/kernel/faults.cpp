@@ -1,0 +1,57 @@
+// Fault switches: the next n calls of a named platform function fail.
+#include "platform/kernel/kernel_testing.h"
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace pf::testing {
+namespace {
+
+struct FaultTable {
+  std::mutex mutex;
+  std::map<std::string, int, std::less<>> remaining;
+  std::atomic<bool> anyArmed{false};
+};
+
+FaultTable& Faults() {
+  static FaultTable* table = new FaultTable;
+  return *table;
+}
+
+}  // namespace
+
+void FailNextCalls(const char* function, int count) {
+  if (function == nullptr) return;
+  FaultTable& faults = Faults();
+  std::lock_guard<std::mutex> lock(faults.mutex);
+  if (count > 0) {
+    faults.remaining[function] = count;
+  } else {
+    faults.remaining.erase(function);
+  }
+  faults.anyArmed.store(!faults.remaining.empty(), std::memory_order_release);
+}
+
+void ClearFaults() {
+  FaultTable& faults = Faults();
+  std::lock_guard<std::mutex> lock(faults.mutex);
+  faults.remaining.clear();
+  faults.anyArmed.store(false, std::memory_order_release);
+}
+
+bool ShouldFail(const char* function) {
+  FaultTable& faults = Faults();
+  if (!faults.anyArmed.load(std::memory_order_acquire) || function == nullptr) return false;
+  std::lock_guard<std::mutex> lock(faults.mutex);
+  auto it = faults.remaining.find(std::string_view(function));
+  if (it == faults.remaining.end()) return false;
+  if (--it->second == 0) {
+    faults.remaining.erase(it);
+    faults.anyArmed.store(!faults.remaining.empty(), std::memory_order_release);
+  }
+  return true;
+}
+
+}  // namespace pf::testing

@@ -1,0 +1,245 @@
+// CRT-style files. In text mode "\n" is written as CR LF and CR LF reads back as "\n". A file
+// opened with "w" is written to a new file beside the target, flushed to disk and renamed over the
+// target when closed, so the old contents stay whole until the new ones are safely stored.
+#include "platform/kernel/host_paths.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/kernel_testing.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pf {
+
+struct TextFile {
+  std::FILE* stream = nullptr;
+  bool text = true;
+  bool failed = false;          // a write went wrong: the replacement is not stored
+  std::string replacementPath;  // the new file a "w" open writes, empty otherwise
+  std::string targetPath;
+};
+
+namespace {
+
+struct OpenMode {
+  char kind = 0;   // 'r', 'w' or 'a'
+  bool update = false;
+  bool binary = false;
+};
+
+bool ParseMode(const char* mode, OpenMode* out) {
+  if (mode == nullptr || (mode[0] != 'r' && mode[0] != 'w' && mode[0] != 'a')) return false;
+  out->kind = mode[0];
+  for (const char* c = mode + 1; *c != '\0'; ++c) {
+    if (*c == '+') {
+      out->update = true;
+    } else if (*c == 'b') {
+      out->binary = true;
+    } else if (*c != 't') {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The real file behind a target that is a symbolic link, so the rename replaces what it points to.
+std::string ResolvedTarget(const std::string& host) {
+  struct stat info {};
+  if (lstat(host.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return host;
+  char resolved[PATH_MAX];
+  return realpath(host.c_str(), resolved) != nullptr ? std::string(resolved) : host;
+}
+
+// Creates the new file beside the target: "<folder>/.<name>.<pid>-<n>.new".
+int CreateReplacement(const std::string& target, std::string* path) {
+  static std::atomic<std::uint32_t> serial{0};
+  const std::size_t slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *path = folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(serial.fetch_add(1)) + ".new";
+    const int fd = open(path->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+std::FILE* OpenReplacement(TextFile* file, const OpenMode& mode) {
+  struct stat info {};
+  if (stat(file->targetPath.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode) || access(file->targetPath.c_str(), W_OK) != 0) return nullptr;
+  }
+  const int fd = CreateReplacement(file->targetPath, &file->replacementPath);
+  if (fd < 0) return nullptr;
+  std::FILE* stream = fdopen(fd, mode.update ? "w+" : "w");
+  if (stream == nullptr) {
+    close(fd);
+    unlink(file->replacementPath.c_str());
+  }
+  return stream;
+}
+
+std::FILE* OpenInPlace(const TextFile& file, const OpenMode& mode) {
+  char flags[4] = {mode.kind, 0, 0, 0};
+  if (mode.update) flags[1] = '+';
+  std::strcat(flags, "e");  // close on exec
+  std::FILE* stream = std::fopen(file.targetPath.c_str(), flags);
+  struct stat info {};
+  if (stream != nullptr && (fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode))) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  return stream;
+}
+
+bool WriteRaw(TextFile* file, const char* data, std::size_t size) {
+  if (size == 0) return true;
+  if (testing::ShouldFail("TextFileWrite") || std::fwrite(data, 1, size, file->stream) != size) {
+    file->failed = true;
+    return false;
+  }
+  return true;
+}
+
+// Writes bytes, turning each "\n" into CR LF in text mode.
+bool WriteTranslated(TextFile* file, const char* data, std::size_t size) {
+  if (!file->text) return WriteRaw(file, data, size);
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (data[i] != '\n') continue;
+    if (!WriteRaw(file, data + start, i - start) || !WriteRaw(file, "\r\n", 2)) return false;
+    start = i + 1;
+  }
+  return WriteRaw(file, data + start, size - start);
+}
+
+// Drops a replacement that could not be stored; the target keeps its old contents.
+int Discard(TextFile* file) {
+  if (file->stream != nullptr) std::fclose(file->stream);
+  unlink(file->replacementPath.c_str());
+  delete file;
+  return -1;
+}
+
+void SyncFolder(const std::string& path) {
+  const int fd = open(host_paths::FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+}  // namespace
+
+TextFile* TextFileOpen(const char* path, const char* mode) {
+  OpenMode parsed;
+  if (!ParseMode(mode, &parsed) || testing::ShouldFail("TextFileOpen")) return nullptr;
+  const std::string host = MapPathToHost(path);
+  if (host.empty()) return nullptr;
+  auto* file = new TextFile;
+  file->text = !parsed.binary;
+  file->targetPath = ResolvedTarget(host);
+  file->stream = parsed.kind == 'w' ? OpenReplacement(file, parsed) : OpenInPlace(*file, parsed);
+  if (file->stream == nullptr) {
+    delete file;
+    return nullptr;
+  }
+  if (parsed.kind != 'r') host_paths::ForgetFolderListings();
+  return file;
+}
+
+int TextFileClose(TextFile* file) {
+  if (file == nullptr) return -1;
+  if (file->replacementPath.empty()) {
+    const bool writeFailed = file->failed || std::ferror(file->stream) != 0;
+    const int closed = std::fclose(file->stream);
+    delete file;
+    return writeFailed || closed != 0 ? -1 : 0;
+  }
+  if (file->failed || std::fflush(file->stream) != 0 || std::ferror(file->stream) != 0 ||
+      testing::ShouldFail("FlushFileBuffers") || fsync(fileno(file->stream)) != 0) {
+    return Discard(file);
+  }
+  const int closed = std::fclose(file->stream);
+  file->stream = nullptr;
+  if (closed != 0 || rename(file->replacementPath.c_str(), file->targetPath.c_str()) != 0) {
+    return Discard(file);
+  }
+  SyncFolder(file->targetPath);
+  host_paths::ForgetFolderListings();
+  delete file;
+  return 0;
+}
+
+int TextFilePuts(const char* text, TextFile* file) {
+  if (file == nullptr || text == nullptr) return -1;
+  return WriteTranslated(file, text, std::strlen(text)) ? 0 : -1;
+}
+
+int TextFilePrintf(TextFile* file, const char* format, ...) {
+  if (file == nullptr || format == nullptr) return -1;
+  char small[512];
+  std::va_list args;
+  va_start(args, format);
+  const int length = std::vsnprintf(small, sizeof(small), format, args);
+  va_end(args);
+  if (length < 0) return -1;
+  if (static_cast<std::size_t>(length) < sizeof(small)) {
+    return WriteTranslated(file, small, static_cast<std::size_t>(length)) ? length : -1;
+  }
+  std::string large(static_cast<std::size_t>(length) + 1, '\0');
+  va_start(args, format);
+  std::vsnprintf(large.data(), large.size(), format, args);
+  va_end(args);
+  return WriteTranslated(file, large.data(), static_cast<std::size_t>(length)) ? length : -1;
+}
+
+int TextFileGetc(TextFile* file) {
+  if (file == nullptr) return -1;
+  const int c = std::getc(file->stream);
+  if (c == EOF) return -1;
+  if (c != '\r' || !file->text) return c;
+  const int next = std::getc(file->stream);
+  if (next == '\n') return '\n';
+  if (next != EOF) std::ungetc(next, file->stream);
+  return '\r';
+}
+
+char* TextFileGets(char* buffer, int size, TextFile* file) {
+  if (file == nullptr || buffer == nullptr || size <= 0) return nullptr;
+  int used = 0;
+  while (used < size - 1) {
+    const int c = TextFileGetc(file);
+    if (c < 0) break;
+    buffer[used++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  buffer[used] = '\0';
+  return used == 0 ? nullptr : buffer;
+}
+
+std::size_t TextFileRead(void* buffer, std::size_t size, std::size_t count, TextFile* file) {
+  if (file == nullptr || buffer == nullptr || size == 0 || count == 0) return 0;
+  if (!file->text) return std::fread(buffer, size, count, file->stream);
+  auto* out = static_cast<unsigned char*>(buffer);
+  const std::size_t wanted = size * count;
+  std::size_t got = 0;
+  while (got < wanted) {
+    const int c = TextFileGetc(file);
+    if (c < 0) break;
+    out[got++] = static_cast<unsigned char>(c);
+  }
+  return got / size;
+}
+
+std::size_t TextFileWrite(const void* buffer, std::size_t size, std::size_t count, TextFile* file) {
+  if (file == nullptr || buffer == nullptr || size == 0 || count == 0) return 0;
+  return WriteTranslated(file, static_cast<const char*>(buffer), size * count) ? count : 0;
+}
+
+}  // namespace pf
