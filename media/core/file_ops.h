@@ -92,4 +92,10 @@ int MemoryStreamIdle(MemoryStream* stream);
 int FilePositionAtEnd(FileHandle file);
 int FileReadByte(FileHandle file);
 
+// A platform file time (100 ns units since 1601, UTC) as local calendar fields.
+void FileTimeToDateTime(std::uint64_t fileTime, FileDateTime* out);
+// Skips line feeds, carriage returns and spaces; the first other byte is left to be read next.
+// *endFlag is set when the end of the file was reached.
+void SkipStreamBlanks(FileHandle file, int* endFlag);
+
 }  // namespace zelvo

@@ -15,10 +15,25 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
+// Bytes of the character that starts at `text`, so a character with no counterpart becomes one '?'.
+std::size_t Cp932CharacterLength(const char* text, std::size_t left) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  const bool doubleByte = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+  return doubleByte && left >= 2 ? 2 : 1;
+}
+
+std::size_t Utf8CharacterLength(const char* text, std::size_t left) {
+  std::size_t length = 1;
+  while (length < left && length < 4 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) ++length;
+  return length;
+}
+
 // One converter per thread and direction: iconv descriptors keep state and are not shared.
 class Converter {
  public:
-  Converter(const char* to, const char* from) : descriptor_(iconv_open(to, from)) {}
+  using CharacterLength = std::size_t (*)(const char*, std::size_t);
+  Converter(const char* to, const char* from, CharacterLength characterLength)
+      : descriptor_(iconv_open(to, from)), characterLength_(characterLength) {}
   ~Converter() {
     if (descriptor_ != reinterpret_cast<iconv_t>(-1)) iconv_close(descriptor_);
   }
@@ -40,10 +55,11 @@ class Converter {
       out.append(buffer, static_cast<std::size_t>(dst - buffer));
       if (result != static_cast<std::size_t>(-1)) continue;
       if (errno == E2BIG) continue;
-      // EILSEQ or a truncated sequence at the end: replace one byte and carry on.
+      // EILSEQ or a truncated sequence at the end: replace the character and carry on.
+      const std::size_t skipped = characterLength_(in, inLeft);
       out.push_back('?');
-      ++in;
-      --inLeft;
+      in += skipped;
+      inLeft -= skipped;
       iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);
     }
     char* dst = buffer;
@@ -55,19 +71,20 @@ class Converter {
 
  private:
   iconv_t descriptor_;
+  CharacterLength characterLength_;
 };
 
 }  // namespace
 
 std::string Cp932ToUtf8(std::string_view cp932) {
   if (IsAscii(cp932)) return std::string(cp932);
-  thread_local Converter converter("UTF-8", "CP932");
+  thread_local Converter converter("UTF-8", "CP932", Cp932CharacterLength);
   return converter.Convert(cp932);
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);
-  thread_local Converter converter("CP932", "UTF-8");
+  thread_local Converter converter("CP932", "UTF-8", Utf8CharacterLength);
   return converter.Convert(utf8);
 }
 

@@ -72,11 +72,11 @@ int CreateReplacement(const std::string& target, std::string* path) {
 
 std::FILE* OpenReplacement(TextFile* file, const OpenMode& mode) {
   struct stat info {};
-  if (stat(file->targetPath.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode) || access(file->targetPath.c_str(), W_OK) != 0) return nullptr;
-  }
+  const bool replacing = stat(file->targetPath.c_str(), &info) == 0;
+  if (replacing && (S_ISDIR(info.st_mode) || access(file->targetPath.c_str(), W_OK) != 0)) return nullptr;
   const int fd = CreateReplacement(file->targetPath, &file->replacementPath);
   if (fd < 0) return nullptr;
+  if (replacing) fchmod(fd, info.st_mode & 07777);  // the file keeps its permissions, as with truncation
   std::FILE* stream = fdopen(fd, mode.update ? "w+" : "w");
   if (stream == nullptr) {
     close(fd);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -89,6 +90,7 @@ TEST_F(KernelTextFiles, BinaryModeIsUntouched) {
 
 TEST_F(KernelTextFiles, ReplaceHappensOnlyOnClose) {
   Store("config.dat", "old\r\n");
+  chmod((root_ + "/config.dat").c_str(), 0640);
   pf::TextFile* out = pf::TextFileOpen("CONFIG.DAT", "w");
   ASSERT_NE(out, nullptr);
   pf::TextFilePuts("new\n", out);
@@ -97,6 +99,9 @@ TEST_F(KernelTextFiles, ReplaceHappensOnlyOnClose) {
   ASSERT_EQ(pf::TextFileClose(out), 0);
   EXPECT_EQ(Bytes("config.dat"), "new\r\n");
   EXPECT_EQ(LeftoverCount(), 0);  // no replacement file left behind
+  struct stat info {};
+  stat((root_ + "/config.dat").c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);  // the replaced file keeps its permissions
 }
 
 TEST_F(KernelTextFiles, FailedWriteKeepsOldFile) {
