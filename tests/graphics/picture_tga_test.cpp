@@ -142,6 +142,15 @@ TEST(PictureTga, FooterAndColourMapEdges) {
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 3), (Bytes{1, 2, 3}));
   FreeGraphImageBody(&image);
 
+  // A run packet longer than the picture is cut at its end.
+  TgaSpec longRun;
+  longRun.imageType = 10;
+  longRun.width = 2;
+  longRun.pixels = {0xFF, 4, 5, 6};
+  ASSERT_EQ(zelvo_test::DecodeBytes(LoadTgaFromStream, zelvo_test::WriteTga(longRun), &image), 0);
+  EXPECT_EQ(zelvo_test::PictureRow(image, 0, 6), (Bytes{4, 5, 6, 4, 5, 6}));
+  FreeGraphImageBody(&image);
+
   // Map entries past index 255 are dropped: index 255 is the last one kept.
   TgaSpec high = Fixture(1, 24, 0x20);
   high.mapFirst = 254;
