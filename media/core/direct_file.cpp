@@ -17,7 +17,7 @@ bool IsOpenPlatformHandle(pf::Handle handle) { return handle != nullptr && handl
 
 void RefillCache(ReadAheadBlock* t) {
   if (t->cacheHead > 0) {
-    std::memmove(t->cache, t->cache + t->cacheHead, static_cast<std::size_t>(t->cacheFill));
+    std::memmove(t->cache, t->cache + t->cacheHead, static_cast<std::size_t>(t->cacheFill.load()));
     t->cacheHead = 0;
   }
   std::int32_t room = kReadAheadCacheSize - t->cacheFill;
@@ -33,7 +33,8 @@ void PerformRead(ReadAheadBlock* t) {
   std::int32_t position = t->readPosition;
   std::int32_t wanted = t->readBytes;
   if (t->cache != nullptr && t->cacheStart == position && t->cacheFill > 0) {
-    std::int32_t n = t->cacheFill < wanted ? t->cacheFill : wanted;
+    std::int32_t fill = t->cacheFill;
+    std::int32_t n = fill < wanted ? fill : wanted;
     std::memcpy(buffer, t->cache + t->cacheHead, static_cast<std::size_t>(n));
     buffer += n;
     position += n;
@@ -324,7 +325,8 @@ namespace {
 void FillFindInfo(const pf::FindData& data, FileFindInfo* out) {
   if (out == nullptr) return;
   std::memset(out, 0, sizeof(*out));
-  std::strncpy(out->name, data.name, sizeof(out->name) - 1);
+  std::size_t n = strnlen(data.name, sizeof(data.name) - 1);
+  std::memcpy(out->name, data.name, n);
   out->isDirectory = (data.attributes & pf::kAttributeDirectory) != 0 ? 1 : 0;
   out->sizeLow = data.sizeLow;
   out->sizeHigh = data.sizeHigh;

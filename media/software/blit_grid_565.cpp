@@ -1,0 +1,6 @@
+// The blitter loops for 16-bit (565) pictures.
+#include "media/software/blit_grid.h"
+
+namespace zelvo::soft {
+template const BlitTables& GetBlitTables<kMemImg565>();
+}  // namespace zelvo::soft

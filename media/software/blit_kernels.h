@@ -1,0 +1,327 @@
+#pragma once
+// The pixel operations and walks the plain and stretched blitters are generated from. A walk moves
+// over source, destination and blend picture; an operation draws one source pixel onto one
+// destination pixel. Both are templates over everything a call fixes, and each blitter's dispatch
+// table holds one instantiation per cell of its grid.
+#include <cstdint>
+#include <cstring>
+
+#include "media/software/pixel_rules.h"
+#include "media/software/row_kernels.h"
+
+namespace zelvo::soft {
+
+// Everything one call fixes before the first pixel.
+struct BlitCall {
+  uint8_t* dst;
+  int32_t dstPitch;
+  const uint8_t* src;
+  int32_t srcColumnStride;   // bytes; negative when mirrored
+  int32_t srcRowStride;
+  const uint8_t* graph;      // blend picture at the first drawn pixel, or null
+  int32_t graphColumnStride;
+  int32_t graphRowStride;
+  int32_t width;             // pixels drawn per row
+  int32_t height;            // rows drawn
+  uint32_t key;              // the source's transparent colour
+  const uint8_t* palette;    // palette sources: 2- or 4-byte entries
+  const uint8_t* runCode;    // run path: the first byte of the source's TransparentRunCode
+  int32_t runSkipColumns;    // stretch: clipped-away columns and rows are handled by the walk
+  uint32_t stepX, stepY;     // stretch: 16.16 destination pixels per source pixel
+  int32_t phaseX, phaseY;    // stretch: accumulators at the first drawn pixel
+  BlendRows rows;
+};
+
+using BlitLoop = void (*)(const BlitCall&);
+
+// How a loop compares the colour key: the plain blitter compares the stored value with the key cut
+// to the source's pixel width (its multi-pixel compares use the key repeated into bytes or halves);
+// the stretched blitter compares with the whole key, except its 16-bit plain-copy fast loop.
+enum KeyRule : int { kKeyCut, kKeyWhole, kKeyLow16 };
+
+template <int Type, bool Pal, bool Alpha>
+constexpr int SourceBytes() {
+  return Pal ? 1 : (Type == kMemImg8888 ? 4 : (Alpha ? 4 : 2));
+}
+template <int Type>
+constexpr int DestBytes() {
+  return Type == kMemImg8888 ? 4 : 2;
+}
+
+// The stored value of a source pixel, its colour (palette looked up) and its alpha.
+template <int Type, bool Pal, bool Alpha>
+ZELVO_PIXEL_INLINE void FetchSource(const BlitCall& c, const uint8_t* s, uint32_t& raw, uint32_t& colour, uint32_t& a) {
+  if constexpr (Pal) {
+    raw = *s;
+    colour = Type == kMemImg8888 ? Load32(c.palette + raw * 4) : Load16(c.palette + raw * 2);
+  } else if constexpr (Type == kMemImg8888) {
+    raw = colour = Load32(s);
+    a = raw >> 24;
+  } else {
+    raw = colour = Load16(s);
+    if constexpr (Alpha) a = s[2];
+  }
+}
+
+template <int Type, bool Pal, int Rule>
+ZELVO_PIXEL_INLINE bool IsKeyed(uint32_t raw, uint32_t key) {
+  if constexpr (Rule == kKeyWhole) {
+    return raw == key;
+  } else if constexpr (Rule == kKeyLow16) {
+    return raw == (key & 0xFFFF);
+  } else {
+    return raw == (Pal ? (key & 0xFF) : (Type == kMemImg8888 ? key : (key & 0xFFFF)));
+  }
+}
+
+// The general rule over the grid: colour key (direct sources without alpha, and palette sources),
+// source alpha (0 skips and 255 is no weight when the transparent flag is on), blend picture weight,
+// then Combine. IgnoreAlpha is the plain blitter's alpha-ignoring copy.
+template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans, int Rule, bool IgnoreAlpha = false>
+struct GeneralOp {
+  static constexpr int kSrcBytes = SourceBytes<Type, Pal, Alpha>();
+  static constexpr int kDstBytes = DestBytes<Type>();
+  static constexpr bool kPerPixelTest = Trans;
+  ZELVO_PIXEL_INLINE static void Apply(const BlitCall& c, uint8_t* d, const uint8_t* s, const uint8_t* g) {
+    uint32_t raw, colour, a = 0;
+    FetchSource<Type, Pal, Alpha>(c, s, raw, colour, a);
+    uint32_t G = 0;
+    if constexpr (BG) G = c.rows.graphTable[*g];
+    if constexpr (Alpha && !IgnoreAlpha) {
+      if constexpr (Trans) {
+        if (a == 0) return;
+        if (a == 255) {
+          Combine<Type, Mode, Tint, BG, false>(c.rows, d, colour, G, 0);
+          return;
+        }
+      }
+      Combine<Type, Mode, Tint, BG, true>(c.rows, d, colour, G, a);
+    } else {
+      if constexpr (Trans && !Alpha) {
+        if (IsKeyed<Type, Pal, Rule>(raw, c.key)) return;
+      }
+      Combine<Type, Mode, Tint, BG, false>(c.rows, d, colour, G, 0);
+    }
+  }
+};
+
+// Shortcut forms of the plain blitter and the stretched fast subtract: no blend picture, tint or
+// source alpha; an optional colour key.
+enum SpecialKind : int { kSpecialHalf, kSpecialLerp6, kSpecialAddWord, kSpecialAddSaturate, kSpecialSub, kSpecialSubSaturate };
+
+template <int Type, bool Pal, bool Trans, int Kind, int Rule>
+struct SpecialOp {
+  static constexpr int kSrcBytes = SourceBytes<Type, Pal, false>();
+  static constexpr int kDstBytes = DestBytes<Type>();
+  ZELVO_PIXEL_INLINE static void Apply(const BlitCall& c, uint8_t* d, const uint8_t* s, const uint8_t*) {
+    uint32_t raw, colour, a = 0;
+    FetchSource<Type, Pal, false>(c, s, raw, colour, a);
+    if constexpr (Trans) {
+      if (IsKeyed<Type, Pal, Rule>(raw, c.key)) return;
+    }
+    if constexpr (Type == kMemImg8888) {
+      const uint32_t dv = Load32(d);
+      uint32_t v;
+      if constexpr (Kind == kSpecialHalf) v = Half32(colour, dv);
+      else if constexpr (Kind == kSpecialAddWord) v = Add32NoLowTerm(colour, dv);
+      else if constexpr (Kind == kSpecialAddSaturate) v = AddBytesSaturated(colour, dv);
+      else if constexpr (Kind == kSpecialSub) v = Sub32(colour, dv);
+      else v = SubBytesSaturated(colour, dv);
+      Store32(d, v);
+    } else {
+      const uint32_t dv = Load16(d);
+      uint32_t v;
+      if constexpr (Kind == kSpecialHalf) v = Half16(colour, dv);
+      else if constexpr (Kind == kSpecialLerp6) v = Lerp6(c.rows.lerp6, colour, dv);
+      else if constexpr (Kind == kSpecialAddWord) v = Add16NoLowTerm(colour, dv);
+      else v = Sub16(colour, dv);
+      Store16(d, v);
+    }
+  }
+};
+
+// Rows a plain loop can hand over whole: a move of the row's bytes, or a row form of row_kernels.h.
+// Only unkeyed direct sources without weights or tint qualify (row forms: 32-bit only).
+constexpr int kRowNone = -1;
+constexpr int kRowMove = 100;
+
+template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
+constexpr int GeneralRowForm() {
+  if (Pal || BG || Tint || Alpha || Trans) return kRowNone;
+  if (Mode == kBlendNone) return kRowMove;
+  if (Type != kMemImg8888) return kRowNone;
+  switch (Mode) {
+    case kBlendAlpha: return kRowLerp;
+    case kBlendAdd: return kRowAdd;
+    case kBlendSubtract: return kRowSub;
+    default: return kRowMultiply;
+  }
+}
+
+template <int Type, bool Pal, bool Trans, int Kind>
+constexpr int SpecialRowForm() {
+  if (Type != kMemImg8888 || Pal || Trans) return kRowNone;
+  switch (Kind) {
+    case kSpecialHalf: return kRowHalf;
+    case kSpecialAddWord: return kRowAddWord;
+    case kSpecialAddSaturate: return kRowAddSaturate;
+    case kSpecialSub: return kRowSub;
+    default: return kRowSubSaturate;
+  }
+}
+
+// The plain walk: rows top to bottom, pixels left to right.
+template <class Op, int RowForm>
+void PlainWalk(const BlitCall& c) {
+  uint8_t* dRow = c.dst;
+  const uint8_t* sRow = c.src;
+  const uint8_t* gRow = c.graph;
+  for (int y = 0; y < c.height; ++y) {
+    if constexpr (RowForm == kRowMove) {
+      std::memcpy(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
+    } else if constexpr (RowForm != kRowNone) {
+      BlendRow32(RowForm, dRow, sRow, c.width, c.rows.param);
+    } else {
+      uint8_t* d = dRow;
+      const uint8_t* s = sRow;
+      const uint8_t* g = gRow;
+      for (int x = 0; x < c.width; ++x) {
+        Op::Apply(c, d, s, g);
+        d += Op::kDstBytes;
+        s += Op::kSrcBytes;
+        if (g) ++g;
+      }
+    }
+    dRow += c.dstPitch;
+    sRow += c.srcRowStride;
+    if (gRow) gRow += c.graphRowStride;
+  }
+}
+
+// The stretched walk in 16.16 steps. The general loops advance the source while the accumulator is
+// 0 or below, the fast loops while it is below 0.
+template <class Op, bool FastAdvance>
+void StretchWalk(const BlitCall& c) {
+  uint8_t* dRow = c.dst;
+  const uint8_t* sRow = c.src;
+  const uint8_t* gRow = c.graph;
+  int64_t phaseY = c.phaseY;
+  for (int y = 0;; ++y) {
+    uint8_t* d = dRow;
+    const uint8_t* s = sRow;
+    const uint8_t* g = gRow;
+    int64_t acc = c.phaseX;
+    for (int x = 0;; ++x) {
+      Op::Apply(c, d, s, g);
+      d += Op::kDstBytes;
+      if (x == c.width - 1) break;
+      acc -= 0x10000;
+      if (acc > 0) continue;
+      do {
+        s += c.srcColumnStride;
+        if (g) g += c.graphColumnStride;
+        acc += c.stepX;
+      } while (FastAdvance ? acc < 0 : acc <= 0);
+    }
+    if (y == c.height - 1) break;
+    dRow += c.dstPitch;
+    phaseY -= 0x10000;
+    if (phaseY > 0) continue;
+    do {
+      sRow += c.srcRowStride;
+      if (gRow) gRow += c.graphRowStride;
+      phaseY += c.stepY;
+    } while (FastAdvance ? phaseY < 0 : phaseY <= 0);
+  }
+}
+
+// The plain blitter's whole-word add and subtract at parameter 255 on 16-bit pictures: pixels in
+// pairs from the first drawn pixel of each row; a pair with one key pixel, and a lone last pixel,
+// go through the single-pixel forms.
+template <bool Pal, bool Trans, bool Add>
+void PairWalk16(const BlitCall& c) {
+  constexpr int kSrcBytes = Pal ? 1 : 2;
+  auto colourOf = [&c](const uint8_t* s) { return Pal ? Load16(c.palette + *s * 2) : Load16(s); };
+  auto rawOf = [](const uint8_t* s) { return Pal ? static_cast<uint32_t>(*s) : Load16(s); };
+  const uint32_t key = Pal ? (c.key & 0xFF) : (c.key & 0xFFFF);
+  auto single = [](uint32_t s, uint8_t* d) { Store16(d, Add ? Add16NoLowTerm(s, Load16(d)) : Sub16(s, Load16(d))); };
+  uint8_t* dRow = c.dst;
+  const uint8_t* sRow = c.src;
+  for (int y = 0; y < c.height; ++y) {
+    uint8_t* d = dRow;
+    const uint8_t* s = sRow;
+    int x = 0;
+    for (; x + 2 <= c.width; x += 2, d += 4, s += 2 * kSrcBytes) {
+      const uint32_t s0 = colourOf(s), s1 = colourOf(s + kSrcBytes);
+      if constexpr (Trans) {
+        const bool k0 = rawOf(s) == key, k1 = rawOf(s + kSrcBytes) == key;
+        if (k0 && k1) continue;
+        if (k0 || k1) {
+          if (!k0) single(s0, d);
+          if (!k1) single(s1, d + 2);
+          continue;
+        }
+      }
+      const uint32_t s2 = s0 | s1 << 16, d2 = Load32(d);
+      Store32(d, Add ? AddPair16(s2, d2) : SubPair16(s2, d2));
+    }
+    if (x < c.width) {
+      if (!Trans || rawOf(s) != key) single(colourOf(s), d);
+    }
+    dRow += c.dstPitch;
+    sRow += c.srcRowStride;
+  }
+}
+
+// The transparent-run path: the source's run code says which pixels to skip, draw opaque or draw
+// by their own alpha. Runs are cut at the row's end, so a damaged code cannot write past the row.
+template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha>
+void RunWalk(const BlitCall& c) {
+  constexpr int kSrcBytes = SourceBytes<Type, Pal, Alpha>();
+  constexpr int kDstBytes = DestBytes<Type>();
+  constexpr bool kMoveOpaque = Mode == kBlendNone && !BG && !Tint && !Pal && kSrcBytes == kDstBytes;
+  const uint8_t* code = c.runCode;
+  uint8_t* dRow = c.dst;
+  const uint8_t* sRow = c.src;
+  const uint8_t* gRow = c.graph;
+  for (int y = 0; y < c.height; ++y) {
+    uint8_t* d = dRow;
+    const uint8_t* s = sRow;
+    const uint8_t* g = gRow;
+    int x = 0;
+    for (;;) {
+      const uint8_t b = *code++;
+      const int kind = b >> 6;
+      if (kind == kRunEnd) break;
+      int n = (b & 0x3F) + 1;
+      if (n > c.width - x) n = c.width - x;
+      if (kind == kRunSkip) {
+        // passed over
+      } else if (kMoveOpaque && (kind == kRunOpaque || !Alpha)) {
+        std::memcpy(d, s, static_cast<size_t>(n) * kDstBytes);
+      } else {
+        for (int i = 0; i < n; ++i) {
+          uint32_t raw, colour, a = 0;
+          FetchSource<Type, Pal, Alpha>(c, s + i * kSrcBytes, raw, colour, a);
+          const uint32_t G = BG ? c.rows.graphTable[g[i]] : 0;
+          bool ownAlpha = false;
+          if constexpr (Alpha) ownAlpha = kind == kRunOwnAlpha;
+          if (ownAlpha) {
+            if constexpr (Alpha) Combine<Type, Mode, Tint, BG, true>(c.rows, d + i * kDstBytes, colour, G, a);
+          } else {
+            Combine<Type, Mode, Tint, BG, false>(c.rows, d + i * kDstBytes, colour, G, 0);
+          }
+        }
+      }
+      x += n;
+      d += n * kDstBytes;
+      s += n * kSrcBytes;
+      if (g) g += n;
+    }
+    dRow += c.dstPitch;
+    sRow += c.srcRowStride;
+    if (gRow) gRow += c.graphRowStride;
+  }
+}
+
+}  // namespace zelvo::soft

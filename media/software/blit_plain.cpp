@@ -1,0 +1,104 @@
+// BlitMemImg: the plain blitter's set-up and loop choice. The loops are in the tables of
+// blit_grid.h; every decision that is the same for all pixels of a call is made here, once.
+#include "media/software/blit.h"
+
+#include "media/software/blit_grid.h"
+
+namespace zelvo {
+
+namespace {
+
+using soft::BlitCall;
+using soft::BlitLoop;
+using soft::BlitTables;
+
+// The blend picture must be an 8-bit single-channel image covering the source.
+bool BlendGraphCovers(const MEMIMG* graph, const MEMIMG* source) {
+  return graph->colorType == kMemImgSingle8 && graph->width >= source->width && graph->height >= source->height &&
+         graph->pixels != nullptr;
+}
+
+BlitLoop ChoosePlainLoop(const BlitTables& t, int type, bool pal, int mode, int param, bool bg, bool tint, bool alpha,
+                         bool trans) {
+  if (!bg && !tint && !alpha) {
+    int special = -1;
+    if (mode == kBlendAlpha && param == 128) {
+      special = soft::kSpecialHalf;
+    } else if (mode == kBlendAlpha && type == kMemImg565) {
+      special = soft::kSpecialLerp6;
+    } else if ((mode == kBlendAdd || mode == kBlendSubtract) && param == 255) {
+      if (type == kMemImg565) return (mode == kBlendAdd ? t.pairAdd : t.pairSub)[pal * 2 + trans];
+      const bool packed = g_softBlend.mmxUsable != 0;
+      special = mode == kBlendAdd ? (packed ? soft::kSpecialAddSaturate : soft::kSpecialAddWord)
+                                  : (packed ? soft::kSpecialSubSaturate : soft::kSpecialSub);
+    }
+    if (special >= 0) return t.special[(pal * 2 + trans) * soft::kSpecialKinds + special];
+  }
+  return t.plain[soft::GridIndex(pal, mode, bg, tint, alpha, trans)];
+}
+
+}  // namespace
+
+void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int transparentFlag,
+                const MEMIMG* blendGraph) {
+  if (source->colorType != destination->colorType || destination->paletteFlag || destination->alphaFlag) return;
+  const int type = source->colorType;
+  if (type != kMemImg565 && type != kMemImg8888) return;
+  if (!source->pixels || !destination->pixels) return;
+  if (blendGraph && !BlendGraphCovers(blendGraph, source)) return;
+
+  IntRect r{x, y, x + source->width, y + source->height};
+  const IntRect region = soft::SoftClipRegion(destination);
+  ClipSoftRect(&r, &region);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return;
+  const int sx = r.left - x, sy = r.top - y;
+
+  int mode = g_softBlend.blendMode;
+  const int param = g_softBlend.blendParam;
+  const bool pal = source->paletteFlag != 0;
+  if (mode < kBlendNone || mode > kBlendMultiply) return;
+  if (mode == kBlendAlpha) {
+    if (param == 255) mode = kBlendNone;
+    else if (param == 0) return;
+  }
+  if ((mode == kBlendAdd || (mode == kBlendSubtract && !pal)) && param == 0) return;
+
+  const bool bg = blendGraph != nullptr;
+  const bool tint = TintIsOn(g_softBlend.drawTint);
+  const bool alpha = !pal && source->alphaFlag != 0;
+  const bool trans = transparentFlag != 0;
+  const int srcBytes = source->format->BytesPerPixel;
+  const int dstBytes = destination->format->BytesPerPixel;
+
+  BlitCall c{};
+  c.dst = destination->pixels + static_cast<ptrdiff_t>(r.top) * destination->pitch + static_cast<ptrdiff_t>(r.left) * dstBytes;
+  c.dstPitch = destination->pitch;
+  c.src = source->pixels + static_cast<ptrdiff_t>(sy) * source->pitch + static_cast<ptrdiff_t>(sx) * srcBytes;
+  c.srcColumnStride = srcBytes;
+  c.srcRowStride = source->pitch;
+  if (bg) {
+    c.graph = blendGraph->pixels + static_cast<ptrdiff_t>(sy) * blendGraph->pitch + sx;
+    c.graphColumnStride = 1;
+    c.graphRowStride = blendGraph->pitch;
+  }
+  c.width = w;
+  c.height = h;
+  c.key = source->transparentColor;
+  // Palette sources read the source's own 256-entry palette: no shared scratch copy to overflow or
+  // to leave stale entries behind.
+  c.palette = static_cast<const uint8_t*>(source->palette);
+  c.rows = soft::MakeBlendRows(param, g_softBlend.drawTint);
+
+  const BlitTables& t = type == kMemImg565 ? soft::GetBlitTables<kMemImg565>() : soft::GetBlitTables<kMemImg8888>();
+  const bool runPath = transparentFlag == 1 && source->runsValid == 1 && source->runCode && w == source->width &&
+                       h == source->height;
+  if (runPath) {
+    c.runCode = source->runCode;
+    t.run[soft::GridIndex(pal, mode, bg, tint, alpha, false) / 2](c);
+    return;
+  }
+  ChoosePlainLoop(t, type, pal, mode, param, bg, tint, alpha, trans)(c);
+}
+
+}  // namespace zelvo

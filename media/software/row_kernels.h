@@ -1,0 +1,25 @@
+#pragma once
+// Whole-row forms of the 32-bit blends that need no per-pixel test (no colour key, blend picture,
+// tint or source alpha): source colours in a row, destination pixels in a row. Each kind exists as
+// the scalar reference and as SSE2 and AVX2 versions that give the same bytes; SoftPathLevel picks.
+#include <cstdint>
+
+#include "media/software/pixel_rules.h"
+
+namespace zelvo::soft {
+
+enum RowKind : int {
+  kRowLerp,          // mode 1, general rule, parameter 1..254
+  kRowHalf,          // mode 1 at 128, half blend (byte 3 becomes 0)
+  kRowAdd,           // mode 2, general rule with the parameter's scaling
+  kRowAddWord,       // mode 2 at 255, whole-word form without the low OR term
+  kRowAddSaturate,   // mode 2 at 255, exact per-byte saturation of all four bytes
+  kRowSub,           // mode 3, general rule with the parameter's scaling
+  kRowSubSaturate,   // mode 3 at 255, exact per-byte saturation of all four bytes
+  kRowMultiply,      // mode 4
+};
+
+void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
+void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
+
+}  // namespace zelvo::soft

@@ -1,0 +1,48 @@
+// AVX2 versions of the whole-row 32-bit blends. The whole file is built for AVX2; it is called only
+// after the run-time processor check.
+#include <immintrin.h>
+
+#include <cstdint>
+
+#pragma GCC target("avx2")
+
+namespace zelvo::soft {
+namespace {
+
+struct Avx2 {
+  using V = __m256i;
+  static constexpr int kPixels = 8;
+  static V load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const V*>(p)); }
+  static void store(uint8_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<V*>(p), v); }
+  static V set32(uint32_t x) { return _mm256_set1_epi32(static_cast<int>(x)); }
+  static V set16(int x) { return _mm256_set1_epi16(static_cast<short>(x)); }
+  static V zero() { return _mm256_setzero_si256(); }
+  static V and_(V a, V b) { return _mm256_and_si256(a, b); }
+  static V andnot(V a, V b) { return _mm256_andnot_si256(a, b); }
+  static V or_(V a, V b) { return _mm256_or_si256(a, b); }
+  static V add32(V a, V b) { return _mm256_add_epi32(a, b); }
+  static V sub32(V a, V b) { return _mm256_sub_epi32(a, b); }
+  static V add16(V a, V b) { return _mm256_add_epi16(a, b); }
+  static V mul16(V a, V b) { return _mm256_mullo_epi16(a, b); }
+  static V srl16(V a, int n) { return _mm256_srli_epi16(a, n); }
+  static V srl32(V a, int n) { return _mm256_srli_epi32(a, n); }
+  // In-lane unpack and pack are inverses of each other, so lane order needs no fixing.
+  static V lo8(V a) { return _mm256_unpacklo_epi8(a, _mm256_setzero_si256()); }
+  static V hi8(V a) { return _mm256_unpackhi_epi8(a, _mm256_setzero_si256()); }
+  static V pack(V lo, V hi) { return _mm256_packus_epi16(lo, hi); }
+  static V addsat(V a, V b) { return _mm256_adds_epu8(a, b); }
+  static V subsat(V a, V b) { return _mm256_subs_epu8(a, b); }
+};
+
+}  // namespace
+}  // namespace zelvo::soft
+
+#include "media/software/row_vector.h"
+
+namespace zelvo::soft {
+
+int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
+  return VectorRow<Avx2>(kind, dst, src, count, param);
+}
+
+}  // namespace zelvo::soft

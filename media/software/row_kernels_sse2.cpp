@@ -1,0 +1,47 @@
+// SSE2 versions of the whole-row 32-bit blends. The whole file is built for SSE2; it is called only
+// after the run-time processor check.
+#include <immintrin.h>
+
+#include <cstdint>
+
+#pragma GCC target("sse2")
+
+namespace zelvo::soft {
+namespace {
+
+struct Sse2 {
+  using V = __m128i;
+  static constexpr int kPixels = 4;
+  static V load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const V*>(p)); }
+  static void store(uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<V*>(p), v); }
+  static V set32(uint32_t x) { return _mm_set1_epi32(static_cast<int>(x)); }
+  static V set16(int x) { return _mm_set1_epi16(static_cast<short>(x)); }
+  static V zero() { return _mm_setzero_si128(); }
+  static V and_(V a, V b) { return _mm_and_si128(a, b); }
+  static V andnot(V a, V b) { return _mm_andnot_si128(a, b); }
+  static V or_(V a, V b) { return _mm_or_si128(a, b); }
+  static V add32(V a, V b) { return _mm_add_epi32(a, b); }
+  static V sub32(V a, V b) { return _mm_sub_epi32(a, b); }
+  static V add16(V a, V b) { return _mm_add_epi16(a, b); }
+  static V mul16(V a, V b) { return _mm_mullo_epi16(a, b); }
+  static V srl16(V a, int n) { return _mm_srli_epi16(a, n); }
+  static V srl32(V a, int n) { return _mm_srli_epi32(a, n); }
+  static V lo8(V a) { return _mm_unpacklo_epi8(a, _mm_setzero_si128()); }
+  static V hi8(V a) { return _mm_unpackhi_epi8(a, _mm_setzero_si128()); }
+  static V pack(V lo, V hi) { return _mm_packus_epi16(lo, hi); }
+  static V addsat(V a, V b) { return _mm_adds_epu8(a, b); }
+  static V subsat(V a, V b) { return _mm_subs_epu8(a, b); }
+};
+
+}  // namespace
+}  // namespace zelvo::soft
+
+#include "media/software/row_vector.h"
+
+namespace zelvo::soft {
+
+int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
+  return VectorRow<Sse2>(kind, dst, src, count, param);
+}
+
+}  // namespace zelvo::soft
