@@ -379,7 +379,7 @@ const Damage kDamages[] = {
     {"HugeBlockSize", [](ZvaImage& i) { PutU32(i.bytes, 4, 0xFFFFFFC8u); }, true},
     {"FileTableOutsideTheBlock", [](ZvaImage& i) { PutU32(i.bytes, 16, i.layout.blockSize + 4); }, true},
     {"DirTableOutsideTheBlock", [](ZvaImage& i) { PutU32(i.bytes, 20, i.layout.blockSize - 8); }, true},
-    {"TruncatedDirectory", [](ZvaImage& i) { i.bytes.resize(i.bytes.size() - 5); }, true},
+    {"TruncatedDirectory", [](ZvaImage& i) { i.bytes.erase(i.bytes.end() - 5, i.bytes.end()); }, true},
     {"EntryCountBeyondTheBlock", [](ZvaImage& i) { PutU32(i.bytes, i.layout.dirAt["BMP"] + 8, 0x10000000); }, true},
     {"FirstEntryOutsideTheBlock", [](ZvaImage& i) { PutU32(i.bytes, i.layout.dirAt[""] + 12, 0xFFFFFFF0u); }, true},
     {"NameOffsetOutsideTheBlock", [](ZvaImage& i) { PutU32(i.bytes, i.layout.entryAt["BMP\\B.BMP"], 0x7FFFFFFF); }, true},
