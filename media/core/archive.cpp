@@ -113,7 +113,7 @@ bool DirectoryTreeValid(const Archive* a) {
   // Records lie anywhere in the directory table: one visited bit per byte of it, and a stack that can
   // hold every record once.
   std::size_t tableBytes = a->blockSize - a->dirTable;
-  std::size_t bitmapBytes = tableBytes / 8 + 1;
+  std::size_t bitmapBytes = (tableBytes / 8 + 8) & ~static_cast<std::size_t>(7);   // keeps the stack aligned
   std::uint8_t* scratch = static_cast<std::uint8_t*>(ZELVO_ALLOC_ZEROED(bitmapBytes + tableBytes * sizeof(std::uint32_t)));
   if (scratch == nullptr) return false;
   std::uint8_t* visited = scratch;
