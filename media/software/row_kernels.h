@@ -22,4 +22,8 @@ enum RowKind : int {
 void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
 void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
 
+// dst[i] = the 32-bit pixel at srcRow + columns[i] pixels. Columns may be negative; every column
+// from `lowest` to `highest` (relative to srcRow) may be read.
+void GatherRow32(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest);
+
 }  // namespace zelvo::soft
