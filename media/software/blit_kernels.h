@@ -148,6 +148,7 @@ constexpr int kRowMove = 100;
 
 template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
 constexpr int GeneralRowForm() {
+  if (Type == kMemImg8888 && Mode == kBlendNone && Alpha && Trans && !BG && !Tint) return kRowAlphaSource;
   if (Pal || BG || Tint || Alpha || Trans) return kRowNone;
   if (Mode == kBlendNone) return kRowMove;
   if (Type != kMemImg8888) return kRowNone;

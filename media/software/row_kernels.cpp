@@ -20,6 +20,11 @@ ZELVO_PIXEL_INLINE uint32_t RowPixel(int kind, const BlendRows& r, uint32_t s, u
     case kRowAddSaturate: return AddBytesSaturated(s, d);
     case kRowSub: Combine<kMemImg8888, kBlendSubtract, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
     case kRowSubSaturate: return SubBytesSaturated(s, d);
+    case kRowAlphaSource:
+      if ((s >> 24) == 0) return d;
+      if ((s >> 24) == 255) return s;
+      Combine<kMemImg8888, kBlendNone, false, false, true>(r, dp, s, 0, s >> 24);
+      return Load32(dp);
     default: Combine<kMemImg8888, kBlendMultiply, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
   }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Whole-row forms of the 32-bit blends that need no per-pixel test (no colour key, blend picture,
-// tint or source alpha): source colours in a row, destination pixels in a row. Each kind exists as
+// Whole-row forms of the 32-bit blends that need no per-pixel test of the call's state (no colour
+// key, blend picture or tint; source alpha only in kRowAlphaSource): source colours in a row, destination pixels in a row. Each kind exists as
 // the scalar reference and as SSE2 and AVX2 versions that give the same bytes; SoftPathLevel picks.
 #include <cstdint>
 
@@ -17,6 +17,7 @@ enum RowKind : int {
   kRowSub,           // mode 3, general rule with the parameter's scaling
   kRowSubSaturate,   // mode 3 at 255, exact per-byte saturation of all four bytes
   kRowMultiply,      // mode 4
+  kRowAlphaSource,   // mode 0, source alpha with the transparent flag: 0 skips, 255 copies the word
 };
 
 void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
