@@ -97,14 +97,18 @@ TEST(SoftPaths, VectorLoopsMatchTheReference) {
   ForceSoftReferencePath(1);
   ASSERT_EQ(kSoftPathReference, SoftPathLevel());
   const uint64_t reference = RunRandomSequence(20261210, 6000);
+  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level) {
+    LimitSoftPathLevel(level);
+    ASSERT_EQ(level, SoftPathLevel());
+    EXPECT_EQ(reference, RunRandomSequence(20261210, 6000)) << "path level " << level;
+  }
   ForceSoftReferencePath(0);
-  const uint64_t best = RunRandomSequence(20261210, 6000);
-  EXPECT_EQ(reference, best) << "path level " << SoftPathLevel();
 }
 
 TEST(SoftPaths, VectorRowsMatchTheReferenceOnEveryKind) {
   ResetSoft();
   std::mt19937 rng(7);
+  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level)
   for (int kind = soft::kRowLerp; kind <= soft::kRowAlphaSource; ++kind) {
     for (int param = 1; param < 256; ++param) {
       std::vector<uint32_t> src(37), a(37), b(37);
@@ -114,10 +118,10 @@ TEST(SoftPaths, VectorRowsMatchTheReferenceOnEveryKind) {
         if (i % 5 == 0) src[i] |= 0xFF000000;
         a[i] = b[i] = rng();
       }
-      ForceSoftReferencePath(0);
+      LimitSoftPathLevel(level);
       soft::BlendRow32(kind, reinterpret_cast<uint8_t*>(a.data()), reinterpret_cast<const uint8_t*>(src.data()), 37, param);
       soft::BlendRow32Reference(kind, reinterpret_cast<uint8_t*>(b.data()), reinterpret_cast<const uint8_t*>(src.data()), 37, param);
-      ASSERT_EQ(b, a) << "kind " << kind << " param " << param;
+      ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " param " << param;
     }
   }
 }
@@ -125,6 +129,7 @@ TEST(SoftPaths, VectorRowsMatchTheReferenceOnEveryKind) {
 TEST(SoftPaths, VectorRows16MatchTheReferenceOnEveryKind) {
   ResetSoft();
   std::mt19937 rng(11);
+  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level)
   for (int kind = soft::kRow16Lerp6; kind <= soft::kRow16Multiply; ++kind) {
     for (int param = 1; param < 256; ++param) {
       std::vector<uint16_t> src(261), a(261), b(261);
@@ -132,9 +137,10 @@ TEST(SoftPaths, VectorRows16MatchTheReferenceOnEveryKind) {
         src[i] = static_cast<uint16_t>(rng());
         a[i] = b[i] = static_cast<uint16_t>(i % 7 == 0 ? 0xFFFF : rng());
       }
+      LimitSoftPathLevel(level);
       soft::BlendRow16(kind, reinterpret_cast<uint8_t*>(a.data()), reinterpret_cast<const uint8_t*>(src.data()), 261, param);
       soft::BlendRow16Reference(kind, reinterpret_cast<uint8_t*>(b.data()), reinterpret_cast<const uint8_t*>(src.data()), 261, param);
-      ASSERT_EQ(b, a) << "kind " << kind << " param " << param;
+      ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " param " << param;
     }
   }
 }
