@@ -10,7 +10,7 @@ namespace zelvo::soft {
 namespace {
 
 enum VectorRowKind : int {
-  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource,
+  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource, kVecCopy,
 };
 
 // Products are computed in 16-bit lanes, where every intermediate fits (at most 255 * 256), and
@@ -56,6 +56,7 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
       V c = L::and_(sum, L::set32(0x01010100));
       return L::or_(sum, L::sub32(c, L::srl32(c, 8)));
     }
+    case kVecCopy: return s;
     case kVecAddSaturate: return L::addsat(s, d);
     case kVecSubSaturate: return L::subsat(d, s);
     case kVecAlphaSource: {
@@ -82,7 +83,7 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
 
 // 16-bit (565) pixels, one per 16-bit lane. Channel values: red v >> 11, green (v >> 5) & 63,
 // blue v & 31; every product (at most 63 * 255) fits the lane.
-enum VectorRow16Kind : int { kVec16Lerp6, kVec16Half, kVec16SignedLerp, kVec16Add, kVec16Sub, kVec16Multiply };
+enum VectorRow16Kind : int { kVec16Lerp6, kVec16Half, kVec16SignedLerp, kVec16Add, kVec16Sub, kVec16Multiply, kVec16Copy };
 
 template <class L>
 struct Fields565 {
@@ -118,6 +119,7 @@ template <class L>
 ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, typename L::V d, int param) {
   using V = typename L::V;
   switch (kind) {
+    case kVec16Copy: return s;
     case kVec16Half: {
       const V m = L::set16(0x7BEF);
       return L::add16(L::and_(L::srl16(s, 1), m), L::and_(L::srl16(d, 1), m));
@@ -161,20 +163,29 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, type
   }
 }
 
+// Source pixels equal to the key (when given) keep the destination pixel.
 template <class L>
-ZELVO_VECTOR_INLINE int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
+ZELVO_VECTOR_INLINE int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
   int i = 0;
+  const typename L::V keyed = L::set16(key ? static_cast<int16_t>(*key) : 0);
   for (; i + 2 * L::kPixels <= count; i += 2 * L::kPixels) {
-    L::store(dst + i * 2, VectorPixels16<L>(kind, L::load(src + i * 2), L::load(dst + i * 2), param));
+    const typename L::V s = L::load(src + i * 2), d = L::load(dst + i * 2);
+    typename L::V out = VectorPixels16<L>(kind, s, d, param);
+    if (key) out = L::select(L::cmpeq16(s, keyed), d, out);
+    L::store(dst + i * 2, out);
   }
   return i;
 }
 
 template <class L>
-ZELVO_VECTOR_INLINE int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
+ZELVO_VECTOR_INLINE int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
   int i = 0;
+  const typename L::V keyed = L::set32(key ? *key : 0);
   for (; i + L::kPixels <= count; i += L::kPixels) {
-    L::store(dst + i * 4, VectorPixels<L>(kind, L::load(src + i * 4), L::load(dst + i * 4), param));
+    const typename L::V s = L::load(src + i * 4), d = L::load(dst + i * 4);
+    typename L::V out = VectorPixels<L>(kind, s, d, param);
+    if (key) out = L::select(L::cmpeq32(s, keyed), d, out);
+    L::store(dst + i * 4, out);
   }
   return i;
 }
