@@ -2,9 +2,13 @@
 // after the run-time processor check.
 #include <immintrin.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
+// Every header is included above the pragma, so no inline function shared with other files is
+// compiled for this instruction set.
 #pragma GCC target("avx2")
 
 namespace zelvo::soft {

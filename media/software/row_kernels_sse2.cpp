@@ -2,8 +2,13 @@
 // after the run-time processor check.
 #include <immintrin.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 
+// Every header is included above the pragma, so no inline function shared with other files is
+// compiled for this instruction set.
 #pragma GCC target("sse2")
 
 namespace zelvo::soft {
