@@ -46,7 +46,8 @@ uint64_t RunRandomSequence(uint32_t seed, int iterations) {
                                      : IntRect{pick(30), pick(20), 40 + pick(40), 20 + pick(30)};
     const int op = pick(6);
     if (op < 3) {
-      const int w = 1 + pick(40), h = 1 + pick(12);
+      const bool fullWidth = pick(8) == 0;  // rows without gaps on both sides
+      const int w = fullWidth ? 72 : 1 + pick(40), h = 1 + pick(12);
       const int pal = plainState ? 0 : pick(4) == 0;
       const int alpha = (plainState || pal) ? 0 : pick(3) == 0;
       TestImage src(w, h, type, pal, alpha, 0, 1);
@@ -70,7 +71,7 @@ uint64_t RunRandomSequence(uint32_t seed, int iterations) {
       const MEMIMG* bg = (!plainState && pick(4) == 0) ? graph.get() : nullptr;
       const int trans = plainState ? 0 : pick(3);
       if (op == 0) {
-        BlitMemImg(dst.get(), src.get(), pick(90) - 10, pick(50) - 5, trans, bg);
+        BlitMemImg(dst.get(), src.get(), fullWidth ? 0 : pick(90) - 10, pick(50) - 5, trans, bg);
       } else {
         const IntRect r{pick(90) - 10, pick(50) - 5, pick(90) - 10, pick(50) - 5};
         StretchBlitMemImg(dst.get(), src.get(), &r, trans, bg);
