@@ -238,6 +238,8 @@ TEST(ShapesRule, PixelRuleOfShapes) {
       // 16-bit: mode 1 through the signed table, never the six-bit lerp
       {kMemImg565, 1, 64, kTintOff, 0xCD06, 0x221E, 0x4AD8},
       {kMemImg565, 4, 0, kTintOff, 0xCD06, 0x221E, 0x1945},
+      {kMemImg565, 2, 128, kTintOff, 0xCD06, 0x221E, 0x84BF},
+      {kMemImg565, 3, 128, kTintOff, 0xCD06, 0x221E, 0x001B},
       {kMemImg565, 0, 0, kTintOff, 0x1CD06, 0x221E, 0xCD06},  // colours beyond 16 bits are cut
       {kMemImg565, 2, 255, 0x00FF0000, 0xFFFF, 0x0000, 0xF000},  // red 31 * 255 >> 8 = 30
   };
