@@ -311,6 +311,14 @@ void StretchWalk(const BlitCall& c) {
 // go through the single-pixel forms.
 template <bool Pal, bool Trans, bool Add>
 void PairWalk16(const BlitCall& c) {
+  if constexpr (!Pal && !Trans) {
+    uint8_t* dRow = c.dst;
+    const uint8_t* sRow = c.src;
+    for (int y = 0; y < c.height; ++y, dRow += c.dstPitch, sRow += c.srcRowStride) {
+      BlendRow16(Add ? kRow16PairAdd : kRow16PairSub, dRow, sRow, c.width, 255);
+    }
+    return;
+  }
   constexpr int kSrcBytes = Pal ? 1 : 2;
   auto colourOf = [&c](const uint8_t* s) { return Pal ? Load16(c.palette + *s * 2) : Load16(s); };
   auto rawOf = [](const uint8_t* s) { return Pal ? static_cast<uint32_t>(*s) : Load16(s); };
