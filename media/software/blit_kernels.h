@@ -151,7 +151,9 @@ constexpr int kRowMove = 100;
 
 template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
 constexpr int GeneralRowForm() {
-  if (Type == kMemImg8888 && Mode == kBlendNone && Alpha && Trans && !BG && !Tint) return kRowAlphaSource;
+  if (Mode == kBlendNone && Alpha && Trans && !BG && !Tint) {
+    return Type == kMemImg8888 ? static_cast<int>(kRowAlphaSource) : static_cast<int>(kRow16AlphaSource);
+  }
   if (Pal || BG || Tint || Alpha) return kRowNone;
   if (Mode == kBlendNone) return Trans ? (Type == kMemImg8888 ? static_cast<int>(kRowCopy) : static_cast<int>(kRow16Copy)) : kRowMove;
   if (Type == kMemImg565) {
@@ -285,7 +287,9 @@ void StretchWalk(const BlitCall& c) {
       if constexpr (kDstBytes == 4) {
         GatherRow32(c.rowBuffer, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
       } else {
-        for (int i = 0; i < c.width; ++i) std::memcpy(c.rowBuffer + i * 2, sRow + columns[i] * kSrcBytes, 2);
+        for (int i = 0; i < c.width; ++i) {
+          std::memcpy(c.rowBuffer + i * kSrcBytes, sRow + columns[i] * kSrcBytes, kSrcBytes);
+        }
       }
       BlendRowOf<Op>(c, RowForm, dRow, c.rowBuffer);
     } else {

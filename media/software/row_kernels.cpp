@@ -70,6 +70,15 @@ void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
     return;
   }
   const BlendRows r = MakeBlendRows(param, kTintOff);
+  if (kind == kRow16AlphaSource) {
+    for (int i = 0; i < count; ++i) {
+      const uint32_t s = Load16(src + i * 4), a = src[i * 4 + 2];
+      if (a == 0) continue;
+      if (a == 255) Store16(dst + i * 2, s);
+      else Combine<kMemImg565, kBlendNone, false, false, true>(r, dst + i * 2, s, 0, a);
+    }
+    return;
+  }
   for (int i = 0; i < count; ++i) {
     uint8_t* dp = dst + i * 2;
     const uint32_t s = Load16(src + i * 2), d = Load16(dp);
@@ -93,7 +102,8 @@ void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param
     case kSoftPathSse2: done = BlendRow16Sse2(kind, dst, src, count, param, key); break;
     default: break;
   }
-  BlendRow16Reference(kind, dst + done * 2, src + done * 2, count - done, param, key);
+  const int srcBytes = kind == kRow16AlphaSource ? 4 : 2;
+  BlendRow16Reference(kind, dst + done * 2, src + done * srcBytes, count - done, param, key);
 }
 
 void GatherRow32(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest) {

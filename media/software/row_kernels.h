@@ -32,6 +32,7 @@ enum Row16Kind : int {
   kRow16Copy,        // mode 0 with a colour key
   kRow16PairAdd,     // mode 2 at 255, pixel pairs from the row's first pixel (plain blitter)
   kRow16PairSub,     // mode 3 at 255, likewise
+  kRow16AlphaSource, // mode 0, source alpha with the transparent flag; source pixels are 4 bytes
 };
 
 // `key` null: every pixel is drawn; else source pixels equal to *key leave the destination alone.

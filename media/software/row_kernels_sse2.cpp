@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "media/software/row_kernels.h"
+
 // Every header is included above the pragma, so no inline function shared with other files is
 // compiled for this instruction set.
 #pragma GCC target("sse2")
@@ -34,6 +36,8 @@ struct Sse2 {
   static V lo8(V a) { return _mm_unpacklo_epi8(a, _mm_setzero_si128()); }
   static V hi8(V a) { return _mm_unpackhi_epi8(a, _mm_setzero_si128()); }
   static V pack(V lo, V hi) { return _mm_packus_epi16(lo, hi); }
+  // signed 32-bit lanes already in 16-bit range to 16-bit lanes, in order
+  static V pack32to16(V lo, V hi) { return _mm_packs_epi32(lo, hi); }
   static V sub16(V a, V b) { return _mm_sub_epi16(a, b); }
   static V sll32(V a, int n) { return _mm_slli_epi32(a, n); }
   static V cmpeq32(V a, V b) { return _mm_cmpeq_epi32(a, b); }
@@ -57,6 +61,16 @@ struct Sse2 {
 }  // namespace zelvo::soft
 
 #include "media/software/row_vector.h"
+
+namespace zelvo::soft {
+namespace {
+// The vector kinds are the row kinds under other names.
+static_assert(int(kVecCopy) == int(kRowCopy) && int(kVecAlphaSource) == int(kRowAlphaSource) &&
+              int(kVecMultiply) == int(kRowMultiply) && int(kVecLerp) == int(kRowLerp));
+static_assert(int(kVec16PairSub) + 1 == int(kRow16AlphaSource) && int(kVec16Copy) == int(kRow16Copy) &&
+              int(kVec16Lerp6) == int(kRow16Lerp6) && int(kVec16Multiply) == int(kRow16Multiply));
+}  // namespace
+}  // namespace zelvo::soft
 
 namespace zelvo::soft {
 

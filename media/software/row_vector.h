@@ -215,6 +215,27 @@ int VectorRow32Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32
   return i;
 }
 
+// 16-bit alpha sources: 4-byte pixels (565 in bytes 0-1, alpha in byte 2) over 2-byte pixels.
+// Per channel (s * a + d * (256 - a)) >> 8; alpha 0 keeps the destination, 255 takes the source.
+template <class L>
+int VectorRow16AlphaSource(uint8_t* dst, const uint8_t* src, int count) {
+  using V = typename L::V;
+  int i = 0;
+  for (; i + 2 * L::kPixels <= count; i += 2 * L::kPixels) {
+    const V w0 = L::load(src + i * 4), w1 = L::load(src + i * 4 + L::kPixels * 4);
+    const V s = L::pack32to16(L::srai32(L::sll32(w0, 16), 16), L::srai32(L::sll32(w1, 16), 16));
+    const V a = L::pack32to16(L::and_(L::srl32(w0, 16), L::set32(0xFF)), L::and_(L::srl32(w1, 16), L::set32(0xFF)));
+    const V d = L::load(dst + i * 2);
+    const Fields565<L> fs(s), fd(d);
+    const V na = L::sub16(L::set16(256), a);
+    auto lerp = [&](V sc, V dc) { return L::srl16(L::add16(L::mul16(sc, a), L::mul16(dc, na)), 8); };
+    const V blended = Pack565<L>(lerp(fs.r, fd.r), lerp(fs.g, fd.g), lerp(fs.b, fd.b));
+    const V out = L::select(L::cmpeq16(a, L::set16(255)), s, L::select(L::cmpeq16(a, L::zero()), d, blended));
+    L::store(dst + i * 2, out);
+  }
+  return i;
+}
+
 using VectorRowFn = int (*)(uint8_t*, const uint8_t*, int, int, uint32_t);
 
 template <class L, bool Wide, int... K>
@@ -229,6 +250,7 @@ constexpr std::array<VectorRowFn, 2 * sizeof...(K)> VectorRowTable(std::integer_
 template <class L>
 int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
   constexpr int kKinds = kVec16PairSub + 1;
+  if (kind == kKinds) return VectorRow16AlphaSource<L>(dst, src, count);
   static constexpr auto table = VectorRowTable<L, false>(std::make_integer_sequence<int, kKinds>{});
   return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }
