@@ -154,6 +154,9 @@ constexpr int GeneralRowForm() {
   if (Mode == kBlendNone && Alpha && Trans && !BG && !Tint) {
     return Type == kMemImg8888 ? static_cast<int>(kRowAlphaSource) : static_cast<int>(kRow16AlphaSource);
   }
+  if (Type == kMemImg8888 && Mode == kBlendAlpha && Alpha && !BG && !Tint) {
+    return Trans ? static_cast<int>(kRowAlphaParam) : static_cast<int>(kRowAlphaParamAll);
+  }
   if (Pal || BG || Tint || Alpha) return kRowNone;
   if (Mode == kBlendNone) return Trans ? (Type == kMemImg8888 ? static_cast<int>(kRowCopy) : static_cast<int>(kRow16Copy)) : kRowMove;
   if (Type == kMemImg565) {

@@ -23,6 +23,17 @@ ZELVO_PIXEL_INLINE uint32_t RowPixel(int kind, const BlendRows& r, uint32_t s, u
     case kRowSub: Combine<kMemImg8888, kBlendSubtract, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
     case kRowSubSaturate: return SubBytesSaturated(s, d);
     case kRowCopy: return s;
+    case kRowAlphaParam:
+      if ((s >> 24) == 0) return d;
+      if ((s >> 24) == 255) {
+        Combine<kMemImg8888, kBlendAlpha, false, false, false>(r, dp, s, 0, 0);
+        return Load32(dp);
+      }
+      Combine<kMemImg8888, kBlendAlpha, false, false, true>(r, dp, s, 0, s >> 24);
+      return Load32(dp);
+    case kRowAlphaParamAll:
+      Combine<kMemImg8888, kBlendAlpha, false, false, true>(r, dp, s, 0, s >> 24);
+      return Load32(dp);
     case kRowAlphaSource:
       if ((s >> 24) == 0) return d;
       if ((s >> 24) == 255) return s;

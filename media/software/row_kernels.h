@@ -19,6 +19,8 @@ enum RowKind : int {
   kRowMultiply,      // mode 4
   kRowAlphaSource,   // mode 0, source alpha with the transparent flag: 0 skips, 255 copies the word
   kRowCopy,          // mode 0 with a colour key
+  kRowAlphaParam,    // mode 1, source alpha with the transparent flag: 0 skips, 255 weighs by the parameter only
+  kRowAlphaParamAll, // mode 1, source alpha without the transparent flag: every alpha weighs
 };
 
 // 16-bit (565) row forms.

@@ -46,6 +46,7 @@ struct Sse2 {
   static V hi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
   static V sll16(V a, int n) { return _mm_slli_epi16(a, n); }
   static V srai32(V a, int n) { return _mm_srai_epi32(a, n); }
+  static V mulhi16u(V a, V b) { return _mm_mulhi_epu16(a, b); }
   static V srai16(V a, int n) { return _mm_srai_epi16(a, n); }
   static V max16(V a, V b) { return _mm_max_epi16(a, b); }
   static V cmpgt16(V a, V b) { return _mm_cmpgt_epi16(a, b); }
@@ -65,7 +66,7 @@ struct Sse2 {
 namespace zelvo::soft {
 namespace {
 // The vector kinds are the row kinds under other names.
-static_assert(int(kVecCopy) == int(kRowCopy) && int(kVecAlphaSource) == int(kRowAlphaSource) &&
+static_assert(int(kVecAlphaParamAll) == int(kRowAlphaParamAll) && int(kVecCopy) == int(kRowCopy) && int(kVecAlphaSource) == int(kRowAlphaSource) &&
               int(kVecMultiply) == int(kRowMultiply) && int(kVecLerp) == int(kRowLerp));
 static_assert(int(kVec16PairSub) + 1 == int(kRow16AlphaSource) && int(kVec16Copy) == int(kRow16Copy) &&
               int(kVec16Lerp6) == int(kRow16Lerp6) && int(kVec16Multiply) == int(kRow16Multiply));

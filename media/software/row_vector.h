@@ -12,7 +12,7 @@ namespace zelvo::soft {
 namespace {
 
 enum VectorRowKind : int {
-  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource, kVecCopy,
+  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource, kVecCopy, kVecAlphaParam, kVecAlphaParamAll,
 };
 
 // Products are computed in 16-bit lanes, where every intermediate fits (at most 255 * 256), and
@@ -74,6 +74,33 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
       const V opaque = L::cmpeq32(a32, L::set32(255)), clear = L::cmpeq32(a32, L::zero());
       const V keep = L::or_(L::and_(clear, d), L::andnot(clear, lerp));
       return L::or_(L::and_(opaque, s), L::andnot(opaque, keep));
+    }
+    case kVecAlphaParam:
+    case kVecAlphaParamAll: {
+      // d + floor((s - d) * a * p / 65536) per channel: with m = |s - d| and w = a * p (below
+      // 65536), the high half of m * w, one more for a negative difference with a non-zero low half
+      const V a32 = L::srl32(s, 24);
+      const V a16 = L::or_(a32, L::sll32(a32, 16));
+      const V p = L::set16(param);
+      auto weighed = [&](V s16, V d16, V a) {
+        const V w = L::mul16(a, p);
+        const V diff = L::sub16(s16, d16);
+        const V negative = L::cmpgt16(L::zero(), diff);
+        const V m = L::max16(diff, L::sub16(L::zero(), diff));
+        const V roundDown = L::andnot(L::cmpeq16(L::mul16(m, w), L::zero()), negative);
+        const V q = L::sub16(L::mulhi16u(m, w), roundDown);  // roundDown is -1 where it applies
+        return L::add16(d16, L::sub16(L::xor_(q, negative), negative));
+      };
+      const V lo = weighed(L::lo8(s), L::lo8(d), L::lo32(a16, a16));
+      const V hi = weighed(L::hi8(s), L::hi8(d), L::hi32(a16, a16));
+      const V blended = L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
+      if (kind == kVecAlphaParamAll) return blended;
+      const V q = L::set16(256 - param);
+      const V plainLo = L::srl16(L::add16(L::mul16(L::lo8(s), p), L::mul16(L::lo8(d), q)), 8);
+      const V plainHi = L::srl16(L::add16(L::mul16(L::hi8(s), p), L::mul16(L::hi8(d), q)), 8);
+      const V byParam = L::or_(L::andnot(alphaByte, L::pack(plainLo, plainHi)), L::and_(alphaByte, d));
+      const V opaque = L::cmpeq32(a32, L::set32(255)), clear = L::cmpeq32(a32, L::zero());
+      return L::select(opaque, byParam, L::select(clear, d, blended));
     }
     default: {
       V lo = L::srl16(L::mul16(L::lo8(s), L::lo8(d)), 8);
@@ -257,7 +284,7 @@ int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param
 
 template <class L>
 int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  constexpr int kKinds = kVecCopy + 1;
+  constexpr int kKinds = kVecAlphaParamAll + 1;
   static constexpr auto table = VectorRowTable<L, true>(std::make_integer_sequence<int, kKinds>{});
   return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }

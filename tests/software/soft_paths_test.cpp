@@ -110,7 +110,7 @@ TEST(SoftPaths, VectorRowsMatchTheReferenceOnEveryKind) {
   ResetSoft();
   std::mt19937 rng(7);
   for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level)
-  for (int kind = soft::kRowLerp; kind <= soft::kRowCopy; ++kind) {
+  for (int kind = soft::kRowLerp; kind <= soft::kRowAlphaParamAll; ++kind) {
     for (int param = 1; param < 256; ++param) {
       std::vector<uint32_t> src(37), a(37), b(37);
       for (size_t i = 0; i < src.size(); ++i) {
