@@ -9,9 +9,13 @@
 
 #include "media/software/row_kernels.h"
 
-// Every header is included above the pragma, so no inline function shared with other files is
-// compiled for this instruction set.
+// Every header is included above the target pragma, so no inline function shared with other files
+// is compiled for this instruction set.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC target("avx2")
+#endif
 
 namespace zelvo::soft {
 namespace {
@@ -106,3 +110,7 @@ int GatherRowAvx2(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, i
 }
 
 }  // namespace zelvo::soft
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif

@@ -9,9 +9,13 @@
 
 #include "media/software/row_kernels.h"
 
-// Every header is included above the pragma, so no inline function shared with other files is
-// compiled for this instruction set.
+// Every header is included above the target pragma, so no inline function shared with other files
+// is compiled for this instruction set.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
+#else
 #pragma GCC target("sse2")
+#endif
 
 namespace zelvo::soft {
 namespace {
@@ -84,3 +88,7 @@ int BlendRow16Sse2(int kind, uint8_t* dst, const uint8_t* src, int count, int pa
 }
 
 }  // namespace zelvo::soft
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
