@@ -55,7 +55,24 @@ void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
   }
 }
 
+// Pixels to do one by one before the destination reaches a 32-byte boundary (vector stores that
+// straddle cache lines cost more); `step` keeps the count a multiple of a pixel group.
+inline int HeadPixels(const uint8_t* dst, int bytesPerPixel, int count, int step) {
+  const uintptr_t misalign = reinterpret_cast<uintptr_t>(dst) & 31;
+  if (misalign == 0 || misalign % bytesPerPixel != 0) return 0;
+  const int head = static_cast<int>((32 - misalign) / bytesPerPixel);
+  if (head % step != 0 || head >= count) return 0;
+  return head;
+}
+
 void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  const int head = SoftPathLevel() == kSoftPathReference ? 0 : HeadPixels(dst, 4, count, 1);
+  if (head > 0) {
+    BlendRow32Reference(kind, dst, src, head, param, key);
+    dst += head * 4;
+    src += head * 4;
+    count -= head;
+  }
   int done = 0;
   switch (SoftPathLevel()) {
     case kSoftPathAvx2: done = BlendRowAvx2(kind, dst, src, count, param, key); break;
@@ -107,13 +124,21 @@ void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
 }
 
 void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  const int srcBytes = kind == kRow16AlphaSource ? 4 : 2;
+  const bool pairs = kind == kRow16PairAdd || kind == kRow16PairSub;
+  const int head = SoftPathLevel() == kSoftPathReference ? 0 : HeadPixels(dst, 2, count, pairs ? 2 : 1);
+  if (head > 0) {
+    BlendRow16Reference(kind, dst, src, head, param, key);
+    dst += head * 2;
+    src += head * srcBytes;
+    count -= head;
+  }
   int done = 0;
   switch (SoftPathLevel()) {
     case kSoftPathAvx2: done = BlendRow16Avx2(kind, dst, src, count, param, key); break;
     case kSoftPathSse2: done = BlendRow16Sse2(kind, dst, src, count, param, key); break;
     default: break;
   }
-  const int srcBytes = kind == kRow16AlphaSource ? 4 : 2;
   BlendRow16Reference(kind, dst + done * 2, src + done * srcBytes, count - done, param, key);
 }
 
