@@ -22,6 +22,8 @@ struct BlitCall {
   int32_t width;             // pixels drawn per row
   int32_t height;            // rows drawn
   uint32_t key;              // the source's transparent colour
+  uint32_t rowKey;           // row forms: the key as their loops compare it
+  bool rowKeyed;             // row forms: false when no stored value can equal the key
   const uint8_t* palette;    // palette sources: 2- or 4-byte entries
   const uint8_t* runCode;    // run path: the first byte of the source's TransparentRunCode
   const int32_t* columns;    // stretch: source column of each drawn pixel (StretchColumns)
@@ -82,7 +84,7 @@ template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Tra
 struct GeneralOp {
   static constexpr int kSrcBytes = SourceBytes<Type, Pal, Alpha>();
   static constexpr int kDstBytes = DestBytes<Type>();
-  static constexpr bool kPerPixelTest = Trans;
+  static constexpr bool kKeyed = Trans && !Alpha;
   ZELVO_PIXEL_INLINE static void Apply(const BlitCall& c, uint8_t* d, const uint8_t* s, const uint8_t* g) {
     uint32_t raw, colour, a = 0;
     FetchSource<Type, Pal, Alpha>(c, s, raw, colour, a);
@@ -112,6 +114,7 @@ enum SpecialKind : int { kSpecialHalf, kSpecialLerp6, kSpecialAddWord, kSpecialA
 
 template <int Type, bool Pal, bool Trans, int Kind, int Rule>
 struct SpecialOp {
+  static constexpr bool kKeyed = Trans;
   static constexpr int kSrcBytes = SourceBytes<Type, Pal, false>();
   static constexpr int kDstBytes = DestBytes<Type>();
   ZELVO_PIXEL_INLINE static void Apply(const BlitCall& c, uint8_t* d, const uint8_t* s, const uint8_t*) {
@@ -148,9 +151,14 @@ constexpr int kRowMove = 100;
 
 template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
 constexpr int GeneralRowForm() {
-  if (Type == kMemImg8888 && Mode == kBlendNone && Alpha && Trans && !BG && !Tint) return kRowAlphaSource;
-  if (Pal || BG || Tint || Alpha || Trans) return kRowNone;
-  if (Mode == kBlendNone) return kRowMove;
+  if (Mode == kBlendNone && Alpha && Trans && !BG && !Tint) {
+    return Type == kMemImg8888 ? static_cast<int>(kRowAlphaSource) : static_cast<int>(kRow16AlphaSource);
+  }
+  if (Type == kMemImg8888 && Mode == kBlendAlpha && Alpha && !BG && !Tint) {
+    return Trans ? static_cast<int>(kRowAlphaParam) : static_cast<int>(kRowAlphaParamAll);
+  }
+  if (Pal || BG || Tint || Alpha) return kRowNone;
+  if (Mode == kBlendNone) return Trans ? (Type == kMemImg8888 ? static_cast<int>(kRowCopy) : static_cast<int>(kRow16Copy)) : kRowMove;
   if (Type == kMemImg565) {
     switch (Mode) {
       case kBlendAlpha: return kRow16SignedLerp;
@@ -169,7 +177,7 @@ constexpr int GeneralRowForm() {
 
 template <int Type, bool Pal, bool Trans, int Kind>
 constexpr int SpecialRowForm() {
-  if (Pal || Trans) return kRowNone;
+  if (Pal) return kRowNone;
   if (Type == kMemImg565) {
     switch (Kind) {
       case kSpecialHalf: return kRow16Half;
@@ -188,24 +196,39 @@ constexpr int SpecialRowForm() {
   }
 }
 
-// Hands a row of source colours to the row form of the destination's colour type.
-template <int DstBytes>
-inline void BlendRowOf(int form, uint8_t* dst, const uint8_t* src, int count, int param) {
-  if constexpr (DstBytes == 4) BlendRow32(form, dst, src, count, param);
-  else BlendRow16(form, dst, src, count, param);
+// Hands a row of source colours to the row form of the destination's colour type, with the call's
+// colour key when the loop has the transparent flag.
+template <class Op>
+inline void BlendRowOf(const BlitCall& c, int form, uint8_t* dst, const uint8_t* src) {
+  const uint32_t* key = Op::kKeyed && c.rowKeyed ? &c.rowKey : nullptr;
+  if constexpr (Op::kDstBytes == 4) BlendRow32(form, dst, src, c.width, c.rows.param, key);
+  else BlendRow16(form, dst, src, c.width, c.rows.param, key);
 }
 
 // The plain walk: rows top to bottom, pixels left to right.
 template <class Op, int RowForm>
 void PlainWalk(const BlitCall& c) {
+  if constexpr (RowForm != kRowNone) {
+    // Rows that follow each other without a gap in both pictures go over as one long row.
+    if (c.height > 1 && c.dstPitch == c.width * Op::kDstBytes && c.srcRowStride == c.width * Op::kSrcBytes &&
+        static_cast<int64_t>(c.width) * c.height <= 0x7FFFFFFF) {
+      BlitCall whole = c;
+      whole.width = c.width * c.height;
+      whole.height = 1;
+      PlainWalk<Op, RowForm>(whole);
+      return;
+    }
+  }
   uint8_t* dRow = c.dst;
   const uint8_t* sRow = c.src;
   const uint8_t* gRow = c.graph;
   for (int y = 0; y < c.height; ++y) {
     if constexpr (RowForm == kRowMove) {
-      std::memcpy(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
+      // the vector copy beats the library's memcpy on rows of a few kilobytes
+      if constexpr (Op::kDstBytes == 4) BlendRow32(kRowCopy, dRow, sRow, c.width, 0);
+      else BlendRow16(kRow16Copy, dRow, sRow, c.width, 0);
     } else if constexpr (RowForm != kRowNone) {
-      BlendRowOf<Op::kDstBytes>(RowForm, dRow, sRow, c.width, c.rows.param);
+      BlendRowOf<Op>(c, RowForm, dRow, sRow);
     } else {
       uint8_t* d = dRow;
       const uint8_t* s = sRow;
@@ -267,9 +290,11 @@ void StretchWalk(const BlitCall& c) {
       if constexpr (kDstBytes == 4) {
         GatherRow32(c.rowBuffer, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
       } else {
-        for (int i = 0; i < c.width; ++i) std::memcpy(c.rowBuffer + i * 2, sRow + columns[i] * kSrcBytes, 2);
+        for (int i = 0; i < c.width; ++i) {
+          std::memcpy(c.rowBuffer + i * kSrcBytes, sRow + columns[i] * kSrcBytes, kSrcBytes);
+        }
       }
-      BlendRowOf<kDstBytes>(RowForm, dRow, c.rowBuffer, c.width, c.rows.param);
+      BlendRowOf<Op>(c, RowForm, dRow, c.rowBuffer);
     } else {
       for (int i = 0; i < c.width; ++i) {
         Op::Apply(c, dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, gRow ? gRow + columns[i] : nullptr);
@@ -293,6 +318,14 @@ void StretchWalk(const BlitCall& c) {
 // go through the single-pixel forms.
 template <bool Pal, bool Trans, bool Add>
 void PairWalk16(const BlitCall& c) {
+  if constexpr (!Pal && !Trans) {
+    uint8_t* dRow = c.dst;
+    const uint8_t* sRow = c.src;
+    for (int y = 0; y < c.height; ++y, dRow += c.dstPitch, sRow += c.srcRowStride) {
+      BlendRow16(Add ? kRow16PairAdd : kRow16PairSub, dRow, sRow, c.width, 255);
+    }
+    return;
+  }
   constexpr int kSrcBytes = Pal ? 1 : 2;
   auto colourOf = [&c](const uint8_t* s) { return Pal ? Load16(c.palette + *s * 2) : Load16(s); };
   auto rawOf = [](const uint8_t* s) { return Pal ? static_cast<uint32_t>(*s) : Load16(s); };
