@@ -339,7 +339,7 @@ void FillBox(MEMIMG* image, const ShapeSetup& s, const IntRect& r) {
   const int w = r.right - r.left;
   // A row of the constant colour, handed over in chunks: copied in mode 0 (whole words, two
   // 16-bit pixels per word), blended by the row forms otherwise.
-  constexpr int kChunk = 256;
+  constexpr int kChunk = 1024;
   uint32_t source[kChunk];
   for (uint32_t& v : source) v = Type == kMemImg8888 ? s.colour : (s.colour | s.colour << 16);
   for (int y = r.top; y < r.bottom; ++y) {
