@@ -3,6 +3,7 @@
 // display queries answer what the back-end holds before a screen mode is set.
 #include "media/core/subsystem_steps.h"
 
+#include "media/software/blend_state.h"
 
 namespace zelvo {
 namespace {
@@ -32,7 +33,11 @@ void DisplayRebuildAfterModeChange() {}
 void DisplayReleaseDirectDraw() {}
 void DisplayLogScreenPixelFormat() {}
 int DisplayBackBufferIsTarget() { return 0; }
-int StartGraphics() { return 0; }
+// The software blend tables are built at graphics start-up in every rendering mode.
+int StartGraphics() {
+  InitSoftBlendTables();
+  return 0;
+}
 void EndGraphics() {}
 void WarmUpDraw() {}
 void SelectStartUpDrawTargets() {}
