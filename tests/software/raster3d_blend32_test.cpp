@@ -7,42 +7,11 @@
 namespace zelvo {
 namespace {
 
-using testing_soft::DrawCover;
-using testing_soft::DrawOptions;
-using testing_soft::ResetSoft;
-using testing_soft::SetBlend;
-using testing_soft::TestImage;
+using testing_soft::BlendCase;
+using testing_soft::DrawOne;
+using testing_soft::kNoGraph;
 
-constexpr int kNoGraph = -1;
-
-struct BlendCase {
-  const char* name;
-  int mode, param;
-  uint32_t tint;
-  int graphWeight;   // BlendGraphTable weight of the blend picture's pixel, or kNoGraph
-  int alphaTexture, trans;
-  uint32_t texel, dst, expected;
-  uint32_t key = 0xDEADBEEF;
-};
-
-uint32_t DrawOne(int type, const BlendCase& c) {
-  ResetSoft();
-  SetBlend(c.mode, c.param);
-  g_softBlend.drawTint = c.tint;
-  TestImage tex(1, 1, type, 0, c.alphaTexture, c.key), dst(1, 1, type), graph(1, 1, kMemImgSingle8);
-  tex.set(0, 0, c.texel);
-  dst.set(0, 0, c.dst);
-  graph.set(0, 0, 7);
-  g_softBlend.blendGraphTable[7] = static_cast<uint8_t>(c.graphWeight < 0 ? 0 : c.graphWeight);
-  DrawOptions o;
-  o.tex = tex.get();
-  o.trans = c.trans;
-  o.graph = c.graphWeight == kNoGraph ? nullptr : graph.get();
-  DrawCover(dst.get(), o);
-  return dst.px(0, 0);
-}
-
-constexpr uint32_t kOff = 0xFFFFFF;
+constexpr uint32_t kOff = kTintOff;
 
 TEST(Raster3DBlend32, NoneAndAlpha) {
   const BlendCase cases[] = {

@@ -47,4 +47,35 @@ inline void DrawQuad(MEMIMG* dst, float x0, float y0, float x1, float y1, const 
   Draw(dst, t2, o);
 }
 
+// One texel drawn over one pixel under a blend state.
+inline constexpr int kNoGraph = -1;
+
+struct BlendCase {
+  const char* name;
+  int mode, param;
+  uint32_t tint;
+  int graphWeight;   // BlendGraphTable weight of the blend picture's pixel, or kNoGraph
+  int alphaTexture, trans;
+  uint32_t texel, dst, expected;
+  uint32_t key = 0xDEADBEEF;
+};
+
+inline uint32_t DrawOne(int type, const BlendCase& c, int modulate = 0, uint32_t diffuse = 0xFFFFFFFF) {
+  ResetSoft();
+  SetBlend(c.mode, c.param);
+  g_softBlend.drawTint = c.tint;
+  TestImage tex(1, 1, type, 0, c.alphaTexture, c.key), dst(1, 1, type), graph(1, 1, kMemImgSingle8);
+  tex.set(0, 0, c.texel);
+  dst.set(0, 0, c.dst);
+  graph.set(0, 0, 7);
+  g_softBlend.blendGraphTable[7] = static_cast<uint8_t>(c.graphWeight < 0 ? 0 : c.graphWeight);
+  DrawOptions o;
+  o.tex = tex.get();
+  o.trans = c.trans;
+  o.graph = c.graphWeight == kNoGraph ? nullptr : graph.get();
+  o.modulate = modulate;
+  DrawCover(dst.get(), o, diffuse);
+  return dst.px(0, 0);
+}
+
 }  // namespace zelvo::testing_soft
