@@ -43,28 +43,47 @@ int MakeTemporaryTexture(MEMIMG* temp, int colorType) {
   return 0;
 }
 
-// The loop for the call, or null when the call draws nothing.
-soft::Raster3DLoop ChooseLoop(const MEMIMG* tex, int transFlag, const MEMIMG* blendGraph, int modulate) {
+// The loop for the call (null when the call draws nothing) and its vector body, if it has one.
+struct LoopChoice {
+  soft::Raster3DLoop loop;
+  soft::SpanBlocks blocks;
+};
+
+// Vector bodies address texels with 32-bit offsets.
+bool VectorReachable(const MEMIMG* tex) {
+  const int64_t pitch = tex->pitch < 0 ? -static_cast<int64_t>(tex->pitch) : tex->pitch;
+  return pitch * tex->height + static_cast<int64_t>(tex->width) * 4 < (int64_t{1} << 31);
+}
+
+LoopChoice ChooseLoop(const MEMIMG* tex, int transFlag, const MEMIMG* blendGraph, int modulate) {
   const int type = tex->colorType;
-  if (type != kMemImg565 && type != kMemImg8888) return nullptr;
+  if (type != kMemImg565 && type != kMemImg8888) return {};
   const bool pal = tex->paletteFlag == 1;
   const uint32_t modeBits = static_cast<uint32_t>(g_softBlend.blendMode);
-  if (modeBits > kBlendMultiply) return nullptr;
+  if (modeBits > kBlendMultiply) return {};
   int mode = static_cast<int>(modeBits);
   const bool bg = blendGraph != nullptr, alpha = !pal && tex->alphaFlag == 1, trans = transFlag != 0;
+  bool tint = false;
+  LoopChoice choice{};
   if (modulate) {
     const int cell = soft::ModulatedCellIndex(pal, mode, bg, alpha, trans);
-    return type == kMemImg565 ? soft::GetModulatedRaster3DTable<kMemImg565>()[cell]
-                              : soft::GetModulatedRaster3DTable<kMemImg8888>()[cell];
+    choice.loop = type == kMemImg565 ? soft::GetModulatedRaster3DTable<kMemImg565>()[cell]
+                                     : soft::GetModulatedRaster3DTable<kMemImg8888>()[cell];
+  } else {
+    const int param = g_softBlend.blendParam;
+    if (mode == kBlendAlpha && param == 255) mode = kBlendNone;
+    if ((mode == kBlendAlpha || mode == kBlendAdd) && param == 0) return {};
+    // A palette texture's subtract runs at parameter 0 (a zero source still rewrites guard bits).
+    if (mode == kBlendSubtract && param == 0 && !pal) return {};
+    tint = TintIsOn(g_softBlend.drawTint);
+    const int cell = soft::PlainCellIndex(pal, mode, bg, tint, alpha, trans);
+    choice.loop = type == kMemImg565 ? soft::GetPlainRaster3DTable<kMemImg565>()[cell]
+                                     : soft::GetPlainRaster3DTable<kMemImg8888>()[cell];
   }
-  const int param = g_softBlend.blendParam;
-  if (mode == kBlendAlpha && param == 255) mode = kBlendNone;
-  if ((mode == kBlendAlpha || mode == kBlendAdd) && param == 0) return nullptr;
-  // A palette texture's subtract runs at parameter 0 (a zero source still rewrites guard bits).
-  if (mode == kBlendSubtract && param == 0 && !pal) return nullptr;
-  const int cell = soft::PlainCellIndex(pal, mode, bg, TintIsOn(g_softBlend.drawTint), alpha, trans);
-  return type == kMemImg565 ? soft::GetPlainRaster3DTable<kMemImg565>()[cell]
-                            : soft::GetPlainRaster3DTable<kMemImg8888>()[cell];
+  if (SoftPathLevel() == kSoftPathAvx2 && VectorReachable(tex)) {
+    choice.blocks = soft::Raster3DAvx2Blocks(type, pal, mode, bg, tint, alpha, trans, modulate != 0);
+  }
+  return choice;
 }
 
 // Everything after the temporary texture: refusals, set-up and the loop.
@@ -81,8 +100,8 @@ void DrawAccepted(MEMIMG* dst, MEMIMG* zbuf, const MEMIMG* tex, const ScreenVert
   const IntRect region = soft::SoftClipRegion(dst);
   TriangleSetup setup;
   if (soft::SetUpTriangle3D(v, region, &setup) != 0) return;
-  const soft::Raster3DLoop loop = ChooseLoop(tex, transFlag, blendGraph, modulate);
-  if (!loop || setup.rowCount == 0) return;
+  const LoopChoice choice = ChooseLoop(tex, transFlag, blendGraph, modulate);
+  if (!choice.loop || setup.rowCount == 0) return;
 
   Raster3DCall c;
   c.spans = soft::TriangleSpanTable;
@@ -102,12 +121,13 @@ void DrawAccepted(MEMIMG* dst, MEMIMG* zbuf, const MEMIMG* tex, const ScreenVert
   c.graphPitch = blendGraph ? blendGraph->pitch : 0;
   const int param = g_softBlend.blendParam < 0 ? 0 : (g_softBlend.blendParam > 255 ? 255 : g_softBlend.blendParam);
   c.rows = soft::MakeBlendRows(param, g_softBlend.drawTint);
+  c.blocks = choice.blocks;
   for (int i = 0; i < soft::kInterpCount; ++i) {
     c.rowBase[i] = setup.rowBase[i];
     c.stepX[i] = setup.plane[i].stepX;
     c.stepY[i] = setup.plane[i].stepY;
   }
-  loop(c);
+  choice.loop(c);
 }
 
 void Rasterize(MEMIMG* dst, MEMIMG* zbuf, const MEMIMG* tex, const ScreenVertex* v, int transFlag,

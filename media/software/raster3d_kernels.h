@@ -14,6 +14,21 @@
 
 namespace zelvo::soft {
 
+struct Raster3DCall;
+
+// Where a span's walk stands: the interpolants at the current pixel, the destination and depth
+// pointers there, and the pixels left.
+struct SpanCursor {
+  uint32_t cur[kInterpCount];
+  uint8_t* d;
+  uint8_t* z;
+  int count;
+};
+
+// A vector body for some cells of the grid: draws whole blocks of pixels from the cursor and
+// advances it, giving the same bytes as the scalar loop; the scalar loop draws the rest.
+using SpanBlocks = void (*)(const Raster3DCall&, SpanCursor&);
+
 // Everything a loop reads, fixed for the call.
 struct Raster3DCall {
   const TriangleSpanRow* spans;
@@ -35,6 +50,7 @@ struct Raster3DCall {
   int32_t rowBase[kInterpCount];
   int32_t stepX[kInterpCount];
   int32_t stepY[kInterpCount];
+  SpanBlocks blocks;          // null: scalar only
 };
 
 using Raster3DLoop = void (*)(const Raster3DCall&);
@@ -178,6 +194,13 @@ struct ModulatedTexelOp {
   }
 };
 
+// 0x20000000 / rhw truncated toward zero: eight times w. The quotient of a 30-bit numerator by a
+// 32-bit divisor is exact in double precision and truncates to the integer quotient, and the
+// floating-point divider is much faster than the integer one.
+ZELVO_PIXEL_INLINE uint32_t PerspectiveRecip(int32_t rhw) {
+  return static_cast<uint32_t>(static_cast<int32_t>(536870912.0 / static_cast<double>(rhw)));
+}
+
 // The span walk. Each span starts at its first pixel's centre; a span whose first pixel has rhw 0
 // is left out, and so is any later pixel whose rhw is 0 (after its depth test and write).
 template <int Type, class Op>
@@ -199,9 +222,19 @@ void SpanWalk3D(const Raster3DCall& c) {
                  static_cast<uint32_t>(c.stepX[i] / 2);
       }
       if (cur[kInterpRhw] != 0 && count > 0) {
-        uint8_t* d = dRow + static_cast<ptrdiff_t>(x0) * kDstBytes;
-        uint8_t* z = zRow ? zRow + static_cast<ptrdiff_t>(x0) * 2 : nullptr;
-        for (int n = count; n > 0; --n) {
+        SpanCursor span;
+        for (int i = 0; i < kInterps; ++i) span.cur[i] = cur[i];
+        span.d = dRow + static_cast<ptrdiff_t>(x0) * kDstBytes;
+        span.z = zRow ? zRow + static_cast<ptrdiff_t>(x0) * 2 : nullptr;
+        span.count = count;
+        if (c.blocks) c.blocks(c, span);
+        for (int i = 0; i < kInterps; ++i) cur[i] = span.cur[i];
+        uint8_t* d = span.d;
+        uint8_t* z = span.z;
+        // Neighbouring pixels often share rhw (always, when w is the same at every vertex).
+        int32_t lastRhw = 0;
+        uint32_t recip = 0;
+        for (int n = span.count; n > 0; --n) {
           do {
             if (z) {
               const uint32_t z16 = static_cast<uint32_t>(static_cast<int32_t>(cur[kInterpZ]) >> 8) & 0xFFFF;
@@ -210,7 +243,10 @@ void SpanWalk3D(const Raster3DCall& c) {
             }
             const int32_t rhw = static_cast<int32_t>(cur[kInterpRhw]);
             if (rhw == 0) break;
-            const uint32_t recip = static_cast<uint32_t>(0x20000000 / rhw);
+            if (rhw != lastRhw) {
+              lastRhw = rhw;
+              recip = PerspectiveRecip(rhw);
+            }
             const uint32_t tu = (static_cast<uint32_t>(static_cast<int32_t>(cur[kInterpU]) >> 10) * W * recip) >> 19;
             const uint32_t tv = (static_cast<uint32_t>(static_cast<int32_t>(cur[kInterpV]) >> 10) * H * recip) >> 19;
             if (static_cast<int32_t>(tu | tv | (W - 1 - tu) | (H - 1 - tv)) < 0) break;
@@ -240,6 +276,10 @@ constexpr int PlainCellIndex(bool pal, int mode, bool bg, bool tint, bool alpha,
 constexpr int ModulatedCellIndex(bool pal, int mode, bool bg, bool alpha, bool trans) {
   return (((static_cast<int>(pal) * 5 + mode) * 2 + bg) * 2 + (alpha && !pal)) * 2 + trans;
 }
+
+// The AVX2 bodies for a cell of the grid (mode after the parameter's shortcuts), or null. Call only
+// when SoftPathLevel() reports AVX2.
+SpanBlocks Raster3DAvx2Blocks(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans, bool modulate);
 
 using PlainRaster3DTable = std::array<Raster3DLoop, kPlainCells>;
 using ModulatedRaster3DTable = std::array<Raster3DLoop, kModulatedCells>;
