@@ -56,7 +56,8 @@ void Blocks8888(const Raster3DCall& c, SpanCursor& s) {
     if (s.z) {
       const __m128i stored16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.z));
       const __m256i stored = _mm256_cvtepu16_epi32(stored16);
-      const __m256i z16 = _mm256_and_si256(_mm256_srai_epi32(value[kInterpZ], 8), _mm256_set1_epi32(0xFFFF));
+      const __m256i z16 = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(value[kInterpZ], 8), zero),
+                                           _mm256_set1_epi32(0xFFFF));
       draw = _mm256_andnot_si256(_mm256_cmpgt_epi32(z16, stored), all);
       if (c.depthWrite) {
         const __m256i kept = _mm256_blendv_epi8(stored, z16, draw);

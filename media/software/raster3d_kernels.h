@@ -194,6 +194,13 @@ struct ModulatedTexelOp {
   }
 };
 
+// The 16-bit depth of a z interpolant (z x 2^24): z x 2^16, held to 0..0xFFFF so that z = 1.0 stays
+// the farthest depth instead of wrapping to the nearest, and z below 0 stays the nearest.
+ZELVO_PIXEL_INLINE uint32_t DepthValue(uint32_t z) {
+  const int32_t depth = static_cast<int32_t>(z) >> 8;
+  return depth < 0 ? 0u : (depth > 0xFFFF ? 0xFFFFu : static_cast<uint32_t>(depth));
+}
+
 // 0x20000000 / rhw truncated toward zero: eight times w. The quotient of a 30-bit numerator by a
 // 32-bit divisor is exact in double precision and truncates to the integer quotient, and the
 // floating-point divider is much faster than the integer one.
@@ -237,7 +244,7 @@ void SpanWalk3D(const Raster3DCall& c) {
         for (int n = span.count; n > 0; --n) {
           do {
             if (z) {
-              const uint32_t z16 = static_cast<uint32_t>(static_cast<int32_t>(cur[kInterpZ]) >> 8) & 0xFFFF;
+              const uint32_t z16 = DepthValue(cur[kInterpZ]);
               if (z16 > Load16(z)) break;
               if (c.depthWrite) Store16(z, z16);
             }

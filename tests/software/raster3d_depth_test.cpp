@@ -41,6 +41,21 @@ TEST(Raster3DDepth, TestAndWrite) {
   }
 }
 
+TEST(Raster3DDepth, DepthBeyondTheRangeIsHeldAtItsEnds) {
+  // Drawn without the depth clip: z runs from -0.5 at the top to 1.5 at the bottom.
+  ResetSoft();
+  TestImage dst(8, 8, kMemImg8888), zbuf(8, 8, kMemImgDepth16);
+  zbuf.fill(0xFFFF);
+  DrawOptions o;
+  o.zbuf = zbuf.get();
+  o.zWrite = 1;
+  const ScreenVertex v[3] = {Vtx(-20, 0, -0.5f), Vtx(30, 0, -0.5f), Vtx(4, 8, 1.5f)};
+  testing_soft::Draw(dst.get(), v, o);
+  EXPECT_EQ(0u, zbuf.px(4, 0));
+  EXPECT_EQ(0xFFFFu, zbuf.px(4, 7));
+  EXPECT_EQ(0xFFFFFFFFu, dst.px(4, 7));
+}
+
 TEST(Raster3DDepth, WrittenForPixelsWhoseColourIsRejected) {
   struct Case {
     const char* name;

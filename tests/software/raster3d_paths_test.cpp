@@ -40,7 +40,7 @@ Scene DrawScene(bool reference, int mode, int param, int alpha, int trans, int d
       dst.set(x, y, rng());
       zbuf.set(x, y, rng() & 0xFFFF);
     }
-  std::uniform_real_distribution<float> pos(-10.0f, 70.0f), depth(0.0f, 1.0f), uv(-0.2f, 1.2f), rhw(-0.3f, 3.0f);
+  std::uniform_real_distribution<float> pos(-10.0f, 70.0f), depth(-0.2f, 1.2f), uv(-0.2f, 1.2f), rhw(-0.3f, 3.0f);
   DrawOptions o;
   o.tex = tex.get();
   o.trans = trans;
