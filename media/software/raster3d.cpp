@@ -137,10 +137,6 @@ void Rasterize(MEMIMG* dst, MEMIMG* zbuf, const MEMIMG* tex, const ScreenVertex*
     if (!VertexUsable(v[i])) return;
   }
   if (depthClip == 1) {
-    // Cutting needs a finite, positive w at every vertex.
-    for (int i = 0; i < 3; ++i) {
-      if (!(v[i].rhw > 0.0f) || !std::isfinite(1.0f / v[i].rhw)) return;
-    }
     ScreenVertex polygon[soft::kDepthPolygonSlots];
     int count = 0;
     const int cut = soft::CutTriangleAtDepthPlanes(v, polygon, &count);

@@ -2,6 +2,8 @@
 // homogeneous form; cut points take their colour by a byte weight measured along the edge.
 #include "media/software/raster3d_clip.h"
 
+#include <cmath>
+
 #include "media/core/foundation.h"
 
 namespace zelvo::soft {
@@ -77,6 +79,10 @@ int CutTriangleAtDepthPlanes(const ScreenVertex* v, ScreenVertex polygon[kDepthP
   for (int i = 0; i < 3; ++i) outside += (v[i].z < 0.0f) + (v[i].z > 1.0f);
   if (outside >= 3) return kDepthDropped;
   if (outside == 0) return kDepthInside;
+  // Cutting needs a finite w above 0 at every vertex; without one the triangle is dropped.
+  for (int i = 0; i < 3; ++i) {
+    if (!(v[i].rhw > 0.0f) || !std::isfinite(1.0f / v[i].rhw)) return kDepthDropped;
+  }
 
   // Homogeneous form: x, y and z times w, and w in the rhw field.
   ScreenVertex other[kDepthPolygonSlots];

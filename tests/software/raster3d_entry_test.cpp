@@ -131,6 +131,7 @@ TEST(Raster3DEntry, BadCoordinatesDrawNothing) {
       {"off screen", {Vtx(-100, -100), Vtx(-50, -100), Vtx(-100, -50)}, 0},
       {"rhw 0 with depth clip", {Vtx(0, 0, -0.5f, 0), Vtx(8, 0), Vtx(0, 8)}, 1},
       {"negative rhw with depth clip", {Vtx(0, 0, -0.5f, -1), Vtx(8, 0), Vtx(0, 8)}, 1},
+      {"tiny rhw with depth clip", {Vtx(0, 0, -0.5f, 1e-39f), Vtx(8, 0), Vtx(0, 8)}, 1},
   };
   for (const Case& c : cases) {
     ResetSoft();
