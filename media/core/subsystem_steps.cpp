@@ -3,7 +3,6 @@
 // display queries answer what the back-end holds before a screen mode is set.
 #include "media/core/subsystem_steps.h"
 
-#include "media/core/file_ops.h"
 
 namespace zelvo {
 namespace {
@@ -76,10 +75,5 @@ void EndNetwork() {}
 void PumpNetwork() {}
 void PumpHttpDownloads() {}
 void HandleSocketNotify(unsigned long, long) {}
-
-void ClearArchiveTablesStep() {}
-void FreeArchiveTablesStep() {}
-void InstallDefaultFileOps() { SetupFileOpsTable(nullptr); }
-void FillStreamOpsTablesStep() { FillStreamOpsTables(); }
 
 }  // namespace zelvo

@@ -69,10 +69,4 @@ void PumpNetwork();
 void PumpHttpDownloads();
 void HandleSocketNotify(unsigned long wParam, long lParam);
 
-// Archives (file layer).
-void ClearArchiveTablesStep();              // start-up step 3
-void FreeArchiveTablesStep();               // shut-down step 11
-void InstallDefaultFileOps();               // start-up step 4
-void FillStreamOpsTablesStep();             // start-up step 11
-
 }  // namespace zelvo

@@ -21,14 +21,14 @@ class FileLayerTest : public ::testing::Test {
     ASSERT_TRUE(pf::SetCurrentDirectory(pf::HostPathToWindows(folder_).c_str()));
   }
   void TearDown() override {
-    zelvo::FreeUnusedArchives();
+    zelvo::ClearArchiveTables();
     RemoveFolderTree(folder_);
   }
   // `relative` uses slashes; folders are made as needed.
   std::string Put(const std::string& relative, const std::vector<std::uint8_t>& bytes) {
     std::filesystem::path path = std::filesystem::path(folder_) / relative;
     std::filesystem::create_directories(path.parent_path());
-    WriteFileBytes(path.string(), bytes);
+    SaveFileBytes(path.string(), bytes);
     return path.string();
   }
   std::string Put(const std::string& relative, const std::string& text) { return Put(relative, BytesOf(text)); }
