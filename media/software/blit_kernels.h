@@ -26,6 +26,8 @@ struct BlitCall {
   const uint8_t* runCode;    // run path: the first byte of the source's TransparentRunCode
   const int32_t* columns;    // stretch: source column of each drawn pixel (StretchColumns)
   uint8_t* rowBuffer;        // stretch: room for one gathered row of 32-bit colours
+  int32_t lowestColumn;      // stretch: the source row's columns relative to the first one read
+  int32_t highestColumn;
   uint32_t stepY;            // stretch: 16.16 destination rows per source row
   int32_t phaseY;            // stretch: row accumulator at the first drawn row
   BlendRows rows;
@@ -146,9 +148,17 @@ constexpr int kRowMove = 100;
 
 template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
 constexpr int GeneralRowForm() {
+  if (Type == kMemImg8888 && Mode == kBlendNone && Alpha && Trans && !BG && !Tint) return kRowAlphaSource;
   if (Pal || BG || Tint || Alpha || Trans) return kRowNone;
   if (Mode == kBlendNone) return kRowMove;
-  if (Type != kMemImg8888) return kRowNone;
+  if (Type == kMemImg565) {
+    switch (Mode) {
+      case kBlendAlpha: return kRow16SignedLerp;
+      case kBlendAdd: return kRow16Add;
+      case kBlendSubtract: return kRow16Sub;
+      default: return kRow16Multiply;
+    }
+  }
   switch (Mode) {
     case kBlendAlpha: return kRowLerp;
     case kBlendAdd: return kRowAdd;
@@ -159,14 +169,30 @@ constexpr int GeneralRowForm() {
 
 template <int Type, bool Pal, bool Trans, int Kind>
 constexpr int SpecialRowForm() {
-  if (Type != kMemImg8888 || Pal || Trans) return kRowNone;
+  if (Pal || Trans) return kRowNone;
+  if (Type == kMemImg565) {
+    switch (Kind) {
+      case kSpecialHalf: return kRow16Half;
+      case kSpecialLerp6: return kRow16Lerp6;
+      case kSpecialSub: return kRow16Sub;
+      default: return kRowNone;
+    }
+  }
   switch (Kind) {
     case kSpecialHalf: return kRowHalf;
     case kSpecialAddWord: return kRowAddWord;
     case kSpecialAddSaturate: return kRowAddSaturate;
     case kSpecialSub: return kRowSub;
-    default: return kRowSubSaturate;
+    case kSpecialSubSaturate: return kRowSubSaturate;
+    default: return kRowNone;
   }
+}
+
+// Hands a row of source colours to the row form of the destination's colour type.
+template <int DstBytes>
+inline void BlendRowOf(int form, uint8_t* dst, const uint8_t* src, int count, int param) {
+  if constexpr (DstBytes == 4) BlendRow32(form, dst, src, count, param);
+  else BlendRow16(form, dst, src, count, param);
 }
 
 // The plain walk: rows top to bottom, pixels left to right.
@@ -179,7 +205,7 @@ void PlainWalk(const BlitCall& c) {
     if constexpr (RowForm == kRowMove) {
       std::memcpy(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
     } else if constexpr (RowForm != kRowNone) {
-      BlendRow32(RowForm, dRow, sRow, c.width, c.rows.param);
+      BlendRowOf<Op::kDstBytes>(RowForm, dRow, sRow, c.width, c.rows.param);
     } else {
       uint8_t* d = dRow;
       const uint8_t* s = sRow;
@@ -232,12 +258,18 @@ void StretchWalk(const BlitCall& c) {
     if constexpr (RowForm == kRowMove) {
       if (sameRow) {
         std::memcpy(dRow, dRow - c.dstPitch, static_cast<size_t>(c.width) * kDstBytes);
+      } else if constexpr (kDstBytes == 4) {
+        GatherRow32(dRow, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
       } else {
         for (int i = 0; i < c.width; ++i) std::memcpy(dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, kDstBytes);
       }
     } else if constexpr (RowForm != kRowNone) {
-      for (int i = 0; i < c.width; ++i) std::memcpy(c.rowBuffer + i * 4, sRow + columns[i] * kSrcBytes, 4);
-      BlendRow32(RowForm, dRow, c.rowBuffer, c.width, c.rows.param);
+      if constexpr (kDstBytes == 4) {
+        GatherRow32(c.rowBuffer, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
+      } else {
+        for (int i = 0; i < c.width; ++i) std::memcpy(c.rowBuffer + i * 2, sRow + columns[i] * kSrcBytes, 2);
+      }
+      BlendRowOf<kDstBytes>(RowForm, dRow, c.rowBuffer, c.width, c.rows.param);
     } else {
       for (int i = 0; i < c.width; ++i) {
         Op::Apply(c, dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, gRow ? gRow + columns[i] : nullptr);
