@@ -104,8 +104,8 @@ void CopyPixels(const View& destination, int dx, int dy, const View& source, int
                 int height) {
   if (width <= 0 || height <= 0) return;
   const int db = BytesPerPixel(destination.layout), sb = BytesPerPixel(source.layout);
-  const bool same = SameLayout(destination.layout, source.layout) &&
-                    (destination.layout.bitsPerPixel != 8 || destination.palette == source.palette);
+  // Palette pixels keep their indices between palette layouts.
+  const bool same = SameLayout(destination.layout, source.layout);
   for (int y = 0; y < height; ++y) {
     std::uint8_t* out = PixelAddress(destination, dx, dy + y);
     const std::uint8_t* in = PixelAddress(source, sx, sy + y);

@@ -56,7 +56,7 @@ bool StretchClipped(const pixels::View& destination, const Rect& to, const pixel
   const std::int64_t sw = from.right - from.left, sh = from.bottom - from.top;
   if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return false;
   const int db = pixels::BytesPerPixel(destination.layout), sb = pixels::BytesPerPixel(source.layout);
-  const bool same = pixels::SameLayout(destination.layout, source.layout) && destination.layout.bitsPerPixel != 8;
+  const bool same = pixels::SameLayout(destination.layout, source.layout);   // palette indices stay
   bool drew = false;
   for (int y = std::max(to.top, 0); y < std::min(to.bottom, destination.height); ++y) {
     const int sy = static_cast<int>(from.top + (y - to.top) * sh / dh);
