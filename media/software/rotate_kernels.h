@@ -1,0 +1,114 @@
+#pragma once
+// The pixel kernels the rotated blitter and the triangle mapper share. Both samplers hand the
+// kernels one destination row at a time as a run of pixels with a source position in 14.18 fixed
+// point that steps by a fixed amount per pixel; a pixel whose position lies outside the source is
+// passed over. One span loop per cell of the grid (palette or direct source, blend mode, blend
+// picture, tint, source alpha, transparent flag) runs the general rule of pixel_rules.h with the
+// colour key compared over the whole stored value. A flat-colour span per blend mode serves the
+// untextured triangle.
+#include <array>
+#include <cstdint>
+
+#include "media/software/blit_grid.h"
+
+namespace zelvo::soft {
+
+constexpr int kFixedShift = 18;                 // 14.18 fixed point
+constexpr int32_t kFixedOne = 1 << kFixedShift;
+// Widest and tallest source the samplers accept: width << 18 must stay an unsigned 32-bit bound.
+constexpr int32_t kMaxMappedSource = 8192;
+
+// Everything one mapped draw fixes before its first row.
+struct MapCall {
+  const uint8_t* src;        // source row 0
+  int32_t srcPitch;
+  const uint8_t* graph;      // blend picture row 0, or null
+  int32_t graphPitch;
+  uint32_t uLimit, vLimit;   // source width and height << 18
+  uint32_t du, dv;           // position step per destination pixel
+  uint32_t flatColour;       // flat spans: the tinted colour
+  BlitCall op;               // key, palette and table rows for the pixel rule
+};
+
+// Draws `count` pixels from d rightwards, the first at source position (u, v).
+using MapSpan = void (*)(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v);
+
+struct MapSpanTable {
+  std::array<MapSpan, kGridCells> textured;   // indexed by GridIndex
+  std::array<MapSpan, 5> flat;                // indexed by blend mode
+};
+
+template <int Type>
+const MapSpanTable& GetMapSpanTable();
+extern template const MapSpanTable& GetMapSpanTable<kMemImg565>();
+extern template const MapSpanTable& GetMapSpanTable<kMemImg8888>();
+
+// The span to use for a cell: the vector copy when one exists and the reference path is not forced.
+MapSpan ChooseMapSpan(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans);
+MapSpan ChooseFlatSpan(int type, int mode);
+
+// Set-up both samplers share for a textured draw: the refusals (colour types, destination with a
+// palette or alpha, a source too large for 14.18 positions, a blend picture that is not an 8-bit
+// picture covering the source, a blend mode that draws nothing), the call's constants except the
+// steps, and its span. Null when the call draws nothing.
+MapSpan PrepareTexturedCall(MapCall* c, const MEMIMG* destination, const MEMIMG* source, int transparentFlag,
+                            const MEMIMG* blendGraph);
+// The same for a flat-colour draw of `colour` into the destination.
+MapSpan PrepareFlatCall(MapCall* c, const MEMIMG* destination, uint32_t colour);
+
+// Blend mode after the parameter shortcuts for a textured draw (palette sources still subtract at
+// parameter 0), or -1 when the call draws nothing.
+int MappedBlendMode(bool pal);
+// The same for a flat-colour draw.
+int FlatBlendMode();
+
+template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
+void TexturedSpan(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
+  using Op = GeneralOp<Type, Pal, Mode, BG, Tint, Alpha, Trans, kKeyWhole>;
+  for (int i = 0; i < count; ++i, d += Op::kDstBytes, u += c.du, v += c.dv) {
+    if (u < c.uLimit && v < c.vLimit) {
+      const uint32_t column = u >> kFixedShift, row = v >> kFixedShift;
+      const uint8_t* s = c.src + static_cast<ptrdiff_t>(row) * c.srcPitch + column * Op::kSrcBytes;
+      const uint8_t* g = nullptr;
+      if constexpr (BG) g = c.graph + static_cast<ptrdiff_t>(row) * c.graphPitch + column;
+      Op::Apply(c.op, d, s, g);
+    }
+  }
+}
+
+template <int Type, int Mode>
+void FlatSpan(const MapCall& c, uint8_t* d, int count, uint32_t, uint32_t) {
+  constexpr int kBytes = DestBytes<Type>();
+  for (int i = 0; i < count; ++i, d += kBytes) Combine<Type, Mode, false, false, false>(c.op.rows, d, c.flatColour, 0, 0);
+}
+
+namespace mapgrid {
+
+template <int Type, int I>
+constexpr MapSpan TexturedCell() {
+  constexpr bool trans = (I >> 0) & 1, alpha = (I >> 1) & 1, tint = (I >> 2) & 1, bg = (I >> 3) & 1;
+  constexpr int mode = (I >> 4) % 5;
+  constexpr bool pal = (I >> 4) / 5;
+  return &TexturedSpan<Type, pal, mode, bg, tint, alpha && !pal, trans>;
+}
+
+template <int Type, int... I>
+constexpr auto MakeTextured(std::integer_sequence<int, I...>) {
+  return std::array<MapSpan, sizeof...(I)>{TexturedCell<Type, I>()...};
+}
+
+}  // namespace mapgrid
+
+template <int Type>
+const MapSpanTable& GetMapSpanTable() {
+  static const MapSpanTable table = [] {
+    MapSpanTable t{};
+    t.textured = mapgrid::MakeTextured<Type>(std::make_integer_sequence<int, kGridCells>{});
+    t.flat = {&FlatSpan<Type, kBlendNone>, &FlatSpan<Type, kBlendAlpha>, &FlatSpan<Type, kBlendAdd>,
+              &FlatSpan<Type, kBlendSubtract>, &FlatSpan<Type, kBlendMultiply>};
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace zelvo::soft
