@@ -314,8 +314,11 @@ TEST_F(TriangleMapTest, QuadOutsideOrCollapsedDrawsNothingAndPartlyInsideStaysIn
     for (int x = 0; x < 32; ++x) {
       // Truncated gradients can reach one pixel past the far corner's column and row.
       const bool inRegion = x >= 8 && x < 20 && y >= 8 && y < 20;
-      if (!inRegion || x > 14 || y > 14) EXPECT_EQ(d.Get(x, y), 0u) << x << "," << y;
-      else if (x < 14 && y < 14) EXPECT_EQ(d.Get(x, y), 0xFFFFu) << x << "," << y;
+      if (!inRegion || x > 14 || y > 14) {
+        EXPECT_EQ(d.Get(x, y), 0u) << x << "," << y;
+      } else if (x < 14 && y < 14) {
+        EXPECT_EQ(d.Get(x, y), 0xFFFFu) << x << "," << y;
+      }
     }
   }
 }
