@@ -16,19 +16,18 @@ struct BlitCall {
   uint8_t* dst;
   int32_t dstPitch;
   const uint8_t* src;
-  int32_t srcColumnStride;   // bytes; negative when mirrored
-  int32_t srcRowStride;
+  int32_t srcRowStride;      // bytes; negative when mirrored
   const uint8_t* graph;      // blend picture at the first drawn pixel, or null
-  int32_t graphColumnStride;
   int32_t graphRowStride;
   int32_t width;             // pixels drawn per row
   int32_t height;            // rows drawn
   uint32_t key;              // the source's transparent colour
   const uint8_t* palette;    // palette sources: 2- or 4-byte entries
   const uint8_t* runCode;    // run path: the first byte of the source's TransparentRunCode
-  int32_t runSkipColumns;    // stretch: clipped-away columns and rows are handled by the walk
-  uint32_t stepX, stepY;     // stretch: 16.16 destination pixels per source pixel
-  int32_t phaseX, phaseY;    // stretch: accumulators at the first drawn pixel
+  const int32_t* columns;    // stretch: source column of each drawn pixel (StretchColumns)
+  uint8_t* rowBuffer;        // stretch: room for one gathered row of 32-bit colours
+  uint32_t stepY;            // stretch: 16.16 destination rows per source row
+  int32_t phaseY;            // stretch: row accumulator at the first drawn row
   BlendRows rows;
 };
 
@@ -198,35 +197,57 @@ void PlainWalk(const BlitCall& c) {
   }
 }
 
-// The stretched walk in 16.16 steps. The general loops advance the source while the accumulator is
-// 0 or below, the fast loops while it is below 0.
-template <class Op, bool FastAdvance>
+// The source column (in pixels from the row's first drawn pixel, negative when mirrored) shown by
+// each drawn destination pixel: the 16.16 column walk, the same for every row, done once per call.
+// The general loops advance the source while the accumulator is 0 or below, the fast loops while it
+// is below 0.
+inline void StretchColumns(int32_t* columns, int count, int32_t phase, uint32_t step, int direction, bool fastAdvance) {
+  int64_t acc = phase;
+  int32_t column = 0;
+  for (int i = 0;; ++i) {
+    columns[i] = column;
+    if (i == count - 1) break;
+    acc -= 0x10000;
+    if (acc > 0) continue;
+    do {
+      column += direction;
+      acc += step;
+    } while (fastAdvance ? acc < 0 : acc <= 0);
+  }
+}
+
+// The stretched walk: rows by the 16.16 row accumulator, columns from the call's column table.
+// Rows a loop can hand over whole are gathered into the row buffer first; a plain copy that shows
+// the same source row again copies the destination row above.
+template <class Op, bool FastAdvance, int RowForm>
 void StretchWalk(const BlitCall& c) {
+  constexpr int kSrcBytes = Op::kSrcBytes, kDstBytes = Op::kDstBytes;
+  const int32_t* columns = c.columns;
   uint8_t* dRow = c.dst;
   const uint8_t* sRow = c.src;
   const uint8_t* gRow = c.graph;
   int64_t phaseY = c.phaseY;
+  bool sameRow = false;
   for (int y = 0;; ++y) {
-    uint8_t* d = dRow;
-    const uint8_t* s = sRow;
-    const uint8_t* g = gRow;
-    int64_t acc = c.phaseX;
-    for (int x = 0;; ++x) {
-      Op::Apply(c, d, s, g);
-      d += Op::kDstBytes;
-      if (x == c.width - 1) break;
-      acc -= 0x10000;
-      if (acc > 0) continue;
-      do {
-        s += c.srcColumnStride;
-        if (g) g += c.graphColumnStride;
-        acc += c.stepX;
-      } while (FastAdvance ? acc < 0 : acc <= 0);
+    if constexpr (RowForm == kRowMove) {
+      if (sameRow) {
+        std::memcpy(dRow, dRow - c.dstPitch, static_cast<size_t>(c.width) * kDstBytes);
+      } else {
+        for (int i = 0; i < c.width; ++i) std::memcpy(dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, kDstBytes);
+      }
+    } else if constexpr (RowForm != kRowNone) {
+      for (int i = 0; i < c.width; ++i) std::memcpy(c.rowBuffer + i * 4, sRow + columns[i] * kSrcBytes, 4);
+      BlendRow32(RowForm, dRow, c.rowBuffer, c.width, c.rows.param);
+    } else {
+      for (int i = 0; i < c.width; ++i) {
+        Op::Apply(c, dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, gRow ? gRow + columns[i] : nullptr);
+      }
     }
     if (y == c.height - 1) break;
     dRow += c.dstPitch;
     phaseY -= 0x10000;
-    if (phaseY > 0) continue;
+    sameRow = phaseY > 0;
+    if (sameRow) continue;
     do {
       sRow += c.srcRowStride;
       if (gRow) gRow += c.graphRowStride;

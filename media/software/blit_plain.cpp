@@ -75,11 +75,9 @@ void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int tra
   c.dst = destination->pixels + static_cast<ptrdiff_t>(r.top) * destination->pitch + static_cast<ptrdiff_t>(r.left) * dstBytes;
   c.dstPitch = destination->pitch;
   c.src = source->pixels + static_cast<ptrdiff_t>(sy) * source->pitch + static_cast<ptrdiff_t>(sx) * srcBytes;
-  c.srcColumnStride = srcBytes;
   c.srcRowStride = source->pitch;
   if (bg) {
     c.graph = blendGraph->pixels + static_cast<ptrdiff_t>(sy) * blendGraph->pitch + sx;
-    c.graphColumnStride = 1;
     c.graphRowStride = blendGraph->pitch;
   }
   c.width = w;
