@@ -7,6 +7,7 @@
 // colour key compared over the whole stored value. A flat-colour span per blend mode serves the
 // untextured triangle.
 #include <array>
+#include <climits>
 #include <cstdint>
 
 #include "media/software/blit_grid.h"
@@ -62,18 +63,72 @@ int MappedBlendMode(bool pal);
 // The same for a flat-colour draw.
 int FlatBlendMode();
 
+// The pixels j of [0, count) whose position p + j * step lies inside [0, limit), as [*first, *end).
+// Positions wrap at 32 bits and are compared unsigned; as long as the progression stays inside the
+// signed 32-bit range over the span, the positions inside form one run, found here by division.
+// False when the progression leaves that range: the span then tests each pixel.
+inline bool InsideRun(uint32_t p, uint32_t step, uint32_t limit, int count, int* first, int* end) {
+  const int64_t p0 = static_cast<int32_t>(p), s = static_cast<int32_t>(step), L = limit;
+  const int64_t last = p0 + s * (count - 1);
+  if (last < INT32_MIN || last > INT32_MAX) return false;
+  auto floorDiv = [](int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+  int64_t lo, hi;   // inclusive
+  if (s == 0) {
+    lo = 0;
+    hi = p0 >= 0 && p0 < L ? count - 1 : -1;
+  } else if (s > 0) {
+    lo = -floorDiv(p0, s);   // ceil(-p0 / s)
+    hi = floorDiv(L - 1 - p0, s);
+  } else {
+    lo = -floorDiv(L - 1 - p0, -s);   // ceil((p0 - (L - 1)) / -s)
+    hi = floorDiv(p0, -s);
+  }
+  if (lo < 0) lo = 0;
+  if (hi > count - 1) hi = count - 1;
+  *first = static_cast<int>(lo);
+  *end = static_cast<int>(hi < lo ? lo : hi + 1);
+  return true;
+}
+
+// The pixels of a span that lie inside the source, as a run [first, end); the whole span with the
+// per-pixel test (checked) where the positions wrap within it.
+struct SpanRun {
+  int first, end;
+  bool checked;
+};
+inline SpanRun FindSpanRun(const MapCall& c, int count, uint32_t u, uint32_t v) {
+  SpanRun r{0, count, true};
+  int f1, e1, f2, e2;
+  if (InsideRun(u, c.du, c.uLimit, count, &f1, &e1) && InsideRun(v, c.dv, c.vLimit, count, &f2, &e2)) {
+    r.first = f1 > f2 ? f1 : f2;
+    r.end = e1 < e2 ? e1 : e2;
+    if (r.end < r.first) r.end = r.first;
+    r.checked = false;
+  }
+  return r;
+}
+
 template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
 void TexturedSpan(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
   using Op = GeneralOp<Type, Pal, Mode, BG, Tint, Alpha, Trans, kKeyWhole>;
-  for (int i = 0; i < count; ++i, d += Op::kDstBytes, u += c.du, v += c.dv) {
-    if (u < c.uLimit && v < c.vLimit) {
-      const uint32_t column = u >> kFixedShift, row = v >> kFixedShift;
-      const uint8_t* s = c.src + static_cast<ptrdiff_t>(row) * c.srcPitch + column * Op::kSrcBytes;
-      const uint8_t* g = nullptr;
-      if constexpr (BG) g = c.graph + static_cast<ptrdiff_t>(row) * c.graphPitch + column;
-      Op::Apply(c.op, d, s, g);
+  auto visit = [&c](uint8_t* dp, uint32_t pu, uint32_t pv) {
+    const uint32_t column = pu >> kFixedShift, row = pv >> kFixedShift;
+    const uint8_t* s = c.src + static_cast<ptrdiff_t>(row) * c.srcPitch + column * Op::kSrcBytes;
+    const uint8_t* g = nullptr;
+    if constexpr (BG) g = c.graph + static_cast<ptrdiff_t>(row) * c.graphPitch + column;
+    Op::Apply(c.op, dp, s, g);
+  };
+  const SpanRun run = FindSpanRun(c, count, u, v);
+  if (run.checked) {
+    for (int i = 0; i < count; ++i, d += Op::kDstBytes, u += c.du, v += c.dv) {
+      if (u < c.uLimit && v < c.vLimit) visit(d, u, v);
     }
+    return;
   }
+  u += static_cast<uint32_t>(run.first) * c.du;
+  v += static_cast<uint32_t>(run.first) * c.dv;
+  d += run.first * Op::kDstBytes;
+  for (int i = run.first; i < run.end; ++i, d += Op::kDstBytes, u += c.du, v += c.dv) visit(d, u, v);
 }
 
 template <int Type, int Mode>

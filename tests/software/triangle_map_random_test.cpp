@@ -81,7 +81,7 @@ class MappedRandomTest : public ::testing::TestWithParam<DrawKind> {
     s.cy = Range(-6, 46);
     const float angles[] = {0.0f, static_cast<float>(std::numbers::pi / 2), static_cast<float>(std::numbers::pi), -0.3f};
     s.angle = Next() % 3 == 0 ? Pick(angles) : static_cast<float>(static_cast<int32_t>(Next()) % 700000) / 100000.0f;
-    const float scales[] = {1.0f, 1.0f, 2.0f, 0.5f, -1.0f, 0.0f, 1.3f};
+    const float scales[] = {1.0f, 1.0f, 2.0f, 0.5f, -1.0f, 0.0f, 1.3f, 0.001f, -0.0003f};
     s.scale = Next() % 3 == 0 ? static_cast<float>(static_cast<int32_t>(Next()) % 300) / 100.0f : Pick(scales);
     s.mirror = kind == kRotated && (Next() & 1);
     return s;
