@@ -35,6 +35,23 @@ MapSpan ChooseMapSpan(int type, bool pal, int mode, bool bg, bool tint, bool alp
   return t.textured[GridIndex(pal, mode, bg, tint, alpha, trans)];
 }
 
+MapSpan VectorMapSpanAvx2(int mode, bool alpha, bool trans);
+
+// Only AVX2 gathers the source pixels; the SSE2 level keeps the scalar spans.
+MapSpan VectorMapSpan32(int level, int mode, bool alpha, bool trans) {
+  return level == kSoftPathAvx2 ? VectorMapSpanAvx2(mode, alpha, trans) : nullptr;
+}
+
+namespace {
+
+MapSpan ChooseVectorSpan(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans) {
+  const int level = SoftPathLevel();
+  if (level == kSoftPathReference || type != kMemImg8888 || pal || bg || tint) return nullptr;
+  return VectorMapSpan32(level, mode, alpha, trans);
+}
+
+}  // namespace
+
 MapSpan ChooseFlatSpan(int type, int mode) {
   const MapSpanTable& t = type == kMemImg565 ? GetMapSpanTable<kMemImg565>() : GetMapSpanTable<kMemImg8888>();
   return t.flat[mode];
@@ -69,9 +86,11 @@ MapSpan PrepareTexturedCall(MapCall* c, const MEMIMG* destination, const MEMIMG*
   // Palette sources read the source's own 256-entry palette, so no shared scratch copy is needed.
   c->op.palette = static_cast<const uint8_t*>(source->palette);
   c->op.rows = MakeBlendRows(g_softBlend.blendParam, g_softBlend.drawTint);
-  const bool alpha = !pal && source->alphaFlag == 1;
-  return ChooseMapSpan(type, pal, mode, blendGraph != nullptr, TintIsOn(g_softBlend.drawTint), alpha,
-                       transparentFlag != 0);
+  const bool alpha = !pal && source->alphaFlag == 1, bg = blendGraph != nullptr, tint = TintIsOn(g_softBlend.drawTint);
+  const bool trans = transparentFlag != 0;
+  c->scalar = ChooseMapSpan(type, pal, mode, bg, tint, alpha, trans);
+  const MapSpan vector = ChooseVectorSpan(type, pal, mode, bg, tint, alpha, trans);
+  return vector ? vector : c->scalar;
 }
 
 MapSpan PrepareFlatCall(MapCall* c, const MEMIMG* destination, uint32_t colour) {

@@ -29,10 +29,15 @@ struct MapCall {
   uint32_t du, dv;           // position step per destination pixel
   uint32_t flatColour;       // flat spans: the tinted colour
   BlitCall op;               // key, palette and table rows for the pixel rule
+  void (*scalar)(const MapCall&, uint8_t*, int, uint32_t, uint32_t);   // the cell's scalar span
 };
 
 // Draws `count` pixels from d rightwards, the first at source position (u, v).
 using MapSpan = void (*)(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v);
+
+// Vector spans for the 32-bit direct cells without blend picture or tint, by run-time processor
+// check; each gives the same bytes as its scalar cell. Null for a cell without one.
+MapSpan VectorMapSpan32(int level, int mode, bool alpha, bool trans);
 
 struct MapSpanTable {
   std::array<MapSpan, kGridCells> textured;   // indexed by GridIndex
