@@ -104,6 +104,23 @@ TEST_F(TriangleMapTest, MappedTriangleTakesMatchingSourcePixels) {
   EXPECT_EQ(d.Get(4, 0), kBack);   // its u equals the source width
 }
 
+TEST_F(TriangleMapTest, VertexOrderChangesNeitherPixelsNorTexels) {
+  TestImage s(16, 16, kMemImg8888), first(32, 32, kMemImg8888);
+  CoordinateSource(s);
+  first.Fill(kBack);
+  std::array<TriangleMapVertex, 3> v = {{{2, 3, 1, 0}, {25, 9, 15, 4}, {7, 28, 3, 16}}};
+  TriangleMapMemImg(first.get(), s.get(), v.data(), 0, nullptr, 0);
+  EXPECT_GT(first.CountNot(kBack), 200);
+  auto byX = [](auto& a, auto& b) { return a.x < b.x; };
+  std::sort(v.begin(), v.end(), byX);
+  while (std::next_permutation(v.begin(), v.end(), byX)) {
+    TestImage d(32, 32, kMemImg8888);
+    d.Fill(kBack);
+    TriangleMapMemImg(d.get(), s.get(), v.data(), 0, nullptr, 0);
+    EXPECT_EQ(d.buffer, first.buffer);
+  }
+}
+
 TEST_F(TriangleMapTest, SquareAsTwoTrianglesVisitsTheDiagonalTwice) {
   TestImage s(10, 10, kMemImg8888), d(16, 16, kMemImg8888);
   s.Fill(0x00010101);
