@@ -49,7 +49,7 @@ const MapSpanTable& GetMapSpanTable();
 extern template const MapSpanTable& GetMapSpanTable<kMemImg565>();
 extern template const MapSpanTable& GetMapSpanTable<kMemImg8888>();
 
-// The span to use for a cell: the vector copy when one exists and the reference path is not forced.
+// The scalar span of a cell, and the flat span of a blend mode.
 MapSpan ChooseMapSpan(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans);
 MapSpan ChooseFlatSpan(int type, int mode);
 
