@@ -77,6 +77,18 @@ void BM_Blit_Sprites(benchmark::State& state) {
   Rate(state, 300 * 32 * 32);
 }
 
+// 300 sprites of 32x32 with their own alpha (0, 255 and between), transparent flag 1.
+void BM_Blit_AlphaSprites(benchmark::State& state) {
+  const int type = static_cast<int>(state.range(0));
+  SetState(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+  Picture src(32, 32, type, 1, 11), dst(kW, kH, type, 0, 12);
+  for (auto _ : state) {
+    for (int i = 0; i < 300; ++i) BlitMemImg(&dst.m, &src.m, (i * 37) % (kW - 32), (i * 53) % (kH - 32), 1, nullptr);
+    benchmark::ClobberMemory();
+  }
+  Rate(state, 300 * 32 * 32);
+}
+
 // Half-size picture doubled onto the frame.
 void BM_Stretch_Frame(benchmark::State& state) {
   const int type = static_cast<int>(state.range(0));
@@ -140,6 +152,7 @@ void ModeArgs(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_Blit_Frame)->Apply(ModeArgs);
 BENCHMARK(BM_Blit_Sprites)->Apply(ModeArgs);
+BENCHMARK(BM_Blit_AlphaSprites)->Args({1, 0, 255})->Args({1, 1, 160})->Args({0, 0, 255})->ArgNames({"type", "mode", "param"});
 BENCHMARK(BM_Stretch_Frame)->Apply(ModeArgs);
 BENCHMARK(BM_Stretch_Sprites)->Apply(ModeArgs);
 BENCHMARK(BM_BoxFill_Frame)->Apply(ModeArgs);

@@ -2,3 +2,5 @@
 // The platform layer's test API: fault switches, the virtual clock, key injection, frame and audio
 // readback. Each area of the layer keeps its own part; this header gathers them.
 #include "platform/kernel/kernel_testing.h"
+#include "platform/window/window_testing.h"
+#include "platform/host/host_testing.h"

@@ -2,21 +2,45 @@
 // its result unchanged; entries whose subsystem is not built yet answer -1.
 #include <zelvo/zelvo.h>
 
+#include <cstdarg>
+
+#include "media/core/foundation.h"
+#include "media/core/library_lock.h"
+#include "media/core/message_pump.h"
+#include "media/core/screen_log.h"
+#include "media/core/startup.h"
+#include "media/core/window_mode.h"
+
 
 int StartUpLibrary(void) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::StartUpLibraryBody();
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int ShutDownLibrary(void) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::ShutDownLibraryBody();
+  zelvo::ReleaseLibraryLock();
+  zelvo::CloseLibraryLock();
+  return result;
 }
 
 int ScreenLogPrintf(const char* format, ...) {
-  return -1;
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  zelvo::StringVPrintf(text, sizeof text, format, args);
+  va_end(args);
+  zelvo::LibraryLockGuard lock;
+  zelvo::ScreenLogWrite(text);
+  return 0;
 }
 
 int ScreenLogClear(void) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ScreenLogClearAll();
 }
 
 intptr_t OpenReadStream(const char* path, int asyncFlag) {
@@ -40,15 +64,18 @@ int ReadStreamByte(intptr_t stream) {
 }
 
 int PumpMessages(void) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ProcessMessage();
 }
 
 int SwitchWindowMode(int windowFlag) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ChangeWindowMode(windowFlag);
 }
 
 int SetWindowTitleText(const char* text) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::SetWindowTitle(text);
 }
 
 int SetLogFileEnabled(int flag) {
@@ -56,7 +83,7 @@ int SetLogFileEnabled(int flag) {
 }
 
 int SleepWithMessages(int milliseconds) {
-  return -1;
+  return zelvo::WaitWithMessages(milliseconds);
 }
 
 int GetTickMilliseconds(int ignored) {

@@ -77,8 +77,7 @@ constexpr BlitLoop StretchCell() {
   constexpr int mode = (I >> 4) % 5;
   constexpr bool pal = (I >> 4) / 5;
   return &StretchWalk<GeneralOp<Type, pal, mode, bg, tint, alpha && !pal, trans, kKeyWhole>, false,
-                      Type == kMemImg8888 && mode != kBlendNone ? GeneralRowForm<Type, pal, mode, bg, tint, alpha && !pal, trans>()
-                                                                : kRowNone>;
+                      GeneralRowForm<Type, pal, mode, bg, tint, alpha && !pal, trans>()>;
 }
 
 template <int Type, int I>

@@ -26,6 +26,8 @@ struct BlitCall {
   const uint8_t* runCode;    // run path: the first byte of the source's TransparentRunCode
   const int32_t* columns;    // stretch: source column of each drawn pixel (StretchColumns)
   uint8_t* rowBuffer;        // stretch: room for one gathered row of 32-bit colours
+  int32_t lowestColumn;      // stretch: the source row's columns relative to the first one read
+  int32_t highestColumn;
   uint32_t stepY;            // stretch: 16.16 destination rows per source row
   int32_t phaseY;            // stretch: row accumulator at the first drawn row
   BlendRows rows;
@@ -146,6 +148,7 @@ constexpr int kRowMove = 100;
 
 template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
 constexpr int GeneralRowForm() {
+  if (Type == kMemImg8888 && Mode == kBlendNone && Alpha && Trans && !BG && !Tint) return kRowAlphaSource;
   if (Pal || BG || Tint || Alpha || Trans) return kRowNone;
   if (Mode == kBlendNone) return kRowMove;
   if (Type != kMemImg8888) return kRowNone;
@@ -232,11 +235,13 @@ void StretchWalk(const BlitCall& c) {
     if constexpr (RowForm == kRowMove) {
       if (sameRow) {
         std::memcpy(dRow, dRow - c.dstPitch, static_cast<size_t>(c.width) * kDstBytes);
+      } else if constexpr (kDstBytes == 4) {
+        GatherRow32(dRow, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
       } else {
         for (int i = 0; i < c.width; ++i) std::memcpy(dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, kDstBytes);
       }
     } else if constexpr (RowForm != kRowNone) {
-      for (int i = 0; i < c.width; ++i) std::memcpy(c.rowBuffer + i * 4, sRow + columns[i] * kSrcBytes, 4);
+      GatherRow32(c.rowBuffer, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
       BlendRow32(RowForm, dRow, c.rowBuffer, c.width, c.rows.param);
     } else {
       for (int i = 0; i < c.width; ++i) {

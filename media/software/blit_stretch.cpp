@@ -92,6 +92,8 @@ void StretchBlitMemImg(MEMIMG* destination, const MEMIMG* source, const IntRect*
   c.phaseY = phaseY;
   c.columns = g_columns;
   c.rowBuffer = g_rowBuffer;
+  c.lowestColumn = static_cast<int32_t>(-column);
+  c.highestColumn = static_cast<int32_t>(source->width - 1 - column);
   c.rows = soft::MakeBlendRows(param, g_softBlend.drawTint);
 
   const BlitTables& t = type == kMemImg565 ? soft::GetBlitTables<kMemImg565>() : soft::GetBlitTables<kMemImg8888>();

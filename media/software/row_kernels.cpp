@@ -7,6 +7,7 @@ namespace zelvo::soft {
 
 int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
 int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
+int GatherRowAvx2(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest);
 
 namespace {
 
@@ -19,6 +20,11 @@ ZELVO_PIXEL_INLINE uint32_t RowPixel(int kind, const BlendRows& r, uint32_t s, u
     case kRowAddSaturate: return AddBytesSaturated(s, d);
     case kRowSub: Combine<kMemImg8888, kBlendSubtract, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
     case kRowSubSaturate: return SubBytesSaturated(s, d);
+    case kRowAlphaSource:
+      if ((s >> 24) == 0) return d;
+      if ((s >> 24) == 255) return s;
+      Combine<kMemImg8888, kBlendNone, false, false, true>(r, dp, s, 0, s >> 24);
+      return Load32(dp);
     default: Combine<kMemImg8888, kBlendMultiply, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
   }
 }
@@ -41,6 +47,11 @@ void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param
     default: break;
   }
   BlendRow32Reference(kind, dst + done * 4, src + done * 4, count - done, param);
+}
+
+void GatherRow32(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest) {
+  const int done = SoftPathLevel() == kSoftPathAvx2 ? GatherRowAvx2(dst, srcRow, columns, count, lowest, highest) : 0;
+  for (int i = done; i < count; ++i) std::memcpy(dst + i * 4, srcRow + static_cast<ptrdiff_t>(columns[i]) * 4, 4);
 }
 
 }  // namespace zelvo::soft

@@ -29,6 +29,12 @@ struct Sse2 {
   static V lo8(V a) { return _mm_unpacklo_epi8(a, _mm_setzero_si128()); }
   static V hi8(V a) { return _mm_unpackhi_epi8(a, _mm_setzero_si128()); }
   static V pack(V lo, V hi) { return _mm_packus_epi16(lo, hi); }
+  static V sub16(V a, V b) { return _mm_sub_epi16(a, b); }
+  static V sll32(V a, int n) { return _mm_slli_epi32(a, n); }
+  static V cmpeq32(V a, V b) { return _mm_cmpeq_epi32(a, b); }
+  // In-lane 32-bit interleaves, matching lo8 and hi8.
+  static V lo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
+  static V hi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
   static V addsat(V a, V b) { return _mm_adds_epu8(a, b); }
   static V subsat(V a, V b) { return _mm_subs_epu8(a, b); }
 };

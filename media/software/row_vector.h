@@ -10,7 +10,7 @@ namespace zelvo::soft {
 namespace {
 
 enum VectorRowKind : int {
-  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply,
+  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource,
 };
 
 // Products are computed in 16-bit lanes, where every intermediate fits (at most 255 * 256), and
@@ -58,6 +58,20 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
     }
     case kVecAddSaturate: return L::addsat(s, d);
     case kVecSubSaturate: return L::subsat(d, s);
+    case kVecAlphaSource: {
+      // (s * a + d * (256 - a)) >> 8 with each pixel's own alpha, byte 3 kept; alpha 0 keeps the
+      // destination, 255 takes the source word
+      const V a32 = L::srl32(s, 24);
+      const V a16 = L::or_(a32, L::sll32(a32, 16));
+      const V aLo = L::lo32(a16, a16), aHi = L::hi32(a16, a16);
+      const V n256 = L::set16(256);
+      V lo = L::srl16(L::add16(L::mul16(L::lo8(s), aLo), L::mul16(L::lo8(d), L::sub16(n256, aLo))), 8);
+      V hi = L::srl16(L::add16(L::mul16(L::hi8(s), aHi), L::mul16(L::hi8(d), L::sub16(n256, aHi))), 8);
+      const V lerp = L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
+      const V opaque = L::cmpeq32(a32, L::set32(255)), clear = L::cmpeq32(a32, L::zero());
+      const V keep = L::or_(L::and_(clear, d), L::andnot(clear, lerp));
+      return L::or_(L::and_(opaque, s), L::andnot(opaque, keep));
+    }
     default: {
       V lo = L::srl16(L::mul16(L::lo8(s), L::lo8(d)), 8);
       V hi = L::srl16(L::mul16(L::hi8(s), L::hi8(d)), 8);

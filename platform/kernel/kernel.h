@@ -49,7 +49,8 @@ bool SetCurrentDirectory(const char* path);
 // Temporary folder with a trailing backslash; returns the length.
 std::uint32_t GetTempPath(std::uint32_t size, char* buffer);
 // Creates an empty file named folder + prefix (3 chars) + hex + ".tmp" and writes its name to out
-// (kMaxPath bytes); returns the number used, 0 on failure.
+// (kMaxPath bytes); returns the number used, 0 on failure. A non-zero `unique` only forms the name
+// from that number (low 16 bits) and creates nothing.
 std::uint32_t GetTempFileName(const char* folder, const char* prefix, std::uint32_t unique, char* out);
 
 struct FileTime { std::uint32_t low, high; };          // 100 ns units since 1601-01-01 UTC
@@ -131,6 +132,8 @@ std::uint32_t TimerMinimumPeriod();              // what the multimedia timer re
 
 // The virtual clock: time advances by one millisecond on every query and by the full amount on
 // Sleep, so waits finish at once and deterministically. Off unless switched on (or ZELVO_VIRTUAL_CLOCK=1).
+// It starts at 0; the performance counter counts its nanoseconds (frequency 10^9), the time-stamp
+// counter runs at 3 GHz of it (each reading moves it on by 1 us); GetLocalTime stays on the wall clock.
 void SetVirtualClock(bool on);
 bool VirtualClockEnabled();
 void AdvanceVirtualClock(std::uint32_t milliseconds);

@@ -56,12 +56,14 @@ std::string ResolvedTarget(const std::string& host) {
   return realpath(host.c_str(), resolved) != nullptr ? std::string(resolved) : host;
 }
 
-// Creates the new file beside the target: "<folder>/.<name>.<pid>-<n>.new".
+// Creates the new file beside the target: "<folder>/.<name>.<pid>-<n>.new", with the name cut
+// short so that a target of the longest allowed name still gets one.
 int CreateReplacement(const std::string& target, std::string* path) {
   static std::atomic<std::uint32_t> serial{0};
+  constexpr std::size_t kNameKept = 64;
   const std::size_t slash = target.find_last_of('/');
   const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  const std::string name = (slash == std::string::npos ? target : target.substr(slash + 1)).substr(0, kNameKept);
   for (int attempt = 0; attempt < 100; ++attempt) {
     *path = folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(serial.fetch_add(1)) + ".new";
     const int fd = open(path->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 namespace {
 
 class KernelVirtualClock : public ::testing::Test {
@@ -126,8 +129,15 @@ TEST(KernelTime, FileTimeToSystemTime) {
 }
 
 TEST(KernelTime, LocalFileTimeUsesTimeZone) {
-  // Tests run with TZ=UTC; the local time equals UTC there.
-  pf::FileTime utc{0x12345678u, 0x01D00000u}, local{};
+  // Each test has its own process, so the zone can be changed here.
+  setenv("TZ", "JST-9", 1);
+  tzset();
+  const std::uint64_t units = 0x01D0000012345678ull;
+  pf::FileTime utc{static_cast<std::uint32_t>(units), static_cast<std::uint32_t>(units >> 32)}, local{};
+  ASSERT_TRUE(pf::FileTimeToLocalFileTime(&utc, &local));
+  EXPECT_EQ((static_cast<std::uint64_t>(local.high) << 32 | local.low) - units, 9ull * 3600 * 10000000);
+  setenv("TZ", "UTC", 1);
+  tzset();
   ASSERT_TRUE(pf::FileTimeToLocalFileTime(&utc, &local));
   EXPECT_EQ(local.low, utc.low);
   EXPECT_EQ(local.high, utc.high);

@@ -104,6 +104,16 @@ TEST_F(KernelTextFiles, ReplaceHappensOnlyOnClose) {
   EXPECT_EQ(info.st_mode & 0777, 0640u);  // the replaced file keeps its permissions
 }
 
+TEST_F(KernelTextFiles, LongestNameCanBeReplaced) {
+  const std::string name(255, 'n');
+  Store(name, "old");
+  pf::TextFile* out = pf::TextFileOpen(name.c_str(), "w");
+  ASSERT_NE(out, nullptr);
+  pf::TextFilePuts("new", out);
+  ASSERT_EQ(pf::TextFileClose(out), 0);
+  EXPECT_EQ(Bytes(name), "new");
+}
+
 TEST_F(KernelTextFiles, FailedWriteKeepsOldFile) {
   struct Case {
     const char* fault;

@@ -105,11 +105,13 @@ TEST(SoftPaths, VectorLoopsMatchTheReference) {
 TEST(SoftPaths, VectorRowsMatchTheReferenceOnEveryKind) {
   ResetSoft();
   std::mt19937 rng(7);
-  for (int kind = soft::kRowLerp; kind <= soft::kRowMultiply; ++kind) {
+  for (int kind = soft::kRowLerp; kind <= soft::kRowAlphaSource; ++kind) {
     for (int param : {1, 2, 64, 127, 128, 200, 254, 255}) {
       std::vector<uint32_t> src(37), a(37), b(37);
       for (size_t i = 0; i < src.size(); ++i) {
         src[i] = rng();
+        if (i % 3 == 0) src[i] &= 0x00FFFFFF;  // alpha 0 and 255 among the others
+        if (i % 5 == 0) src[i] |= 0xFF000000;
         a[i] = b[i] = rng();
       }
       ForceSoftReferencePath(0);

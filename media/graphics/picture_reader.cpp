@@ -1,0 +1,50 @@
+#include "media/graphics/picture_reader.h"
+
+#include "media/core/log.h"
+
+namespace zelvo {
+
+std::int64_t StreamBytesLeft(StreamReaderBlock* reader) {
+  std::int32_t start = reader->ops.tell(reader->data);
+  if (start < 0 || reader->ops.seek(reader->data, 0, 2) != 0) return -1;
+  std::int32_t end = reader->ops.tell(reader->data);
+  if (reader->ops.seek(reader->data, start, 0) != 0 || end < start) return -1;
+  return end - start;
+}
+
+bool ReadStreamExact(StreamReaderBlock* reader, void* buffer, std::int64_t size) {
+  // Element size 1, so every stream kind reports bytes; large blocks go in slices an int can count.
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  while (size > 0) {
+    int slice = size > (1 << 30) ? (1 << 30) : static_cast<int>(size);
+    int got = reader->ops.read(out, 1, slice, reader->data);
+    if (got != slice) return false;
+    out += slice;
+    size -= slice;
+  }
+  return true;
+}
+
+bool SeekStream(StreamReaderBlock* reader, std::int64_t offset) {
+  if (offset < 0 || offset > INT32_MAX) return false;
+  return reader->ops.seek(reader->data, static_cast<std::int32_t>(offset), 0) == 0 &&
+         reader->ops.tell(reader->data) == offset;
+}
+
+std::uint8_t* ReadStreamBlock(StreamReaderBlock* reader, std::int64_t size) {
+  if (size < 0 || size > kMaxPictureBytes) return nullptr;
+  auto* block = static_cast<std::uint8_t*>(ZELVO_ALLOC(size > 0 ? static_cast<std::size_t>(size) : 1));
+  if (block == nullptr) return nullptr;
+  if (!ReadStreamExact(reader, block, size)) {
+    TrackedFree(block);
+    return nullptr;
+  }
+  return block;
+}
+
+bool PictureFits(std::int64_t width, std::int64_t height, std::int64_t pitch) {
+  if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) return false;
+  return pitch >= 1 && pitch <= kMaxPictureBytes && pitch * height <= kMaxPictureBytes;
+}
+
+}  // namespace zelvo

@@ -1,0 +1,95 @@
+#pragma once
+// The host the platform layer shows and hears through: a real SDL2 window, or a headless stand-in
+// with a memory framebuffer and scripted input. ZELVO_HOST picks it ("sdl", the default when a
+// display is present, or "headless"). Window calls and event polling happen on the thread that
+// opened the window; Present and the frame readback may come from any thread.
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace pf::host {
+
+// Key codes are USB HID usage codes (the same numbers as SDL scancodes).
+enum class EventKind : int {
+  kNone, kKeyDown, kKeyUp, kText, kEditing, kFocus, kClose, kExposed, kMoved, kResized, kMinimized,
+  kRestored, kMouseMove, kMouseButton, kMouseWheel, kDropFile, kDropComplete,
+};
+
+struct Event {
+  EventKind kind;
+  int key;            // key events: scancode; mouse button: 1 left, 2 middle, 3 right
+  int modifiers;      // key events: kModShift | kModCtrl | kModAlt
+  int value;          // focus 1/0, button down 1/0, wheel steps, editing cursor (characters), key repeat
+  int x, y;           // moved, resized, mouse
+  char text[256];     // UTF-8: text, editing, dropped file
+};
+enum : int { kModShift = 1, kModCtrl = 2, kModAlt = 4 };
+
+struct DesktopMode { int width, height, bitsPerPixel; };
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual const char* Name() const = 0;
+
+  // One window per process. False when no window can be opened (no display).
+  virtual bool OpenWindow(const char* titleUtf8, int clientWidth, int clientHeight, bool visible) = 0;
+  virtual void CloseWindow() = 0;
+  virtual bool HasWindow() const = 0;
+  virtual void SetTitle(const char* titleUtf8) = 0;
+  virtual void SetClientSize(int width, int height) = 0;
+  virtual void SetPosition(int x, int y) = 0;
+  virtual void Show(bool visible) = 0;
+  virtual void Raise() = 0;
+  virtual void Minimize() = 0;
+  virtual void SetAlwaysOnTop(bool on) = 0;
+  virtual void SetFullscreen(bool on) = 0;
+  virtual void SetCursorVisible(bool visible) = 0;
+  virtual void SetTextInput(bool on) = 0;
+  virtual void SetScreenSaver(bool enabled) = 0;
+  virtual void ShowMessageBox(const char* captionUtf8, const char* textUtf8) = 0;
+  virtual DesktopMode Desktop() const = 0;
+
+  // Events of the host itself; injected events (host_testing.h) come first.
+  bool PollEvent(Event* out);
+
+  // Shows a 32-bit (0x00RRGGBB) frame of width x height; pitch in bytes. Thread-safe.
+  void Present(const std::uint32_t* pixels, int width, int height, int pitchBytes);
+  // The last presented frame (empty when none); returns the number of frames presented so far.
+  std::uint64_t ReadLastFrame(std::vector<std::uint32_t>* pixels, int* width, int* height);
+  std::uint64_t PresentedFrameCount();
+
+  // Keys held down as seen through the polled events (scancodes 0..511).
+  bool IsKeyDown(int scancode) const;
+  // The mouse as last seen through the polled events, relative to the client area.
+  void MousePosition(int* x, int* y) const;
+
+  // What the host window is: open or not, client size, title. For tests and the frame dump.
+  bool WindowInfo(int* width, int* height, std::string* titleUtf8) const;
+
+ protected:
+  // Kept up to date by each host's window calls.
+  bool windowOpen_ = false;
+  int clientWidth_ = 0;
+  int clientHeight_ = 0;
+  std::string title_;
+
+  virtual bool PollHostEvent(Event* out) = 0;
+  virtual void ShowFrame(const std::uint32_t* pixels, int width, int height) = 0;
+
+ private:
+  mutable std::mutex frameMutex_;
+  std::vector<std::uint32_t> lastFrame_;
+  int lastWidth_ = 0;
+  int lastHeight_ = 0;
+  std::uint64_t framesPresented_ = 0;
+  bool keyDown_[512] = {};
+  int mouseX_ = 0;
+  int mouseY_ = 0;
+};
+
+// The process's host, chosen at the first call; nullptr when the chosen host cannot work at all.
+Host* CurrentHost();
+
+}  // namespace pf::host

@@ -1,0 +1,95 @@
+// Parsing of the headless host's input script.
+#include "platform/host/input_script.h"
+
+#include <SDL_scancode.h>
+#include <SDL_keyboard.h>
+
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+namespace pf::host {
+namespace {
+
+void CopyText(char (&dst)[256], const std::string& src) { std::snprintf(dst, sizeof dst, "%s", src.c_str()); }
+
+std::string RestOfLine(std::istringstream& in) {
+  std::string rest;
+  std::getline(in, rest);
+  std::size_t start = rest.find_first_not_of(" \t");
+  return start == std::string::npos ? std::string() : rest.substr(start);
+}
+
+bool ParseLine(const std::string& line, ScriptedEvent* out) {
+  std::istringstream in(line);
+  std::string word;
+  long long frame = -1;
+  if (!(in >> frame) || frame < 0 || !(in >> word)) return false;
+  out->frame = static_cast<std::uint64_t>(frame);
+  Event& event = out->event;
+  event = Event{};
+  if (word == "key") {
+    std::string name, state;
+    if (!(in >> name >> state) || (state != "down" && state != "up")) return false;
+    SDL_Scancode code = SDL_GetScancodeFromName(name.c_str());
+    if (code == SDL_SCANCODE_UNKNOWN) return false;
+    event.kind = state == "down" ? EventKind::kKeyDown : EventKind::kKeyUp;
+    event.key = code;
+  } else if (word == "text") {
+    event.kind = EventKind::kText;
+    CopyText(event.text, RestOfLine(in));
+  } else if (word == "compose") {
+    std::string text;
+    if (!(in >> event.value)) return false;
+    text = RestOfLine(in);
+    event.kind = EventKind::kEditing;
+    CopyText(event.text, text == "-" ? std::string() : text);
+  } else if (word == "focus") {
+    if (!(in >> event.value)) return false;
+    event.kind = EventKind::kFocus;
+  } else if (word == "wheel") {
+    if (!(in >> event.value)) return false;
+    event.kind = EventKind::kMouseWheel;
+  } else if (word == "mouse") {
+    if (!(in >> event.x >> event.y)) return false;
+    event.kind = EventKind::kMouseMove;
+  } else if (word == "drop") {
+    event.kind = EventKind::kDropFile;
+    CopyText(event.text, RestOfLine(in));
+  } else if (word == "close") {
+    event.kind = EventKind::kClose;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<ScriptedEvent> ParseInputScript(const std::string& text, std::vector<int>* errors) {
+  std::vector<ScriptedEvent> events;
+  std::istringstream in(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == '#') continue;
+    ScriptedEvent scripted{};
+    if (ParseLine(line, &scripted)) {
+      events.push_back(scripted);
+      if (scripted.event.kind == EventKind::kDropFile) {
+        ScriptedEvent complete{};
+        complete.frame = scripted.frame;
+        complete.event.kind = EventKind::kDropComplete;
+        events.push_back(complete);
+      }
+    } else if (errors != nullptr) {
+      errors->push_back(number);
+    }
+  }
+  return events;
+}
+
+}  // namespace pf::host

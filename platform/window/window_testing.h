@@ -1,0 +1,19 @@
+#pragma once
+// Test controls of the window system.
+#include <cstdint>
+#include <vector>
+
+#include "platform/window/window.h"
+
+namespace pf::testing {
+
+// The window shown through the host, or nullptr.
+WindowHandle HostWindowHandle();
+// Messages posted and not yet taken from the queue of a thread (WM_QUIT, WM_PAINT and WM_TIMER are
+// made up on demand and not counted).
+int QueuedMessageCount(std::uint32_t threadId);
+bool WindowNeedsPaint(WindowHandle window);
+// What GDI fills drew into the client area.
+bool ClientPixels(WindowHandle window, std::vector<std::uint32_t>* pixels);
+
+}  // namespace pf::testing
