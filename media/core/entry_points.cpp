@@ -15,6 +15,7 @@
 #include "media/core/startup.h"
 #include "media/core/stream_lines.h"
 #include "media/core/window_mode.h"
+#include "media/graphics/pixel_format.h"
 
 
 int StartUpLibrary(void) {
@@ -134,15 +135,16 @@ const PixelFormat* GetDisplayPixelFormat(void) {
 }
 
 unsigned int PackColor(int red, int green, int blue) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::RgbToScreenColor(red, green, blue);
 }
 
 int SetupPixelFormatFromMasks(PixelFormat* format, int bits, unsigned int redMask, unsigned int greenMask, unsigned int blueMask, unsigned int alphaMask) {
-  return -1;
+  return zelvo::SetupPixelFormatFromMasksBody(format, bits, redMask, greenMask, blueMask, alphaMask);
 }
 
 int SetupPixelFormat32(DDPixelFormatRecord* record, int bits, unsigned int redMask, unsigned int greenMask, unsigned int blueMask, unsigned int alphaMask) {
-  return -1;
+  return zelvo::SetupDDPixelFormatBody(record, bits, redMask, greenMask, blueMask, alphaMask);
 }
 
 int PresentBackBuffer(void) {

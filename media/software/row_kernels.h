@@ -18,6 +18,7 @@ enum RowKind : int {
   kRowSubSaturate,   // mode 3 at 255, exact per-byte saturation of all four bytes
   kRowMultiply,      // mode 4
   kRowAlphaSource,   // mode 0, source alpha with the transparent flag: 0 skips, 255 copies the word
+  kRowCopy,          // mode 0 with a colour key
 };
 
 // 16-bit (565) row forms.
@@ -28,12 +29,14 @@ enum Row16Kind : int {
   kRow16Add,         // mode 2, general rule with the parameter's scaling
   kRow16Sub,         // mode 3, general rule with the parameter's scaling
   kRow16Multiply,    // mode 4
+  kRow16Copy,        // mode 0 with a colour key
 };
 
-void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
-void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
-void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
-void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
+// `key` null: every pixel is drawn; else source pixels equal to *key leave the destination alone.
+void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key = nullptr);
+void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key = nullptr);
+void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key = nullptr);
+void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key = nullptr);
 
 // dst[i] = the 32-bit pixel at srcRow + columns[i] pixels. Columns may be negative; every column
 // from `lowest` to `highest` (relative to srcRow) may be read.

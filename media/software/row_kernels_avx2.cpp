@@ -2,9 +2,13 @@
 // after the run-time processor check.
 #include <immintrin.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
+// Every header is included above the pragma, so no inline function shared with other files is
+// compiled for this instruction set.
 #pragma GCC target("avx2")
 
 namespace zelvo::soft {
@@ -44,6 +48,7 @@ struct Avx2 {
   static V cmpeq16(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
   static V subs16u(V a, V b) { return _mm256_subs_epu16(a, b); }
   static V xor_(V a, V b) { return _mm256_xor_si256(a, b); }
+  static V select(V mask, V a, V b) { return or_(and_(mask, a), andnot(mask, b)); }
   static V addsat(V a, V b) { return _mm256_adds_epu8(a, b); }
   static V subsat(V a, V b) { return _mm256_subs_epu8(a, b); }
 };
@@ -55,12 +60,12 @@ struct Avx2 {
 
 namespace zelvo::soft {
 
-int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
-  return VectorRow<Avx2>(kind, dst, src, count, param);
+int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow<Avx2>(kind, dst, src, count, param, key);
 }
 
-int BlendRow16Avx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
-  return VectorRow16<Avx2>(kind, dst, src, count, param);
+int BlendRow16Avx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow16<Avx2>(kind, dst, src, count, param, key);
 }
 
 // Eight destination pixels that show at most eight neighbouring source columns (enlarging, 1:1 or

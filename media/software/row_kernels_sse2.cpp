@@ -2,8 +2,13 @@
 // after the run-time processor check.
 #include <immintrin.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 
+// Every header is included above the pragma, so no inline function shared with other files is
+// compiled for this instruction set.
 #pragma GCC target("sse2")
 
 namespace zelvo::soft {
@@ -42,6 +47,7 @@ struct Sse2 {
   static V cmpeq16(V a, V b) { return _mm_cmpeq_epi16(a, b); }
   static V subs16u(V a, V b) { return _mm_subs_epu16(a, b); }
   static V xor_(V a, V b) { return _mm_xor_si128(a, b); }
+  static V select(V mask, V a, V b) { return or_(and_(mask, a), andnot(mask, b)); }
   static V addsat(V a, V b) { return _mm_adds_epu8(a, b); }
   static V subsat(V a, V b) { return _mm_subs_epu8(a, b); }
 };
@@ -53,12 +59,12 @@ struct Sse2 {
 
 namespace zelvo::soft {
 
-int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
-  return VectorRow<Sse2>(kind, dst, src, count, param);
+int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow<Sse2>(kind, dst, src, count, param, key);
 }
 
-int BlendRow16Sse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
-  return VectorRow16<Sse2>(kind, dst, src, count, param);
+int BlendRow16Sse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow16<Sse2>(kind, dst, src, count, param, key);
 }
 
 }  // namespace zelvo::soft

@@ -2,7 +2,9 @@
 // The vector bodies of the whole-row blends, written once over a lane policy L (load, store and the
 // few integer operations they use). Included only by the per-instruction-set files, after their
 // target pragma, and kept in an unnamed namespace so no vector code leaks into other files.
+#include <array>
 #include <cstdint>
+#include <utility>
 
 #define ZELVO_VECTOR_INLINE [[gnu::always_inline]] inline
 
@@ -10,7 +12,7 @@ namespace zelvo::soft {
 namespace {
 
 enum VectorRowKind : int {
-  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource,
+  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource, kVecCopy,
 };
 
 // Products are computed in 16-bit lanes, where every intermediate fits (at most 255 * 256), and
@@ -56,6 +58,7 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
       V c = L::and_(sum, L::set32(0x01010100));
       return L::or_(sum, L::sub32(c, L::srl32(c, 8)));
     }
+    case kVecCopy: return s;
     case kVecAddSaturate: return L::addsat(s, d);
     case kVecSubSaturate: return L::subsat(d, s);
     case kVecAlphaSource: {
@@ -82,7 +85,7 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
 
 // 16-bit (565) pixels, one per 16-bit lane. Channel values: red v >> 11, green (v >> 5) & 63,
 // blue v & 31; every product (at most 63 * 255) fits the lane.
-enum VectorRow16Kind : int { kVec16Lerp6, kVec16Half, kVec16SignedLerp, kVec16Add, kVec16Sub, kVec16Multiply };
+enum VectorRow16Kind : int { kVec16Lerp6, kVec16Half, kVec16SignedLerp, kVec16Add, kVec16Sub, kVec16Multiply, kVec16Copy };
 
 template <class L>
 struct Fields565 {
@@ -118,6 +121,7 @@ template <class L>
 ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, typename L::V d, int param) {
   using V = typename L::V;
   switch (kind) {
+    case kVec16Copy: return s;
     case kVec16Half: {
       const V m = L::set16(0x7BEF);
       return L::add16(L::and_(L::srl16(s, 1), m), L::and_(L::srl16(d, 1), m));
@@ -161,22 +165,57 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, type
   }
 }
 
-template <class L>
-ZELVO_VECTOR_INLINE int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
+// One loop per kind and key use, so the loop body holds neither test. Source pixels equal to the
+// key (when keyed) keep the destination pixel.
+template <class L, int Kind, bool Keyed>
+int VectorRow16Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t key) {
   int i = 0;
+  const typename L::V keyed = L::set16(static_cast<int16_t>(key));
   for (; i + 2 * L::kPixels <= count; i += 2 * L::kPixels) {
-    L::store(dst + i * 2, VectorPixels16<L>(kind, L::load(src + i * 2), L::load(dst + i * 2), param));
+    const typename L::V s = L::load(src + i * 2), d = L::load(dst + i * 2);
+    typename L::V out = VectorPixels16<L>(Kind, s, d, param);
+    if constexpr (Keyed) out = L::select(L::cmpeq16(s, keyed), d, out);
+    L::store(dst + i * 2, out);
   }
   return i;
 }
 
-template <class L>
-ZELVO_VECTOR_INLINE int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
+template <class L, int Kind, bool Keyed>
+int VectorRow32Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t key) {
   int i = 0;
+  const typename L::V keyed = L::set32(key);
   for (; i + L::kPixels <= count; i += L::kPixels) {
-    L::store(dst + i * 4, VectorPixels<L>(kind, L::load(src + i * 4), L::load(dst + i * 4), param));
+    const typename L::V s = L::load(src + i * 4), d = L::load(dst + i * 4);
+    typename L::V out = VectorPixels<L>(Kind, s, d, param);
+    if constexpr (Keyed) out = L::select(L::cmpeq32(s, keyed), d, out);
+    L::store(dst + i * 4, out);
   }
   return i;
+}
+
+using VectorRowFn = int (*)(uint8_t*, const uint8_t*, int, int, uint32_t);
+
+template <class L, bool Wide, int... K>
+constexpr std::array<VectorRowFn, 2 * sizeof...(K)> VectorRowTable(std::integer_sequence<int, K...>) {
+  if constexpr (Wide) {
+    return {&VectorRow32Of<L, K, false>..., &VectorRow32Of<L, K, true>...};
+  } else {
+    return {&VectorRow16Of<L, K, false>..., &VectorRow16Of<L, K, true>...};
+  }
+}
+
+template <class L>
+int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  constexpr int kKinds = kVec16Copy + 1;
+  static constexpr auto table = VectorRowTable<L, false>(std::make_integer_sequence<int, kKinds>{});
+  return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
+}
+
+template <class L>
+int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  constexpr int kKinds = kVecCopy + 1;
+  static constexpr auto table = VectorRowTable<L, true>(std::make_integer_sequence<int, kKinds>{});
+  return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }
 
 }  // namespace
