@@ -62,14 +62,14 @@ struct WindowState {
   int modeSwitchRequested;
   int painting;
   pf::Rect clientRect;        // screen coordinates (window mode)
-  int cursorShown;
+  int cursorShown;             // the visibility asked for
+  int cursorVisible;           // what the show count was last brought to
+  int cursorStateKnown;
   int desktopWidth, desktopHeight, desktopBits;
   int inactiveSinceSet;
   std::uint32_t inactiveSince;
   int inTextInputStep;
   int mouseNearTop;
-  int menuInUse;
-  int menuShown;
   int toolbarHeight;
   int windowRegionSet;
   int wheelCount;
