@@ -17,7 +17,7 @@ bool IsOpenPlatformHandle(pf::Handle handle) { return handle != nullptr && handl
 
 void RefillCache(ReadAheadBlock* t) {
   if (t->cacheHead > 0) {
-    std::memmove(t->cache, t->cache + t->cacheHead, static_cast<std::size_t>(t->cacheFill));
+    std::memmove(t->cache, t->cache + t->cacheHead, static_cast<std::size_t>(t->cacheFill.load()));
     t->cacheHead = 0;
   }
   std::int32_t room = kReadAheadCacheSize - t->cacheFill;
@@ -33,7 +33,8 @@ void PerformRead(ReadAheadBlock* t) {
   std::int32_t position = t->readPosition;
   std::int32_t wanted = t->readBytes;
   if (t->cache != nullptr && t->cacheStart == position && t->cacheFill > 0) {
-    std::int32_t n = t->cacheFill < wanted ? t->cacheFill : wanted;
+    std::int32_t fill = t->cacheFill;
+    std::int32_t n = fill < wanted ? fill : wanted;
     std::memcpy(buffer, t->cache + t->cacheHead, static_cast<std::size_t>(n));
     buffer += n;
     position += n;

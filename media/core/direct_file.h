@@ -37,7 +37,7 @@ struct ReadAheadBlock {
   std::int32_t seekPosition;
   unsigned char* cache;        // kReadAheadCacheSize bytes, only with the cache flag
   std::int32_t cacheStart;     // file position of the cache's first valid byte
-  std::int32_t cacheFill;      // valid bytes in the cache
+  std::atomic<std::int32_t> cacheFill;   // valid bytes in the cache (watched by tests while it fills)
   std::int32_t cacheHead;      // where the first valid byte sits in the cache buffer
 };
 

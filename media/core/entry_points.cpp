@@ -2,6 +2,13 @@
 // its result unchanged; entries whose subsystem is not built yet answer -1.
 #include <zelvo/zelvo.h>
 
+#include "media/core/clock.h"
+#include "media/core/file_ops.h"
+#include "media/core/library_lock.h"
+#include "media/core/log.h"
+#include "media/core/random.h"
+#include "media/core/stream_lines.h"
+
 
 int StartUpLibrary(void) {
   return -1;
@@ -20,23 +27,28 @@ int ScreenLogClear(void) {
 }
 
 intptr_t OpenReadStream(const char* path, int asyncFlag) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::FileOpen(path, 0, 1, asyncFlag != 0 ? 1 : 0);
 }
 
 int CloseReadStream(intptr_t stream) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::FileClose(stream);
 }
 
 int ReadStreamAtEnd(intptr_t stream) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::FilePositionAtEnd(stream);
 }
 
 int ReadStreamLine(char* buffer, int size, intptr_t stream) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ReadStreamLineBody(buffer, size, stream);
 }
 
 int ReadStreamByte(intptr_t stream) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::FileReadByte(stream);
 }
 
 int PumpMessages(void) {
@@ -52,7 +64,9 @@ int SetWindowTitleText(const char* text) {
 }
 
 int SetLogFileEnabled(int flag) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  zelvo::SetLogOff(flag == 0 ? 1 : 0);
+  return 0;
 }
 
 int SleepWithMessages(int milliseconds) {
@@ -60,15 +74,18 @@ int SleepWithMessages(int milliseconds) {
 }
 
 int GetTickMilliseconds(int ignored) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::CurrentMilliseconds(ignored);
 }
 
 int GetLocalDateTime(ZelvoDateTime* out) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ReadLocalDateTime(out);
 }
 
 int RandomUpTo(int maximum) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::GetRandomInRange(maximum);
 }
 
 int IsKeyDown(int keyCode) {

@@ -7,6 +7,22 @@
 
 namespace zelvo {
 
+namespace {
+
+// The read stopped just after a CR at `crPosition`: looks at the next byte. When it is the LF of
+// the pair, the stream goes on after it and the line ends at the CR; otherwise the stream goes on
+// after the CR, which stays in the line.
+bool CrEndsLineAfterEdge(FileHandle stream, std::int32_t crPosition) {
+  char next = 0;
+  int got = FileRead(&next, 1, 1, stream);
+  while (FileIdleCheck(stream) == 0) pf::Sleep(0);
+  bool pair = got == 1 && next == '\n';
+  FileSeek(stream, crPosition + (pair ? 2 : 1), 0);
+  return pair;
+}
+
+}  // namespace
+
 int ReadStreamLineBody(char* buffer, int n, FileHandle stream) {
   if (buffer == nullptr || n < 2) return -1;
   if (FileEof(stream) != 0) return -1;
@@ -37,9 +53,7 @@ int ReadStreamLineBody(char* buffer, int n, FileHandle stream) {
           FileSeek(stream, start + i + 2, 0);
           break;
         }
-      } else if (i > 0 && !dataEnded) {
-        // The byte after this CR was not read: leave the pair whole for the next call.
-        FileSeek(stream, start + i, 0);
+      } else if (!dataEnded && CrEndsLineAfterEdge(stream, start + i)) {
         break;
       }
     }

@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/kernel/kernel_testing.h"
+
 namespace zelvo {
 namespace {
 
@@ -59,6 +61,15 @@ TEST(Random, RangeIsTheHighHalfOfTheProduct) {
       EXPECT_LE(value, c.maximum);
     }
   }
+}
+
+TEST(Random, MmxFollowsTheProcessorIdentification) {
+  pf::testing::SetCpuIdAvailable(false);
+  EXPECT_EQ(CpuHasMMX(), 0);
+  pf::testing::SetCpuIdAvailable(true);
+#if defined(__x86_64__) || defined(__i386__)
+  EXPECT_EQ(CpuHasMMX(), 1);
+#endif
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+// The main window's state records.
+#include "media/core/window_state.h"
+
+#include <cstring>
+
+namespace zelvo {
+
+WindowSettings g_windowSettings = [] {
+  WindowSettings settings{};
+  settings.scaleRate = 1.0;
+  return settings;
+}();
+
+WindowState g_window{};
+
+void ClearWindowState() {
+  g_window = WindowState{};
+}
+
+const char* EffectiveClassName() {
+  if (g_windowSettings.className[0] != '\0') return g_windowSettings.className;
+  if (g_windowSettings.title[0] != '\0') return g_windowSettings.title;
+  return "D123987X";
+}
+
+int IsMainThread() {
+  return g_window.mainThreadId != 0 && pf::GetCurrentThreadId() == g_window.mainThreadId ? 1 : 0;
+}
+
+}  // namespace zelvo

@@ -1,0 +1,124 @@
+// Every software drawing path gives the same bytes whichever loop implementation runs: thousands of
+// random blits, stretches and shapes drawn once through the scalar reference and once through the
+// vector loops the processor offers, compared by one checksum.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "media/software/blit.h"
+#include "media/software/row_kernels.h"
+#include "media/software/shapes.h"
+#include "soft_image.h"
+
+namespace zelvo {
+namespace {
+
+using testing_soft::ResetSoft;
+using testing_soft::TestImage;
+
+uint64_t Fnv(uint64_t h, const MEMIMG* img) {
+  for (int y = 0; y < img->height; ++y) {
+    const uint8_t* p = img->pixels + y * img->pitch;
+    for (int i = 0; i < img->width * img->format->BytesPerPixel; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
+  }
+  return h;
+}
+
+uint64_t RunRandomSequence(uint32_t seed, int iterations) {
+  std::mt19937 rng(seed);
+  auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
+  TestImage dst16(72, 40, kMemImg565), dst32(72, 40, kMemImg8888);
+  for (TestImage* d : {&dst16, &dst32}) {
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 72; ++x) d->set(x, y, rng());
+  }
+  uint64_t hash = 0xCBF29CE484222325ull;
+  static const int kParams[] = {0, 1, 64, 127, 128, 129, 200, 254, 255};
+  for (int it = 0; it < iterations; ++it) {
+    const int type = pick(2) ? kMemImg8888 : kMemImg565;
+    TestImage& dst = type == kMemImg8888 ? dst32 : dst16;
+    const bool plainState = pick(3) == 0;  // no tint, graph, alpha or key: the row forms
+    g_softBlend.blendMode = pick(12) == 0 ? 5 : pick(5);
+    g_softBlend.blendParam = pick(3) ? kParams[pick(9)] : pick(256);
+    g_softBlend.drawTint = (!plainState && pick(3) == 0) ? (rng() & 0xFFFFFF) : kTintOff;
+    g_softBlend.mmxUsable = pick(2);
+    g_softBlend.drawRegion = pick(4) ? IntRect{0, 0, 72, 40}
+                                     : IntRect{pick(30), pick(20), 40 + pick(40), 20 + pick(30)};
+    const int op = pick(6);
+    if (op < 3) {
+      const int w = 1 + pick(40), h = 1 + pick(12);
+      const int pal = plainState ? 0 : pick(4) == 0;
+      const int alpha = (plainState || pal) ? 0 : pick(3) == 0;
+      TestImage src(w, h, type, pal, alpha, 0, 1);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          uint32_t v = rng();
+          if (alpha) {
+            const uint32_t a = pick(3) == 0 ? 0 : (pick(2) ? 255 : v >> 24);
+            v = type == kMemImg8888 ? (v & 0xFFFFFF) | a << 24 : (v & 0xFFFF) | a << 16;
+          }
+          if (pick(4) == 0) v = 0;  // key pixels
+          src.set(x, y, pal ? (v & 3) : v);
+        }
+      for (int i = 0; i < 256; ++i) src.setPalette(i, rng());
+      src.get()->transparentColor = pal ? 0 : (pick(8) == 0 ? 0x10000 : 0);
+      if (pick(2)) CompleteMemImgTransfer(src.get(), w, h);
+      TestImage graph(w, h, kMemImgSingle8);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) graph.set(x, y, rng() & 0xFF);
+      BuildBlendGraphTable(nullptr, pick(256), pick(256));
+      const MEMIMG* bg = (!plainState && pick(4) == 0) ? graph.get() : nullptr;
+      const int trans = plainState ? 0 : pick(3);
+      if (op == 0) {
+        BlitMemImg(dst.get(), src.get(), pick(90) - 10, pick(50) - 5, trans, bg);
+      } else {
+        const IntRect r{pick(90) - 10, pick(50) - 5, pick(90) - 10, pick(50) - 5};
+        StretchBlitMemImg(dst.get(), src.get(), &r, trans, bg);
+      }
+    } else {
+      const uint32_t colour = rng();
+      const int x = pick(90) - 10, y = pick(50) - 5;
+      switch (op) {
+        case 3: RasterCircle(dst.get(), x, y, pick(30), colour, pick(2)); break;
+        case 4: RasterOval(dst.get(), x, y, pick(40) - 5, pick(25) - 5, colour, pick(2)); break;
+        default:
+          if (pick(2)) FillMemImgBox(dst.get(), x, y, pick(90) - 10, pick(50) - 5, colour);
+          else DrawMemImgLine(dst.get(), x, y, pick(120) - 30, pick(80) - 20, colour);
+          break;
+      }
+    }
+    hash = Fnv(hash, dst.get());
+  }
+  return hash;
+}
+
+TEST(SoftPaths, VectorLoopsMatchTheReference) {
+  ResetSoft(72, 40);
+  ForceSoftReferencePath(1);
+  ASSERT_EQ(kSoftPathReference, SoftPathLevel());
+  const uint64_t reference = RunRandomSequence(20261210, 6000);
+  ForceSoftReferencePath(0);
+  const uint64_t best = RunRandomSequence(20261210, 6000);
+  EXPECT_EQ(reference, best) << "path level " << SoftPathLevel();
+}
+
+TEST(SoftPaths, VectorRowsMatchTheReferenceOnEveryKind) {
+  ResetSoft();
+  std::mt19937 rng(7);
+  for (int kind = soft::kRowLerp; kind <= soft::kRowMultiply; ++kind) {
+    for (int param : {1, 2, 64, 127, 128, 200, 254, 255}) {
+      std::vector<uint32_t> src(37), a(37), b(37);
+      for (size_t i = 0; i < src.size(); ++i) {
+        src[i] = rng();
+        a[i] = b[i] = rng();
+      }
+      ForceSoftReferencePath(0);
+      soft::BlendRow32(kind, reinterpret_cast<uint8_t*>(a.data()), reinterpret_cast<const uint8_t*>(src.data()), 37, param);
+      soft::BlendRow32Reference(kind, reinterpret_cast<uint8_t*>(b.data()), reinterpret_cast<const uint8_t*>(src.data()), 37, param);
+      EXPECT_EQ(b, a) << "kind " << kind << " param " << param;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zelvo
