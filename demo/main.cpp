@@ -1,24 +1,36 @@
-// A small program on the library: reads a text file through the library's streams and draws
-// random numbers. It grows with the library until the game takes its place.
+// A small program on the library until the game takes its place: starts the library in a window,
+// prints to the on-screen console, presents frames and ends on Escape or when the window is closed.
 #include <zelvo/zelvo.h>
 
 #include <cstdio>
 
-int main(int argc, char** argv) {
+namespace {
+
+constexpr int kEscapeKey = 1;         // the keyboard code of Escape
+constexpr int kFramePeriodMs = 16;    // paces the loop while presenting does not wait for the display
+
+}  // namespace
+
+int main() {
   SetLogFileEnabled(0);
-  const char* path = argc > 1 ? argv[1] : "README.md";
-  intptr_t stream = OpenReadStream(path, 0);
-  if (stream == 0) {
-    std::printf("cannot open %s\n", path);
-    return 1;
+  SwitchWindowMode(1);
+  SetWindowTitleText("ゼルボ デモ");
+  if (StartUpLibrary() != 0) {
+    std::fprintf(stderr, "zelvo_demo: the library did not start\n");
+    return -1;
   }
-  char line[256];
-  int shown = 0;
-  while (shown < 5 && ReadStreamLine(line, sizeof line, stream) >= 0) {
-    std::printf("%s\n", line);
-    ++shown;
+  std::printf("started\n");
+  std::fflush(stdout);
+  ScreenLogPrintf("Now Loading...\n");
+  int frames = 0;
+  int pump = 0;
+  while ((pump = PumpMessages()) == 0) {
+    if (IsKeyDown(kEscapeKey) == 1) break;
+    if (PresentBackBuffer() != 0) SleepWithMessages(kFramePeriodMs);
+    ++frames;
   }
-  CloseReadStream(stream);
-  std::printf("random: %d %d %d\n", RandomUpTo(99), RandomUpTo(99), RandomUpTo(99));
+  std::printf("PumpMessages returned %d after %d frames\n", pump, frames);
+  std::fflush(stdout);
+  ShutDownLibrary();
   return 0;
 }

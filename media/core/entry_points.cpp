@@ -2,28 +2,51 @@
 // its result unchanged; entries whose subsystem is not built yet answer -1.
 #include <zelvo/zelvo.h>
 
+#include <cstdarg>
+
 #include "media/core/clock.h"
 #include "media/core/file_ops.h"
+#include "media/core/foundation.h"
 #include "media/core/library_lock.h"
 #include "media/core/log.h"
+#include "media/core/message_pump.h"
 #include "media/core/random.h"
+#include "media/core/screen_log.h"
+#include "media/core/startup.h"
 #include "media/core/stream_lines.h"
+#include "media/core/window_mode.h"
+#include "media/graphics/pixel_format.h"
 
 
 int StartUpLibrary(void) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::StartUpLibraryBody();
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int ShutDownLibrary(void) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::ShutDownLibraryBody();
+  zelvo::ReleaseLibraryLock();
+  zelvo::CloseLibraryLock();
+  return result;
 }
 
 int ScreenLogPrintf(const char* format, ...) {
-  return -1;
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  zelvo::StringVPrintf(text, sizeof text, format, args);
+  va_end(args);
+  zelvo::LibraryLockGuard lock;
+  zelvo::ScreenLogWrite(text);
+  return 0;
 }
 
 int ScreenLogClear(void) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ScreenLogClearAll();
 }
 
 intptr_t OpenReadStream(const char* path, int asyncFlag) {
@@ -52,15 +75,18 @@ int ReadStreamByte(intptr_t stream) {
 }
 
 int PumpMessages(void) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ProcessMessage();
 }
 
 int SwitchWindowMode(int windowFlag) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ChangeWindowMode(windowFlag);
 }
 
 int SetWindowTitleText(const char* text) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::SetWindowTitle(text);
 }
 
 int SetLogFileEnabled(int flag) {
@@ -70,7 +96,7 @@ int SetLogFileEnabled(int flag) {
 }
 
 int SleepWithMessages(int milliseconds) {
-  return -1;
+  return zelvo::WaitWithMessages(milliseconds);
 }
 
 int GetTickMilliseconds(int ignored) {
@@ -109,15 +135,16 @@ const PixelFormat* GetDisplayPixelFormat(void) {
 }
 
 unsigned int PackColor(int red, int green, int blue) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::RgbToScreenColor(red, green, blue);
 }
 
 int SetupPixelFormatFromMasks(PixelFormat* format, int bits, unsigned int redMask, unsigned int greenMask, unsigned int blueMask, unsigned int alphaMask) {
-  return -1;
+  return zelvo::SetupPixelFormatFromMasksBody(format, bits, redMask, greenMask, blueMask, alphaMask);
 }
 
 int SetupPixelFormat32(DDPixelFormatRecord* record, int bits, unsigned int redMask, unsigned int greenMask, unsigned int blueMask, unsigned int alphaMask) {
-  return -1;
+  return zelvo::SetupDDPixelFormatBody(record, bits, redMask, greenMask, blueMask, alphaMask);
 }
 
 int PresentBackBuffer(void) {

@@ -183,6 +183,11 @@ int FileReadByte(FileHandle file) {
 }
 
 void FileTimeToDateTime(std::uint64_t fileTime, FileDateTime* out) {
+  // File times at or above 2^63 are no valid times (the platform refuses them).
+  if (fileTime > 0x7FFFFFFFFFFFFFFFull) {
+    *out = FileDateTime{};
+    return;
+  }
   pf::FileTime utc{static_cast<std::uint32_t>(fileTime), static_cast<std::uint32_t>(fileTime >> 32)};
   pf::FileTime local{};
   pf::SystemTime t{};

@@ -12,5 +12,7 @@ std::uint64_t CurrentMicroseconds(int useTimeStamp);
 // The message thread: started at the end of the window start, ended with the window.
 int StartMessageThread();
 void WaitForMessageThread();
+// Calls of ProcessMessage the message thread has made since the program started.
+std::uint64_t MessageThreadPassCount();
 
 }  // namespace zelvo

@@ -36,9 +36,6 @@ void ReleaseMovieObjects();
 void RecreateGraphSurfaces();               // after an inactive wait
 void SetDrawAreaAgain();                    // WM_MOVE
 
-// The colour packing of the screen's pixel format (0x00RRGGBB until graphics are started).
-unsigned int PackScreenColor(int red, int green, int blue);
-
 // Fonts and text drawing for the on-screen console.
 int DisplayAllowsScreenLog();               // the console needs the DirectDraw object
 int CreateScreenLogFont(int* fontLostFlag); // font handle, or -1
@@ -68,11 +65,5 @@ void EndNetwork();
 void PumpNetwork();
 void PumpHttpDownloads();
 void HandleSocketNotify(unsigned long wParam, long lParam);
-
-// Archives (file layer).
-void ClearArchiveTablesStep();              // start-up step 3
-void FreeArchiveTablesStep();               // shut-down step 11
-void InstallDefaultFileOps();               // start-up step 4
-void FillStreamOpsTablesStep();             // start-up step 11
 
 }  // namespace zelvo

@@ -76,7 +76,8 @@ constexpr BlitLoop StretchCell() {
   constexpr bool trans = Bit<I>(0), alpha = Bit<I>(1), tint = Bit<I>(2), bg = Bit<I>(3);
   constexpr int mode = (I >> 4) % 5;
   constexpr bool pal = (I >> 4) / 5;
-  return &StretchWalk<GeneralOp<Type, pal, mode, bg, tint, alpha && !pal, trans, kKeyWhole>, false>;
+  return &StretchWalk<GeneralOp<Type, pal, mode, bg, tint, alpha && !pal, trans, kKeyWhole>, false,
+                      GeneralRowForm<Type, pal, mode, bg, tint, alpha && !pal, trans>()>;
 }
 
 template <int Type, int I>
@@ -85,9 +86,11 @@ constexpr BlitLoop StretchFastCell() {
   constexpr bool trans = (I / kStretchFastKinds) & 1, pal = I / kStretchFastKinds / 2;
   if constexpr (kind == 0) {
     constexpr int rule = (Type == kMemImg565 && !pal) ? kKeyLow16 : kKeyWhole;
-    return &StretchWalk<GeneralOp<Type, pal, kBlendNone, false, false, false, trans, rule>, true>;
+    return &StretchWalk<GeneralOp<Type, pal, kBlendNone, false, false, false, trans, rule>, true,
+                        GeneralRowForm<Type, pal, kBlendNone, false, false, false, trans>()>;
   } else {
-    return &StretchWalk<SpecialOp<Type, pal, trans, kind == 1 ? kSpecialSub : kSpecialSubSaturate, kKeyWhole>, true>;
+    constexpr int special = kind == 1 ? kSpecialSub : kSpecialSubSaturate;
+    return &StretchWalk<SpecialOp<Type, pal, trans, special, kKeyWhole>, true, SpecialRowForm<Type, pal, trans, special>()>;
   }
 }
 

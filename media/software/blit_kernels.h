@@ -16,19 +16,22 @@ struct BlitCall {
   uint8_t* dst;
   int32_t dstPitch;
   const uint8_t* src;
-  int32_t srcColumnStride;   // bytes; negative when mirrored
-  int32_t srcRowStride;
+  int32_t srcRowStride;      // bytes; negative when mirrored
   const uint8_t* graph;      // blend picture at the first drawn pixel, or null
-  int32_t graphColumnStride;
   int32_t graphRowStride;
   int32_t width;             // pixels drawn per row
   int32_t height;            // rows drawn
   uint32_t key;              // the source's transparent colour
+  uint32_t rowKey;           // row forms: the key as their loops compare it
+  bool rowKeyed;             // row forms: false when no stored value can equal the key
   const uint8_t* palette;    // palette sources: 2- or 4-byte entries
   const uint8_t* runCode;    // run path: the first byte of the source's TransparentRunCode
-  int32_t runSkipColumns;    // stretch: clipped-away columns and rows are handled by the walk
-  uint32_t stepX, stepY;     // stretch: 16.16 destination pixels per source pixel
-  int32_t phaseX, phaseY;    // stretch: accumulators at the first drawn pixel
+  const int32_t* columns;    // stretch: source column of each drawn pixel (StretchColumns)
+  uint8_t* rowBuffer;        // stretch: room for one gathered row of 32-bit colours
+  int32_t lowestColumn;      // stretch: the source row's columns relative to the first one read
+  int32_t highestColumn;
+  uint32_t stepY;            // stretch: 16.16 destination rows per source row
+  int32_t phaseY;            // stretch: row accumulator at the first drawn row
   BlendRows rows;
 };
 
@@ -81,7 +84,7 @@ template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Tra
 struct GeneralOp {
   static constexpr int kSrcBytes = SourceBytes<Type, Pal, Alpha>();
   static constexpr int kDstBytes = DestBytes<Type>();
-  static constexpr bool kPerPixelTest = Trans;
+  static constexpr bool kKeyed = Trans && !Alpha;
   ZELVO_PIXEL_INLINE static void Apply(const BlitCall& c, uint8_t* d, const uint8_t* s, const uint8_t* g) {
     uint32_t raw, colour, a = 0;
     FetchSource<Type, Pal, Alpha>(c, s, raw, colour, a);
@@ -111,6 +114,7 @@ enum SpecialKind : int { kSpecialHalf, kSpecialLerp6, kSpecialAddWord, kSpecialA
 
 template <int Type, bool Pal, bool Trans, int Kind, int Rule>
 struct SpecialOp {
+  static constexpr bool kKeyed = Trans;
   static constexpr int kSrcBytes = SourceBytes<Type, Pal, false>();
   static constexpr int kDstBytes = DestBytes<Type>();
   ZELVO_PIXEL_INLINE static void Apply(const BlitCall& c, uint8_t* d, const uint8_t* s, const uint8_t*) {
@@ -147,9 +151,17 @@ constexpr int kRowMove = 100;
 
 template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
 constexpr int GeneralRowForm() {
-  if (Pal || BG || Tint || Alpha || Trans) return kRowNone;
-  if (Mode == kBlendNone) return kRowMove;
-  if (Type != kMemImg8888) return kRowNone;
+  if (Type == kMemImg8888 && Mode == kBlendNone && Alpha && Trans && !BG && !Tint) return kRowAlphaSource;
+  if (Pal || BG || Tint || Alpha) return kRowNone;
+  if (Mode == kBlendNone) return Trans ? (Type == kMemImg8888 ? static_cast<int>(kRowCopy) : static_cast<int>(kRow16Copy)) : kRowMove;
+  if (Type == kMemImg565) {
+    switch (Mode) {
+      case kBlendAlpha: return kRow16SignedLerp;
+      case kBlendAdd: return kRow16Add;
+      case kBlendSubtract: return kRow16Sub;
+      default: return kRow16Multiply;
+    }
+  }
   switch (Mode) {
     case kBlendAlpha: return kRowLerp;
     case kBlendAdd: return kRowAdd;
@@ -160,14 +172,32 @@ constexpr int GeneralRowForm() {
 
 template <int Type, bool Pal, bool Trans, int Kind>
 constexpr int SpecialRowForm() {
-  if (Type != kMemImg8888 || Pal || Trans) return kRowNone;
+  if (Pal) return kRowNone;
+  if (Type == kMemImg565) {
+    switch (Kind) {
+      case kSpecialHalf: return kRow16Half;
+      case kSpecialLerp6: return kRow16Lerp6;
+      case kSpecialSub: return kRow16Sub;
+      default: return kRowNone;
+    }
+  }
   switch (Kind) {
     case kSpecialHalf: return kRowHalf;
     case kSpecialAddWord: return kRowAddWord;
     case kSpecialAddSaturate: return kRowAddSaturate;
     case kSpecialSub: return kRowSub;
-    default: return kRowSubSaturate;
+    case kSpecialSubSaturate: return kRowSubSaturate;
+    default: return kRowNone;
   }
+}
+
+// Hands a row of source colours to the row form of the destination's colour type, with the call's
+// colour key when the loop has the transparent flag.
+template <class Op>
+inline void BlendRowOf(const BlitCall& c, int form, uint8_t* dst, const uint8_t* src) {
+  const uint32_t* key = Op::kKeyed && c.rowKeyed ? &c.rowKey : nullptr;
+  if constexpr (Op::kDstBytes == 4) BlendRow32(form, dst, src, c.width, c.rows.param, key);
+  else BlendRow16(form, dst, src, c.width, c.rows.param, key);
 }
 
 // The plain walk: rows top to bottom, pixels left to right.
@@ -180,7 +210,7 @@ void PlainWalk(const BlitCall& c) {
     if constexpr (RowForm == kRowMove) {
       std::memcpy(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
     } else if constexpr (RowForm != kRowNone) {
-      BlendRow32(RowForm, dRow, sRow, c.width, c.rows.param);
+      BlendRowOf<Op>(c, RowForm, dRow, sRow);
     } else {
       uint8_t* d = dRow;
       const uint8_t* s = sRow;
@@ -198,35 +228,63 @@ void PlainWalk(const BlitCall& c) {
   }
 }
 
-// The stretched walk in 16.16 steps. The general loops advance the source while the accumulator is
-// 0 or below, the fast loops while it is below 0.
-template <class Op, bool FastAdvance>
+// The source column (in pixels from the row's first drawn pixel, negative when mirrored) shown by
+// each drawn destination pixel: the 16.16 column walk, the same for every row, done once per call.
+// The general loops advance the source while the accumulator is 0 or below, the fast loops while it
+// is below 0.
+inline void StretchColumns(int32_t* columns, int count, int32_t phase, uint32_t step, int direction, bool fastAdvance) {
+  int64_t acc = phase;
+  int32_t column = 0;
+  for (int i = 0;; ++i) {
+    columns[i] = column;
+    if (i == count - 1) break;
+    acc -= 0x10000;
+    if (acc > 0) continue;
+    do {
+      column += direction;
+      acc += step;
+    } while (fastAdvance ? acc < 0 : acc <= 0);
+  }
+}
+
+// The stretched walk: rows by the 16.16 row accumulator, columns from the call's column table.
+// Rows a loop can hand over whole are gathered into the row buffer first; a plain copy that shows
+// the same source row again copies the destination row above.
+template <class Op, bool FastAdvance, int RowForm>
 void StretchWalk(const BlitCall& c) {
+  constexpr int kSrcBytes = Op::kSrcBytes, kDstBytes = Op::kDstBytes;
+  const int32_t* columns = c.columns;
   uint8_t* dRow = c.dst;
   const uint8_t* sRow = c.src;
   const uint8_t* gRow = c.graph;
   int64_t phaseY = c.phaseY;
+  bool sameRow = false;
   for (int y = 0;; ++y) {
-    uint8_t* d = dRow;
-    const uint8_t* s = sRow;
-    const uint8_t* g = gRow;
-    int64_t acc = c.phaseX;
-    for (int x = 0;; ++x) {
-      Op::Apply(c, d, s, g);
-      d += Op::kDstBytes;
-      if (x == c.width - 1) break;
-      acc -= 0x10000;
-      if (acc > 0) continue;
-      do {
-        s += c.srcColumnStride;
-        if (g) g += c.graphColumnStride;
-        acc += c.stepX;
-      } while (FastAdvance ? acc < 0 : acc <= 0);
+    if constexpr (RowForm == kRowMove) {
+      if (sameRow) {
+        std::memcpy(dRow, dRow - c.dstPitch, static_cast<size_t>(c.width) * kDstBytes);
+      } else if constexpr (kDstBytes == 4) {
+        GatherRow32(dRow, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
+      } else {
+        for (int i = 0; i < c.width; ++i) std::memcpy(dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, kDstBytes);
+      }
+    } else if constexpr (RowForm != kRowNone) {
+      if constexpr (kDstBytes == 4) {
+        GatherRow32(c.rowBuffer, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
+      } else {
+        for (int i = 0; i < c.width; ++i) std::memcpy(c.rowBuffer + i * 2, sRow + columns[i] * kSrcBytes, 2);
+      }
+      BlendRowOf<Op>(c, RowForm, dRow, c.rowBuffer);
+    } else {
+      for (int i = 0; i < c.width; ++i) {
+        Op::Apply(c, dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, gRow ? gRow + columns[i] : nullptr);
+      }
     }
     if (y == c.height - 1) break;
     dRow += c.dstPitch;
     phaseY -= 0x10000;
-    if (phaseY > 0) continue;
+    sameRow = phaseY > 0;
+    if (sameRow) continue;
     do {
       sRow += c.srcRowStride;
       if (gRow) gRow += c.graphRowStride;

@@ -75,16 +75,16 @@ void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int tra
   c.dst = destination->pixels + static_cast<ptrdiff_t>(r.top) * destination->pitch + static_cast<ptrdiff_t>(r.left) * dstBytes;
   c.dstPitch = destination->pitch;
   c.src = source->pixels + static_cast<ptrdiff_t>(sy) * source->pitch + static_cast<ptrdiff_t>(sx) * srcBytes;
-  c.srcColumnStride = srcBytes;
   c.srcRowStride = source->pitch;
   if (bg) {
     c.graph = blendGraph->pixels + static_cast<ptrdiff_t>(sy) * blendGraph->pitch + sx;
-    c.graphColumnStride = 1;
     c.graphRowStride = blendGraph->pitch;
   }
   c.width = w;
   c.height = h;
   c.key = source->transparentColor;
+  c.rowKey = type == kMemImg565 ? (c.key & 0xFFFF) : c.key;
+  c.rowKeyed = true;
   // Palette sources read the source's own 256-entry palette: no shared scratch copy to overflow or
   // to leave stale entries behind.
   c.palette = static_cast<const uint8_t*>(source->palette);

@@ -15,6 +15,11 @@ using soft::BlitTables;
 constexpr int kMaxSpan = 32767;
 constexpr int kMaxSource = 65535;
 
+// Per-call scratch: the column table and one gathered row (the routine is not re-entrant; the
+// caller holds the library lock).
+int32_t g_columns[kMaxSpan];
+alignas(32) uint8_t g_rowBuffer[kMaxSpan * 4];
+
 }  // namespace
 
 void StretchBlitMemImg(MEMIMG* destination, const MEMIMG* source, const IntRect* rect, int transparentFlag,
@@ -74,32 +79,37 @@ void StretchBlitMemImg(MEMIMG* destination, const MEMIMG* source, const IntRect*
   c.dst = destination->pixels + static_cast<ptrdiff_t>(R.top) * destination->pitch + static_cast<ptrdiff_t>(R.left) * dstBytes;
   c.dstPitch = destination->pitch;
   c.src = source->pixels + row * source->pitch + column * srcBytes;
-  c.srcColumnStride = mirrorX * srcBytes;
   c.srcRowStride = mirrorY * source->pitch;
   if (bg) {
     c.graph = blendGraph->pixels + row * blendGraph->pitch + column;
-    c.graphColumnStride = mirrorX;
     c.graphRowStride = mirrorY * blendGraph->pitch;
   }
   c.width = cw;
   c.height = ch;
   c.key = source->transparentColor;
   c.palette = static_cast<const uint8_t*>(source->palette);
-  c.stepX = stepX;
   c.stepY = stepY;
-  c.phaseX = phaseX;
   c.phaseY = phaseY;
+  c.columns = g_columns;
+  c.rowBuffer = g_rowBuffer;
+  c.lowestColumn = static_cast<int32_t>(-column);
+  c.highestColumn = static_cast<int32_t>(source->width - 1 - column);
   c.rows = soft::MakeBlendRows(param, g_softBlend.drawTint);
 
   const BlitTables& t = type == kMemImg565 ? soft::GetBlitTables<kMemImg565>() : soft::GetBlitTables<kMemImg8888>();
+  int fast = -1;
   if (!bg && !tint && !alpha) {
-    int fast = -1;
     if (mode == kBlendNone) fast = 0;
     else if (mode == kBlendSubtract && param == 255) fast = (type == kMemImg8888 && g_softBlend.mmxUsable) ? 2 : 1;
-    if (fast >= 0) {
-      t.stretchFast[(pal * 2 + trans) * soft::kStretchFastKinds + fast](c);
-      return;
-    }
+  }
+  soft::StretchColumns(g_columns, cw, phaseX, stepX, mirrorX, fast >= 0);
+  // The 16-bit plain-copy fast loop compares the low 16 bits of the key, every other loop the whole
+  // key, which a 16-bit value above 0xFFFF never equals.
+  c.rowKey = (type == kMemImg565 && fast == 0) ? (c.key & 0xFFFF) : c.key;
+  c.rowKeyed = type == kMemImg8888 || c.rowKey <= 0xFFFF;
+  if (fast >= 0) {
+    t.stretchFast[(pal * 2 + trans) * soft::kStretchFastKinds + fast](c);
+    return;
   }
   t.stretch[soft::GridIndex(pal, mode, bg, tint, alpha, trans)](c);
 }

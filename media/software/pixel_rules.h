@@ -5,6 +5,7 @@
 // so each instantiated loop carries no test of it.
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "media/graphics/memimg.h"
 #include "media/software/blend_state.h"
@@ -154,7 +155,10 @@ template <int Type, int Mode, bool Tint, bool HasG, bool HasA>
 ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint32_t G, uint32_t a) {
   using Ch = Channels<Type>;
   constexpr int k = (HasG ? 1 : 0) + (HasA ? 1 : 0);
-  const int64_t F = static_cast<int64_t>(HasG ? G : 1) * (HasA ? a : 1);
+  // Every product of up to four 8-bit factors fits 32 unsigned bits; the signed lerp with three
+  // weights (mode 1 with two weights) needs 64.
+  using Signed = std::conditional_t<(Mode == kBlendAlpha && k == 2), int64_t, int32_t>;
+  const uint32_t F = (HasG ? G : 1u) * (HasA ? a : 1u);
   const uint32_t dv = Type == kMemImg8888 ? Load32(d) : Load16(d);
   auto store = [d](uint32_t v) {
     if constexpr (Type == kMemImg8888) Store32(d, v); else Store16(d, v);
@@ -175,7 +179,8 @@ ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint
       if constexpr (k == 0) {
         out[i] = tc[i];
       } else {
-        int64_t v = (static_cast<int64_t>(tc[i]) - dc[i]) * F + (static_cast<int64_t>(dc[i]) << (8 * k));
+        const Signed v = (static_cast<Signed>(tc[i]) - static_cast<Signed>(dc[i])) * static_cast<Signed>(F) +
+                         (static_cast<Signed>(dc[i]) << (8 * k));
         out[i] = static_cast<uint32_t>(v >> (8 * k));
       }
     }
@@ -184,7 +189,8 @@ ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint
       if constexpr (Type == kMemImg565 && k == 0) {
         out[i] = static_cast<uint32_t>(static_cast<int32_t>(dc[i]) + r.signedRow[static_cast<int32_t>(tc[i]) - static_cast<int32_t>(dc[i])]);
       } else {
-        int64_t v = (static_cast<int64_t>(tc[i]) - dc[i]) * F * r.param + (static_cast<int64_t>(dc[i]) << (8 * (k + 1)));
+        const Signed v = (static_cast<Signed>(tc[i]) - static_cast<Signed>(dc[i])) * static_cast<Signed>(F) * r.param +
+                         (static_cast<Signed>(dc[i]) << (8 * (k + 1)));
         out[i] = static_cast<uint32_t>(v >> (8 * (k + 1)));
       }
     }
@@ -193,15 +199,13 @@ ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint
     for (int i = 0; i < 3; ++i) {
       uint32_t x;
       if constexpr (Type == kMemImg8888) {
-        x = k == 0 ? static_cast<uint32_t>(r.product[tc[i]])
-                   : static_cast<uint32_t>((static_cast<uint64_t>(tc[i]) * static_cast<uint64_t>(F) * r.param) >> (8 * (k + 1)));
+        x = k == 0 ? static_cast<uint32_t>(r.product[tc[i]]) : (tc[i] * F * static_cast<uint32_t>(r.param)) >> (8 * (k + 1));
       } else if constexpr (!HasG) {
         x = HasA ? (sc[i] * a) >> 8 : sc[i];
         if constexpr (Tint) x = static_cast<uint32_t>(r.tint[i][x]);
         x = static_cast<uint32_t>(r.product[x]);
       } else {
-        x = static_cast<uint32_t>((static_cast<uint64_t>(tc[i]) * static_cast<uint64_t>(F)) >> (8 * k));
-        x = static_cast<uint32_t>(r.product[x]);
+        x = static_cast<uint32_t>(r.product[(tc[i] * F) >> (8 * k)]);
       }
       sp |= x << Ch::shift[i];
     }
@@ -214,9 +218,7 @@ ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint
     store(v);
     return;
   } else {
-    for (int i = 0; i < 3; ++i) {
-      out[i] = static_cast<uint32_t>((static_cast<uint64_t>(tc[i]) * static_cast<uint64_t>(F) * dc[i]) >> (Ch::width[i] + 8 * k));
-    }
+    for (int i = 0; i < 3; ++i) out[i] = (tc[i] * F * dc[i]) >> (Ch::width[i] + 8 * k);
   }
   if constexpr (Type == kMemImg8888) {
     store((dv & 0xFF000000u) | out[2] << 16 | out[1] << 8 | out[0]);

@@ -1,9 +1,14 @@
-// AVX2 versions of the whole-row 32-bit blends. The whole file is built for AVX2; it is called only
+// AVX2 versions of the whole-row blends. The whole file is built for AVX2; it is called only
 // after the run-time processor check.
 #include <immintrin.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 
+// Every header is included above the pragma, so no inline function shared with other files is
+// compiled for this instruction set.
 #pragma GCC target("avx2")
 
 namespace zelvo::soft {
@@ -30,6 +35,20 @@ struct Avx2 {
   static V lo8(V a) { return _mm256_unpacklo_epi8(a, _mm256_setzero_si256()); }
   static V hi8(V a) { return _mm256_unpackhi_epi8(a, _mm256_setzero_si256()); }
   static V pack(V lo, V hi) { return _mm256_packus_epi16(lo, hi); }
+  static V sub16(V a, V b) { return _mm256_sub_epi16(a, b); }
+  static V sll32(V a, int n) { return _mm256_slli_epi32(a, n); }
+  static V cmpeq32(V a, V b) { return _mm256_cmpeq_epi32(a, b); }
+  // In-lane 32-bit interleaves, matching lo8 and hi8.
+  static V lo32(V a, V b) { return _mm256_unpacklo_epi32(a, b); }
+  static V hi32(V a, V b) { return _mm256_unpackhi_epi32(a, b); }
+  static V sll16(V a, int n) { return _mm256_slli_epi16(a, n); }
+  static V srai16(V a, int n) { return _mm256_srai_epi16(a, n); }
+  static V max16(V a, V b) { return _mm256_max_epi16(a, b); }
+  static V cmpgt16(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
+  static V cmpeq16(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
+  static V subs16u(V a, V b) { return _mm256_subs_epu16(a, b); }
+  static V xor_(V a, V b) { return _mm256_xor_si256(a, b); }
+  static V select(V mask, V a, V b) { return or_(and_(mask, a), andnot(mask, b)); }
   static V addsat(V a, V b) { return _mm256_adds_epu8(a, b); }
   static V subsat(V a, V b) { return _mm256_subs_epu8(a, b); }
 };
@@ -41,8 +60,32 @@ struct Avx2 {
 
 namespace zelvo::soft {
 
-int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
-  return VectorRow<Avx2>(kind, dst, src, count, param);
+int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow<Avx2>(kind, dst, src, count, param, key);
+}
+
+int BlendRow16Avx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow16<Avx2>(kind, dst, src, count, param, key);
+}
+
+// Eight destination pixels that show at most eight neighbouring source columns (enlarging, 1:1 or
+// mirrored) come from one load and a permute; other blocks from a gather.
+int GatherRowAvx2(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest) {
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(columns + i));
+    const int32_t first = columns[i], last = columns[i + 7];
+    const int32_t low = first < last ? first : last, high = first < last ? last : first;
+    __m256i v;
+    if (high - low <= 7 && low >= lowest && low + 7 <= highest) {
+      const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(srcRow + static_cast<ptrdiff_t>(low) * 4));
+      v = _mm256_permutevar8x32_epi32(block, _mm256_sub_epi32(index, _mm256_set1_epi32(low)));
+    } else {
+      v = _mm256_i32gather_epi32(reinterpret_cast<const int*>(srcRow), index, 4);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i * 4), v);
+  }
+  return i;
 }
 
 }  // namespace zelvo::soft

@@ -250,3 +250,34 @@ TEST(BlitPlain, RunPathUnclippedPerPixelPathClipped) {
 
 }  // namespace
 }  // namespace zelvo
+
+namespace zelvo {
+namespace {
+
+// 16-bit whole-word add at 255 goes in pixel pairs from the first drawn pixel: the second pixel's
+// blue low bit is the guard of the first pixel's red carry, so pairing shows in the result.
+TEST(BlitPlain, SixteenBitPairsAtParameter255) {
+  testing_soft::ResetSoft();
+  testing_soft::TestImage src(3, 1, kMemImg565, 0, 0, 0xFFFF), dst(3, 1, kMemImg565);
+  src.set(0, 0, 0xF800);
+  src.set(1, 0, 0x0001);
+  src.set(2, 0, 0x0001);
+  dst.set(0, 0, 0x0800);
+  testing_soft::SetBlend(kBlendAdd, 255);
+  BlitMemImg(dst.get(), src.get(), 0, 0, 1, nullptr);
+  EXPECT_EQ((std::vector<uint32_t>{0xF000, 0x0000, 0x0001}), dst.row(0));  // the lone third pixel keeps it
+  // drawn from column 1 on, pixels 1 and 2 pair up instead
+  dst.fill(0);
+  g_softBlend.drawRegion = {1, 0, 3, 1};
+  BlitMemImg(dst.get(), src.get(), 0, 0, 1, nullptr);
+  EXPECT_EQ((std::vector<uint32_t>{0x0000, 0x0001, 0x0000}), dst.row(0));
+  // a pair with one key pixel goes through the single-pixel form
+  dst.fill(0);
+  g_softBlend.drawRegion = {0, 0, 3, 1};
+  src.set(0, 0, 0xFFFF);
+  BlitMemImg(dst.get(), src.get(), 0, 0, 1, nullptr);
+  EXPECT_EQ((std::vector<uint32_t>{0x0000, 0x0001, 0x0001}), dst.row(0));
+}
+
+}  // namespace
+}  // namespace zelvo

@@ -41,7 +41,8 @@ void LzTokenWriter::MatchOfKind(std::size_t length, std::size_t distance, int ki
   tokens_.push_back(static_cast<std::uint8_t>(m < escape_ ? m : m + 1));
   if (extended) tokens_.push_back(static_cast<std::uint8_t>(extra >> 5));
   std::size_t raw = distance - 1;
-  for (int i = 0; i < kind && kind < 3; ++i) tokens_.push_back(static_cast<std::uint8_t>(raw >> (8 * i)));
+  int distanceBytes = kind < 3 ? kind + 1 : 0;
+  for (int i = 0; i < distanceBytes; ++i) tokens_.push_back(static_cast<std::uint8_t>(raw >> (8 * i)));
   previousDistance_ = distance;
 }
 

@@ -1,0 +1,6 @@
+// Fuzz target: the PNG picture decoder over a memory stream.
+#include "picture_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return FuzzPictureLoader(zelvo::LoadPngFromStream, data, size);
+}

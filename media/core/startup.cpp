@@ -1,0 +1,144 @@
+// Library start-up and shut-down: every service brought up in a fixed order, and taken down in a
+// fixed order, ending with the dump of every tracked block still live.
+#include "media/core/startup.h"
+
+#include "media/core/archive_files.h"
+#include "media/core/core_state.h"
+#include "media/core/file_ops.h"
+#include "media/core/log.h"
+#include "media/core/main_window.h"
+#include "media/core/message_pump.h"
+#include "media/core/screen_log.h"
+#include "media/core/subsystem_steps.h"
+#include "media/core/system_report.h"
+#include "media/core/text_input.h"
+#include "media/core/window_state.h"
+#include "platform/com/com.h"
+#include "platform/kernel/kernel.h"
+#include "platform/window/window.h"
+
+namespace zelvo {
+
+TimeSource g_timeSource{};
+
+namespace {
+
+// Shut-down pumps until the window is gone; a window that never answers cannot hold it longer.
+constexpr std::uint32_t kFinalPumpLimitMs = 5000;
+
+// A 24-bit screen cannot be drawn on: refused in window mode by the desktop's depth, in full screen
+// by the requested depth.
+int RefuseTwentyFourBitScreen() {
+  int desktopBits = 0;
+  pf::GetDesktopMode(nullptr, nullptr, &desktopBits);
+  if ((g_windowSettings.windowMode != 0 && desktopBits == 24) || DisplayRequestedScreenDepth() == 24) {
+    WriteLogText("ゼルボライブラリは２４ビットカラーモードに対応していません\n");
+    return 1;
+  }
+  return 0;
+}
+
+void ChooseTimeSource() {
+  std::int64_t frequency = 0;
+  pf::QueryPerformanceFrequency(&frequency);
+  g_timeSource.performanceFrequency = frequency;
+  g_timeSource.usePerformanceCounter = frequency != 0 ? 1 : 0;
+}
+
+int FailStartUp() {
+  ShutDownLibraryBody();
+  g_runState.starting = 0;
+  return -1;
+}
+
+// A fatal stop shuts the library down before the process ends.
+void ShutDownForFatalStop() { ShutDownLibraryBody(); }
+
+void PumpUntilWindowGone(int hadWindow) {
+  if (g_startUpOptions.noWindow != 0 || hadWindow == 0 || IsMainThread() == 0) return;
+  std::uint32_t start = pf::timeGetTime();
+  while (ProcessMessage() == 0 && g_window.closed == 0 && pf::timeGetTime() - start < kFinalPumpLimitMs) {
+  }
+}
+
+}  // namespace
+
+int StartCom() {
+  if (g_runState.comStarted != 0) return -1;
+  WriteLogText("ＣＯＭの初期化... ");
+  if (pf::CoInitialize(nullptr) < 0) {
+    WriteLogText("ＣＯＭの初期化に失敗しました\n");
+    return -1;
+  }
+  WriteLogText("成功しました\n");
+  g_runState.comStarted = 1;
+  return 0;
+}
+
+int EndCom() {
+  if (g_runState.comStarted == 0) return -1;
+  pf::CoUninitialize();
+  WriteLogText("ＣＯＭを終了... 完了\n");
+  g_runState.comStarted = 0;
+  return 0;
+}
+
+int StartUpLibraryBody() {
+  // A library already starting or running is left alone: starting it again would wipe its archives
+  // and log and then shut the running library down.
+  if (g_runState.starting != 0 || g_runState.ready != 0) return -1;
+  g_runState.starting = 1;
+  if (DisplaySoftScreenOption() == 1) DisplaySwitchToSoftwareRender();
+  ClearArchiveTables();
+  SetupFileOpsTable(nullptr);
+  FileGetcwd(g_runState.startFolder);
+  StartLogFile();
+  if (g_startUpOptions.noWindow == 0 && RefuseTwentyFourBitScreen() != 0) {
+    g_runState.starting = 0;
+    return -1;
+  }
+  ChooseTimeSource();
+  WriteSystemReport();
+  if (SystemInfoRecord()->osCode == 264) DisplaySetTemporaryPrimary(1);
+  FillStreamOpsTables();
+  InstallBuiltInGraphRestore();
+  SetAbortShutdownHook(ShutDownForFatalStop);
+
+  if (StartCom() != 0) return FailStartUp();
+  if (g_startUpOptions.noWindow == 0 && StartMainWindow() != 0) return FailStartUp();
+  if (ResetHttpDownloads() == -1) return FailStartUp();
+  if (g_startUpOptions.noInput == 0 && StartInput() == -1) return FailStartUp();
+  if (g_startUpOptions.noSound == 0) StartSound();   // a machine without sound still starts
+  if (g_startUpOptions.noGraphics == 0 && StartGraphics() < 0) return FailStartUp();
+  StartTextInput();
+  g_runState.ready = 1;
+  DisplayEnableVblankWait(1);
+  if (g_windowSettings.windowMode == 0 && g_startUpOptions.hosted == 0) BringWindowToForeground(g_window.window, 1);
+  StartScreenLog();
+  SelectStartUpDrawTargets();
+  if (g_startUpOptions.noGraphics == 0) WarmUpDraw();
+  g_runState.starting = 0;
+  return 0;
+}
+
+int ShutDownLibraryBody() {
+  g_runState.ending = 1;
+  EndScreenLog();
+  EndHttp();
+  EndNetwork();
+  StopCurrentSoundFile();
+  EndGraphics();
+  EndInput();
+  EndSound();
+  int hadWindow = g_window.window != nullptr ? 1 : 0;
+  EndMainWindow();
+  EndCom();
+  g_runState.ready = 0;
+  PumpUntilWindowGone(hadWindow);
+  if (g_runState.startFolder[0] != '\0') FileChdir(g_runState.startFolder);
+  FreeUnusedArchives();
+  DumpTrackedBlocks();
+  return 0;
+}
+
+}  // namespace zelvo
