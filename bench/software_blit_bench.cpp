@@ -237,8 +237,10 @@ class RateCollector : public benchmark::ConsoleReporter {
   std::map<std::string, double> rates;
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs) {
+      // with repetitions, the median stands for the benchmark
+      if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
       auto it = r.counters.find("Mpx/s");
-      if (it != r.counters.end()) rates[r.benchmark_name()] = it->second.value;
+      if (it != r.counters.end()) rates[r.run_name.str()] = it->second.value;
     }
     ConsoleReporter::ReportRuns(runs);
   }

@@ -55,6 +55,20 @@ void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param
 }
 
 void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  if (kind == kRow16PairAdd || kind == kRow16PairSub) {
+    // pairs as one word each, a lone last pixel alone (these kinds take no key)
+    const bool add = kind == kRow16PairAdd;
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+      const uint32_t s2 = Load32(src + i * 2), d2 = Load32(dst + i * 2);
+      Store32(dst + i * 2, add ? AddPair16(s2, d2) : SubPair16(s2, d2));
+    }
+    if (i < count) {
+      const uint32_t s = Load16(src + i * 2), d = Load16(dst + i * 2);
+      Store16(dst + i * 2, add ? Add16NoLowTerm(s, d) : Sub16(s, d));
+    }
+    return;
+  }
   const BlendRows r = MakeBlendRows(param, kTintOff);
   for (int i = 0; i < count; ++i) {
     uint8_t* dp = dst + i * 2;

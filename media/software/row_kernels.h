@@ -30,6 +30,8 @@ enum Row16Kind : int {
   kRow16Sub,         // mode 3, general rule with the parameter's scaling
   kRow16Multiply,    // mode 4
   kRow16Copy,        // mode 0 with a colour key
+  kRow16PairAdd,     // mode 2 at 255, pixel pairs from the row's first pixel (plain blitter)
+  kRow16PairSub,     // mode 3 at 255, likewise
 };
 
 // `key` null: every pixel is drawn; else source pixels equal to *key leave the destination alone.

@@ -42,6 +42,7 @@ struct Avx2 {
   static V lo32(V a, V b) { return _mm256_unpacklo_epi32(a, b); }
   static V hi32(V a, V b) { return _mm256_unpackhi_epi32(a, b); }
   static V sll16(V a, int n) { return _mm256_slli_epi16(a, n); }
+  static V srai32(V a, int n) { return _mm256_srai_epi32(a, n); }
   static V srai16(V a, int n) { return _mm256_srai_epi16(a, n); }
   static V max16(V a, V b) { return _mm256_max_epi16(a, b); }
   static V cmpgt16(V a, V b) { return _mm256_cmpgt_epi16(a, b); }

@@ -41,6 +41,7 @@ struct Sse2 {
   static V lo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
   static V hi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
   static V sll16(V a, int n) { return _mm_slli_epi16(a, n); }
+  static V srai32(V a, int n) { return _mm_srai_epi32(a, n); }
   static V srai16(V a, int n) { return _mm_srai_epi16(a, n); }
   static V max16(V a, V b) { return _mm_max_epi16(a, b); }
   static V cmpgt16(V a, V b) { return _mm_cmpgt_epi16(a, b); }

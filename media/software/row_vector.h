@@ -85,7 +85,9 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
 
 // 16-bit (565) pixels, one per 16-bit lane. Channel values: red v >> 11, green (v >> 5) & 63,
 // blue v & 31; every product (at most 63 * 255) fits the lane.
-enum VectorRow16Kind : int { kVec16Lerp6, kVec16Half, kVec16SignedLerp, kVec16Add, kVec16Sub, kVec16Multiply, kVec16Copy };
+enum VectorRow16Kind : int {
+  kVec16Lerp6, kVec16Half, kVec16SignedLerp, kVec16Add, kVec16Sub, kVec16Multiply, kVec16Copy, kVec16PairAdd, kVec16PairSub,
+};
 
 template <class L>
 struct Fields565 {
@@ -122,6 +124,26 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, type
   using V = typename L::V;
   switch (kind) {
     case kVec16Copy: return s;
+    case kVec16PairAdd: {
+      // each 32-bit lane holds a pixel pair; the carry out of bit 31 is bit 31 of the halves' sum
+      const V mask = L::set32(0xF7DEF7DF), guard = L::set32(0x08210820);
+      const V sm = L::and_(s, mask), dm = L::and_(d, mask);
+      const V sum = L::add32(sm, dm);
+      const V halves = L::add32(L::add32(L::srl32(sm, 1), L::srl32(dm, 1)), L::and_(L::and_(sm, dm), L::set32(1)));
+      const V carry = L::sll32(L::srl32(halves, 31), 27);
+      const V c = L::and_(sum, guard);
+      return L::or_(sum, L::sub32(c, L::or_(L::srl32(c, 5), carry)));
+    }
+    case kVec16PairSub: {
+      // the borrow out of bit 31 is the sign of (a >> 1) - (b >> 1) - (b & ~a & 1)
+      const V guard = L::set32(0x08210820);
+      const V a = L::or_(d, guard), b = L::and_(s, L::set32(0xF7DEF7DF));
+      const V t = L::sub32(a, b);
+      const V borrow = L::sub32(L::sub32(L::srl32(a, 1), L::srl32(b, 1)), L::and_(L::andnot(a, b), L::set32(1)));
+      const V noBorrow = L::andnot(L::srai32(borrow, 31), L::set32(0xF8000000u));
+      const V bb = L::and_(t, guard);
+      return L::and_(t, L::or_(L::sub32(bb, L::srl32(bb, 5)), noBorrow));
+    }
     case kVec16Half: {
       const V m = L::set16(0x7BEF);
       return L::add16(L::and_(L::srl16(s, 1), m), L::and_(L::srl16(d, 1), m));
@@ -206,7 +228,7 @@ constexpr std::array<VectorRowFn, 2 * sizeof...(K)> VectorRowTable(std::integer_
 
 template <class L>
 int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  constexpr int kKinds = kVec16Copy + 1;
+  constexpr int kKinds = kVec16PairSub + 1;
   static constexpr auto table = VectorRowTable<L, false>(std::make_integer_sequence<int, kKinds>{});
   return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }
