@@ -114,13 +114,15 @@ void MeasureFramePeriod() {
   std::int64_t totalMicroseconds = 0;
   int measurements = 0;
   for (int pass = 0; pass < kPasses && blanksCome; ++pass) {
+    // One clock reading per blank: the end of one measurement is the start of the next.
+    std::int64_t begin = Microseconds();
     for (int i = 0; i < n && blanksCome; ++i) {
-      const std::uint32_t begin = pf::timeGetTime();
-      const std::int64_t beginMicroseconds = Microseconds();
       blanksCome = waits.WaitEnd() && waits.WaitStart();
-      slots[i] = static_cast<int>(pf::timeGetTime() - begin);
-      totalMicroseconds += Microseconds() - beginMicroseconds;
+      const std::int64_t end = Microseconds();
+      slots[i] = static_cast<int>(end / 1000 - begin / 1000);
+      totalMicroseconds += end - begin;
       ++measurements;
+      begin = end;
     }
     if (!blanksCome) break;
     const std::int64_t average = totalMicroseconds / measurements;

@@ -41,8 +41,8 @@ bool TryDisplaySettings(const ModeValues& mode, std::uint32_t flags) {
   return pf::ChangeDisplaySettings(&devMode, flags) == pf::DISP_CHANGE_SUCCESSFUL;
 }
 
-bool TryDisplayMode(const ModeValues& mode) {
-  return g_screen.directDraw->SetDisplayMode(static_cast<std::uint32_t>(mode.width),
+bool TryDisplayMode(pf::DirectDraw7* object, const ModeValues& mode) {
+  return object->SetDisplayMode(static_cast<std::uint32_t>(mode.width),
                                              static_cast<std::uint32_t>(mode.height),
                                              static_cast<std::uint32_t>(mode.depth),
                                              static_cast<std::uint32_t>(mode.refresh), 0) == pf::DD_OK;
@@ -72,7 +72,7 @@ bool AttemptDisplaySettings(const ModeValues& mode, bool first) {
   return TryDisplaySettings(mode, first ? static_cast<std::uint32_t>(pf::CDS_FULLSCREEN) : 0u);
 }
 
-bool AttemptDisplayMode(const ModeValues& mode, bool) { return TryDisplayMode(mode); }
+bool AttemptDisplayMode(const ModeValues& mode, bool) { return TryDisplayMode(g_screen.directDraw, mode); }
 
 // Step 6 of a running screen: the display mode through GDI, or a new DirectDraw object with its
 // cooperative level and display mode.
@@ -219,10 +219,10 @@ int ApplyCooperativeLevelAndMode(pf::DirectDraw7* object, int desktopWidth, int 
         AbortWithLog("DirectDrawの協調レベルの設定に失敗しました、ソフトを終了します");
       }
       *outCooperativeLevel = kExclusiveLevel;
-      applied = TryDisplayMode(mode);
+      applied = TryDisplayMode(object, mode);
       if (!applied) {
         g_screen.refreshRate = mode.refresh = 0;
-        applied = TryDisplayMode(mode);
+        applied = TryDisplayMode(object, mode);
       }
     }
     if (!applied) {

@@ -79,6 +79,7 @@ int GetDIBits(DeviceContext context, GdiObject bitmap, int startScan, int lines,
               std::uint32_t usage);
 
 enum : int { HORZRES = 8, VERTRES = 10, BITSPIXEL = 12, PLANES = 14, VREFRESH = 116 };
+// A null context asks about the screen.
 int GetDeviceCaps(DeviceContext context, int index);
 
 // ---------------------------------------------------------------- display settings
