@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  zelvo_test::SaveFileBytes(g_folder + "/X.ZVA", std::vector<std::uint8_t>(data, data + size));
+  zelvo_test::WriteFileBytes(g_folder + "/X.ZVA", std::vector<std::uint8_t>(data, data + size));
   g_opens = 0;
   Walk("x", 0);
   ReadEntry("x\\A", 0);

@@ -9,7 +9,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-gfx-dev libpixman-1-dev
   zlib1g-dev libpng-dev libjpeg62-turbo-dev libogg-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth
+  xvfb xauth libx11-dev
 )
 
 missing=()

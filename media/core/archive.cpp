@@ -2,7 +2,6 @@
 #include "media/core/archive.h"
 
 #include <cstring>
-#include <vector>
 
 #include "media/core/foundation.h"
 #include "media/core/log.h"
@@ -111,32 +110,45 @@ bool DirRecordFits(const Archive* a, std::uint32_t offset) {
 // Every folder reachable from the root, with its entries and their names, must lie inside the block,
 // and the folders must form a tree: a record reached twice is a loop or a shared folder.
 bool DirectoryTreeValid(const Archive* a) {
-  std::vector<bool> visited(a->blockSize, false);
-  std::vector<std::uint32_t> pending{0};
-  visited[a->dirTable] = true;
+  // Records lie anywhere in the directory table: one visited bit per byte of it, and a stack that can
+  // hold every record once.
+  std::size_t tableBytes = a->blockSize - a->dirTable;
+  std::size_t bitmapBytes = (tableBytes / 8 + 8) & ~static_cast<std::size_t>(7);   // keeps the stack aligned
+  std::uint8_t* scratch = static_cast<std::uint8_t*>(ZELVO_ALLOC_ZEROED(bitmapBytes + tableBytes * sizeof(std::uint32_t)));
+  if (scratch == nullptr) return false;
+  std::uint8_t* visited = scratch;
+  std::uint32_t* pending = reinterpret_cast<std::uint32_t*>(scratch + bitmapBytes);
+  auto markVisited = [&](std::uint32_t offset) {
+    bool seen = (visited[offset / 8] >> (offset % 8)) & 1;
+    visited[offset / 8] = static_cast<std::uint8_t>(visited[offset / 8] | 1 << (offset % 8));
+    return !seen;
+  };
+  std::size_t depth = 0;
+  pending[depth++] = 0;
+  markVisited(0);
   std::uint32_t entrySize = ArchiveEntrySize(a);
-  while (!pending.empty()) {
-    std::uint32_t dirOffset = pending.back();
-    pending.pop_back();
-    DirRecord dir = ReadDirRecord(a, dirOffset);
-    if (dir.parent != kArchiveNoOffset && !DirRecordFits(a, dir.parent)) return false;
-    if (!FitsIn(static_cast<std::uint64_t>(a->fileTable) + dir.first, static_cast<std::uint64_t>(dir.count) * entrySize,
+  bool valid = true;
+  while (valid && depth > 0) {
+    DirRecord dir = ReadDirRecord(a, pending[--depth]);
+    if ((dir.parent != kArchiveNoOffset && !DirRecordFits(a, dir.parent)) ||
+        !FitsIn(static_cast<std::uint64_t>(a->fileTable) + dir.first, static_cast<std::uint64_t>(dir.count) * entrySize,
                 a->blockSize)) {
-      return false;
+      valid = false;
+      break;
     }
-    for (std::uint32_t i = 0; i < dir.count; ++i) {
+    for (std::uint32_t i = 0; valid && i < dir.count; ++i) {
       ArchiveFileEntry entry;
       ReadArchiveEntry(a, dir.first + i * entrySize, &entry);
-      if (!NameRecordValid(a, entry.nameOffset)) return false;
-      if ((entry.attributes & kArchiveFolderAttribute) == 0) continue;
-      if (!DirRecordFits(a, entry.dataOffset)) return false;
-      std::uint32_t at = a->dirTable + entry.dataOffset;
-      if (visited[at]) return false;
-      visited[at] = true;
-      pending.push_back(entry.dataOffset);
+      if (!NameRecordValid(a, entry.nameOffset)) {
+        valid = false;
+      } else if ((entry.attributes & kArchiveFolderAttribute) != 0) {
+        valid = DirRecordFits(a, entry.dataOffset) && markVisited(entry.dataOffset);
+        if (valid) pending[depth++] = entry.dataOffset;
+      }
     }
   }
-  return true;
+  TrackedFree(scratch);
+  return valid;
 }
 
 void FreeArchive(Archive* a) {

@@ -4,12 +4,18 @@
 
 #include <cstdarg>
 
+#include "media/core/clock.h"
+#include "media/core/file_ops.h"
 #include "media/core/foundation.h"
 #include "media/core/library_lock.h"
+#include "media/core/log.h"
 #include "media/core/message_pump.h"
+#include "media/core/random.h"
 #include "media/core/screen_log.h"
 #include "media/core/startup.h"
+#include "media/core/stream_lines.h"
 #include "media/core/window_mode.h"
+#include "media/graphics/pixel_format.h"
 
 
 int StartUpLibrary(void) {
@@ -44,23 +50,28 @@ int ScreenLogClear(void) {
 }
 
 intptr_t OpenReadStream(const char* path, int asyncFlag) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::FileOpen(path, 0, 1, asyncFlag != 0 ? 1 : 0);
 }
 
 int CloseReadStream(intptr_t stream) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::FileClose(stream);
 }
 
 int ReadStreamAtEnd(intptr_t stream) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::FilePositionAtEnd(stream);
 }
 
 int ReadStreamLine(char* buffer, int size, intptr_t stream) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ReadStreamLineBody(buffer, size, stream);
 }
 
 int ReadStreamByte(intptr_t stream) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::FileReadByte(stream);
 }
 
 int PumpMessages(void) {
@@ -79,7 +90,9 @@ int SetWindowTitleText(const char* text) {
 }
 
 int SetLogFileEnabled(int flag) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  zelvo::SetLogOff(flag == 0 ? 1 : 0);
+  return 0;
 }
 
 int SleepWithMessages(int milliseconds) {
@@ -87,15 +100,18 @@ int SleepWithMessages(int milliseconds) {
 }
 
 int GetTickMilliseconds(int ignored) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::CurrentMilliseconds(ignored);
 }
 
 int GetLocalDateTime(ZelvoDateTime* out) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ReadLocalDateTime(out);
 }
 
 int RandomUpTo(int maximum) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::GetRandomInRange(maximum);
 }
 
 int IsKeyDown(int keyCode) {
@@ -119,15 +135,16 @@ const PixelFormat* GetDisplayPixelFormat(void) {
 }
 
 unsigned int PackColor(int red, int green, int blue) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::RgbToScreenColor(red, green, blue);
 }
 
 int SetupPixelFormatFromMasks(PixelFormat* format, int bits, unsigned int redMask, unsigned int greenMask, unsigned int blueMask, unsigned int alphaMask) {
-  return -1;
+  return zelvo::SetupPixelFormatFromMasksBody(format, bits, redMask, greenMask, blueMask, alphaMask);
 }
 
 int SetupPixelFormat32(DDPixelFormatRecord* record, int bits, unsigned int redMask, unsigned int greenMask, unsigned int blueMask, unsigned int alphaMask) {
-  return -1;
+  return zelvo::SetupDDPixelFormatBody(record, bits, redMask, greenMask, blueMask, alphaMask);
 }
 
 int PresentBackBuffer(void) {

@@ -5,10 +5,8 @@
 
 #include <zelvo/zelvo.h>
 
-#include "media/core/clock.h"
 #include "media/core/core_state.h"
 #include "media/core/foundation.h"
-#include "media/core/library_lock.h"
 #include "media/core/main_window.h"
 #include "media/core/startup.h"
 #include "media/core/subsystem_steps.h"
@@ -22,12 +20,6 @@ namespace zelvo {
 namespace {
 
 constexpr int kMessageBudget = 4;   // the fifth dispatched message ends the pass
-
-// The tick entry's work, under the lock like the entry.
-std::uint32_t TickUnderLock() {
-  LibraryLockGuard lock;
-  return static_cast<std::uint32_t>(CurrentMilliseconds(0));
-}
 
 bool TakeNextMessage(pf::Message* message) {
   if (pf::PeekMessage(message, nullptr, 0, 0, pf::PM_NOREMOVE)) {
@@ -132,10 +124,10 @@ void WaitWhileInactive() {
 }
 
 int WaitWithMessages(int milliseconds) {
-  const std::uint32_t start = TickUnderLock();
+  const std::uint32_t start = static_cast<std::uint32_t>(GetTickMilliseconds(0));
   const auto span = static_cast<std::uint32_t>(milliseconds > 0 ? milliseconds : 0);
   // Elapsed time as an unsigned difference, so the wait survives the clock's wrap.
-  while (PumpMessages() == 0 && TickUnderLock() - start < span) {
+  while (PumpMessages() == 0 && static_cast<std::uint32_t>(GetTickMilliseconds(0)) - start < span) {
     pf::Sleep(1);
   }
   return 0;

@@ -43,11 +43,6 @@ void ReleaseMovieObjects() {}
 void RecreateGraphSurfaces() {}
 void SetDrawAreaAgain() {}
 
-unsigned int PackScreenColor(int red, int green, int blue) {
-  return (static_cast<unsigned int>(red & 255) << 16) | (static_cast<unsigned int>(green & 255) << 8) |
-         static_cast<unsigned int>(blue & 255);
-}
-
 // Without the display back-end the console keeps its text in its buffers; with no font the width
 // of a character is that of the 16-pixel console font's half-width cell per byte.
 int DisplayAllowsScreenLog() { return 1; }

@@ -36,9 +36,6 @@ void ReleaseMovieObjects();
 void RecreateGraphSurfaces();               // after an inactive wait
 void SetDrawAreaAgain();                    // WM_MOVE
 
-// The colour packing of the screen's pixel format (0x00RRGGBB until graphics are started).
-unsigned int PackScreenColor(int red, int green, int blue);
-
 // Fonts and text drawing for the on-screen console.
 int DisplayAllowsScreenLog();               // the console needs the DirectDraw object
 int CreateScreenLogFont(int* fontLostFlag); // font handle, or -1

@@ -124,30 +124,24 @@ std::uint32_t GraphImageTopLeftColor(const GraphImage* image) {
 int LoadGraphImage(const char* path, const void* memory, int memorySize, int memoryFlag, GraphImage* out,
                    int loadOption) {
   StreamReaderBlock reader{};
-  MemoryStream* memoryStream = nullptr;
+  reader.ops = memoryFlag != 0 ? *MemoryStreamOpsTable() : *FileStreamOpsTable();
+  // The stream tables are filled at start-up; before that nothing can be read.
+  if (reader.ops.read == nullptr || reader.ops.seek == nullptr || reader.ops.close == nullptr) return -1;
   if (memoryFlag != 0) {
     if (memory == nullptr || memorySize < 0) return -1;
-    memoryStream = CreateMemoryStream(memory, memorySize);
-    if (memoryStream == nullptr) return -1;
-    reader.ops = *MemoryStreamOpsTable();
-    reader.data = memoryStream;
-  } else {
-    if (path == nullptr) return -1;
-    FileHandle file = FileOpen(path, 0, 0, 0);
-    if (file == 0) return -1;
-    reader.ops = *FileStreamOpsTable();
-    reader.data = reinterpret_cast<void*>(file);
+    reader.data = CreateMemoryStream(memory, memorySize);
+  } else if (path != nullptr) {
+    reader.data = reinterpret_cast<void*>(FileOpen(path, 0, 0, 0));
   }
+  if (reader.data == nullptr) return -1;
   int result = -1;
-  if (reader.ops.read != nullptr) {
-    for (int i = 0; i < g_userPictureLoaderCount && result != 0; ++i) {
-      reader.ops.seek(reader.data, 0, 0);
-      result = g_userPictureLoaders[i](&reader, out);
-    }
-    for (int i = 0; PictureLoaderTable[i] != nullptr && result != 0; ++i) {
-      reader.ops.seek(reader.data, 0, 0);
-      result = PictureLoaderTable[i](&reader, out);
-    }
+  for (int i = 0; i < g_userPictureLoaderCount && result != 0; ++i) {
+    reader.ops.seek(reader.data, 0, 0);
+    result = g_userPictureLoaders[i](&reader, out);
+  }
+  for (int i = 0; PictureLoaderTable[i] != nullptr && result != 0; ++i) {
+    reader.ops.seek(reader.data, 0, 0);
+    result = PictureLoaderTable[i](&reader, out);
   }
   reader.ops.close(reader.data);
   return result == 0 ? 0 : -1;

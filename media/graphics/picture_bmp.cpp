@@ -106,7 +106,8 @@ void DecodeRle(const BmpFile& bmp, GraphImage* out, bool fourBit) {
   auto* pixels = static_cast<std::uint8_t*>(out->pixels);
   std::int64_t x = 0, row = 0;
   auto put = [&](std::uint8_t index) {
-    if (x < bmp.width && row < bmp.height) pixels[FileRowOf(bmp, static_cast<int>(row)) * out->pitch + x] = index;
+    if (x < bmp.width && row < bmp.height)
+      pixels[std::int64_t{FileRowOf(bmp, static_cast<int>(row))} * out->pitch + x] = index;
     ++x;
   };
   while (end - p >= 2 && row < bmp.height) {
@@ -151,7 +152,8 @@ void CopyRows(const BmpFile& bmp, GraphImage* out) {
   std::int64_t rowBytes = FileRowBytes(bmp);
   for (int y = 0; y < bmp.height; ++y)
     std::memcpy(static_cast<std::uint8_t*>(out->pixels) + std::int64_t{y} * out->pitch,
-                bmp.bytes + bmp.pixelOffset + FileRowOf(bmp, y) * out->pitch, static_cast<std::size_t>(rowBytes));
+                bmp.bytes + bmp.pixelOffset + std::int64_t{FileRowOf(bmp, y)} * out->pitch,
+                static_cast<std::size_t>(rowBytes));
 }
 
 // A channel of the given mask widened or narrowed to 8 bits; narrow channels repeat their top bits.

@@ -11,7 +11,7 @@ uint8_t BlendLerp6Table[64 * 64 * 64];
 
 namespace {
 bool g_tablesBuilt = false;
-int g_forceReference = 0;
+int g_levelLimit = kSoftPathAvx2;
 }  // namespace
 
 int InitSoftBlendTables() {
@@ -57,8 +57,7 @@ int BuildBlendGraphTable(const void* graphRecord, int borderParam, int borderRan
   return 0;
 }
 
-int SoftPathLevel() {
-  if (g_forceReference) return kSoftPathReference;
+int BestSoftPathLevel() {
   static const int level = [] {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2")) return static_cast<int>(kSoftPathAvx2);
@@ -68,6 +67,13 @@ int SoftPathLevel() {
   return level;
 }
 
-void ForceSoftReferencePath(int on) { g_forceReference = on ? 1 : 0; }
+int SoftPathLevel() {
+  const int best = BestSoftPathLevel();
+  return g_levelLimit < best ? g_levelLimit : best;
+}
+
+void ForceSoftReferencePath(int on) { g_levelLimit = on ? kSoftPathReference : kSoftPathAvx2; }
+
+void LimitSoftPathLevel(int level) { g_levelLimit = level; }
 
 }  // namespace zelvo

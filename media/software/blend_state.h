@@ -63,6 +63,8 @@ inline void ClipSoftRect(IntRect* rect, const IntRect* clip) {
 // tests force the scalar reference to compare.
 enum : int { kSoftPathReference = 0, kSoftPathSse2 = 1, kSoftPathAvx2 = 2 };
 int SoftPathLevel();                  // the level in use
+int BestSoftPathLevel();              // the best level the processor offers
 void ForceSoftReferencePath(int on);  // 1: scalar reference only; 0: best the processor offers
+void LimitSoftPathLevel(int level);   // at most this level (tests step through every level)
 
 }  // namespace zelvo

@@ -87,7 +87,7 @@ constexpr BlitLoop StretchFastCell() {
   if constexpr (kind == 0) {
     constexpr int rule = (Type == kMemImg565 && !pal) ? kKeyLow16 : kKeyWhole;
     return &StretchWalk<GeneralOp<Type, pal, kBlendNone, false, false, false, trans, rule>, true,
-                        (pal || trans) ? kRowNone : kRowMove>;
+                        GeneralRowForm<Type, pal, kBlendNone, false, false, false, trans>()>;
   } else {
     constexpr int special = kind == 1 ? kSpecialSub : kSpecialSubSaturate;
     return &StretchWalk<SpecialOp<Type, pal, trans, special, kKeyWhole>, true, SpecialRowForm<Type, pal, trans, special>()>;

@@ -22,6 +22,8 @@ struct BlitCall {
   int32_t width;             // pixels drawn per row
   int32_t height;            // rows drawn
   uint32_t key;              // the source's transparent colour
+  uint32_t rowKey;           // row forms: the key as their loops compare it
+  bool rowKeyed;             // row forms: false when no stored value can equal the key
   const uint8_t* palette;    // palette sources: 2- or 4-byte entries
   const uint8_t* runCode;    // run path: the first byte of the source's TransparentRunCode
   const int32_t* columns;    // stretch: source column of each drawn pixel (StretchColumns)
@@ -82,7 +84,7 @@ template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Tra
 struct GeneralOp {
   static constexpr int kSrcBytes = SourceBytes<Type, Pal, Alpha>();
   static constexpr int kDstBytes = DestBytes<Type>();
-  static constexpr bool kPerPixelTest = Trans;
+  static constexpr bool kKeyed = Trans && !Alpha;
   ZELVO_PIXEL_INLINE static void Apply(const BlitCall& c, uint8_t* d, const uint8_t* s, const uint8_t* g) {
     uint32_t raw, colour, a = 0;
     FetchSource<Type, Pal, Alpha>(c, s, raw, colour, a);
@@ -112,6 +114,7 @@ enum SpecialKind : int { kSpecialHalf, kSpecialLerp6, kSpecialAddWord, kSpecialA
 
 template <int Type, bool Pal, bool Trans, int Kind, int Rule>
 struct SpecialOp {
+  static constexpr bool kKeyed = Trans;
   static constexpr int kSrcBytes = SourceBytes<Type, Pal, false>();
   static constexpr int kDstBytes = DestBytes<Type>();
   ZELVO_PIXEL_INLINE static void Apply(const BlitCall& c, uint8_t* d, const uint8_t* s, const uint8_t*) {
@@ -149,9 +152,16 @@ constexpr int kRowMove = 100;
 template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
 constexpr int GeneralRowForm() {
   if (Type == kMemImg8888 && Mode == kBlendNone && Alpha && Trans && !BG && !Tint) return kRowAlphaSource;
-  if (Pal || BG || Tint || Alpha || Trans) return kRowNone;
-  if (Mode == kBlendNone) return kRowMove;
-  if (Type != kMemImg8888) return kRowNone;
+  if (Pal || BG || Tint || Alpha) return kRowNone;
+  if (Mode == kBlendNone) return Trans ? (Type == kMemImg8888 ? static_cast<int>(kRowCopy) : static_cast<int>(kRow16Copy)) : kRowMove;
+  if (Type == kMemImg565) {
+    switch (Mode) {
+      case kBlendAlpha: return kRow16SignedLerp;
+      case kBlendAdd: return kRow16Add;
+      case kBlendSubtract: return kRow16Sub;
+      default: return kRow16Multiply;
+    }
+  }
   switch (Mode) {
     case kBlendAlpha: return kRowLerp;
     case kBlendAdd: return kRowAdd;
@@ -162,14 +172,32 @@ constexpr int GeneralRowForm() {
 
 template <int Type, bool Pal, bool Trans, int Kind>
 constexpr int SpecialRowForm() {
-  if (Type != kMemImg8888 || Pal || Trans) return kRowNone;
+  if (Pal) return kRowNone;
+  if (Type == kMemImg565) {
+    switch (Kind) {
+      case kSpecialHalf: return kRow16Half;
+      case kSpecialLerp6: return kRow16Lerp6;
+      case kSpecialSub: return kRow16Sub;
+      default: return kRowNone;
+    }
+  }
   switch (Kind) {
     case kSpecialHalf: return kRowHalf;
     case kSpecialAddWord: return kRowAddWord;
     case kSpecialAddSaturate: return kRowAddSaturate;
     case kSpecialSub: return kRowSub;
-    default: return kRowSubSaturate;
+    case kSpecialSubSaturate: return kRowSubSaturate;
+    default: return kRowNone;
   }
+}
+
+// Hands a row of source colours to the row form of the destination's colour type, with the call's
+// colour key when the loop has the transparent flag.
+template <class Op>
+inline void BlendRowOf(const BlitCall& c, int form, uint8_t* dst, const uint8_t* src) {
+  const uint32_t* key = Op::kKeyed && c.rowKeyed ? &c.rowKey : nullptr;
+  if constexpr (Op::kDstBytes == 4) BlendRow32(form, dst, src, c.width, c.rows.param, key);
+  else BlendRow16(form, dst, src, c.width, c.rows.param, key);
 }
 
 // The plain walk: rows top to bottom, pixels left to right.
@@ -182,7 +210,7 @@ void PlainWalk(const BlitCall& c) {
     if constexpr (RowForm == kRowMove) {
       std::memcpy(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
     } else if constexpr (RowForm != kRowNone) {
-      BlendRow32(RowForm, dRow, sRow, c.width, c.rows.param);
+      BlendRowOf<Op>(c, RowForm, dRow, sRow);
     } else {
       uint8_t* d = dRow;
       const uint8_t* s = sRow;
@@ -241,8 +269,12 @@ void StretchWalk(const BlitCall& c) {
         for (int i = 0; i < c.width; ++i) std::memcpy(dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, kDstBytes);
       }
     } else if constexpr (RowForm != kRowNone) {
-      GatherRow32(c.rowBuffer, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
-      BlendRow32(RowForm, dRow, c.rowBuffer, c.width, c.rows.param);
+      if constexpr (kDstBytes == 4) {
+        GatherRow32(c.rowBuffer, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
+      } else {
+        for (int i = 0; i < c.width; ++i) std::memcpy(c.rowBuffer + i * 2, sRow + columns[i] * kSrcBytes, 2);
+      }
+      BlendRowOf<Op>(c, RowForm, dRow, c.rowBuffer);
     } else {
       for (int i = 0; i < c.width; ++i) {
         Op::Apply(c, dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, gRow ? gRow + columns[i] : nullptr);

@@ -83,6 +83,8 @@ void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int tra
   c.width = w;
   c.height = h;
   c.key = source->transparentColor;
+  c.rowKey = type == kMemImg565 ? (c.key & 0xFFFF) : c.key;
+  c.rowKeyed = true;
   // Palette sources read the source's own 256-entry palette: no shared scratch copy to overflow or
   // to leave stale entries behind.
   c.palette = static_cast<const uint8_t*>(source->palette);

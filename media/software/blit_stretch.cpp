@@ -103,6 +103,10 @@ void StretchBlitMemImg(MEMIMG* destination, const MEMIMG* source, const IntRect*
     else if (mode == kBlendSubtract && param == 255) fast = (type == kMemImg8888 && g_softBlend.mmxUsable) ? 2 : 1;
   }
   soft::StretchColumns(g_columns, cw, phaseX, stepX, mirrorX, fast >= 0);
+  // The 16-bit plain-copy fast loop compares the low 16 bits of the key, every other loop the whole
+  // key, which a 16-bit value above 0xFFFF never equals.
+  c.rowKey = (type == kMemImg565 && fast == 0) ? (c.key & 0xFFFF) : c.key;
+  c.rowKeyed = type == kMemImg8888 || c.rowKey <= 0xFFFF;
   if (fast >= 0) {
     t.stretchFast[(pal * 2 + trans) * soft::kStretchFastKinds + fast](c);
     return;

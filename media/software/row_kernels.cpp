@@ -5,8 +5,10 @@
 
 namespace zelvo::soft {
 
-int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
-int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param);
+int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
+int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
+int BlendRow16Sse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
+int BlendRow16Avx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
 int GatherRowAvx2(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest);
 
 namespace {
@@ -20,6 +22,7 @@ ZELVO_PIXEL_INLINE uint32_t RowPixel(int kind, const BlendRows& r, uint32_t s, u
     case kRowAddSaturate: return AddBytesSaturated(s, d);
     case kRowSub: Combine<kMemImg8888, kBlendSubtract, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
     case kRowSubSaturate: return SubBytesSaturated(s, d);
+    case kRowCopy: return s;
     case kRowAlphaSource:
       if ((s >> 24) == 0) return d;
       if ((s >> 24) == 255) return s;
@@ -31,22 +34,52 @@ ZELVO_PIXEL_INLINE uint32_t RowPixel(int kind, const BlendRows& r, uint32_t s, u
 
 }  // namespace
 
-void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
+void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
   const BlendRows r = MakeBlendRows(param, kTintOff);
   for (int i = 0; i < count; ++i) {
     uint8_t* dp = dst + i * 4;
-    Store32(dp, RowPixel(kind, r, Load32(src + i * 4), Load32(dp), dp));
+    const uint32_t s = Load32(src + i * 4);
+    if (key && s == *key) continue;
+    Store32(dp, RowPixel(kind, r, s, Load32(dp), dp));
   }
 }
 
-void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
+void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
   int done = 0;
   switch (SoftPathLevel()) {
-    case kSoftPathAvx2: done = BlendRowAvx2(kind, dst, src, count, param); break;
-    case kSoftPathSse2: done = BlendRowSse2(kind, dst, src, count, param); break;
+    case kSoftPathAvx2: done = BlendRowAvx2(kind, dst, src, count, param, key); break;
+    case kSoftPathSse2: done = BlendRowSse2(kind, dst, src, count, param, key); break;
     default: break;
   }
-  BlendRow32Reference(kind, dst + done * 4, src + done * 4, count - done, param);
+  BlendRow32Reference(kind, dst + done * 4, src + done * 4, count - done, param, key);
+}
+
+void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  const BlendRows r = MakeBlendRows(param, kTintOff);
+  for (int i = 0; i < count; ++i) {
+    uint8_t* dp = dst + i * 2;
+    const uint32_t s = Load16(src + i * 2), d = Load16(dp);
+    if (key && s == *key) continue;
+    switch (kind) {
+      case kRow16Copy: Store16(dp, s); break;
+      case kRow16Lerp6: Store16(dp, Lerp6(r.lerp6, s, d)); break;
+      case kRow16Half: Store16(dp, Half16(s, d)); break;
+      case kRow16SignedLerp: Combine<kMemImg565, kBlendAlpha, false, false, false>(r, dp, s, 0, 0); break;
+      case kRow16Add: Combine<kMemImg565, kBlendAdd, false, false, false>(r, dp, s, 0, 0); break;
+      case kRow16Sub: Combine<kMemImg565, kBlendSubtract, false, false, false>(r, dp, s, 0, 0); break;
+      default: Combine<kMemImg565, kBlendMultiply, false, false, false>(r, dp, s, 0, 0); break;
+    }
+  }
+}
+
+void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  int done = 0;
+  switch (SoftPathLevel()) {
+    case kSoftPathAvx2: done = BlendRow16Avx2(kind, dst, src, count, param, key); break;
+    case kSoftPathSse2: done = BlendRow16Sse2(kind, dst, src, count, param, key); break;
+    default: break;
+  }
+  BlendRow16Reference(kind, dst + done * 2, src + done * 2, count - done, param, key);
 }
 
 void GatherRow32(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest) {

@@ -1,10 +1,14 @@
-// AVX2 versions of the whole-row 32-bit blends. The whole file is built for AVX2; it is called only
+// AVX2 versions of the whole-row blends. The whole file is built for AVX2; it is called only
 // after the run-time processor check.
 #include <immintrin.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
+// Every header is included above the pragma, so no inline function shared with other files is
+// compiled for this instruction set.
 #pragma GCC target("avx2")
 
 namespace zelvo::soft {
@@ -37,6 +41,14 @@ struct Avx2 {
   // In-lane 32-bit interleaves, matching lo8 and hi8.
   static V lo32(V a, V b) { return _mm256_unpacklo_epi32(a, b); }
   static V hi32(V a, V b) { return _mm256_unpackhi_epi32(a, b); }
+  static V sll16(V a, int n) { return _mm256_slli_epi16(a, n); }
+  static V srai16(V a, int n) { return _mm256_srai_epi16(a, n); }
+  static V max16(V a, V b) { return _mm256_max_epi16(a, b); }
+  static V cmpgt16(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
+  static V cmpeq16(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
+  static V subs16u(V a, V b) { return _mm256_subs_epu16(a, b); }
+  static V xor_(V a, V b) { return _mm256_xor_si256(a, b); }
+  static V select(V mask, V a, V b) { return or_(and_(mask, a), andnot(mask, b)); }
   static V addsat(V a, V b) { return _mm256_adds_epu8(a, b); }
   static V subsat(V a, V b) { return _mm256_subs_epu8(a, b); }
 };
@@ -48,8 +60,12 @@ struct Avx2 {
 
 namespace zelvo::soft {
 
-int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
-  return VectorRow<Avx2>(kind, dst, src, count, param);
+int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow<Avx2>(kind, dst, src, count, param, key);
+}
+
+int BlendRow16Avx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow16<Avx2>(kind, dst, src, count, param, key);
 }
 
 // Eight destination pixels that show at most eight neighbouring source columns (enlarging, 1:1 or

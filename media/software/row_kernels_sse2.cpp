@@ -1,9 +1,14 @@
-// SSE2 versions of the whole-row 32-bit blends. The whole file is built for SSE2; it is called only
+// SSE2 versions of the whole-row blends. The whole file is built for SSE2; it is called only
 // after the run-time processor check.
 #include <immintrin.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 
+// Every header is included above the pragma, so no inline function shared with other files is
+// compiled for this instruction set.
 #pragma GCC target("sse2")
 
 namespace zelvo::soft {
@@ -35,6 +40,14 @@ struct Sse2 {
   // In-lane 32-bit interleaves, matching lo8 and hi8.
   static V lo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
   static V hi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
+  static V sll16(V a, int n) { return _mm_slli_epi16(a, n); }
+  static V srai16(V a, int n) { return _mm_srai_epi16(a, n); }
+  static V max16(V a, V b) { return _mm_max_epi16(a, b); }
+  static V cmpgt16(V a, V b) { return _mm_cmpgt_epi16(a, b); }
+  static V cmpeq16(V a, V b) { return _mm_cmpeq_epi16(a, b); }
+  static V subs16u(V a, V b) { return _mm_subs_epu16(a, b); }
+  static V xor_(V a, V b) { return _mm_xor_si128(a, b); }
+  static V select(V mask, V a, V b) { return or_(and_(mask, a), andnot(mask, b)); }
   static V addsat(V a, V b) { return _mm_adds_epu8(a, b); }
   static V subsat(V a, V b) { return _mm_subs_epu8(a, b); }
 };
@@ -46,8 +59,12 @@ struct Sse2 {
 
 namespace zelvo::soft {
 
-int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
-  return VectorRow<Sse2>(kind, dst, src, count, param);
+int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow<Sse2>(kind, dst, src, count, param, key);
+}
+
+int BlendRow16Sse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow16<Sse2>(kind, dst, src, count, param, key);
 }
 
 }  // namespace zelvo::soft

@@ -2,7 +2,9 @@
 // The vector bodies of the whole-row blends, written once over a lane policy L (load, store and the
 // few integer operations they use). Included only by the per-instruction-set files, after their
 // target pragma, and kept in an unnamed namespace so no vector code leaks into other files.
+#include <array>
 #include <cstdint>
+#include <utility>
 
 #define ZELVO_VECTOR_INLINE [[gnu::always_inline]] inline
 
@@ -10,7 +12,7 @@ namespace zelvo::soft {
 namespace {
 
 enum VectorRowKind : int {
-  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource,
+  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource, kVecCopy,
 };
 
 // Products are computed in 16-bit lanes, where every intermediate fits (at most 255 * 256), and
@@ -56,6 +58,7 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
       V c = L::and_(sum, L::set32(0x01010100));
       return L::or_(sum, L::sub32(c, L::srl32(c, 8)));
     }
+    case kVecCopy: return s;
     case kVecAddSaturate: return L::addsat(s, d);
     case kVecSubSaturate: return L::subsat(d, s);
     case kVecAlphaSource: {
@@ -80,13 +83,139 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
   }
 }
 
+// 16-bit (565) pixels, one per 16-bit lane. Channel values: red v >> 11, green (v >> 5) & 63,
+// blue v & 31; every product (at most 63 * 255) fits the lane.
+enum VectorRow16Kind : int { kVec16Lerp6, kVec16Half, kVec16SignedLerp, kVec16Add, kVec16Sub, kVec16Multiply, kVec16Copy };
+
 template <class L>
-ZELVO_VECTOR_INLINE int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param) {
+struct Fields565 {
+  using V = typename L::V;
+  V r, g, b;
+  ZELVO_VECTOR_INLINE explicit Fields565(V v)
+      : r(L::srl16(v, 11)), g(L::and_(L::srl16(v, 5), L::set16(63))), b(L::and_(v, L::set16(31))) {}
+};
+
+template <class L, class V>
+ZELVO_VECTOR_INLINE V Pack565(V r, V g, V b) {
+  return L::or_(L::or_(L::sll16(r, 11), L::sll16(g, 5)), b);
+}
+
+// d + S[p][s - d]: the product of |s - d| and p divided by 255 toward zero, with the sign put back.
+template <class L, class V>
+ZELVO_VECTOR_INLINE V SignedStep(V s, V d, V p) {
+  const V diff = L::sub16(s, d);
+  const V negative = L::cmpgt16(L::zero(), diff);
+  const V magnitude = L::max16(diff, L::sub16(L::zero(), diff));
+  const V q = Div255<L>(L::mul16(magnitude, p));
+  return L::add16(d, L::sub16(L::xor_(q, negative), negative));
+}
+
+// (a * s + (63 - a) * d) / 63 with (x + 1 + (x >> 6)) >> 6, exact for x up to 63 * 63.
+template <class L, class V>
+ZELVO_VECTOR_INLINE V Lerp63(V s, V d, V a, V na) {
+  const V x = L::add16(L::mul16(s, a), L::mul16(d, na));
+  return L::srl16(L::add16(L::add16(x, L::set16(1)), L::srl16(x, 6)), 6);
+}
+
+template <class L>
+ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, typename L::V d, int param) {
+  using V = typename L::V;
+  switch (kind) {
+    case kVec16Copy: return s;
+    case kVec16Half: {
+      const V m = L::set16(0x7BEF);
+      return L::add16(L::and_(L::srl16(s, 1), m), L::and_(L::srl16(d, 1), m));
+    }
+    case kVec16Add:
+    case kVec16Sub: {
+      const Fields565<L> fs(s);
+      const V p = L::set16(param);
+      const V sp = Pack565<L>(Div255<L>(L::mul16(fs.r, p)), Div255<L>(L::mul16(fs.g, p)), Div255<L>(L::mul16(fs.b, p)));
+      const V low = L::set16(0x0820), keep = L::set16(0xF7DF), red = L::set16(static_cast<int16_t>(0xF800));
+      const V sm = L::and_(sp, keep);
+      if (kind == kVec16Add) {
+        const V dm = L::and_(d, keep);
+        const V sum = L::add16(sm, dm);
+        // the carry out of bit 15 is bit 15 of the halves' sum
+        const V halves = L::add16(L::add16(L::srl16(sm, 1), L::srl16(dm, 1)), L::and_(L::and_(sm, dm), L::set16(1)));
+        const V carry = L::and_(L::srai16(halves, 15), red);
+        const V c = L::and_(sum, low);
+        return L::or_(L::or_(sum, L::sub16(c, L::srl16(c, 5))), L::or_(carry, L::and_(L::or_(d, sp), low)));
+      }
+      const V dl = L::or_(d, low);
+      const V t = L::sub16(dl, sm);
+      const V noBorrow = L::and_(L::cmpeq16(L::subs16u(sm, dl), L::zero()), red);
+      const V b = L::and_(t, low);
+      return L::and_(t, L::or_(noBorrow, L::sub16(b, L::srl16(b, 5))));
+    }
+    case kVec16Multiply: {
+      const Fields565<L> fs(s), fd(d);
+      return Pack565<L>(L::srl16(L::mul16(fs.r, fd.r), 5), L::srl16(L::mul16(fs.g, fd.g), 6), L::srl16(L::mul16(fs.b, fd.b), 5));
+    }
+    case kVec16SignedLerp: {
+      const Fields565<L> fs(s), fd(d);
+      const V p = L::set16(param);
+      return Pack565<L>(SignedStep<L>(fs.r, fd.r, p), SignedStep<L>(fs.g, fd.g, p), SignedStep<L>(fs.b, fd.b, p));
+    }
+    default: {
+      const Fields565<L> fs(s), fd(d);
+      const V a = L::set16(param >> 2), na = L::set16(63 - (param >> 2));
+      return Pack565<L>(Lerp63<L>(fs.r, fd.r, a, na), Lerp63<L>(fs.g, fd.g, a, na), Lerp63<L>(fs.b, fd.b, a, na));
+    }
+  }
+}
+
+// One loop per kind and key use, so the loop body holds neither test. Source pixels equal to the
+// key (when keyed) keep the destination pixel.
+template <class L, int Kind, bool Keyed>
+int VectorRow16Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t key) {
   int i = 0;
-  for (; i + L::kPixels <= count; i += L::kPixels) {
-    L::store(dst + i * 4, VectorPixels<L>(kind, L::load(src + i * 4), L::load(dst + i * 4), param));
+  const typename L::V keyed = L::set16(static_cast<int16_t>(key));
+  for (; i + 2 * L::kPixels <= count; i += 2 * L::kPixels) {
+    const typename L::V s = L::load(src + i * 2), d = L::load(dst + i * 2);
+    typename L::V out = VectorPixels16<L>(Kind, s, d, param);
+    if constexpr (Keyed) out = L::select(L::cmpeq16(s, keyed), d, out);
+    L::store(dst + i * 2, out);
   }
   return i;
+}
+
+template <class L, int Kind, bool Keyed>
+int VectorRow32Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t key) {
+  int i = 0;
+  const typename L::V keyed = L::set32(key);
+  for (; i + L::kPixels <= count; i += L::kPixels) {
+    const typename L::V s = L::load(src + i * 4), d = L::load(dst + i * 4);
+    typename L::V out = VectorPixels<L>(Kind, s, d, param);
+    if constexpr (Keyed) out = L::select(L::cmpeq32(s, keyed), d, out);
+    L::store(dst + i * 4, out);
+  }
+  return i;
+}
+
+using VectorRowFn = int (*)(uint8_t*, const uint8_t*, int, int, uint32_t);
+
+template <class L, bool Wide, int... K>
+constexpr std::array<VectorRowFn, 2 * sizeof...(K)> VectorRowTable(std::integer_sequence<int, K...>) {
+  if constexpr (Wide) {
+    return {&VectorRow32Of<L, K, false>..., &VectorRow32Of<L, K, true>...};
+  } else {
+    return {&VectorRow16Of<L, K, false>..., &VectorRow16Of<L, K, true>...};
+  }
+}
+
+template <class L>
+int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  constexpr int kKinds = kVec16Copy + 1;
+  static constexpr auto table = VectorRowTable<L, false>(std::make_integer_sequence<int, kKinds>{});
+  return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
+}
+
+template <class L>
+int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  constexpr int kKinds = kVecCopy + 1;
+  static constexpr auto table = VectorRowTable<L, true>(std::make_integer_sequence<int, kKinds>{});
+  return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }
 
 }  // namespace

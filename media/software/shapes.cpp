@@ -337,6 +337,8 @@ void FillBox(MEMIMG* image, const ShapeSetup& s, const IntRect& r) {
   uint32_t source[kChunk];
   if constexpr (Type == kMemImg8888 && Mode != kBlendNone) {
     for (uint32_t& v : source) v = s.colour;
+  } else if constexpr (Mode != kBlendNone) {
+    for (uint32_t& v : source) v = s.colour | s.colour << 16;  // two 16-bit pixels per word
   }
   for (int y = r.top; y < r.bottom; ++y) {
     uint8_t* d = image->pixels + static_cast<ptrdiff_t>(y) * image->pitch + static_cast<ptrdiff_t>(r.left) * kBytes;
@@ -358,7 +360,14 @@ void FillBox(MEMIMG* image, const ShapeSetup& s, const IntRect& r) {
         soft::BlendRow32(kind, d + x * 4, reinterpret_cast<const uint8_t*>(source), n, s.rows.param);
       }
     } else {
-      for (int x = 0; x < w; ++x) soft::Combine<Type, Mode, false, false, false>(s.rows, d + x * kBytes, s.colour, 0, 0);
+      constexpr int kind = Mode == kBlendAlpha ? soft::kRow16SignedLerp
+                           : Mode == kBlendAdd ? soft::kRow16Add
+                           : Mode == kBlendSubtract ? soft::kRow16Sub
+                                                    : soft::kRow16Multiply;
+      for (int x = 0; x < w; x += kChunk) {
+        const int n = w - x < kChunk ? w - x : kChunk;
+        soft::BlendRow16(kind, d + x * 2, reinterpret_cast<const uint8_t*>(source), n, s.rows.param);
+      }
     }
   }
 }

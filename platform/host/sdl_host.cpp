@@ -198,7 +198,10 @@ class SdlHost final : public Host {
     if (framePending_.exchange(false)) ShowPendingFrame();
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
-      if (Translate(event, out)) return true;
+      if (!Translate(event, out)) continue;
+      // The window's content went away: show the last frame again at once.
+      if (out->kind == EventKind::kExposed) ShowPendingFrame();
+      return true;
     }
     return false;
   }

@@ -3,6 +3,7 @@
 // the process ends, however it ends.
 #include "platform/kernel/kernel_testing.h"
 #include "platform/window/window.h"
+#include "platform/window/window_testing.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -28,6 +29,12 @@ std::string LockPathFor(const char* name) {
 }
 
 }  // namespace
+
+namespace testing {
+
+std::string InstanceLockPath(const char* name) { return LockPathFor(name); }
+
+}  // namespace testing
 
 int AcquireInstanceLock(const char* name) {
   if (name == nullptr || testing::ShouldFail("AcquireInstanceLock")) return -1;

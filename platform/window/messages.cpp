@@ -247,7 +247,13 @@ bool TranslateMessage(const Message* message) {
   std::uint32_t key = static_cast<std::uint32_t>(message->wParam);
   if (key != VK_BACK && key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE) return false;
   std::uint32_t character = message->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
-  return PostMessage(message->window, character, key, message->lParam);
+  // The character is the next message the thread reads, ahead of what was posted meanwhile.
+  std::lock_guard<std::recursive_mutex> lock(window_system::Mutex());
+  WindowRecord* record = window_system::Find(message->window);
+  if (record == nullptr) return false;
+  window_system::QueueOf(record->threadId).posted.push_front(
+      Message{message->window, character, key, message->lParam, 0});
+  return true;
 }
 
 LResult DispatchMessage(const Message* message) {

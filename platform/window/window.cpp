@@ -169,6 +169,11 @@ WindowHandle CreateWindowEx(std::uint32_t exStyle, const char* className, const 
       current->SetPosition(client.left, client.top);
     }
     record->visible = (style & WS_VISIBLE) != 0;
+    if (record->visible) {
+      Rect client = window_system::ClientScreenRect(*record);
+      record->needsPaint = true;
+      record->paintRect = Rect{0, 0, client.right - client.left, client.bottom - client.top};
+    }
     window_system::Windows().push_back(record.get());
     window_system::QueueOf(record->threadId);
   }

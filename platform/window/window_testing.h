@@ -1,6 +1,7 @@
 #pragma once
 // Test controls of the window system.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/window/window.h"
@@ -15,5 +16,7 @@ int QueuedMessageCount(std::uint32_t threadId);
 bool WindowNeedsPaint(WindowHandle window);
 // What GDI fills drew into the client area.
 bool ClientPixels(WindowHandle window, std::vector<std::uint32_t>* pixels);
+// The lock file that AcquireInstanceLock takes for a name.
+std::string InstanceLockPath(const char* name);
 
 }  // namespace pf::testing

@@ -443,3 +443,39 @@ TEST_F(ArchiveFilesTest, DamagedBlockFoundOnlyAfterAnAsynchronousReadLeavesAnEmp
 
 }  // namespace
 }  // namespace zelvo_test
+
+namespace zelvo_test {
+namespace {
+
+using namespace zelvo;
+
+class ArchiveTableTest : public FileLayerTest {};
+
+TEST_F(ArchiveTableTest, AFullTableDropsUnusedArchivesAndRefusesWhenAllAreHeld) {
+  const std::vector<std::uint8_t> archive = BuildZva({{"F.TXT", BytesOf("f")}}, ZvaOptions{});
+  for (int i = 0; i <= kMaxOpenArchives; ++i) Put("A" + std::to_string(i) + ".ZVA", archive);
+  Put("a512/f.txt", "loose");
+  // Every archive stays open as a cache once its file is closed.
+  for (int i = 0; i < kMaxOpenArchives; ++i) {
+    ASSERT_EQ(ReadPath(("a" + std::to_string(i) + "\\f.txt").c_str()), BytesOf("f")) << i;
+  }
+  EXPECT_EQ(g_archiveTables.archiveCount, kMaxOpenArchives);
+  EXPECT_EQ(ReadPath("a512\\f.txt"), BytesOf("f"));
+  EXPECT_EQ(g_archiveTables.archiveCount, 1);
+
+  // Searches hold their archives: with all 512 held, the next archive cannot open and the path
+  // is served from the disk.
+  ClearArchiveTables();
+  std::vector<FindHandle> searches;
+  for (int i = 0; i < kMaxOpenArchives; ++i) {
+    FileFindInfo info;
+    searches.push_back(g_fileOps.findFirst(("a" + std::to_string(i) + "\\*").c_str(), &info));
+    ASSERT_NE(searches.back(), -1) << i;
+  }
+  EXPECT_EQ(ReadPath("a512\\f.txt"), BytesOf("loose"));
+  for (FindHandle s : searches) EXPECT_EQ(g_fileOps.findClose(s), 0);
+  EXPECT_EQ(ReadPath("a512\\f.txt"), BytesOf("f"));
+}
+
+}  // namespace
+}  // namespace zelvo_test

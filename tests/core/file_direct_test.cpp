@@ -268,7 +268,7 @@ TEST_F(DirectFileTest, IdleThreadFillsTheCacheAndASeekDiscardsIt) {
   ReadAheadBlock& t = reinterpret_cast<DirectFile*>(f)->thread;
   while (t.cacheFill.load() < kReadAheadCacheSize) std::this_thread::yield();
 
-  SaveFileBytes(host, after);
+  WriteFileBytes(host, after);
   std::vector<std::uint8_t> buffer(1000);
   // Served from the cache: the bytes as they were when it was filled.
   ASSERT_EQ(DirectFileRead(buffer.data(), 1, 1000, f), 1000);

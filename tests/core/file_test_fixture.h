@@ -28,7 +28,7 @@ class FileLayerTest : public ::testing::Test {
   std::string Put(const std::string& relative, const std::vector<std::uint8_t>& bytes) {
     std::filesystem::path path = std::filesystem::path(folder_) / relative;
     std::filesystem::create_directories(path.parent_path());
-    SaveFileBytes(path.string(), bytes);
+    WriteFileBytes(path.string(), bytes);
     return path.string();
   }
   std::string Put(const std::string& relative, const std::string& text) { return Put(relative, BytesOf(text)); }

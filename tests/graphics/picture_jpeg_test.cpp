@@ -3,9 +3,11 @@
 
 #include <cstdlib>
 
+#include "media/core/core_state.h"
 #include "media/core/log.h"
 #include "media/graphics/picture_codecs.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/kernel_testing.h"
 #include "support/picture_writers.h"
 #include "support/test_paths.h"
 
@@ -54,6 +56,24 @@ TEST(PictureJpeg, ACutOffPictureStillDecodes) {
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadJpegFromStream, file, &image), 0);
   EXPECT_EQ(image.height, 64);
   FreeGraphImageBody(&image);
+}
+
+TEST(PictureJpeg, LibraryMessagesGoToTheLog) {
+  Bytes pixels(64 * 64 * 3);
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i * 7);
+  Bytes file = zelvo_test::WriteJpeg(64, 64, 3, pixels, 90);
+  file.resize(file.size() / 2);
+  // A hosted library logs to the debugger output, which the test captures.
+  g_startUpOptions.hosted = 1;
+  pf::testing::CaptureDebugOutput(true);
+  GraphImage image{};
+  ASSERT_EQ(zelvo_test::DecodeBytes(LoadJpegFromStream, file, &image), 0);
+  EXPECT_NE(pf::testing::TakeDebugOutput().find("Premature end of JPEG file"), std::string::npos);
+  FreeGraphImageBody(&image);
+  EXPECT_EQ(zelvo_test::DecodeBytes(LoadJpegFromStream, Bytes{0xFF, 0xD8, 0xFF, 0xD9}, &image), -1);
+  EXPECT_NE(pf::testing::TakeDebugOutput().find("no image"), std::string::npos);
+  pf::testing::CaptureDebugOutput(false);
+  g_startUpOptions.hosted = 0;
 }
 
 TEST(PictureJpeg, RefusesWhatItCannotDecodeAndKeepsNothing) {
@@ -109,11 +129,19 @@ TEST_F(PictureJpegFiles, SavedPicturesAreBaselineAndRoundTrip) {
   FreeGraphImageBody(&source);
 }
 
-TEST_F(PictureJpegFiles, AFailedSaveReportsIt) {
+TEST_F(PictureJpegFiles, AFailedSaveReportsItAndLeavesNoFile) {
   GraphImage source{};
   ASSERT_EQ(AllocGraphImageRgb24(2, 2, &source), 0);
   std::string path = pf::HostPathToWindows(folder_ + "/missing_folder/x.jpg");
   EXPECT_EQ(SaveJpegFile(path.c_str(), &source, 90), -1);
+
+  // A write that fails part way is reported, frees what the saver made and leaves no file.
+  TrackedTotals before = TrackedAllocatorTotals();
+  path = pf::HostPathToWindows(folder_ + "/x.jpg");
+  pf::testing::FailNextCalls("TextFileWrite", 1);
+  EXPECT_EQ(SaveJpegFile(path.c_str(), &source, 90), -1);
+  EXPECT_EQ(TrackedAllocatorTotals().liveCount, before.liveCount);
+  EXPECT_EQ(pf::GetFileAttributes(path.c_str()), pf::kInvalidFileAttributes);
   FreeGraphImageBody(&source);
 }
 

@@ -3,12 +3,14 @@
 
 #include <png.h>
 
+#include "media/core/archive_files.h"
 #include "media/core/log.h"
 #include "media/graphics/graph_image.h"
 #include "media/graphics/pixel_format.h"
 #include "platform/kernel/kernel.h"
 #include "support/picture_writers.h"
 #include "support/test_paths.h"
+#include "support/zva_writer.h"
 
 namespace zelvo {
 namespace {
@@ -145,7 +147,10 @@ class PictureLoadingFiles : public ::testing::Test {
     alpha.rows = {{0, 255}};
     alpha_ = zelvo_test::WritePng(alpha);
   }
-  void TearDown() override { zelvo_test::RemoveFolderTree(folder_); }
+  void TearDown() override {
+    ClearArchiveTables();
+    zelvo_test::RemoveFolderTree(folder_);
+  }
   std::string LibraryPath(const std::string& name) { return pf::HostPathToWindows(folder_ + "/" + name); }
   std::string folder_;
   Bytes colour_, alpha_;
@@ -191,6 +196,21 @@ TEST_F(PictureLoadingFiles, AlphaPicturesFromMemory) {
   FreeGraphImageBody(&image);
   // Without a block the alpha picture is not tried.
   ASSERT_EQ(LoadGraphImageWithAlpha(nullptr, colour_.data(), colourSize, 1, nullptr, 0, 1, &image, &alpha, 0), 1);
+  FreeGraphImageBody(&image);
+}
+
+TEST_F(PictureLoadingFiles, PicturesAndAlphaPicturesReadFromAnArchive) {
+  // A stored colour picture and a compressed alpha picture inside DATA.ZVA, which stands for data\.
+  zelvo_test::ZvaItem colour{"BMP\\CHR.BMP", colour_};
+  zelvo_test::ZvaItem alpha{"BMP\\CHR_A.BMP", alpha_};
+  alpha.compress = true;
+  zelvo_test::WriteFileBytes(folder_ + "/DATA.ZVA", zelvo_test::BuildZva({colour, alpha}, zelvo_test::ZvaOptions{}));
+  ASSERT_TRUE(pf::SetCurrentDirectory(pf::HostPathToWindows(folder_).c_str()));
+  GraphImage image{}, alphaImage{};
+  ASSERT_EQ(LoadGraphImageWithAlpha("data\\bmp\\chr.bmp", nullptr, 0, 0, nullptr, 0, 0, &image, &alphaImage, 0), 0);
+  EXPECT_EQ(zelvo_test::PictureRow(image, 0, 6), (Bytes{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(zelvo_test::PictureRow(alphaImage, 0, 2), (Bytes{0, 255}));
+  FreeGraphImageBody(&alphaImage);
   FreeGraphImageBody(&image);
 }
 

@@ -4,9 +4,11 @@
 #include <png.h>
 #include <zlib.h>
 
+#include "media/core/core_state.h"
 #include "media/core/log.h"
 #include "media/graphics/picture_codecs.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/kernel_testing.h"
 #include "support/picture_writers.h"
 #include "support/test_paths.h"
 
@@ -129,6 +131,19 @@ TEST(PicturePng, RefusesDamagedFilesAndKeepsNothing) {
   EXPECT_EQ(TrackedAllocatorTotals().liveCount, before.liveCount);
 }
 
+TEST(PicturePng, ReadingPastTheEndIsLoggedAsAReadError) {
+  Bytes file = zelvo_test::WritePng(Spec(2, PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6}}));
+  file.resize(file.size() - 12);
+  // A hosted library logs to the debugger output, which the test captures.
+  g_startUpOptions.hosted = 1;
+  pf::testing::CaptureDebugOutput(true);
+  GraphImage image{};
+  EXPECT_EQ(zelvo_test::DecodeBytes(LoadPngFromStream, file, &image), -1);
+  EXPECT_NE(pf::testing::TakeDebugOutput().find("Read Error"), std::string::npos);
+  pf::testing::CaptureDebugOutput(false);
+  g_startUpOptions.hosted = 0;
+}
+
 class PicturePngFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -168,7 +183,14 @@ TEST_F(PicturePngFiles, AFailedSaveReportsItAndLeavesNoFile) {
   ASSERT_EQ(AllocGraphImageRgb24(2, 2, &source), 0);
   std::string path = LibraryPath("missing_folder/x.png");
   EXPECT_EQ(SavePngFile(path.c_str(), &source, 6), -1);
-  EXPECT_EQ(zelvo_test::ReadFileBytes(folder_ + "/missing_folder/x.png").size(), 0u);
+
+  // A write that fails part way is reported, frees what the saver made and leaves no file.
+  TrackedTotals before = TrackedAllocatorTotals();
+  path = LibraryPath("x.png");
+  pf::testing::FailNextCalls("TextFileWrite", 1);
+  EXPECT_EQ(SavePngFile(path.c_str(), &source, 6), -1);
+  EXPECT_EQ(TrackedAllocatorTotals().liveCount, before.liveCount);
+  EXPECT_EQ(pf::GetFileAttributes(path.c_str()), pf::kInvalidFileAttributes);
   FreeGraphImageBody(&source);
 }
 

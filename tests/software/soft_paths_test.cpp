@@ -97,27 +97,54 @@ TEST(SoftPaths, VectorLoopsMatchTheReference) {
   ForceSoftReferencePath(1);
   ASSERT_EQ(kSoftPathReference, SoftPathLevel());
   const uint64_t reference = RunRandomSequence(20261210, 6000);
+  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level) {
+    LimitSoftPathLevel(level);
+    ASSERT_EQ(level, SoftPathLevel());
+    EXPECT_EQ(reference, RunRandomSequence(20261210, 6000)) << "path level " << level;
+  }
   ForceSoftReferencePath(0);
-  const uint64_t best = RunRandomSequence(20261210, 6000);
-  EXPECT_EQ(reference, best) << "path level " << SoftPathLevel();
 }
 
 TEST(SoftPaths, VectorRowsMatchTheReferenceOnEveryKind) {
   ResetSoft();
   std::mt19937 rng(7);
-  for (int kind = soft::kRowLerp; kind <= soft::kRowAlphaSource; ++kind) {
-    for (int param : {1, 2, 64, 127, 128, 200, 254, 255}) {
+  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level)
+  for (int kind = soft::kRowLerp; kind <= soft::kRowCopy; ++kind) {
+    for (int param = 1; param < 256; ++param) {
       std::vector<uint32_t> src(37), a(37), b(37);
       for (size_t i = 0; i < src.size(); ++i) {
-        src[i] = rng();
+        src[i] = i % 4 == 0 ? 0x00ABCDEF : rng();  // repeats of a key value
         if (i % 3 == 0) src[i] &= 0x00FFFFFF;  // alpha 0 and 255 among the others
         if (i % 5 == 0) src[i] |= 0xFF000000;
         a[i] = b[i] = rng();
       }
-      ForceSoftReferencePath(0);
-      soft::BlendRow32(kind, reinterpret_cast<uint8_t*>(a.data()), reinterpret_cast<const uint8_t*>(src.data()), 37, param);
-      soft::BlendRow32Reference(kind, reinterpret_cast<uint8_t*>(b.data()), reinterpret_cast<const uint8_t*>(src.data()), 37, param);
-      EXPECT_EQ(b, a) << "kind " << kind << " param " << param;
+      LimitSoftPathLevel(level);
+      const uint32_t key = src[4];  // keyed on odd parameters
+      const uint32_t* keyed = param % 2 ? &key : nullptr;
+      soft::BlendRow32(kind, reinterpret_cast<uint8_t*>(a.data()), reinterpret_cast<const uint8_t*>(src.data()), 37, param, keyed);
+      soft::BlendRow32Reference(kind, reinterpret_cast<uint8_t*>(b.data()), reinterpret_cast<const uint8_t*>(src.data()), 37, param, keyed);
+      ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " param " << param;
+    }
+  }
+}
+
+TEST(SoftPaths, VectorRows16MatchTheReferenceOnEveryKind) {
+  ResetSoft();
+  std::mt19937 rng(11);
+  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level)
+  for (int kind = soft::kRow16Lerp6; kind <= soft::kRow16Copy; ++kind) {
+    for (int param = 1; param < 256; ++param) {
+      std::vector<uint16_t> src(261), a(261), b(261);
+      for (size_t i = 0; i < src.size(); ++i) {
+        src[i] = static_cast<uint16_t>(i % 4 == 1 ? 0x1234 : rng());  // repeats of a key value
+        a[i] = b[i] = static_cast<uint16_t>(i % 7 == 0 ? 0xFFFF : rng());
+      }
+      LimitSoftPathLevel(level);
+      const uint32_t key = src[9];  // keyed on odd parameters
+      const uint32_t* keyed = param % 2 ? &key : nullptr;
+      soft::BlendRow16(kind, reinterpret_cast<uint8_t*>(a.data()), reinterpret_cast<const uint8_t*>(src.data()), 261, param, keyed);
+      soft::BlendRow16Reference(kind, reinterpret_cast<uint8_t*>(b.data()), reinterpret_cast<const uint8_t*>(src.data()), 261, param, keyed);
+      ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " param " << param;
     }
   }
 }

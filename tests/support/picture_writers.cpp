@@ -213,11 +213,6 @@ Bytes WriteJpeg(int width, int height, int components, const Bytes& pixels, int 
   return out;
 }
 
-void WriteFileBytes(const std::string& hostPath, const Bytes& bytes) {
-  std::ofstream file(hostPath, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 Bytes ReadFileBytes(const std::string& hostPath) {
   std::ifstream file(hostPath, std::ios::binary);
   return Bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};

@@ -80,7 +80,6 @@ Bytes WritePng(const PngSpec& spec);
 // components 1 (grey), 3 (RGB) or 4 (CMYK); pixels row after row.
 Bytes WriteJpeg(int width, int height, int components, const Bytes& pixels, int quality);
 
-void WriteFileBytes(const std::string& hostPath, const Bytes& bytes);
 Bytes ReadFileBytes(const std::string& hostPath);
 
 // Runs one loader over a memory stream of the bytes.

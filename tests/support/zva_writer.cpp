@@ -267,7 +267,7 @@ std::vector<std::uint8_t> BuildZva(const std::vector<ZvaItem>& items, const ZvaO
   return ScrambleZva(BuildZvaImage(items, options).bytes, options);
 }
 
-void SaveFileBytes(const std::string& hostPath, const std::vector<std::uint8_t>& bytes) {
+void WriteFileBytes(const std::string& hostPath, const std::vector<std::uint8_t>& bytes) {
   std::ofstream file(hostPath, std::ios::binary | std::ios::trunc);
   if (!file) throw std::runtime_error("cannot write " + hostPath);
   file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

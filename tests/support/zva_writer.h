@@ -51,7 +51,7 @@ std::vector<std::uint8_t> BuildZva(const std::vector<ZvaItem>& items, const ZvaO
 void PutU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
 void PutU16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value);
 std::uint32_t GetU32(const std::vector<std::uint8_t>& bytes, std::size_t offset);
-void SaveFileBytes(const std::string& hostPath, const std::vector<std::uint8_t>& bytes);
+void WriteFileBytes(const std::string& hostPath, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> BytesOf(const std::string& text);
 
 }  // namespace zelvo_test
