@@ -284,13 +284,15 @@ int FitWindowToScreen() {
 
 int SetCursorVisible(int flag) {
   int visible = flag == 1 || g_window.menuShown != 0 ? 1 : 0;
-  if (g_window.window != nullptr) {
+  if (g_window.window != nullptr && (g_window.cursorStateKnown == 0 || visible != g_window.cursorVisible)) {
     if (visible != 0) {
       RaiseShowCountToZero();
     } else {
       LowerShowCountBelowZero();
     }
     pf::PostMessage(g_window.window, pf::WM_SETCURSOR, reinterpret_cast<pf::WParam>(g_window.window), 0);
+    g_window.cursorVisible = visible;
+    g_window.cursorStateKnown = 1;
   }
   g_window.cursorShown = flag;
   return 0;

@@ -120,10 +120,12 @@ void OnSizing(pf::WParam edge, pf::Rect* rect) {
 void OnPaint(pf::WindowHandle window) {
   g_window.painting = 1;
   if (g_runState.ready != 0 || g_window.windowRegionSet != 0) {
-    int vblank = DisplayVblankWaitEnabled();
-    DisplayEnableVblankWait(0);
-    DisplayCopyBackScreenToWindow();
-    DisplayEnableVblankWait(vblank);
+    if (DisplayBackBufferIsTarget() != 0) {
+      int vblank = DisplayVblankWaitEnabled();
+      DisplayEnableVblankWait(0);
+      DisplayCopyBackScreenToWindow();
+      DisplayEnableVblankWait(vblank);
+    }
   } else {
     pf::PaintInfo paint{};
     pf::BeginPaint(window, &paint);

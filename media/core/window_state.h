@@ -62,7 +62,9 @@ struct WindowState {
   int modeSwitchRequested;
   int painting;
   pf::Rect clientRect;        // screen coordinates (window mode)
-  int cursorShown;
+  int cursorShown;             // the visibility asked for
+  int cursorVisible;           // what the show count was last brought to
+  int cursorStateKnown;
   int desktopWidth, desktopHeight, desktopBits;
   int inactiveSinceSet;
   std::uint32_t inactiveSince;

@@ -148,6 +148,15 @@ TEST_F(WindowProcedure, WindowModeSwitchWaitsForTheDisplayChangeOnlyBoundedly) {
                                   "ウインドウスタイルをウインドウモード用に変更します... 完了\r\n"}));
 }
 
+TEST_F(WindowProcedure, FullScreenFramesLeaveTheQueueEmptyOnceSettled) {
+  ASSERT_EQ(SwitchWindowMode(0), 0);
+  const std::uint32_t thread = pf::GetCurrentThreadId();
+  for (int i = 0; i < 5; ++i) PumpMessages();
+  EXPECT_EQ(pf::testing::QueuedMessageCount(thread), 0);
+  PumpMessages();   // the per-frame cursor update posts only when the cursor changes
+  EXPECT_EQ(pf::testing::QueuedMessageCount(thread), 0);
+}
+
 TEST_F(WindowProcedure, StyleIndexOutsideTheTableIsRefused) {
   zelvo::LibraryLockGuard lock;
   EXPECT_EQ(zelvo::SetWindowStyleIndex(7), -1);
