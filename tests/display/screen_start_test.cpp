@@ -97,9 +97,7 @@ TEST_F(ScreenStartTest, EightBitFullScreenHasAPaletteOnEveryBuffer) {
 
 TEST_F(ScreenStartTest, ShiftAtStartLogsTheVideoCard) {
   pf::testing::InjectKey(225, true);
-  pf::Message message{};
-  while (pf::PeekMessage(&message, nullptr, 0, 0, pf::PM_REMOVE)) {
-  }
+  ddraw_test::PumpMessages();
   static std::string driver;
   static std::uint32_t total = 0;
   Services().storeVideoCardInfo = [](const char* name, const char*, std::uint32_t, std::uint32_t all) {
