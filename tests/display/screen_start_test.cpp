@@ -2,6 +2,8 @@
 // rendering, restoring lost surfaces, and shutting down.
 #include "tests/display/screen_fixture.h"
 
+#include "media/core/system_report.h"
+
 namespace {
 
 using namespace screen_test;
@@ -42,6 +44,7 @@ TEST_F(ScreenStartTest, WindowModeFollowsTheDesktopAndMakesEveryOutputSurface) {
     EXPECT_TRUE(Has(log, line)) << line;
   }
   EXPECT_FALSE(Has(log, "ビデオカードドライバ:"));
+  EXPECT_EQ(SystemInfoRecord()->videoMemoryTotal, 0x1000000u);   // 16 MiB when not asked
 
   EXPECT_EQ(InitDirectDraw(), -1);             // a second start changes nothing
   EXPECT_EQ(ShutDownDirectDraw(), 0);
@@ -98,18 +101,13 @@ TEST_F(ScreenStartTest, EightBitFullScreenHasAPaletteOnEveryBuffer) {
 TEST_F(ScreenStartTest, ShiftAtStartLogsTheVideoCard) {
   pf::testing::InjectKey(225, true);
   ddraw_test::PumpMessages();
-  static std::string driver;
-  static std::uint32_t total = 0;
-  Services().storeVideoCardInfo = [](const char* name, const char*, std::uint32_t, std::uint32_t all) {
-    driver = name;
-    total = all;
-  };
   ASSERT_EQ(InitDirectDraw(), 0);
   const std::string log = Log();
   EXPECT_TRUE(Has(log, "ビデオカードドライバ:zelvo_display バージョン:1.0.0.1 "));
   EXPECT_TRUE(Has(log, "ビデオメモリ総量:64.00MB"));
-  EXPECT_EQ(driver, "zelvo_display");
-  EXPECT_EQ(total, 64u << 20);
+  // The system-information record holds what the log shows.
+  EXPECT_STREQ(SystemInfoRecord()->videoDriverName, "zelvo_display");
+  EXPECT_EQ(SystemInfoRecord()->videoMemoryTotal, 64u << 20);
 }
 
 TEST_F(ScreenStartTest, ScreensFallBackToSoftwareRenderingWhenDirectDrawCannotStart) {
