@@ -192,3 +192,43 @@ TEST_F(ScreenStartTest, FatalFailuresEndTheProcess) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace screen_test;
+using namespace zelvo;
+
+using DisplayRebuildTest = ScreenTest;
+
+TEST_F(DisplayRebuildTest, ObjectIsReleasedAndMadeAgainAroundALostDisplay) {
+  neighbours.windowMode = 0;
+  ASSERT_EQ(InitDirectDraw(), 0);
+  Log();
+  // The order of the graphics front end's rebuild after the display was lost or changed.
+  ReleaseOutputSurfaces();
+  ReleaseScreenClipper();
+  EXPECT_EQ(ReleaseDirectDrawObject(), 0);
+  EXPECT_EQ(g_screen.directDraw, nullptr);
+  EXPECT_EQ(g_screen.displayModeChanged, 0);
+  EXPECT_FALSE(pf::testing::DisplayModeSet(nullptr, nullptr, nullptr));
+  EXPECT_EQ(pf::testing::LiveDirectDrawObjects(), 0);
+  EXPECT_EQ(ReleaseDirectDrawObject(), 0);
+  std::string log = Log();
+  EXPECT_TRUE(Has(log, "ＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました"));
+  EXPECT_TRUE(Has(log, "既に解放されています"));
+
+  EXPECT_EQ(RecreateDirectDraw(), 0);
+  ASSERT_NE(g_screen.directDraw, nullptr);
+  ASSERT_NE(g_screen.clipper, nullptr);
+  int width = 0;
+  EXPECT_TRUE(pf::testing::DisplayModeSet(&width, nullptr, nullptr));
+  EXPECT_EQ(width, 640);
+  ASSERT_EQ(CreateOutputSurfaces(), 0);
+  EXPECT_EQ(CreateOutputSurfaces(), -1);      // the primary already exists
+  EXPECT_EQ(RestoreScreenPalette(), 0);        // nothing to do on a 16-bit screen
+  EXPECT_EQ(g_screen.palette, nullptr);
+  EXPECT_EQ(LeaveFullScreenMode(), 0);
+  EXPECT_FALSE(pf::testing::DisplayModeSet(nullptr, nullptr, nullptr));
+}
+
+}  // namespace
