@@ -6,9 +6,11 @@
 #include "media/core/foundation.h"
 #include "media/core/log.h"
 #include "media/core/main_window.h"
+#include "media/core/menu.h"
 #include "media/core/subsystem_steps.h"
 #include "media/core/text_input.h"
 #include "media/core/window_mode.h"
+#include "media/core/window_region.h"
 #include "media/core/window_state.h"
 
 namespace zelvo {
@@ -93,7 +95,8 @@ void OnSizing(pf::WParam edge, pf::Rect* rect) {
   int screenWidth = 0, screenHeight = 0;
   DisplayScreenSize(&screenWidth, &screenHeight);
   pf::Rect frame{0, 0, 0, 0};
-  pf::AdjustWindowRectEx(&frame, static_cast<std::uint32_t>(pf::GetWindowLong(g_window.window, pf::GWL_STYLE)), false,
+  pf::AdjustWindowRectEx(&frame, static_cast<std::uint32_t>(pf::GetWindowLong(g_window.window, pf::GWL_STYLE)),
+                         pf::GetMenu(g_window.window) != nullptr,
                          static_cast<std::uint32_t>(pf::GetWindowLong(g_window.window, pf::GWL_EXSTYLE)));
   int frameWidth = frame.right - frame.left;
   int frameHeight = frame.bottom - frame.top + GetToolbarHeight();
@@ -119,7 +122,7 @@ void OnSizing(pf::WParam edge, pf::Rect* rect) {
 
 void OnPaint(pf::WindowHandle window) {
   g_window.painting = 1;
-  if (g_runState.ready != 0 || g_window.windowRegionSet != 0) {
+  if (g_runState.ready != 0 || HasWindowRegion() != 0) {
     if (DisplayBackBufferIsTarget() != 0) {
       int vblank = DisplayVblankWaitEnabled();
       DisplayEnableVblankWait(0);
@@ -177,6 +180,7 @@ void OnDropFiles(pf::WParam wParam) {
 pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::WParam wParam, pf::LParam lParam) {
   if (g_windowSettings.messageCallback != nullptr) g_windowSettings.messageCallback(window, message, wParam, lParam);
   switch (message) {
+    case pf::WM_CREATE: ApplyWindowRegion(window, 0); break;
     case pf::WM_DESTROY:
       WriteLogText("ウインドウが破棄されようとしています\n");
       WriteLogText("ソフトを終了する準備が整いました\n");
@@ -232,7 +236,7 @@ pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::W
     case pf::WM_RBUTTONUP:
     case pf::WM_MBUTTONDOWN:
     case pf::WM_MBUTTONUP:
-      if (g_window.cursorShown == 0 && g_window.menuShown == 0) {
+      if (g_window.cursorShown == 0 && g_menu.shown == 0) {
         int count = pf::ShowCursor(true);
         do {
           count = pf::ShowCursor(false);
@@ -253,6 +257,9 @@ pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::W
     case pf::WM_IME_COMPOSITION:
     case pf::WM_IME_SETCONTEXT:
     case pf::WM_IME_NOTIFY: return InputMethodProc(window, message, wParam, lParam);
+    case pf::WM_COMMAND:
+      if (g_menu.inUse != 0) OnMenuCommand(LowWord(wParam));   // no tool bar takes ids here
+      break;
     case pf::WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == pf::SC_KEYMENU && g_windowSettings.blockSystemKeys != 0) return 0;
       if ((wParam & 0xFFF0) == pf::SC_SCREENSAVE) return 1;

@@ -70,10 +70,7 @@ struct WindowState {
   std::uint32_t inactiveSince;
   int inTextInputStep;
   int mouseNearTop;
-  int menuInUse;
-  int menuShown;
   int toolbarHeight;
-  int windowRegionSet;
   int wheelCount;
   int f10Flag;
   int secondInputFlag;

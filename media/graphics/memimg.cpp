@@ -214,7 +214,7 @@ void MakeMemImgView(MEMIMG* view, const MEMIMG* parent, int x, int y, int width,
   view->alphaFlag = parent->alphaFlag;
   view->premultipliedValid = 0;
   view->runsValid = 0;
-  view->pixelsNotOwned = 0;
+  view->pixelsNotOwned = 1;  // the parent owns the pixels: releasing a view must not free them
   view->palette = parent->palette;
   view->paletteCopy = parent->paletteCopy;
   view->pixels = parent->pixels + static_cast<ptrdiff_t>(y) * parent->pitch +

@@ -151,7 +151,12 @@ constexpr int kRowMove = 100;
 
 template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
 constexpr int GeneralRowForm() {
-  if (Type == kMemImg8888 && Mode == kBlendNone && Alpha && Trans && !BG && !Tint) return kRowAlphaSource;
+  if (Mode == kBlendNone && Alpha && Trans && !BG && !Tint) {
+    return Type == kMemImg8888 ? static_cast<int>(kRowAlphaSource) : static_cast<int>(kRow16AlphaSource);
+  }
+  if (Type == kMemImg8888 && Mode == kBlendAlpha && Alpha && !BG && !Tint) {
+    return Trans ? static_cast<int>(kRowAlphaParam) : static_cast<int>(kRowAlphaParamAll);
+  }
   if (Pal || BG || Tint || Alpha) return kRowNone;
   if (Mode == kBlendNone) return Trans ? (Type == kMemImg8888 ? static_cast<int>(kRowCopy) : static_cast<int>(kRow16Copy)) : kRowMove;
   if (Type == kMemImg565) {
@@ -219,9 +224,7 @@ void PlainWalk(const BlitCall& c) {
   const uint8_t* gRow = c.graph;
   for (int y = 0; y < c.height; ++y) {
     if constexpr (RowForm == kRowMove) {
-      // the vector copy beats the library's memcpy on rows of a few kilobytes
-      if constexpr (Op::kDstBytes == 4) BlendRow32(kRowCopy, dRow, sRow, c.width, 0);
-      else BlendRow16(kRow16Copy, dRow, sRow, c.width, 0);
+      std::memcpy(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
     } else if constexpr (RowForm != kRowNone) {
       BlendRowOf<Op>(c, RowForm, dRow, sRow);
     } else {
@@ -285,7 +288,9 @@ void StretchWalk(const BlitCall& c) {
       if constexpr (kDstBytes == 4) {
         GatherRow32(c.rowBuffer, sRow, columns, c.width, c.lowestColumn, c.highestColumn);
       } else {
-        for (int i = 0; i < c.width; ++i) std::memcpy(c.rowBuffer + i * 2, sRow + columns[i] * kSrcBytes, 2);
+        for (int i = 0; i < c.width; ++i) {
+          std::memcpy(c.rowBuffer + i * kSrcBytes, sRow + columns[i] * kSrcBytes, kSrcBytes);
+        }
       }
       BlendRowOf<Op>(c, RowForm, dRow, c.rowBuffer);
     } else {

@@ -5,6 +5,7 @@
 // lock. Texts on this side are CP932. Host events (platform/host) become the WM_* messages of the
 // thread that created the window; only that thread pumps the host.
 #include <cstdint>
+#include <vector>
 
 namespace pf {
 
@@ -226,6 +227,44 @@ using DropHandle = DropRecord*;
 // buffer is given.
 std::uint32_t DragQueryFile(DropHandle drop, std::uint32_t index, char* buffer, std::uint32_t size);
 void DragFinish(DropHandle drop);
+
+// ---------------------------------------------------------------- menus
+// Menus are kept as data: the host shows no menu bar, but items, submenus and the window's menu
+// behave as the library reads and changes them.
+struct MenuRecord;
+using MenuHandle = MenuRecord*;
+enum : std::uint32_t { MF_STRING = 0x0000, MF_POPUP = 0x0010, MF_BYPOSITION = 0x0400, MF_SEPARATOR = 0x0800 };
+constexpr std::uint32_t kMenuItemIsSubMenu = 0xFFFFFFFFu;   // GetMenuItemID of a submenu item
+MenuHandle CreateMenu();
+MenuHandle CreatePopupMenu();
+bool DestroyMenu(MenuHandle menu);                            // with its submenus
+// MF_POPUP: `item` is the submenu; else the item id. A null text with MF_SEPARATOR adds a separator.
+bool AppendMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t item, const char* text);
+// Replaces the item at `position` (MF_BYPOSITION).
+bool ModifyMenu(MenuHandle menu, std::uint32_t position, std::uint32_t flags, std::uintptr_t item, const char* text);
+bool DeleteMenu(MenuHandle menu, std::uint32_t position, std::uint32_t flags);
+int GetMenuItemCount(MenuHandle menu);                        // -1 for a bad menu
+std::uint32_t GetMenuItemID(MenuHandle menu, int position);   // kMenuItemIsSubMenu for a submenu item
+MenuHandle GetSubMenu(MenuHandle menu, int position);
+std::uint32_t GetMenuState(MenuHandle menu, std::uint32_t position, std::uint32_t flags);   // 0xFFFFFFFF when absent
+// Copies the item's text (CP932); returns its length.
+int GetMenuString(MenuHandle menu, std::uint32_t position, char* buffer, int size, std::uint32_t flags);
+// Puts the menu on the window (null removes it); the window's client area shrinks by the menu bar.
+bool SetMenu(WindowHandle window, MenuHandle menu);
+MenuHandle GetMenu(WindowHandle window);
+bool DrawMenuBar(WindowHandle window);
+
+// ---------------------------------------------------------------- window regions
+// A region is a set of rectangles; a window keeps a copy of the one it is given. The host shows the
+// window unshaped.
+struct RegionRecord;
+using RegionHandle = RegionRecord*;
+RegionHandle ExtCreateRegion(const Rect* rects, int count);
+bool DeleteRegion(RegionHandle region);
+// Null removes the window's shape; 0 on failure.
+int SetWindowRgn(WindowHandle window, RegionHandle region, bool redraw);
+// The rectangles of the window's region; false when it has none.
+bool GetWindowRegionRects(WindowHandle window, std::vector<Rect>* rects);
 
 // ---------------------------------------------------------------- single instance
 // Takes the desktop-wide lock named by `name` (a lock file in the system temporary folder, named by

@@ -137,7 +137,7 @@ TEST_F(PictureJpegFiles, AFailedSaveReportsItAndKeepsTheOldFile) {
   EXPECT_EQ(SaveJpegFile(path.c_str(), &source, 90), -1);
 
   // A failed write is reported, frees what the saver made and leaves the old file as it was.
-  zelvo_test::SaveFileBytes(folder_ + "/x.jpg", {'o', 'l', 'd'});
+  zelvo_test::WriteFileBytes(folder_ + "/x.jpg", {'o', 'l', 'd'});
   TrackedTotals before = TrackedAllocatorTotals();
   path = pf::HostPathToWindows(folder_ + "/x.jpg");
   pf::testing::FailNextCalls("TextFileWrite", 1);

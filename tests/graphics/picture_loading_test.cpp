@@ -157,8 +157,8 @@ class PictureLoadingFiles : public ::testing::Test {
 };
 
 TEST_F(PictureLoadingFiles, TheAlphaPictureIsReadBesideThePicture) {
-  zelvo_test::SaveFileBytes(folder_ + "/chr.bmp", colour_);
-  zelvo_test::SaveFileBytes(folder_ + "/chr_a.bmp", alpha_);   // judged by content, not by name
+  zelvo_test::WriteFileBytes(folder_ + "/chr.bmp", colour_);
+  zelvo_test::WriteFileBytes(folder_ + "/chr_a.bmp", alpha_);   // judged by content, not by name
   std::string path = LibraryPath("chr.bmp");
   GraphImage image{}, alpha{};
   ASSERT_EQ(LoadGraphImageWithAlpha(path.c_str(), nullptr, 0, 0, nullptr, 0, 0, &image, &alpha, 0), 0);
@@ -175,7 +175,7 @@ TEST_F(PictureLoadingFiles, TheAlphaPictureIsReadBesideThePicture) {
 }
 
 TEST_F(PictureLoadingFiles, AMissingAlphaPictureOnlyChangesTheResult) {
-  zelvo_test::SaveFileBytes(folder_ + "/solo.bmp", colour_);
+  zelvo_test::WriteFileBytes(folder_ + "/solo.bmp", colour_);
   std::string path = LibraryPath("solo.bmp");
   GraphImage image{}, alpha{};
   ASSERT_EQ(LoadGraphImageWithAlpha(path.c_str(), nullptr, 0, 0, nullptr, 0, 0, &image, &alpha, 0), 1);
@@ -204,7 +204,7 @@ TEST_F(PictureLoadingFiles, PicturesAndAlphaPicturesReadFromAnArchive) {
   zelvo_test::ZvaItem colour{"BMP\\CHR.BMP", colour_};
   zelvo_test::ZvaItem alpha{"BMP\\CHR_A.BMP", alpha_};
   alpha.compress = true;
-  zelvo_test::SaveFileBytes(folder_ + "/DATA.ZVA", zelvo_test::BuildZva({colour, alpha}, zelvo_test::ZvaOptions{}));
+  zelvo_test::WriteFileBytes(folder_ + "/DATA.ZVA", zelvo_test::BuildZva({colour, alpha}, zelvo_test::ZvaOptions{}));
   ASSERT_TRUE(pf::SetCurrentDirectory(pf::HostPathToWindows(folder_).c_str()));
   GraphImage image{}, alphaImage{};
   ASSERT_EQ(LoadGraphImageWithAlpha("data\\bmp\\chr.bmp", nullptr, 0, 0, nullptr, 0, 0, &image, &alphaImage, 0), 0);

@@ -186,7 +186,7 @@ TEST_F(PicturePngFiles, AFailedSaveReportsItAndKeepsTheOldFile) {
   EXPECT_EQ(SavePngFile(path.c_str(), &source, 6), -1);
 
   // A failed write is reported, frees what the saver made and leaves the old file as it was.
-  zelvo_test::SaveFileBytes(folder_ + "/x.png", {'o', 'l', 'd'});
+  zelvo_test::WriteFileBytes(folder_ + "/x.png", {'o', 'l', 'd'});
   TrackedTotals before = TrackedAllocatorTotals();
   path = LibraryPath("x.png");
   pf::testing::FailNextCalls("TextFileWrite", 1);
