@@ -8,6 +8,7 @@
 #include "media/core/core_state.h"
 #include "media/core/foundation.h"
 #include "media/core/log.h"
+#include "media/core/menu.h"
 #include "media/core/message_pump.h"
 #include "media/core/random.h"
 #include "media/core/startup.h"
@@ -110,13 +111,15 @@ pf::WindowHandle CreateMainWindow() {
     int width = 0, height = 0;
     WindowClientSize(&width, &height);
     pf::Rect rect{0, 0, width, height};
-    pf::AdjustWindowRectEx(&rect, style, false, exStyle);
+    pf::AdjustWindowRectEx(&rect, style, g_menu.menu != nullptr, exStyle);
     width = rect.right - rect.left;
     height = rect.bottom - rect.top;
     int x = g_windowSettings.userPositionSet != 0 ? g_windowSettings.userX : (g_window.desktopWidth - width) / 2;
     int y = g_windowSettings.userPositionSet != 0 ? g_windowSettings.userY : (g_window.desktopHeight - height) / 2;
-    return pf::CreateWindowEx(exStyle, EffectiveClassName(), g_windowSettings.title, style, x, y, width, height,
-                              nullptr, nullptr, g_window.instance);
+    pf::WindowHandle window = pf::CreateWindowEx(exStyle, EffectiveClassName(), g_windowSettings.title, style, x, y,
+                                                 width, height, nullptr, g_menu.menu, g_window.instance);
+    g_menu.shown = window != nullptr && g_menu.menu != nullptr ? 1 : 0;
+    return window;
   }
   WriteLogText("フルスクリーンモード用のウインドウを作成します\n");
   return pf::CreateWindowEx(exStyle, EffectiveClassName(), g_windowSettings.title, style, 0, 0, screenWidth,
@@ -158,6 +161,7 @@ void WindowClientSize(int* width, int* height) {
 int StartMainWindow() {
   PrepareWindowStart();
   if (CheckDoubleLaunch() != 0) return -1;
+  if (g_menu.inUse != 0) BuildMenuItemTable(g_menu.menu);
 
   g_window.creating = 1;
   WriteLogText("ウインドウクラスを登録します... ");
@@ -227,6 +231,8 @@ int EndMainWindow() {
   pf::SystemParametersInfo(pf::SPI_SETSCREENSAVEACTIVE, 1, nullptr, 0);
   pf::WINNLSEnableIME(g_window.window, true);
   SetCursorVisible(1);
+  pf::SetMenu(g_window.window, nullptr);
+  g_menu.shown = 0;
   if (g_window.closePosted == 0) {
     pf::PostMessage(g_window.window, pf::WM_CLOSE, 0, 0);
     g_window.closePosted = 1;
@@ -275,7 +281,7 @@ int FitWindowToScreen() {
   std::uint32_t style = static_cast<std::uint32_t>(pf::GetWindowLong(g_window.window, pf::GWL_STYLE));
   std::uint32_t exStyle = static_cast<std::uint32_t>(pf::GetWindowLong(g_window.window, pf::GWL_EXSTYLE));
   pf::Rect frame{0, 0, width, height};
-  pf::AdjustWindowRectEx(&frame, style, false, exStyle);
+  pf::AdjustWindowRectEx(&frame, style, pf::GetMenu(g_window.window) != nullptr, exStyle);
   pf::Rect current{};
   pf::GetWindowRect(g_window.window, &current);
   pf::MoveWindow(g_window.window, current.left, current.top, frame.right - frame.left, frame.bottom - frame.top, true);
@@ -283,7 +289,7 @@ int FitWindowToScreen() {
 }
 
 int SetCursorVisible(int flag) {
-  int visible = flag == 1 || g_window.menuShown != 0 ? 1 : 0;
+  int visible = flag == 1 || g_menu.shown != 0 ? 1 : 0;
   if (g_window.window != nullptr && (g_window.cursorStateKnown == 0 || visible != g_window.cursorVisible)) {
     if (visible != 0) {
       RaiseShowCountToZero();

@@ -8,6 +8,7 @@
 #include "media/core/core_state.h"
 #include "media/core/foundation.h"
 #include "media/core/main_window.h"
+#include "media/core/menu.h"
 #include "media/core/startup.h"
 #include "media/core/subsystem_steps.h"
 #include "media/core/system_report.h"
@@ -108,6 +109,7 @@ int UpdateFullScreenMouseUi() {
   g_window.mouseNearTop = y <= 59 ? 1 : 0;
   DisplayApplyGdiSurfaceMode(DisplayGdiSurfaceMode());
   SetCursorVisible(g_window.cursorShown);
+  SetMenuBarVisible(g_menu.hidden == 0 ? 1 : 0);
   return 0;
 }
 

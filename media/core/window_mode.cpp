@@ -6,6 +6,7 @@
 #include "media/core/foundation.h"
 #include "media/core/log.h"
 #include "media/core/main_window.h"
+#include "media/core/menu.h"
 #include "media/core/message_pump.h"
 #include "media/core/subsystem_steps.h"
 #include "media/core/system_report.h"
@@ -36,7 +37,7 @@ void ApplyWindowModeStyle() {
   int width = 0, height = 0;
   WindowClientSize(&width, &height);
   pf::Rect rect{0, 0, width, height};
-  pf::AdjustWindowRectEx(&rect, style, false, exStyle);
+  pf::AdjustWindowRectEx(&rect, style, pf::GetMenu(g_window.window) != nullptr, exStyle);
   int windowWidth = rect.right - rect.left, windowHeight = rect.bottom - rect.top;
   int x = g_windowSettings.userPositionSet != 0 ? g_windowSettings.userX : (g_window.desktopWidth - windowWidth) / 2;
   int y = g_windowSettings.userPositionSet != 0 ? g_windowSettings.userY : (g_window.desktopHeight - windowHeight) / 2;
@@ -112,6 +113,10 @@ int ChangeWindowMode(int flag) {
 int SetWindowModeFlag(int flag) {
   g_windowSettings.windowMode = flag;
   WriteLogText(flag != 0 ? "ウインドウモードフラグが立てられました\n" : "ウインドウモードフラグが倒されました\n");
+  if (g_window.window != nullptr && g_menu.inUse != 0) {
+    pf::SetMenu(g_window.window, flag != 0 ? g_menu.menu : nullptr);
+    g_menu.shown = flag != 0 && g_menu.menu != nullptr ? 1 : 0;
+  }
   return 0;
 }
 
@@ -172,6 +177,6 @@ double QueryWindowScaleRate() {
 }
 
 int QuerySavedWindowOption() { return g_windowSettings.displayOption; }
-int QueryMenuEnabled() { return g_window.menuInUse; }
+int QueryMenuEnabled() { return g_menu.inUse; }
 
 }  // namespace zelvo

@@ -6,6 +6,7 @@
 #include "media/core/foundation.h"
 #include "media/core/log.h"
 #include "media/core/main_window.h"
+#include "media/core/menu.h"
 #include "media/core/subsystem_steps.h"
 #include "media/core/text_input.h"
 #include "media/core/window_mode.h"
@@ -93,7 +94,8 @@ void OnSizing(pf::WParam edge, pf::Rect* rect) {
   int screenWidth = 0, screenHeight = 0;
   DisplayScreenSize(&screenWidth, &screenHeight);
   pf::Rect frame{0, 0, 0, 0};
-  pf::AdjustWindowRectEx(&frame, static_cast<std::uint32_t>(pf::GetWindowLong(g_window.window, pf::GWL_STYLE)), false,
+  pf::AdjustWindowRectEx(&frame, static_cast<std::uint32_t>(pf::GetWindowLong(g_window.window, pf::GWL_STYLE)),
+                         pf::GetMenu(g_window.window) != nullptr,
                          static_cast<std::uint32_t>(pf::GetWindowLong(g_window.window, pf::GWL_EXSTYLE)));
   int frameWidth = frame.right - frame.left;
   int frameHeight = frame.bottom - frame.top + GetToolbarHeight();
@@ -232,7 +234,7 @@ pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::W
     case pf::WM_RBUTTONUP:
     case pf::WM_MBUTTONDOWN:
     case pf::WM_MBUTTONUP:
-      if (g_window.cursorShown == 0 && g_window.menuShown == 0) {
+      if (g_window.cursorShown == 0 && g_menu.shown == 0) {
         int count = pf::ShowCursor(true);
         do {
           count = pf::ShowCursor(false);
@@ -253,6 +255,9 @@ pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::W
     case pf::WM_IME_COMPOSITION:
     case pf::WM_IME_SETCONTEXT:
     case pf::WM_IME_NOTIFY: return InputMethodProc(window, message, wParam, lParam);
+    case pf::WM_COMMAND:
+      if (g_menu.inUse != 0) OnMenuCommand(LowWord(wParam));   // no tool bar takes ids here
+      break;
     case pf::WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == pf::SC_KEYMENU && g_windowSettings.blockSystemKeys != 0) return 0;
       if ((wParam & 0xFFF0) == pf::SC_SCREENSAVE) return 1;

@@ -70,8 +70,6 @@ struct WindowState {
   std::uint32_t inactiveSince;
   int inTextInputStep;
   int mouseNearTop;
-  int menuInUse;
-  int menuShown;
   int toolbarHeight;
   int windowRegionSet;
   int wheelCount;

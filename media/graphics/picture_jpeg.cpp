@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "media/core/log.h"
+#include "media/graphics/encoded_buffer.h"
 #include "media/graphics/picture_codecs.h"
 #include "media/graphics/picture_reader.h"
 #include "media/graphics/pixel_format.h"
-#include "platform/kernel/kernel.h"
 
 namespace zelvo {
 namespace {
@@ -156,41 +156,39 @@ int RunJpegLoad(JpegLoad* load) {
   return 0;
 }
 
-// ---------------------------------------------------------------- destination manager over a file
+// ---------------------------------------------------------------- destination manager over encoded bytes
 
-struct JpegFileDestination {
+struct JpegEncodedDestination {
   jpeg_destination_mgr manager;
-  pf::TextFile* file;
+  EncodedBuffer* encoded;
   JOCTET* buffer;
 };
 
 void JpegInitDestination(j_compress_ptr info) {
-  auto* destination = reinterpret_cast<JpegFileDestination*>(info->dest);
+  auto* destination = reinterpret_cast<JpegEncodedDestination*>(info->dest);
   destination->manager.next_output_byte = destination->buffer;
   destination->manager.free_in_buffer = kJpegBufferSize;
 }
 
 boolean JpegEmptyOutput(j_compress_ptr info) {
-  auto* destination = reinterpret_cast<JpegFileDestination*>(info->dest);
-  if (pf::TextFileWrite(destination->buffer, 1, kJpegBufferSize, destination->file) != kJpegBufferSize)
-    ERREXIT(info, JERR_FILE_WRITE);
+  auto* destination = reinterpret_cast<JpegEncodedDestination*>(info->dest);
+  if (!AppendEncoded(destination->encoded, destination->buffer, kJpegBufferSize)) ERREXIT(info, JERR_FILE_WRITE);
   JpegInitDestination(info);
   return TRUE;
 }
 
 void JpegTermDestination(j_compress_ptr info) {
-  auto* destination = reinterpret_cast<JpegFileDestination*>(info->dest);
+  auto* destination = reinterpret_cast<JpegEncodedDestination*>(info->dest);
   std::size_t used = kJpegBufferSize - destination->manager.free_in_buffer;
-  if (used > 0 && pf::TextFileWrite(destination->buffer, 1, used, destination->file) != used)
-    ERREXIT(info, JERR_FILE_WRITE);
+  if (used > 0 && !AppendEncoded(destination->encoded, destination->buffer, used)) ERREXIT(info, JERR_FILE_WRITE);
 }
 
-void SetJpegFileDestination(j_compress_ptr info, pf::TextFile* file) {
-  auto* destination = static_cast<JpegFileDestination*>(
-      (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, sizeof(JpegFileDestination)));
+void SetJpegEncodedDestination(j_compress_ptr info, EncodedBuffer* encoded) {
+  auto* destination = static_cast<JpegEncodedDestination*>(
+      (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, sizeof(JpegEncodedDestination)));
   destination->buffer = static_cast<JOCTET*>(
       (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, kJpegBufferSize));
-  destination->file = file;
+  destination->encoded = encoded;
   destination->manager.init_destination = JpegInitDestination;
   destination->manager.empty_output_buffer = JpegEmptyOutput;
   destination->manager.term_destination = JpegTermDestination;
@@ -200,7 +198,7 @@ void SetJpegFileDestination(j_compress_ptr info, pf::TextFile* file) {
 struct JpegSave {
   jpeg_compress_struct info;
   JpegErrorManager errors;
-  pf::TextFile* file;
+  EncodedBuffer encoded;
   const GraphImage* image;
   JSAMPARRAY rows;
   int quality;
@@ -210,7 +208,7 @@ int RunJpegSave(JpegSave* save) {
   if (setjmp(save->errors.jump)) return -1;
   jpeg_compress_struct* info = &save->info;
   jpeg_CreateCompress(info, JPEG_LIB_VERSION, sizeof(jpeg_compress_struct));
-  SetJpegFileDestination(info, save->file);
+  SetJpegEncodedDestination(info, &save->encoded);
   const GraphImage* image = save->image;
   info->image_width = static_cast<JDIMENSION>(image->width);
   info->image_height = static_cast<JDIMENSION>(image->height);
@@ -267,28 +265,22 @@ int LoadJpegFromStream(StreamReaderBlock* reader, GraphImage* out) {
 
 int SaveJpegFile(const char* path, const GraphImage* image, int quality) {
   if (image->width < 1 || image->height < 1) return -1;
-  pf::TextFile* file = pf::TextFileOpen(path, "wb");
-  if (file == nullptr) return -1;
   auto* save = static_cast<JpegSave*>(ZELVO_ALLOC_ZEROED(sizeof(JpegSave)));
-  int result = -1;
-  if (save != nullptr) {
-    save->file = file;
-    save->image = image;
-    save->quality = quality;
-    SetJpegErrorManager(&save->errors);
-    save->info.err = &save->errors.manager;
-    result = RunJpegSave(save);
-    jpeg_destroy_compress(&save->info);
-    if (save->rows != nullptr) {
-      for (int y = 0; y < image->height; ++y)
-        if (save->rows[y] != nullptr) TrackedFree(save->rows[y]);
-      TrackedFree(save->rows);
-    }
-    TrackedFree(save);
+  if (save == nullptr) return -1;
+  save->image = image;
+  save->quality = quality;
+  SetJpegErrorManager(&save->errors);
+  save->info.err = &save->errors.manager;
+  int result = RunJpegSave(save);
+  jpeg_destroy_compress(&save->info);
+  if (save->rows != nullptr) {
+    for (int y = 0; y < image->height; ++y)
+      if (save->rows[y] != nullptr) TrackedFree(save->rows[y]);
+    TrackedFree(save->rows);
   }
-  if (pf::TextFileClose(file) != 0) result = -1;
-  // A half-written file is worth nothing; do not leave it behind.
-  if (result != 0) pf::DeleteFile(path);
+  if (result == 0) result = StoreEncodedFile(path, &save->encoded);
+  FreeEncoded(&save->encoded);
+  TrackedFree(save);
   return result;
 }
 

@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "media/core/log.h"
+#include "media/graphics/encoded_buffer.h"
 #include "media/graphics/picture_codecs.h"
 #include "media/graphics/picture_reader.h"
 #include "media/graphics/pixel_format.h"
-#include "platform/kernel/kernel.h"
 
 namespace zelvo {
 namespace {
@@ -107,22 +107,21 @@ int RunPngLoad(PngLoad* load) {
 struct PngSave {
   png_structp png;
   png_infop info;
-  pf::TextFile* file;
+  EncodedBuffer encoded;
   const GraphImage* image;
   png_bytepp rows;
   int level;
 };
 
-void PngFileWrite(png_structp png, png_bytep data, png_size_t length) {
-  auto* file = static_cast<pf::TextFile*>(png_get_io_ptr(png));
-  if (pf::TextFileWrite(data, 1, length, file) != length) png_error(png, "Write Error");
+void PngEncodedWrite(png_structp png, png_bytep data, png_size_t length) {
+  if (!AppendEncoded(static_cast<EncodedBuffer*>(png_get_io_ptr(png)), data, length)) png_error(png, "Write Error");
 }
 
-void PngFileFlush(png_structp) {}
+void PngEncodedFlush(png_structp) {}
 
 int RunPngSave(PngSave* save) {
   if (setjmp(png_jmpbuf(save->png))) return -1;
-  png_set_write_fn(save->png, save->file, PngFileWrite, PngFileFlush);
+  png_set_write_fn(save->png, &save->encoded, PngEncodedWrite, PngEncodedFlush);
   png_set_filter(save->png, 0, PNG_ALL_FILTERS);
   png_set_compression_level(save->png, save->level);
   const GraphImage* image = save->image;
@@ -178,8 +177,6 @@ int SavePngFile(const char* path, const GraphImage* image, int compressionLevel)
   PngSave save{};
   save.image = image;
   save.level = compressionLevel;
-  save.file = pf::TextFileOpen(path, "wb");
-  if (save.file == nullptr) return -1;
   save.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
   if (save.png != nullptr) save.info = png_create_info_struct(save.png);
   int result = save.info != nullptr ? RunPngSave(&save) : -1;
@@ -189,9 +186,8 @@ int SavePngFile(const char* path, const GraphImage* image, int compressionLevel)
       if (save.rows[y] != nullptr) TrackedFree(save.rows[y]);
     TrackedFree(save.rows);
   }
-  if (pf::TextFileClose(save.file) != 0) result = -1;
-  // A half-written file is worth nothing; do not leave it behind.
-  if (result != 0) pf::DeleteFile(path);
+  if (result == 0) result = StoreEncodedFile(path, &save.encoded);
+  FreeEncoded(&save.encoded);
   return result;
 }
 

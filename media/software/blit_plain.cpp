@@ -47,12 +47,17 @@ void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int tra
   if (!source->pixels || !destination->pixels) return;
   if (blendGraph && !BlendGraphCovers(blendGraph, source)) return;
 
-  IntRect r{x, y, x + source->width, y + source->height};
+  // far-off positions must not overflow the right and bottom edges
+  auto edge = [](int origin, int size) {
+    const int64_t e = static_cast<int64_t>(origin) + size;
+    return static_cast<int>(e > INT32_MAX ? INT32_MAX : e);
+  };
+  IntRect r{x, y, edge(x, source->width), edge(y, source->height)};
   const IntRect region = soft::SoftClipRegion(destination);
   ClipSoftRect(&r, &region);
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return;
-  const int sx = r.left - x, sy = r.top - y;
+  const int64_t sx = static_cast<int64_t>(r.left) - x, sy = static_cast<int64_t>(r.top) - y;
 
   int mode = g_softBlend.blendMode;
   const int param = g_softBlend.blendParam;
@@ -74,10 +79,10 @@ void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int tra
   BlitCall c{};
   c.dst = destination->pixels + static_cast<ptrdiff_t>(r.top) * destination->pitch + static_cast<ptrdiff_t>(r.left) * dstBytes;
   c.dstPitch = destination->pitch;
-  c.src = source->pixels + static_cast<ptrdiff_t>(sy) * source->pitch + static_cast<ptrdiff_t>(sx) * srcBytes;
+  c.src = source->pixels + sy * source->pitch + sx * srcBytes;
   c.srcRowStride = source->pitch;
   if (bg) {
-    c.graph = blendGraph->pixels + static_cast<ptrdiff_t>(sy) * blendGraph->pitch + sx;
+    c.graph = blendGraph->pixels + sy * blendGraph->pitch + sx;
     c.graphRowStride = blendGraph->pitch;
   }
   c.width = w;

@@ -23,6 +23,17 @@ ZELVO_PIXEL_INLINE uint32_t RowPixel(int kind, const BlendRows& r, uint32_t s, u
     case kRowSub: Combine<kMemImg8888, kBlendSubtract, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
     case kRowSubSaturate: return SubBytesSaturated(s, d);
     case kRowCopy: return s;
+    case kRowAlphaParam:
+      if ((s >> 24) == 0) return d;
+      if ((s >> 24) == 255) {
+        Combine<kMemImg8888, kBlendAlpha, false, false, false>(r, dp, s, 0, 0);
+        return Load32(dp);
+      }
+      Combine<kMemImg8888, kBlendAlpha, false, false, true>(r, dp, s, 0, s >> 24);
+      return Load32(dp);
+    case kRowAlphaParamAll:
+      Combine<kMemImg8888, kBlendAlpha, false, false, true>(r, dp, s, 0, s >> 24);
+      return Load32(dp);
     case kRowAlphaSource:
       if ((s >> 24) == 0) return d;
       if ((s >> 24) == 255) return s;
@@ -44,7 +55,24 @@ void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
   }
 }
 
+// Pixels to do one by one before the destination reaches a 32-byte boundary (vector stores that
+// straddle cache lines cost more); `step` keeps the count a multiple of a pixel group.
+inline int HeadPixels(const uint8_t* dst, int bytesPerPixel, int count, int step) {
+  const uintptr_t misalign = reinterpret_cast<uintptr_t>(dst) & 31;
+  if (misalign == 0 || misalign % bytesPerPixel != 0) return 0;
+  const int head = static_cast<int>((32 - misalign) / bytesPerPixel);
+  if (head % step != 0 || head >= count) return 0;
+  return head;
+}
+
 void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  const int head = SoftPathLevel() == kSoftPathReference ? 0 : HeadPixels(dst, 4, count, 1);
+  if (head > 0) {
+    BlendRow32Reference(kind, dst, src, head, param, key);
+    dst += head * 4;
+    src += head * 4;
+    count -= head;
+  }
   int done = 0;
   switch (SoftPathLevel()) {
     case kSoftPathAvx2: done = BlendRowAvx2(kind, dst, src, count, param, key); break;
@@ -55,7 +83,30 @@ void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param
 }
 
 void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  if (kind == kRow16PairAdd || kind == kRow16PairSub) {
+    // pairs as one word each, a lone last pixel alone (these kinds take no key)
+    const bool add = kind == kRow16PairAdd;
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+      const uint32_t s2 = Load32(src + i * 2), d2 = Load32(dst + i * 2);
+      Store32(dst + i * 2, add ? AddPair16(s2, d2) : SubPair16(s2, d2));
+    }
+    if (i < count) {
+      const uint32_t s = Load16(src + i * 2), d = Load16(dst + i * 2);
+      Store16(dst + i * 2, add ? Add16NoLowTerm(s, d) : Sub16(s, d));
+    }
+    return;
+  }
   const BlendRows r = MakeBlendRows(param, kTintOff);
+  if (kind == kRow16AlphaSource) {
+    for (int i = 0; i < count; ++i) {
+      const uint32_t s = Load16(src + i * 4), a = src[i * 4 + 2];
+      if (a == 0) continue;
+      if (a == 255) Store16(dst + i * 2, s);
+      else Combine<kMemImg565, kBlendNone, false, false, true>(r, dst + i * 2, s, 0, a);
+    }
+    return;
+  }
   for (int i = 0; i < count; ++i) {
     uint8_t* dp = dst + i * 2;
     const uint32_t s = Load16(src + i * 2), d = Load16(dp);
@@ -73,13 +124,22 @@ void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
 }
 
 void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  const int srcBytes = kind == kRow16AlphaSource ? 4 : 2;
+  const bool pairs = kind == kRow16PairAdd || kind == kRow16PairSub;
+  const int head = SoftPathLevel() == kSoftPathReference ? 0 : HeadPixels(dst, 2, count, pairs ? 2 : 1);
+  if (head > 0) {
+    BlendRow16Reference(kind, dst, src, head, param, key);
+    dst += head * 2;
+    src += head * srcBytes;
+    count -= head;
+  }
   int done = 0;
   switch (SoftPathLevel()) {
     case kSoftPathAvx2: done = BlendRow16Avx2(kind, dst, src, count, param, key); break;
     case kSoftPathSse2: done = BlendRow16Sse2(kind, dst, src, count, param, key); break;
     default: break;
   }
-  BlendRow16Reference(kind, dst + done * 2, src + done * 2, count - done, param, key);
+  BlendRow16Reference(kind, dst + done * 2, src + done * srcBytes, count - done, param, key);
 }
 
 void GatherRow32(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest) {

@@ -19,6 +19,8 @@ enum RowKind : int {
   kRowMultiply,      // mode 4
   kRowAlphaSource,   // mode 0, source alpha with the transparent flag: 0 skips, 255 copies the word
   kRowCopy,          // mode 0 with a colour key
+  kRowAlphaParam,    // mode 1, source alpha with the transparent flag: 0 skips, 255 weighs by the parameter only
+  kRowAlphaParamAll, // mode 1, source alpha without the transparent flag: every alpha weighs
 };
 
 // 16-bit (565) row forms.
@@ -30,6 +32,9 @@ enum Row16Kind : int {
   kRow16Sub,         // mode 3, general rule with the parameter's scaling
   kRow16Multiply,    // mode 4
   kRow16Copy,        // mode 0 with a colour key
+  kRow16PairAdd,     // mode 2 at 255, pixel pairs from the row's first pixel (plain blitter)
+  kRow16PairSub,     // mode 3 at 255, likewise
+  kRow16AlphaSource, // mode 0, source alpha with the transparent flag; source pixels are 4 bytes
 };
 
 // `key` null: every pixel is drawn; else source pixels equal to *key leave the destination alone.

@@ -7,9 +7,15 @@
 #include <cstdint>
 #include <utility>
 
-// Every header is included above the pragma, so no inline function shared with other files is
-// compiled for this instruction set.
+#include "media/software/row_kernels.h"
+
+// Every header is included above the target pragma, so no inline function shared with other files
+// is compiled for this instruction set.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC target("avx2")
+#endif
 
 namespace zelvo::soft {
 namespace {
@@ -35,6 +41,9 @@ struct Avx2 {
   static V lo8(V a) { return _mm256_unpacklo_epi8(a, _mm256_setzero_si256()); }
   static V hi8(V a) { return _mm256_unpackhi_epi8(a, _mm256_setzero_si256()); }
   static V pack(V lo, V hi) { return _mm256_packus_epi16(lo, hi); }
+  // signed 32-bit lanes already in 16-bit range to 16-bit lanes, in order (the pack works per
+  // 128-bit lane, the permute puts the quarters back in sequence)
+  static V pack32to16(V lo, V hi) { return _mm256_permute4x64_epi64(_mm256_packs_epi32(lo, hi), 0xD8); }
   static V sub16(V a, V b) { return _mm256_sub_epi16(a, b); }
   static V sll32(V a, int n) { return _mm256_slli_epi32(a, n); }
   static V cmpeq32(V a, V b) { return _mm256_cmpeq_epi32(a, b); }
@@ -42,6 +51,8 @@ struct Avx2 {
   static V lo32(V a, V b) { return _mm256_unpacklo_epi32(a, b); }
   static V hi32(V a, V b) { return _mm256_unpackhi_epi32(a, b); }
   static V sll16(V a, int n) { return _mm256_slli_epi16(a, n); }
+  static V srai32(V a, int n) { return _mm256_srai_epi32(a, n); }
+  static V mulhi16u(V a, V b) { return _mm256_mulhi_epu16(a, b); }
   static V srai16(V a, int n) { return _mm256_srai_epi16(a, n); }
   static V max16(V a, V b) { return _mm256_max_epi16(a, b); }
   static V cmpgt16(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
@@ -57,6 +68,16 @@ struct Avx2 {
 }  // namespace zelvo::soft
 
 #include "media/software/row_vector.h"
+
+namespace zelvo::soft {
+namespace {
+// The vector kinds are the row kinds under other names.
+static_assert(int(kVecAlphaParamAll) == int(kRowAlphaParamAll) && int(kVecCopy) == int(kRowCopy) && int(kVecAlphaSource) == int(kRowAlphaSource) &&
+              int(kVecMultiply) == int(kRowMultiply) && int(kVecLerp) == int(kRowLerp));
+static_assert(int(kVec16PairSub) + 1 == int(kRow16AlphaSource) && int(kVec16Copy) == int(kRow16Copy) &&
+              int(kVec16Lerp6) == int(kRow16Lerp6) && int(kVec16Multiply) == int(kRow16Multiply));
+}  // namespace
+}  // namespace zelvo::soft
 
 namespace zelvo::soft {
 
@@ -89,3 +110,7 @@ int GatherRowAvx2(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, i
 }
 
 }  // namespace zelvo::soft
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif

@@ -12,7 +12,7 @@ namespace zelvo::soft {
 namespace {
 
 enum VectorRowKind : int {
-  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource, kVecCopy,
+  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource, kVecCopy, kVecAlphaParam, kVecAlphaParamAll,
 };
 
 // Products are computed in 16-bit lanes, where every intermediate fits (at most 255 * 256), and
@@ -75,6 +75,33 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
       const V keep = L::or_(L::and_(clear, d), L::andnot(clear, lerp));
       return L::or_(L::and_(opaque, s), L::andnot(opaque, keep));
     }
+    case kVecAlphaParam:
+    case kVecAlphaParamAll: {
+      // d + floor((s - d) * a * p / 65536) per channel: with m = |s - d| and w = a * p (below
+      // 65536), the high half of m * w, one more for a negative difference with a non-zero low half
+      const V a32 = L::srl32(s, 24);
+      const V a16 = L::or_(a32, L::sll32(a32, 16));
+      const V p = L::set16(param);
+      auto weighed = [&](V s16, V d16, V a) {
+        const V w = L::mul16(a, p);
+        const V diff = L::sub16(s16, d16);
+        const V negative = L::cmpgt16(L::zero(), diff);
+        const V m = L::max16(diff, L::sub16(L::zero(), diff));
+        const V roundDown = L::andnot(L::cmpeq16(L::mul16(m, w), L::zero()), negative);
+        const V q = L::sub16(L::mulhi16u(m, w), roundDown);  // roundDown is -1 where it applies
+        return L::add16(d16, L::sub16(L::xor_(q, negative), negative));
+      };
+      const V lo = weighed(L::lo8(s), L::lo8(d), L::lo32(a16, a16));
+      const V hi = weighed(L::hi8(s), L::hi8(d), L::hi32(a16, a16));
+      const V blended = L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
+      if (kind == kVecAlphaParamAll) return blended;
+      const V q = L::set16(256 - param);
+      const V plainLo = L::srl16(L::add16(L::mul16(L::lo8(s), p), L::mul16(L::lo8(d), q)), 8);
+      const V plainHi = L::srl16(L::add16(L::mul16(L::hi8(s), p), L::mul16(L::hi8(d), q)), 8);
+      const V byParam = L::or_(L::andnot(alphaByte, L::pack(plainLo, plainHi)), L::and_(alphaByte, d));
+      const V opaque = L::cmpeq32(a32, L::set32(255)), clear = L::cmpeq32(a32, L::zero());
+      return L::select(opaque, byParam, L::select(clear, d, blended));
+    }
     default: {
       V lo = L::srl16(L::mul16(L::lo8(s), L::lo8(d)), 8);
       V hi = L::srl16(L::mul16(L::hi8(s), L::hi8(d)), 8);
@@ -85,7 +112,9 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
 
 // 16-bit (565) pixels, one per 16-bit lane. Channel values: red v >> 11, green (v >> 5) & 63,
 // blue v & 31; every product (at most 63 * 255) fits the lane.
-enum VectorRow16Kind : int { kVec16Lerp6, kVec16Half, kVec16SignedLerp, kVec16Add, kVec16Sub, kVec16Multiply, kVec16Copy };
+enum VectorRow16Kind : int {
+  kVec16Lerp6, kVec16Half, kVec16SignedLerp, kVec16Add, kVec16Sub, kVec16Multiply, kVec16Copy, kVec16PairAdd, kVec16PairSub,
+};
 
 template <class L>
 struct Fields565 {
@@ -122,6 +151,26 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, type
   using V = typename L::V;
   switch (kind) {
     case kVec16Copy: return s;
+    case kVec16PairAdd: {
+      // each 32-bit lane holds a pixel pair; the carry out of bit 31 is bit 31 of the halves' sum
+      const V mask = L::set32(0xF7DEF7DF), guard = L::set32(0x08210820);
+      const V sm = L::and_(s, mask), dm = L::and_(d, mask);
+      const V sum = L::add32(sm, dm);
+      const V halves = L::add32(L::add32(L::srl32(sm, 1), L::srl32(dm, 1)), L::and_(L::and_(sm, dm), L::set32(1)));
+      const V carry = L::sll32(L::srl32(halves, 31), 27);
+      const V c = L::and_(sum, guard);
+      return L::or_(sum, L::sub32(c, L::or_(L::srl32(c, 5), carry)));
+    }
+    case kVec16PairSub: {
+      // the borrow out of bit 31 is the sign of (a >> 1) - (b >> 1) - (b & ~a & 1)
+      const V guard = L::set32(0x08210820);
+      const V a = L::or_(d, guard), b = L::and_(s, L::set32(0xF7DEF7DF));
+      const V t = L::sub32(a, b);
+      const V borrow = L::sub32(L::sub32(L::srl32(a, 1), L::srl32(b, 1)), L::and_(L::andnot(a, b), L::set32(1)));
+      const V noBorrow = L::andnot(L::srai32(borrow, 31), L::set32(0xF8000000u));
+      const V bb = L::and_(t, guard);
+      return L::and_(t, L::or_(L::sub32(bb, L::srl32(bb, 5)), noBorrow));
+    }
     case kVec16Half: {
       const V m = L::set16(0x7BEF);
       return L::add16(L::and_(L::srl16(s, 1), m), L::and_(L::srl16(d, 1), m));
@@ -193,6 +242,27 @@ int VectorRow32Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32
   return i;
 }
 
+// 16-bit alpha sources: 4-byte pixels (565 in bytes 0-1, alpha in byte 2) over 2-byte pixels.
+// Per channel (s * a + d * (256 - a)) >> 8; alpha 0 keeps the destination, 255 takes the source.
+template <class L>
+int VectorRow16AlphaSource(uint8_t* dst, const uint8_t* src, int count) {
+  using V = typename L::V;
+  int i = 0;
+  for (; i + 2 * L::kPixels <= count; i += 2 * L::kPixels) {
+    const V w0 = L::load(src + i * 4), w1 = L::load(src + i * 4 + L::kPixels * 4);
+    const V s = L::pack32to16(L::srai32(L::sll32(w0, 16), 16), L::srai32(L::sll32(w1, 16), 16));
+    const V a = L::pack32to16(L::and_(L::srl32(w0, 16), L::set32(0xFF)), L::and_(L::srl32(w1, 16), L::set32(0xFF)));
+    const V d = L::load(dst + i * 2);
+    const Fields565<L> fs(s), fd(d);
+    const V na = L::sub16(L::set16(256), a);
+    auto lerp = [&](V sc, V dc) { return L::srl16(L::add16(L::mul16(sc, a), L::mul16(dc, na)), 8); };
+    const V blended = Pack565<L>(lerp(fs.r, fd.r), lerp(fs.g, fd.g), lerp(fs.b, fd.b));
+    const V out = L::select(L::cmpeq16(a, L::set16(255)), s, L::select(L::cmpeq16(a, L::zero()), d, blended));
+    L::store(dst + i * 2, out);
+  }
+  return i;
+}
+
 using VectorRowFn = int (*)(uint8_t*, const uint8_t*, int, int, uint32_t);
 
 template <class L, bool Wide, int... K>
@@ -206,14 +276,15 @@ constexpr std::array<VectorRowFn, 2 * sizeof...(K)> VectorRowTable(std::integer_
 
 template <class L>
 int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  constexpr int kKinds = kVec16Copy + 1;
+  constexpr int kKinds = kVec16PairSub + 1;
+  if (kind == kKinds) return VectorRow16AlphaSource<L>(dst, src, count);
   static constexpr auto table = VectorRowTable<L, false>(std::make_integer_sequence<int, kKinds>{});
   return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }
 
 template <class L>
 int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  constexpr int kKinds = kVecCopy + 1;
+  constexpr int kKinds = kVecAlphaParamAll + 1;
   static constexpr auto table = VectorRowTable<L, true>(std::make_integer_sequence<int, kKinds>{});
   return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }

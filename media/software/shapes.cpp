@@ -3,6 +3,7 @@
 // blend mode, so the pixel loops test nothing of the blend state.
 #include "media/software/shapes.h"
 
+#include <climits>
 #include <cstdlib>
 #include <type_traits>
 
@@ -86,25 +87,27 @@ struct Painter {
     return image->pixels + static_cast<ptrdiff_t>(y) * image->pitch + static_cast<ptrdiff_t>(x) * kBytes;
   }
   ZELVO_PIXEL_INLINE void Pixel(uint8_t* d) const { soft::Combine<Type, Mode, false, false, false>(s.rows, d, s.colour, 0, 0); }
-  void Point(int x, int y) const {
+  // Coordinates are 64-bit: centre plus radius may lie beyond the int range.
+  void Point(int64_t x, int64_t y) const {
     if (x < s.L || x > s.R || y < s.T || y > s.B) return;
-    Pixel(At(x, y));
+    Pixel(At(static_cast<int>(x), static_cast<int>(y)));
   }
-  void Span(int y, int xa, int xb) const {
+  void Span(int64_t y, int64_t xa, int64_t xb) const {
     if (xb < s.L || xa > s.R || y < s.T || y > s.B) return;
     if (rowFlags[y]) return;
     rowFlags[y] = 1;
     if (xa < s.L) xa = s.L;
     if (xb > s.R) xb = s.R;
-    uint8_t* d = At(xa, y);
-    for (int x = xa; x <= xb; ++x, d += kBytes) Pixel(d);
+    uint8_t* d = At(static_cast<int>(xa), static_cast<int>(y));
+    for (int64_t x = xa; x <= xb; ++x, d += kBytes) Pixel(d);
   }
 };
 
 // Circle walk: X = 0, Y = r, D = 3 - 2r.
+// The decision values are 64-bit so that no radius overflows them.
 struct CircleWalk {
-  int X, Y, D;
-  explicit CircleWalk(int r) : X(0), Y(r), D(3 - 2 * r) {}
+  int64_t X, Y, D;
+  explicit CircleWalk(int r) : X(0), Y(r), D(3 - 2 * static_cast<int64_t>(r)) {}
   void Step() {
     if (D >= 0) {
       --Y;
@@ -116,7 +119,7 @@ struct CircleWalk {
 };
 
 template <int Type, int Mode, bool Fill>
-void DrawCircle(const Painter<Type, Mode>& p, int cx, int cy, int r) {
+void DrawCircle(const Painter<Type, Mode>& p, int64_t cx, int64_t cy, int64_t r) {
   CircleWalk w(r);
   if constexpr (Fill) {
     p.Span(cy, cx - r, cx + r);
@@ -141,7 +144,7 @@ void DrawCircle(const Painter<Type, Mode>& p, int cx, int cy, int r) {
     p.Point(cx, cy - r);
     w.Step();
     while (w.Y >= w.X) {
-      const int X = w.X, Y = w.Y;
+      const int64_t X = w.X, Y = w.Y;
       p.Point(cx - Y, cy + X);
       p.Point(cx + Y, cy + X);
       p.Point(cx - Y, cy - X);
@@ -159,11 +162,10 @@ void DrawCircle(const Painter<Type, Mode>& p, int cx, int cy, int r) {
 // accumulator that squeezes the shorter axis. Outline steps also flag a change of W.
 template <bool Tall, bool Outline>
 struct OvalWalk {
-  int rx, ry, W, V, D1, D2, acc, K;
+  int64_t rx, ry, W, V, D1, D2, acc, K;
   bool changed;
   OvalWalk(int rxIn, int ryIn)
-      : rx(rxIn), ry(ryIn), W(rxIn), V(0), D1(3 - 2 * rxIn), D2(3 - 4 * rxIn), acc(0),
-        K(Tall ? static_cast<int>(static_cast<int64_t>(ryIn) * ryIn / rxIn) : static_cast<int>(static_cast<int64_t>(rxIn) * rxIn / ryIn)),
+      : rx(rxIn), ry(ryIn), W(rxIn), V(0), D1(3 - 2 * rx), D2(3 - 4 * rx), acc(0), K(Tall ? ry * ry / rx : rx * rx / ry),
         changed(false) {}
   void Step() {
     changed = false;
@@ -225,7 +227,7 @@ struct OvalWalk {
 };
 
 template <int Type, int Mode, bool Tall, bool Fill>
-void DrawOval(const Painter<Type, Mode>& p, int cx, int cy, int rx, int ry) {
+void DrawOval(const Painter<Type, Mode>& p, int64_t cx, int64_t cy, int rx, int ry) {
   OvalWalk<Tall, !Fill> w(rx, ry);
   if constexpr (Fill) {
     p.Span(cy, cx - rx, cx + rx);
@@ -257,6 +259,8 @@ void DrawOval(const Painter<Type, Mode>& p, int cx, int cy, int rx, int ry) {
   }
 }
 
+int Magnitude(int v) { return v == INT32_MIN ? INT32_MAX : (v < 0 ? -v : v); }
+
 uint8_t* AllocRowFlags(const MEMIMG* image) {
   const int rows = soft::SoftClipRegion(image).bottom;
   return static_cast<uint8_t*>(ZELVO_ALLOC_ZEROED(rows > 0 ? static_cast<size_t>(rows) : 1));
@@ -283,8 +287,8 @@ void RasterCircle(MEMIMG* image, int cx, int cy, int r, uint32_t color, int fill
 }
 
 void RasterOval(MEMIMG* image, int cx, int cy, int rx, int ry, uint32_t color, int fill) {
-  rx = std::abs(rx);
-  ry = std::abs(ry);
+  rx = Magnitude(rx);
+  ry = Magnitude(ry);
   if (rx == 0 || ry == 0) return;
   const ShapeSetup s = PrepareShape(image, color);
   uint8_t* flags = nullptr;
@@ -309,10 +313,10 @@ void RasterOval(MEMIMG* image, int cx, int cy, int rx, int ry, uint32_t color, i
 }
 
 int OvalVerticalExtent(int rx, int ry) {
-  rx = std::abs(rx);
-  ry = std::abs(ry);
+  rx = Magnitude(rx);
+  ry = Magnitude(ry);
   if (rx == 0 || ry == 0) return 0;
-  int extent = 0;
+  int64_t extent = 0;
   auto run = [&](auto walk) {
     for (;;) {
       walk.Step();
@@ -323,7 +327,7 @@ int OvalVerticalExtent(int rx, int ry) {
   };
   if (rx < ry) run(OvalWalk<true, false>(rx, ry));
   else run(OvalWalk<false, false>(rx, ry));
-  return extent;
+  return static_cast<int>(extent > INT32_MAX ? INT32_MAX : extent);
 }
 
 namespace {
@@ -426,8 +430,9 @@ void DrawMemImgLine(MEMIMG* image, int x1, int y1, int x2, int y2, uint32_t colo
   const IntRect region = soft::SoftClipRegion(image);
   const int L = region.left, T = region.top, R = region.right, B = region.bottom;
   if ((x1 > x2 ? x1 : x2) < L || (y1 > y2 ? y1 : y2) < T || (x1 < x2 ? x1 : x2) >= R || (y1 < y2 ? y1 : y2) >= B) return;
-  const double a = y1 == y2 ? 0.0 : static_cast<double>(x2 - x1) / (y2 - y1);
-  const double b = x1 == x2 ? 0.0 : static_cast<double>(y2 - y1) / (x2 - x1);
+  const double dxTotal = static_cast<double>(x2) - x1, dyTotal = static_cast<double>(y2) - y1;
+  const double a = y1 == y2 ? 0.0 : dxTotal / dyTotal;
+  const double b = x1 == x2 ? 0.0 : dyTotal / dxTotal;
   const double x0 = x1 - y1 * a, y0 = y1 - x1 * b;
   if (x1 < L) {
     x1 = L;

@@ -80,19 +80,19 @@ WindowRecord* HostWindow() {
 
 Rect ClientScreenRect(const WindowRecord& record) {
   Rect zero{0, 0, 0, 0};
-  AdjustWindowRectEx(&zero, record.style, false, record.exStyle);
+  AdjustWindowRectEx(&zero, record.style, record.menu != nullptr, record.exStyle);
   return Rect{record.windowRect.left - zero.left, record.windowRect.top - zero.top,
               record.windowRect.right - zero.right, record.windowRect.bottom - zero.bottom};
 }
 
-void PlaceWindow(WindowHandle window, const Rect& newRect, bool redraw) {
+void PlaceWindow(WindowHandle window, const Rect& newRect, bool redraw, const Rect* previousClient) {
   bool moved = false, sized = false;
   Rect client{};
   {
     std::lock_guard<std::recursive_mutex> lock(Mutex());
     WindowRecord* record = Find(window);
     if (record == nullptr) return;
-    Rect oldClient = ClientScreenRect(*record);
+    Rect oldClient = previousClient != nullptr ? *previousClient : ClientScreenRect(*record);
     record->windowRect = newRect;
     client = ClientScreenRect(*record);
     moved = client.left != oldClient.left || client.top != oldClient.top;
@@ -158,6 +158,7 @@ WindowHandle CreateWindowEx(std::uint32_t exStyle, const char* className, const 
     record->title = title != nullptr ? title : "";
     record->threadId = GetCurrentThreadId();
     record->imeEnabled = true;
+    record->menu = static_cast<MenuHandle>(menu);
     record->hostWindow = parent == nullptr && window_system::HostWindow() == nullptr;
     if (record->hostWindow) {
       Rect client = window_system::ClientScreenRect(*record);

@@ -227,6 +227,32 @@ using DropHandle = DropRecord*;
 std::uint32_t DragQueryFile(DropHandle drop, std::uint32_t index, char* buffer, std::uint32_t size);
 void DragFinish(DropHandle drop);
 
+// ---------------------------------------------------------------- menus
+// Menus are kept as data: the host shows no menu bar, but items, submenus and the window's menu
+// behave as the library reads and changes them.
+struct MenuRecord;
+using MenuHandle = MenuRecord*;
+enum : std::uint32_t { MF_STRING = 0x0000, MF_POPUP = 0x0010, MF_BYPOSITION = 0x0400, MF_SEPARATOR = 0x0800 };
+constexpr std::uint32_t kMenuItemIsSubMenu = 0xFFFFFFFFu;   // GetMenuItemID of a submenu item
+MenuHandle CreateMenu();
+MenuHandle CreatePopupMenu();
+bool DestroyMenu(MenuHandle menu);                            // with its submenus
+// MF_POPUP: `item` is the submenu; else the item id. A null text with MF_SEPARATOR adds a separator.
+bool AppendMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t item, const char* text);
+// Replaces the item at `position` (MF_BYPOSITION).
+bool ModifyMenu(MenuHandle menu, std::uint32_t position, std::uint32_t flags, std::uintptr_t item, const char* text);
+bool DeleteMenu(MenuHandle menu, std::uint32_t position, std::uint32_t flags);
+int GetMenuItemCount(MenuHandle menu);                        // -1 for a bad menu
+std::uint32_t GetMenuItemID(MenuHandle menu, int position);   // kMenuItemIsSubMenu for a submenu item
+MenuHandle GetSubMenu(MenuHandle menu, int position);
+std::uint32_t GetMenuState(MenuHandle menu, std::uint32_t position, std::uint32_t flags);   // 0xFFFFFFFF when absent
+// Copies the item's text (CP932); returns its length.
+int GetMenuString(MenuHandle menu, std::uint32_t position, char* buffer, int size, std::uint32_t flags);
+// Puts the menu on the window (null removes it); the window's client area shrinks by the menu bar.
+bool SetMenu(WindowHandle window, MenuHandle menu);
+MenuHandle GetMenu(WindowHandle window);
+bool DrawMenuBar(WindowHandle window);
+
 // ---------------------------------------------------------------- single instance
 // Takes the desktop-wide lock named by `name` (a lock file in the system temporary folder, named by
 // the hex of the CP932 name). 1 taken, 0 another process holds it, -1 failure. Held until released

@@ -32,6 +32,7 @@ struct WindowRecord {
   bool imeEnabled;
   bool imeOpen;
   bool hostWindow;             // shown through the host
+  MenuHandle menu;
   std::vector<TimerRecord> timers;
   std::vector<std::uint32_t> clientPixels;   // what GDI fills drew, presented through the host
 };
@@ -56,8 +57,9 @@ WindowRecord* HostWindow();
 // Client rectangle in screen coordinates, from the window rectangle and the styles.
 Rect ClientScreenRect(const WindowRecord& record);
 // Moves and sizes a window (window rectangle, screen coordinates), sending WM_MOVE and WM_SIZE
-// for what changed and following on the host. Call without Mutex held.
-void PlaceWindow(WindowHandle window, const Rect& newRect, bool redraw);
+// for what changed and following on the host. `previousClient` is the client rectangle to compare
+// with when the caller already changed what it depends on. Call without Mutex held.
+void PlaceWindow(WindowHandle window, const Rect& newRect, bool redraw, const Rect* previousClient = nullptr);
 // Translates the host's pending events into messages (IME messages are sent at once).
 void PumpHostEvents();
 // Drops what the windows' IME and drop records hold for a window that goes away.

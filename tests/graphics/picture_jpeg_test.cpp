@@ -10,6 +10,7 @@
 #include "platform/kernel/kernel_testing.h"
 #include "support/picture_writers.h"
 #include "support/test_paths.h"
+#include "support/zva_writer.h"
 
 namespace zelvo {
 namespace {
@@ -129,19 +130,20 @@ TEST_F(PictureJpegFiles, SavedPicturesAreBaselineAndRoundTrip) {
   FreeGraphImageBody(&source);
 }
 
-TEST_F(PictureJpegFiles, AFailedSaveReportsItAndLeavesNoFile) {
+TEST_F(PictureJpegFiles, AFailedSaveReportsItAndKeepsTheOldFile) {
   GraphImage source{};
   ASSERT_EQ(AllocGraphImageRgb24(2, 2, &source), 0);
   std::string path = pf::HostPathToWindows(folder_ + "/missing_folder/x.jpg");
   EXPECT_EQ(SaveJpegFile(path.c_str(), &source, 90), -1);
 
-  // A write that fails part way is reported, frees what the saver made and leaves no file.
+  // A failed write is reported, frees what the saver made and leaves the old file as it was.
+  zelvo_test::WriteFileBytes(folder_ + "/x.jpg", {'o', 'l', 'd'});
   TrackedTotals before = TrackedAllocatorTotals();
   path = pf::HostPathToWindows(folder_ + "/x.jpg");
   pf::testing::FailNextCalls("TextFileWrite", 1);
   EXPECT_EQ(SaveJpegFile(path.c_str(), &source, 90), -1);
   EXPECT_EQ(TrackedAllocatorTotals().liveCount, before.liveCount);
-  EXPECT_EQ(pf::GetFileAttributes(path.c_str()), pf::kInvalidFileAttributes);
+  EXPECT_EQ(zelvo_test::ReadFileBytes(folder_ + "/x.jpg"), (Bytes{'o', 'l', 'd'}));
   FreeGraphImageBody(&source);
 }
 

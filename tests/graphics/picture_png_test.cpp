@@ -11,6 +11,7 @@
 #include "platform/kernel/kernel_testing.h"
 #include "support/picture_writers.h"
 #include "support/test_paths.h"
+#include "support/zva_writer.h"
 
 namespace zelvo {
 namespace {
@@ -178,19 +179,20 @@ TEST_F(PicturePngFiles, SavedPicturesRoundTripWithoutAlpha) {
   FreeGraphImageBody(&source);
 }
 
-TEST_F(PicturePngFiles, AFailedSaveReportsItAndLeavesNoFile) {
+TEST_F(PicturePngFiles, AFailedSaveReportsItAndKeepsTheOldFile) {
   GraphImage source{};
   ASSERT_EQ(AllocGraphImageRgb24(2, 2, &source), 0);
   std::string path = LibraryPath("missing_folder/x.png");
   EXPECT_EQ(SavePngFile(path.c_str(), &source, 6), -1);
 
-  // A write that fails part way is reported, frees what the saver made and leaves no file.
+  // A failed write is reported, frees what the saver made and leaves the old file as it was.
+  zelvo_test::WriteFileBytes(folder_ + "/x.png", {'o', 'l', 'd'});
   TrackedTotals before = TrackedAllocatorTotals();
   path = LibraryPath("x.png");
   pf::testing::FailNextCalls("TextFileWrite", 1);
   EXPECT_EQ(SavePngFile(path.c_str(), &source, 6), -1);
   EXPECT_EQ(TrackedAllocatorTotals().liveCount, before.liveCount);
-  EXPECT_EQ(pf::GetFileAttributes(path.c_str()), pf::kInvalidFileAttributes);
+  EXPECT_EQ(zelvo_test::ReadFileBytes(folder_ + "/x.png"), (Bytes{'o', 'l', 'd'}));
   FreeGraphImageBody(&source);
 }
 

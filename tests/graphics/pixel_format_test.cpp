@@ -1,6 +1,8 @@
 // Colour formats: building records, packing and expanding colours, screen colours, conversions.
 #include <gtest/gtest.h>
 
+#include <zelvo/zelvo.h>
+
 #include <cstring>
 #include <vector>
 
@@ -57,6 +59,16 @@ TEST_F(PixelFormats, DDRecordFromMasks) {
   EXPECT_EQ(0u, rec.FourCC);
   EXPECT_EQ(32u, rec.RGBBitCount);
   EXPECT_EQ(0xFF000000u, rec.AlphaMask);
+}
+
+TEST_F(PixelFormats, PublicEntriesForwardHere) {
+  PixelFormat f{};
+  ASSERT_EQ(0, SetupPixelFormatFromMasks(&f, 16, 0xF800, 0x7E0, 0x1F, 0));
+  EXPECT_EQ(6, f.ChannelWidth[1]);
+  DDPixelFormatRecord rec{};
+  ASSERT_EQ(0, SetupPixelFormat32(&rec, 16, 0xF800, 0x7E0, 0x1F, 0));
+  EXPECT_EQ(0x40u, rec.Flags);
+  EXPECT_EQ(0xFFFFFFFFu, PackColor(255, 255, 255));  // X8R8G8B8 until a screen says otherwise
 }
 
 TEST_F(PixelFormats, FixedFormats) {

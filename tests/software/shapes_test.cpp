@@ -2,11 +2,13 @@
 // add mode with blue 1), boxes, line lists, the shape pixel rule and the refusals.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <map>
 #include <set>
 #include <utility>
 
+#include "media/software/blit.h"
 #include "media/software/shapes.h"
 #include "soft_image.h"
 
@@ -238,6 +240,8 @@ TEST(ShapesRule, PixelRuleOfShapes) {
       // 16-bit: mode 1 through the signed table, never the six-bit lerp
       {kMemImg565, 1, 64, kTintOff, 0xCD06, 0x221E, 0x4AD8},
       {kMemImg565, 4, 0, kTintOff, 0xCD06, 0x221E, 0x1945},
+      {kMemImg565, 2, 128, kTintOff, 0xCD06, 0x221E, 0x84BF},
+      {kMemImg565, 3, 128, kTintOff, 0xCD06, 0x221E, 0x001B},
       {kMemImg565, 0, 0, kTintOff, 0x1CD06, 0x221E, 0xCD06},  // colours beyond 16 bits are cut
       {kMemImg565, 2, 255, 0x00FF0000, 0xFFFF, 0x0000, 0xF000},  // red 31 * 255 >> 8 = 30
   };
@@ -250,6 +254,33 @@ TEST(ShapesRule, PixelRuleOfShapes) {
     FillMemImgBox(img.get(), 0, 0, 1, 1, c.colour);
     EXPECT_EQ(c.expected, img.px(0, 0)) << "type " << c.type << " mode " << c.mode << " param " << c.param;
   }
+}
+
+}  // namespace
+}  // namespace zelvo
+
+namespace zelvo {
+namespace {
+
+// Positions near the ends of the int range stay defined (no overflow) and draw nothing.
+TEST(ShapesExtremes, FarPositionsDrawNothing) {
+  testing_soft::ResetSoft(64, 64);
+  testing_soft::SetBlend(kBlendAdd, 255);
+  testing_soft::TestImage img(64, 64, kMemImg8888), src(8, 8, kMemImg8888);
+  src.fill(0x00FFFFFF);
+  RasterCircle(img.get(), INT32_MAX - 1, INT32_MAX - 1, 10, 1, 1);
+  RasterCircle(img.get(), INT32_MIN + 1, 5, 10, 1, 0);
+  RasterOval(img.get(), INT32_MIN + 1, INT32_MAX - 1, 10, 20, 1, 1);
+  RasterOval(img.get(), 5, 5, INT32_MIN, 0, 1, 1);
+  DrawMemImgLine(img.get(), INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 1);
+  FillMemImgBox(img.get(), INT32_MIN, INT32_MIN, INT32_MIN + 1, INT32_MAX, 1);
+  BlitMemImg(img.get(), src.get(), INT32_MAX - 3, INT32_MAX - 3, 0, nullptr);
+  const IntRect far{INT32_MAX - 100, 0, INT32_MAX - 50, 10};
+  StretchBlitMemImg(img.get(), src.get(), &far, 0, nullptr);
+  int drawn = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) drawn += img.px(x, y) != 0;
+  EXPECT_LE(drawn, 64);  // at most the clipped diagonal of the long line
 }
 
 }  // namespace

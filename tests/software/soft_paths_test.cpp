@@ -46,7 +46,8 @@ uint64_t RunRandomSequence(uint32_t seed, int iterations) {
                                      : IntRect{pick(30), pick(20), 40 + pick(40), 20 + pick(30)};
     const int op = pick(6);
     if (op < 3) {
-      const int w = 1 + pick(40), h = 1 + pick(12);
+      const bool fullWidth = pick(8) == 0;  // rows without gaps on both sides
+      const int w = fullWidth ? 72 : 1 + pick(40), h = 1 + pick(12);
       const int pal = plainState ? 0 : pick(4) == 0;
       const int alpha = (plainState || pal) ? 0 : pick(3) == 0;
       TestImage src(w, h, type, pal, alpha, 0, 1);
@@ -70,7 +71,7 @@ uint64_t RunRandomSequence(uint32_t seed, int iterations) {
       const MEMIMG* bg = (!plainState && pick(4) == 0) ? graph.get() : nullptr;
       const int trans = plainState ? 0 : pick(3);
       if (op == 0) {
-        BlitMemImg(dst.get(), src.get(), pick(90) - 10, pick(50) - 5, trans, bg);
+        BlitMemImg(dst.get(), src.get(), fullWidth ? 0 : pick(90) - 10, pick(50) - 5, trans, bg);
       } else {
         const IntRect r{pick(90) - 10, pick(50) - 5, pick(90) - 10, pick(50) - 5};
         StretchBlitMemImg(dst.get(), src.get(), &r, trans, bg);
@@ -109,7 +110,7 @@ TEST(SoftPaths, VectorRowsMatchTheReferenceOnEveryKind) {
   ResetSoft();
   std::mt19937 rng(7);
   for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level)
-  for (int kind = soft::kRowLerp; kind <= soft::kRowCopy; ++kind) {
+  for (int kind = soft::kRowLerp; kind <= soft::kRowAlphaParamAll; ++kind) {
     for (int param = 1; param < 256; ++param) {
       std::vector<uint32_t> src(37), a(37), b(37);
       for (size_t i = 0; i < src.size(); ++i) {
@@ -132,7 +133,7 @@ TEST(SoftPaths, VectorRows16MatchTheReferenceOnEveryKind) {
   ResetSoft();
   std::mt19937 rng(11);
   for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level)
-  for (int kind = soft::kRow16Lerp6; kind <= soft::kRow16Copy; ++kind) {
+  for (int kind = soft::kRow16Lerp6; kind <= soft::kRow16AlphaSource; ++kind) {
     for (int param = 1; param < 256; ++param) {
       std::vector<uint16_t> src(261), a(261), b(261);
       for (size_t i = 0; i < src.size(); ++i) {
@@ -141,7 +142,16 @@ TEST(SoftPaths, VectorRows16MatchTheReferenceOnEveryKind) {
       }
       LimitSoftPathLevel(level);
       const uint32_t key = src[9];  // keyed on odd parameters
-      const uint32_t* keyed = param % 2 ? &key : nullptr;
+      const uint32_t* keyed = (param % 2 && kind < soft::kRow16PairAdd) ? &key : nullptr;  // pairs take no key
+      if (kind == soft::kRow16AlphaSource) {
+        // 4-byte source pixels: 565 and an alpha of 0, 255 or between
+        std::vector<uint32_t> wide(261);
+        for (size_t i = 0; i < wide.size(); ++i) wide[i] = src[i] | (i % 3 == 0 ? 0u : (i % 3 == 1 ? 255u : rng() & 0xFF)) << 16;
+        soft::BlendRow16(kind, reinterpret_cast<uint8_t*>(a.data()), reinterpret_cast<const uint8_t*>(wide.data()), 261, param);
+        soft::BlendRow16Reference(kind, reinterpret_cast<uint8_t*>(b.data()), reinterpret_cast<const uint8_t*>(wide.data()), 261, param);
+        ASSERT_EQ(b, a) << "level " << level << " alpha source, param " << param;
+        continue;
+      }
       soft::BlendRow16(kind, reinterpret_cast<uint8_t*>(a.data()), reinterpret_cast<const uint8_t*>(src.data()), 261, param, keyed);
       soft::BlendRow16Reference(kind, reinterpret_cast<uint8_t*>(b.data()), reinterpret_cast<const uint8_t*>(src.data()), 261, param, keyed);
       ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " param " << param;
