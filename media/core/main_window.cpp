@@ -16,6 +16,7 @@
 #include "media/core/system_report.h"
 #include "media/core/text_input.h"
 #include "media/core/window_mode.h"
+#include "media/core/window_region.h"
 #include "media/core/window_state.h"
 #include "platform/kernel/kernel.h"
 
@@ -231,6 +232,7 @@ int EndMainWindow() {
   pf::SystemParametersInfo(pf::SPI_SETSCREENSAVEACTIVE, 1, nullptr, 0);
   pf::WINNLSEnableIME(g_window.window, true);
   SetCursorVisible(1);
+  RemoveWindowRegion(g_window.window);
   pf::SetMenu(g_window.window, nullptr);
   g_menu.shown = 0;
   if (g_window.closePosted == 0) {

@@ -169,7 +169,6 @@ int GetClientRectBelowToolbar(pf::Rect* out) {
   return 0;
 }
 
-int HasWindowRegion() { return g_window.windowRegionSet; }
 
 double QueryWindowScaleRate() {
   if (g_windowSettings.scaleRate <= 0.0) g_windowSettings.scaleRate = 1.0;

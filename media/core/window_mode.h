@@ -18,7 +18,6 @@ int QueryAppActive();
 int QueryCursorSetting();
 int QueryDesktopMode(int* width, int* height, int* bits);
 int GetClientRectBelowToolbar(pf::Rect* out);
-int HasWindowRegion();
 double QueryWindowScaleRate();
 int QuerySavedWindowOption();
 int QueryMenuEnabled();

@@ -10,6 +10,7 @@
 #include "media/core/subsystem_steps.h"
 #include "media/core/text_input.h"
 #include "media/core/window_mode.h"
+#include "media/core/window_region.h"
 #include "media/core/window_state.h"
 
 namespace zelvo {
@@ -121,7 +122,7 @@ void OnSizing(pf::WParam edge, pf::Rect* rect) {
 
 void OnPaint(pf::WindowHandle window) {
   g_window.painting = 1;
-  if (g_runState.ready != 0 || g_window.windowRegionSet != 0) {
+  if (g_runState.ready != 0 || HasWindowRegion() != 0) {
     if (DisplayBackBufferIsTarget() != 0) {
       int vblank = DisplayVblankWaitEnabled();
       DisplayEnableVblankWait(0);
@@ -179,6 +180,7 @@ void OnDropFiles(pf::WParam wParam) {
 pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::WParam wParam, pf::LParam lParam) {
   if (g_windowSettings.messageCallback != nullptr) g_windowSettings.messageCallback(window, message, wParam, lParam);
   switch (message) {
+    case pf::WM_CREATE: ApplyWindowRegion(window, 0); break;
     case pf::WM_DESTROY:
       WriteLogText("ウインドウが破棄されようとしています\n");
       WriteLogText("ソフトを終了する準備が整いました\n");

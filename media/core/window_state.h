@@ -71,7 +71,6 @@ struct WindowState {
   int inTextInputStep;
   int mouseNearTop;
   int toolbarHeight;
-  int windowRegionSet;
   int wheelCount;
   int f10Flag;
   int secondInputFlag;

@@ -5,6 +5,7 @@
 // lock. Texts on this side are CP932. Host events (platform/host) become the WM_* messages of the
 // thread that created the window; only that thread pumps the host.
 #include <cstdint>
+#include <vector>
 
 namespace pf {
 
@@ -252,6 +253,18 @@ int GetMenuString(MenuHandle menu, std::uint32_t position, char* buffer, int siz
 bool SetMenu(WindowHandle window, MenuHandle menu);
 MenuHandle GetMenu(WindowHandle window);
 bool DrawMenuBar(WindowHandle window);
+
+// ---------------------------------------------------------------- window regions
+// A region is a set of rectangles; a window keeps a copy of the one it is given. The host shows the
+// window unshaped.
+struct RegionRecord;
+using RegionHandle = RegionRecord*;
+RegionHandle ExtCreateRegion(const Rect* rects, int count);
+bool DeleteRegion(RegionHandle region);
+// Null removes the window's shape; 0 on failure.
+int SetWindowRgn(WindowHandle window, RegionHandle region, bool redraw);
+// The rectangles of the window's region; false when it has none.
+bool GetWindowRegionRects(WindowHandle window, std::vector<Rect>* rects);
 
 // ---------------------------------------------------------------- single instance
 // Takes the desktop-wide lock named by `name` (a lock file in the system temporary folder, named by

@@ -33,6 +33,8 @@ struct WindowRecord {
   bool imeOpen;
   bool hostWindow;             // shown through the host
   MenuHandle menu;
+  bool shaped;
+  std::vector<Rect> regionRects;
   std::vector<TimerRecord> timers;
   std::vector<std::uint32_t> clientPixels;   // what GDI fills drew, presented through the host
 };
