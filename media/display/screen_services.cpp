@@ -1,15 +1,47 @@
 #include "media/display/screen_services.h"
 
+#include "media/core/foundation.h"
+#include "media/core/message_pump.h"
+#include "media/core/screen_log.h"
+#include "media/core/system_report.h"
+#include "media/core/window_mode.h"
+#include "media/core/window_region.h"
+
 namespace zelvo {
 namespace {
 
-ScreenServices services{};
+void StoreVideoCardInfo(const char* driver, const char* description, std::uint32_t freeBytes,
+                        std::uint32_t totalBytes) {
+  SystemInfo* info = SystemInfoRecord();
+  StringPrintf(info->videoDriverName, sizeof info->videoDriverName, "%s", driver);
+  StringPrintf(info->videoDriverDescription, sizeof info->videoDriverDescription, "%s", description);
+  info->videoMemoryFree = freeBytes;
+  info->videoMemoryTotal = totalBytes;
+}
+
+// The library core is there from the start; the graphics front end and Direct3D fill in theirs.
+ScreenServices CoreServices() {
+  ScreenServices s{};
+  s.mainWindow = &QueryMainWindow;
+  s.windowMode = &QueryWindowMode;
+  s.menuEnabled = &QueryMenuEnabled;
+  s.hasWindowRegion = &HasWindowRegion;
+  s.applyWindowStyle = [] { ApplyWindowStyle(); };
+  s.osVersionCode = [] { return SystemInfoRecord()->osCode; };
+  s.mmxAvailable = &IsMmxAvailable;
+  s.processMessage = [] { ProcessMessage(); };
+  s.startScreenLog = [] { StartScreenLog(); };
+  s.storeVideoCardInfo = &StoreVideoCardInfo;
+  return s;
+}
+
+ScreenServices services = CoreServices();
 
 }  // namespace
 
 ScreenServices& Services() { return services; }
 
-void ResetScreenServices() { services = ScreenServices{}; }
+void ResetScreenServices() { services = CoreServices(); }
 
 pf::WindowHandle ServiceMainWindow() { return services.mainWindow != nullptr ? services.mainWindow() : nullptr; }
 

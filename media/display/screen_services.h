@@ -1,8 +1,9 @@
 #pragma once
 // What the DirectDraw screen uses of its neighbours: the library core (main window, window mode,
 // window style, message pump, system report) and the graphics front end and Direct3D (graphs, draw
-// target, graphics manager, default font, 2D surfaces). Each neighbour fills in its entries when it
-// starts; an entry left empty does nothing (and reads as the default shown).
+// target, graphics manager, default font, 2D surfaces). The library core's entries are set from the
+// start; the graphics front end and Direct3D fill in theirs. An entry left empty does nothing (and
+// reads as the default shown).
 #include <cstdint>
 
 #include "media/core/foundation.h"

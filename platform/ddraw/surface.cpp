@@ -191,13 +191,13 @@ HResult SurfaceObject::Blt(const Rect* destination, DirectDrawSurface7* source, 
             static_cast<int>(srcArea.left + (out.right - dst.left) * sw / dw),
             static_cast<int>(srcArea.top + (out.bottom - dst.top) * sh / dh)};
   if (from.right <= from.left || from.bottom <= from.top) return DD_OK;
-  pixels::View from_view = src->View();
+  pixels::View fromView = src->View();
   std::vector<std::uint8_t> copy;
   if (src == this) {   // overlapping source: stretch from a snapshot
     copy = memory_;
-    from_view.origin = copy.data();
+    fromView.origin = copy.data();
   }
-  pixels::StretchPixels(view, out.left, out.top, out.right - out.left, out.bottom - out.top, from_view, from.left,
+  pixels::StretchPixels(view, out.left, out.top, out.right - out.left, out.bottom - out.top, fromView, from.left,
                         from.top, from.right - from.left, from.bottom - from.top);
   ShowIfVisible();
   return DD_OK;

@@ -59,14 +59,14 @@ bool WindowPixels(WindowHandle window, bool writes, const std::function<void(con
   Rect client = window_system::ClientScreenRect(*record);
   int width = client.right - client.left, height = client.bottom - client.top;
   if (width <= 0 || height <= 0) return false;
-  auto& client_pixels = record->clientPixels;
-  if (client_pixels.size() != static_cast<std::size_t>(width) * height) {
-    client_pixels.assign(static_cast<std::size_t>(width) * height, 0);
+  auto& clientPixels = record->clientPixels;
+  if (clientPixels.size() != static_cast<std::size_t>(width) * height) {
+    clientPixels.assign(static_cast<std::size_t>(width) * height, 0);
   }
-  draw(pixels::View{reinterpret_cast<std::uint8_t*>(client_pixels.data()), width, height, width * 4,
+  draw(pixels::View{reinterpret_cast<std::uint8_t*>(clientPixels.data()), width, height, width * 4,
                     pixels::Xrgb8888(), nullptr});
   if (writes && record->hostWindow) {
-    if (host::Host* current = host::CurrentHost()) current->Present(client_pixels.data(), width, height, width * 4);
+    if (host::Host* current = host::CurrentHost()) current->Present(clientPixels.data(), width, height, width * 4);
   }
   return true;
 }

@@ -43,6 +43,10 @@ class ScreenTest : public ::testing::Test {
     s.mainWindow = [] { return neighbours.window; };
     s.windowMode = [] { return neighbours.windowMode; };
     s.menuEnabled = [] { return neighbours.menuEnabled; };
+    s.osVersionCode = [] { return 0x107; };
+    s.applyWindowStyle = nullptr;
+    s.processMessage = nullptr;
+    s.startScreenLog = nullptr;
     s.startDirect3D = [] {
       ++neighbours.direct3DStarts;
       return neighbours.direct3DResult;

@@ -2,6 +2,8 @@
 // rendering, restoring lost surfaces, and shutting down.
 #include "tests/display/screen_fixture.h"
 
+#include "media/core/system_report.h"
+
 namespace {
 
 using namespace screen_test;
@@ -42,6 +44,7 @@ TEST_F(ScreenStartTest, WindowModeFollowsTheDesktopAndMakesEveryOutputSurface) {
     EXPECT_TRUE(Has(log, line)) << line;
   }
   EXPECT_FALSE(Has(log, "ビデオカードドライバ:"));
+  EXPECT_EQ(SystemInfoRecord()->videoMemoryTotal, 0x1000000u);   // 16 MiB when not asked
 
   EXPECT_EQ(InitDirectDraw(), -1);             // a second start changes nothing
   EXPECT_EQ(ShutDownDirectDraw(), 0);
@@ -97,21 +100,14 @@ TEST_F(ScreenStartTest, EightBitFullScreenHasAPaletteOnEveryBuffer) {
 
 TEST_F(ScreenStartTest, ShiftAtStartLogsTheVideoCard) {
   pf::testing::InjectKey(225, true);
-  pf::Message message{};
-  while (pf::PeekMessage(&message, nullptr, 0, 0, pf::PM_REMOVE)) {
-  }
-  static std::string driver;
-  static std::uint32_t total = 0;
-  Services().storeVideoCardInfo = [](const char* name, const char*, std::uint32_t, std::uint32_t all) {
-    driver = name;
-    total = all;
-  };
+  ddraw_test::PumpMessages();
   ASSERT_EQ(InitDirectDraw(), 0);
   const std::string log = Log();
   EXPECT_TRUE(Has(log, "ビデオカードドライバ:zelvo_display バージョン:1.0.0.1 "));
   EXPECT_TRUE(Has(log, "ビデオメモリ総量:64.00MB"));
-  EXPECT_EQ(driver, "zelvo_display");
-  EXPECT_EQ(total, 64u << 20);
+  // The system-information record holds what the log shows.
+  EXPECT_STREQ(SystemInfoRecord()->videoDriverName, "zelvo_display");
+  EXPECT_EQ(SystemInfoRecord()->videoMemoryTotal, 64u << 20);
 }
 
 TEST_F(ScreenStartTest, ScreensFallBackToSoftwareRenderingWhenDirectDrawCannotStart) {
@@ -193,6 +189,46 @@ TEST_F(ScreenStartTest, FatalFailuresEndTheProcess) {
         InitDirectDraw();
       },
       ::testing::ExitedWithCode(255), "");
+}
+
+}  // namespace
+
+namespace {
+
+using namespace screen_test;
+using namespace zelvo;
+
+using DisplayRebuildTest = ScreenTest;
+
+TEST_F(DisplayRebuildTest, ObjectIsReleasedAndMadeAgainAroundALostDisplay) {
+  neighbours.windowMode = 0;
+  ASSERT_EQ(InitDirectDraw(), 0);
+  Log();
+  // The order of the graphics front end's rebuild after the display was lost or changed.
+  ReleaseOutputSurfaces();
+  ReleaseScreenClipper();
+  EXPECT_EQ(ReleaseDirectDrawObject(), 0);
+  EXPECT_EQ(g_screen.directDraw, nullptr);
+  EXPECT_EQ(g_screen.displayModeChanged, 0);
+  EXPECT_FALSE(pf::testing::DisplayModeSet(nullptr, nullptr, nullptr));
+  EXPECT_EQ(pf::testing::LiveDirectDrawObjects(), 0);
+  EXPECT_EQ(ReleaseDirectDrawObject(), 0);
+  std::string log = Log();
+  EXPECT_TRUE(Has(log, "ＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました"));
+  EXPECT_TRUE(Has(log, "既に解放されています"));
+
+  EXPECT_EQ(RecreateDirectDraw(), 0);
+  ASSERT_NE(g_screen.directDraw, nullptr);
+  ASSERT_NE(g_screen.clipper, nullptr);
+  int width = 0;
+  EXPECT_TRUE(pf::testing::DisplayModeSet(&width, nullptr, nullptr));
+  EXPECT_EQ(width, 640);
+  ASSERT_EQ(CreateOutputSurfaces(), 0);
+  EXPECT_EQ(CreateOutputSurfaces(), -1);      // the primary already exists
+  EXPECT_EQ(RestoreScreenPalette(), 0);        // nothing to do on a 16-bit screen
+  EXPECT_EQ(g_screen.palette, nullptr);
+  EXPECT_EQ(LeaveFullScreenMode(), 0);
+  EXPECT_FALSE(pf::testing::DisplayModeSet(nullptr, nullptr, nullptr));
 }
 
 }  // namespace

@@ -25,6 +25,12 @@ inline pf::WindowHandle OpenTestWindow(int width = 640, int height = 480) {
                             height, nullptr, nullptr, nullptr);
 }
 
+// Takes and dispatches what the window's queue holds (the host's events become messages on the way).
+inline void PumpMessages() {
+  pf::Message message{};
+  for (int n = 0; n < 256 && pf::PeekMessage(&message, nullptr, 0, 0, pf::PM_REMOVE); ++n) pf::DispatchMessage(&message);
+}
+
 inline pf::DirectDraw7* MakeDirectDraw() {
   void* object = nullptr;
   if (pf::CoCreateInstance(pf::CLSID_DirectDraw7, nullptr, pf::CLSCTX_ALL, pf::IID_IDirectDraw7, &object) != pf::DD_OK) {

@@ -26,11 +26,6 @@ std::uint32_t Pattern(int x, int y) {
   return static_cast<std::uint32_t>((x * 255 / 639) << 16 | (y * 255 / 479) << 8 | ((x ^ y) & 0xFF));
 }
 
-void PumpMessages() {
-  pf::Message message{};
-  while (pf::PeekMessage(&message, nullptr, 0, 0, pf::PM_REMOVE)) pf::DispatchMessage(&message);
-}
-
 #if ZELVO_TEST_X11
 // The window's pixels as the X server holds them, as 0x00RRGGBB.
 bool ReadWindow(std::vector<std::uint32_t>* pixels, int width, int height) {

@@ -161,9 +161,7 @@ TEST_F(GdiTest, DeviceCapsAndDisplaySettingsFollowTheDisplayMode) {
 TEST_F(GdiTest, ShiftStateFollowsTheHostKeys) {
   EXPECT_EQ(pf::GetKeyState(pf::VK_SHIFT) & 0x80, 0);
   pf::testing::InjectKey(229, true);   // right shift
-  pf::Message message{};
-  while (pf::PeekMessage(&message, nullptr, 0, 0, pf::PM_REMOVE)) {
-  }
+  PumpMessages();
   EXPECT_NE(pf::GetKeyState(pf::VK_SHIFT) & 0x80, 0);
   EXPECT_EQ(pf::GetKeyState(pf::VK_CONTROL), 0);
 }
