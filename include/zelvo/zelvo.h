@@ -49,7 +49,7 @@ int IsKeyDown(int keyCode);
 int FindAnyInputDown(int flags);
 int ReadAllKeyStates(unsigned char* states256);
 int ReadPadBits(int pad);
-const PixelFormat* GetDisplayPixelFormat(void);
+const DDPixelFormatRecord* GetDisplayPixelFormat(void);
 unsigned int PackColor(int red, int green, int blue);
 int SetupPixelFormatFromMasks(PixelFormat* format, int bits, unsigned int redMask, unsigned int greenMask,
                               unsigned int blueMask, unsigned int alphaMask);

@@ -14,6 +14,7 @@
 #include "media/core/screen_log.h"
 #include "media/core/startup.h"
 #include "media/core/stream_lines.h"
+#include "media/display/screen_state.h"
 #include "media/core/window_mode.h"
 #include "media/graphics/pixel_format.h"
 
@@ -130,8 +131,9 @@ int ReadPadBits(int pad) {
   return -1;
 }
 
-const PixelFormat* GetDisplayPixelFormat(void) {
-  return nullptr;
+const DDPixelFormatRecord* GetDisplayPixelFormat(void) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::GetDisplayPixelFormatBody();
 }
 
 unsigned int PackColor(int red, int green, int blue) {

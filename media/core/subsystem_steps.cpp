@@ -1,44 +1,50 @@
-// The cross-subsystem steps while the graphics, display, sound, input and network subsystems are
-// not part of the library: each passes over its step as the subsystem's skip option would, and the
-// display queries answer what the back-end holds before a screen mode is set.
+// The cross-subsystem steps of the core. The display queries answer from the DirectDraw screen;
+// subsystems that are not part of the library yet (graph records, sound, input, network) pass over
+// their step as the subsystem's skip option would.
 #include "media/core/subsystem_steps.h"
 
-#include "media/software/blend_state.h"
+#include "media/display/screen_state.h"
 
 namespace zelvo {
-namespace {
-
-int g_vblankWait = 0;
-
-}  // namespace
 
 int DisplaySoftScreenOption() { return 0; }
-void DisplaySwitchToSoftwareRender() {}
-int DisplayRequestedScreenDepth() { return 16; }
-void DisplaySetTemporaryPrimary(int) {}
+void DisplaySwitchToSoftwareRender() { SetSoftwareRenderMode(0); }
+int DisplayRequestedScreenDepth() { return GetRequestedScreenDepth(); }
+void DisplaySetTemporaryPrimary(int on) { SetTemporaryPrimaryFlag(on); }
 void DisplayScreenSize(int* width, int* height) {
-  if (width != nullptr) *width = 640;
-  if (height != nullptr) *height = 480;
+  int w = 0, h = 0;
+  GetScreenSize(&w, &h);
+  if (width != nullptr) *width = w;
+  if (height != nullptr) *height = h;
 }
-void DisplayEnableVblankWait(int on) { g_vblankWait = on != 0 ? 1 : 0; }
-int DisplayVblankWaitEnabled() { return g_vblankWait; }
-int DisplayHasDirectDraw() { return 0; }
-int DisplayIsFullScreenModeSet() { return 0; }
-int DisplayGdiSurfaceMode() { return 0; }
-void DisplayApplyGdiSurfaceMode(int) {}
-int DisplayChangeScreenModeForWindowSwitch() { return 0; }
+void DisplayEnableVblankWait(int on) { EnableVblankWait(on); }
+int DisplayVblankWaitEnabled() { return IsVblankWaitEnabled(); }
+int DisplayHasDirectDraw() { return GetDirectDrawObject() != nullptr ? 1 : 0; }
+int DisplayIsFullScreenModeSet() { return IsDisplayModeChanged(); }
+int DisplayGdiSurfaceMode() { return GetGdiSurfaceMode(); }
+void DisplayApplyGdiSurfaceMode(int mode) { SetGdiSurfaceMode(mode); }
+int DisplayChangeScreenModeForWindowSwitch() { return ChangeScreenMode(-1, -1, -1, 1, -1); }
 int DisplayCopyBackScreenToWindow() { return -1; }
-void DisplayRestoreLostSurfaces() {}
-void DisplayRebuildAfterModeChange() {}
-void DisplayReleaseDirectDraw() {}
-void DisplayLogScreenPixelFormat() {}
-int DisplayBackBufferIsTarget() { return 0; }
-// The software blend tables are built at graphics start-up in every rendering mode.
-int StartGraphics() {
-  InitSoftBlendTables();
-  return 0;
+void DisplayRestoreLostSurfaces() { RestoreLostScreenSurfaces(); }
+// A lost or changed display: the clipper, the mode and the object are made again in that order.
+void DisplayRebuildAfterModeChange() {
+  if (GetDirectDrawObject() == nullptr) return;
+  ReleaseScreenClipper();
+  RecreateDirectDraw();
+  ApplyScreenMode();
+  RecreateScreenClipper();
 }
-void EndGraphics() {}
+void DisplayReleaseDirectDraw() {
+  if (GetDirectDrawObject() == nullptr) return;
+  LeaveFullScreenMode();
+  ReleaseDirectDrawObject();
+}
+void DisplayLogScreenPixelFormat() { LogScreenPixelFormat(); }
+int DisplayBackBufferIsTarget() { return IsDrawingOnPrimary() != 0 ? 0 : 1; }
+// The DirectDraw screen, or software rendering when it cannot start; either way the software blend
+// tables are built on the way.
+int StartGraphics() { return StartDirectDrawScreen(); }
+void EndGraphics() { ShutDownDirectDraw(); }
 void WarmUpDraw() {}
 void SelectStartUpDrawTargets() {}
 void InstallBuiltInGraphRestore() {}

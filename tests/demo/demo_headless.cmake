@@ -1,9 +1,9 @@
-# Runs the demo on the headless host with an input script that closes the window after the first
-# presented frame, with every frame dumped as PNG: the demo must end with status 0 after the pump
-# reported the close, and the first frame must be on disk.
+# Runs the demo on the headless host with an input script that closes the window once start-up has
+# shown its frames (the screen's first black fills), with every frame dumped as PNG: the demo must
+# end with status 0 after the pump reported the close, and the first frame must be on disk.
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR}/frames)
-file(WRITE ${WORK_DIR}/input.txt "# close once a frame has been shown\n1 close\n")
+file(WRITE ${WORK_DIR}/input.txt "# close once start-up has shown its frames\n3 close\n")
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env ZELVO_HOST=headless ZELVO_VIRTUAL_CLOCK=1
           ZELVO_INPUT_SCRIPT=${WORK_DIR}/input.txt ZELVO_FRAME_DUMP=${WORK_DIR}/frames ${DEMO}
