@@ -9,7 +9,13 @@
 
 #include "media/software/rotate_kernels.h"
 
+// Every header is included above, so no inline function shared with other files is compiled for
+// this instruction set.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC target("avx2")
+#endif
 
 namespace zelvo::soft {
 namespace {
@@ -198,3 +204,7 @@ MapSpan VectorMapSpanAvx2(int type, int mode, bool alpha, bool trans) {
 }
 
 }  // namespace zelvo::soft
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
