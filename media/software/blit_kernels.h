@@ -224,9 +224,8 @@ void PlainWalk(const BlitCall& c) {
   const uint8_t* gRow = c.graph;
   for (int y = 0; y < c.height; ++y) {
     if constexpr (RowForm == kRowMove) {
-      // the vector copy beats the library's memcpy on rows of a few kilobytes
-      if constexpr (Op::kDstBytes == 4) BlendRow32(kRowCopy, dRow, sRow, c.width, 0);
-      else BlendRow16(kRow16Copy, dRow, sRow, c.width, 0);
+      // memmove: a picture drawn onto itself may overlap its own rows
+      std::memmove(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
     } else if constexpr (RowForm != kRowNone) {
       BlendRowOf<Op>(c, RowForm, dRow, sRow);
     } else {

@@ -38,6 +38,9 @@ TEST(MemImg, PitchAndPitchLog2) {
     EXPECT_EQ(kMemImgMagic, img.m.magic);
     EXPECT_EQ(img.m.format, GetMemImgPixelFormat(c.type, img.m.alphaFlag, img.m.paletteFlag));
   }
+  Image tooShort;
+  EXPECT_EQ(-1, InitMemImg(&tooShort.m, 10, 2, 19, 0, kMemImg565, 0, 0, 0));  // rows would overlap
+  EXPECT_EQ(0u, tooShort.m.magic);
   Image given;
   ASSERT_EQ(0, InitMemImg(&given.m, 10, 2, 64, 0, kMemImg565, 0, 0, 0));
   EXPECT_EQ(64, given.m.pitch);
@@ -103,6 +106,7 @@ TEST(MemImg, ViewsAndRectangleFill) {
   EXPECT_EQ(0x1234u, view.transparentColor);
   EXPECT_EQ(img.m.palette, view.palette);
   EXPECT_EQ(0, view.runsValid);
+  EXPECT_EQ(1, view.pixelsNotOwned);
   const IntRect r{-5, 1, 2, 99};  // clipped to the view
   FillMemImgRect(&view, &r, 0xBEEF);
   uint16_t v;
@@ -114,6 +118,10 @@ TEST(MemImg, ViewsAndRectangleFill) {
   FillMemImgRect(&view, &empty, 0);
   std::memcpy(&v, img.m.pixels + 2 * img.m.pitch + 7 * 2, 2);
   EXPECT_EQ(0x1111, v);
+  FreeMemImg(&view);  // a released view leaves the parent's pixels alone
+  EXPECT_EQ(nullptr, view.pixels);
+  std::memcpy(&v, img.m.pixels + 2 * img.m.pitch + 3 * 2, 2);
+  EXPECT_EQ(0xBEEF, v);
 }
 
 std::vector<uint8_t> RowCode(const MEMIMG& m, int row) {

@@ -40,7 +40,7 @@ uint32_t Model(const Draw& d, Route route) {
   const int type = d.type;
   const bool tintOn = (d.tint & 0xFFFFFF) != 0xFFFFFF;
   const bool pal = d.pal, hasAlpha = d.alpha && !pal;
-  const uint32_t colour = d.src & (type == kMemImg8888 ? 0xFFFFFFFFu : (hasAlpha ? 0xFFFFu : 0xFFFFu));
+  const uint32_t colour = type == kMemImg8888 ? d.src : d.src & 0xFFFF;
   const uint32_t a = type == kMemImg8888 ? d.src >> 24 : (d.src >> 16) & 0xFF;
   int mode = d.mode, p = d.param;
   if (mode > 4) return d.dst;
@@ -97,15 +97,13 @@ uint32_t Model(const Draw& d, Route route) {
           }
           return r;
         }
-        uint32_t c[3];
         if (mode == 3) {
           // the word formula keeps a borrow in the low bits; the model takes it from the formula
           uint32_t t = (d.dst | 0x01010100) - (colour & 0x00FEFEFF), b = t & 0x01010100;
           return t & (b - (b >> 8));
         }
         uint32_t sum = (colour & 0x00FEFEFF) + (d.dst & 0x00FEFEFF), cy = sum & 0x01010100;
-        (void)c;
-        return sum | (cy - (cy >> 8));
+        return sum | (cy - (cy >> 8));  // without the low OR term
       }
       if ((mode == 2 || mode == 3) && p == 255) {  // 16-bit lone pixel
         if (mode == 2) {
