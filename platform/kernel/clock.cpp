@@ -78,7 +78,10 @@ void Sleep(std::uint32_t milliseconds) {
   }
   if (virtual_clock::On()) {
     virtual_clock::Advance(milliseconds * kNsPerMs);
-    sched_yield();  // let other threads run, as a real sleep would
+    // A short real pause, so periodic threads (the 17 ms message thread) do not spin a core
+    // while virtual time races ahead.
+    timespec pause{0, 200000L};
+    nanosleep(&pause, nullptr);
     return;
   }
   timespec wait{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
