@@ -1,5 +1,6 @@
 // AVX2 spans for the mapped draws of direct sources without blend picture or tint: plain and keyed
-// copies and source-alpha blends in both colour types, and 32-bit parameter blends. Eight positions per step, source pixels
+// copies and source-alpha blends in both colour types, and the 32-bit parameter blend, add,
+// subtract and multiply of sources without alpha. Eight positions per step, source pixels
 // gathered, the blend done in 16-bit lanes where every intermediate fits, so each span gives the
 // same bytes as its scalar cell. Spans whose positions wrap go to the scalar cell. Everything after the target pragma is local to this file and is called
 // only after the run-time processor check.
@@ -27,7 +28,51 @@ enum VectorKind : int {
   kVecAlphaWeighted,   // mode 0, source alpha, no transparent flag: always weighted by a
   kVecParam,           // mode 1: weighted by the parameter
   kVecParamKeyed,      // mode 1, colour key
+  kVecAdd,             // mode 2: saturating add of the source scaled by the parameter
+  kVecAddKeyed,
+  kVecSub,             // mode 3: saturating subtract of the scaled source
+  kVecSubKeyed,
+  kVecMul,             // mode 4: product of source and destination
+  kVecMulKeyed,
 };
+
+constexpr bool IsKeyed(int kind) {
+  return kind == kVecKeyed || kind == kVecParamKeyed || kind == kVecAddKeyed || kind == kVecSubKeyed || kind == kVecMulKeyed;
+}
+
+// Bytes 0-2 of s times p / 255, truncated, with byte 3 zero: x * p / 255 equals
+// (y + 1 + (y >> 8)) >> 8 for y = x * p, which stays below 65536.
+__m256i ScaledSource(__m256i s, int param) {
+  const __m256i zero = _mm256_setzero_si256(), p = _mm256_set1_epi16(static_cast<short>(param)), one = _mm256_set1_epi16(1);
+  auto div255 = [&](__m256i y) { return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(y, one), _mm256_srli_epi16(y, 8)), 8); };
+  const __m256i lo = div255(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), p));
+  const __m256i hi = div255(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), p));
+  return _mm256_andnot_si256(_mm256_set1_epi32(static_cast<int>(0xFF000000u)), _mm256_packus_epi16(lo, hi));
+}
+
+// The whole-word saturating add and subtract with guard bits in the lowest bits of green and red.
+__m256i AddWord(__m256i s, __m256i d) {
+  const __m256i m = _mm256_set1_epi32(0x00FEFEFF), g = _mm256_set1_epi32(0x01010100);
+  const __m256i sum = _mm256_add_epi32(_mm256_and_si256(s, m), _mm256_and_si256(d, m));
+  const __m256i c = _mm256_and_si256(sum, g);
+  return _mm256_or_si256(_mm256_or_si256(sum, _mm256_sub_epi32(c, _mm256_srli_epi32(c, 8))),
+                         _mm256_and_si256(_mm256_or_si256(d, s), _mm256_set1_epi32(0x00010100)));
+}
+__m256i SubWord(__m256i s, __m256i d) {
+  const __m256i g = _mm256_set1_epi32(0x01010100);
+  const __m256i t = _mm256_sub_epi32(_mm256_or_si256(d, g), _mm256_and_si256(s, _mm256_set1_epi32(0x00FEFEFF)));
+  const __m256i b = _mm256_and_si256(t, g);
+  return _mm256_and_si256(t, _mm256_sub_epi32(b, _mm256_srli_epi32(b, 8)));
+}
+
+// Bytes 0-2 become s * d >> 8; byte 3 keeps d's.
+__m256i Product(__m256i s, __m256i d) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero)), 8);
+  const __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero)), 8);
+  const __m256i byte3 = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  return _mm256_or_si256(_mm256_andnot_si256(byte3, _mm256_packus_epi16(lo, hi)), _mm256_and_si256(byte3, d));
+}
 
 // Bytes 0-2 become (s * w + d * (256 - w)) >> 8, which equals ((s - d) * w + (d << 8)) >> 8 and
 // stays below 65536; byte 3 keeps d's. wLo and wHi hold each pixel's weight in its four 16-bit
@@ -56,22 +101,31 @@ __m256i AlphaLanes(__m256i s, bool high) {
 }
 
 template <int Kind>
-__m256i Pixels(const MapCall& c, __m256i s, __m256i dv) {
-  if constexpr (Kind == kVecCopy) {
+__m256i Blended(const MapCall& c, __m256i s, __m256i dv) {
+  if constexpr (Kind == kVecCopy || Kind == kVecKeyed) {
     return s;
-  } else if constexpr (Kind == kVecKeyed) {
-    return _mm256_blendv_epi8(s, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
   } else if constexpr (Kind == kVecAlphaKeyed || Kind == kVecAlphaWeighted) {
     const __m256i out = Weighted(s, dv, AlphaLanes(s, false), AlphaLanes(s, true));
     if constexpr (Kind == kVecAlphaWeighted) return out;
     const __m256i opaque = _mm256_cmpeq_epi32(_mm256_srli_epi32(s, 24), _mm256_set1_epi32(255));
     return _mm256_blendv_epi8(out, s, opaque);
-  } else {
+  } else if constexpr (Kind == kVecParam || Kind == kVecParamKeyed) {
     const __m256i p = _mm256_set1_epi16(static_cast<short>(c.op.rows.param));
-    const __m256i out = Weighted(s, dv, p, p);
-    if constexpr (Kind == kVecParam) return out;
-    return _mm256_blendv_epi8(out, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
+    return Weighted(s, dv, p, p);
+  } else if constexpr (Kind == kVecAdd || Kind == kVecAddKeyed) {
+    return AddWord(ScaledSource(s, c.op.rows.param), dv);
+  } else if constexpr (Kind == kVecSub || Kind == kVecSubKeyed) {
+    return SubWord(ScaledSource(s, c.op.rows.param), dv);
+  } else {
+    return Product(s, dv);
   }
+}
+
+template <int Kind>
+__m256i Pixels(const MapCall& c, __m256i s, __m256i dv) {
+  const __m256i out = Blended<Kind>(c, s, dv);
+  if constexpr (!IsKeyed(Kind)) return out;
+  return _mm256_blendv_epi8(out, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
 }
 
 template <int Kind>
@@ -199,8 +253,13 @@ MapSpan VectorMapSpanAvx2(int type, int mode, bool alpha, bool trans) {
     if (!alpha) return trans ? &SpanAvx2<kVecKeyed> : &SpanAvx2<kVecCopy>;
     return trans ? &SpanAvx2<kVecAlphaKeyed> : &SpanAvx2<kVecAlphaWeighted>;
   }
-  if (mode == kBlendAlpha && !alpha) return trans ? &SpanAvx2<kVecParamKeyed> : &SpanAvx2<kVecParam>;
-  return nullptr;
+  if (alpha) return nullptr;
+  switch (mode) {
+    case kBlendAlpha: return trans ? &SpanAvx2<kVecParamKeyed> : &SpanAvx2<kVecParam>;
+    case kBlendAdd: return trans ? &SpanAvx2<kVecAddKeyed> : &SpanAvx2<kVecAdd>;
+    case kBlendSubtract: return trans ? &SpanAvx2<kVecSubKeyed> : &SpanAvx2<kVecSub>;
+    default: return trans ? &SpanAvx2<kVecMulKeyed> : &SpanAvx2<kVecMul>;
+  }
 }
 
 }  // namespace zelvo::soft
