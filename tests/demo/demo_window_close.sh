@@ -9,7 +9,7 @@ title="$3"
 out="$(mktemp)"
 ZELVO_HOST=sdl "$demo" >"$out" 2>&1 &
 pid=$!
-for _ in $(seq 1 200); do
+for _ in $(seq 1 600); do
   grep -q started "$out" && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.05
@@ -19,7 +19,7 @@ if ! "$closer" "$title" 640 480; then
   cat "$out"
   exit 1
 fi
-for _ in $(seq 1 200); do
+for _ in $(seq 1 600); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.05
 done
