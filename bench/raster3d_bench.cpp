@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "media/graphics/memimg.h"
 #include "media/software/blend_state.h"
 #include "media/software/raster3d.h"
@@ -23,6 +24,7 @@
 namespace {
 
 using namespace zelvo;
+using zelvo_bench::Picture;
 
 constexpr int kW = 640, kH = 480, kQuad = 256, kQuads = 6;
 constexpr int kQuadX[kQuads] = {0, 192, 384, 0, 192, 384};
@@ -30,24 +32,7 @@ constexpr int kQuadY[kQuads] = {0, 0, 0, 224, 224, 224};
 constexpr double kPixels = static_cast<double>(kQuads) * kQuad * kQuad;
 constexpr int kAlphaParam = 200;
 
-struct Picture {
-  MEMIMG m;
-  Picture(int w, int h, int type, int alpha, uint32_t seed) {
-    std::memset(&m, 0, sizeof m);
-    InitMemImg(&m, w, h, -1, 0, type, 0, alpha, 0);
-    std::mt19937 rng(seed);
-    for (int y = 0; y < h; ++y) {
-      uint8_t* p = m.pixels + y * m.pitch;
-      for (int x = 0; x < m.pitch; ++x) p[x] = static_cast<uint8_t>(rng());
-    }
-  }
-  ~Picture() { FreeMemImg(&m); }
-};
-
-void Rate(benchmark::State& state) {
-  state.counters["Mpx/s"] =
-      benchmark::Counter(kPixels * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
-}
+void Rate(benchmark::State& state) { zelvo_bench::SetMpxRate(state, kPixels); }
 
 // args: depth test (0, 1), blend (0: plain copy of a texture without alpha; 1: BlendMode 1 at 200
 // weighted by the texel alpha), vector (1: the best path the processor offers; 0: the scalar loop)
@@ -132,26 +117,8 @@ BENCHMARK(BM_SdlGeometry)->Arg(0)->Arg(1)->ArgName("blend");
 
 #endif
 
-// Keeps every run's Mpx/s so the ratio table can be printed after the runs.
-class RateCollector : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      auto it = r.counters.find("Mpx/s");
-      if (it != r.counters.end()) rates[r.benchmark_name()] = it->second.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 void PrintRatios(const std::map<std::string, double>& rates) {
-  struct Pair {
-    const char* what;
-    const char* ours;
-    const char* peer;
-  };
-  static const Pair pairs[] = {
+  static const std::vector<zelvo_bench::RatioPair> pairs = {
       {"alpha, depth test vs SDL BLEND", "BM_Raster3D/depth:1/blend:1/vector:1", "BM_SdlGeometry/blend:1"},
       {"alpha, no depth vs SDL BLEND", "BM_Raster3D/depth:0/blend:1/vector:1", "BM_SdlGeometry/blend:1"},
       {"copy, depth test vs SDL NONE", "BM_Raster3D/depth:1/blend:0/vector:1", "BM_SdlGeometry/blend:0"},
@@ -161,22 +128,9 @@ void PrintRatios(const std::map<std::string, double>& rates) {
       {"scalar: copy, depth vs SDL NONE", "BM_Raster3D/depth:1/blend:0/vector:0", "BM_SdlGeometry/blend:0"},
       {"scalar: copy, no depth vs SDL NONE", "BM_Raster3D/depth:0/blend:0/vector:0", "BM_SdlGeometry/blend:0"},
   };
-  std::printf("\n%-36s %12s %12s %8s\n", "256x256 quads into 640x480, 32-bit", "ours Mpx/s", "SDL2 Mpx/s", "ratio");
-  for (const Pair& p : pairs) {
-    auto a = rates.find(p.ours), b = rates.find(p.peer);
-    if (a == rates.end() || b == rates.end() || b->second <= 0) continue;
-    std::printf("%-36s %12.0f %12.0f %8.2f\n", p.what, a->second, b->second, a->second / b->second);
-  }
+  zelvo_bench::PrintRatioTable("256x256 quads into 640x480, 32-bit", "SDL2 Mpx/s", rates, pairs);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RateCollector reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintRatios(reporter.rates);
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return zelvo_bench::RunBenchmarks(argc, argv, PrintRatios); }

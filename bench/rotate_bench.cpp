@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "media/graphics/memimg.h"
 #include "media/software/blend_state.h"
 #include "media/software/quad_split.h"
@@ -30,26 +31,16 @@
 namespace {
 
 using namespace zelvo;
+using zelvo_bench::Picture;
+#ifdef ZELVO_BENCH_PEERS
+using zelvo_bench::SdlSurface;
+#endif
 
 constexpr int kW = 640, kH = 480, kSide = 256, kCX = 320, kCY = 240;
 constexpr double kDegrees = 30.0;
 const float kAngle = static_cast<float>(kDegrees * std::numbers::pi / 180.0);
 // The quad: a parallelogram, so that every contender maps it with one affine transform.
 constexpr int kQuad[8] = {180, 60, 440, 130, 130, 330, 390, 400};
-
-struct Picture {
-  MEMIMG m;
-  Picture(int w, int h, int type, int alpha, uint32_t seed) {
-    std::memset(&m, 0, sizeof m);
-    InitMemImg(&m, w, h, -1, 0, type, 0, alpha, 0);
-    std::mt19937 rng(seed);
-    for (int y = 0; y < h; ++y) {
-      uint8_t* p = m.pixels + y * m.pitch;
-      for (int x = 0; x < m.pitch; ++x) p[x] = static_cast<uint8_t>(rng());
-    }
-  }
-  ~Picture() { FreeMemImg(&m); }
-};
 
 // What each benchmark row draws.
 enum Op : int { kCopy, kKeyed, kSourceAlpha, kParamAlpha, kAdd, kSubtract, kMultiply };
@@ -96,11 +87,6 @@ double QuadPixels() {
   return n;
 }
 
-void Rate(benchmark::State& state, double pixelsPerIteration) {
-  state.counters["Mpx/s"] = benchmark::Counter(pixelsPerIteration * static_cast<double>(state.iterations()) / 1e6,
-                                               benchmark::Counter::kIsRate);
-}
-
 // args: type (0 565, 1 8888), op
 template <bool Quad>
 void BM_Ours(benchmark::State& state) {
@@ -114,7 +100,7 @@ void BM_Ours(benchmark::State& state) {
     else DrawRotated(&dst.m, &src.m, trans);
     benchmark::ClobberMemory();
   }
-  Rate(state, pixels);
+  zelvo_bench::SetMpxRate(state, pixels);
 }
 
 void OurArgs(benchmark::internal::Benchmark* b) {
@@ -130,13 +116,6 @@ BENCHMARK(BM_Rotate)->Apply(OurArgs);
 BENCHMARK(BM_Quad)->Apply(OurArgs);
 
 #ifdef ZELVO_BENCH_PEERS
-
-// Peers draw the same random bytes: an ARGB picture (premultiplied for pixman) onto an XRGB frame.
-// arg: 0 copy, 1 alpha blend (OVER)
-SDL_Surface* SdlSurface(Picture& p, bool alpha) {
-  return SDL_CreateRGBSurfaceWithFormatFrom(p.m.pixels, p.m.width, p.m.height, 32, p.m.pitch,
-                                            alpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888);
-}
 
 template <bool Quad>
 void BM_SdlRenderer(benchmark::State& state) {
@@ -167,7 +146,7 @@ void BM_SdlRenderer(benchmark::State& state) {
   SDL_DestroyRenderer(r);
   SDL_FreeSurface(s);
   SDL_FreeSurface(d);
-  Rate(state, Quad ? QuadPixels() : RotatedPixels());
+  zelvo_bench::SetMpxRate(state, Quad ? QuadPixels() : RotatedPixels());
 }
 void BM_Sdl_RenderCopyEx(benchmark::State& state) { BM_SdlRenderer<false>(state); }
 void BM_Sdl_RenderGeometry(benchmark::State& state) { BM_SdlRenderer<true>(state); }
@@ -218,7 +197,7 @@ void BM_Pixman(benchmark::State& state) {
   }
   pixman_image_unref(s);
   pixman_image_unref(d);
-  Rate(state, Quad ? QuadPixels() : RotatedPixels());
+  zelvo_bench::SetMpxRate(state, Quad ? QuadPixels() : RotatedPixels());
 }
 void BM_Pixman_Rotate(benchmark::State& state) { BM_Pixman<false>(state); }
 void BM_Pixman_Quad(benchmark::State& state) { BM_Pixman<true>(state); }
@@ -245,30 +224,11 @@ void BM_Gfx_Rotozoom(benchmark::State& state) {
   }
   SDL_FreeSurface(s);
   SDL_FreeSurface(d);
-  Rate(state, RotatedPixels());
+  zelvo_bench::SetMpxRate(state, RotatedPixels());
 }
 BENCHMARK(BM_Gfx_Rotozoom)->Arg(0)->Arg(1)->ArgName("blend");
 
 #endif
-
-// Keeps every run's Mpx/s so the ratio table can be printed after the runs.
-class RateCollector : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // With repetitions, the median stands for the benchmark.
-    for (const Run& r : runs) {
-      auto it = r.counters.find("Mpx/s");
-      if (it == r.counters.end()) continue;
-      if (r.run_type == Run::RT_Aggregate) {
-        if (r.aggregate_name == "median") rates[r.run_name.str()] = it->second.value;
-      } else if (!rates.count(r.benchmark_name())) {
-        rates[r.benchmark_name()] = it->second.value;
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
 
 void PrintRatios(const std::map<std::string, double>& rates) {
   struct Row {
@@ -304,12 +264,4 @@ void PrintRatios(const std::map<std::string, double>& rates) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RateCollector reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintRatios(reporter.rates);
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return zelvo_bench::RunBenchmarks(argc, argv, PrintRatios); }

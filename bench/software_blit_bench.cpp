@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "media/graphics/memimg.h"
 #include "media/software/blend_state.h"
 #include "media/software/blit.h"
@@ -24,33 +25,18 @@
 namespace {
 
 using namespace zelvo;
+using zelvo_bench::Picture;
+#ifdef ZELVO_BENCH_PEERS
+using zelvo_bench::SdlSurface;
+#endif
 
 constexpr int kW = 640, kH = 480;
-
-struct Picture {
-  MEMIMG m;
-  Picture(int w, int h, int type, int alpha, uint32_t seed) {
-    std::memset(&m, 0, sizeof m);
-    InitMemImg(&m, w, h, -1, 0, type, 0, alpha, 0);
-    std::mt19937 rng(seed);
-    for (int y = 0; y < h; ++y) {
-      uint8_t* p = m.pixels + y * m.pitch;
-      for (int x = 0; x < m.pitch; ++x) p[x] = static_cast<uint8_t>(rng());
-    }
-  }
-  ~Picture() { FreeMemImg(&m); }
-};
 
 void SetState(int mode, int param) {
   InitSoftBlendTables();
   g_softBlend.drawRegion = {0, 0, kW, kH};
   g_softBlend.blendMode = mode;
   g_softBlend.blendParam = param;
-}
-
-void Rate(benchmark::State& state, double pixelsPerIteration) {
-  state.counters["Mpx/s"] = benchmark::Counter(pixelsPerIteration * static_cast<double>(state.iterations()) / 1e6,
-                                               benchmark::Counter::kIsRate);
 }
 
 // args: type (0 565, 1 8888), mode, param
@@ -62,7 +48,7 @@ void BM_Blit_Frame(benchmark::State& state) {
     BlitMemImg(&dst.m, &src.m, 0, 0, 0, nullptr);
     benchmark::ClobberMemory();
   }
-  Rate(state, kW * kH);
+  zelvo_bench::SetMpxRate(state, kW * kH);
 }
 
 // A whole frame of a picture with its own alpha (transparent flag 1): the work of pixman's OVER.
@@ -74,7 +60,7 @@ void BM_Blit_AlphaFrame(benchmark::State& state) {
     BlitMemImg(&dst.m, &src.m, 0, 0, 1, nullptr);
     benchmark::ClobberMemory();
   }
-  Rate(state, kW * kH);
+  zelvo_bench::SetMpxRate(state, kW * kH);
 }
 
 // 300 sprites of 32x32 spread over the frame, keyed (transparent flag 2: per-pixel path).
@@ -86,7 +72,7 @@ void BM_Blit_Sprites(benchmark::State& state) {
     for (int i = 0; i < 300; ++i) BlitMemImg(&dst.m, &src.m, (i * 37) % (kW - 32), (i * 53) % (kH - 32), 2, nullptr);
     benchmark::ClobberMemory();
   }
-  Rate(state, 300 * 32 * 32);
+  zelvo_bench::SetMpxRate(state, 300 * 32 * 32);
 }
 
 // 300 sprites of 32x32 with their own alpha (0, 255 and between), transparent flag 1.
@@ -98,7 +84,7 @@ void BM_Blit_AlphaSprites(benchmark::State& state) {
     for (int i = 0; i < 300; ++i) BlitMemImg(&dst.m, &src.m, (i * 37) % (kW - 32), (i * 53) % (kH - 32), 1, nullptr);
     benchmark::ClobberMemory();
   }
-  Rate(state, 300 * 32 * 32);
+  zelvo_bench::SetMpxRate(state, 300 * 32 * 32);
 }
 
 // Half-size picture doubled onto the frame.
@@ -111,7 +97,7 @@ void BM_Stretch_Frame(benchmark::State& state) {
     StretchBlitMemImg(&dst.m, &src.m, &r, 0, nullptr);
     benchmark::ClobberMemory();
   }
-  Rate(state, kW * kH);
+  zelvo_bench::SetMpxRate(state, kW * kH);
 }
 
 void BM_Stretch_Sprites(benchmark::State& state) {
@@ -126,7 +112,7 @@ void BM_Stretch_Sprites(benchmark::State& state) {
     }
     benchmark::ClobberMemory();
   }
-  Rate(state, 300 * 48 * 48);
+  zelvo_bench::SetMpxRate(state, 300 * 48 * 48);
 }
 
 void BM_BoxFill_Frame(benchmark::State& state) {
@@ -137,7 +123,7 @@ void BM_BoxFill_Frame(benchmark::State& state) {
     FillMemImgBox(&dst.m, 0, 0, kW, kH, 0x00406080);
     benchmark::ClobberMemory();
   }
-  Rate(state, kW * kH);
+  zelvo_bench::SetMpxRate(state, kW * kH);
 }
 
 void BM_Lines(benchmark::State& state) {
@@ -150,7 +136,7 @@ void BM_Lines(benchmark::State& state) {
     for (int i = 0; i < 200; ++i) DrawMemImgLine(&dst.m, (i * 13) % kW, (i * 71) % kH, (i * 97) % kW, (i * 31) % kH, 0x00C08040);
     benchmark::ClobberMemory();
   }
-  Rate(state, static_cast<double>(pixels));
+  zelvo_bench::SetMpxRate(state, static_cast<double>(pixels));
 }
 
 void ModeArgs(benchmark::internal::Benchmark* b) {
@@ -198,15 +184,9 @@ void BM_Pixman_Frame(benchmark::State& state) {
   }
   pixman_image_unref(s);
   pixman_image_unref(d);
-  Rate(state, kW * kH);
+  zelvo_bench::SetMpxRate(state, kW * kH);
 }
 BENCHMARK(BM_Pixman_Frame)->Arg(PIXMAN_OP_SRC)->Arg(PIXMAN_OP_OVER)->Arg(PIXMAN_OP_ADD)->Arg(PIXMAN_OP_MULTIPLY)->ArgName("op");
-
-// SDL2 surfaces over the same bytes. arg: SDL_BlendMode; SDL_BLENDMODE_NONE with alpha mod 255.
-SDL_Surface* SdlSurface(Picture& p, bool alpha) {
-  return SDL_CreateRGBSurfaceWithFormatFrom(p.m.pixels, p.m.width, p.m.height, 32, p.m.pitch,
-                                            alpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888);
-}
 
 void BM_Sdl_Frame(benchmark::State& state) {
   const auto mode = static_cast<SDL_BlendMode>(state.range(0));
@@ -220,7 +200,7 @@ void BM_Sdl_Frame(benchmark::State& state) {
   }
   SDL_FreeSurface(s);
   SDL_FreeSurface(d);
-  Rate(state, kW * kH);
+  zelvo_bench::SetMpxRate(state, kW * kH);
 }
 BENCHMARK(BM_Sdl_Frame)
     ->Arg(SDL_BLENDMODE_NONE)->Arg(SDL_BLENDMODE_BLEND)->Arg(SDL_BLENDMODE_ADD)->Arg(SDL_BLENDMODE_MOD)
@@ -238,35 +218,15 @@ void BM_Sdl_Scaled(benchmark::State& state) {
   }
   SDL_FreeSurface(s);
   SDL_FreeSurface(d);
-  Rate(state, kW * kH);
+  zelvo_bench::SetMpxRate(state, kW * kH);
 }
 BENCHMARK(BM_Sdl_Scaled);
 
 #endif
 
-// Keeps every run's Mpx/s so the ratio table can be printed after the runs.
-class RateCollector : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      // with repetitions, the median stands for the benchmark
-      if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-      auto it = r.counters.find("Mpx/s");
-      if (it != r.counters.end()) rates[r.run_name.str()] = it->second.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 void PrintRatios(const std::map<std::string, double>& rates) {
-  struct Pair {
-    const char* what;
-    const char* ours;
-    const char* peer;
-  };
 #define OURS32(mode, param) "BM_Blit_Frame/type:1/mode:" #mode "/param:" #param
-  static const Pair pairs[] = {
+  static const std::vector<zelvo_bench::RatioPair> pairs = {
       {"copy vs pixman SRC", OURS32(0, 255), "BM_Pixman_Frame/op:1"},
       {"alpha vs pixman OVER", OURS32(1, 160), "BM_Pixman_Frame/op:3"},
       {"alpha source vs pixman OVER", "BM_Blit_AlphaFrame/type:1/mode:0/param:255", "BM_Pixman_Frame/op:3"},
@@ -286,22 +246,9 @@ void PrintRatios(const std::map<std::string, double>& rates) {
       {"subtract p128 vs add p128 (ours)", OURS32(3, 128), OURS32(2, 128)},
   };
 #undef OURS32
-  std::printf("\n%-36s %12s %12s %8s\n", "32-bit 640x480 frame", "ours Mpx/s", "peer Mpx/s", "ratio");
-  for (const Pair& p : pairs) {
-    auto a = rates.find(p.ours), b = rates.find(p.peer);
-    if (a == rates.end() || b == rates.end() || b->second <= 0) continue;
-    std::printf("%-36s %12.0f %12.0f %8.2f\n", p.what, a->second, b->second, a->second / b->second);
-  }
+  zelvo_bench::PrintRatioTable("32-bit 640x480 frame", "peer Mpx/s", rates, pairs);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RateCollector reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintRatios(reporter.rates);
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return zelvo_bench::RunBenchmarks(argc, argv, PrintRatios); }

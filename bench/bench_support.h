@@ -1,0 +1,98 @@
+#pragma once
+// What every benchmark program shares: random pictures, the Mpx/s counter, a reporter that keeps
+// each run's rate, and the ours / peer ratio table printed after the runs.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "media/graphics/memimg.h"
+
+#ifdef ZELVO_BENCH_PEERS
+#include <SDL.h>
+#endif
+
+namespace zelvo_bench {
+
+// A MEMIMG filled with seeded random bytes, so every contender draws the same input.
+struct Picture {
+  zelvo::MEMIMG m;
+  Picture(int w, int h, int type, int alpha, std::uint32_t seed) {
+    std::memset(&m, 0, sizeof m);
+    zelvo::InitMemImg(&m, w, h, -1, 0, type, 0, alpha, 0);
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y) {
+      std::uint8_t* p = m.pixels + y * m.pitch;
+      for (int x = 0; x < m.pitch; ++x) p[x] = static_cast<std::uint8_t>(rng());
+    }
+  }
+  ~Picture() { zelvo::FreeMemImg(&m); }
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+};
+
+inline void SetMpxRate(benchmark::State& state, double pixelsPerIteration) {
+  state.counters["Mpx/s"] = benchmark::Counter(pixelsPerIteration * static_cast<double>(state.iterations()) / 1e6,
+                                               benchmark::Counter::kIsRate);
+}
+
+// Keeps every run's Mpx/s; with repetitions the median stands for the benchmark.
+class RateCollector : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> rates;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs) {
+      auto it = r.counters.find("Mpx/s");
+      if (it == r.counters.end()) continue;
+      if (r.run_type == Run::RT_Aggregate) {
+        if (r.aggregate_name == "median") rates[r.run_name.str()] = it->second.value;
+      } else if (!rates.count(r.benchmark_name())) {
+        rates[r.benchmark_name()] = it->second.value;
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+struct RatioPair {
+  const char* what;
+  const char* ours;
+  const char* peer;
+};
+
+inline void PrintRatioTable(const char* title, const char* peerHeader, const std::map<std::string, double>& rates,
+                            const std::vector<RatioPair>& pairs) {
+  std::printf("\n%-36s %12s %12s %8s\n", title, "ours Mpx/s", peerHeader, "ratio");
+  for (const RatioPair& p : pairs) {
+    auto a = rates.find(p.ours), b = rates.find(p.peer);
+    if (a == rates.end() || b == rates.end() || b->second <= 0) continue;
+    std::printf("%-36s %12.0f %12.0f %8.2f\n", p.what, a->second, b->second, a->second / b->second);
+  }
+}
+
+// Runs the benchmarks selected on the command line, then prints the program's ratio table.
+template <class PrintRatios>
+int RunBenchmarks(int argc, char** argv, PrintRatios printRatios) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RateCollector reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  printRatios(reporter.rates);
+  benchmark::Shutdown();
+  return 0;
+}
+
+#ifdef ZELVO_BENCH_PEERS
+// An SDL2 surface over a picture's bytes: ARGB when the picture's alpha counts, else XRGB.
+inline SDL_Surface* SdlSurface(Picture& p, bool alpha) {
+  return SDL_CreateRGBSurfaceWithFormatFrom(p.m.pixels, p.m.width, p.m.height, 32, p.m.pitch,
+                                            alpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888);
+}
+#endif
+
+}  // namespace zelvo_bench
