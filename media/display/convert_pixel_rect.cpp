@@ -6,37 +6,12 @@
 #include <cstring>
 
 #include "media/graphics/pixel_format.h"
+#include "platform/ddraw/pixel_view.h"
 
 namespace zelvo {
 namespace {
 
 constexpr std::uint8_t kBayerDitherMatrix[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-
-std::uint32_t ReadPixel(const std::uint8_t* at, int bytes) {
-  switch (bytes) {
-    case 1: return at[0];
-    case 2: return static_cast<std::uint32_t>(at[0] | at[1] << 8);
-    case 3: return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16);
-    default: {
-      std::uint32_t v;
-      std::memcpy(&v, at, 4);
-      return v;
-    }
-  }
-}
-
-void WritePixel(std::uint8_t* at, int bytes, std::uint32_t v) {
-  switch (bytes) {
-    case 1: at[0] = static_cast<std::uint8_t>(v); break;
-    case 2: at[0] = static_cast<std::uint8_t>(v); at[1] = static_cast<std::uint8_t>(v >> 8); break;
-    case 3:
-      at[0] = static_cast<std::uint8_t>(v);
-      at[1] = static_cast<std::uint8_t>(v >> 8);
-      at[2] = static_cast<std::uint8_t>(v >> 16);
-      break;
-    default: std::memcpy(at, &v, 4); break;
-  }
-}
 
 std::uint32_t PaletteColor(const PixelFormat* format, std::uint32_t index) {
   const std::uint8_t* e = format->Palette[index & 0xFF];
@@ -121,9 +96,9 @@ void CopySameFormat(const Call& c) {
       continue;
     }
     for (int x = 0; x < c.width; ++x) {
-      const std::uint32_t v = ReadPixel(c.SrcPixel(x, y), bytes);
+      const std::uint32_t v = pf::pixels::ReadRaw(c.SrcPixel(x, y), bytes);
       if (c.skipKey && v == key) continue;
-      WritePixel(c.DstPixel(x, y), bytes, v);
+      pf::pixels::WriteRaw(c.DstPixel(x, y), bytes, v);
     }
   }
 }
@@ -134,8 +109,8 @@ void CopyWithKeyAlpha(const Call& c) {
   const std::uint32_t key = c.PackedKey() & rgbMask;
   for (int y = 0; y < c.height; ++y) {
     for (int x = 0; x < c.width; ++x) {
-      const std::uint32_t v = ReadPixel(c.SrcPixel(x, y), c.sbytes());
-      WritePixel(c.DstPixel(x, y), c.dbytes(), (v & ~alphaMask) | ((v & rgbMask) == key ? 0 : alphaMask));
+      const std::uint32_t v = pf::pixels::ReadRaw(c.SrcPixel(x, y), c.sbytes());
+      pf::pixels::WriteRaw(c.DstPixel(x, y), c.dbytes(), (v & ~alphaMask) | ((v & rgbMask) == key ? 0 : alphaMask));
     }
   }
 }
@@ -166,14 +141,14 @@ std::uint32_t ReadRgb(const std::uint8_t* at, const PixelFormat* f) {
   if constexpr (S == Kind::kPal8) {
     return PaletteColor(f, at[0]) & 0xFFFFFF;
   } else if constexpr (S == Kind::kRgb24) {
-    return ReadPixel(at, 3);
+    return pf::pixels::ReadRaw(at, 3);
   } else if constexpr (S == Kind::kXrgb32) {
-    return ReadPixel(at, 4) & 0xFFFFFF;
+    return pf::pixels::ReadRaw(at, 4) & 0xFFFFFF;
   } else if constexpr (S == Kind::kRgb565) {
-    const std::uint32_t v = ReadPixel(at, 2);
+    const std::uint32_t v = pf::pixels::ReadRaw(at, 2);
     return (v & 0xF800) << 8 | (v & 0x07E0) << 5 | (v & 0x1F) << 3;
   } else {
-    const std::uint32_t v = ReadPixel(at, 2);
+    const std::uint32_t v = pf::pixels::ReadRaw(at, 2);
     return (v & 0x7C00) << 9 | (v & 0x03E0) << 6 | (v & 0x1F) << 3;
   }
 }
@@ -192,23 +167,23 @@ void ConvertFast(const Call& c) {
       if constexpr (D == Kind::kRgb565) {
         std::uint32_t green = rgb >> 10 & 0x3F;
         if constexpr (S == Kind::kRgb555) green |= green >> 1 & 1;   // the new low bit repeats the old lowest
-        WritePixel(out, 2, (rgb >> 8 & 0xF800) | green << 5 | (rgb >> 3 & 0x1F));
+        pf::pixels::WriteRaw(out, 2, (rgb >> 8 & 0xF800) | green << 5 | (rgb >> 3 & 0x1F));
         out += 2;
       } else if constexpr (D == Kind::kRgb555) {
-        WritePixel(out, 2, To555(rgb) | 0x8000);   // the unused top bit is set, as in every conversion
+        pf::pixels::WriteRaw(out, 2, To555(rgb) | 0x8000);   // the unused top bit is set, as in every conversion
         out += 2;
       } else if constexpr (D == Kind::kXrgb32) {
-        WritePixel(out, 4, rgb | 0xFF000000u);
+        pf::pixels::WriteRaw(out, 4, rgb | 0xFF000000u);
         out += 4;
       } else if constexpr (D == Kind::kRgb24) {
-        WritePixel(out, 3, rgb);
+        pf::pixels::WriteRaw(out, 3, rgb);
         out += 3;
       } else if constexpr (D == Kind::kArgb1555) {
         const bool clear = S == Kind::kPal8 ? rgb == key : To555(rgb) == key555;
-        WritePixel(out, 2, To555(rgb) | (Keyed && clear ? 0 : 0x8000));
+        pf::pixels::WriteRaw(out, 2, To555(rgb) | (Keyed && clear ? 0 : 0x8000));
         out += 2;
       } else {
-        WritePixel(out, 4, rgb | (Keyed && rgb == key ? 0 : 0xFF000000u));
+        pf::pixels::WriteRaw(out, 4, rgb | (Keyed && rgb == key ? 0 : 0xFF000000u));
         out += 4;
       }
     }
@@ -280,7 +255,7 @@ void ConvertGeneral(const Call& c) {
   std::uint32_t sums[3] = {0, 0, 0};
   for (int y = 0; y < c.height; ++y) {
     for (int x = 0; x < c.width; ++x) {
-      const std::uint32_t raw = ReadPixel(c.SrcPixel(x, y), c.sbytes());
+      const std::uint32_t raw = pf::pixels::ReadRaw(c.SrcPixel(x, y), c.sbytes());
       const std::uint32_t color = sf->ColorBitDepth == 8 ? PaletteColor(sf, raw) : raw;
       if (c.skipKey && (c.alphaFromKey ? color : raw) == skipKey) continue;
       std::uint32_t value[3], dropped[3];
@@ -291,7 +266,7 @@ void ConvertGeneral(const Call& c) {
       }
       std::uint32_t a;
       if (c.alphaFromPicture) {
-        std::uint32_t picture = ReadPixel(c.AlphaPixel(x, y), c.af->BytesPerPixel);
+        std::uint32_t picture = pf::pixels::ReadRaw(c.AlphaPixel(x, y), c.af->BytesPerPixel);
         if (c.af->ColorBitDepth == 8) picture = PaletteColor(c.af, picture);
         a = Rescale((picture & c.af->ChannelMask[0]) >> c.af->ChannelShift[0], c.af->ChannelWidth[0],
                     df->ChannelWidth[3]);
@@ -327,7 +302,7 @@ void ConvertGeneral(const Call& c) {
       out |= df->ChannelWidth[3] != 0 ? (a << df->ChannelShift[3]) & alphaMask : 0;
       if (c.alphaFromKey) out = (out & ~alphaMask) | ((out & rgbMask) == packedKey ? 0 : alphaMask);
       if (df->BytesPerPixel == 2 || df->BytesPerPixel == 4) out |= df->OutsideBitsMask;
-      WritePixel(c.DstPixel(x, y), df->BytesPerPixel, out);
+      pf::pixels::WriteRaw(c.DstPixel(x, y), df->BytesPerPixel, out);
     }
   }
 }

@@ -59,32 +59,6 @@ bool SameLayout(const Layout& a, const Layout& b) {
 
 int BytesPerPixel(const Layout& layout) { return layout.bitsPerPixel / 8; }
 
-std::uint32_t ReadRaw(const std::uint8_t* at, int bytes) {
-  switch (bytes) {
-    case 1: return at[0];
-    case 2: return static_cast<std::uint32_t>(at[0] | at[1] << 8);
-    case 3: return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16);
-    default: {
-      std::uint32_t v;
-      std::memcpy(&v, at, 4);
-      return v;
-    }
-  }
-}
-
-void WriteRaw(std::uint8_t* at, int bytes, std::uint32_t value) {
-  switch (bytes) {
-    case 1: at[0] = static_cast<std::uint8_t>(value); break;
-    case 2: at[0] = static_cast<std::uint8_t>(value); at[1] = static_cast<std::uint8_t>(value >> 8); break;
-    case 3:
-      at[0] = static_cast<std::uint8_t>(value);
-      at[1] = static_cast<std::uint8_t>(value >> 8);
-      at[2] = static_cast<std::uint8_t>(value >> 16);
-      break;
-    default: std::memcpy(at, &value, 4); break;
-  }
-}
-
 std::uint32_t RawToRgb(const View& view, std::uint32_t raw) {
   const Layout& l = view.layout;
   if (l.bitsPerPixel == 8) return view.palette != nullptr ? view.palette[raw & 0xFF] & 0xFFFFFF : 0;

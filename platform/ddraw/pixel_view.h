@@ -3,6 +3,7 @@
 // with any masks, 24-bit, 32-bit), and the conversions between them through 0x00RRGGBB.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace pf::pixels {
 
@@ -33,8 +34,32 @@ inline std::uint8_t* PixelAddress(const View& view, int x, int y) {
                                                                           BytesPerPixel(view.layout);
 }
 
-std::uint32_t ReadRaw(const std::uint8_t* at, int bytes);
-void WriteRaw(std::uint8_t* at, int bytes, std::uint32_t value);
+// One pixel of 1 to 4 bytes, little-endian.
+inline std::uint32_t ReadRaw(const std::uint8_t* at, int bytes) {
+  switch (bytes) {
+    case 1: return at[0];
+    case 2: return static_cast<std::uint32_t>(at[0] | at[1] << 8);
+    case 3: return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16);
+    default: {
+      std::uint32_t v;
+      std::memcpy(&v, at, 4);
+      return v;
+    }
+  }
+}
+
+inline void WriteRaw(std::uint8_t* at, int bytes, std::uint32_t value) {
+  switch (bytes) {
+    case 1: at[0] = static_cast<std::uint8_t>(value); break;
+    case 2: at[0] = static_cast<std::uint8_t>(value); at[1] = static_cast<std::uint8_t>(value >> 8); break;
+    case 3:
+      at[0] = static_cast<std::uint8_t>(value);
+      at[1] = static_cast<std::uint8_t>(value >> 8);
+      at[2] = static_cast<std::uint8_t>(value >> 16);
+      break;
+    default: std::memcpy(at, &value, 4); break;
+  }
+}
 
 // Channels widened by repeating their top bits; 8-bit pixels through the palette.
 std::uint32_t RawToRgb(const View& view, std::uint32_t raw);
