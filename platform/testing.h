@@ -4,3 +4,4 @@
 #include "platform/kernel/kernel_testing.h"
 #include "platform/window/window_testing.h"
 #include "platform/host/host_testing.h"
+#include "platform/ddraw/ddraw_testing.h"

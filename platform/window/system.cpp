@@ -12,6 +12,7 @@ namespace {
 std::atomic<int> cursorShowCount{0};
 std::atomic<std::uint32_t> foregroundLockTimeout{200000};
 std::atomic<bool> screenSaverActive{true};
+std::atomic<window_system::DisplayModeSource> displayModeSource{nullptr};
 
 }  // namespace
 
@@ -38,9 +39,13 @@ bool GetCursorPos(Point* out) {
   return true;
 }
 
+void window_system::SetDisplayModeSource(DisplayModeSource source) { displayModeSource = source; }
+
 void GetDesktopMode(int* width, int* height, int* bitsPerPixel) {
   host::Host* current = host::CurrentHost();
   host::DesktopMode mode = current != nullptr ? current->Desktop() : host::DesktopMode{0, 0, 0};
+  window_system::DisplayModeSource source = displayModeSource;
+  if (source != nullptr) source(&mode.width, &mode.height, &mode.bitsPerPixel);
   if (width != nullptr) *width = mode.width;
   if (height != nullptr) *height = mode.height;
   if (bitsPerPixel != nullptr) *bitsPerPixel = mode.bitsPerPixel;

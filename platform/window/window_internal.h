@@ -74,5 +74,10 @@ bool DeliverImeEditing(WindowHandle window, const std::string& cp932, int cursor
 void AddDroppedFile(const std::string& cp932);
 void CompleteDrop(WindowHandle window);
 
+// The display layer (platform/ddraw) reports the mode it set over the desktop, so that the desktop
+// queries (GetDesktopMode, GetSystemMetrics) follow a full-screen mode; false while none is set.
+using DisplayModeSource = bool (*)(int* width, int* height, int* bitsPerPixel);
+void SetDisplayModeSource(DisplayModeSource source);
+
 }  // namespace window_system
 }  // namespace pf

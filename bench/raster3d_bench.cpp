@@ -1,0 +1,176 @@
+// The software triangle rasterizer against SDL2's software renderer (SDL_RenderGeometry) on the
+// same work: six 256x256 textured quads, two triangles each, into a 640x480 32-bit frame, with a
+// 32-bit texture carrying alpha. Ours runs with and without the 16-bit depth test (SDL2 has none),
+// plain and alpha-blended. Each benchmark reports Mpx/s (destination pixels covered); a table at
+// the end gives ours / SDL2.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "media/graphics/memimg.h"
+#include "media/software/blend_state.h"
+#include "media/software/raster3d.h"
+
+#ifdef ZELVO_BENCH_PEERS
+#include <SDL.h>
+#endif
+
+namespace {
+
+using namespace zelvo;
+
+constexpr int kW = 640, kH = 480, kQuad = 256, kQuads = 6;
+constexpr int kQuadX[kQuads] = {0, 192, 384, 0, 192, 384};
+constexpr int kQuadY[kQuads] = {0, 0, 0, 224, 224, 224};
+constexpr double kPixels = static_cast<double>(kQuads) * kQuad * kQuad;
+constexpr int kAlphaParam = 200;
+
+struct Picture {
+  MEMIMG m;
+  Picture(int w, int h, int type, int alpha, uint32_t seed) {
+    std::memset(&m, 0, sizeof m);
+    InitMemImg(&m, w, h, -1, 0, type, 0, alpha, 0);
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y) {
+      uint8_t* p = m.pixels + y * m.pitch;
+      for (int x = 0; x < m.pitch; ++x) p[x] = static_cast<uint8_t>(rng());
+    }
+  }
+  ~Picture() { FreeMemImg(&m); }
+};
+
+void Rate(benchmark::State& state) {
+  state.counters["Mpx/s"] =
+      benchmark::Counter(kPixels * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+}
+
+// args: depth test (0, 1), blend (0: plain copy of a texture without alpha; 1: BlendMode 1 at 200
+// weighted by the texel alpha)
+void BM_Raster3D(benchmark::State& state) {
+  const bool depth = state.range(0) != 0, blend = state.range(1) != 0;
+  InitSoftBlendTables();
+  g_softBlend.drawRegion = {0, 0, kW, kH};
+  g_softBlend.blendMode = blend ? kBlendAlpha : kBlendNone;
+  g_softBlend.blendParam = blend ? kAlphaParam : 255;
+  g_softBlend.drawTint = kTintOff;
+  Picture tex(kQuad, kQuad, kMemImg8888, blend ? 1 : 0, 1), dst(kW, kH, kMemImg8888, 0, 2);
+  MEMIMG zbuf;
+  std::memset(&zbuf, 0, sizeof zbuf);
+  InitDepthMemImg(&zbuf, kW, kH);
+  std::memset(zbuf.pixels, 0xFF, static_cast<size_t>(zbuf.pitch) * kH);
+  std::vector<ScreenVertex> triangles;
+  for (int q = 0; q < kQuads; ++q) {
+    const float x0 = static_cast<float>(kQuadX[q]), y0 = static_cast<float>(kQuadY[q]);
+    const float x1 = x0 + kQuad, y1 = y0 + kQuad;
+    const ScreenVertex a{x0, y0, 0.5f, 1, 0xFFFFFFFF, 0, 0}, b{x1, y0, 0.5f, 1, 0xFFFFFFFF, 1, 0},
+        c{x0, y1, 0.5f, 1, 0xFFFFFFFF, 0, 1}, d{x1, y1, 0.5f, 1, 0xFFFFFFFF, 1, 1};
+    triangles.insert(triangles.end(), {a, b, c, b, d, c});
+  }
+  for (auto _ : state) {
+    for (size_t i = 0; i < triangles.size(); i += 3) {
+      RasterizeTriangle3D(&dst.m, depth ? &zbuf : nullptr, &tex.m, &triangles[i], 0, nullptr, 1, 1, 0, 0);
+    }
+    benchmark::ClobberMemory();
+  }
+  FreeMemImg(&zbuf);
+  Rate(state);
+}
+BENCHMARK(BM_Raster3D)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"depth", "blend"});
+
+#ifdef ZELVO_BENCH_PEERS
+
+// SDL2's software renderer over a 640x480 ARGB8888 surface; the texture is the same bytes.
+// arg: blend (0 SDL_BLENDMODE_NONE, 1 SDL_BLENDMODE_BLEND with alpha mod 200)
+void BM_SdlGeometry(benchmark::State& state) {
+  const bool blend = state.range(0) != 0;
+  Picture tex(kQuad, kQuad, kMemImg8888, 1, 1), dst(kW, kH, kMemImg8888, 0, 2);
+  SDL_Surface* target =
+      SDL_CreateRGBSurfaceWithFormatFrom(dst.m.pixels, kW, kH, 32, dst.m.pitch, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* source =
+      SDL_CreateRGBSurfaceWithFormatFrom(tex.m.pixels, kQuad, kQuad, 32, tex.m.pitch, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(target);
+  SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, source);
+  if (!renderer || !texture) {
+    state.SkipWithError(SDL_GetError());
+    return;
+  }
+  SDL_SetTextureBlendMode(texture, blend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+  SDL_SetTextureAlphaMod(texture, blend ? kAlphaParam : 255);
+  std::vector<SDL_Vertex> vertices;
+  std::vector<int> indices;
+  for (int q = 0; q < kQuads; ++q) {
+    const float x0 = static_cast<float>(kQuadX[q]), y0 = static_cast<float>(kQuadY[q]);
+    const float x1 = x0 + kQuad, y1 = y0 + kQuad;
+    const SDL_Color white{255, 255, 255, 255};
+    const int base = static_cast<int>(vertices.size());
+    vertices.push_back({{x0, y0}, white, {0, 0}});
+    vertices.push_back({{x1, y0}, white, {1, 0}});
+    vertices.push_back({{x0, y1}, white, {0, 1}});
+    vertices.push_back({{x1, y1}, white, {1, 1}});
+    indices.insert(indices.end(), {base, base + 1, base + 2, base + 1, base + 3, base + 2});
+  }
+  for (auto _ : state) {
+    SDL_RenderGeometry(renderer, texture, vertices.data(), static_cast<int>(vertices.size()), indices.data(),
+                       static_cast<int>(indices.size()));
+    SDL_RenderFlush(renderer);
+    benchmark::ClobberMemory();
+  }
+  SDL_DestroyTexture(texture);
+  SDL_DestroyRenderer(renderer);
+  SDL_FreeSurface(source);
+  SDL_FreeSurface(target);
+  Rate(state);
+}
+BENCHMARK(BM_SdlGeometry)->Arg(0)->Arg(1)->ArgName("blend");
+
+#endif
+
+// Keeps every run's Mpx/s so the ratio table can be printed after the runs.
+class RateCollector : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> rates;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs) {
+      auto it = r.counters.find("Mpx/s");
+      if (it != r.counters.end()) rates[r.benchmark_name()] = it->second.value;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+void PrintRatios(const std::map<std::string, double>& rates) {
+  struct Pair {
+    const char* what;
+    const char* ours;
+    const char* peer;
+  };
+  static const Pair pairs[] = {
+      {"alpha, depth test vs SDL BLEND", "BM_Raster3D/depth:1/blend:1", "BM_SdlGeometry/blend:1"},
+      {"alpha, no depth vs SDL BLEND", "BM_Raster3D/depth:0/blend:1", "BM_SdlGeometry/blend:1"},
+      {"copy, depth test vs SDL NONE", "BM_Raster3D/depth:1/blend:0", "BM_SdlGeometry/blend:0"},
+      {"copy, no depth vs SDL NONE", "BM_Raster3D/depth:0/blend:0", "BM_SdlGeometry/blend:0"},
+  };
+  std::printf("\n%-36s %12s %12s %8s\n", "256x256 quads into 640x480, 32-bit", "ours Mpx/s", "SDL2 Mpx/s", "ratio");
+  for (const Pair& p : pairs) {
+    auto a = rates.find(p.ours), b = rates.find(p.peer);
+    if (a == rates.end() || b == rates.end() || b->second <= 0) continue;
+    std::printf("%-36s %12.0f %12.0f %8.2f\n", p.what, a->second, b->second, a->second / b->second);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RateCollector reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  PrintRatios(reporter.rates);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,128 @@
+// AVX2 bodies of the triangle rasterizer's span loop for the cells the game's textured draws use:
+// 32-bit direct textures without vertex colour, blend picture or tint, in the none and alpha
+// modes. Eight pixels at a time: depth test and write, perspective division (in double precision,
+// exact for these operands), texel coordinates and bounds, a masked gather of the texels, and the
+// weighted write on 32-bit lanes. The bytes equal the scalar loop's; the scalar loop draws the
+// pixels after the last whole block. Built for AVX2, reached only after the run-time check.
+#include <immintrin.h>
+
+#include <cstdint>
+
+#include "media/software/raster3d_kernels.h"
+
+#pragma GCC target("avx2")
+
+namespace zelvo::soft {
+namespace {
+
+constexpr int kLanes = 8;
+
+// ((s - d) x F + (d << n)) >> n on each colour byte; byte 3 of d is kept. The exact sum is below
+// 2^32, so wrapping lanes and a logical shift give the exact quotient.
+template <int n>
+[[gnu::always_inline]] inline __m256i WeightedWrite(__m256i s, __m256i d, __m256i F) {
+  const __m256i byteMask = _mm256_set1_epi32(0xFF);
+  __m256i out = _mm256_and_si256(d, _mm256_set1_epi32(static_cast<int>(0xFF000000u)));
+  for (int shift = 0; shift < 24; shift += 8) {
+    const __m256i sc = _mm256_and_si256(_mm256_srli_epi32(s, shift), byteMask);
+    const __m256i dc = _mm256_and_si256(_mm256_srli_epi32(d, shift), byteMask);
+    __m256i v = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(sc, dc), F), _mm256_slli_epi32(dc, n));
+    v = _mm256_and_si256(_mm256_srli_epi32(v, n), byteMask);
+    out = _mm256_or_si256(out, _mm256_slli_epi32(v, shift));
+  }
+  return out;
+}
+
+// Mode 0 or 1 (parameter 1..254); Alpha: the texture's alpha flag; Trans: the transparent flag.
+template <int Mode, bool Alpha, bool Trans>
+void Blocks8888(const Raster3DCall& c, SpanCursor& s) {
+  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  __m256i value[kInterpZ + 1], step[kInterpZ + 1];
+  for (int i = 0; i <= kInterpZ; ++i) {
+    const __m256i stepX = _mm256_set1_epi32(c.stepX[i]);
+    value[i] = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(s.cur[i])), _mm256_mullo_epi32(stepX, lane));
+    step[i] = _mm256_slli_epi32(stepX, 3);
+  }
+  const __m256i W = _mm256_set1_epi32(c.texWidth), H = _mm256_set1_epi32(c.texHeight);
+  const __m256i lastColumn = _mm256_set1_epi32(c.texWidth - 1), lastRow = _mm256_set1_epi32(c.texHeight - 1);
+  const __m256i pitch = _mm256_set1_epi32(c.texPitch), key = _mm256_set1_epi32(static_cast<int>(c.key));
+  const __m256i p = _mm256_set1_epi32(c.rows.param), zero = _mm256_setzero_si256(), all = _mm256_set1_epi32(-1);
+  const __m256i a255 = _mm256_set1_epi32(255);
+  const __m256d numerator = _mm256_set1_pd(536870912.0);
+  const int* texels = reinterpret_cast<const int*>(c.texels);
+  int blocks = 0;
+  for (; s.count >= kLanes; s.count -= kLanes, ++blocks) {
+    __m256i draw = all;
+    if (s.z) {
+      const __m128i stored16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.z));
+      const __m256i stored = _mm256_cvtepu16_epi32(stored16);
+      const __m256i z16 = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(value[kInterpZ], 8), zero),
+                                           _mm256_set1_epi32(0xFFFF));
+      draw = _mm256_andnot_si256(_mm256_cmpgt_epi32(z16, stored), all);
+      if (c.depthWrite) {
+        const __m256i kept = _mm256_blendv_epi8(stored, z16, draw);
+        const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(kept, kept), 0x08);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(s.z), _mm256_castsi256_si128(packed));
+      }
+    }
+    const __m256i rhw = value[kInterpRhw];
+    draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(rhw, zero), draw);
+    // A lane of rhw 0 divides to infinity and converts to 0x80000000; it is not drawn.
+    const __m128i recipLow = _mm256_cvttpd_epi32(_mm256_div_pd(numerator, _mm256_cvtepi32_pd(_mm256_castsi256_si128(rhw))));
+    const __m128i recipHigh = _mm256_cvttpd_epi32(_mm256_div_pd(numerator, _mm256_cvtepi32_pd(_mm256_extracti128_si256(rhw, 1))));
+    const __m256i recip = _mm256_set_m128i(recipHigh, recipLow);
+    const __m256i tu = _mm256_srli_epi32(
+        _mm256_mullo_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(value[kInterpU], 10), W), recip), 19);
+    const __m256i tv = _mm256_srli_epi32(
+        _mm256_mullo_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(value[kInterpV], 10), H), recip), 19);
+    const __m256i outside = _mm256_or_si256(_mm256_or_si256(tu, tv),
+                                            _mm256_or_si256(_mm256_sub_epi32(lastColumn, tu), _mm256_sub_epi32(lastRow, tv)));
+    draw = _mm256_andnot_si256(_mm256_srai_epi32(outside, 31), draw);
+    if (!_mm256_testz_si256(draw, draw)) {
+      const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(tv, pitch), _mm256_slli_epi32(tu, 2));
+      const __m256i texel = _mm256_mask_i32gather_epi32(zero, texels, offset, draw, 1);
+      const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s.d));
+      __m256i result;
+      if constexpr (!Alpha) {
+        if constexpr (Trans) draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(texel, key), draw);
+        if constexpr (Mode == kBlendNone) result = texel;
+        else result = WeightedWrite<8>(texel, d, p);
+      } else {
+        const __m256i a = _mm256_srli_epi32(texel, 24);
+        const __m256i opaque = _mm256_cmpeq_epi32(a, a255);
+        if constexpr (Trans) draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(a, zero), draw);
+        if constexpr (Mode == kBlendNone) {
+          result = WeightedWrite<8>(texel, d, a);
+          if constexpr (Trans) result = _mm256_blendv_epi8(result, texel, opaque);
+        } else {
+          // p alone for an opaque texel with the transparent flag: p x 256 over 16 bits is the same.
+          __m256i F = _mm256_mullo_epi32(a, p);
+          if constexpr (Trans) F = _mm256_blendv_epi8(F, _mm256_slli_epi32(p, 8), opaque);
+          result = WeightedWrite<16>(texel, d, F);
+        }
+      }
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.d), _mm256_blendv_epi8(d, result, draw));
+    }
+    for (int i = 0; i <= kInterpZ; ++i) value[i] = _mm256_add_epi32(value[i], step[i]);
+    s.d += kLanes * 4;
+    if (s.z) s.z += kLanes * 2;
+  }
+  const uint32_t done = static_cast<uint32_t>(blocks) * kLanes;
+  for (int i = 0; i < kInterpCount; ++i) s.cur[i] += static_cast<uint32_t>(c.stepX[i]) * done;
+}
+
+}  // namespace
+
+SpanBlocks Raster3DAvx2Blocks(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans, bool modulate) {
+  if (type != kMemImg8888 || pal || bg || tint || modulate) return nullptr;
+  static constexpr SpanBlocks kTable[2][2][2] = {
+      {{&Blocks8888<kBlendNone, false, false>, &Blocks8888<kBlendNone, false, true>},
+       {&Blocks8888<kBlendNone, true, false>, &Blocks8888<kBlendNone, true, true>}},
+      {{&Blocks8888<kBlendAlpha, false, false>, &Blocks8888<kBlendAlpha, false, true>},
+       {&Blocks8888<kBlendAlpha, true, false>, &Blocks8888<kBlendAlpha, true, true>}},
+  };
+  if (mode != kBlendNone && mode != kBlendAlpha) return nullptr;
+  return kTable[mode][alpha][trans];
+}
+
+}  // namespace zelvo::soft
