@@ -50,10 +50,11 @@ void Rate(benchmark::State& state) {
 }
 
 // args: depth test (0, 1), blend (0: plain copy of a texture without alpha; 1: BlendMode 1 at 200
-// weighted by the texel alpha)
+// weighted by the texel alpha), vector (1: the best path the processor offers; 0: the scalar loop)
 void BM_Raster3D(benchmark::State& state) {
   const bool depth = state.range(0) != 0, blend = state.range(1) != 0;
   InitSoftBlendTables();
+  ForceSoftReferencePath(state.range(2) == 0);
   g_softBlend.drawRegion = {0, 0, kW, kH};
   g_softBlend.blendMode = blend ? kBlendAlpha : kBlendNone;
   g_softBlend.blendParam = blend ? kAlphaParam : 255;
@@ -78,9 +79,10 @@ void BM_Raster3D(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
   FreeMemImg(&zbuf);
+  ForceSoftReferencePath(0);
   Rate(state);
 }
-BENCHMARK(BM_Raster3D)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"depth", "blend"});
+BENCHMARK(BM_Raster3D)->ArgsProduct({{0, 1}, {0, 1}, {1, 0}})->ArgNames({"depth", "blend", "vector"});
 
 #ifdef ZELVO_BENCH_PEERS
 
@@ -150,10 +152,14 @@ void PrintRatios(const std::map<std::string, double>& rates) {
     const char* peer;
   };
   static const Pair pairs[] = {
-      {"alpha, depth test vs SDL BLEND", "BM_Raster3D/depth:1/blend:1", "BM_SdlGeometry/blend:1"},
-      {"alpha, no depth vs SDL BLEND", "BM_Raster3D/depth:0/blend:1", "BM_SdlGeometry/blend:1"},
-      {"copy, depth test vs SDL NONE", "BM_Raster3D/depth:1/blend:0", "BM_SdlGeometry/blend:0"},
-      {"copy, no depth vs SDL NONE", "BM_Raster3D/depth:0/blend:0", "BM_SdlGeometry/blend:0"},
+      {"alpha, depth test vs SDL BLEND", "BM_Raster3D/depth:1/blend:1/vector:1", "BM_SdlGeometry/blend:1"},
+      {"alpha, no depth vs SDL BLEND", "BM_Raster3D/depth:0/blend:1/vector:1", "BM_SdlGeometry/blend:1"},
+      {"copy, depth test vs SDL NONE", "BM_Raster3D/depth:1/blend:0/vector:1", "BM_SdlGeometry/blend:0"},
+      {"copy, no depth vs SDL NONE", "BM_Raster3D/depth:0/blend:0/vector:1", "BM_SdlGeometry/blend:0"},
+      {"scalar: alpha, depth vs SDL BLEND", "BM_Raster3D/depth:1/blend:1/vector:0", "BM_SdlGeometry/blend:1"},
+      {"scalar: alpha, no depth vs SDL BLEND", "BM_Raster3D/depth:0/blend:1/vector:0", "BM_SdlGeometry/blend:1"},
+      {"scalar: copy, depth vs SDL NONE", "BM_Raster3D/depth:1/blend:0/vector:0", "BM_SdlGeometry/blend:0"},
+      {"scalar: copy, no depth vs SDL NONE", "BM_Raster3D/depth:0/blend:0/vector:0", "BM_SdlGeometry/blend:0"},
   };
   std::printf("\n%-36s %12s %12s %8s\n", "256x256 quads into 640x480, 32-bit", "ours Mpx/s", "SDL2 Mpx/s", "ratio");
   for (const Pair& p : pairs) {

@@ -256,9 +256,15 @@ class RateCollector : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> rates;
   void ReportRuns(const std::vector<Run>& runs) override {
+    // With repetitions, the median stands for the benchmark.
     for (const Run& r : runs) {
       auto it = r.counters.find("Mpx/s");
-      if (it != r.counters.end()) rates[r.benchmark_name()] = it->second.value;
+      if (it == r.counters.end()) continue;
+      if (r.run_type == Run::RT_Aggregate) {
+        if (r.aggregate_name == "median") rates[r.run_name.str()] = it->second.value;
+      } else if (!rates.count(r.benchmark_name())) {
+        rates[r.benchmark_name()] = it->second.value;
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }

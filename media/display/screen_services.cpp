@@ -5,6 +5,7 @@
 #include "media/core/screen_log.h"
 #include "media/core/system_report.h"
 #include "media/core/window_mode.h"
+#include "media/core/window_region.h"
 
 namespace zelvo {
 namespace {

@@ -127,6 +127,8 @@ int InitMemImg(MEMIMG* image, int width, int height, int pitch, uint32_t transpa
   int bytes = paletteFlag ? 1 : (colorType == kMemImg565 && alphaFlag ? 4 : kBytes[colorType]);
   int64_t rowBytes = static_cast<int64_t>(width) * bytes;
   if (rowBytes > 0x40000000) return -1;
+  // A given pitch shorter than a row would make rows overlap and the buffer too small for them.
+  if (pitch != -1 && pitch < rowBytes) return -1;
   int32_t finalPitch = pitch == -1 ? static_cast<int32_t>((rowBytes + 15) & ~int64_t{15}) : pitch;
   image->pitch = finalPitch;
   image->pitchLog2 = Log2IfPowerOfTwo(finalPitch, pitch == -1 ? static_cast<int32_t>(rowBytes) : pitch);

@@ -224,7 +224,8 @@ void PlainWalk(const BlitCall& c) {
   const uint8_t* gRow = c.graph;
   for (int y = 0; y < c.height; ++y) {
     if constexpr (RowForm == kRowMove) {
-      std::memcpy(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
+      // memmove: a picture drawn onto itself may overlap its own rows
+      std::memmove(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
     } else if constexpr (RowForm != kRowNone) {
       BlendRowOf<Op>(c, RowForm, dRow, sRow);
     } else {

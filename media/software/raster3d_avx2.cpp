@@ -108,7 +108,7 @@ void Blocks8888(const Raster3DCall& c, SpanCursor& s) {
     if (s.z) s.z += kLanes * 2;
   }
   const uint32_t done = static_cast<uint32_t>(blocks) * kLanes;
-  for (int i = 0; i < kInterpCount; ++i) s.cur[i] += static_cast<uint32_t>(c.stepX[i]) * done;
+  for (int i = 0; i <= kInterpZ; ++i) s.cur[i] += static_cast<uint32_t>(c.stepX[i]) * done;
 }
 
 }  // namespace

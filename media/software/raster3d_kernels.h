@@ -285,7 +285,8 @@ constexpr int ModulatedCellIndex(bool pal, int mode, bool bg, bool alpha, bool t
 }
 
 // The AVX2 bodies for a cell of the grid (mode after the parameter's shortcuts), or null. Call only
-// when SoftPathLevel() reports AVX2.
+// when SoftPathLevel() reports AVX2. They serve cells without vertex colour, so they advance only
+// the interpolants up to z.
 SpanBlocks Raster3DAvx2Blocks(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans, bool modulate);
 
 using PlainRaster3DTable = std::array<Raster3DLoop, kPlainCells>;

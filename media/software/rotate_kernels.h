@@ -70,28 +70,30 @@ int FlatBlendMode();
 
 // The pixels j of [0, count) whose position p + j * step lies inside [0, limit), as [*first, *end).
 // Positions wrap at 32 bits and are compared unsigned; as long as the progression stays inside the
-// signed 32-bit range over the span, the positions inside form one run, found here by division.
+// signed 32-bit range over the span, the positions inside form one run. Its ends need a division
+// only where the span crosses an edge of the source, and every quotient fits 32 unsigned bits.
 // False when the progression leaves that range: the span then tests each pixel.
 inline bool InsideRun(uint32_t p, uint32_t step, uint32_t limit, int count, int* first, int* end) {
   const int64_t p0 = static_cast<int32_t>(p), s = static_cast<int32_t>(step), L = limit;
   const int64_t last = p0 + s * (count - 1);
   if (last < INT32_MIN || last > INT32_MAX) return false;
-  auto floorDiv = [](int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
-  int64_t lo, hi;   // inclusive
+  int64_t lo = 0, hi = count - 1;   // inclusive
   if (s == 0) {
-    lo = 0;
-    hi = p0 >= 0 && p0 < L ? count - 1 : -1;
+    if (p0 < 0 || p0 >= L) hi = -1;
   } else if (s > 0) {
-    lo = -floorDiv(p0, s);   // ceil(-p0 / s)
-    hi = floorDiv(L - 1 - p0, s);
+    const uint32_t t = static_cast<uint32_t>(s);
+    if (p0 < 0) lo = (static_cast<uint32_t>(-p0) + t - 1) / t;
+    if (p0 >= L) hi = -1;
+    else if (last >= L) hi = static_cast<uint32_t>(L - 1 - p0) / t;
   } else {
-    lo = -floorDiv(L - 1 - p0, -s);   // ceil((p0 - (L - 1)) / -s)
-    hi = floorDiv(p0, -s);
+    const uint32_t t = static_cast<uint32_t>(-s);
+    if (p0 >= L) lo = (static_cast<uint32_t>(p0 - (L - 1)) + t - 1) / t;
+    if (p0 < 0) hi = -1;
+    else if (last < 0) hi = static_cast<uint32_t>(p0) / t;
   }
-  if (lo < 0) lo = 0;
   if (hi > count - 1) hi = count - 1;
-  *first = static_cast<int>(lo);
-  *end = static_cast<int>(hi < lo ? lo : hi + 1);
+  *first = static_cast<int>(lo < count ? lo : count);
+  *end = static_cast<int>(hi < lo ? *first : hi + 1);
   return true;
 }
 

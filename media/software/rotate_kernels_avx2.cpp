@@ -1,8 +1,7 @@
 // AVX2 spans for the mapped draws of 32-bit direct sources without blend picture or tint: plain and
 // keyed copies, source-alpha blends and parameter blends. Eight positions per step, source pixels
 // gathered, the blend done in 16-bit lanes where every intermediate fits, so each span gives the
-// same bytes as its scalar cell. Pixels left over at a run's end, and spans whose positions wrap,
-// go to the scalar cell. Everything after the target pragma is local to this file and is called
+// same bytes as its scalar cell. Spans whose positions wrap go to the scalar cell. Everything after the target pragma is local to this file and is called
 // only after the run-time processor check.
 #include <immintrin.h>
 
@@ -51,24 +50,21 @@ __m256i AlphaLanes(__m256i s, bool high) {
 }
 
 template <int Kind>
-__m256i Pixels(const MapCall& c, __m256i s, const uint8_t* d) {
+__m256i Pixels(const MapCall& c, __m256i s, __m256i dv) {
   if constexpr (Kind == kVecCopy) {
     return s;
+  } else if constexpr (Kind == kVecKeyed) {
+    return _mm256_blendv_epi8(s, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
+  } else if constexpr (Kind == kVecAlphaKeyed || Kind == kVecAlphaWeighted) {
+    const __m256i out = Weighted(s, dv, AlphaLanes(s, false), AlphaLanes(s, true));
+    if constexpr (Kind == kVecAlphaWeighted) return out;
+    const __m256i opaque = _mm256_cmpeq_epi32(_mm256_srli_epi32(s, 24), _mm256_set1_epi32(255));
+    return _mm256_blendv_epi8(out, s, opaque);
   } else {
-    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
-    if constexpr (Kind == kVecKeyed) {
-      return _mm256_blendv_epi8(s, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
-    } else if constexpr (Kind == kVecAlphaKeyed || Kind == kVecAlphaWeighted) {
-      const __m256i out = Weighted(s, dv, AlphaLanes(s, false), AlphaLanes(s, true));
-      if constexpr (Kind == kVecAlphaWeighted) return out;
-      const __m256i opaque = _mm256_cmpeq_epi32(_mm256_srli_epi32(s, 24), _mm256_set1_epi32(255));
-      return _mm256_blendv_epi8(out, s, opaque);
-    } else {
-      const __m256i p = _mm256_set1_epi16(static_cast<short>(c.op.rows.param));
-      const __m256i out = Weighted(s, dv, p, p);
-      if constexpr (Kind == kVecParam) return out;
-      return _mm256_blendv_epi8(out, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
-    }
+    const __m256i p = _mm256_set1_epi16(static_cast<short>(c.op.rows.param));
+    const __m256i out = Weighted(s, dv, p, p);
+    if constexpr (Kind == kVecParam) return out;
+    return _mm256_blendv_epi8(out, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
   }
 }
 
@@ -91,16 +87,25 @@ void SpanAvx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
   const __m256i stepU = _mm256_set1_epi32(static_cast<int>(c.du * 8)), stepV = _mm256_set1_epi32(static_cast<int>(c.dv * 8));
   const __m256i pitch = _mm256_set1_epi32(c.srcPitch);
   const int* src = reinterpret_cast<const int*>(c.src);
+  auto offsets = [&pu, &pv, &pitch] {
+    return _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(pv, kFixedShift), pitch),
+                            _mm256_slli_epi32(_mm256_srli_epi32(pu, kFixedShift), 2));
+  };
   int i = 0;
   for (; i + 8 <= n; i += 8, d += 32) {
-    const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(pv, kFixedShift), pitch),
-                                            _mm256_slli_epi32(_mm256_srli_epi32(pu, kFixedShift), 2));
-    const __m256i s = _mm256_i32gather_epi32(src, offset, 1);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), Pixels<Kind>(c, s, d));
+    const __m256i s = _mm256_i32gather_epi32(src, offsets(), 1);
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), Pixels<Kind>(c, s, dv));
     pu = _mm256_add_epi32(pu, stepU);
     pv = _mm256_add_epi32(pv, stepV);
   }
-  if (i < n) c.scalar(c, d, n - i, u + static_cast<uint32_t>(i) * c.du, v + static_cast<uint32_t>(i) * c.dv);
+  if (i < n) {
+    // The last pixels: lanes past the run neither read the source nor touch the destination.
+    const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), lanes);
+    const __m256i s = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), src, offsets(), mask, 1);
+    int* dp = reinterpret_cast<int*>(d);
+    _mm256_maskstore_epi32(dp, mask, Pixels<Kind>(c, s, _mm256_maskload_epi32(dp, mask)));
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "media/software/shapes.h"
 
 #include <climits>
+#include <cstring>
 #include <cstdlib>
 #include <type_traits>
 
@@ -336,24 +337,18 @@ template <int Type, int Mode>
 void FillBox(MEMIMG* image, const ShapeSetup& s, const IntRect& r) {
   constexpr int kBytes = Type == kMemImg8888 ? 4 : 2;
   const int w = r.right - r.left;
-  // Constant source for the row forms, handed over in chunks.
-  constexpr int kChunk = 256;
+  // A row of the constant colour, handed over in chunks: copied in mode 0 (whole words, two
+  // 16-bit pixels per word), blended by the row forms otherwise.
+  constexpr int kChunk = 1024;
   uint32_t source[kChunk];
-  if constexpr (Type == kMemImg8888 && Mode != kBlendNone) {
-    for (uint32_t& v : source) v = s.colour;
-  } else if constexpr (Mode != kBlendNone) {
-    for (uint32_t& v : source) v = s.colour | s.colour << 16;  // two 16-bit pixels per word
-  }
+  for (uint32_t& v : source) v = Type == kMemImg8888 ? s.colour : (s.colour | s.colour << 16);
   for (int y = r.top; y < r.bottom; ++y) {
     uint8_t* d = image->pixels + static_cast<ptrdiff_t>(y) * image->pitch + static_cast<ptrdiff_t>(r.left) * kBytes;
-    if constexpr (Mode == kBlendNone && Type == kMemImg8888) {
-      for (int x = 0; x < w; ++x) soft::Store32(d + x * 4, s.colour);
-    } else if constexpr (Mode == kBlendNone) {
-      // pairs of pixels as one word, then the odd one
-      const uint32_t pair = s.colour | s.colour << 16;
-      int x = 0;
-      for (; x + 2 <= w; x += 2) soft::Store32(d + x * 2, pair);
-      if (x < w) soft::Store16(d + x * 2, s.colour);
+    if constexpr (Mode == kBlendNone) {
+      for (int x = 0; x < w; x += kChunk) {
+        const int n = w - x < kChunk ? w - x : kChunk;
+        std::memcpy(d + x * kBytes, source, static_cast<size_t>(n) * kBytes);
+      }
     } else if constexpr (Type == kMemImg8888) {
       constexpr int kind = Mode == kBlendAlpha ? soft::kRowLerp
                            : Mode == kBlendAdd ? soft::kRowAdd

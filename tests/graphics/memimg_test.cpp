@@ -38,6 +38,9 @@ TEST(MemImg, PitchAndPitchLog2) {
     EXPECT_EQ(kMemImgMagic, img.m.magic);
     EXPECT_EQ(img.m.format, GetMemImgPixelFormat(c.type, img.m.alphaFlag, img.m.paletteFlag));
   }
+  Image tooShort;
+  EXPECT_EQ(-1, InitMemImg(&tooShort.m, 10, 2, 19, 0, kMemImg565, 0, 0, 0));  // rows would overlap
+  EXPECT_EQ(0u, tooShort.m.magic);
   Image given;
   ASSERT_EQ(0, InitMemImg(&given.m, 10, 2, 64, 0, kMemImg565, 0, 0, 0));
   EXPECT_EQ(64, given.m.pitch);
