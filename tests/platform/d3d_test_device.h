@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/d3d/d3d.h"
+#include "platform/kernel/kernel.h"
 #include "platform/testing.h"
 
 namespace d3d_test {
@@ -67,6 +68,7 @@ class DeviceTest : public ::testing::Test {
     ASSERT_EQ(pf::CoCreateInstance(pf::CLSID_DirectDraw7, nullptr, pf::CLSCTX_ALL, pf::IID_IDirectDraw7, &object),
               pf::DD_OK);
     dd_ = static_cast<pf::DirectDraw7*>(object);
+    ASSERT_EQ(dd_->Initialize(nullptr), pf::DD_OK);
     ASSERT_EQ(dd_->QueryInterface(pf::IID_IDirect3D7, &object), pf::DD_OK);
     d3d_ = static_cast<pf::Direct3D7*>(object);
   }
