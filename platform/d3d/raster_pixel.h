@@ -160,24 +160,26 @@ inline std::uint32_t Modulate(std::uint32_t a, std::uint32_t b) {
          Mul255(Channel(a, 8), Channel(b, 8)) << 8 | Mul255(a & 0xFF, b & 0xFF);
 }
 
-// src * sa + dst * (255 - sa), each product floored: the usual alpha blend.
-inline std::uint32_t BlendAlphaRgb(std::uint32_t src, std::uint32_t dst, std::uint32_t sa) {
-  const std::uint32_t ia = 255 - sa;
-  std::uint32_t out = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const std::uint32_t v = Mul255(Channel(src, shift), sa) + Mul255(Channel(dst, shift), ia);
-    out |= v << shift;
-  }
-  return out;
+// floor(c * a / 255) for the two channels of each 0x00FF00FF lane pair: every lane stays below 2^16.
+inline std::uint32_t Mul255Lanes(std::uint32_t lanes, std::uint32_t a) {
+  const std::uint32_t x = lanes * a;
+  return ((x + 0x00010001u + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
 }
 
+// src * sa + dst * (255 - sa), each product floored: the usual alpha blend (the sum never passes 255).
+inline std::uint32_t BlendAlphaRgb(std::uint32_t src, std::uint32_t dst, std::uint32_t sa) {
+  const std::uint32_t ia = 255 - sa;
+  const std::uint32_t rb = Mul255Lanes(src & 0x00FF00FFu, sa) + Mul255Lanes(dst & 0x00FF00FFu, ia);
+  const std::uint32_t g = Mul255(Channel(src, 8), sa) + Mul255(Channel(dst, 8), ia);
+  return rb | g << 8;
+}
+
+// dst + src * sa, saturating per channel.
 inline std::uint32_t BlendAddRgb(std::uint32_t src, std::uint32_t dst, std::uint32_t sa) {
-  std::uint32_t out = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const std::uint32_t v = std::min<std::uint32_t>(255, Mul255(Channel(src, shift), sa) + Channel(dst, shift));
-    out |= v << shift;
-  }
-  return out;
+  std::uint32_t rb = Mul255Lanes(src & 0x00FF00FFu, sa) + (dst & 0x00FF00FFu);
+  rb = (rb | (((rb >> 8) & 0x00010001u) * 0xFFu)) & 0x00FF00FFu;
+  const std::uint32_t g = std::min<std::uint32_t>(255, Mul255(Channel(src, 8), sa) + Channel(dst, 8));
+  return rb | g << 8;
 }
 
 }  // namespace pf::d3d

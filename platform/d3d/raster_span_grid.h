@@ -6,40 +6,69 @@
 
 namespace pf::d3d {
 
-template <PixelKind T>
-inline std::uint32_t SampleClamped(const Texture& t, std::uint64_t u, std::uint64_t v, SpanFilter filter) {
-  if (filter == SpanFilter::kPoint) {
-    return Widen<T>(TexelRaw<T>(t, ClampIndex(TexelIndex(u), t.width), ClampIndex(TexelIndex(v), t.height)));
+// The texture rows a sample reads: one for point sampling, two with the vertical weight for bilinear.
+struct Rows {
+  const std::uint8_t* top;
+  const std::uint8_t* bottom;
+  std::uint32_t weight;
+};
+
+template <SpanFilter F>
+inline Rows RowsAt(const Texture& t, std::uint64_t v) {
+  if constexpr (F == SpanFilter::kPoint) {
+    const std::uint8_t* row = t.pixels + static_cast<std::ptrdiff_t>(ClampIndex(TexelIndex(v), t.height)) * t.pitch;
+    return Rows{row, row, 0};
+  } else {
+    const Taps tv = LinearTaps(v);
+    return Rows{t.pixels + static_cast<std::ptrdiff_t>(ClampIndex(tv.index, t.height)) * t.pitch,
+                t.pixels + static_cast<std::ptrdiff_t>(ClampIndex(tv.index + 1, t.height)) * t.pitch, tv.weight};
   }
-  const Taps tu = LinearTaps(u);
-  const Taps tv = LinearTaps(v);
-  const int x0 = ClampIndex(tu.index, t.width), x1 = ClampIndex(tu.index + 1, t.width);
-  const int y0 = ClampIndex(tv.index, t.height), y1 = ClampIndex(tv.index + 1, t.height);
-  const std::uint32_t top = Lerp8888(Widen<T>(TexelRaw<T>(t, x0, y0)), Widen<T>(TexelRaw<T>(t, x1, y0)), tu.weight);
-  const std::uint32_t bottom =
-      Lerp8888(Widen<T>(TexelRaw<T>(t, x0, y1)), Widen<T>(TexelRaw<T>(t, x1, y1)), tu.weight);
-  return Lerp8888(top, bottom, tv.weight);
+}
+
+template <PixelKind T, SpanFilter F>
+inline std::uint32_t SampleRows(const Texture& t, const Rows& rows, std::uint64_t u) {
+  constexpr int kBytes = BytesOf<T>();
+  if constexpr (F == SpanFilter::kPoint) {
+    return Widen<T>(LoadPixel<T>(rows.top + ClampIndex(TexelIndex(u), t.width) * kBytes));
+  } else {
+    const Taps tu = LinearTaps(u);
+    const int x0 = ClampIndex(tu.index, t.width) * kBytes, x1 = ClampIndex(tu.index + 1, t.width) * kBytes;
+    const std::uint32_t top =
+        Lerp8888(Widen<T>(LoadPixel<T>(rows.top + x0)), Widen<T>(LoadPixel<T>(rows.top + x1)), tu.weight);
+    const std::uint32_t bottom =
+        Lerp8888(Widen<T>(LoadPixel<T>(rows.bottom + x0)), Widen<T>(LoadPixel<T>(rows.bottom + x1)), tu.weight);
+    return Lerp8888(top, bottom, rows.weight);
+  }
 }
 
 template <SpanBlend B, SpanFilter F, bool Keyed, bool Modulated, PixelKind T, PixelKind D>
 void RunSpan(const SpanRun& run) {
-  const Texture& texture = *run.texture;
+  // Everything the loop reads is copied out first: stores through the byte pointer could alias it.
+  const Texture texture = *run.texture;
+  const std::uint64_t du = run.du, dv = run.dv;
+  const std::uint32_t modulate = run.modulate, alphaScale = run.alphaScale;
+  const bool textureAlpha = run.textureAlpha, plainAlpha = textureAlpha && alphaScale == 255;
+  const std::uint32_t keyLow = texture.keyLow, keyHigh = texture.keyHigh;
   std::uint8_t* out = run.destination;
+  std::uint8_t* const end = out + static_cast<std::ptrdiff_t>(run.count) * BytesOf<D>();
   std::uint64_t u = run.u, v = run.v;
-  for (int i = 0; i < run.count; ++i, u += run.du, v += run.dv, out += BytesOf<D>()) {
+  // Rows are found once when the span runs along the texture's rows.
+  const bool rowsFixed = dv == 0;
+  Rows rows = RowsAt<F>(texture, v);
+  for (; out != end; u += du, v += dv, out += BytesOf<D>()) {
+    if (!rowsFixed) rows = RowsAt<F>(texture, v);
     if constexpr (Keyed) {
       const std::uint32_t raw =
           TexelRaw<T>(texture, ClampIndex(TexelIndex(u), texture.width), ClampIndex(TexelIndex(v), texture.height));
-      if (raw >= texture.keyLow && raw <= texture.keyHigh) continue;
+      if (raw >= keyLow && raw <= keyHigh) continue;
     }
-    const std::uint32_t texel = SampleClamped<T>(texture, u, v, F);
+    const std::uint32_t texel = SampleRows<T, F>(texture, rows, u);
     std::uint32_t colour = texel & 0x00FFFFFFu;
-    if constexpr (Modulated) colour = Modulate(colour, run.modulate);
+    if constexpr (Modulated) colour = Modulate(colour, modulate);
     if constexpr (B == SpanBlend::kCopy) {
-      const std::uint32_t alpha = Mul255(run.textureAlpha ? texel >> 24 : 255, run.alphaScale);
-      StorePixel<D>(out, Narrow<D>(colour | alpha << 24));
+      StorePixel<D>(out, Narrow<D>(colour | Mul255(textureAlpha ? texel >> 24 : 255, alphaScale) << 24));
     } else {
-      const std::uint32_t alpha = Mul255(run.textureAlpha ? texel >> 24 : 255, run.alphaScale);
+      const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
       if (alpha == 0) continue;
       if (B == SpanBlend::kAlpha && alpha == 255) {
         StorePixel<D>(out, Narrow<D>(colour | 0xFF000000u));
