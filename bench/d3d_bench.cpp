@@ -95,7 +95,7 @@ class Scene {
     desc.size = sizeof desc;
     desc.flags = pf::DDSD_CAPS | pf::DDSD_WIDTH | pf::DDSD_HEIGHT | pf::DDSD_PIXELFORMAT;
     desc.caps.caps = caps;
-    desc.caps.caps2 = (caps & pf::DDSCAPS_TEXTURE) ? pf::DDSCAPS2_TEXTUREMANAGE : 0;
+    desc.caps.caps2 = (caps & pf::DDSCAPS_TEXTURE) ? static_cast<std::uint32_t>(pf::DDSCAPS2_TEXTUREMANAGE) : 0u;
     desc.width = static_cast<std::uint32_t>(w);
     desc.height = static_cast<std::uint32_t>(h);
     desc.pixelFormat = pf::DDPixelFormat{sizeof(pf::DDPixelFormat),

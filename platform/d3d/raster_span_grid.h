@@ -33,11 +33,9 @@ inline std::uint32_t SampleRows(const Texture& t, const Rows& rows, std::uint64_
   } else {
     const Taps tu = LinearTaps(u);
     const int x0 = ClampIndex(tu.index, t.width) * kBytes, x1 = ClampIndex(tu.index + 1, t.width) * kBytes;
-    const std::uint32_t top =
-        Lerp8888(Widen<T>(LoadPixel<T>(rows.top + x0)), Widen<T>(LoadPixel<T>(rows.top + x1)), tu.weight);
-    const std::uint32_t bottom =
-        Lerp8888(Widen<T>(LoadPixel<T>(rows.bottom + x0)), Widen<T>(LoadPixel<T>(rows.bottom + x1)), tu.weight);
-    return Lerp8888(top, bottom, rows.weight);
+    return Bilinear(Widen<T>(LoadPixel<T>(rows.top + x0)), Widen<T>(LoadPixel<T>(rows.top + x1)),
+                    Widen<T>(LoadPixel<T>(rows.bottom + x0)), Widen<T>(LoadPixel<T>(rows.bottom + x1)), tu.weight,
+                    rows.weight);
   }
 }
 
