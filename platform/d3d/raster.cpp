@@ -25,9 +25,10 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 }
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
+// Rounds half away from zero, as llround does, without the library call.
 std::uint64_t ToFixed(double texels) {
-  const double clamped = std::clamp(texels, -1073741824.0, 1073741824.0);
-  return static_cast<std::uint64_t>(static_cast<std::int64_t>(std::llround(clamped * 4294967296.0)));
+  const double scaled = std::clamp(texels, -1073741824.0, 1073741824.0) * 4294967296.0;
+  return static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled + (scaled >= 0 ? 0.5 : -0.5)));
 }
 
 std::uint32_t ToByte(double v) { return static_cast<std::uint32_t>(std::clamp(std::lround(v), 0L, 255L)); }
@@ -269,7 +270,14 @@ struct Plane {
 struct Edge {
   std::int64_t a, b, x, y;  // inside: a * (X - x) + b * (Y - y) > 0, or == 0 on a top or left edge
   bool tie;
+  std::int64_t bound;       // a vertical edge's column bound, the same on every row
 };
+
+// The first column inside (a > 0) or the first one past the inside (a < 0) on the row at Yc.
+std::int64_t EdgeBound(const Edge& e, std::int64_t Yc) {
+  const std::int64_t c = -e.a * e.x + e.b * (Yc - e.y);  // E = a * X + c
+  return e.a > 0 ? CeilDiv(-c, e.a * 256) : CeilDiv(c, -e.a * 256);
+}
 
 struct Setup {
   double x[3], y[3], det;
@@ -481,6 +489,7 @@ void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, con
     e.x = X[p];
     e.y = Y[p];
     e.tie = e.a > 0 || (e.a == 0 && e.b > 0);
+    e.bound = e.a != 0 && e.b == 0 ? EdgeBound(e, 0) : 0;
   }
   const Rect& r = st.scissor;
   const std::int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
@@ -548,14 +557,14 @@ void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, con
     const std::int64_t Yc = static_cast<std::int64_t>(py) * 256;
     bool empty = false;
     for (const Edge& e : edges) {
-      const std::int64_t c = -e.a * e.x + e.b * (Yc - e.y);  // E = a * X + c
-      if (e.a > 0) {
-        xs = std::max(xs, CeilDiv(-c, e.a * 256));
-      } else if (e.a < 0) {
-        xe = std::min(xe, CeilDiv(c, -e.a * 256));
-      } else if (!(c > 0 || (c == 0 && e.tie))) {
-        empty = true;
+      if (e.a == 0) {
+        const std::int64_t c = e.b * (Yc - e.y);
+        if (!(c > 0 || (c == 0 && e.tie))) empty = true;
+        continue;
       }
+      const std::int64_t bound = e.b == 0 ? e.bound : EdgeBound(e, Yc);
+      if (e.a > 0) xs = std::max(xs, bound);
+      else xe = std::min(xe, bound);
     }
     if (empty || xs >= xe) continue;
     const int x0 = static_cast<int>(xs), count = static_cast<int>(xe - xs);
