@@ -35,19 +35,19 @@ MapSpan ChooseMapSpan(int type, bool pal, int mode, bool bg, bool tint, bool alp
   return t.textured[GridIndex(pal, mode, bg, tint, alpha, trans)];
 }
 
-MapSpan VectorMapSpanAvx2(int mode, bool alpha, bool trans);
+MapSpan VectorMapSpanAvx2(int type, int mode, bool alpha, bool trans);
 
 // Only AVX2 gathers the source pixels; the SSE2 level keeps the scalar spans.
-MapSpan VectorMapSpan32(int level, int mode, bool alpha, bool trans) {
-  return level == kSoftPathAvx2 ? VectorMapSpanAvx2(mode, alpha, trans) : nullptr;
+MapSpan VectorMapSpan(int level, int type, int mode, bool alpha, bool trans) {
+  return level == kSoftPathAvx2 ? VectorMapSpanAvx2(type, mode, alpha, trans) : nullptr;
 }
 
 namespace {
 
 MapSpan ChooseVectorSpan(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans) {
   const int level = SoftPathLevel();
-  if (level == kSoftPathReference || type != kMemImg8888 || pal || bg || tint) return nullptr;
-  return VectorMapSpan32(level, mode, alpha, trans);
+  if (level == kSoftPathReference || pal || bg || tint) return nullptr;
+  return VectorMapSpan(level, type, mode, alpha, trans);
 }
 
 }  // namespace

@@ -35,9 +35,9 @@ struct MapCall {
 // Draws `count` pixels from d rightwards, the first at source position (u, v).
 using MapSpan = void (*)(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v);
 
-// Vector spans for the 32-bit direct cells without blend picture or tint, by run-time processor
-// check; each gives the same bytes as its scalar cell. Null for a cell without one.
-MapSpan VectorMapSpan32(int level, int mode, bool alpha, bool trans);
+// Vector spans for the direct cells without blend picture or tint, by run-time processor check;
+// each gives the same bytes as its scalar cell. Null for a cell without one.
+MapSpan VectorMapSpan(int level, int type, int mode, bool alpha, bool trans);
 
 struct MapSpanTable {
   std::array<MapSpan, kGridCells> textured;   // indexed by GridIndex

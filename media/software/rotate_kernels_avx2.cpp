@@ -1,5 +1,6 @@
-// AVX2 spans for the mapped draws of 32-bit direct sources without blend picture or tint: plain and
-// keyed copies, source-alpha blends and parameter blends. Eight positions per step, source pixels
+// AVX2 spans for the mapped draws of direct sources without blend picture or tint: plain and keyed
+// copies and source-alpha blends in both colour types, and the 32-bit parameter blend, add,
+// subtract and multiply of sources without alpha. Eight positions per step, source pixels
 // gathered, the blend done in 16-bit lanes where every intermediate fits, so each span gives the
 // same bytes as its scalar cell. Spans whose positions wrap go to the scalar cell. Everything after the target pragma is local to this file and is called
 // only after the run-time processor check.
@@ -9,7 +10,13 @@
 
 #include "media/software/rotate_kernels.h"
 
+// Every header is included above, so no inline function shared with other files is compiled for
+// this instruction set.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC target("avx2")
+#endif
 
 namespace zelvo::soft {
 namespace {
@@ -21,7 +28,51 @@ enum VectorKind : int {
   kVecAlphaWeighted,   // mode 0, source alpha, no transparent flag: always weighted by a
   kVecParam,           // mode 1: weighted by the parameter
   kVecParamKeyed,      // mode 1, colour key
+  kVecAdd,             // mode 2: saturating add of the source scaled by the parameter
+  kVecAddKeyed,
+  kVecSub,             // mode 3: saturating subtract of the scaled source
+  kVecSubKeyed,
+  kVecMul,             // mode 4: product of source and destination
+  kVecMulKeyed,
 };
+
+constexpr bool IsKeyed(int kind) {
+  return kind == kVecKeyed || kind == kVecParamKeyed || kind == kVecAddKeyed || kind == kVecSubKeyed || kind == kVecMulKeyed;
+}
+
+// Bytes 0-2 of s times p / 255, truncated, with byte 3 zero: x * p / 255 equals
+// (y + 1 + (y >> 8)) >> 8 for y = x * p, which stays below 65536.
+__m256i ScaledSource(__m256i s, int param) {
+  const __m256i zero = _mm256_setzero_si256(), p = _mm256_set1_epi16(static_cast<short>(param)), one = _mm256_set1_epi16(1);
+  auto div255 = [&](__m256i y) { return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(y, one), _mm256_srli_epi16(y, 8)), 8); };
+  const __m256i lo = div255(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), p));
+  const __m256i hi = div255(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), p));
+  return _mm256_andnot_si256(_mm256_set1_epi32(static_cast<int>(0xFF000000u)), _mm256_packus_epi16(lo, hi));
+}
+
+// The whole-word saturating add and subtract with guard bits in the lowest bits of green and red.
+__m256i AddWord(__m256i s, __m256i d) {
+  const __m256i m = _mm256_set1_epi32(0x00FEFEFF), g = _mm256_set1_epi32(0x01010100);
+  const __m256i sum = _mm256_add_epi32(_mm256_and_si256(s, m), _mm256_and_si256(d, m));
+  const __m256i c = _mm256_and_si256(sum, g);
+  return _mm256_or_si256(_mm256_or_si256(sum, _mm256_sub_epi32(c, _mm256_srli_epi32(c, 8))),
+                         _mm256_and_si256(_mm256_or_si256(d, s), _mm256_set1_epi32(0x00010100)));
+}
+__m256i SubWord(__m256i s, __m256i d) {
+  const __m256i g = _mm256_set1_epi32(0x01010100);
+  const __m256i t = _mm256_sub_epi32(_mm256_or_si256(d, g), _mm256_and_si256(s, _mm256_set1_epi32(0x00FEFEFF)));
+  const __m256i b = _mm256_and_si256(t, g);
+  return _mm256_and_si256(t, _mm256_sub_epi32(b, _mm256_srli_epi32(b, 8)));
+}
+
+// Bytes 0-2 become s * d >> 8; byte 3 keeps d's.
+__m256i Product(__m256i s, __m256i d) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero)), 8);
+  const __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero)), 8);
+  const __m256i byte3 = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  return _mm256_or_si256(_mm256_andnot_si256(byte3, _mm256_packus_epi16(lo, hi)), _mm256_and_si256(byte3, d));
+}
 
 // Bytes 0-2 become (s * w + d * (256 - w)) >> 8, which equals ((s - d) * w + (d << 8)) >> 8 and
 // stays below 65536; byte 3 keeps d's. wLo and wHi hold each pixel's weight in its four 16-bit
@@ -50,22 +101,31 @@ __m256i AlphaLanes(__m256i s, bool high) {
 }
 
 template <int Kind>
-__m256i Pixels(const MapCall& c, __m256i s, __m256i dv) {
-  if constexpr (Kind == kVecCopy) {
+__m256i Blended(const MapCall& c, __m256i s, __m256i dv) {
+  if constexpr (Kind == kVecCopy || Kind == kVecKeyed) {
     return s;
-  } else if constexpr (Kind == kVecKeyed) {
-    return _mm256_blendv_epi8(s, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
   } else if constexpr (Kind == kVecAlphaKeyed || Kind == kVecAlphaWeighted) {
     const __m256i out = Weighted(s, dv, AlphaLanes(s, false), AlphaLanes(s, true));
     if constexpr (Kind == kVecAlphaWeighted) return out;
     const __m256i opaque = _mm256_cmpeq_epi32(_mm256_srli_epi32(s, 24), _mm256_set1_epi32(255));
     return _mm256_blendv_epi8(out, s, opaque);
-  } else {
+  } else if constexpr (Kind == kVecParam || Kind == kVecParamKeyed) {
     const __m256i p = _mm256_set1_epi16(static_cast<short>(c.op.rows.param));
-    const __m256i out = Weighted(s, dv, p, p);
-    if constexpr (Kind == kVecParam) return out;
-    return _mm256_blendv_epi8(out, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
+    return Weighted(s, dv, p, p);
+  } else if constexpr (Kind == kVecAdd || Kind == kVecAddKeyed) {
+    return AddWord(ScaledSource(s, c.op.rows.param), dv);
+  } else if constexpr (Kind == kVecSub || Kind == kVecSubKeyed) {
+    return SubWord(ScaledSource(s, c.op.rows.param), dv);
+  } else {
+    return Product(s, dv);
   }
+}
+
+template <int Kind>
+__m256i Pixels(const MapCall& c, __m256i s, __m256i dv) {
+  const __m256i out = Blended<Kind>(c, s, dv);
+  if constexpr (!IsKeyed(Kind)) return out;
+  return _mm256_blendv_epi8(out, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
 }
 
 template <int Kind>
@@ -108,15 +168,102 @@ void SpanAvx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
   }
 }
 
+// 16-bit pictures: eight pixels in 32-bit lanes. Each 5- or 6-bit channel becomes
+// (s * a + d * (256 - a)) >> 8, below 65536, so 16-bit products suffice.
+__m256i Weighted565(__m256i s, __m256i d, __m256i a) {
+  const __m256i na = _mm256_sub_epi32(_mm256_set1_epi32(256), a);
+  auto channel = [&](int shift, int mask) {
+    const __m256i m = _mm256_set1_epi32(mask);
+    const __m256i cs = _mm256_and_si256(_mm256_srli_epi32(s, shift), m), cd = _mm256_and_si256(_mm256_srli_epi32(d, shift), m);
+    return _mm256_slli_epi32(
+        _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi16(cs, a), _mm256_mullo_epi16(cd, na)), 8), shift);
+  };
+  return _mm256_or_si256(_mm256_or_si256(channel(11, 31), channel(5, 63)), channel(0, 31));
+}
+
+template <int Kind>
+__m256i Pixels565(const MapCall& c, __m256i raw, __m256i dv) {
+  const __m256i colour = _mm256_and_si256(raw, _mm256_set1_epi32(0xFFFF));
+  if constexpr (Kind == kVecCopy) {
+    return colour;
+  } else if constexpr (Kind == kVecKeyed) {
+    return _mm256_blendv_epi8(colour, dv, _mm256_cmpeq_epi32(colour, _mm256_set1_epi32(static_cast<int>(c.op.key))));
+  } else {
+    const __m256i a = _mm256_and_si256(_mm256_srli_epi32(raw, 16), _mm256_set1_epi32(0xFF));
+    const __m256i out = Weighted565(colour, dv, a);
+    if constexpr (Kind == kVecAlphaWeighted) return out;
+    return _mm256_blendv_epi8(out, colour, _mm256_cmpeq_epi32(a, _mm256_set1_epi32(255)));
+  }
+}
+
+// Sources without alpha have two bytes per pixel: each lane reads the dword ending at its pixel
+// (or, in column 0, starting there), so that no read passes the row's end; one-column sources stay
+// scalar. Sources with alpha have four bytes per pixel. Left-over pixels go to the scalar cell.
+template <int Kind>
+void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
+  constexpr bool kAlpha = Kind == kVecAlphaKeyed || Kind == kVecAlphaWeighted;
+  const SpanRun run = FindSpanRun(c, count, u, v);
+  if (run.checked || (!kAlpha && c.uLimit < (2u << kFixedShift))) {
+    c.scalar(c, d, count, u, v);
+    return;
+  }
+  u += static_cast<uint32_t>(run.first) * c.du;
+  v += static_cast<uint32_t>(run.first) * c.dv;
+  d += run.first * 2;
+  const int n = run.end - run.first;
+  const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  __m256i pu = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(u)),
+                                _mm256_mullo_epi32(lanes, _mm256_set1_epi32(static_cast<int>(c.du))));
+  __m256i pv = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(v)),
+                                _mm256_mullo_epi32(lanes, _mm256_set1_epi32(static_cast<int>(c.dv))));
+  const __m256i stepU = _mm256_set1_epi32(static_cast<int>(c.du * 8)), stepV = _mm256_set1_epi32(static_cast<int>(c.dv * 8));
+  const __m256i pitch = _mm256_set1_epi32(c.srcPitch);
+  const int* src = reinterpret_cast<const int*>(c.src);
+  int i = 0;
+  for (; i + 8 <= n; i += 8, d += 16) {
+    const __m256i column = _mm256_srli_epi32(pu, kFixedShift);
+    const __m256i rowStart = _mm256_mullo_epi32(_mm256_srli_epi32(pv, kFixedShift), pitch);
+    __m256i raw;
+    if constexpr (kAlpha) {
+      raw = _mm256_i32gather_epi32(src, _mm256_add_epi32(rowStart, _mm256_slli_epi32(column, 2)), 1);
+    } else {
+      const __m256i back = _mm256_and_si256(_mm256_cmpgt_epi32(column, _mm256_setzero_si256()), _mm256_set1_epi32(2));
+      const __m256i offset = _mm256_sub_epi32(_mm256_add_epi32(rowStart, _mm256_slli_epi32(column, 1)), back);
+      raw = _mm256_srlv_epi32(_mm256_i32gather_epi32(src, offset, 1), _mm256_slli_epi32(back, 3));
+    }
+    const __m256i dv = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d)));
+    const __m256i out = Pixels565<Kind>(c, raw, dv);
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(out, out), 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm256_castsi256_si128(packed));
+    pu = _mm256_add_epi32(pu, stepU);
+    pv = _mm256_add_epi32(pv, stepV);
+  }
+  if (i < n) c.scalar(c, d, n - i, u + static_cast<uint32_t>(i) * c.du, v + static_cast<uint32_t>(i) * c.dv);
+}
+
 }  // namespace
 
-MapSpan VectorMapSpanAvx2(int mode, bool alpha, bool trans) {
+MapSpan VectorMapSpanAvx2(int type, int mode, bool alpha, bool trans) {
+  if (type == kMemImg565) {
+    if (mode != kBlendNone) return nullptr;
+    if (!alpha) return trans ? &Span565Avx2<kVecKeyed> : &Span565Avx2<kVecCopy>;
+    return trans ? &Span565Avx2<kVecAlphaKeyed> : &Span565Avx2<kVecAlphaWeighted>;
+  }
   if (mode == kBlendNone) {
     if (!alpha) return trans ? &SpanAvx2<kVecKeyed> : &SpanAvx2<kVecCopy>;
     return trans ? &SpanAvx2<kVecAlphaKeyed> : &SpanAvx2<kVecAlphaWeighted>;
   }
-  if (mode == kBlendAlpha && !alpha) return trans ? &SpanAvx2<kVecParamKeyed> : &SpanAvx2<kVecParam>;
-  return nullptr;
+  if (alpha) return nullptr;
+  switch (mode) {
+    case kBlendAlpha: return trans ? &SpanAvx2<kVecParamKeyed> : &SpanAvx2<kVecParam>;
+    case kBlendAdd: return trans ? &SpanAvx2<kVecAddKeyed> : &SpanAvx2<kVecAdd>;
+    case kBlendSubtract: return trans ? &SpanAvx2<kVecSubKeyed> : &SpanAvx2<kVecSub>;
+    default: return trans ? &SpanAvx2<kVecMulKeyed> : &SpanAvx2<kVecMul>;
+  }
 }
 
 }  // namespace zelvo::soft
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
