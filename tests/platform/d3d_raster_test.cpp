@@ -207,6 +207,26 @@ TEST_P(TexelTest, SpritesModulateAndBlend) {
 INSTANTIATE_TEST_SUITE_P(Paths, TexelTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Specialised" : "General"; });
 
+TEST_F(RasterTest, AddressModesRepeatMirrorOrClamp) {
+  OpenDevice(6, 1);
+  pf::DirectDrawSurface7* texture = Texture(2, 1, {0xFF000000, 0xFFFFFFFF});
+  device_->SetTexture(0, texture);
+  device_->SetTextureStageState(0, pf::D3DTSS_COLOROP, pf::D3DTOP_SELECTARG1);
+  // Pixel i samples texel coordinate i + 1/2.
+  struct Case {
+    std::uint32_t mode;
+    const char* texels;
+  } cases[] = {{pf::D3DTADDRESS_WRAP, "010101"}, {pf::D3DTADDRESS_MIRROR, "011001"},
+               {pf::D3DTADDRESS_CLAMP, "011111"}, {pf::D3DTADDRESS_BORDER, "011111"}};
+  for (const Case& c : cases) {
+    device_->SetTextureStageState(0, pf::D3DTSS_ADDRESS, c.mode);
+    Draw(pf::D3DPT_TRIANGLESTRIP, Quad(-0.5f, -0.5f, 5.5f, 0.5f, 0xFFFFFFFF, 0, 0, 3, 1));
+    std::string seen;
+    for (int x = 0; x < 6; ++x) seen += Rgb(x, 0) != 0 ? '1' : '0';
+    EXPECT_EQ(seen, c.texels) << c.mode;
+  }
+}
+
 TEST_F(RasterTest, FlatShadingTakesEachTrianglesFirstVertex) {
   OpenDevice(4, 4);
   device_->SetRenderState(pf::D3DRS_SHADEMODE, pf::D3DSHADE_FLAT);
