@@ -213,4 +213,22 @@ inline std::uint32_t BlendAddRgb(std::uint32_t src, std::uint32_t dst, std::uint
   return Narrow16(_mm_add_epi16(Floor255(s), Widen16(dst))) & 0x00FFFFFFu;
 }
 
+// Two neighbouring 32-bit pixels blended at once: src * sa + dst * (255 - sa), or dst + src * sa
+// when adding; each source carries its own alpha in its top byte. Same arithmetic as the single
+// pixel forms; the results' top bytes are 0xFF.
+template <bool Add>
+inline void BlendPairX888(std::uint8_t* at, std::uint32_t src0, std::uint32_t src1) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i s = _mm_unpacklo_epi8(
+      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(src0)), _mm_cvtsi32_si128(static_cast<int>(src1))), zero);
+  const __m128i d = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(at)), zero);
+  const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+  const __m128i sourcePart = Floor255(_mm_mullo_epi16(s, alpha));
+  const __m128i destinationPart =
+      Add ? d : Floor255(_mm_mullo_epi16(d, _mm_sub_epi16(_mm_set1_epi16(255), alpha)));
+  const __m128i packed = _mm_or_si128(_mm_packus_epi16(_mm_add_epi16(sourcePart, destinationPart), zero),
+                                      _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(at), packed);
+}
+
 }  // namespace pf::d3d

@@ -53,6 +53,27 @@ void RunSpan(const SpanRun& run) {
   // Rows are found once when the span runs along the texture's rows.
   const bool rowsFixed = dv == 0;
   Rows rows = RowsAt<F>(texture, v);
+  if constexpr (B != SpanBlend::kCopy && D == PixelKind::kX888 && !Keyed) {
+    // Blends on 32-bit targets go two pixels at a time; the source alpha rides in the top byte.
+    const auto source = [&](std::uint64_t at) {
+      const std::uint32_t texel = SampleRows<T, F>(texture, rows, at);
+      std::uint32_t colour = texel & 0x00FFFFFFu;
+      if constexpr (Modulated) colour = Modulate(colour, modulate);
+      const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
+      return colour | alpha << 24;
+    };
+    for (; end - out >= 8; out += 8) {
+      if (!rowsFixed) rows = RowsAt<F>(texture, v);
+      const std::uint32_t first = source(u);
+      u += du;
+      v += dv;
+      if (!rowsFixed) rows = RowsAt<F>(texture, v);
+      const std::uint32_t second = source(u);
+      u += du;
+      v += dv;
+      BlendPairX888<B == SpanBlend::kAdd>(out, first, second);
+    }
+  }
   for (; out != end; u += du, v += dv, out += BytesOf<D>()) {
     if (!rowsFixed) rows = RowsAt<F>(texture, v);
     if constexpr (Keyed) {
