@@ -53,6 +53,21 @@ void RunSpan(const SpanRun& run) {
   // Rows are found once when the span runs along the texture's rows.
   const bool rowsFixed = dv == 0;
   Rows rows = RowsAt<F>(texture, v);
+  if constexpr (B == SpanBlend::kCopy && F == SpanFilter::kPoint && !Modulated) {
+    // A copy placed texel for pixel along a row reads the row straight, without clamping.
+    const std::int64_t first = TexelIndex(u);
+    if (du == (std::uint64_t{1} << 32) && rowsFixed && first >= 0 && first + run.count <= texture.width) {
+      const std::uint8_t* from = rows.top + first * BytesOf<T>();
+      for (; out != end; from += BytesOf<T>(), out += BytesOf<D>()) {
+        const std::uint32_t raw = LoadPixel<T>(from);
+        if constexpr (Keyed) {
+          if (raw >= keyLow && raw <= keyHigh) continue;
+        }
+        StorePixel<D>(out, Narrow<D>(Widen<T>(raw)));
+      }
+      return;
+    }
+  }
   if constexpr (B != SpanBlend::kCopy && D == PixelKind::kX888 && !Keyed) {
     // Blends on 32-bit targets go two pixels at a time; the source alpha rides in the top byte.
     const auto source = [&](std::uint64_t at) {
