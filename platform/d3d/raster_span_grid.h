@@ -77,6 +77,22 @@ void RunSpan(const SpanRun& run) {
       const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
       return colour | alpha << 24;
     };
+    const std::int64_t first = TexelIndex(u);
+    if (F == SpanFilter::kPoint && du == (std::uint64_t{1} << 32) && rowsFixed && first >= 0 &&
+        first + run.count <= texture.width) {
+      // Texel for pixel along a row: the texels are read straight, without clamping.
+      const auto straight = [&](const std::uint8_t* from) {
+        const std::uint32_t texel = Widen<T>(LoadPixel<T>(from));
+        std::uint32_t colour = texel & 0x00FFFFFFu;
+        if constexpr (Modulated) colour = Modulate(colour, modulate);
+        const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
+        return colour | alpha << 24;
+      };
+      const std::uint8_t* from = rows.top + first * BytesOf<T>();
+      for (; end - out >= 8; out += 8, from += 2 * BytesOf<T>(), u += 2 * du) {
+        BlendPairX888<B == SpanBlend::kAdd>(out, straight(from), straight(from + BytesOf<T>()));
+      }
+    }
     for (; end - out >= 8; out += 8) {
       if (!rowsFixed) rows = RowsAt<F>(texture, v);
       const std::uint32_t first = source(u);
