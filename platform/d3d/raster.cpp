@@ -27,6 +27,7 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); 
 
 // Rounds half away from zero, as llround does, without the library call.
 std::uint64_t ToFixed(double texels) {
+  if (!std::isfinite(texels)) return 0;
   const double scaled = std::clamp(texels, -1073741824.0, 1073741824.0) * 4294967296.0;
   return static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled + (scaled >= 0 ? 0.5 : -0.5)));
 }
@@ -444,8 +445,15 @@ void DrawLine(const RasterState& st, const Vertex& a, const Vertex& b) {
     step = -1;
   }
   const Rect& r = st.scissor;
-  first = std::clamp(first, -kPositionLimit, kPositionLimit);
-  last = std::clamp(last, -kPositionLimit, kPositionLimit);
+  // Only the pixels inside the scissor along the major axis are visited.
+  const double low = xMajor ? r.left : r.top, high = (xMajor ? r.right : r.bottom) - 1;
+  if (step > 0) {
+    first = std::max(first, low);
+    last = std::min(last, high);
+  } else {
+    first = std::min(first, high);
+    last = std::max(last, low);
+  }
   for (double c = first; step > 0 ? c <= last : c >= last; c += step) {
     const double t = (c - a0) / (a1 - a0);
     const double m = std::floor(m0 + (m1 - m0) * t + 0.5);

@@ -3,6 +3,8 @@
 // depth and target layouts, and the specialised spans against the general path.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <random>
 
 #include "platform/d3d/raster_pixel.h"
@@ -97,6 +99,21 @@ TEST_F(RasterTest, LinesLeaveOutTheirLastPixel) {
   DrawColoured(pf::D3DPT_LINESTRIP,
                {{0, 0, 0, 1, 0xFFFFFFFF}, {3, 0, 0, 1, 0xFFFFFFFF}, {3, 3, 0, 1, 0xFFFFFFFF}});
   EXPECT_EQ(Coverage(), (Rows{"####...", "...#...", "...#...", ".......", ".......", "......."}));
+}
+
+TEST_F(RasterTest, WildVerticesAreCutOrDroppedSafely) {
+  OpenDevice(4, 4);
+  ModulateStage0(Texture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}));
+  const float nan = std::numeric_limits<float>::quiet_NaN(), huge = 3e38f;
+  Draw(pf::D3DPT_TRIANGLELIST, {{nan, 0, 0, 1, 0xFFFFFFFF, 0, 0}, {4, 0, 0, 1, 0xFFFFFFFF, 1, 0},
+                                {0, 4, 0, 1, 0xFFFFFFFF, 0, 1}});
+  EXPECT_EQ(Coverage(), (Rows{"....", "....", "....", "...."}));
+  // Far-off corners still cover the target; coordinates that are not numbers read some texel.
+  Draw(pf::D3DPT_TRIANGLELIST, {{-huge, -huge, 0, 1, 0xFFFFFFFF, nan, 0}, {huge, -huge, 0, 1, 0xFFFFFFFF, 1, huge},
+                                {0, huge, 0, 1, 0xFFFFFFFF, 0, 1}});
+  EXPECT_NE(Rgb(1, 1), 0u);
+  DrawColoured(pf::D3DPT_LINELIST, {{-huge, 1, 0, 1, 0xFFFFFFFF}, {huge, 1, 0, 1, 0xFFFFFFFF}});
+  DrawColoured(pf::D3DPT_POINTLIST, {{huge, nan, 0, 1, 0xFFFFFFFF}});
 }
 
 TEST_F(RasterTest, PointsCoverTheRoundedPixel) {
