@@ -5,3 +5,4 @@
 #include "platform/window/window_testing.h"
 #include "platform/host/host_testing.h"
 #include "platform/ddraw/ddraw_testing.h"
+#include "platform/d3d/d3d_testing.h"

@@ -1,0 +1,234 @@
+#pragma once
+// The pixel arithmetic shared by the general path and the specialised spans, so both give the same
+// bytes: texel fetch and widening, point and bilinear sampling on 32.32 texel coordinates, products,
+// blend factors and the target's read and write.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include <emmintrin.h>
+
+#include "platform/d3d/d3d.h"
+#include "platform/d3d/raster.h"
+
+namespace pf::d3d {
+
+// floor(a * b / 255) for a, b in 0..255.
+inline std::uint32_t Mul255(std::uint32_t a, std::uint32_t b) {
+  const std::uint32_t x = a * b;
+  return (x + 1 + (x >> 8)) >> 8;
+}
+
+inline std::uint32_t Widen5(std::uint32_t v) { return (v << 3) | (v >> 2); }
+inline std::uint32_t Widen6(std::uint32_t v) { return (v << 2) | (v >> 4); }
+
+inline std::uint32_t ReadRawAt(const std::uint8_t* at, int bytes) {
+  if (bytes == 2) {
+    std::uint16_t v;
+    std::memcpy(&v, at, 2);
+    return v;
+  }
+  std::uint32_t v;
+  std::memcpy(&v, at, 4);
+  return v;
+}
+
+template <PixelKind K>
+constexpr int BytesOf() {
+  return (K == PixelKind::kX888 || K == PixelKind::k8888) ? 4 : 2;
+}
+
+// A raw pixel widened to 0xAARRGGBB; formats without alpha read alpha 255.
+template <PixelKind K>
+inline std::uint32_t Widen(std::uint32_t raw) {
+  if constexpr (K == PixelKind::k565) {
+    return 0xFF000000u | Widen5(raw >> 11) << 16 | Widen6((raw >> 5) & 0x3F) << 8 | Widen5(raw & 0x1F);
+  } else if constexpr (K == PixelKind::k555 || K == PixelKind::k1555) {
+    const std::uint32_t a = K == PixelKind::k555 || (raw & 0x8000) ? 0xFF000000u : 0;
+    return a | Widen5((raw >> 10) & 0x1F) << 16 | Widen5((raw >> 5) & 0x1F) << 8 | Widen5(raw & 0x1F);
+  } else if constexpr (K == PixelKind::k4444) {
+    return ((raw >> 12) & 0xF) * 0x11u << 24 | ((raw >> 8) & 0xF) * 0x11u << 16 | ((raw >> 4) & 0xF) * 0x11u << 8 |
+           (raw & 0xF) * 0x11u;
+  } else if constexpr (K == PixelKind::kX888) {
+    return raw | 0xFF000000u;
+  } else {
+    return raw;
+  }
+}
+
+// Any layout by its masks (bit replication), for the kinds without a name.
+std::uint32_t WidenByLayout(const pixels::Layout& layout, std::uint32_t raw);
+std::uint32_t NarrowByLayout(const pixels::Layout& layout, std::uint32_t argb);
+
+// 0xAARRGGBB cut to the target's channels; X888 writes its unused byte as 0xFF.
+template <PixelKind K>
+inline std::uint32_t Narrow(std::uint32_t argb) {
+  if constexpr (K == PixelKind::k565) {
+    return (argb >> 8 & 0xF800) | (argb >> 5 & 0x07E0) | (argb >> 3 & 0x1F);
+  } else if constexpr (K == PixelKind::k555) {
+    return (argb >> 9 & 0x7C00) | (argb >> 6 & 0x03E0) | (argb >> 3 & 0x1F);
+  } else if constexpr (K == PixelKind::k1555) {
+    return (argb >> 16 & 0x8000) | (argb >> 9 & 0x7C00) | (argb >> 6 & 0x03E0) | (argb >> 3 & 0x1F);
+  } else if constexpr (K == PixelKind::k4444) {
+    return (argb >> 16 & 0xF000) | (argb >> 12 & 0x0F00) | (argb >> 8 & 0x00F0) | (argb >> 4 & 0x000F);
+  } else if constexpr (K == PixelKind::kX888) {
+    return argb | 0xFF000000u;
+  } else {
+    return argb;
+  }
+}
+
+template <PixelKind K>
+inline std::uint32_t LoadPixel(const std::uint8_t* at) {
+  if constexpr (BytesOf<K>() == 2) {
+    std::uint16_t v;
+    std::memcpy(&v, at, 2);
+    return v;
+  } else {
+    std::uint32_t v;
+    std::memcpy(&v, at, 4);
+    return v;
+  }
+}
+
+template <PixelKind K>
+inline void StorePixel(std::uint8_t* at, std::uint32_t raw) {
+  if constexpr (BytesOf<K>() == 2) {
+    const auto v = static_cast<std::uint16_t>(raw);
+    std::memcpy(at, &v, 2);
+  } else {
+    std::memcpy(at, &raw, 4);
+  }
+}
+
+// ---------------------------------------------------------------- texture coordinates
+// Texel coordinates are 32.32 fixed point in texel units, carried as unsigned so that far-off
+// coordinates wrap instead of overflowing; the texel index is the signed integer part.
+inline std::int64_t TexelIndex(std::uint64_t coordinate) { return static_cast<std::int64_t>(coordinate) >> 32; }
+
+inline int Address(std::int64_t index, int size, std::uint32_t mode) {
+  if (mode == D3DTADDRESS_WRAP) {
+    std::int64_t m = index % size;
+    return static_cast<int>(m < 0 ? m + size : m);
+  }
+  if (mode == D3DTADDRESS_MIRROR) {
+    const std::int64_t period = 2 * static_cast<std::int64_t>(size);
+    std::int64_t m = index % period;
+    if (m < 0) m += period;
+    return static_cast<int>(m < size ? m : period - 1 - m);
+  }
+  return static_cast<int>(std::clamp<std::int64_t>(index, 0, size - 1));
+}
+
+inline int ClampIndex(std::int64_t index, int size) {
+  return static_cast<int>(std::clamp<std::int64_t>(index, 0, size - 1));
+}
+
+// Bilinear taps: the lower texel and the weight of the upper one in 1/256, rounded; a weight that
+// rounds to 256 moves to the next texel, so a sample at a texel centre returns that texel alone.
+struct Taps {
+  std::int64_t index;
+  std::uint32_t weight;
+};
+inline Taps LinearTaps(std::uint64_t coordinate) {
+  const std::uint64_t t = coordinate - 0x80000000ull;
+  Taps taps{TexelIndex(t), static_cast<std::uint32_t>(((t & 0xFFFFFFFFull) + 0x800000ull) >> 24)};
+  if (taps.weight == 256) {
+    ++taps.index;
+    taps.weight = 0;
+  }
+  return taps;
+}
+
+// (a * (256 - w) + b * w + 128) >> 8 per channel, two channels at a time.
+inline std::uint32_t Lerp8888(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
+  const std::uint32_t iw = 256 - w;
+  const std::uint32_t rb = (((a & 0x00FF00FFu) * iw + (b & 0x00FF00FFu) * w + 0x00800080u) >> 8) & 0x00FF00FFu;
+  const std::uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * iw + ((b >> 8) & 0x00FF00FFu) * w + 0x00800080u)) &
+                           0xFF00FF00u;
+  return rb | ag;
+}
+
+// The bilinear blend of four texels (upper-left, upper-right, lower-left, lower-right): the same
+// per-channel arithmetic as three Lerp8888 calls, with both rows in one SSE2 register.
+inline std::uint32_t Bilinear(std::uint32_t c00, std::uint32_t c10, std::uint32_t c01, std::uint32_t c11,
+                              std::uint32_t wx, std::uint32_t wy) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i left = _mm_unpacklo_epi8(
+      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(c00)), _mm_cvtsi32_si128(static_cast<int>(c01))), zero);
+  const __m128i right = _mm_unpacklo_epi8(
+      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(c10)), _mm_cvtsi32_si128(static_cast<int>(c11))), zero);
+  const __m128i half = _mm_set1_epi16(128);
+  const __m128i rows = _mm_srli_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(left, _mm_set1_epi16(static_cast<short>(256 - wx))),
+                                  _mm_mullo_epi16(right, _mm_set1_epi16(static_cast<short>(wx)))),
+                    half),
+      8);
+  const __m128i lower = _mm_unpackhi_epi64(rows, rows);
+  const __m128i mixed = _mm_srli_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(rows, _mm_set1_epi16(static_cast<short>(256 - wy))),
+                                  _mm_mullo_epi16(lower, _mm_set1_epi16(static_cast<short>(wy)))),
+                    half),
+      8);
+  return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(mixed, zero)));
+}
+
+template <PixelKind K>
+inline std::uint32_t TexelRaw(const Texture& t, int x, int y) {
+  return LoadPixel<K>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch + x * BytesOf<K>());
+}
+
+// ---------------------------------------------------------------- products and blending
+inline std::uint32_t Channel(std::uint32_t argb, int shift) { return (argb >> shift) & 0xFF; }
+
+inline std::uint32_t Modulate(std::uint32_t a, std::uint32_t b) {
+  return Mul255(a >> 24, b >> 24) << 24 | Mul255(Channel(a, 16), Channel(b, 16)) << 16 |
+         Mul255(Channel(a, 8), Channel(b, 8)) << 8 | Mul255(a & 0xFF, b & 0xFF);
+}
+
+inline __m128i Widen16(std::uint32_t argb) {
+  return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(argb)), _mm_setzero_si128());
+}
+
+// floor(x / 255) in each 16-bit lane, for x up to 255 * 255.
+inline __m128i Floor255(__m128i x) {
+  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_srli_epi16(x, 8)), 8);
+}
+
+inline std::uint32_t Narrow16(__m128i lanes) {
+  return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(lanes, _mm_setzero_si128())));
+}
+
+// src * sa + dst * (255 - sa), each product floored: the usual alpha blend (the sum never passes 255).
+// The alpha byte of the result is not meaningful.
+inline std::uint32_t BlendAlphaRgb(std::uint32_t src, std::uint32_t dst, std::uint32_t sa) {
+  const __m128i s = _mm_mullo_epi16(Widen16(src), _mm_set1_epi16(static_cast<short>(sa)));
+  const __m128i d = _mm_mullo_epi16(Widen16(dst), _mm_set1_epi16(static_cast<short>(255 - sa)));
+  return Narrow16(_mm_add_epi16(Floor255(s), Floor255(d))) & 0x00FFFFFFu;
+}
+
+// dst + src * sa, saturating per channel.
+inline std::uint32_t BlendAddRgb(std::uint32_t src, std::uint32_t dst, std::uint32_t sa) {
+  const __m128i s = _mm_mullo_epi16(Widen16(src), _mm_set1_epi16(static_cast<short>(sa)));
+  return Narrow16(_mm_add_epi16(Floor255(s), Widen16(dst))) & 0x00FFFFFFu;
+}
+
+// Two neighbouring 32-bit pixels blended at once: src * sa + dst * (255 - sa), or dst + src * sa
+// when adding; each source carries its own alpha in its top byte. Same arithmetic as the single
+// pixel forms; the results' top bytes are 0xFF.
+template <bool Add>
+inline void BlendPairX888(std::uint8_t* at, std::uint32_t src0, std::uint32_t src1) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i s = _mm_unpacklo_epi8(
+      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(src0)), _mm_cvtsi32_si128(static_cast<int>(src1))), zero);
+  const __m128i d = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(at)), zero);
+  const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+  const __m128i sourcePart = Floor255(_mm_mullo_epi16(s, alpha));
+  const __m128i destinationPart =
+      Add ? d : Floor255(_mm_mullo_epi16(d, _mm_sub_epi16(_mm_set1_epi16(255), alpha)));
+  const __m128i packed = _mm_or_si128(_mm_packus_epi16(_mm_add_epi16(sourcePart, destinationPart), zero),
+                                      _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(at), packed);
+}
+
+}  // namespace pf::d3d

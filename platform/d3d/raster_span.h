@@ -1,0 +1,44 @@
+#pragma once
+// Specialised spans for the state sets sprites use: one texture stage that selects the texture or
+// modulates it by a constant colour, clamped addressing, no depth and no alpha test, written as a
+// copy, an alpha blend or an additive blend, with point or bilinear sampling and with or without the
+// colour key. One template over that grid; the general path handles everything else.
+#include <cstdint>
+
+#include "platform/d3d/raster.h"
+
+namespace pf::d3d {
+
+enum class SpanBlend : std::uint8_t { kCopy, kAlpha, kAdd };
+enum class SpanFilter : std::uint8_t { kPoint, kLinear };
+
+struct SpanRun {
+  std::uint8_t* destination;      // the span's first pixel
+  int count;
+  std::uint64_t u, v, du, dv;     // 32.32 texel coordinates at the first pixel, and per pixel
+  const Texture* texture;
+  std::uint32_t modulate;         // 0x00RRGGBB multiplied into the texel colour
+  std::uint32_t alphaScale;       // multiplied into the source alpha
+  bool textureAlpha;              // the source alpha starts from the texel (else 255)
+};
+
+using SpanFunction = void (*)(const SpanRun& run);
+
+struct SpanKey {
+  SpanBlend blend;
+  SpanFilter filter;
+  bool keyed;
+  bool modulated;
+  PixelKind texture;
+  PixelKind target;
+};
+
+// Null when the grid has no span for the key.
+SpanFunction FindSpan(const SpanKey& key);
+
+// Each blend's part of the grid, instantiated in its own file.
+SpanFunction FindCopySpan(const SpanKey& key);
+SpanFunction FindAlphaSpan(const SpanKey& key);
+SpanFunction FindAddSpan(const SpanKey& key);
+
+}  // namespace pf::d3d

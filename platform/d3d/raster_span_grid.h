@@ -1,0 +1,174 @@
+#pragma once
+// The span template and its lookup over the grid (filter x colour key x modulation x texture layout
+// x target layout) for one blend; each blend's file instantiates its own part.
+#include "platform/d3d/raster_pixel.h"
+#include "platform/d3d/raster_span.h"
+
+namespace pf::d3d {
+
+// The texture rows a sample reads: one for point sampling, two with the vertical weight for bilinear.
+struct Rows {
+  const std::uint8_t* top;
+  const std::uint8_t* bottom;
+  std::uint32_t weight;
+};
+
+template <SpanFilter F>
+inline Rows RowsAt(const Texture& t, std::uint64_t v) {
+  if constexpr (F == SpanFilter::kPoint) {
+    const std::uint8_t* row = t.pixels + static_cast<std::ptrdiff_t>(ClampIndex(TexelIndex(v), t.height)) * t.pitch;
+    return Rows{row, row, 0};
+  } else {
+    const Taps tv = LinearTaps(v);
+    return Rows{t.pixels + static_cast<std::ptrdiff_t>(ClampIndex(tv.index, t.height)) * t.pitch,
+                t.pixels + static_cast<std::ptrdiff_t>(ClampIndex(tv.index + 1, t.height)) * t.pitch, tv.weight};
+  }
+}
+
+template <PixelKind T, SpanFilter F>
+inline std::uint32_t SampleRows(const Texture& t, const Rows& rows, std::uint64_t u) {
+  constexpr int kBytes = BytesOf<T>();
+  if constexpr (F == SpanFilter::kPoint) {
+    return Widen<T>(LoadPixel<T>(rows.top + ClampIndex(TexelIndex(u), t.width) * kBytes));
+  } else {
+    const Taps tu = LinearTaps(u);
+    const int x0 = ClampIndex(tu.index, t.width) * kBytes, x1 = ClampIndex(tu.index + 1, t.width) * kBytes;
+    return Bilinear(Widen<T>(LoadPixel<T>(rows.top + x0)), Widen<T>(LoadPixel<T>(rows.top + x1)),
+                    Widen<T>(LoadPixel<T>(rows.bottom + x0)), Widen<T>(LoadPixel<T>(rows.bottom + x1)), tu.weight,
+                    rows.weight);
+  }
+}
+
+template <SpanBlend B, SpanFilter F, bool Keyed, bool Modulated, PixelKind T, PixelKind D>
+void RunSpan(const SpanRun& run) {
+  // Everything the loop reads is copied out first: stores through the byte pointer could alias it.
+  const Texture texture = *run.texture;
+  const std::uint64_t du = run.du, dv = run.dv;
+  const std::uint32_t modulate = run.modulate, alphaScale = run.alphaScale;
+  const bool textureAlpha = run.textureAlpha, plainAlpha = textureAlpha && alphaScale == 255;
+  const std::uint32_t keyLow = texture.keyLow, keyHigh = texture.keyHigh;
+  std::uint8_t* out = run.destination;
+  std::uint8_t* const end = out + static_cast<std::ptrdiff_t>(run.count) * BytesOf<D>();
+  std::uint64_t u = run.u, v = run.v;
+  // Rows are found once when the span runs along the texture's rows.
+  const bool rowsFixed = dv == 0;
+  Rows rows = RowsAt<F>(texture, v);
+  if constexpr (B == SpanBlend::kCopy && F == SpanFilter::kPoint && !Modulated) {
+    // A copy placed texel for pixel along a row reads the row straight, without clamping.
+    const std::int64_t first = TexelIndex(u);
+    if (du == (std::uint64_t{1} << 32) && rowsFixed && first >= 0 && first + run.count <= texture.width) {
+      const std::uint8_t* from = rows.top + first * BytesOf<T>();
+      for (; out != end; from += BytesOf<T>(), out += BytesOf<D>()) {
+        const std::uint32_t raw = LoadPixel<T>(from);
+        if constexpr (Keyed) {
+          if (raw >= keyLow && raw <= keyHigh) continue;
+        }
+        StorePixel<D>(out, Narrow<D>(Widen<T>(raw)));
+      }
+      return;
+    }
+  }
+  if constexpr (B != SpanBlend::kCopy && D == PixelKind::kX888 && !Keyed) {
+    // Blends on 32-bit targets go two pixels at a time; the source alpha rides in the top byte.
+    const auto source = [&](std::uint64_t at) {
+      const std::uint32_t texel = SampleRows<T, F>(texture, rows, at);
+      std::uint32_t colour = texel & 0x00FFFFFFu;
+      if constexpr (Modulated) colour = Modulate(colour, modulate);
+      const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
+      return colour | alpha << 24;
+    };
+    const std::int64_t first = TexelIndex(u);
+    if (F == SpanFilter::kPoint && du == (std::uint64_t{1} << 32) && rowsFixed && first >= 0 &&
+        first + run.count <= texture.width) {
+      // Texel for pixel along a row: the texels are read straight, without clamping.
+      const auto straight = [&](const std::uint8_t* from) {
+        const std::uint32_t texel = Widen<T>(LoadPixel<T>(from));
+        std::uint32_t colour = texel & 0x00FFFFFFu;
+        if constexpr (Modulated) colour = Modulate(colour, modulate);
+        const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
+        return colour | alpha << 24;
+      };
+      const std::uint8_t* from = rows.top + first * BytesOf<T>();
+      for (; end - out >= 8; out += 8, from += 2 * BytesOf<T>(), u += 2 * du) {
+        BlendPairX888<B == SpanBlend::kAdd>(out, straight(from), straight(from + BytesOf<T>()));
+      }
+    }
+    for (; end - out >= 8; out += 8) {
+      if (!rowsFixed) rows = RowsAt<F>(texture, v);
+      const std::uint32_t first = source(u);
+      u += du;
+      v += dv;
+      if (!rowsFixed) rows = RowsAt<F>(texture, v);
+      const std::uint32_t second = source(u);
+      u += du;
+      v += dv;
+      BlendPairX888<B == SpanBlend::kAdd>(out, first, second);
+    }
+  }
+  for (; out != end; u += du, v += dv, out += BytesOf<D>()) {
+    if (!rowsFixed) rows = RowsAt<F>(texture, v);
+    if constexpr (Keyed) {
+      const std::uint32_t raw =
+          TexelRaw<T>(texture, ClampIndex(TexelIndex(u), texture.width), ClampIndex(TexelIndex(v), texture.height));
+      if (raw >= keyLow && raw <= keyHigh) continue;
+    }
+    const std::uint32_t texel = SampleRows<T, F>(texture, rows, u);
+    std::uint32_t colour = texel & 0x00FFFFFFu;
+    if constexpr (Modulated) colour = Modulate(colour, modulate);
+    if constexpr (B == SpanBlend::kCopy) {
+      StorePixel<D>(out, Narrow<D>(colour | Mul255(textureAlpha ? texel >> 24 : 255, alphaScale) << 24));
+    } else {
+      const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
+      if (alpha == 0) continue;
+      if (B == SpanBlend::kAlpha && alpha == 255) {
+        StorePixel<D>(out, Narrow<D>(colour | 0xFF000000u));
+        continue;
+      }
+      const std::uint32_t destination = Widen<D>(LoadPixel<D>(out));
+      const std::uint32_t blended = B == SpanBlend::kAlpha ? BlendAlphaRgb(colour, destination, alpha)
+                                                           : BlendAddRgb(colour, destination, alpha);
+      StorePixel<D>(out, Narrow<D>(blended | 0xFF000000u));
+    }
+  }
+}
+
+template <SpanBlend B, SpanFilter F, bool K, bool M, PixelKind T>
+SpanFunction SpanForTarget(PixelKind target) {
+  switch (target) {
+    case PixelKind::kX888: return &RunSpan<B, F, K, M, T, PixelKind::kX888>;
+    case PixelKind::k565: return &RunSpan<B, F, K, M, T, PixelKind::k565>;
+    default: return nullptr;
+  }
+}
+
+template <SpanBlend B, SpanFilter F, bool K, bool M>
+SpanFunction SpanForTexture(PixelKind texture, PixelKind target) {
+  switch (texture) {
+    case PixelKind::k565: return SpanForTarget<B, F, K, M, PixelKind::k565>(target);
+    case PixelKind::k555: return SpanForTarget<B, F, K, M, PixelKind::k555>(target);
+    case PixelKind::k1555: return SpanForTarget<B, F, K, M, PixelKind::k1555>(target);
+    case PixelKind::k4444: return SpanForTarget<B, F, K, M, PixelKind::k4444>(target);
+    case PixelKind::kX888: return SpanForTarget<B, F, K, M, PixelKind::kX888>(target);
+    case PixelKind::k8888: return SpanForTarget<B, F, K, M, PixelKind::k8888>(target);
+    default: return nullptr;
+  }
+}
+
+template <SpanBlend B, SpanFilter F, bool K>
+SpanFunction SpanForModulation(const SpanKey& key) {
+  return key.modulated ? SpanForTexture<B, F, K, true>(key.texture, key.target)
+                       : SpanForTexture<B, F, K, false>(key.texture, key.target);
+}
+
+template <SpanBlend B, SpanFilter F>
+SpanFunction SpanForKey(const SpanKey& key) {
+  return key.keyed ? SpanForModulation<B, F, true>(key) : SpanForModulation<B, F, false>(key);
+}
+
+template <SpanBlend B>
+SpanFunction SpanForBlend(const SpanKey& key) {
+  return key.filter == SpanFilter::kLinear ? SpanForKey<B, SpanFilter::kLinear>(key)
+                                           : SpanForKey<B, SpanFilter::kPoint>(key);
+}
+
+}  // namespace pf::d3d
