@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "platform/d3d/d3d_internal.h"
 #include "platform/ddraw/ddraw_internal.h"
 #include "platform/ddraw/ddraw_testing.h"
 #include "platform/ddraw/display.h"
@@ -162,7 +163,11 @@ HResult DirectDrawObject::QueryInterface(const Guid& iid, void** out) {
     *out = static_cast<DirectDraw*>(new OldInterface(this));
     return DD_OK;
   }
-  if (iid == IID_IDirect3D7 && State().direct3D != nullptr) return State().direct3D(this, out);
+  if (iid == IID_IDirect3D7) {
+    // Naming the Direct3D stand-in here also keeps it in every program that links DirectDraw.
+    d3d::EnsureRegistered();
+    if (State().direct3D != nullptr) return State().direct3D(this, out);
+  }
   return E_NOINTERFACE;
 }
 
