@@ -32,6 +32,19 @@ struct BlitTables {
   std::array<BlitLoop, 2 * 2 * kStretchFastKinds> stretchFast;
 };
 
+// The mode a blit draws with: alpha at parameter 255 is a copy. False when the draw cannot change the
+// destination (alpha, add, or a direct-colour subtract at parameter 0) or the mode is not one of the five.
+inline bool EffectiveBlitMode(int mode, int param, bool pal, int* out) {
+  if (mode < kBlendNone || mode > kBlendMultiply) return false;
+  if (mode == kBlendAlpha) {
+    if (param == 255) mode = kBlendNone;
+    else if (param == 0) return false;
+  }
+  if ((mode == kBlendAdd || (mode == kBlendSubtract && !pal)) && param == 0) return false;
+  *out = mode;
+  return true;
+}
+
 template <int Type>
 const BlitTables& GetBlitTables();
 

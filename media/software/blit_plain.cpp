@@ -59,15 +59,10 @@ void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int tra
   if (w <= 0 || h <= 0) return;
   const int64_t sx = static_cast<int64_t>(r.left) - x, sy = static_cast<int64_t>(r.top) - y;
 
-  int mode = g_softBlend.blendMode;
   const int param = g_softBlend.blendParam;
   const bool pal = source->paletteFlag != 0;
-  if (mode < kBlendNone || mode > kBlendMultiply) return;
-  if (mode == kBlendAlpha) {
-    if (param == 255) mode = kBlendNone;
-    else if (param == 0) return;
-  }
-  if ((mode == kBlendAdd || (mode == kBlendSubtract && !pal)) && param == 0) return;
+  int mode = kBlendNone;
+  if (!soft::EffectiveBlitMode(g_softBlend.blendMode, param, pal, &mode)) return;
 
   const bool bg = blendGraph != nullptr;
   const bool tint = TintIsOn(g_softBlend.drawTint);

@@ -56,15 +56,10 @@ void StretchBlitMemImg(MEMIMG* destination, const MEMIMG* source, const IntRect*
   const int32_t phaseX = static_cast<int32_t>(stepX - (offX << 16) % stepX);
   const int32_t phaseY = static_cast<int32_t>(stepY - (offY << 16) % stepY);
 
-  int mode = g_softBlend.blendMode;
   const int param = g_softBlend.blendParam;
   const bool pal = source->paletteFlag != 0;
-  if (mode < kBlendNone || mode > kBlendMultiply) return;
-  if (mode == kBlendAlpha) {
-    if (param == 255) mode = kBlendNone;
-    else if (param == 0) return;
-  }
-  if ((mode == kBlendAdd || (mode == kBlendSubtract && !pal)) && param == 0) return;
+  int mode = kBlendNone;
+  if (!soft::EffectiveBlitMode(g_softBlend.blendMode, param, pal, &mode)) return;
   const bool bg = blendGraph != nullptr;
   const bool tint = TintIsOn(g_softBlend.drawTint);
   const bool alpha = !pal && source->alphaFlag != 0;
