@@ -17,7 +17,7 @@ namespace zelvo_test {
 class FileLayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ = MakeScratchFolderForCurrentTest();
     ASSERT_TRUE(pf::SetCurrentDirectory(pf::HostPathToWindows(folder_).c_str()));
   }
   void TearDown() override {

@@ -21,7 +21,7 @@ class LogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     pf::SetVirtualClock(true);
-    folder_ = zelvo_test::MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ = zelvo_test::MakeScratchFolderForCurrentTest();
     CopyString(g_runState.startFolder, pf::HostPathToWindows(folder_).c_str());
     g_startUpOptions.hosted = 0;
     SetLogOff(0);

@@ -19,7 +19,7 @@ namespace {
 class TrackedAllocTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = zelvo_test::MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ = zelvo_test::MakeScratchFolderForCurrentTest();
     CopyString(g_runState.startFolder, pf::HostPathToWindows(folder_).c_str());
     g_startUpOptions.hosted = 0;
     SetLogOff(0);

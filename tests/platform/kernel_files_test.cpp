@@ -12,17 +12,8 @@
 
 namespace {
 
-class KernelFiles : public ::testing::Test {
+class KernelFiles : public zelvo_test::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    root_ = zelvo_test::MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    ASSERT_TRUE(pf::SetCurrentDirectory(pf::HostPathToWindows(root_).c_str()));
-  }
-  void TearDown() override {
-    pf::testing::ClearFaults();
-    pf::SetCurrentDirectory("Z:\\");
-    zelvo_test::RemoveFolderTree(root_);
-  }
   void Touch(const std::string& relative, const std::string& contents = "") {
     std::ofstream(root_ + "/" + relative, std::ios::binary) << contents;
   }
@@ -31,7 +22,6 @@ class KernelFiles : public ::testing::Test {
     struct stat info {};
     return stat(host.c_str(), &info) == 0;
   }
-  std::string root_;
 };
 
 TEST_F(KernelFiles, MapsWindowsPathsCaseInsensitively) {

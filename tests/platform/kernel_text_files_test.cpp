@@ -13,17 +13,8 @@
 
 namespace {
 
-class KernelTextFiles : public ::testing::Test {
+class KernelTextFiles : public zelvo_test::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    root_ = zelvo_test::MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    ASSERT_TRUE(pf::SetCurrentDirectory(pf::HostPathToWindows(root_).c_str()));
-  }
-  void TearDown() override {
-    pf::testing::ClearFaults();
-    pf::SetCurrentDirectory("Z:\\");
-    zelvo_test::RemoveFolderTree(root_);
-  }
   std::string Bytes(const std::string& name) {
     std::ifstream in(root_ + "/" + name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -42,7 +33,6 @@ class KernelTextFiles : public ::testing::Test {
     closedir(dir);
     return count;
   }
-  std::string root_;
 };
 
 TEST_F(KernelTextFiles, TextModeWritesCrLfAndReadsItBack) {

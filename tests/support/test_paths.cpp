@@ -1,6 +1,9 @@
 #include "support/test_paths.h"
 
 #include <filesystem>
+
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/kernel_testing.h"
 #include <unistd.h>
 
 namespace zelvo_test {
@@ -17,6 +20,21 @@ std::string MakeScratchFolder(const std::string& name) {
 void RemoveFolderTree(const std::string& path) {
   std::error_code ec;
   std::filesystem::remove_all(path, ec);
+}
+
+std::string MakeScratchFolderForCurrentTest() {
+  return MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
+void ScratchFolderTest::SetUp() {
+  root_ = MakeScratchFolderForCurrentTest();
+  ASSERT_TRUE(pf::SetCurrentDirectory(pf::HostPathToWindows(root_).c_str()));
+}
+
+void ScratchFolderTest::TearDown() {
+  pf::testing::ClearFaults();
+  pf::SetCurrentDirectory("Z:\\");
+  RemoveFolderTree(root_);
 }
 
 }  // namespace zelvo_test
