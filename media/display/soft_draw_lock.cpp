@@ -1,0 +1,157 @@
+// The SoftDrawLock bracket and the plain draw of a 2D surface.
+#include "media/display/soft_draw_lock.h"
+
+#include <cstring>
+
+#include "media/display/screen_state.h"
+#include "media/graphics/pixel_format.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/soft_target.h"
+#include "media/graphics/surface_data.h"
+#include "media/software/blend_state.h"
+#include "media/software/blit.h"
+
+namespace zelvo {
+namespace {
+
+struct SoftDrawLockState {
+  MEMIMG target;
+  MEMIMG source;
+  MEMIMG* targetImage;
+  const MEMIMG* sourceImage;
+  pf::DirectDrawSurface7* lockedTarget;
+  pf::Rect lockedTargetRect;
+  int sourceRecordLocked;
+  int sourceRecord;
+  IntRect lockedSourceRect;
+  int regionNarrowed;
+  IntRect savedRegion;
+};
+SoftDrawLockState g_lock;
+
+int ScreenColorType() { return GetScreenColorBitDepth() == 16 ? kMemImg565 : kMemImg8888; }
+
+// A header over locked pixels whose first pixel is (rect.left, rect.top) of an image of width x
+// height, so that the software routines address it in the image's own coordinates.
+void WrapLockedPixels(MEMIMG* out, void* locked, int pitch, const IntRect& rect, int width, int height,
+                      int colorType, std::uint32_t transparent) {
+  std::memset(out, 0, sizeof *out);
+  const PixelFormat* format = GetMemImgPixelFormat(colorType, 0, 0);
+  out->magic = kMemImgMagic;
+  out->width = width;
+  out->height = height;
+  out->pitch = pitch;
+  out->pitchLog2 = -1;
+  out->format = format;
+  out->transparentColor = transparent;
+  out->colorType = colorType;
+  out->pixelsNotOwned = 1;
+  out->palette = out->paletteStorage[0];
+  out->paletteCopy = out->paletteStorage[1];
+  out->pixels = static_cast<std::uint8_t*>(locked) - static_cast<std::ptrdiff_t>(rect.top) * pitch -
+                static_cast<std::ptrdiff_t>(rect.left) * format->BytesPerPixel;
+}
+
+}  // namespace
+
+const MEMIMG* Surface2DSourceImage(const Surface2DEntry* entry, MEMIMG* view) {
+  SurfaceRecord* record = GetSurfaceRecord(entry->record);
+  if (record == nullptr || !record->memoryImage || !IsMemImgValid(&record->image)) return nullptr;
+  if (entry->width == record->width && entry->height == record->height) return &record->image;
+  MakeMemImgView(view, &record->image, entry->originX, entry->originY, entry->width, entry->height);
+  return view;
+}
+
+int BeginSoftDrawOnTarget(const Surface2DEntry* source, int /*transparent*/, const IntRect* sourceRect,
+                          const IntRect* destRect, int /*writesOnlyGivenColours*/, std::uint32_t* /*colour1*/,
+                          std::uint32_t* /*colour2*/) {
+  std::memset(&g_lock, 0, sizeof g_lock);
+  if (IsSoftwareRenderMode()) {
+    g_lock.targetImage = g_softTarget.image;
+    if (source != nullptr) g_lock.sourceImage = Surface2DSourceImage(source, &g_lock.source);
+    return 0;
+  }
+  IntRect rect = *destRect;
+  ClipRectBody(&rect, &g_draw.region);
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return -1;
+  // Source first: a failed lock then leaves nothing open.
+  if (source != nullptr) {
+    SurfaceRecord* record = GetSurfaceRecord(source->record);
+    if (record == nullptr) return 0;
+    if (record->memoryImage) {
+      g_lock.sourceImage = Surface2DSourceImage(source, &g_lock.source);
+    } else {
+      const IntRect whole{0, 0, source->width, source->height};
+      IntRect area = sourceRect != nullptr ? *sourceRect : whole;
+      ClipRectBody(&area, &whole);
+      if (area.right <= area.left || area.bottom <= area.top) return 0;
+      const IntRect lockRect{area.left + source->originX, area.top + source->originY, area.right + source->originX,
+                             area.bottom + source->originY};
+      int pitch = 0;
+      void* pixels = nullptr;
+      if (LockSurfaceRecord(source->record, &pitch, &pixels, 0, &lockRect, nullptr) == -1) return 0;
+      g_lock.sourceRecordLocked = 1;
+      g_lock.sourceRecord = source->record;
+      g_lock.lockedSourceRect = lockRect;
+      const std::uint32_t key = RgbaToColorValue(GetMemImgPixelFormat(ScreenColorType(), 0, 0),
+                                                 (record->colorKey >> 16) & 0xFF, (record->colorKey >> 8) & 0xFF,
+                                                 record->colorKey & 0xFF, 255);
+      WrapLockedPixels(&g_lock.source, pixels, pitch, area, source->width, source->height, ScreenColorType(), key);
+      g_lock.sourceImage = &g_lock.source;
+    }
+  }
+  if (g_softTarget.image != nullptr) {
+    g_lock.targetImage = g_softTarget.image;
+    return 0;
+  }
+  pf::DirectDrawSurface7* surface = g_softTarget.surface;
+  if (surface == nullptr) return 0;
+  const pf::Rect lockRect{rect.left + g_softTarget.originX, rect.top + g_softTarget.originY,
+                          rect.right + g_softTarget.originX, rect.bottom + g_softTarget.originY};
+  pf::SurfaceDesc desc{};
+  desc.size = sizeof desc;
+  if (surface->Lock(&lockRect, &desc, pf::DDLOCK_WAIT, nullptr) != pf::DD_OK) {
+    EndSoftDrawOnTarget();
+    return 0;
+  }
+  g_lock.lockedTarget = surface;
+  g_lock.lockedTargetRect = lockRect;
+  // The routines clip to the locked rectangle, so nothing outside the lock is touched.
+  g_lock.regionNarrowed = 1;
+  g_lock.savedRegion = g_softBlend.drawRegion;
+  g_softBlend.drawRegion = rect;
+  WrapLockedPixels(&g_lock.target, desc.surface, desc.pitch, rect, g_draw.targetWidth, g_draw.targetHeight,
+                   ScreenColorType(), 0);
+  g_lock.targetImage = &g_lock.target;
+  return 0;
+}
+
+int EndSoftDrawOnTarget() {
+  if (g_lock.lockedTarget != nullptr) g_lock.lockedTarget->Unlock(&g_lock.lockedTargetRect);
+  if (g_lock.sourceRecordLocked) UnlockSurfaceRecord(g_lock.sourceRecord, &g_lock.lockedSourceRect);
+  if (g_lock.regionNarrowed) g_softBlend.drawRegion = g_lock.savedRegion;
+  std::memset(&g_lock, 0, sizeof g_lock);
+  return 0;
+}
+
+MEMIMG* SoftLockTarget() { return g_lock.targetImage; }
+const MEMIMG* SoftLockSource() { return g_lock.sourceImage; }
+
+int DrawGraphSoft(int x, int y, int surfaceHandle, int transparent) {
+  if (GetDirectDrawObject() == nullptr && IsDirectDrawMode()) return -1;
+  const Surface2DEntry* entry = GetSurface2D(surfaceHandle);
+  if (entry == nullptr) return -1;
+  const IntRect dest{x, y, x + entry->width, y + entry->height};
+  IntRect visible = dest;
+  ClipRectBody(&visible, &g_draw.region);
+  if (!IsSoftwareRenderMode() && (visible.right <= visible.left || visible.bottom <= visible.top)) return 0;
+  const IntRect sourceRect{visible.left - x, visible.top - y, visible.right - x, visible.bottom - y};
+  if (BeginSoftDrawOnTarget(entry, 1, &sourceRect, &dest, 0, nullptr, nullptr) < 0) return -1;
+  if (SoftLockTarget() != nullptr && SoftLockSource() != nullptr) {
+    BlitMemImg(SoftLockTarget(), SoftLockSource(), x, y, transparent, GetBlendGraphMemImg());
+  }
+  EndSoftDrawOnTarget();
+  return 0;
+}
+
+}  // namespace zelvo

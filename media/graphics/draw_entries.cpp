@@ -1,0 +1,194 @@
+// The draw bracket around every drawing back-end call. Direct3D is never usable here, so graph
+// draws and shapes go to the software front ends.
+#include "media/graphics/draw_entries.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "media/core/message_pump.h"
+#include "media/display/present.h"
+#include "media/display/screen_state.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/soft_draw.h"
+
+namespace zelvo {
+namespace {
+
+int Refused() { return g_graphics.ending || g_draw.regionEmpty; }
+// Before graphics start there is nothing to draw on: such a draw fails.
+int NotStarted() { return !g_graphics.started && !g_graphics.ending; }
+
+// Drawing straight to the software front screen: the window shows each touched rectangle at once.
+int SoftwareFront() { return IsSoftwareRenderMode() && g_draw.target == kTargetFrontBuffer; }
+
+// -1 when a blend graph is set that is not a graph at least as large as the drawn one.
+int BlendGraphFits(const GraphRecord* graph) {
+  if (g_draw.blendGraph == -1) return 1;
+  const GraphRecord* blend = GetGraphRecord(g_draw.blendGraph);
+  return blend != nullptr && blend->width >= graph->width && blend->height >= graph->height;
+}
+
+// Steps 6 to 13 of the bracket around `draw`, with the touched rectangle.
+template <typename Draw>
+int Bracket(IntRect touched, Draw draw) {
+  WaitWhileInactiveForDrawing();
+  if (SoftwareFront()) ReloadSoftScreenFromDisplay();
+  const int result = draw();
+  if (SoftwareFront()) TransferSoftScreenRect(&touched);
+  return result;
+}
+
+IntRect NormalizedRect(int x1, int y1, int x2, int y2) {
+  return IntRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+}
+
+const GraphRecord* DrawableGraph(int graph) {
+  const GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr || !BlendGraphFits(record)) return nullptr;
+  return record;
+}
+
+}  // namespace
+
+int ClearDrawTargetBody() {
+  if (NotStarted()) return -1;
+  if (g_graphics.ending) return 0;
+  WaitWhileInactiveForDrawing();
+  ClearTargetSoft();
+  if (SoftwareFront()) {
+    int w = 0, h = 0;
+    GetScreenSize(&w, &h);
+    const IntRect whole{0, 0, w, h};
+    TransferSoftScreenRect(&whole);
+  }
+  return 0;
+}
+
+int BlitGraphBody(int x, int y, int graph, int trans) {
+  if (NotStarted()) return -1;
+  if (Refused()) return 0;
+  const GraphRecord* record = DrawableGraph(graph);
+  if (record == nullptr) return -1;
+  return Bracket(IntRect{x, y, x + record->width, y + record->height}, [&] {
+    return BlitGraphSoft(static_cast<float>(x), static_cast<float>(y), record, trans, 1);
+  });
+}
+
+int BlitGraphStretched(int x1, int y1, int x2, int y2, int graph, int trans) {
+  if (NotStarted()) return -1;
+  if (Refused()) return 0;
+  const GraphRecord* record = DrawableGraph(graph);
+  if (record == nullptr) return -1;
+  return Bracket(NormalizedRect(x1, y1, x2, y2), [&] {
+    return StretchGraphSoft(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                            static_cast<float>(y2), record, trans, 1);
+  });
+}
+
+int BlitGraphStretchedFloat(float x1, float y1, float x2, float y2, int graph, int trans) {
+  if (NotStarted()) return -1;
+  if (Refused()) return 0;
+  const GraphRecord* record = DrawableGraph(graph);
+  if (record == nullptr) return -1;
+  return Bracket(NormalizedRect(static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2), static_cast<int>(y2)),
+                 [&] { return StretchGraphSoft(x1, y1, x2, y2, record, trans, 0); });
+}
+
+int BlitGraphMirrored(int x, int y, int graph, int trans) {
+  const GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr) return Refused() ? 0 : -1;
+  return BlitGraphStretched(x + record->width, y, x, y + record->height, graph, trans);
+}
+
+int BlitGraphRotatedBody(int x, int y, double scale, double angle, int graph, int trans, int mirror) {
+  return BlitGraphRotatedFloat(static_cast<float>(x), static_cast<float>(y), scale, angle, graph, trans, mirror);
+}
+
+int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int graph, int trans, int mirror) {
+  const int cx = static_cast<int>(x), cy = static_cast<int>(y);
+  if (NotStarted()) return -1;
+  if (Refused()) return 0;
+  const GraphRecord* record = DrawableGraph(graph);
+  if (record == nullptr) return -1;
+  IntRect touched{0, 0, 0, 0};
+  if (SoftwareFront()) {
+    const int w = record->width, h = record->height;
+    const double corners[4][2] = {{static_cast<double>(-(w / 2)), static_cast<double>(-(h / 2))},
+                                  {static_cast<double>(w - w / 2), static_cast<double>(-(h / 2))},
+                                  {static_cast<double>(-(w / 2)), static_cast<double>(h - h / 2)},
+                                  {static_cast<double>(w - w / 2), static_cast<double>(h - h / 2)}};
+    const double s = std::sin(static_cast<float>(angle)), c = std::cos(static_cast<float>(angle));
+    double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+    for (const auto& p : corners) {
+      const double px = (p[0] * c - p[1] * s) * scale + cx, py = (p[0] * s + p[1] * c) * scale + cy;
+      minX = std::min(minX, px), maxX = std::max(maxX, px);
+      minY = std::min(minY, py), maxY = std::max(maxY, py);
+    }
+    touched = IntRect{static_cast<int>(minX - 5), static_cast<int>(minY - 5), static_cast<int>(maxX + 5),
+                      static_cast<int>(maxY + 5)};
+  }
+  return Bracket(touched, [&] { return RotateGraphSoft(x, y, scale, angle, record, trans, mirror); });
+}
+
+int BlitGraphRotatedPivotBody(int x, int y, int cx, int cy, double scale, double angle, int graph, int trans,
+                              int mirror) {
+  int w = 0, h = 0;
+  if (GetGraphSizeBody(graph, &w, &h) < 0 || graph < 0) return Refused() ? 0 : -1;
+  if (angle != 0.0) {
+    const float r = static_cast<float>(scale * (w / 2.0f - cx)), t = static_cast<float>(scale * (h / 2.0f - cy));
+    const float s = std::sin(static_cast<float>(angle)), c = std::cos(static_cast<float>(angle));
+    return BlitGraphRotatedFloat(x + (r * c - t * s), y + (r * s + t * c), scale, angle, graph, trans, mirror);
+  }
+  if (scale == 1.0) {
+    return mirror ? BlitGraphMirrored(x - cx, y - cy, graph, trans) : BlitGraphBody(x - cx, y - cy, graph, trans);
+  }
+  float x1 = static_cast<float>(x - scale * cx), y1 = static_cast<float>(y - scale * cy);
+  float x2 = static_cast<float>(x1 + scale * w);
+  const float y2 = static_cast<float>(y1 + scale * h);
+  if (mirror) std::swap(x1, x2);
+  return BlitGraphStretchedFloat(x1, y1, x2, y2, graph, trans);
+}
+
+int DrawLineSegmentBody(int x1, int y1, int x2, int y2, std::uint32_t colour, int thickness) {
+  if (NotStarted()) return -1;
+  if (Refused()) return 0;
+  IntRect touched = NormalizedRect(x1, y1, x2, y2);
+  touched.right += 1;
+  touched.bottom += 1;
+  (void)thickness;
+  return Bracket(touched, [&] { return DrawLineSoft(x1, y1, x2, y2, colour); });
+}
+
+int DrawRectangleBody(int x1, int y1, int x2, int y2, std::uint32_t colour, int fill) {
+  if (NotStarted()) return -1;
+  if (Refused()) return 0;
+  return Bracket(NormalizedRect(x1, y1, x2, y2), [&] {
+    return fill ? DrawBoxSoft(x1, y1, x2, y2, colour) : DrawBoxOutlineSoft(x1, y1, x2, y2, colour);
+  });
+}
+
+int DrawCircleShapeBody(int x, int y, int r, std::uint32_t colour, int fill) {
+  if (NotStarted()) return -1;
+  if (Refused() || r < 0) return 0;
+  return Bracket(IntRect{x - r - 1, y - r - 1, x + r + 1, y + r + 1},
+                 [&] { return DrawSoftCircle(x, y, r, colour, fill); });
+}
+
+int DrawEllipseBody(int x, int y, int rx, int ry, std::uint32_t colour, int fill) {
+  if (NotStarted()) return -1;
+  if (Refused() || rx < 0 || ry < 0) return 0;
+  return Bracket(IntRect{x - rx - 1, y - ry - 1, x + rx + 1, y + ry + 1},
+                 [&] { return DrawSoftOval(x, y, rx, ry, colour, fill); });
+}
+
+int DrawTriangleShapeBody(int x1, int y1, int x2, int y2, int x3, int y3, std::uint32_t colour, int fill) {
+  if (NotStarted()) return -1;
+  if (Refused()) return 0;
+  // One past the far corner, so the window copy includes the last row and column.
+  const IntRect box{std::min({x1, x2, x3}), std::min({y1, y2, y3}), std::max({x1, x2, x3}) + 1,
+                    std::max({y1, y2, y3}) + 1};
+  return Bracket(box, [&] { return DrawSoftTriangle(x1, y1, x2, y2, x3, y3, colour, fill); });
+}
+
+}  // namespace zelvo

@@ -1,0 +1,23 @@
+#pragma once
+// The drawing operations behind the public drawing entry points: each runs the draw bracket
+// (refusals, handle and blend-graph tests, front-screen refresh and copy) around one back-end call.
+#include <cstdint>
+
+namespace zelvo {
+
+int ClearDrawTargetBody();
+int BlitGraphBody(int x, int y, int graph, int trans);
+int BlitGraphStretched(int x1, int y1, int x2, int y2, int graph, int trans);
+int BlitGraphStretchedFloat(float x1, float y1, float x2, float y2, int graph, int trans);
+int BlitGraphMirrored(int x, int y, int graph, int trans);
+int BlitGraphRotatedBody(int x, int y, double scale, double angle, int graph, int trans, int mirror);
+int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int graph, int trans, int mirror);
+int BlitGraphRotatedPivotBody(int x, int y, int cx, int cy, double scale, double angle, int graph, int trans,
+                              int mirror);
+int DrawLineSegmentBody(int x1, int y1, int x2, int y2, std::uint32_t colour, int thickness);
+int DrawRectangleBody(int x1, int y1, int x2, int y2, std::uint32_t colour, int fill);
+int DrawCircleShapeBody(int x, int y, int r, std::uint32_t colour, int fill);
+int DrawEllipseBody(int x, int y, int rx, int ry, std::uint32_t colour, int fill);
+int DrawTriangleShapeBody(int x1, int y1, int x2, int y2, int x3, int y3, std::uint32_t colour, int fill);
+
+}  // namespace zelvo
