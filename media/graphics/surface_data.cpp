@@ -45,7 +45,7 @@ int CreateMemoryImage(SurfaceRecord* record) {
   std::memset(&record->image, 0, sizeof record->image);
   int result;
   if (record->flags.alphaOnly) {
-    result = InitMemImg(&record->image, record->width, record->height, 0, 0, kMemImgSingle8, 0, 0, 0);
+    result = InitMemImg(&record->image, record->width, record->height, -1, 0, kMemImgSingle8, 0, 0, 0);
   } else {
     const int colorType = record->flags.colorBitDepth == 16 ? kMemImg565 : kMemImg8888;
     std::uint32_t key = 0xFFFF;
@@ -54,7 +54,7 @@ int CreateMemoryImage(SurfaceRecord* record) {
       key = RgbaToColorValue(format, (record->colorKey >> 16) & 0xFF, (record->colorKey >> 8) & 0xFF,
                              record->colorKey & 0xFF, 255);
     }
-    result = InitMemImg(&record->image, record->width, record->height, 0, key, colorType, record->flags.palette,
+    result = InitMemImg(&record->image, record->width, record->height, -1, key, colorType, record->flags.palette,
                         record->flags.alphaCh, 0);
   }
   if (result < 0) {
