@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,143 @@ TEST_P(GraphsOnScreen, LoosePicturesDrawPlainWithAndWithoutTheKey) {
   EXPECT_EQ(shot.At(21, 10), OnScreen(kRed));
   EXPECT_EQ(shot.At(37, 17), OnScreen(kGreen));
   EXPECT_EQ(shot.At(38, 18), OnScreen(kGrey));
+}
+
+TEST_P(GraphsOnScreen, ArchivePicturesCutIntoCellsAndDrawRotated) {
+  int cells[4] = {-1, -1, -1, -1};
+  ASSERT_EQ(LoadGraphFileDivided("pack\\pic\\cells.bmp", 4, 2, 2, 4, 4, cells, 0), 0);
+  const int red = LoadGraphFile("PACK\\PIC\\RED.PNG", 0);
+  ASSERT_GE(red, 0);
+  Background(kGrey);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(BlitGraph(10 + 10 * i, 10, cells[i], 0), 0);
+  // A quarter turn of a square about its centre covers the same square.
+  EXPECT_EQ(BlitGraphRotated(100, 100, 1.0, 1.5707963267948966, red, 0, 0), 0);
+  EXPECT_EQ(BlitGraphRotated(200, 100, 2.0, 0.0, red, 0, 0), 0);
+  // About a pivot at angle 0 and scale 1 the draw is the plain one at (x - cx, y - cy).
+  EXPECT_EQ(BlitGraphRotatedPivot(305, 102, 5, 2, 1.0, 0.0, cells[3], 0, 0), 0);
+  const SavedBmp shot = Save();
+  const Rgb expected[4] = {kRed, kGreen, kBlue, kWhite};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(shot.At(10 + 10 * i, 10), OnScreen(expected[i]));
+    EXPECT_EQ(shot.At(13 + 10 * i, 13), OnScreen(expected[i]));
+    EXPECT_EQ(shot.At(14 + 10 * i, 10), OnScreen(kGrey));
+  }
+  EXPECT_EQ(shot.At(100, 100), OnScreen(kRed));
+  EXPECT_EQ(shot.At(98, 98), OnScreen(kRed));
+  EXPECT_EQ(shot.At(105, 105), OnScreen(kGrey));
+  EXPECT_EQ(shot.At(195, 95), OnScreen(kRed));
+  EXPECT_EQ(shot.At(205, 105), OnScreen(kRed));
+  EXPECT_EQ(shot.At(208, 100), OnScreen(kGrey));
+  EXPECT_EQ(shot.At(300, 100), OnScreen(kWhite));
+  EXPECT_EQ(shot.At(303, 103), OnScreen(kWhite));
+  EXPECT_EQ(shot.At(304, 100), OnScreen(kGrey));
+  EXPECT_EQ(shot.At(299, 100), OnScreen(kGrey));
+}
+
+TEST_P(GraphsOnScreen, ReleasedAndForgedHandlesFail) {
+  const int green = LoadGraphFile("green.png", 0);
+  ASSERT_GE(green, 0);
+  EXPECT_EQ(green & 0x78000000, 1 << 27);   // a graph handle
+  EXPECT_EQ(BlitGraph(0, 0, green | 0x8000, 0), -1);
+  EXPECT_EQ(BlitGraph(0, 0, green ^ (1 << 16), 0), -1);
+  EXPECT_EQ(BlitGraph(0, 0, -1, 0), -1);
+  EXPECT_EQ(ReleaseGraph(green, 0), 0);
+  EXPECT_EQ(ReleaseGraph(green, 0), -1);
+  EXPECT_EQ(BlitGraph(0, 0, green, 0), -1);
+  // The slot is reused with the next check number.
+  const int again = LoadGraphFile("green.png", 0);
+  EXPECT_EQ(again & 0xFFFF, green & 0xFFFF);
+  EXPECT_NE(again, green);
+  EXPECT_EQ(BlitGraph(0, 0, green, 0), -1);
+  EXPECT_EQ(LoadGraphFile("missing.bmp", 0), -1);
+  EXPECT_NE(ReadLog().find("グラフィックファイル missing.bmp がありません"), std::string::npos);
+}
+
+struct BlendCase {
+  int mode, param;
+  Rgb expected;   // green (0, 200, 0) drawn over grey (100, 100, 100)
+};
+
+TEST_P(GraphsOnScreen, EachBlendModeCombinesPictureAndScreen) {
+  const int green = LoadGraphFile("green.png", 0);
+  ASSERT_GE(green, 0);
+  const BlendCase cases[] = {
+      {0, 0, {0, 200, 0}},      {1, 255, {0, 200, 0}},    {1, 0, {100, 100, 100}},
+      {2, 255, {100, 255, 100}}, {2, 128, {100, 200, 100}}, {3, 255, {100, 0, 100}},
+      {3, 128, {100, 0, 100}},   {4, 255, {0, 78, 0}},
+  };
+  Background(kGrey);
+  for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+    ASSERT_EQ(SetBlendMode(cases[i].mode, cases[i].param), 0);
+    EXPECT_EQ(BlitGraph(10 + 10 * i, 10, green, 0), 0);
+  }
+  SetBlendMode(0, 0);
+  const SavedBmp shot = Save();
+  // 16-bit screens keep 5 and 6 bits a channel: the arithmetic runs on those.
+  const int tolerance = bits_ == 16 ? 8 : 1;
+  for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+    SCOPED_TRACE(testing::Message() << "mode " << cases[i].mode << " param " << cases[i].param);
+    const Rgb got = shot.At(12 + 10 * i, 12);
+    EXPECT_NEAR(got.r, cases[i].expected.r, tolerance) << got;
+    EXPECT_NEAR(got.g, cases[i].expected.g, tolerance) << got;
+    EXPECT_NEAR(got.b, cases[i].expected.b, tolerance) << got;
+  }
+}
+
+TEST_P(GraphsOnScreen, EveryShapeDrawsItsPixels) {
+  Background(kBlack);
+  const unsigned white = Packed(kWhite);
+  EXPECT_EQ(DrawRectangle(20, 20, 10, 10, white, 1), 0);   // reversed corners fill the same box
+  EXPECT_EQ(DrawRectangle(30, 10, 40, 20, white, 0), 0);
+  EXPECT_EQ(DrawLineSegment(50, 10, 60, 10, white, 1), 0);
+  EXPECT_EQ(DrawCircleShape(100, 100, 10, white, 1), 0);
+  EXPECT_EQ(DrawCircleShape(100, 200, 10, white, 0), 0);
+  EXPECT_EQ(DrawCircleShape(100, 300, -1, white, 1), 0);
+  EXPECT_EQ(DrawEllipse(150, 100, 20, 5, white, 1), 0);
+  EXPECT_EQ(DrawTriangleShape(200, 10, 240, 10, 200, 50, white, 1), 0);
+  EXPECT_EQ(DrawTriangleShape(300, 10, 340, 10, 300, 50, white, 0), 0);
+  const SavedBmp shot = Save();
+  const Rgb w = OnScreen(kWhite);
+  const struct {
+    int x, y;
+    Rgb colour;
+  } probes[] = {
+      {10, 10, w},     {19, 19, w},       {20, 20, kBlack}, {30, 10, w},  {35, 15, kBlack}, {39, 19, w},
+      {50, 10, w},     {59, 10, w},       {60, 10, kBlack}, {100, 100, w}, {100, 91, w},    {112, 100, kBlack},
+      {110, 200, w},   {100, 200, kBlack}, {100, 300, kBlack}, {169, 100, w}, {150, 107, kBlack}, {205, 15, w},
+      {235, 45, kBlack}, {320, 10, w},    {310, 20, kBlack},
+  };
+  for (const auto& p : probes) {
+    SCOPED_TRACE(testing::Message() << "(" << p.x << ", " << p.y << ")");
+    EXPECT_EQ(shot.At(p.x, p.y), p.colour);
+  }
+}
+
+TEST_P(GraphsOnScreen, PresentsAndSavesPngAndJpegThatLoadBack) {
+  const int keyed = LoadGraphFile("keyed.bmp", 0);
+  ASSERT_GE(keyed, 0);
+  Background(kGrey);
+  EXPECT_EQ(BlitGraph(0, 0, keyed, 0), 0);
+  EXPECT_EQ(PresentBackBuffer(), 0);
+  EXPECT_EQ(SaveScreenRectToFile(0, 0, 8, 8, "shot.png", 2, 0, 6), 0);
+  EXPECT_EQ(SaveScreenRectToFile(8, 8, 0, 0, "shot.jpg", 1, 100, 0), 0);
+  EXPECT_EQ(SaveScreenRectToFile(5, 5, 5, 50, "empty.bmp", 0, 0, 0), -1);
+  const int png = LoadGraphFile("shot.png", 0);
+  const int jpeg = LoadGraphFile("shot.jpg", 0);
+  ASSERT_GE(png, 0);
+  ASSERT_GE(jpeg, 0);
+  Background(kBlack);
+  EXPECT_EQ(BlitGraph(100, 100, png, 0), 0);
+  EXPECT_EQ(BlitGraph(200, 100, jpeg, 0), 0);
+  const SavedBmp shot = Save();
+  EXPECT_EQ(shot.At(101, 100), OnScreen(kRed));
+  EXPECT_EQ(shot.At(103, 100), OnScreen(kBlue));
+  EXPECT_EQ(shot.At(106, 106), OnScreen(kGrey));
+  EXPECT_EQ(shot.At(108, 108), kBlack);
+  const Rgb lossy = shot.At(206, 106);
+  EXPECT_NEAR(lossy.r, OnScreen(kGrey).r, 12);
+  EXPECT_NEAR(lossy.g, OnScreen(kGrey).g, 12);
 }
 
 }  // namespace
