@@ -1,0 +1,190 @@
+// Handle values and the slot rules of the handle tables, graph records, cells and derived graphs,
+// and surface-data records, with the library started.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/library_fixture.h"
+#include "media/display/surface2d.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/graphics_manager.h"
+#include "media/graphics/handle_table.h"
+#include "media/graphics/surface_data.h"
+
+namespace zelvo_test {
+namespace {
+
+using namespace zelvo;
+
+struct SmallRecord {
+  std::int32_t check;
+  int* lostFlag;
+};
+using SmallTable = HandleTable<SmallRecord, kHandleSound, 4, kHighWaterSlot>;
+using SmallFirstEmpty = HandleTable<SmallRecord, kHandleFont, 4, kFirstEmptySlot>;
+
+template <typename Table>
+int Create(Table& table) {
+  const int slot = table.FreeSlot();
+  return slot < 0 ? -1 : table.Occupy(slot, nullptr);
+}
+
+TEST(HandleTable, SlotsFollowTheHighWaterIndexAndComeBackFromTheTop) {
+  static SmallTable table;
+  table.Reset();
+  const int a = Create(table), b = Create(table), c = Create(table);
+  EXPECT_EQ(a, 0x10000000);
+  EXPECT_EQ(b, 0x10010001);
+  EXPECT_EQ(c, 0x10020002);
+  table.Free(b);
+  EXPECT_EQ(table.highWater, 3);   // a middle slot leaves the index
+  const int d = Create(table);
+  EXPECT_EQ(d & 0xFFFF, 3);        // the index goes on while below the size
+  const int e = Create(table);
+  EXPECT_EQ(e, 0x10040001);        // at the size: the first empty slot
+  EXPECT_EQ(Create(table), -1);    // full
+  table.Free(e);
+  table.Free(c);
+  EXPECT_EQ(table.highWater, 4);
+  table.Free(d);
+  EXPECT_EQ(table.highWater, 1);   // past every empty slot below
+  table.Free(a);
+  EXPECT_EQ(table.highWater, 0);
+  EXPECT_EQ(table.count, 0);
+}
+
+TEST(HandleTable, StaleAndForgedHandlesFindNothing) {
+  static SmallTable table;
+  table.Reset();
+  const int a = Create(table);
+  EXPECT_NE(table.Find(a), nullptr);
+  EXPECT_EQ(table.Find(a | (1 << 31)), nullptr);
+  EXPECT_EQ(table.Find((a & ~0x78000000) | (kHandleGraph << 27)), nullptr);
+  EXPECT_EQ(table.Find(a + 4), nullptr);   // slot out of range
+  table.Free(a);
+  const int again = Create(table);
+  EXPECT_EQ(again & 0xFFFF, a & 0xFFFF);
+  EXPECT_EQ(table.Find(a), nullptr);
+  int lost = 0;
+  table.slots[0]->lostFlag = &lost;
+  table.Free(again);
+  EXPECT_EQ(lost, 1);
+}
+
+TEST(HandleTable, FirstEmptyRuleAlwaysScansFromSlotZero) {
+  static SmallFirstEmpty table;
+  table.Reset();
+  const int a = Create(table), b = Create(table);
+  table.Free(a);
+  EXPECT_EQ(Create(table) & 0xFFFF, 0);
+  EXPECT_EQ(b & 0xFFFF, 1);
+}
+
+TEST(HandleTable, CheckNumbersWrapAfter2048Creations) {
+  static SmallTable table;
+  table.Reset();
+  int last = 0;
+  for (int i = 0; i < 2049; ++i) {
+    last = Create(table);
+    if (i < 2048) table.Free(last);
+  }
+  EXPECT_EQ(last, 0x10000000);
+}
+
+class GraphRecords : public LibraryTest {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    ASSERT_EQ(StartUpLibrary(), 0);
+    // A fresh manager: empty tables, counters at 0.
+    EndGraphicsManager();
+    StartGraphicsManager();
+  }
+  void TearDown() override {
+    EXPECT_EQ(ShutDownLibrary(), 0);
+    LibraryTest::TearDown();
+  }
+};
+
+TEST_F(GraphRecords, FirstGraphIsSlotZeroCheckZeroAndGraphSlotsStopAtBit15) {
+  const int graph = CreateBlankGraph(16, 16, 0);
+  EXPECT_EQ(graph, 0x08000000);
+  EXPECT_EQ(GetGraphRecord(graph | 0x8000), nullptr);
+  // Surface-data handles use all 16 slot bits; the first one is 0x38000000.
+  const Surface2DEntry* entry = GetSurface2D(GetGraphRecord(graph)->pieces[0]);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->record, 0x38000000);
+  EXPECT_EQ(GetGraphRecord(graph)->pieces[0], 0x28000000);
+  EXPECT_EQ(DeleteGraph(graph, 0), 0);
+  EXPECT_EQ(DeleteGraph(graph, 0), -1);
+  EXPECT_EQ(g_surfaceData.count, 0);
+}
+
+TEST_F(GraphRecords, WithoutDirect3DEveryGraphIs2D) {
+  const int graph = CreateBlankGraph(8, 8, 0);
+  ASSERT_GE(graph, 0);
+  EXPECT_EQ(GetGraphRecord(graph)->flags.isTexture, 0);
+  EXPECT_EQ(GetGraphRecord(graph)->pieceCount, 1);
+}
+
+TEST_F(GraphRecords, DerivedGraphsAreCutAtTheParentsEdgeAndShareItsRecord) {
+  const int parent = CreateBlankGraph(256, 256, 0);
+  const int derived = DeriveGraph(200, 0, 100, 100, parent);
+  ASSERT_GE(derived, 0);
+  EXPECT_EQ(GetGraphRecord(derived)->width, 56);
+  EXPECT_EQ(GetGraphRecord(derived)->height, 100);
+  EXPECT_EQ(DeriveGraph(256, 0, 10, 10, parent), -1);
+  const int record = GetSurface2D(GetGraphRecord(parent)->pieces[0])->record;
+  EXPECT_EQ(GetSurface2D(GetGraphRecord(derived)->pieces[0])->record, record);
+  EXPECT_EQ(GetSurface2D(GetGraphRecord(derived)->pieces[0])->originX, 200);
+  // Deleting the parent keeps the record alive for the cell.
+  EXPECT_EQ(DeleteGraph(parent, 0), 0);
+  EXPECT_NE(GetSurfaceRecord(record), nullptr);
+  EXPECT_EQ(DeleteGraph(derived, 0), 0);
+  EXPECT_EQ(GetSurfaceRecord(record), nullptr);
+}
+
+TEST_F(GraphRecords, DeletingEveryCellEmptiesTheTable) {
+  GraphImage picture{};
+  ASSERT_EQ(AllocGraphImageArgb32(32, 16, &picture), 0);
+  FillGraphImage(&picture, 10, 20, 30, 255);
+  std::vector<int> cells(8, -1);
+  ASSERT_EQ(CreateDivGraphFromGraphImage(&picture, nullptr, 8, 4, 2, 8, 8, cells.data(), 1, 0, 0), 0);
+  FreeGraphImageBody(&picture);
+  EXPECT_EQ(g_graphs.count, 8);
+  for (int cell : cells) EXPECT_EQ(DeleteGraph(cell, 0), 0);
+  EXPECT_EQ(g_graphs.count, 0);
+  EXPECT_EQ(g_graphs.highWater, 0);
+  EXPECT_EQ(g_surfaceData.count, 0);
+  EXPECT_EQ(g_surface2D.highWater, 0);
+}
+
+TEST_F(GraphRecords, LockingALockedRecordNestsWithTheSamePointer) {
+  const int graph = CreateBlankGraph(8, 8, 0);
+  const int record = GetSurface2D(GetGraphRecord(graph)->pieces[0])->record;
+  int pitch1 = 0, pitch2 = 0;
+  void* p1 = nullptr;
+  void* p2 = nullptr;
+  EXPECT_EQ(LockSurfaceRecord(record, &pitch1, &p1, 0, nullptr, nullptr), 0);
+  EXPECT_EQ(LockSurfaceRecord(record, &pitch2, &p2, 0, nullptr, nullptr), -2);
+  EXPECT_EQ(p1, p2);
+  EXPECT_EQ(pitch1, pitch2);
+  EXPECT_EQ(UnlockSurfaceRecord(record, nullptr), 0);
+  EXPECT_EQ(UnlockSurfaceRecord(record, nullptr), 0);
+  EXPECT_EQ(UnlockSurfaceRecord(record, nullptr), -1);
+}
+
+TEST_F(GraphRecords, ADepthBufferNeedsADrawableRecord) {
+  const int graph = CreateBlankGraph(8, 8, 0);
+  const int record = GetSurface2D(GetGraphRecord(graph)->pieces[0])->record;
+  // A 2D record is made drawable at creation.
+  EXPECT_EQ(GetSurfaceRecord(record)->flags.drawValid, 1);
+  EXPECT_EQ(GetSurfaceRecord(record)->flags.alphaTest, 0);
+  EXPECT_EQ(SetSurfaceDepthBuffer(record, 1), 0);
+  GetSurfaceRecord(record)->flags.drawValid = 0;
+  EXPECT_EQ(SetSurfaceDepthBuffer(record, 0), -1);
+}
+
+}  // namespace
+}  // namespace zelvo_test
