@@ -82,6 +82,9 @@ void WarmUpDraw() {
   BlitGraphStretched(0, 0, 640, 480, graph, 1);
   DeleteGraph(graph, 0);
   FreeGraphImageBody(&picture);
+  // The front draws above bring the primary's client area to the window; until the program's first
+  // frame the window shows the cleared back screen instead.
+  if (DisplayHasDirectDraw() && !IsSoftwareRenderMode()) ShowBackScreenInWindow();
 }
 void SelectStartUpDrawTargets() {
   SelectDrawTargetBody(kTargetBackBuffer);

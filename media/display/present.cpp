@@ -105,6 +105,12 @@ int CopyBackScreenToWindow() {
     CountFlip();
     return g_screen.directDraw != nullptr ? WaitVerticalBlank(1) : 0;
   }
+  ShowBackScreenInWindow();
+  CountFlip();
+  return 0;
+}
+
+void ShowBackScreenInWindow() {
   const int width = g_screen.width, height = g_screen.height;
   if (g_screen.softwareRendering) {
     if (g_screen.vblankWait) FrameWait();
@@ -122,8 +128,6 @@ int CopyBackScreenToWindow() {
     if (g_screen.vblankWait) FrameWait();
     g_screen.primarySurface->Blt(nullptr, g_screen.backSurface, nullptr, pf::DDBLT_WAIT, nullptr);
   }
-  CountFlip();
-  return 0;
 }
 
 int TransferSoftScreenRect(const IntRect* rect) {

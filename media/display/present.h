@@ -9,6 +9,8 @@ namespace zelvo {
 
 int PresentBackScreen();
 int CopyBackScreenToWindow();
+// The copy itself, whatever the draw target (no flip counted).
+void ShowBackScreenInWindow();
 int WaitVerticalBlank(int count);
 void FrameWait();
 void ResetFlipCounter();

@@ -115,8 +115,8 @@ int SaveScreenToImageFile(int x1, int y1, int x2, int y2, const char* path, int 
                         image->pitch, image->format};
   } else {
     locked = g_softTarget.surface;
-    const pf::Rect area{rect.left + g_softTarget.originX, rect.top + g_softTarget.originY,
-                        rect.right + g_softTarget.originX, rect.bottom + g_softTarget.originY};
+    const int dx = g_softTarget.originX + g_draw.drawOffset.left, dy = g_softTarget.originY + g_draw.drawOffset.top;
+    const pf::Rect area{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
     pf::SurfaceDesc desc{};
     desc.size = sizeof desc;
     if (locked->Lock(&area, &desc, pf::DDLOCK_WAIT | pf::DDLOCK_READONLY, nullptr) != pf::DD_OK) {

@@ -106,8 +106,8 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int /*transparent*/, con
   }
   pf::DirectDrawSurface7* surface = g_softTarget.surface;
   if (surface == nullptr) return 0;
-  const pf::Rect lockRect{rect.left + g_softTarget.originX, rect.top + g_softTarget.originY,
-                          rect.right + g_softTarget.originX, rect.bottom + g_softTarget.originY};
+  const int dx = g_softTarget.originX + g_draw.drawOffset.left, dy = g_softTarget.originY + g_draw.drawOffset.top;
+  const pf::Rect lockRect{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
   pf::SurfaceDesc desc{};
   desc.size = sizeof desc;
   if (surface->Lock(&lockRect, &desc, pf::DDLOCK_WAIT, nullptr) != pf::DD_OK) {

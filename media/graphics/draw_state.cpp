@@ -7,6 +7,7 @@
 
 #include "media/core/log.h"
 #include "media/core/message_pump.h"
+#include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/soft_target.h"
@@ -131,9 +132,14 @@ int SelectDrawTargetBody(int target) {
   if (target != kTargetBackBuffer && target != kTargetFrontBuffer && GetGraphRecord(target) == nullptr) return -1;
   const int old = g_draw.target;
   g_draw.target = target;
-  // The front buffer in a window is drawn at the client area's place on the desktop only by GDI;
-  // every output surface here is client-sized, so the offset stays 0.
+  // The front buffer in a window is the desktop's primary surface: drawing lands at the client area.
   g_draw.drawOffset = IntRect{0, 0, 0, 0};
+  if (target == kTargetFrontBuffer && ServiceWindowMode() == 1 && !IsSoftwareRenderMode() &&
+      !g_screen.temporaryPrimary && g_screen.primarySurface != nullptr) {
+    pf::Point origin{0, 0};
+    pf::ClientToScreen(ServiceMainWindow(), &origin);
+    g_draw.drawOffset = IntRect{origin.x, origin.y, 0, 0};
+  }
   if (SelectDrawScreen(target, old) < 0) {
     g_draw.target = old;
     SelectDrawScreen(old, target);

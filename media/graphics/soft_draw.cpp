@@ -160,7 +160,6 @@ int DrawLineListSoft(const LineRecord* lines, int count) {
 
 int ClearTargetSoft() {
   if (!Ready()) return -1;
-  const std::uint32_t black = 0;
   if (SoftwareTargets()) {
     MEMIMG* image = g_softTarget.image;
     if (image == nullptr) return -1;
@@ -175,8 +174,12 @@ int ClearTargetSoft() {
     return 0;
   }
   if (g_softTarget.surface == nullptr) return -1;
-  pf::DDBltFx fx{sizeof(pf::DDBltFx), RgbToScreenColor(0, 0, 0) | black, 0};
-  g_softTarget.surface->Blt(nullptr, nullptr, nullptr, pf::DDBLT_COLORFILL, &fx);
+  pf::DDBltFx fx{sizeof(pf::DDBltFx), RgbToScreenColor(0, 0, 0), 0};
+  int width = 0, height = 0;
+  GetScreenSize(&width, &height);
+  const pf::Rect area{g_draw.drawOffset.left, g_draw.drawOffset.top, g_draw.drawOffset.left + width,
+                      g_draw.drawOffset.top + height};
+  g_softTarget.surface->Blt(g_draw.target < 0 ? &area : nullptr, nullptr, nullptr, pf::DDBLT_COLORFILL, &fx);
   return 0;
 }
 
