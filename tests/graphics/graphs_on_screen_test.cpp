@@ -301,6 +301,27 @@ TEST_P(GraphsOnScreen, PresentsAndSavesPngAndJpegThatLoadBack) {
   EXPECT_NEAR(lossy.g, OnScreen(kGrey).g, 12);
 }
 
+TEST_P(GraphsOnScreen, DrawingOnTheFrontScreenShowsAtOnceAndPresentShowsTheBackScreen) {
+  const int keyed = LoadGraphFile("keyed.bmp", 0);
+  ASSERT_GE(keyed, 0);
+  std::vector<std::uint32_t> frame;
+  int width = 0, height = 0;
+  ASSERT_EQ(SelectDrawTarget(ZELVO_FRONT_BUFFER), 0);
+  EXPECT_EQ(DrawRectangle(10, 10, 20, 20, Packed(kWhite), 1), 0);
+  EXPECT_EQ(BlitGraph(30, 10, keyed, 0), 0);
+  pf::testing::LastPresentedFrame(&frame, &width, &height);
+  ASSERT_EQ(width, 640);
+  auto at = [&](int x, int y) { return frame[static_cast<std::size_t>(y) * width + x] & 0xFFFFFF; };
+  EXPECT_EQ(at(15, 15), 0xFFFFFFu & (bits_ == 16 ? 0xF8FCF8u : 0xFFFFFFu));
+  EXPECT_EQ(at(31, 10), bits_ == 16 ? 0xC80000u & 0xF80000u : 0xC80000u);
+  EXPECT_EQ(at(25, 15), 0u);
+  ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+  Background(kBlue);
+  EXPECT_EQ(PresentBackBuffer(), 0);
+  pf::testing::LastPresentedFrame(&frame, &width, &height);
+  EXPECT_EQ(at(15, 15), bits_ == 16 ? 0xC8u & 0xF8u : 0xC8u);
+}
+
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Modes, GraphsOnScreen, ::testing::Values(kDirectDraw, kSoftware),
