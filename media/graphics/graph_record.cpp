@@ -16,6 +16,8 @@ namespace zelvo {
 
 GraphTable g_graphs;
 
+constexpr std::size_t kRestoreFolderLimit = 128;
+
 namespace {
 
 int ScreenDepthOrDefault() {
@@ -23,14 +25,18 @@ int ScreenDepthOrDefault() {
   return depth == 0 ? 16 : depth;
 }
 
-// The name is cut to the field; such a graph is still restored from the cut name's file only when
-// that is the same file, which the restore's own length limits keep from happening.
+// A name or folder too long for its field would reload some other file: such a graph keeps no
+// name and is not reloaded after a lost display.
 void StoreFileName(GraphRecord* record, const char* fileName) {
   if (fileName == nullptr) return;
-  std::snprintf(record->fileName, sizeof record->fileName, "%s", fileName);
+  record->fileName[0] = '\0';
+  record->folder[0] = '\0';
   char folder[1024] = {};
   FileGetcwd(folder);
-  std::snprintf(record->folder, sizeof record->folder, "%s", folder);
+  const std::size_t nameLength = std::strlen(fileName), folderLength = std::strlen(folder);
+  if (nameLength >= sizeof record->fileName || folderLength >= sizeof record->folder) return;
+  std::memcpy(record->fileName, fileName, nameLength + 1);
+  std::memcpy(record->folder, folder, folderLength + 1);
 }
 
 int LogGraphFileMissing(const char* fileName) {
@@ -309,7 +315,11 @@ void RestoreGraphsBuiltIn() {
   const GraphRecord* previous = nullptr;
   for (int slot = 0; slot < g_graphs.highWater; ++slot) {
     GraphRecord* record = g_graphs.slots[slot];
-    if (record == nullptr || !record->restorePending || record->fileName[0] == '\0') continue;
+    if (record == nullptr || !record->restorePending) continue;
+    if (record->fileName[0] == '\0' || std::strlen(record->folder) > kRestoreFolderLimit) {
+      record->restorePending = 0;
+      continue;
+    }
     const bool same = previous != nullptr && held >= 0 && std::strcmp(previous->fileName, record->fileName) == 0 &&
                       std::strcmp(previous->folder, record->folder) == 0 &&
                       previous->loadOption == record->loadOption;

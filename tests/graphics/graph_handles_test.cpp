@@ -2,6 +2,7 @@
 // and surface-data records, with the library started.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "core/library_fixture.h"
@@ -10,7 +11,10 @@
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graphics_manager.h"
 #include "media/graphics/handle_table.h"
+#include "media/graphics/pixel_format.h"
 #include "media/graphics/surface_data.h"
+#include "support/picture_writers.h"
+#include "support/zva_writer.h"
 
 namespace zelvo_test {
 namespace {
@@ -184,6 +188,53 @@ TEST_F(GraphRecords, ADepthBufferNeedsADrawableRecord) {
   EXPECT_EQ(SetSurfaceDepthBuffer(record, 1), 0);
   GetSurfaceRecord(record)->flags.drawValid = 0;
   EXPECT_EQ(SetSurfaceDepthBuffer(record, 0), -1);
+}
+
+}  // namespace
+}  // namespace zelvo_test
+
+namespace zelvo_test {
+namespace {
+
+using namespace zelvo;
+
+TEST_F(GraphRecords, AfterADisplayChangeCellsOfOneFileAreRefilledFromOneLoad) {
+  BmpSpec spec;
+  spec.width = 8;
+  spec.height = 4;
+  std::vector<Bytes> lines(4, Bytes{});
+  for (auto& line : lines) {
+    for (int x = 0; x < 8; ++x) line.insert(line.end(), {0, static_cast<std::uint8_t>(x < 4 ? 200 : 0), 200});
+  }
+  spec.pixels = PadRows(lines);
+  WriteFileBytes(folder_ + "/cells.bmp", WriteBmp(spec));
+  int cells[2] = {-1, -1};
+  ASSERT_EQ(LoadDivGraphBody("cells.bmp", 2, 2, 1, 4, 4, cells, 0), 0);
+  const int record = GetSurface2D(GetGraphRecord(cells[0])->pieces[0])->record;
+  ASSERT_EQ(FillSurfaceRecord(record, 0, 0, 0, 255), 0);
+  EXPECT_EQ(RefillAllGraphs(), 0);
+  const std::string log = ReadLog();
+  const std::size_t at = log.find("グラフィックを復帰します");
+  EXPECT_NE(at, std::string::npos);
+  EXPECT_EQ(GetGraphRecord(cells[0])->restorePending, 0);
+  EXPECT_EQ(GetGraphRecord(cells[1])->restorePending, 0);
+  SurfaceRecord* surface = GetSurfaceRecord(record);
+  ASSERT_NE(surface, nullptr);
+  int pitch = 0;
+  void* pixels = nullptr;
+  const PixelFormat* format = nullptr;
+  ASSERT_EQ(LockSurfaceRecord(record, &pitch, &pixels, 0, nullptr, &format), 0);
+  int r = 0, g = 0, b = 0, a = 0;
+  std::uint32_t left = 0, right = 0;
+  std::memcpy(&left, pixels, format->BytesPerPixel);
+  std::memcpy(&right, static_cast<std::uint8_t*>(pixels) + 5 * format->BytesPerPixel, format->BytesPerPixel);
+  UnlockSurfaceRecord(record, nullptr);
+  ColorValueToRgba(format, left, &r, &g, &b, &a);
+  EXPECT_EQ(r, 200);
+  EXPECT_EQ(g, 200);
+  ColorValueToRgba(format, right, &r, &g, &b, &a);
+  EXPECT_EQ(r, 200);
+  EXPECT_EQ(g, 0);
 }
 
 }  // namespace
