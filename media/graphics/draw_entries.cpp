@@ -6,11 +6,14 @@
 #include <cmath>
 
 #include "media/core/message_pump.h"
+#include "media/core/log.h"
 #include "media/display/present.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/pixel_format.h"
 #include "media/graphics/soft_draw.h"
+#include "media/software/blend_state.h"
 
 namespace zelvo {
 namespace {
@@ -150,13 +153,97 @@ int BlitGraphRotatedPivotBody(int x, int y, int cx, int cy, double scale, double
   return BlitGraphStretchedFloat(x1, y1, x2, y2, graph, trans);
 }
 
+int DrawPolygonList(const PolygonVertex2D* vertices, int count, int kind, int texture, int trans) {
+  if (NotStarted()) return -1;
+  if (Refused()) return 0;
+  const GraphRecord* record = nullptr;
+  if (texture != kNoTexture) {
+    record = GetGraphRecord(texture);
+    if (record == nullptr) return -1;
+  }
+  int triangleCount = 0;
+  if (kind == kTriangleList) {
+    if (count % 3 != 0) return -1;
+    triangleCount = count / 3;
+  } else if (kind == kTriangleStrip || kind == kTriangleFan) {
+    if (count < 3) return -1;
+    triangleCount = count - 2;
+  }
+  if (count <= 0) return -1;
+  auto* converted = static_cast<ScreenVertex*>(ZELVO_ALLOC(sizeof(ScreenVertex) * static_cast<std::size_t>(count)));
+  if (converted == nullptr) return -1;
+  auto* triangles = static_cast<ScreenVertex*>(
+      ZELVO_ALLOC(sizeof(ScreenVertex) * 3 * static_cast<std::size_t>(triangleCount > 0 ? triangleCount : 1)));
+  if (triangles == nullptr) {
+    TrackedFree(converted);
+    return -1;
+  }
+  const std::uint32_t tint = g_draw.drawTint;
+  float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
+  for (int i = 0; i < count; ++i) {
+    const PolygonVertex2D& in = vertices[i];
+    const std::uint32_t b = BlendProductTable[in.blue][tint & 0xFF];
+    const std::uint32_t g = BlendProductTable[in.green][(tint >> 8) & 0xFF];
+    const std::uint32_t r = BlendProductTable[in.red][(tint >> 16) & 0xFF];
+    const std::uint32_t a = g_draw.blendMode != 0 ? BlendProductTable[in.alpha][g_draw.blendParam] : in.alpha;
+    converted[i] = ScreenVertex{in.x + g_draw.drawOffset.left, in.y + g_draw.drawOffset.top, 0.0f, 1.0f,
+                                a << 24 | r << 16 | g << 8 | b, in.u, in.v};
+    minX = std::min(minX, in.x - 1), maxX = std::max(maxX, in.x + 1);
+    minY = std::min(minY, in.y - 1), maxY = std::max(maxY, in.y + 1);
+  }
+  for (int t = 0; t < triangleCount; ++t) {
+    int i0 = 3 * t, i1 = 3 * t + 1, i2 = 3 * t + 2;
+    if (kind == kTriangleStrip) {
+      const int j = t + 2;
+      i0 = t == 0 ? 0 : j;
+      i1 = t == 0 ? 1 : (t % 2 == 1 ? j - 1 : j - 2);
+      i2 = t == 0 ? 2 : (t % 2 == 1 ? j - 2 : j - 1);
+    } else if (kind == kTriangleFan) {
+      const int j = t + 2;
+      i0 = t == 0 ? 0 : j;
+      i1 = t == 0 ? 1 : 0;
+      i2 = t == 0 ? 2 : j - 1;
+    }
+    triangles[3 * t] = converted[i0];
+    triangles[3 * t + 1] = converted[i1];
+    triangles[3 * t + 2] = converted[i2];
+  }
+  const IntRect touched{static_cast<int>(minX), static_cast<int>(minY), static_cast<int>(maxX), static_cast<int>(maxY)};
+  const int result = triangleCount == 0
+                         ? 0
+                         : Bracket(touched, [&] { return DrawPolygonSoft(triangles, triangleCount, record, trans, 0, 0); });
+  TrackedFree(triangles);
+  TrackedFree(converted);
+  return result;
+}
+
+// A line thicker than one pixel: a quad along the line as one triangle strip.
+int DrawThickLine(int x1, int y1, int x2, int y2, std::uint32_t colour, int thickness) {
+  if (thickness < 1) thickness = 1;
+  double ox = y2 - y1, oy = -(x2 - x1);
+  const double length = std::sqrt(ox * ox + oy * oy);
+  if (length > 0) {
+    ox = ox / length * thickness / 2;
+    oy = oy / length * thickness / 2;
+  }
+  int r = 0, g = 0, b = 0;
+  ScreenColorToRgb(colour, &r, &g, &b);
+  auto vertex = [&](double x, double y) {
+    return PolygonVertex2D{static_cast<float>(x), static_cast<float>(y), static_cast<std::uint8_t>(b),
+                           static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(r), 255, 0.0f, 0.0f};
+  };
+  const PolygonVertex2D strip[4] = {vertex(x1 + ox, y1 + oy), vertex(x2 + ox, y2 + oy), vertex(x1 - ox, y1 - oy),
+                                    vertex(x2 - ox, y2 - oy)};
+  return DrawPolygonList(strip, 4, kTriangleStrip, kNoTexture, 0);
+}
+
 int DrawLineSegmentBody(int x1, int y1, int x2, int y2, std::uint32_t colour, int thickness) {
   if (NotStarted()) return -1;
   if (Refused()) return 0;
   IntRect touched = NormalizedRect(x1, y1, x2, y2);
   touched.right += 1;
   touched.bottom += 1;
-  (void)thickness;
+  if (thickness > 1) return DrawThickLine(x1, y1, x2, y2, colour, thickness);
   return Bracket(touched, [&] { return DrawLineSoft(x1, y1, x2, y2, colour); });
 }
 

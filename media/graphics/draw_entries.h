@@ -5,7 +5,17 @@
 
 namespace zelvo {
 
+// A vertex of a 2D polygon list: position, colour bytes, texture coordinates.
+struct PolygonVertex2D {
+  float x, y;
+  std::uint8_t blue, green, red, alpha;
+  float u, v;
+};
+enum : int { kTriangleList = 4, kTriangleStrip = 5, kTriangleFan = 6 };
+constexpr int kNoTexture = -5;
+
 int ClearDrawTargetBody();
+int DrawPolygonList(const PolygonVertex2D* vertices, int count, int kind, int texture, int trans);
 int BlitGraphBody(int x, int y, int graph, int trans);
 int BlitGraphStretched(int x1, int y1, int x2, int y2, int graph, int trans);
 int BlitGraphStretchedFloat(float x1, float y1, float x2, float y2, int graph, int trans);

@@ -15,6 +15,7 @@
 #include "media/graphics/surface_data.h"
 #include "media/software/blend_state.h"
 #include "media/software/blit.h"
+#include "media/software/raster3d.h"
 #include "media/software/rotate_blit.h"
 
 namespace zelvo {
@@ -156,6 +157,48 @@ int DrawLineListSoft(const LineRecord* lines, int count) {
     box.bottom = std::max({box.bottom, lines[i].y1 + 1, lines[i].y2 + 1});
   }
   return DrawShape(box, [&](MEMIMG* image) { DrawMemImgLineList(image, lines, count); });
+}
+
+int DrawPolygonSoft(const ScreenVertex* triangles, int count, const GraphRecord* graph, int trans, int plain,
+                    int depth) {
+  if (!Ready()) return -1;
+  const Surface2DEntry* entry = graph != nullptr ? GraphEntry(graph) : nullptr;
+  if (graph != nullptr && entry == nullptr) return -1;
+  const MEMIMG* blend = GetBlendGraphMemImg();
+  if (SoftwareTargets()) {
+    MEMIMG view;
+    const MEMIMG* texture = entry != nullptr ? Surface2DSourceImage(entry, &view) : nullptr;
+    MEMIMG* zbuffer = depth == 1 ? g_softTarget.depthImage : nullptr;
+    if (g_softTarget.image == nullptr) return 0;
+    for (int i = 0; i < count; ++i) {
+      if (plain) {
+        RasterizeTriangle3D(g_softTarget.image, zbuffer, texture, triangles + 3 * i, trans, blend, 0, 0, 0, 0);
+      } else {
+        RasterizeTriangle3D(g_softTarget.image, zbuffer, texture, triangles + 3 * i, trans, blend, g_draw.depthWrite,
+                            1, 1, 0);
+      }
+    }
+    return 0;
+  }
+  float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
+  for (int i = 0; i < count * 3; ++i) {
+    minX = std::min(minX, triangles[i].x), maxX = std::max(maxX, triangles[i].x);
+    minY = std::min(minY, triangles[i].y), maxY = std::max(maxY, triangles[i].y);
+  }
+  const IntRect box{static_cast<int>(minX - 1), static_cast<int>(minY - 1), static_cast<int>(maxX + 1),
+                    static_cast<int>(maxY + 1)};
+  const IntRect source = entry != nullptr ? IntRect{0, 0, entry->width, entry->height} : IntRect{0, 0, 0, 0};
+  if (BeginOn(entry, entry != nullptr ? &source : nullptr, box) < 0) return -1;
+  if (SoftLockTarget() != nullptr) {
+    // Untextured triangles take their vertex colour (a white texture times the colour).
+    const int modulate = plain ? 0 : 1;
+    for (int i = 0; i < count; ++i) {
+      RasterizeTriangle3D(SoftLockTarget(), nullptr, SoftLockSource(), triangles + 3 * i, trans, blend, plain ? 0 : 1,
+                          plain ? 0 : 1, modulate, 1);
+    }
+  }
+  EndSoftDrawOnTarget();
+  return 0;
 }
 
 int ClearTargetSoft() {

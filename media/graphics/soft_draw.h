@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "media/graphics/graph_record.h"
+#include "media/software/screen_vertex.h"
 #include "media/software/shapes.h"
 #include "media/software/triangle_map.h"
 
@@ -16,6 +17,9 @@ int RotateGraphSoft(float x, float y, double scale, double angle, const GraphRec
 int DrawMappedTriangleSoft(const TriangleMapVertex* vertices, const GraphRecord* graph, int trans,
                            std::uint32_t flatColour);
 int DrawLineListSoft(const LineRecord* lines, int count);
+// Triangles of three ScreenVertex each; graph null for untextured ones.
+int DrawPolygonSoft(const ScreenVertex* triangles, int count, const GraphRecord* graph, int trans, int plain,
+                    int depth);
 int ClearTargetSoft();
 
 // The shape front ends.
