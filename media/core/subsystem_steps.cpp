@@ -38,6 +38,8 @@ void DisplayRebuildAfterModeChange() {
   RecreateDirectDraw();
   ApplyScreenMode();
   RecreateScreenClipper();
+  // The graphs' surfaces were made again empty.
+  RefillAllGraphs();
 }
 void DisplayReleaseDirectDraw() {
   if (GetDirectDrawObject() == nullptr) return;

@@ -284,12 +284,15 @@ int RestoreGraphSurfacesBody(int graph) {
   return RestoreGraphSurfaces(record);
 }
 
+// A restored surface has lost its pixels: the graphs are refilled from their files.
 int RestoreAllGraphSurfaces() {
   if (!g_graphics.started || g_graphics.ending) return 0;
   RestoreLostScreenSurfaces();
+  int restored = 0;
   for (int slot = 0; slot < g_graphs.highWater; ++slot) {
-    if (g_graphs.slots[slot] != nullptr) RestoreGraphSurfacesBody(g_graphs.HandleOfSlot(slot));
+    if (g_graphs.slots[slot] != nullptr) restored |= RestoreGraphSurfacesBody(g_graphs.HandleOfSlot(slot));
   }
+  if (restored != 0) RefillAllGraphs();
   return 0;
 }
 

@@ -30,6 +30,8 @@ std::uint32_t ScreenTransparentColor() { return g_draw.transparentColor; }
 void ScreenSetsTransparentColor(std::uint32_t color) { g_draw.transparentColor = color; }
 // No texture graphs are ever made without a Direct3D device.
 void ScreenSwitchesOffTextures() { g_draw.use3D = 0; }
+void ScreenReleasesSurfaceObjects() { ReleaseAllSurfaceObjects(); }
+void ScreenRecreatesSurfaceObjects() { RecreateAllSurfaceObjects(); }
 
 }  // namespace
 
@@ -41,6 +43,8 @@ void InstallGraphicsScreenServices() {
   s.endGraphicsManager = ScreenEndsManager;
   s.switchOffTextureGraphs = ScreenSwitchesOffTextures;
   s.deleteAllSurface2D = ScreenDeletesSurfaces;
+  s.releaseSurface2DObjects = ScreenReleasesSurfaceObjects;
+  s.recreateSurface2DObjects = ScreenRecreatesSurfaceObjects;
   s.getDrawTarget = ScreenDrawTarget;
   s.selectDrawTarget = ScreenSelectsTarget;
   s.clearDrawTarget = ScreenClearsTarget;

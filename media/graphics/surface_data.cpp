@@ -279,6 +279,22 @@ int FillSurfaceRecord(int handle, int red, int green, int blue, int alpha) {
   return 0;
 }
 
+void ReleaseAllSurfaceObjects() {
+  for (int slot = 0; slot < g_surfaceData.highWater; ++slot) {
+    SurfaceRecord* record = g_surfaceData.slots[slot];
+    if (record != nullptr && !record->memoryImage) ReleaseSurfaceStorage(record);
+  }
+}
+
+void RecreateAllSurfaceObjects() {
+  for (int slot = 0; slot < g_surfaceData.highWater; ++slot) {
+    SurfaceRecord* record = g_surfaceData.slots[slot];
+    if (record == nullptr || record->memoryImage) continue;
+    const int handle = g_surfaceData.HandleOfSlot(slot);
+    if (CreateSurfaceStorage(handle, record) == 0) ApplySurfaceColorKey(handle);
+  }
+}
+
 int ReleaseAllSurfaceData() {
   for (int slot = 0; slot < g_surfaceData.highWater; ++slot) {
     if (g_surfaceData.slots[slot] != nullptr) ReleaseSurfaceRecord(g_surfaceData.HandleOfSlot(slot));

@@ -46,6 +46,10 @@ int LockSurfaceRecord(int handle, int* pitch, void** pointer, int writeOnly, con
                       const PixelFormat** format);
 int UnlockSurfaceRecord(int handle, const IntRect* rect);
 int FillSurfaceRecord(int handle, int red, int green, int blue, int alpha);
+// The DirectDraw objects of every record released (the DirectDraw object goes away) and made again
+// (a new one is up); the records and memory images stay.
+void ReleaseAllSurfaceObjects();
+void RecreateAllSurfaceObjects();
 // Every live record released; the table empty.
 int ReleaseAllSurfaceData();
 // The format a record's pixels are in.

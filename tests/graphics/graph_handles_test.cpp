@@ -15,6 +15,7 @@
 #include "media/graphics/surface_data.h"
 #include "support/picture_writers.h"
 #include "support/zva_writer.h"
+#include "platform/testing.h"
 
 namespace zelvo_test {
 namespace {
@@ -235,6 +236,30 @@ TEST_F(GraphRecords, AfterADisplayChangeCellsOfOneFileAreRefilledFromOneLoad) {
   ColorValueToRgba(format, right, &r, &g, &b, &a);
   EXPECT_EQ(r, 200);
   EXPECT_EQ(g, 0);
+}
+
+}  // namespace
+}  // namespace zelvo_test
+
+namespace zelvo_test {
+namespace {
+
+using namespace zelvo;
+
+TEST_F(GraphRecords, GraphsLostWithVideoMemoryAreRestoredAndRefilled) {
+  BmpSpec spec;
+  spec.width = 4;
+  spec.height = 1;
+  spec.pixels = PadRows({Bytes{10, 20, 30, 10, 20, 30, 10, 20, 30, 10, 20, 30}});
+  WriteFileBytes(folder_ + "/one.bmp", WriteBmp(spec));
+  const int graph = LoadGraphBody("one.bmp", 0);
+  ASSERT_GE(graph, 0);
+  const int record = GetSurface2D(GetGraphRecord(graph)->pieces[0])->record;
+  SurfaceRecord* surface = GetSurfaceRecord(record);
+  ASSERT_NE(surface->surface, nullptr);   // a DirectDraw surface in video memory
+  pf::testing::LoseVideoMemory();
+  EXPECT_EQ(RestoreAllGraphSurfaces(), 0);
+  EXPECT_EQ(pf::testing::SurfacePixel(surface->surface, 3, 0), 0x1E140Au);
 }
 
 }  // namespace
