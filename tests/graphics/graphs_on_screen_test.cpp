@@ -90,7 +90,7 @@ constexpr Rgb kGreen{0, 200, 0};
 constexpr Rgb kBlue{0, 0, 200};
 constexpr Rgb kWhite{255, 255, 255};
 
-enum Mode { kDirectDraw, kSoftware };
+enum Mode { kDirectDraw, kSoftware, kFullScreen };
 
 class GraphsOnScreen : public LibraryTest, public ::testing::WithParamInterface<Mode> {
  protected:
@@ -112,6 +112,8 @@ class GraphsOnScreen : public LibraryTest, public ::testing::WithParamInterface<
                                                   ZvaOptions{}));
     // The Z buffer cannot be attached: the screen falls back to software rendering.
     if (GetParam() == kSoftware) pf::testing::FailNextCalls("AddAttachedSurface", 1);
+    // Full screen: a 16-bit display mode with a flipping chain.
+    if (GetParam() == kFullScreen) SwitchWindowMode(0);
     ASSERT_EQ(StartUpLibrary(), 0);
     ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
     bits_ = GetDisplayPixelFormat()->RGBBitCount;
@@ -283,9 +285,10 @@ TEST_P(GraphsOnScreen, PresentsAndSavesPngAndJpegThatLoadBack) {
   ASSERT_GE(keyed, 0);
   Background(kGrey);
   EXPECT_EQ(BlitGraph(0, 0, keyed, 0), 0);
-  EXPECT_EQ(PresentBackBuffer(), 0);
   EXPECT_EQ(SaveScreenRectToFile(0, 0, 8, 8, "shot.png", 2, 0, 6), 0);
   EXPECT_EQ(SaveScreenRectToFile(8, 8, 0, 0, "shot.jpg", 1, 100, 0), 0);
+  // In full screen the flip hands the previous frame to the back buffer.
+  EXPECT_EQ(PresentBackBuffer(), 0);
   EXPECT_EQ(SaveScreenRectToFile(5, 5, 5, 50, "empty.bmp", 0, 0, 0), -1);
   const int png = LoadGraphFile("shot.png", 0);
   const int jpeg = LoadGraphFile("shot.jpg", 0);
@@ -314,22 +317,26 @@ TEST_P(GraphsOnScreen, DrawingOnTheFrontScreenShowsAtOnceAndPresentShowsTheBackS
   EXPECT_EQ(BlitGraph(30, 10, keyed, 0), 0);
   pf::testing::LastPresentedFrame(&frame, &width, &height);
   ASSERT_EQ(width, 640);
-  auto at = [&](int x, int y) { return frame[static_cast<std::size_t>(y) * width + x] & 0xFFFFFF; };
-  EXPECT_EQ(at(15, 15), 0xFFFFFFu & (bits_ == 16 ? 0xF8FCF8u : 0xFFFFFFu));
-  EXPECT_EQ(at(31, 10), bits_ == 16 ? 0xC80000u & 0xF80000u : 0xC80000u);
+  // The window shows 16-bit pixels widened to 8 bits a channel: compare what 16 bits keep.
+  const std::uint32_t keep = bits_ == 16 ? 0xF8FCF8u : 0xFFFFFFu;
+  auto at = [&](int x, int y) { return frame[static_cast<std::size_t>(y) * width + x] & keep; };
+  EXPECT_EQ(at(15, 15), 0xFFFFFFu & keep);
+  EXPECT_EQ(at(31, 10), 0xC80000u & keep);
   EXPECT_EQ(at(25, 15), 0u);
   ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
   Background(kBlue);
   EXPECT_EQ(PresentBackBuffer(), 0);
   pf::testing::LastPresentedFrame(&frame, &width, &height);
-  EXPECT_EQ(at(15, 15), bits_ == 16 ? 0xC8u & 0xF8u : 0xC8u);
+  EXPECT_EQ(at(15, 15), 0xC8u & keep);
 }
 
 }  // namespace
 
-INSTANTIATE_TEST_SUITE_P(Modes, GraphsOnScreen, ::testing::Values(kDirectDraw, kSoftware),
-                         [](const ::testing::TestParamInfo<Mode>& info) {
-                           return std::string(info.param == kDirectDraw ? "DirectDraw" : "Software");
-                         });
+std::string ModeName(const ::testing::TestParamInfo<Mode>& info) {
+  static const char* const kNames[] = {"DirectDraw", "Software", "FullScreen"};
+  return kNames[info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, GraphsOnScreen, ::testing::Values(kDirectDraw, kSoftware, kFullScreen), ModeName);
 
 }  // namespace zelvo_test
