@@ -2,6 +2,9 @@
 #include "media/display/soft_draw_lock.h"
 
 #include <cstring>
+#include <vector>
+
+#include "media/display/convert_pixel_rect.h"
 
 #include "media/display/screen_state.h"
 #include "media/graphics/pixel_format.h"
@@ -26,8 +29,32 @@ struct SoftDrawLockState {
   IntRect lockedSourceRect;
   int regionNarrowed;
   IntRect savedRegion;
+  // Conversion of a 5:5:5 (or other) screen: the drawing works on 5:6:5 copies.
+  int targetConverted;
+  void* lockedTargetPixels;
+  int lockedTargetPitch;
+  IntRect targetRect;
 };
 SoftDrawLockState g_lock;
+std::vector<std::uint8_t> g_targetCopy;
+std::vector<std::uint8_t> g_sourceCopy;
+
+int ScreenNeedsConversion() {
+  return GetScreenColorBitDepth() == 16 && g_screen.screenFormatKind != kScreen565;
+}
+
+// Copies w x h pixels between a screen-format buffer and a standard 5:6:5 one.
+void ConvertRect(void* to, int toPitch, const PixelFormat* toFormat, const void* from, int fromPitch,
+                 const PixelFormat* fromFormat, int width, int height) {
+  const IntRect whole{0, 0, width, height};
+  ConvertPixelRect(to, toPitch, toFormat, from, fromPitch, fromFormat, nullptr, 0, nullptr, 0, 0, &whole, 0, 0, 0, 0,
+                   0, 0, 0);
+}
+
+bool DrawingReadsDestination(const SurfaceRecord* source) {
+  return (g_draw.blendMode == 1 && g_draw.blendParam != 255) || (g_draw.blendMode != 0 && g_draw.blendMode != 1) ||
+         (source != nullptr && source->flags.alphaCh) || g_draw.blendGraph != -1;
+}
 
 int ScreenColorType() { return GetScreenColorBitDepth() == 16 ? kMemImg565 : kMemImg8888; }
 
@@ -63,8 +90,8 @@ const MEMIMG* Surface2DSourceImage(const Surface2DEntry* entry, MEMIMG* view) {
 }
 
 int BeginSoftDrawOnTarget(const Surface2DEntry* source, int /*transparent*/, const IntRect* sourceRect,
-                          const IntRect* destRect, int /*writesOnlyGivenColours*/, std::uint32_t* /*colour1*/,
-                          std::uint32_t* /*colour2*/) {
+                          const IntRect* destRect, int writesOnlyGivenColours, std::uint32_t* colour1,
+                          std::uint32_t* colour2) {
   std::memset(&g_lock, 0, sizeof g_lock);
   if (IsSoftwareRenderMode()) {
     g_lock.targetImage = g_softTarget.image;
@@ -74,11 +101,13 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int /*transparent*/, con
   IntRect rect = *destRect;
   ClipRectBody(&rect, &g_draw.region);
   if (rect.right <= rect.left || rect.bottom <= rect.top) return -1;
+  const int convert = ScreenNeedsConversion();
+  const PixelFormat* standard = GetMemImgPixelFormat(ScreenColorType(), 0, 0);
+  const SurfaceRecord* sourceRecord = source != nullptr ? GetSurfaceRecord(source->record) : nullptr;
   // Source first: a failed lock then leaves nothing open.
   if (source != nullptr) {
-    SurfaceRecord* record = GetSurfaceRecord(source->record);
-    if (record == nullptr) return 0;
-    if (record->memoryImage) {
+    if (sourceRecord == nullptr) return 0;
+    if (sourceRecord->memoryImage) {
       g_lock.sourceImage = Surface2DSourceImage(source, &g_lock.source);
     } else {
       const IntRect whole{0, 0, source->width, source->height};
@@ -93,9 +122,16 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int /*transparent*/, con
       g_lock.sourceRecordLocked = 1;
       g_lock.sourceRecord = source->record;
       g_lock.lockedSourceRect = lockRect;
-      const std::uint32_t key = RgbaToColorValue(GetMemImgPixelFormat(ScreenColorType(), 0, 0),
-                                                 (record->colorKey >> 16) & 0xFF, (record->colorKey >> 8) & 0xFF,
-                                                 record->colorKey & 0xFF, 255);
+      const std::uint32_t key = RgbaToColorValue(standard, (sourceRecord->colorKey >> 16) & 0xFF,
+                                                 (sourceRecord->colorKey >> 8) & 0xFF, sourceRecord->colorKey & 0xFF,
+                                                 255);
+      const int w = area.right - area.left, h = area.bottom - area.top;
+      if (convert) {
+        g_sourceCopy.resize(static_cast<std::size_t>(w) * h * 2);
+        ConvertRect(g_sourceCopy.data(), w * 2, standard, pixels, pitch, GetScreenPixelFormat(), w, h);
+        pixels = g_sourceCopy.data();
+        pitch = w * 2;
+      }
       WrapLockedPixels(&g_lock.source, pixels, pitch, area, source->width, source->height, ScreenColorType(), key);
       g_lock.sourceImage = &g_lock.source;
     }
@@ -116,17 +152,39 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int /*transparent*/, con
   }
   g_lock.lockedTarget = surface;
   g_lock.lockedTargetRect = lockRect;
+  g_lock.targetRect = rect;
   // The routines clip to the locked rectangle, so nothing outside the lock is touched.
   g_lock.regionNarrowed = 1;
   g_lock.savedRegion = g_softBlend.drawRegion;
   g_softBlend.drawRegion = rect;
-  WrapLockedPixels(&g_lock.target, desc.surface, desc.pitch, rect, g_draw.targetWidth, g_draw.targetHeight,
-                   ScreenColorType(), 0);
+  void* pixels = desc.surface;
+  int pitch = desc.pitch;
+  // Plain shapes write the caller's screen values as they are; everything else is drawn on a 5:6:5
+  // copy of the rectangle and the caller's colours are turned into 5:6:5 with it.
+  if (convert && (DrawingReadsDestination(sourceRecord) || !writesOnlyGivenColours)) {
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    g_targetCopy.resize(static_cast<std::size_t>(w) * h * 2);
+    ConvertRect(g_targetCopy.data(), w * 2, standard, pixels, pitch, GetScreenPixelFormat(), w, h);
+    g_lock.targetConverted = 1;
+    g_lock.lockedTargetPixels = pixels;
+    g_lock.lockedTargetPitch = pitch;
+    pixels = g_targetCopy.data();
+    pitch = w * 2;
+    for (std::uint32_t* colour : {colour1, colour2}) {
+      if (colour != nullptr) *colour = ConvertColorValue(standard, GetScreenPixelFormat(), *colour);
+    }
+  }
+  WrapLockedPixels(&g_lock.target, pixels, pitch, rect, g_draw.targetWidth, g_draw.targetHeight, ScreenColorType(), 0);
   g_lock.targetImage = &g_lock.target;
   return 0;
 }
 
 int EndSoftDrawOnTarget() {
+  if (g_lock.targetConverted) {
+    const int w = g_lock.targetRect.right - g_lock.targetRect.left, h = g_lock.targetRect.bottom - g_lock.targetRect.top;
+    ConvertRect(g_lock.lockedTargetPixels, g_lock.lockedTargetPitch, GetScreenPixelFormat(), g_targetCopy.data(), w * 2,
+                GetMemImgPixelFormat(ScreenColorType(), 0, 0), w, h);
+  }
   if (g_lock.lockedTarget != nullptr) g_lock.lockedTarget->Unlock(&g_lock.lockedTargetRect);
   if (g_lock.sourceRecordLocked) UnlockSurfaceRecord(g_lock.sourceRecord, &g_lock.lockedSourceRect);
   if (g_lock.regionNarrowed) g_softBlend.drawRegion = g_lock.savedRegion;
@@ -135,6 +193,11 @@ int EndSoftDrawOnTarget() {
 }
 
 MEMIMG* SoftLockTarget() { return g_lock.targetImage; }
+
+std::uint32_t SoftLockColour(std::uint32_t screenColour) {
+  if (!g_lock.targetConverted) return screenColour;
+  return ConvertColorValue(GetMemImgPixelFormat(ScreenColorType(), 0, 0), GetScreenPixelFormat(), screenColour);
+}
 const MEMIMG* SoftLockSource() { return g_lock.sourceImage; }
 
 int DrawGraphSoft(int x, int y, int surfaceHandle, int transparent) {

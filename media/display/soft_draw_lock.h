@@ -16,6 +16,8 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
                           std::uint32_t* colour2);
 int EndSoftDrawOnTarget();
 MEMIMG* SoftLockTarget();
+// A screen colour as the open bracket's target image holds it.
+std::uint32_t SoftLockColour(std::uint32_t screenColour);
 const MEMIMG* SoftLockSource();
 
 // The MEMIMG a 2D surface's pixels are drawn from in software rendering: the record's image, or a

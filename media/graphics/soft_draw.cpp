@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "media/display/screen_state.h"
 #include "media/display/soft_draw_lock.h"
@@ -31,22 +32,25 @@ const Surface2DEntry* GraphEntry(const GraphRecord* graph) {
 
 // Opens the bracket over `rect` (with the graph's source when given); the caller draws when a
 // target image is there and closes it.
-int BeginOn(const Surface2DEntry* source, const IntRect* sourceRect, const IntRect& rect) {
-  return BeginSoftDrawOnTarget(source, 0, sourceRect, &rect, source == nullptr ? 1 : 0, nullptr, nullptr);
+// Shapes write only the caller's colour, which the bracket may turn into the drawing's format.
+int BeginOn(const Surface2DEntry* source, const IntRect* sourceRect, const IntRect& rect,
+            std::uint32_t* colour = nullptr) {
+  return BeginSoftDrawOnTarget(source, 0, sourceRect, &rect, colour != nullptr ? 1 : 0, colour, nullptr);
 }
 
 IntRect Ordered(int x1, int y1, int x2, int y2) {
   return IntRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
 }
 
+// `colour` is the variable the draw reads.
 template <typename Draw>
-int DrawShape(const IntRect& touched, Draw draw) {
+int DrawShape(const IntRect& touched, std::uint32_t* colour, Draw draw) {
   if (!DisplayUp()) return -1;
   if (SoftwareTargets()) {
     if (g_softTarget.image != nullptr) draw(g_softTarget.image);
     return 0;
   }
-  if (BeginOn(nullptr, nullptr, touched) < 0) return -1;
+  if (BeginOn(nullptr, nullptr, touched, colour) < 0) return -1;
   if (SoftLockTarget() != nullptr) draw(SoftLockTarget());
   EndSoftDrawOnTarget();
   return 0;
@@ -141,7 +145,9 @@ int DrawMappedTriangleSoft(const TriangleMapVertex* v, const GraphRecord* graph,
                     std::max({v[0].x, v[1].x, v[2].x}) + 1, std::max({v[0].y, v[1].y, v[2].y}) + 1};
   const IntRect source =
       entry != nullptr ? IntRect{0, 0, entry->width, entry->height} : IntRect{0, 0, 0, 0};
-  if (BeginOn(entry, entry != nullptr ? &source : nullptr, box) < 0) return -1;
+  if (BeginOn(entry, entry != nullptr ? &source : nullptr, box, entry == nullptr ? &flatColour : nullptr) < 0) {
+    return -1;
+  }
   if (SoftLockTarget() != nullptr) TriangleMapMemImg(SoftLockTarget(), SoftLockSource(), v, trans, blend, flatColour);
   EndSoftDrawOnTarget();
   return 0;
@@ -156,7 +162,20 @@ int DrawLineListSoft(const LineRecord* lines, int count) {
     box.right = std::max({box.right, lines[i].x1 + 1, lines[i].x2 + 1});
     box.bottom = std::max({box.bottom, lines[i].y1 + 1, lines[i].y2 + 1});
   }
-  return DrawShape(box, [&](MEMIMG* image) { DrawMemImgLineList(image, lines, count); });
+  if (!DisplayUp()) return -1;
+  if (SoftwareTargets()) {
+    if (g_softTarget.image != nullptr) DrawMemImgLineList(g_softTarget.image, lines, count);
+    return 0;
+  }
+  // Drawn from a copy whose colours the bracket turns into the drawing's format.
+  std::vector<LineRecord> copy(lines, lines + count);
+  if (BeginSoftDrawOnTarget(nullptr, 0, nullptr, &box, 1, nullptr, nullptr) < 0) return -1;
+  if (SoftLockTarget() != nullptr) {
+    for (LineRecord& line : copy) line.color = static_cast<std::int32_t>(SoftLockColour(static_cast<std::uint32_t>(line.color)));
+    DrawMemImgLineList(SoftLockTarget(), copy.data(), count);
+  }
+  EndSoftDrawOnTarget();
+  return 0;
 }
 
 int DrawPolygonSoft(const ScreenVertex* triangles, int count, const GraphRecord* graph, int trans, int plain,
@@ -228,7 +247,7 @@ int ClearTargetSoft() {
 
 int DrawSoftCircle(int x, int y, int r, std::uint32_t colour, int fill) {
   if (!SoftwareTargets() && r == 0) return DisplayUp() ? 0 : -1;
-  return DrawShape(IntRect{x - r - 1, y - r - 1, x + r + 1, y + r + 1},
+  return DrawShape(IntRect{x - r - 1, y - r - 1, x + r + 1, y + r + 1}, &colour,
                    [&](MEMIMG* image) { RasterCircle(image, x, y, r, colour, fill); });
 }
 
@@ -236,7 +255,7 @@ int DrawSoftOval(int x, int y, int rx, int ry, std::uint32_t colour, int fill) {
   if (!SoftwareTargets() && (rx == 0 || ry == 0)) return DisplayUp() ? 0 : -1;
   // The tall walk can pass ry by a row; the lock covers what it reaches.
   const int extent = std::max(ry, OvalVerticalExtent(rx, ry));
-  return DrawShape(IntRect{x - rx - 1, y - extent - 1, x + rx + 1, y + extent + 1},
+  return DrawShape(IntRect{x - rx - 1, y - extent - 1, x + rx + 1, y + extent + 1}, &colour,
                    [&](MEMIMG* image) { RasterOval(image, x, y, rx, ry, colour, fill); });
 }
 
@@ -254,13 +273,13 @@ int DrawSoftTriangle(int x1, int y1, int x2, int y2, int x3, int y3, std::uint32
 
 int DrawBoxSoft(int x1, int y1, int x2, int y2, std::uint32_t colour) {
   const IntRect box = Ordered(x1, y1, x2, y2);
-  return DrawShape(box, [&](MEMIMG* image) { FillMemImgBox(image, x1, y1, x2, y2, colour); });
+  return DrawShape(box, &colour, [&](MEMIMG* image) { FillMemImgBox(image, x1, y1, x2, y2, colour); });
 }
 
 int DrawLineSoft(int x1, int y1, int x2, int y2, std::uint32_t colour) {
   if (!SoftwareTargets() && x1 == x2 && y1 == y2) return DisplayUp() ? 0 : -1;
   const IntRect box{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1, std::max(y1, y2) + 1};
-  return DrawShape(box, [&](MEMIMG* image) { DrawMemImgLine(image, x1, y1, x2, y2, colour); });
+  return DrawShape(box, &colour, [&](MEMIMG* image) { DrawMemImgLine(image, x1, y1, x2, y2, colour); });
 }
 
 int DrawBoxOutlineSoft(int x1, int y1, int x2, int y2, std::uint32_t colour) {

@@ -90,7 +90,7 @@ constexpr Rgb kGreen{0, 200, 0};
 constexpr Rgb kBlue{0, 0, 200};
 constexpr Rgb kWhite{255, 255, 255};
 
-enum Mode { kDirectDraw, kSoftware, kFullScreen };
+enum Mode { kDirectDraw, kSoftware, kFullScreen, kFullScreen555 };
 
 class GraphsOnScreen : public LibraryTest, public ::testing::WithParamInterface<Mode> {
  protected:
@@ -113,10 +113,13 @@ class GraphsOnScreen : public LibraryTest, public ::testing::WithParamInterface<
     // The Z buffer cannot be attached: the screen falls back to software rendering.
     if (GetParam() == kSoftware) pf::testing::FailNextCalls("AddAttachedSurface", 1);
     // Full screen: a 16-bit display mode with a flipping chain.
-    if (GetParam() == kFullScreen) SwitchWindowMode(0);
+    if (GetParam() == kFullScreen || GetParam() == kFullScreen555) SwitchWindowMode(0);
+    // A display whose 16-bit mode is 5:5:5: every software draw works on 5:6:5 and converts.
+    pf::testing::SetDisplay16Bit555(GetParam() == kFullScreen555);
     ASSERT_EQ(StartUpLibrary(), 0);
     ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
     bits_ = GetDisplayPixelFormat()->RGBBitCount;
+    greenBits_ = GetDisplayPixelFormat()->GreenMask == 0x3E0 ? 5 : 6;
   }
   void TearDown() override {
     EXPECT_EQ(ShutDownLibrary(), 0);
@@ -126,7 +129,7 @@ class GraphsOnScreen : public LibraryTest, public ::testing::WithParamInterface<
   // The colour a 24-bit value becomes on this screen.
   Rgb OnScreen(Rgb c) const {
     if (bits_ != 16) return c;
-    return Rgb{c.r & 0xF8, c.g & 0xFC, c.b & 0xF8};
+    return Rgb{c.r & 0xF8, c.g & (greenBits_ == 5 ? 0xF8 : 0xFC), c.b & 0xF8};
   }
   unsigned Packed(Rgb c) const { return PackColor(c.r, c.g, c.b); }
 
@@ -142,6 +145,7 @@ class GraphsOnScreen : public LibraryTest, public ::testing::WithParamInterface<
   }
 
   unsigned bits_ = 0;
+  int greenBits_ = 6;
 };
 
 TEST_P(GraphsOnScreen, LoosePicturesDrawPlainWithAndWithoutTheKey) {
@@ -318,7 +322,7 @@ TEST_P(GraphsOnScreen, DrawingOnTheFrontScreenShowsAtOnceAndPresentShowsTheBackS
   pf::testing::LastPresentedFrame(&frame, &width, &height);
   ASSERT_EQ(width, 640);
   // The window shows 16-bit pixels widened to 8 bits a channel: compare what 16 bits keep.
-  const std::uint32_t keep = bits_ == 16 ? 0xF8FCF8u : 0xFFFFFFu;
+  const std::uint32_t keep = bits_ != 16 ? 0xFFFFFFu : greenBits_ == 5 ? 0xF8F8F8u : 0xF8FCF8u;
   auto at = [&](int x, int y) { return frame[static_cast<std::size_t>(y) * width + x] & keep; };
   EXPECT_EQ(at(15, 15), 0xFFFFFFu & keep);
   EXPECT_EQ(at(31, 10), 0xC80000u & keep);
@@ -333,10 +337,10 @@ TEST_P(GraphsOnScreen, DrawingOnTheFrontScreenShowsAtOnceAndPresentShowsTheBackS
 }  // namespace
 
 std::string ModeName(const ::testing::TestParamInfo<Mode>& info) {
-  static const char* const kNames[] = {"DirectDraw", "Software", "FullScreen"};
+  static const char* const kNames[] = {"DirectDraw", "Software", "FullScreen", "FullScreen555"};
   return kNames[info.param];
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, GraphsOnScreen, ::testing::Values(kDirectDraw, kSoftware, kFullScreen), ModeName);
+INSTANTIATE_TEST_SUITE_P(Modes, GraphsOnScreen, ::testing::Values(kDirectDraw, kSoftware, kFullScreen, kFullScreen555), ModeName);
 
 }  // namespace zelvo_test
