@@ -334,6 +334,34 @@ TEST_P(GraphsOnScreen, DrawingOnTheFrontScreenShowsAtOnceAndPresentShowsTheBackS
   EXPECT_EQ(at(15, 15), 0xC8u & keep);
 }
 
+TEST_P(GraphsOnScreen, SavedBmpHasTheLibrarysOwnHeaderAndPaddedBottomUpRows) {
+  Background(kGrey);
+  ASSERT_EQ(DrawRectangle(10, 10, 13, 11, Packed(kRed), 1), 0);
+  ASSERT_EQ(SaveScreenRectToFile(13, 12, 10, 10, "small.bmp", 0, 0, 0), 0);
+  const Bytes bytes = ReadFileBytes(folder_ + "/small.bmp");
+  ASSERT_EQ(bytes.size(), 54u + 12u * 2u);   // 3 pixels of 3 bytes padded to 12, two rows
+  auto u32 = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24; };
+  EXPECT_EQ(bytes[0], 'B');
+  EXPECT_EQ(bytes[1], 'M');
+  EXPECT_EQ(u32(2), 78u);
+  EXPECT_EQ(u32(10), 54u);
+  EXPECT_EQ(u32(14), 40u);
+  EXPECT_EQ(u32(18), 3u);
+  EXPECT_EQ(u32(22), 2u);
+  EXPECT_EQ(bytes[26], 1);
+  EXPECT_EQ(bytes[28], 24);
+  for (std::size_t at = 30; at < 54; ++at) EXPECT_EQ(bytes[at], 0) << at;
+  // Bottom row (y 11) first: grey; then the top row (y 10): red; padding bytes zero.
+  const Rgb grey = OnScreen(kGrey), red = OnScreen(kRed);
+  EXPECT_EQ((Rgb{bytes[56], bytes[55], bytes[54]}), grey);
+  EXPECT_EQ((Rgb{bytes[68], bytes[67], bytes[66]}), red);
+  EXPECT_EQ(bytes[63], 0);
+  EXPECT_EQ(bytes[77], 0);
+  // Other types write nothing.
+  EXPECT_EQ(SaveScreenRectToFile(0, 0, 4, 4, "other.bmp", 3, 0, 0), 0);
+  EXPECT_TRUE(ReadFileBytes(folder_ + "/other.bmp").empty());
+}
+
 }  // namespace
 
 std::string ModeName(const ::testing::TestParamInfo<Mode>& info) {
