@@ -104,6 +104,58 @@ int BlitGraphMirrored(int x, int y, int graph, int trans) {
   return BlitGraphStretched(x + record->width, y, x, y + record->height, graph, trans);
 }
 
+int BlitGraphFourCorners(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int graph,
+                         int trans) {
+  if (NotStarted()) return -1;
+  if (Refused()) return 0;
+  const GraphRecord* record = DrawableGraph(graph);
+  if (record == nullptr) return -1;
+  const IntRect touched{static_cast<int>(std::min({x1, x2, x3, x4})), static_cast<int>(std::min({y1, y2, y3, y4})),
+                        static_cast<int>(std::max({x1, x2, x3, x4})) + 1,
+                        static_cast<int>(std::max({y1, y2, y3, y4})) + 1};
+  // The back-end takes top left, top right, bottom left, bottom right.
+  const float corners[8] = {x1, y1, x2, y2, x4, y4, x3, y3};
+  return Bracket(touched, [&] { return DrawFourCornersSoft(corners, record, trans); });
+}
+
+namespace {
+// Runs a whole-graph draw with the draw region narrowed to `part` (clipped to the current region).
+template <typename Draw>
+int WithRegionNarrowed(IntRect part, Draw draw) {
+  const IntRect saved = g_draw.region, requested = g_draw.requestedRegion;
+  ClipRectBody(&part, &saved);
+  SetDrawRegionBody(part.left, part.top, part.right, part.bottom);
+  const int result = draw();
+  SetDrawRegionBody(saved.left, saved.top, saved.right, saved.bottom);
+  g_draw.requestedRegion = requested;
+  return result;
+}
+}  // namespace
+
+int BlitGraphPart(int x, int y, int sx, int sy, int w, int h, int graph, int trans, int mirror) {
+  const GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr) return NotStarted() ? -1 : (Refused() ? 0 : -1);
+  const int width = record->width;
+  return WithRegionNarrowed(IntRect{x, y, x + w, y + h}, [&] {
+    return mirror ? BlitGraphMirrored(x + sx + w - width, y - sy, graph, trans)
+                  : BlitGraphBody(x - sx, y - sy, graph, trans);
+  });
+}
+
+int BlitGraphPartStretched(int x1, int y1, int x2, int y2, int sx, int sy, int sw, int sh, int graph, int trans) {
+  const GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr || sw == 0 || sh == 0) return NotStarted() ? -1 : (Refused() ? 0 : -1);
+  const bool mirrorX = x2 < x1, mirrorY = y2 < y1;
+  const IntRect r = NormalizedRect(x1, y1, x2, y2);
+  const double kx = static_cast<double>(r.right - r.left) / sw, ky = static_cast<double>(r.bottom - r.top) / sh;
+  const int w = record->width, h = record->height;
+  const int X1 = mirrorX ? r.right + static_cast<int>(sx * kx) : r.left - static_cast<int>(sx * kx);
+  const int X2 = mirrorX ? r.right - static_cast<int>((w - sx) * kx) : r.left + static_cast<int>((w - sx) * kx);
+  const int Y1 = mirrorY ? r.bottom + static_cast<int>(sy * ky) : r.top - static_cast<int>(sy * ky);
+  const int Y2 = mirrorY ? r.bottom - static_cast<int>((h - sy) * ky) : r.top + static_cast<int>((h - sy) * ky);
+  return WithRegionNarrowed(r, [&] { return BlitGraphStretched(X1, Y1, X2, Y2, graph, trans); });
+}
+
 int BlitGraphRotatedBody(int x, int y, double scale, double angle, int graph, int trans, int mirror) {
   return BlitGraphRotatedFloat(static_cast<float>(x), static_cast<float>(y), scale, angle, graph, trans, mirror);
 }

@@ -20,6 +20,10 @@ int BlitGraphBody(int x, int y, int graph, int trans);
 int BlitGraphStretched(int x1, int y1, int x2, int y2, int graph, int trans);
 int BlitGraphStretchedFloat(float x1, float y1, float x2, float y2, int graph, int trans);
 int BlitGraphMirrored(int x, int y, int graph, int trans);
+int BlitGraphFourCorners(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int graph,
+                         int trans);
+int BlitGraphPart(int x, int y, int sx, int sy, int w, int h, int graph, int trans, int mirror);
+int BlitGraphPartStretched(int x1, int y1, int x2, int y2, int sx, int sy, int sw, int sh, int graph, int trans);
 int BlitGraphRotatedBody(int x, int y, double scale, double angle, int graph, int trans, int mirror);
 int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int graph, int trans, int mirror);
 int BlitGraphRotatedPivotBody(int x, int y, int cx, int cy, double scale, double angle, int graph, int trans,

@@ -153,6 +153,17 @@ int DrawMappedTriangleSoft(const TriangleMapVertex* v, const GraphRecord* graph,
   return 0;
 }
 
+int DrawFourCornersSoft(const float* corners, const GraphRecord* graph, int trans) {
+  int p[8];
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<int>(corners[i]);
+  const int w = graph->width, h = graph->height;
+  const TriangleMapVertex first[3] = {{p[0], p[1], 0, 0}, {p[2], p[3], w, 0}, {p[4], p[5], 0, h}};
+  const TriangleMapVertex second[3] = {{p[2], p[3], w, 0}, {p[4], p[5], 0, h}, {p[6], p[7], w, h}};
+  DrawMappedTriangleSoft(first, graph, trans, 0);
+  DrawMappedTriangleSoft(second, graph, trans, 0);
+  return 0;
+}
+
 int DrawLineListSoft(const LineRecord* lines, int count) {
   if (!DisplayUp()) return -1;
   IntRect box{0x7FFFFFFF, 0x7FFFFFFF, -0x7FFFFFFF, -0x7FFFFFFF};

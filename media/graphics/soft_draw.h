@@ -16,6 +16,8 @@ int StretchGraphSoft(float x1, float y1, float x2, float y2, const GraphRecord* 
 int RotateGraphSoft(float x, float y, double scale, double angle, const GraphRecord* graph, int trans, int mirror);
 int DrawMappedTriangleSoft(const TriangleMapVertex* vertices, const GraphRecord* graph, int trans,
                            std::uint32_t flatColour);
+// Corners top left, top right, bottom left, bottom right.
+int DrawFourCornersSoft(const float* corners, const GraphRecord* graph, int trans);
 int DrawLineListSoft(const LineRecord* lines, int count);
 // Triangles of three ScreenVertex each; graph null for untextured ones.
 int DrawPolygonSoft(const ScreenVertex* triangles, int count, const GraphRecord* graph, int trans, int plain,
