@@ -31,6 +31,12 @@ struct SoftDrawLockState {
   IntRect savedRegion;
   // Conversion of a 5:5:5 (or other) screen: the drawing works on 5:6:5 copies.
   int targetConverted;
+  // A plain keyed copy between surfaces of one memory kind is done by BltFast instead.
+  int hardwareBlit;
+  pf::DirectDrawSurface7* blitSource;
+  pf::Rect blitSourceRect;
+  pf::DirectDrawSurface7* blitTarget;
+  int blitX, blitY;
   void* lockedTargetPixels;
   int lockedTargetPitch;
   IntRect targetRect;
@@ -89,7 +95,7 @@ const MEMIMG* Surface2DSourceImage(const Surface2DEntry* entry, MEMIMG* view) {
   return view;
 }
 
-int BeginSoftDrawOnTarget(const Surface2DEntry* source, int /*transparent*/, const IntRect* sourceRect,
+int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const IntRect* sourceRect,
                           const IntRect* destRect, int writesOnlyGivenColours, std::uint32_t* colour1,
                           std::uint32_t* colour2) {
   std::memset(&g_lock, 0, sizeof g_lock);
@@ -97,6 +103,25 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int /*transparent*/, con
     g_lock.targetImage = g_softTarget.image;
     if (source != nullptr) g_lock.sourceImage = Surface2DSourceImage(source, &g_lock.source);
     return 0;
+  }
+  const SurfaceRecord* blitRecord = source != nullptr ? GetSurfaceRecord(source->record) : nullptr;
+  if (transparent == 1 && blitRecord != nullptr && !DrawingReadsDestination(blitRecord) &&
+      (g_draw.drawTint & 0xFFFFFF) == 0xFFFFFF && !blitRecord->memoryImage && g_softTarget.surface != nullptr &&
+      g_softTarget.image == nullptr && sourceRect != nullptr) {
+    pf::DDCaps2 caps{};
+    blitRecord->surface->GetCaps(&caps);
+    const int sourceInVideo = (caps.caps & pf::DDSCAPS_VIDEOMEMORY) ? 1 : 0;
+    const int targetCountsAsVideo = g_draw.drawOffset.left != 0 || g_draw.drawOffset.top != 0 ? 1 : 0;
+    if (sourceInVideo == targetCountsAsVideo) {
+      g_lock.hardwareBlit = 1;
+      g_lock.blitSource = blitRecord->surface;
+      g_lock.blitSourceRect = pf::Rect{sourceRect->left + source->originX, sourceRect->top + source->originY,
+                                       sourceRect->right + source->originX, sourceRect->bottom + source->originY};
+      g_lock.blitTarget = g_softTarget.surface;
+      g_lock.blitX = destRect->left + g_softTarget.originX + g_draw.drawOffset.left;
+      g_lock.blitY = destRect->top + g_softTarget.originY + g_draw.drawOffset.top;
+      return 0;
+    }
   }
   IntRect rect = *destRect;
   ClipRectBody(&rect, &g_draw.region);
@@ -209,7 +234,16 @@ int DrawGraphSoft(int x, int y, int surfaceHandle, int transparent) {
   ClipRectBody(&visible, &g_draw.region);
   if (!IsSoftwareRenderMode() && (visible.right <= visible.left || visible.bottom <= visible.top)) return 0;
   const IntRect sourceRect{visible.left - x, visible.top - y, visible.right - x, visible.bottom - y};
-  if (BeginSoftDrawOnTarget(entry, 1, &sourceRect, &dest, 0, nullptr, nullptr) < 0) return -1;
+  if (BeginSoftDrawOnTarget(entry, 1, &sourceRect, IsSoftwareRenderMode() ? &dest : &visible, 0, nullptr, nullptr) < 0) {
+    return -1;
+  }
+  if (g_lock.hardwareBlit) {
+    g_lock.blitTarget->BltFast(static_cast<std::uint32_t>(g_lock.blitX), static_cast<std::uint32_t>(g_lock.blitY),
+                               g_lock.blitSource, &g_lock.blitSourceRect,
+                               transparent != 0 ? pf::DDBLTFAST_SRCCOLORKEY : pf::DDBLTFAST_NOCOLORKEY);
+    std::memset(&g_lock, 0, sizeof g_lock);
+    return 0;
+  }
   if (SoftLockTarget() != nullptr && SoftLockSource() != nullptr) {
     BlitMemImg(SoftLockTarget(), SoftLockSource(), x, y, transparent, GetBlendGraphMemImg());
   }

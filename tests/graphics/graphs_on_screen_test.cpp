@@ -319,6 +319,8 @@ TEST_P(GraphsOnScreen, DrawingOnTheFrontScreenShowsAtOnceAndPresentShowsTheBackS
   ASSERT_EQ(SelectDrawTarget(ZELVO_FRONT_BUFFER), 0);
   EXPECT_EQ(DrawRectangle(10, 10, 20, 20, Packed(kWhite), 1), 0);
   EXPECT_EQ(BlitGraph(30, 10, keyed, 0), 0);
+  EXPECT_EQ(DrawRectangle(40, 10, 44, 14, Packed(kWhite), 1), 0);
+  EXPECT_EQ(BlitGraph(40, 10, keyed, 1), 0);   // a keyed copy: the white shows through the key
   pf::testing::LastPresentedFrame(&frame, &width, &height);
   ASSERT_EQ(width, 640);
   // The window shows 16-bit pixels widened to 8 bits a channel: compare what 16 bits keep.
@@ -327,6 +329,8 @@ TEST_P(GraphsOnScreen, DrawingOnTheFrontScreenShowsAtOnceAndPresentShowsTheBackS
   EXPECT_EQ(at(15, 15), 0xFFFFFFu & keep);
   EXPECT_EQ(at(31, 10), 0xC80000u & keep);
   EXPECT_EQ(at(25, 15), 0u);
+  EXPECT_EQ(at(40, 10), 0xFFFFFFu & keep);
+  EXPECT_EQ(at(41, 10), 0xC80000u & keep);
   ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
   Background(kBlue);
   EXPECT_EQ(PresentBackBuffer(), 0);
