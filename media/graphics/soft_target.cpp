@@ -2,6 +2,7 @@
 #include "media/graphics/soft_target.h"
 
 #include "media/display/screen_state.h"
+#include "media/display/soft_draw_lock.h"
 #include "media/display/surface2d.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
@@ -56,11 +57,14 @@ int SelectDrawScreen(int target, int /*previous*/) {
 
 void* DrawTargetSurfaceEntry() { return g_softTarget.surface; }
 
+// A cell of a divided picture blends by its own rectangle of the shared image.
 const MEMIMG* GetBlendGraphMemImg() {
+  static MEMIMG view;
   if (g_draw.blendGraph == -1) return nullptr;
-  SurfaceRecord* record = GraphSurfaceRecord(GetGraphRecord(g_draw.blendGraph), nullptr);
-  if (record == nullptr || !IsMemImgValid(&record->image)) return nullptr;
-  return &record->image;
+  const Surface2DEntry* entry = nullptr;
+  SurfaceRecord* record = GraphSurfaceRecord(GetGraphRecord(g_draw.blendGraph), &entry);
+  if (record == nullptr || !record->memoryImage || !IsMemImgValid(&record->image)) return nullptr;
+  return Surface2DSourceImage(entry, &view);
 }
 
 }  // namespace zelvo
