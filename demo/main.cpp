@@ -1,5 +1,5 @@
 // A small program on the library until the game takes its place: starts the library in a window,
-// prints to the on-screen console, draws shapes and a picture (made by saving a piece of the screen
+// prints to the on-screen console, draws shapes and a picture (made by saving a corner of the screen
 // and loading it back) and presents frames until Escape or the window is closed.
 #include <zelvo/zelvo.h>
 

@@ -67,37 +67,37 @@ int DeleteAllSurface2D() {
 int CreateGraphSurfaces(GraphRecord* graph) {
   const int handle = AddSurface2D(graph->width, graph->height, 0, 0, graph->handle, nullptr, 0, 0, &graph->flags);
   if (handle < 0) return -1;
-  graph->pieces[0] = handle;
-  graph->pieceCount = 1;
+  graph->backEnds[0] = handle;
+  graph->backEndCount = 1;
   return 0;
 }
 
 int DeriveGraphSurface(GraphRecord* graph, int x, int y, int width, int height, const GraphRecord* parent) {
-  const Surface2DEntry* parentEntry = GetSurface2D(parent->pieces[0]);
+  const Surface2DEntry* parentEntry = GetSurface2D(parent->backEnds[0]);
   if (parentEntry == nullptr) return -1;
   const int handle = AddSurface2D(width, height, 0, 0, graph->handle, parentEntry, parentEntry->originX + x,
                                   parentEntry->originY + y, &graph->flags);
   if (handle < 0) return -1;
-  graph->pieces[0] = handle;
-  graph->pieceCount = 1;
+  graph->backEnds[0] = handle;
+  graph->backEndCount = 1;
   return 0;
 }
 
 int DeleteGraphSurfaces(GraphRecord* graph) {
   int result = 0;
-  for (int i = 0; i < graph->pieceCount; ++i) result |= DeleteSurface2D(graph->pieces[i]);
-  graph->pieceCount = 0;
+  for (int i = 0; i < graph->backEndCount; ++i) result |= DeleteSurface2D(graph->backEnds[i]);
+  graph->backEndCount = 0;
   return result;
 }
 
 int TransferImageToGraph(const GraphImage* picture, const GraphImage* alpha, int x, int y, GraphRecord* graph) {
   int result = 0;
-  for (int i = 0; i < graph->pieceCount; ++i) {
-    const Surface2DEntry* entry = GetSurface2D(graph->pieces[i]);
+  for (int i = 0; i < graph->backEndCount; ++i) {
+    const Surface2DEntry* entry = GetSurface2D(graph->backEnds[i]);
     if (entry == nullptr) return -1;
     const IntRect source{x + entry->positionX, y + entry->positionY, x + entry->positionX + entry->width,
                          y + entry->positionY + entry->height};
-    result |= TransferImageRectToSurface2D(picture, alpha, &source, entry->originX, entry->originY, graph->pieces[i]);
+    result |= TransferImageRectToSurface2D(picture, alpha, &source, entry->originX, entry->originY, graph->backEnds[i]);
   }
   return result;
 }
@@ -147,8 +147,8 @@ int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* al
 
 int RestoreGraphSurfaces(GraphRecord* graph) {
   int result = 0;
-  for (int i = 0; i < graph->pieceCount; ++i) {
-    const Surface2DEntry* entry = GetSurface2D(graph->pieces[i]);
+  for (int i = 0; i < graph->backEndCount; ++i) {
+    const Surface2DEntry* entry = GetSurface2D(graph->backEnds[i]);
     if (entry != nullptr) result |= RestoreSurfaceIfLost(entry->record);
   }
   return result;

@@ -9,7 +9,7 @@
 
 namespace zelvo {
 
-constexpr int kMaxGraphPieces = 64;
+constexpr int kMaxBackEndHandles = 64;
 constexpr int kGraphFileNameSize = 64;
 constexpr int kGraphFolderSize = 256;
 
@@ -20,8 +20,8 @@ struct GraphRecord {
   GraphFlags flags;
   int loadOption;
   int alphaOnlyAtCreation;
-  int pieces[kMaxGraphPieces];
-  int pieceCount;
+  int backEnds[kMaxBackEndHandles];
+  int backEndCount;
   char fileName[kGraphFileNameSize];
   char folder[kGraphFolderSize];
   int sourceX, sourceY;

@@ -27,7 +27,7 @@ int SoftwareTargets() { return IsSoftwareRenderMode() && GetScreenColorBitDepth(
 int Ready() { return DisplayUp() && !g_softTarget.notReady; }
 
 const Surface2DEntry* GraphEntry(const GraphRecord* graph) {
-  return graph != nullptr && graph->pieceCount > 0 ? GetSurface2D(graph->pieces[0]) : nullptr;
+  return graph != nullptr && graph->backEndCount > 0 ? GetSurface2D(graph->backEnds[0]) : nullptr;
 }
 
 // Opens the bracket over `rect` (with the graph's source when given); the caller draws when a
@@ -60,8 +60,8 @@ int DrawShape(const IntRect& touched, std::uint32_t* colour, Draw draw) {
 
 int BlitGraphSoft(float x, float y, const GraphRecord* graph, int trans, int /*integerCoordinates*/) {
   if (!Ready()) return -1;
-  if (graph == nullptr || graph->pieceCount < 1) return -1;
-  return DrawGraphSoft(static_cast<int>(x), static_cast<int>(y), graph->pieces[0], trans);
+  if (graph == nullptr || graph->backEndCount < 1) return -1;
+  return DrawGraphSoft(static_cast<int>(x), static_cast<int>(y), graph->backEnds[0], trans);
 }
 
 int StretchGraphSoft(float fx1, float fy1, float fx2, float fy2, const GraphRecord* graph, int trans,

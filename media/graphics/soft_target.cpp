@@ -14,8 +14,8 @@ SoftTarget g_softTarget;
 
 namespace {
 SurfaceRecord* GraphSurfaceRecord(const GraphRecord* graph, const Surface2DEntry** entryOut) {
-  if (graph == nullptr || graph->flags.isTexture || graph->pieceCount < 1) return nullptr;
-  const Surface2DEntry* entry = GetSurface2D(graph->pieces[0]);
+  if (graph == nullptr || graph->flags.isTexture || graph->backEndCount < 1) return nullptr;
+  const Surface2DEntry* entry = GetSurface2D(graph->backEnds[0]);
   if (entry == nullptr) return nullptr;
   if (entryOut != nullptr) *entryOut = entry;
   return GetSurfaceRecord(entry->record);

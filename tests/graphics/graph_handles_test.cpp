@@ -117,10 +117,10 @@ TEST_F(GraphRecords, FirstGraphIsSlotZeroCheckZeroAndGraphSlotsStopAtBit15) {
   EXPECT_EQ(graph, 0x08000000);
   EXPECT_EQ(GetGraphRecord(graph | 0x8000), nullptr);
   // Surface-data handles use all 16 slot bits; the first one is 0x38000000.
-  const Surface2DEntry* entry = GetSurface2D(GetGraphRecord(graph)->pieces[0]);
+  const Surface2DEntry* entry = GetSurface2D(GetGraphRecord(graph)->backEnds[0]);
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->record, 0x38000000);
-  EXPECT_EQ(GetGraphRecord(graph)->pieces[0], 0x28000000);
+  EXPECT_EQ(GetGraphRecord(graph)->backEnds[0], 0x28000000);
   EXPECT_EQ(DeleteGraph(graph, 0), 0);
   EXPECT_EQ(DeleteGraph(graph, 0), -1);
   EXPECT_EQ(g_surfaceData.count, 0);
@@ -130,7 +130,7 @@ TEST_F(GraphRecords, WithoutDirect3DEveryGraphIs2D) {
   const int graph = CreateBlankGraph(8, 8, 0);
   ASSERT_GE(graph, 0);
   EXPECT_EQ(GetGraphRecord(graph)->flags.isTexture, 0);
-  EXPECT_EQ(GetGraphRecord(graph)->pieceCount, 1);
+  EXPECT_EQ(GetGraphRecord(graph)->backEndCount, 1);
 }
 
 TEST_F(GraphRecords, DerivedGraphsAreCutAtTheParentsEdgeAndShareItsRecord) {
@@ -140,9 +140,9 @@ TEST_F(GraphRecords, DerivedGraphsAreCutAtTheParentsEdgeAndShareItsRecord) {
   EXPECT_EQ(GetGraphRecord(derived)->width, 56);
   EXPECT_EQ(GetGraphRecord(derived)->height, 100);
   EXPECT_EQ(DeriveGraph(256, 0, 10, 10, parent), -1);
-  const int record = GetSurface2D(GetGraphRecord(parent)->pieces[0])->record;
-  EXPECT_EQ(GetSurface2D(GetGraphRecord(derived)->pieces[0])->record, record);
-  EXPECT_EQ(GetSurface2D(GetGraphRecord(derived)->pieces[0])->originX, 200);
+  const int record = GetSurface2D(GetGraphRecord(parent)->backEnds[0])->record;
+  EXPECT_EQ(GetSurface2D(GetGraphRecord(derived)->backEnds[0])->record, record);
+  EXPECT_EQ(GetSurface2D(GetGraphRecord(derived)->backEnds[0])->originX, 200);
   // Deleting the parent keeps the record alive for the cell.
   EXPECT_EQ(DeleteGraph(parent, 0), 0);
   EXPECT_NE(GetSurfaceRecord(record), nullptr);
@@ -167,7 +167,7 @@ TEST_F(GraphRecords, DeletingEveryCellEmptiesTheTable) {
 
 TEST_F(GraphRecords, LockingALockedRecordNestsWithTheSamePointer) {
   const int graph = CreateBlankGraph(8, 8, 0);
-  const int record = GetSurface2D(GetGraphRecord(graph)->pieces[0])->record;
+  const int record = GetSurface2D(GetGraphRecord(graph)->backEnds[0])->record;
   int pitch1 = 0, pitch2 = 0;
   void* p1 = nullptr;
   void* p2 = nullptr;
@@ -182,7 +182,7 @@ TEST_F(GraphRecords, LockingALockedRecordNestsWithTheSamePointer) {
 
 TEST_F(GraphRecords, ADepthBufferNeedsADrawableRecord) {
   const int graph = CreateBlankGraph(8, 8, 0);
-  const int record = GetSurface2D(GetGraphRecord(graph)->pieces[0])->record;
+  const int record = GetSurface2D(GetGraphRecord(graph)->backEnds[0])->record;
   // A 2D record is made drawable at creation.
   EXPECT_EQ(GetSurfaceRecord(record)->flags.drawValid, 1);
   EXPECT_EQ(GetSurfaceRecord(record)->flags.alphaTest, 0);
@@ -211,7 +211,7 @@ TEST_F(GraphRecords, AfterADisplayChangeCellsOfOneFileAreRefilledFromOneLoad) {
   WriteFileBytes(folder_ + "/cells.bmp", WriteBmp(spec));
   int cells[2] = {-1, -1};
   ASSERT_EQ(LoadDivGraphBody("cells.bmp", 2, 2, 1, 4, 4, cells, 0), 0);
-  const int record = GetSurface2D(GetGraphRecord(cells[0])->pieces[0])->record;
+  const int record = GetSurface2D(GetGraphRecord(cells[0])->backEnds[0])->record;
   ASSERT_EQ(FillSurfaceRecord(record, 0, 0, 0, 255), 0);
   EXPECT_EQ(RefillAllGraphs(), 0);
   const std::string log = ReadLog();
@@ -254,7 +254,7 @@ TEST_F(GraphRecords, GraphsLostWithVideoMemoryAreRestoredAndRefilled) {
   WriteFileBytes(folder_ + "/one.bmp", WriteBmp(spec));
   const int graph = LoadGraphBody("one.bmp", 0);
   ASSERT_GE(graph, 0);
-  const int record = GetSurface2D(GetGraphRecord(graph)->pieces[0])->record;
+  const int record = GetSurface2D(GetGraphRecord(graph)->backEnds[0])->record;
   SurfaceRecord* surface = GetSurfaceRecord(record);
   ASSERT_NE(surface->surface, nullptr);   // a DirectDraw surface in video memory
   pf::testing::LoseVideoMemory();
