@@ -205,6 +205,12 @@ int BlitGraphRotatedPivotBody(int x, int y, int cx, int cy, double scale, double
   return BlitGraphStretchedFloat(x1, y1, x2, y2, graph, trans);
 }
 
+int FillGraphColor(int graph, int red, int green, int blue, int alpha) {
+  const GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr) return -1;
+  return FillGraphSurfacesSoft(record, red, green, blue, alpha) < 0 ? -1 : 0;
+}
+
 int DrawPolygonList(const PolygonVertex2D* vertices, int count, int kind, int texture, int trans) {
   if (NotStarted()) return -1;
   if (Refused()) return 0;

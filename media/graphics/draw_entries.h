@@ -15,6 +15,7 @@ enum : int { kTriangleList = 4, kTriangleStrip = 5, kTriangleFan = 6 };
 constexpr int kNoTexture = -5;
 
 int ClearDrawTargetBody();
+int FillGraphColor(int graph, int red, int green, int blue, int alpha);
 int DrawPolygonList(const PolygonVertex2D* vertices, int count, int kind, int texture, int trans);
 int BlitGraphBody(int x, int y, int graph, int trans);
 int BlitGraphStretched(int x1, int y1, int x2, int y2, int graph, int trans);

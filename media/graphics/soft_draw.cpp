@@ -231,6 +231,15 @@ int DrawPolygonSoft(const ScreenVertex* triangles, int count, const GraphRecord*
   return 0;
 }
 
+int FillGraphSurfacesSoft(const GraphRecord* graph, int red, int green, int blue, int alpha) {
+  if (!DisplayUp()) return -1;
+  for (int i = 0; i < graph->backEndCount; ++i) {
+    const Surface2DEntry* entry = GetSurface2D(graph->backEnds[i]);
+    if (entry == nullptr || FillSurfaceRecord(entry->record, red, green, blue, alpha) < 0) return -1;
+  }
+  return 0;
+}
+
 int ClearTargetSoft() {
   if (!Ready()) return -1;
   if (SoftwareTargets()) {

@@ -23,6 +23,8 @@ int DrawLineListSoft(const LineRecord* lines, int count);
 int DrawPolygonSoft(const ScreenVertex* triangles, int count, const GraphRecord* graph, int trans, int plain,
                     int depth);
 int ClearTargetSoft();
+// Fills every surface-data record behind the graph (a cell fills its whole shared picture).
+int FillGraphSurfacesSoft(const GraphRecord* graph, int red, int green, int blue, int alpha);
 
 // The shape front ends.
 int DrawSoftCircle(int x, int y, int r, std::uint32_t colour, int fill);

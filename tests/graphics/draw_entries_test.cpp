@@ -94,5 +94,15 @@ TEST_F(DrawEntries, FourCornersOfAnUprightRectangleCoverItAndPolygonStripsMakeTr
   EXPECT_EQ(DrawPolygonList(strip, 3, kTriangleList, graph_ + 1, 0), -1);
 }
 
+TEST_F(DrawEntries, AFilledBlankGraphDrawsInItsColour) {
+  const int blank = CreateBlankGraph(4, 4, 0);
+  ASSERT_GE(blank, 0);
+  EXPECT_EQ(FillGraphColor(blank, 0, 200, 0, 255), 0);
+  EXPECT_EQ(FillGraphColor(blank + 1, 0, 200, 0, 255), -1);
+  EXPECT_EQ(BlitGraph(60, 60, blank, 0), 0);
+  EXPECT_EQ(At(63, 63), 0x00C800u);
+  EXPECT_EQ(At(64, 63), 0u);
+}
+
 }  // namespace
 }  // namespace zelvo_test
