@@ -14,7 +14,11 @@
 #include "media/core/screen_log.h"
 #include "media/core/startup.h"
 #include "media/core/stream_lines.h"
+#include "media/display/present.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/draw_entries.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_record.h"
 #include "media/core/window_mode.h"
 #include "media/graphics/pixel_format.h"
 
@@ -150,59 +154,101 @@ int SetupPixelFormat32(DDPixelFormatRecord* record, int bits, unsigned int redMa
 }
 
 int PresentBackBuffer(void) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::PresentBackScreen();
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int SaveScreenRectToFile(int x1, int y1, int x2, int y2, const char* path, int type, int jpegQuality, int pngLevel) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::SaveScreenToImageFile(x1, y1, x2, y2, path, type, jpegQuality, pngLevel);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int ReleaseGraph(int handle, int logFlag) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::DeleteGraph(handle, logFlag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int LoadGraphFile(const char* path, int flag) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::LoadGraphBody(path, flag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int LoadGraphFileDivided(const char* path, int total, int countAcross, int countDown, int cellWidth, int cellHeight, int* handles, int flag) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::LoadDivGraphBody(path, total, countAcross, countDown, cellWidth, cellHeight, handles, flag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int ClearDrawTarget(void) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::ClearDrawTargetBody();
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int BlitGraph(int x, int y, int handle, int transparentFlag) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::BlitGraphBody(x, y, handle, transparentFlag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int BlitGraphRotated(int x, int y, double scale, double angle, int handle, int transparentFlag, int mirrorFlag) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::BlitGraphRotatedBody(x, y, scale, angle, handle, transparentFlag, mirrorFlag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int BlitGraphRotatedPivot(int x, int y, int centreX, int centreY, double scale, double angle, int handle, int transparentFlag, int mirrorFlag) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::BlitGraphRotatedPivotBody(x, y, centreX, centreY, scale, angle, handle, transparentFlag, mirrorFlag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int DrawLineSegment(int x1, int y1, int x2, int y2, unsigned int color, int thickness) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::DrawLineSegmentBody(x1, y1, x2, y2, color, thickness);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int DrawRectangle(int x1, int y1, int x2, int y2, unsigned int color, int fillFlag) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::DrawRectangleBody(x1, y1, x2, y2, color, fillFlag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int DrawCircleShape(int x, int y, int radius, unsigned int color, int fillFlag) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::DrawCircleShapeBody(x, y, radius, color, fillFlag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int DrawEllipse(int x, int y, int radiusX, int radiusY, unsigned int color, int fillFlag) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::DrawEllipseBody(x, y, radiusX, radiusY, color, fillFlag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, unsigned int color, int fillFlag) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::DrawTriangleShapeBody(x1, y1, x2, y2, x3, y3, color, fillFlag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int DrawTextDefaultFont(int x, int y, const char* text, unsigned int color, unsigned int edgeColor) {
@@ -214,23 +260,40 @@ int DrawTextFormatted(int x, int y, unsigned int color, const char* format, ...)
 }
 
 int SetTextureFilter(int mode) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::SetTextureFilterBody(mode);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int SetBlendMode(int mode, int parameter) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::SetBlendModeBody(mode, parameter);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int SetDrawTint(int red, int green, int blue) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::SetDrawTintBody(red, green, blue);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int SelectDrawTarget(int target) {
-  return -1;
+  zelvo::TakeLibraryLock();
+  int result = zelvo::SelectDrawTargetBody(target);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
+// A pure helper: no lock.
 int ClipRectToRect(ZelvoRect* rect, const ZelvoRect* clip) {
-  return -1;
+  zelvo::IntRect a{rect->Left, rect->Top, rect->Right, rect->Bottom};
+  const zelvo::IntRect b{clip->Left, clip->Top, clip->Right, clip->Bottom};
+  zelvo::ClipRectBody(&a, &b);
+  *rect = ZelvoRect{a.left, a.top, a.right, a.bottom};
+  return 0;
 }
 
 int SetDefaultFontStyle(int styleFlags) {

@@ -1,9 +1,14 @@
 // The cross-subsystem steps of the core. The display queries answer from the DirectDraw screen;
-// subsystems that are not part of the library yet (graph records, sound, input, network) pass over
-// their step as the subsystem's skip option would.
+// subsystems that are not part of the library yet (sound, input, network) pass over their step as
+// the subsystem's skip option would.
 #include "media/core/subsystem_steps.h"
 
+#include "media/display/present.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/draw_entries.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/graphics_manager.h"
 
 namespace zelvo {
 
@@ -24,7 +29,7 @@ int DisplayIsFullScreenModeSet() { return IsDisplayModeChanged(); }
 int DisplayGdiSurfaceMode() { return GetGdiSurfaceMode(); }
 void DisplayApplyGdiSurfaceMode(int mode) { SetGdiSurfaceMode(mode); }
 int DisplayChangeScreenModeForWindowSwitch() { return ChangeScreenMode(-1, -1, -1, 1, -1); }
-int DisplayCopyBackScreenToWindow() { return -1; }
+int DisplayCopyBackScreenToWindow() { return CopyBackScreenToWindow(); }
 void DisplayRestoreLostSurfaces() { RestoreLostScreenSurfaces(); }
 // A lost or changed display: the clipper, the mode and the object are made again in that order.
 void DisplayRebuildAfterModeChange() {
@@ -33,6 +38,8 @@ void DisplayRebuildAfterModeChange() {
   RecreateDirectDraw();
   ApplyScreenMode();
   RecreateScreenClipper();
+  // The graphs' surfaces were made again empty.
+  RefillAllGraphs();
 }
 void DisplayReleaseDirectDraw() {
   if (GetDirectDrawObject() == nullptr) return;
@@ -41,18 +48,59 @@ void DisplayReleaseDirectDraw() {
 }
 void DisplayLogScreenPixelFormat() { LogScreenPixelFormat(); }
 int DisplayBackBufferIsTarget() { return IsDrawingOnPrimary() != 0 ? 0 : 1; }
-// The DirectDraw screen, or software rendering when it cannot start; either way the software blend
-// tables are built on the way.
-int StartGraphics() { return StartDirectDrawScreen(); }
-void EndGraphics() { ShutDownDirectDraw(); }
-void WarmUpDraw() {}
-void SelectStartUpDrawTargets() {}
-void InstallBuiltInGraphRestore() {}
+// The DirectDraw layer, or software rendering when it cannot start; the graphics manager starts
+// inside the screen's mode set-up.
+int StartGraphics() { return StartDirectDrawLayer(); }
+void EndGraphics() { EndDirectDrawLayer(); }
+
+namespace {
+// A black 256 x 256 graph made from a picture, or -1.
+int MakeBlackGraph(GraphImage* picture) {
+  if (AllocGraphImageArgb32(256, 256, picture) < 0) return -1;
+  FillGraphImage(picture, 0, 0, 0, 0);
+  return CreateGraphFromGraphImage(picture, nullptr, 1, 0, 0);
+}
+}  // namespace
+
+// Every surface path runs once before the program's first frame.
+void WarmUpDraw() {
+  g_draw.makeDrawable = 1;
+  const int blank = CreateBlankGraph(256, 256, 0);
+  g_draw.makeDrawable = 0;
+  SelectDrawTargetBody(blank);
+  SelectDrawTargetBody(kTargetFrontBuffer);
+  DeleteGraph(blank, 0);
+  SelectDrawTargetBody(kTargetBackBuffer);
+  GraphImage picture{};
+  int graph = MakeBlackGraph(&picture);
+  FreeGraphImageBody(&picture);
+  SetBlendModeBody(3, 128);
+  BlitGraphBody(0, 0, graph, 1);
+  SetBlendModeBody(0, 0);
+  SelectDrawTargetBody(kTargetFrontBuffer);
+  BlitGraphBody(0, 0, graph, 1);
+  DeleteGraph(graph, 0);
+  graph = MakeBlackGraph(&picture);
+  BlitGraphStretched(0, 0, 640, 480, graph, 1);
+  DeleteGraph(graph, 0);
+  FreeGraphImageBody(&picture);
+  // The front draws above bring the primary's client area to the window; until the program's first
+  // frame the window shows the cleared back screen instead.
+  if (DisplayHasDirectDraw() && !IsSoftwareRenderMode()) ShowBackScreenInWindow();
+}
+void SelectStartUpDrawTargets() {
+  SelectDrawTargetBody(kTargetBackBuffer);
+  SelectDrawTargetBody(kTargetFrontBuffer);
+}
+void InstallBuiltInGraphRestore() { g_graphics.restoreCallback = nullptr; }
 void ResumeGraphMovies() {}
 void StopGraphMovies() {}
 void ReleaseMovieObjects() {}
-void RecreateGraphSurfaces() {}
-void SetDrawAreaAgain() {}
+void RecreateGraphSurfaces() { RestoreAllGraphSurfaces(); }
+void SetDrawAreaAgain() {
+  const IntRect r = g_draw.requestedRegion;
+  SetDrawRegionBody(r.left, r.top, r.right, r.bottom);
+}
 
 // Without the display back-end the console keeps its text in its buffers; with no font the width
 // of a character is that of the 16-pixel console font's half-width cell per byte.

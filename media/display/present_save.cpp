@@ -1,0 +1,136 @@
+// The screen save: a rectangle of the draw target written as a BMP file here, or handed to the
+// JPEG and PNG savers.
+#include <cstring>
+#include <vector>
+
+#include "media/core/log.h"
+#include "media/core/message_pump.h"
+#include "media/display/present.h"
+#include "media/display/screen_state.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_image.h"
+#include "media/graphics/picture_codecs.h"
+#include "media/graphics/soft_target.h"
+#include "platform/kernel/kernel.h"
+
+namespace zelvo {
+namespace {
+
+void Put16(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void Put32(std::uint8_t* p, std::uint32_t v) {
+  Put16(p, v);
+  Put16(p + 2, v >> 16);
+}
+
+// The pixels to save: the rectangle's top-left pixel, the pitch and the format.
+struct SaveSource {
+  const std::uint8_t* pixels;
+  int pitch;
+  const PixelFormat* format;
+};
+
+int WriteBmp(const char* path, const SaveSource& source, int width, int height) {
+  const int depth = source.format->ColorBitDepth;
+  if (depth != 16 && depth != 32) return 0;
+  const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
+  std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * height, 0);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* in = source.pixels + static_cast<std::ptrdiff_t>(y) * source.pitch;
+    std::uint8_t* out = rows.data() + static_cast<std::size_t>(height - 1 - y) * stride;
+    for (int x = 0; x < width; ++x, out += 3) {
+      if (depth == 32) {
+        std::memcpy(out, in + x * 4, 3);
+        continue;
+      }
+      const std::uint32_t pixel = in[x * 2] | in[x * 2 + 1] << 8;
+      for (int channel = 0; channel < 3; ++channel) {
+        const std::uint32_t value = (pixel & source.format->ChannelMask[channel]) >> source.format->ChannelShift[channel]
+                                    << (8 - source.format->ChannelWidth[channel]);
+        out[2 - channel] = static_cast<std::uint8_t>(value);
+      }
+    }
+  }
+  std::uint8_t fileHeader[14] = {'B', 'M'};
+  Put32(fileHeader + 2, 54 + stride * static_cast<std::uint32_t>(height));
+  Put32(fileHeader + 10, 54);
+  std::uint8_t infoHeader[40] = {};
+  Put32(infoHeader, 40);
+  Put32(infoHeader + 4, static_cast<std::uint32_t>(width));
+  Put32(infoHeader + 8, static_cast<std::uint32_t>(height));
+  Put16(infoHeader + 12, 1);
+  Put16(infoHeader + 14, 24);
+  pf::DeleteFile(path);
+  pf::Handle file = pf::CreateFile(path, pf::kGenericWrite, pf::kShareNone, pf::kCreateNew);
+  if (file == pf::kInvalidHandle) return WriteLogText("ＢＭＰセーブ用ファイルのオープンに失敗しました\n");
+  std::uint32_t written = 0;
+  pf::WriteFile(file, fileHeader, sizeof fileHeader, &written);
+  pf::WriteFile(file, infoHeader, sizeof infoHeader, &written);
+  pf::WriteFile(file, rows.data(), static_cast<std::uint32_t>(rows.size()), &written);
+  pf::CloseHandle(file);
+  return 0;
+}
+
+int WriteCoded(const char* path, const SaveSource& source, int width, int height, int type, int quality, int level) {
+  GraphImage image{};
+  image.format = *source.format;
+  image.width = width;
+  image.height = height;
+  image.pitch = width * source.format->BytesPerPixel;
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(image.pitch) * height);
+  for (int y = 0; y < height; ++y) {
+    std::memcpy(pixels.data() + static_cast<std::size_t>(y) * image.pitch,
+                source.pixels + static_cast<std::ptrdiff_t>(y) * source.pitch, static_cast<std::size_t>(image.pitch));
+  }
+  image.pixels = pixels.data();
+  if (type == 1) {
+    SaveJpegFile(path, &image, quality);
+  } else {
+    SavePngFile(path, &image, level);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int SaveScreenToImageFile(int x1, int y1, int x2, int y2, const char* path, int type, int jpegQuality,
+                          int pngLevel) {
+  if (GetDirectDrawObject() == nullptr && IsDirectDrawMode()) return -1;
+  WaitWhileInactiveForDrawing();
+  IntRect rect{x1, y1, x2, y2};
+  NormalizeRect(&rect);
+  ClipRectBody(&rect, &g_draw.region);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width == 0 || height == 0) return -1;
+  SaveSource source{};
+  pf::DirectDrawSurface7* locked = nullptr;
+  if (IsSoftwareRenderMode() || g_softTarget.surface == nullptr) {
+    if (IsSoftwareRenderMode() && g_draw.target == kTargetFrontBuffer) ReloadSoftScreenFromDisplay();
+    const MEMIMG* image = g_softTarget.image;
+    if (image == nullptr) return -1;
+    source = SaveSource{image->pixels + static_cast<std::ptrdiff_t>(rect.top) * image->pitch +
+                            rect.left * image->format->BytesPerPixel,
+                        image->pitch, image->format};
+  } else {
+    locked = g_softTarget.surface;
+    const int dx = g_softTarget.originX + g_draw.drawOffset.left, dy = g_softTarget.originY + g_draw.drawOffset.top;
+    const pf::Rect area{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+    pf::SurfaceDesc desc{};
+    desc.size = sizeof desc;
+    if (locked->Lock(&area, &desc, pf::DDLOCK_WAIT | pf::DDLOCK_READONLY, nullptr) != pf::DD_OK) {
+      return WriteLogText("作業用サーフェスのロックに失敗しました\n");
+    }
+    source = SaveSource{static_cast<const std::uint8_t*>(desc.surface), desc.pitch, GetScreenPixelFormat()};
+  }
+  if (type == 0) {
+    WriteBmp(path, source, width, height);
+  } else if (type == 1 || type == 2) {
+    WriteCoded(path, source, width, height, type, jpegQuality, pngLevel);
+  }
+  if (locked != nullptr) locked->Unlock(nullptr);
+  return 0;
+}
+
+}  // namespace zelvo

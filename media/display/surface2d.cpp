@@ -1,0 +1,157 @@
+// The 2D surface table and the picture transfers into 2D surfaces.
+#include "media/display/surface2d.h"
+
+#include "media/core/log.h"
+#include "media/display/convert_pixel_rect.h"
+#include "media/display/screen_state.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/surface_data.h"
+
+namespace zelvo {
+
+Surface2DTable g_surface2D;
+
+namespace {
+int DisplayIsUp() { return GetDirectDrawObject() != nullptr || !IsDirectDrawMode(); }
+}  // namespace
+
+Surface2DEntry* GetSurface2D(int handle) { return g_surface2D.Find(handle); }
+
+int AddSurface2D(int width, int height, int positionX, int positionY, int owner, const Surface2DEntry* parent,
+                 int originX, int originY, const GraphFlags* graphFlags) {
+  if (!DisplayIsUp()) return WriteLogText("ゼルボライブラリが初期化されていません\n");
+  const int slot = g_surface2D.FreeSlot();
+  if (slot < 0) return WriteLogText("２Ｄグラフィックの量が許容量を越えました\n");
+  int record;
+  if (parent != nullptr) {
+    SurfaceRecordRefUp(parent->record);
+    record = parent->record;
+  } else {
+    record = CreateSurfaceRecord(1, width, height, g_draw.transparentColor, graphFlags);
+    if (record < 0) return WriteLogText("メモリの確保に失敗しました in AddSurface2D \n");
+  }
+  Surface2DEntry* entry = nullptr;
+  const int handle = g_surface2D.Occupy(slot, &entry);
+  if (handle < 0) {
+    if (SurfaceRecordRefDown(record) == 0) ReleaseSurfaceRecord(record);
+    return WriteLogText("メモリの確保に失敗しました in AddSurface2D \n");
+  }
+  entry->positionX = static_cast<std::uint16_t>(positionX);
+  entry->positionY = static_cast<std::uint16_t>(positionY);
+  entry->originX = static_cast<std::uint16_t>(originX);
+  entry->originY = static_cast<std::uint16_t>(originY);
+  entry->width = static_cast<std::uint16_t>(width);
+  entry->height = static_cast<std::uint16_t>(height);
+  entry->owner = owner;
+  entry->record = record;
+  return handle;
+}
+
+int DeleteSurface2D(int handle) {
+  Surface2DEntry* entry = GetSurface2D(handle);
+  if (entry == nullptr) return 0;
+  if (SurfaceRecordRefDown(entry->record) == 0) ReleaseSurfaceRecord(entry->record);
+  g_surface2D.Free(handle);
+  return 0;
+}
+
+int DeleteAllSurface2D() {
+  if (!DisplayIsUp()) return -1;
+  for (int slot = 0; slot < g_surface2D.highWater; ++slot) {
+    if (g_surface2D.slots[slot] != nullptr) DeleteSurface2D(g_surface2D.HandleOfSlot(slot));
+  }
+  return 0;
+}
+
+int CreateGraphSurfaces(GraphRecord* graph) {
+  const int handle = AddSurface2D(graph->width, graph->height, 0, 0, graph->handle, nullptr, 0, 0, &graph->flags);
+  if (handle < 0) return -1;
+  graph->backEnds[0] = handle;
+  graph->backEndCount = 1;
+  return 0;
+}
+
+int DeriveGraphSurface(GraphRecord* graph, int x, int y, int width, int height, const GraphRecord* parent) {
+  const Surface2DEntry* parentEntry = GetSurface2D(parent->backEnds[0]);
+  if (parentEntry == nullptr) return -1;
+  const int handle = AddSurface2D(width, height, 0, 0, graph->handle, parentEntry, parentEntry->originX + x,
+                                  parentEntry->originY + y, &graph->flags);
+  if (handle < 0) return -1;
+  graph->backEnds[0] = handle;
+  graph->backEndCount = 1;
+  return 0;
+}
+
+int DeleteGraphSurfaces(GraphRecord* graph) {
+  int result = 0;
+  for (int i = 0; i < graph->backEndCount; ++i) result |= DeleteSurface2D(graph->backEnds[i]);
+  graph->backEndCount = 0;
+  return result;
+}
+
+int TransferImageToGraph(const GraphImage* picture, const GraphImage* alpha, int x, int y, GraphRecord* graph) {
+  int result = 0;
+  for (int i = 0; i < graph->backEndCount; ++i) {
+    const Surface2DEntry* entry = GetSurface2D(graph->backEnds[i]);
+    if (entry == nullptr) return -1;
+    const IntRect source{x + entry->positionX, y + entry->positionY, x + entry->positionX + entry->width,
+                         y + entry->positionY + entry->height};
+    result |= TransferImageRectToSurface2D(picture, alpha, &source, entry->originX, entry->originY, graph->backEnds[i]);
+  }
+  return result;
+}
+
+int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* alpha, const IntRect* sourceRect,
+                                 int x, int y, int handle) {
+  if (!DisplayIsUp()) return -1;
+  if (g_graphics.ending) return 0;
+  const Surface2DEntry* entry = GetSurface2D(handle);
+  if (entry == nullptr) return -1;
+  SurfaceRecord* record = GetSurfaceRecord(entry->record);
+  if (record == nullptr) return -1;
+  // The rectangle stops at the picture's edge.
+  IntRect rect = *sourceRect;
+  const IntRect whole{0, 0, picture->width, picture->height};
+  ClipRectBody(&rect, &whole);
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return 0;
+  const void* alphaPixels = alpha != nullptr ? alpha->pixels : nullptr;
+  const int alphaPitch = alpha != nullptr ? alpha->pitch : 0;
+  const PixelFormat* alphaFormat = alpha != nullptr ? &alpha->format : nullptr;
+  if (record->memoryImage) {
+    MEMIMG* image = &record->image;
+    const int top = ConvertPixelRect(image->pixels, image->pitch, image->format, picture->pixels, picture->pitch,
+                                     &picture->format, alphaPixels, alphaPitch, alphaFormat, x, y, &rect, 0, 0, 0,
+                                     g_draw.optionWord, 0, 0, 0);
+    if (top < 0) return -1;
+    if (image->paletteFlag) {
+      SetMemImgPaletteFromFormat(image, &picture->format);
+      if (top + 1 > image->paletteCount) image->paletteCount = top + 1;
+    }
+    CompleteMemImgTransfer(image, rect.right - rect.left, rect.bottom - rect.top);
+  } else {
+    const IntRect target{x, y, x + rect.right - rect.left, y + rect.bottom - rect.top};
+    int pitch = 0;
+    void* pixels = nullptr;
+    const PixelFormat* format = nullptr;
+    if (LockSurfaceRecord(entry->record, &pitch, &pixels, 1, &target, &format) == -1) {
+      return WriteLogText("２Ｄサーフェスのロックに失敗しました\n");
+    }
+    ConvertPixelRect(pixels, pitch, format, picture->pixels, picture->pitch, &picture->format, alphaPixels,
+                     alphaPitch, alphaFormat, 0, 0, &rect, 0, 0, 0, g_draw.optionWord, 0, 0, 0);
+    UnlockSurfaceRecord(entry->record, &target);
+  }
+  ApplySurfaceColorKey(entry->record);
+  return 0;
+}
+
+int RestoreGraphSurfaces(GraphRecord* graph) {
+  int result = 0;
+  for (int i = 0; i < graph->backEndCount; ++i) {
+    const Surface2DEntry* entry = GetSurface2D(graph->backEnds[i]);
+    if (entry != nullptr) result |= RestoreSurfaceIfLost(entry->record);
+  }
+  return result;
+}
+
+}  // namespace zelvo

@@ -1,0 +1,117 @@
+// Graphics start-up and shut-down.
+#include "media/graphics/graphics_manager.h"
+
+#include "media/core/log.h"
+#include "media/display/present.h"
+#include "media/display/screen_services.h"
+#include "media/display/screen_state.h"
+#include "media/display/surface2d.h"
+#include "media/graphics/draw_entries.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/soft_target.h"
+#include "media/graphics/surface_data.h"
+
+namespace zelvo {
+namespace {
+
+void ScreenStartsManager() { StartGraphicsManager(); }
+void ScreenEndsManager() { EndGraphicsManager(); }
+void ScreenReleasesGraphs() { DeleteAllGraphs(0); }
+void ScreenDeletesSurfaces() { DeleteAllSurface2D(); }
+int ScreenGraphicsEnding() { return g_graphics.ending; }
+int ScreenDrawTarget() { return g_draw.target; }
+int ScreenSelectsTarget(int target) { return SelectDrawTargetBody(target); }
+void ScreenClearsTarget() { ClearDrawTargetBody(); }
+void* ScreenTargetSurface() { return DrawTargetSurfaceEntry(); }
+void ScreenReadsRegion(IntRect* out) { *out = g_draw.region; }
+void ScreenSetsRegion(const IntRect* r) { SetDrawRegionBody(r->left, r->top, r->right, r->bottom); }
+std::uint32_t ScreenTransparentColor() { return g_draw.transparentColor; }
+void ScreenSetsTransparentColor(std::uint32_t color) { g_draw.transparentColor = color; }
+// No texture graphs are ever made without a Direct3D device.
+void ScreenSwitchesOffTextures() { g_draw.use3D = 0; }
+void ScreenReleasesSurfaceObjects() { ReleaseAllSurfaceObjects(); }
+void ScreenRecreatesSurfaceObjects() { RecreateAllSurfaceObjects(); }
+
+}  // namespace
+
+void InstallGraphicsScreenServices() {
+  ScreenServices& s = Services();
+  s.graphicsEnding = ScreenGraphicsEnding;
+  s.releaseAllGraphs = ScreenReleasesGraphs;
+  s.startGraphicsManager = ScreenStartsManager;
+  s.endGraphicsManager = ScreenEndsManager;
+  s.switchOffTextureGraphs = ScreenSwitchesOffTextures;
+  s.deleteAllSurface2D = ScreenDeletesSurfaces;
+  s.releaseSurface2DObjects = ScreenReleasesSurfaceObjects;
+  s.recreateSurface2DObjects = ScreenRecreatesSurfaceObjects;
+  s.getDrawTarget = ScreenDrawTarget;
+  s.selectDrawTarget = ScreenSelectsTarget;
+  s.clearDrawTarget = ScreenClearsTarget;
+  s.drawTargetSurface = ScreenTargetSurface;
+  s.getDrawRegion = ScreenReadsRegion;
+  s.setDrawRegion = ScreenSetsRegion;
+  s.getTransparentColor = ScreenTransparentColor;
+  s.setTransparentColor = ScreenSetsTransparentColor;
+  s.resetFlipCounter = ResetFlipCounter;
+}
+
+int StartDirectDrawLayer() {
+  if (GetDirectDrawObject() != nullptr) return -1;
+  InstallGraphicsScreenServices();
+  if (InitDirectDraw() < 0) {
+    if (IsSoftwareRenderMode()) AbortWithLog("DirectDraw の初期化に失敗しました");
+    WriteLogText("ソフトウエアレンダリングモードに変更します\n");
+    SetSoftwareRenderMode(0);
+    if (InitDirectDraw() < 0) AbortWithLog("DirectDraw の初期化に失敗しました");
+  }
+  g_graphics.started = 1;
+  return 0;
+}
+
+int EndDirectDrawLayer() {
+  ShutDownDirectDraw();
+  g_graphics.started = 0;
+  return 0;
+}
+
+int StartGraphicsManager() {
+  if (g_graphics.started) return 0;
+  WriteLogText("グラフィック管理系の初期化を行います\n");
+  PushLogIndent();
+  const GraphicsFlags kept = g_graphics;
+  g_graphics = GraphicsFlags{};
+  g_graphics.ending = kept.ending;
+  g_graphics.restoreCallback = kept.restoreCallback;
+  g_graphics.lineSkipsSubtractEmulation = kept.lineSkipsSubtractEmulation;
+  g_graphs.Reset();
+  g_surfaceData.Reset();
+  g_surface2D.Reset();
+  g_softTarget = SoftTarget{};
+  ResetDrawState();
+  g_graphics.started = 1;
+  // There is no Direct3D device: its texture table cannot be cleared.
+  g_graphics.direct3DUsable = 0;
+  WriteLogText("３Ｄグラフィック描画機能は使用しません\n");
+  g_draw.colorBitDepthOption = 0;
+  g_draw.maskRequested = 1;
+  int width = 0, height = 0;
+  GetScreenSize(&width, &height);
+  g_draw.target = kTargetBackBuffer;
+  SelectDrawTargetBody(kTargetFrontBuffer);
+  SetDrawRegionBody(0, 0, width == 0 ? 640 : width, height == 0 ? 480 : height);
+  g_graphics.ending = 0;
+  PopLogIndent();
+  WriteLogText("グラフィック管理系の初期化は正常に終了しました\n");
+  return 0;
+}
+
+int EndGraphicsManager() {
+  if (!g_graphics.started) return 0;
+  DeleteAllGraphs(0);
+  g_graphics.started = 0;
+  WriteLogText("グラフィック管理系の終了処理は正常に終了しました\n");
+  return 0;
+}
+
+}  // namespace zelvo

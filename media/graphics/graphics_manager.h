@@ -1,0 +1,13 @@
+#pragma once
+// Graphics start-up and shut-down: the DirectDraw layer with its fall-back to software rendering,
+// and the graphics manager that clears and initialises the tables and the drawing state.
+namespace zelvo {
+
+// The graphics front end's entries of the screen's service table.
+void InstallGraphicsScreenServices();
+int StartDirectDrawLayer();
+int EndDirectDrawLayer();
+int StartGraphicsManager();
+int EndGraphicsManager();
+
+}  // namespace zelvo

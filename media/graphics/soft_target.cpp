@@ -1,0 +1,70 @@
+// The software path's draw target, switched with the draw target of the drawing state.
+#include "media/graphics/soft_target.h"
+
+#include "media/display/screen_state.h"
+#include "media/display/soft_draw_lock.h"
+#include "media/display/surface2d.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/surface_data.h"
+
+namespace zelvo {
+
+SoftTarget g_softTarget;
+
+namespace {
+SurfaceRecord* GraphSurfaceRecord(const GraphRecord* graph, const Surface2DEntry** entryOut) {
+  if (graph == nullptr || graph->flags.isTexture || graph->backEndCount < 1) return nullptr;
+  const Surface2DEntry* entry = GetSurface2D(graph->backEnds[0]);
+  if (entry == nullptr) return nullptr;
+  if (entryOut != nullptr) *entryOut = entry;
+  return GetSurfaceRecord(entry->record);
+}
+}  // namespace
+
+int SelectDrawScreen(int target, int /*previous*/) {
+  SoftTarget next{};
+  if (target == kTargetFrontBuffer) {
+    next.surface = GetFrontSurface();
+    next.image = &SoftScreen;
+  } else if (target == kTargetBackBuffer) {
+    next.surface = GetBackSurface();
+    next.image = &SoftBackScreen;
+    next.depthImage = &SoftDepthScreen;
+  } else {
+    const Surface2DEntry* entry = nullptr;
+    SurfaceRecord* record = GraphSurfaceRecord(GetGraphRecord(target), &entry);
+    if (record == nullptr) return -1;
+    if (record->memoryImage) {
+      next.image = &record->image;
+    } else {
+      next.surface = record->surface;
+      next.originX = entry->originX;
+      next.originY = entry->originY;
+    }
+    if (IsMemImgValid(&record->depthImage)) next.depthImage = &record->depthImage;
+  }
+  if (!IsSoftwareRenderMode() && target < 0) next.image = nullptr;
+  if (next.depthImage != nullptr && !IsMemImgValid(next.depthImage)) next.depthImage = nullptr;
+  if (next.surface != nullptr) {
+    pf::DDCaps2 caps{};
+    next.surface->GetCaps(&caps);
+    next.inVideoMemory = (caps.caps & pf::DDSCAPS_VIDEOMEMORY) ? 1 : 0;
+  }
+  g_softTarget = next;
+  return 0;
+}
+
+void* DrawTargetSurfaceEntry() { return g_softTarget.surface; }
+
+// A cell of a divided picture blends by its own rectangle of the shared image.
+const MEMIMG* GetBlendGraphMemImg() {
+  static MEMIMG view;
+  if (g_draw.blendGraph == -1) return nullptr;
+  const Surface2DEntry* entry = nullptr;
+  SurfaceRecord* record = GraphSurfaceRecord(GetGraphRecord(g_draw.blendGraph), &entry);
+  if (record == nullptr || !record->memoryImage || !IsMemImgValid(&record->image)) return nullptr;
+  return Surface2DSourceImage(entry, &view);
+}
+
+}  // namespace zelvo

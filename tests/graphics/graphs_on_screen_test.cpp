@@ -1,0 +1,378 @@
+// Graphs on screen through the public entry points only: pictures loaded loose and from an
+// archive, drawn plain, rotated and into cells with each blend mode, every shape, presented, and
+// the screen saved as BMP, PNG and JPEG; in DirectDraw mode and in software rendering.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <zelvo/zelvo.h>
+
+#include "core/library_fixture.h"
+#include "platform/testing.h"
+#include "support/picture_writers.h"
+#include "support/zva_writer.h"
+
+namespace zelvo_test {
+namespace {
+
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+std::ostream& operator<<(std::ostream& out, const Rgb& c) {
+  return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+// A 24-bit bottom-up BMP as the library writes it.
+struct SavedBmp {
+  int width = 0, height = 0;
+  Bytes bytes;
+  Rgb At(int x, int y) const {
+    const int stride = (width * 3 + 3) & ~3;
+    const std::size_t at = 54 + static_cast<std::size_t>(height - 1 - y) * stride + x * 3;
+    return Rgb{bytes[at + 2], bytes[at + 1], bytes[at]};
+  }
+};
+
+SavedBmp ReadSavedBmp(const std::string& path) {
+  SavedBmp bmp;
+  bmp.bytes = ReadFileBytes(path);
+  if (bmp.bytes.size() < 54) return bmp;
+  std::memcpy(&bmp.width, &bmp.bytes[18], 4);
+  std::memcpy(&bmp.height, &bmp.bytes[22], 4);
+  return bmp;
+}
+
+Bytes Bmp24(int width, int height, const std::vector<Rgb>& pixels) {
+  std::vector<Bytes> rows;
+  for (int y = height - 1; y >= 0; --y) {
+    Bytes row;
+    for (int x = 0; x < width; ++x) {
+      const Rgb& c = pixels[y * width + x];
+      row.insert(row.end(), {static_cast<std::uint8_t>(c.b), static_cast<std::uint8_t>(c.g),
+                             static_cast<std::uint8_t>(c.r)});
+    }
+    rows.push_back(row);
+  }
+  BmpSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.pixels = PadRows(rows);
+  return WriteBmp(spec);
+}
+
+Bytes Png24(int width, int height, const std::vector<Rgb>& pixels) {
+  PngSpec spec;
+  spec.width = width;
+  spec.height = height;
+  for (int y = 0; y < height; ++y) {
+    Bytes row;
+    for (int x = 0; x < width; ++x) {
+      const Rgb& c = pixels[y * width + x];
+      row.insert(row.end(), {static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
+                             static_cast<std::uint8_t>(c.b)});
+    }
+    spec.rows.push_back(row);
+  }
+  return WritePng(spec);
+}
+
+std::vector<Rgb> Solid(int count, Rgb c) { return std::vector<Rgb>(static_cast<std::size_t>(count), c); }
+
+constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kGrey{100, 100, 100};
+constexpr Rgb kRed{200, 0, 0};
+constexpr Rgb kGreen{0, 200, 0};
+constexpr Rgb kBlue{0, 0, 200};
+constexpr Rgb kWhite{255, 255, 255};
+
+enum Mode { kDirectDraw, kSoftware, kFullScreen, kFullScreen555 };
+
+class GraphsOnScreen : public LibraryTest, public ::testing::WithParamInterface<Mode> {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    // A 4x4 picture: black key pixel top-left, red elsewhere in the left half, blue on the right.
+    std::vector<Rgb> keyed = Solid(16, kRed);
+    for (int y = 0; y < 4; ++y) keyed[y * 4 + 2] = keyed[y * 4 + 3] = kBlue;
+    keyed[0] = kBlack;
+    WriteFileBytes(folder_ + "/keyed.bmp", Bmp24(4, 4, keyed));
+    WriteFileBytes(folder_ + "/green.png", Png24(8, 8, Solid(64, kGreen)));
+    // Four 4x4 cells in a 2x2 grid: red, green / blue, white.
+    std::vector<Rgb> cells(64);
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) cells[y * 8 + x] = y < 4 ? (x < 4 ? kRed : kGreen) : (x < 4 ? kBlue : kWhite);
+    }
+    WriteFileBytes(folder_ + "/PACK.ZVA", BuildZva({{"PIC\\CELLS.BMP", Bmp24(8, 8, cells), true},
+                                                   {"PIC\\RED.PNG", Png24(6, 6, Solid(36, kRed)), true}},
+                                                  ZvaOptions{}));
+    // The Z buffer cannot be attached: the screen falls back to software rendering.
+    if (GetParam() == kSoftware) pf::testing::FailNextCalls("AddAttachedSurface", 1);
+    // Full screen: a 16-bit display mode with a flipping chain.
+    if (GetParam() == kFullScreen || GetParam() == kFullScreen555) SwitchWindowMode(0);
+    // A display whose 16-bit mode is 5:5:5: every software draw works on 5:6:5 and converts.
+    pf::testing::SetDisplay16Bit555(GetParam() == kFullScreen555);
+    ASSERT_EQ(StartUpLibrary(), 0);
+    ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+    bits_ = GetDisplayPixelFormat()->RGBBitCount;
+    greenBits_ = GetDisplayPixelFormat()->GreenMask == 0x3E0 ? 5 : 6;
+  }
+  void TearDown() override {
+    EXPECT_EQ(ShutDownLibrary(), 0);
+    LibraryTest::TearDown();
+  }
+
+  // The colour a 24-bit value becomes on this screen.
+  Rgb OnScreen(Rgb c) const {
+    if (bits_ != 16) return c;
+    return Rgb{c.r & 0xF8, c.g & (greenBits_ == 5 ? 0xF8 : 0xFC), c.b & 0xF8};
+  }
+  unsigned Packed(Rgb c) const { return PackColor(c.r, c.g, c.b); }
+
+  SavedBmp Save() {
+    const std::string path = folder_ + "/shot.bmp";
+    EXPECT_EQ(SaveScreenRectToFile(0, 0, 640, 480, "shot.bmp", 0, 0, 0), 0);
+    return ReadSavedBmp(path);
+  }
+
+  void Background(Rgb c) {
+    SetBlendMode(0, 0);
+    ASSERT_EQ(DrawRectangle(0, 0, 640, 480, Packed(c), 1), 0);
+  }
+
+  unsigned bits_ = 0;
+  int greenBits_ = 6;
+};
+
+TEST_P(GraphsOnScreen, LoosePicturesDrawPlainWithAndWithoutTheKey) {
+  const int keyed = LoadGraphFile("keyed.bmp", 0);
+  const int green = LoadGraphFile("green.png", 0);
+  ASSERT_GE(keyed, 0);
+  ASSERT_GE(green, 0);
+  Background(kGrey);
+  EXPECT_EQ(BlitGraph(10, 10, keyed, 0), 0);
+  EXPECT_EQ(BlitGraph(20, 10, keyed, 1), 0);
+  EXPECT_EQ(BlitGraph(30, 10, green, 0), 0);
+  const SavedBmp shot = Save();
+  ASSERT_EQ(shot.width, 640);
+  ASSERT_EQ(shot.height, 480);
+  EXPECT_EQ(shot.At(10, 10), kBlack);
+  EXPECT_EQ(shot.At(11, 10), OnScreen(kRed));
+  EXPECT_EQ(shot.At(12, 13), OnScreen(kBlue));
+  EXPECT_EQ(shot.At(14, 10), OnScreen(kGrey));
+  EXPECT_EQ(shot.At(20, 10), OnScreen(kGrey));   // the black key is see-through
+  EXPECT_EQ(shot.At(21, 10), OnScreen(kRed));
+  EXPECT_EQ(shot.At(37, 17), OnScreen(kGreen));
+  EXPECT_EQ(shot.At(38, 18), OnScreen(kGrey));
+}
+
+TEST_P(GraphsOnScreen, ArchivePicturesCutIntoCellsAndDrawRotated) {
+  int cells[4] = {-1, -1, -1, -1};
+  ASSERT_EQ(LoadGraphFileDivided("pack\\pic\\cells.bmp", 4, 2, 2, 4, 4, cells, 0), 0);
+  const int red = LoadGraphFile("PACK\\PIC\\RED.PNG", 0);
+  ASSERT_GE(red, 0);
+  Background(kGrey);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(BlitGraph(10 + 10 * i, 10, cells[i], 0), 0);
+  // A quarter turn of a square about its centre covers the same square.
+  EXPECT_EQ(BlitGraphRotated(100, 100, 1.0, 1.5707963267948966, red, 0, 0), 0);
+  EXPECT_EQ(BlitGraphRotated(200, 100, 2.0, 0.0, red, 0, 0), 0);
+  // About a pivot at angle 0 and scale 1 the draw is the plain one at (x - cx, y - cy).
+  EXPECT_EQ(BlitGraphRotatedPivot(305, 102, 5, 2, 1.0, 0.0, cells[3], 0, 0), 0);
+  const SavedBmp shot = Save();
+  const Rgb expected[4] = {kRed, kGreen, kBlue, kWhite};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(shot.At(10 + 10 * i, 10), OnScreen(expected[i]));
+    EXPECT_EQ(shot.At(13 + 10 * i, 13), OnScreen(expected[i]));
+    EXPECT_EQ(shot.At(14 + 10 * i, 10), OnScreen(kGrey));
+  }
+  EXPECT_EQ(shot.At(100, 100), OnScreen(kRed));
+  EXPECT_EQ(shot.At(98, 98), OnScreen(kRed));
+  EXPECT_EQ(shot.At(105, 105), OnScreen(kGrey));
+  EXPECT_EQ(shot.At(195, 95), OnScreen(kRed));
+  EXPECT_EQ(shot.At(205, 105), OnScreen(kRed));
+  EXPECT_EQ(shot.At(208, 100), OnScreen(kGrey));
+  EXPECT_EQ(shot.At(300, 100), OnScreen(kWhite));
+  EXPECT_EQ(shot.At(303, 103), OnScreen(kWhite));
+  EXPECT_EQ(shot.At(304, 100), OnScreen(kGrey));
+  EXPECT_EQ(shot.At(299, 100), OnScreen(kGrey));
+}
+
+TEST_P(GraphsOnScreen, ReleasedAndForgedHandlesFail) {
+  const int green = LoadGraphFile("green.png", 0);
+  ASSERT_GE(green, 0);
+  EXPECT_EQ(green & 0x78000000, 1 << 27);   // a graph handle
+  EXPECT_EQ(BlitGraph(0, 0, green | 0x8000, 0), -1);
+  EXPECT_EQ(BlitGraph(0, 0, green ^ (1 << 16), 0), -1);
+  EXPECT_EQ(BlitGraph(0, 0, -1, 0), -1);
+  EXPECT_EQ(ReleaseGraph(green, 0), 0);
+  EXPECT_EQ(ReleaseGraph(green, 0), -1);
+  EXPECT_EQ(BlitGraph(0, 0, green, 0), -1);
+  // The slot is reused with the next check number.
+  const int again = LoadGraphFile("green.png", 0);
+  EXPECT_EQ(again & 0xFFFF, green & 0xFFFF);
+  EXPECT_NE(again, green);
+  EXPECT_EQ(BlitGraph(0, 0, green, 0), -1);
+  EXPECT_EQ(LoadGraphFile("missing.bmp", 0), -1);
+  EXPECT_NE(ReadLog().find("グラフィックファイル missing.bmp がありません"), std::string::npos);
+}
+
+struct BlendCase {
+  int mode, param;
+  Rgb expected;   // green (0, 200, 0) drawn over grey (100, 100, 100)
+};
+
+TEST_P(GraphsOnScreen, EachBlendModeCombinesPictureAndScreen) {
+  const int green = LoadGraphFile("green.png", 0);
+  ASSERT_GE(green, 0);
+  const BlendCase cases[] = {
+      {0, 0, {0, 200, 0}},      {1, 255, {0, 200, 0}},    {1, 0, {100, 100, 100}},
+      {2, 255, {100, 255, 100}}, {2, 128, {100, 200, 100}}, {3, 255, {100, 0, 100}},
+      {3, 128, {100, 0, 100}},   {4, 255, {0, 78, 0}},
+  };
+  Background(kGrey);
+  for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+    ASSERT_EQ(SetBlendMode(cases[i].mode, cases[i].param), 0);
+    EXPECT_EQ(BlitGraph(10 + 10 * i, 10, green, 0), 0);
+  }
+  SetBlendMode(0, 0);
+  const SavedBmp shot = Save();
+  // 16-bit screens keep 5 and 6 bits a channel: the arithmetic runs on those.
+  const int tolerance = bits_ == 16 ? 8 : 1;
+  for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+    SCOPED_TRACE(testing::Message() << "mode " << cases[i].mode << " param " << cases[i].param);
+    const Rgb got = shot.At(12 + 10 * i, 12);
+    EXPECT_NEAR(got.r, cases[i].expected.r, tolerance) << got;
+    EXPECT_NEAR(got.g, cases[i].expected.g, tolerance) << got;
+    EXPECT_NEAR(got.b, cases[i].expected.b, tolerance) << got;
+  }
+}
+
+TEST_P(GraphsOnScreen, EveryShapeDrawsItsPixels) {
+  Background(kBlack);
+  const unsigned white = Packed(kWhite);
+  EXPECT_EQ(DrawRectangle(20, 20, 10, 10, white, 1), 0);   // reversed corners fill the same box
+  EXPECT_EQ(DrawRectangle(30, 10, 40, 20, white, 0), 0);
+  EXPECT_EQ(DrawLineSegment(50, 10, 60, 10, white, 1), 0);
+  EXPECT_EQ(DrawCircleShape(100, 100, 10, white, 1), 0);
+  EXPECT_EQ(DrawCircleShape(100, 200, 10, white, 0), 0);
+  EXPECT_EQ(DrawCircleShape(100, 300, -1, white, 1), 0);
+  EXPECT_EQ(DrawEllipse(150, 100, 20, 5, white, 1), 0);
+  EXPECT_EQ(DrawTriangleShape(200, 10, 240, 10, 200, 50, white, 1), 0);
+  EXPECT_EQ(DrawTriangleShape(300, 10, 340, 10, 300, 50, white, 0), 0);
+  EXPECT_EQ(DrawLineSegment(400, 300, 500, 300, white, 6), 0);   // a quad six pixels across
+  const SavedBmp shot = Save();
+  const Rgb w = OnScreen(kWhite);
+  const struct {
+    int x, y;
+    Rgb colour;
+  } probes[] = {
+      {10, 10, w},     {19, 19, w},       {20, 20, kBlack}, {30, 10, w},  {35, 15, kBlack}, {39, 19, w},
+      {50, 10, w},     {59, 10, w},       {60, 10, kBlack}, {100, 100, w}, {100, 91, w},    {112, 100, kBlack},
+      {110, 200, w},   {100, 200, kBlack}, {100, 300, kBlack}, {169, 100, w}, {150, 107, kBlack}, {205, 15, w},
+      {235, 45, kBlack}, {320, 10, w},    {310, 20, kBlack}, {450, 305, kBlack}, {395, 300, kBlack},
+  };
+  for (const auto& p : probes) {
+    SCOPED_TRACE(testing::Message() << "(" << p.x << ", " << p.y << ")");
+    EXPECT_EQ(shot.At(p.x, p.y), p.colour);
+  }
+  // The thick line goes through the triangle rasterizer, whose colour product can lose a step.
+  for (int y : {298, 302}) EXPECT_GE(shot.At(450, y).g, w.g - 4) << y;
+}
+
+TEST_P(GraphsOnScreen, PresentsAndSavesPngAndJpegThatLoadBack) {
+  const int keyed = LoadGraphFile("keyed.bmp", 0);
+  ASSERT_GE(keyed, 0);
+  Background(kGrey);
+  EXPECT_EQ(BlitGraph(0, 0, keyed, 0), 0);
+  EXPECT_EQ(SaveScreenRectToFile(0, 0, 8, 8, "shot.png", 2, 0, 6), 0);
+  EXPECT_EQ(SaveScreenRectToFile(8, 8, 0, 0, "shot.jpg", 1, 100, 0), 0);
+  // In full screen the flip hands the previous frame to the back buffer.
+  EXPECT_EQ(PresentBackBuffer(), 0);
+  EXPECT_EQ(SaveScreenRectToFile(5, 5, 5, 50, "empty.bmp", 0, 0, 0), -1);
+  const int png = LoadGraphFile("shot.png", 0);
+  const int jpeg = LoadGraphFile("shot.jpg", 0);
+  ASSERT_GE(png, 0);
+  ASSERT_GE(jpeg, 0);
+  Background(kBlack);
+  EXPECT_EQ(BlitGraph(100, 100, png, 0), 0);
+  EXPECT_EQ(BlitGraph(200, 100, jpeg, 0), 0);
+  const SavedBmp shot = Save();
+  EXPECT_EQ(shot.At(101, 100), OnScreen(kRed));
+  EXPECT_EQ(shot.At(103, 100), OnScreen(kBlue));
+  EXPECT_EQ(shot.At(106, 106), OnScreen(kGrey));
+  EXPECT_EQ(shot.At(108, 108), kBlack);
+  const Rgb lossy = shot.At(206, 106);
+  EXPECT_NEAR(lossy.r, OnScreen(kGrey).r, 12);
+  EXPECT_NEAR(lossy.g, OnScreen(kGrey).g, 12);
+}
+
+TEST_P(GraphsOnScreen, DrawingOnTheFrontScreenShowsAtOnceAndPresentShowsTheBackScreen) {
+  const int keyed = LoadGraphFile("keyed.bmp", 0);
+  ASSERT_GE(keyed, 0);
+  std::vector<std::uint32_t> frame;
+  int width = 0, height = 0;
+  ASSERT_EQ(SelectDrawTarget(ZELVO_FRONT_BUFFER), 0);
+  EXPECT_EQ(DrawRectangle(10, 10, 20, 20, Packed(kWhite), 1), 0);
+  EXPECT_EQ(BlitGraph(30, 10, keyed, 0), 0);
+  EXPECT_EQ(DrawRectangle(40, 10, 44, 14, Packed(kWhite), 1), 0);
+  EXPECT_EQ(BlitGraph(40, 10, keyed, 1), 0);   // a keyed copy: the white shows through the key
+  pf::testing::LastPresentedFrame(&frame, &width, &height);
+  ASSERT_EQ(width, 640);
+  // The window shows 16-bit pixels widened to 8 bits a channel: compare what 16 bits keep.
+  const std::uint32_t keep = bits_ != 16 ? 0xFFFFFFu : greenBits_ == 5 ? 0xF8F8F8u : 0xF8FCF8u;
+  auto at = [&](int x, int y) { return frame[static_cast<std::size_t>(y) * width + x] & keep; };
+  EXPECT_EQ(at(15, 15), 0xFFFFFFu & keep);
+  EXPECT_EQ(at(31, 10), 0xC80000u & keep);
+  EXPECT_EQ(at(25, 15), 0u);
+  EXPECT_EQ(at(40, 10), 0xFFFFFFu & keep);
+  EXPECT_EQ(at(41, 10), 0xC80000u & keep);
+  ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+  Background(kBlue);
+  EXPECT_EQ(PresentBackBuffer(), 0);
+  pf::testing::LastPresentedFrame(&frame, &width, &height);
+  EXPECT_EQ(at(15, 15), 0xC8u & keep);
+}
+
+TEST_P(GraphsOnScreen, SavedBmpHasTheLibrarysOwnHeaderAndPaddedBottomUpRows) {
+  Background(kGrey);
+  ASSERT_EQ(DrawRectangle(10, 10, 13, 11, Packed(kRed), 1), 0);
+  ASSERT_EQ(SaveScreenRectToFile(13, 12, 10, 10, "small.bmp", 0, 0, 0), 0);
+  const Bytes bytes = ReadFileBytes(folder_ + "/small.bmp");
+  ASSERT_EQ(bytes.size(), 54u + 12u * 2u);   // 3 pixels of 3 bytes padded to 12, two rows
+  auto u32 = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24; };
+  EXPECT_EQ(bytes[0], 'B');
+  EXPECT_EQ(bytes[1], 'M');
+  EXPECT_EQ(u32(2), 78u);
+  EXPECT_EQ(u32(10), 54u);
+  EXPECT_EQ(u32(14), 40u);
+  EXPECT_EQ(u32(18), 3u);
+  EXPECT_EQ(u32(22), 2u);
+  EXPECT_EQ(bytes[26], 1);
+  EXPECT_EQ(bytes[28], 24);
+  for (std::size_t at = 30; at < 54; ++at) EXPECT_EQ(bytes[at], 0) << at;
+  // Bottom row (y 11) first: grey; then the top row (y 10): red; padding bytes zero.
+  const Rgb grey = OnScreen(kGrey), red = OnScreen(kRed);
+  EXPECT_EQ((Rgb{bytes[56], bytes[55], bytes[54]}), grey);
+  EXPECT_EQ((Rgb{bytes[68], bytes[67], bytes[66]}), red);
+  EXPECT_EQ(bytes[63], 0);
+  EXPECT_EQ(bytes[77], 0);
+  // Other types write nothing.
+  EXPECT_EQ(SaveScreenRectToFile(0, 0, 4, 4, "other.bmp", 3, 0, 0), 0);
+  EXPECT_TRUE(ReadFileBytes(folder_ + "/other.bmp").empty());
+}
+
+}  // namespace
+
+std::string ModeName(const ::testing::TestParamInfo<Mode>& info) {
+  static const char* const kNames[] = {"DirectDraw", "Software", "FullScreen", "FullScreen555"};
+  return kNames[info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, GraphsOnScreen, ::testing::Values(kDirectDraw, kSoftware, kFullScreen, kFullScreen555), ModeName);
+
+}  // namespace zelvo_test
