@@ -536,10 +536,10 @@ void RegisterDirect3DFactory(Direct3DFactory factory) {
 
 namespace testing {
 
-void SetAcceptedDisplayModes(const std::vector<DisplayModeSpec>& modes) {
+void SetAcceptedDisplayModes(const std::vector<DisplayModeEntry>& modes) {
   auto& accepted = display::CurrentSettings().acceptedModes;
   accepted.clear();
-  for (const DisplayModeSpec& m : modes) accepted.push_back(display::Mode{m.width, m.height, m.bitsPerPixel, m.refresh});
+  for (const DisplayModeEntry& m : modes) accepted.push_back(display::Mode{m.width, m.height, m.bitsPerPixel, m.refresh});
 }
 
 void SetDisplay16Bit555(bool on) { display::CurrentSettings().use555 = on; }

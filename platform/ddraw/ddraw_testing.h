@@ -10,12 +10,12 @@
 
 namespace pf::testing {
 
-struct DisplayModeSpec {
+struct DisplayModeEntry {
   int width, height, bitsPerPixel, refresh;
 };
 // The full-screen modes the display takes (default 640x480, 800x600 and 1024x768 at 8, 16 and 32
 // bits, 60 Hz); a request with refresh 0 takes any listed rate.
-void SetAcceptedDisplayModes(const std::vector<DisplayModeSpec>& modes);
+void SetAcceptedDisplayModes(const std::vector<DisplayModeEntry>& modes);
 // 16-bit display modes as 5:5:5 instead of 5:6:5.
 void SetDisplay16Bit555(bool on);
 // A display whose vertical blank never comes.

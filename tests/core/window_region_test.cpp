@@ -24,12 +24,12 @@ bool SameRects(const std::vector<pf::Rect>& a, const std::vector<pf::Rect>& b) {
 }
 
 TEST_F(WindowRegion, EveryPixelWithANonZeroByteBelongsToTheShape) {
-  BmpSpec spec;
-  spec.width = 4;
-  spec.height = -2;   // top row first
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = -2;   // top row first
   // Blue, green, red per pixel: green alone or blue alone is not empty.
-  spec.pixels = PadRows({{0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}});
-  WriteFileBytes(folder_ + "/shape.bmp", WriteBmp(spec));
+  layout.pixels = PadRows({{0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0}, {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}});
+  WriteFileBytes(folder_ + "/shape.bmp", WriteBmp(layout));
   ASSERT_EQ(StartUpLibrary(), 0);
   {
     zelvo::LibraryLockGuard lock;

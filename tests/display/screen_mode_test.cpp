@@ -25,7 +25,7 @@ int ModeWidth() {
 TEST_F(ScreenModeTest, RunningScreenWalksEveryRungOfTheLadder) {
   StartFullScreen();
   struct Case {
-    std::vector<pf::testing::DisplayModeSpec> accepted;
+    std::vector<pf::testing::DisplayModeEntry> accepted;
     int width, height, depth;
     int result;
     int shownWidth, shownDepth;

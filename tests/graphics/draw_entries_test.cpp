@@ -26,11 +26,11 @@ class DrawEntries : public LibraryTest {
       for (int x = 0; x < 8; ++x) row.insert(row.end(), {static_cast<std::uint8_t>(x < 4 ? 0 : 200), 0,
                                                          static_cast<std::uint8_t>(x < 4 ? 200 : 0)});
     }
-    BmpSpec spec;
-    spec.width = 8;
-    spec.height = 8;
-    spec.pixels = PadRows(rows);
-    WriteFileBytes(folder_ + "/halves.bmp", WriteBmp(spec));
+    BmpLayout layout;
+    layout.width = 8;
+    layout.height = 8;
+    layout.pixels = PadRows(rows);
+    WriteFileBytes(folder_ + "/halves.bmp", WriteBmp(layout));
     ASSERT_EQ(StartUpLibrary(), 0);
     ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
     graph_ = LoadGraphFile("halves.bmp", 0);

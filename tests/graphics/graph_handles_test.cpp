@@ -200,15 +200,15 @@ namespace {
 using namespace zelvo;
 
 TEST_F(GraphRecords, AfterADisplayChangeCellsOfOneFileAreRefilledFromOneLoad) {
-  BmpSpec spec;
-  spec.width = 8;
-  spec.height = 4;
+  BmpLayout layout;
+  layout.width = 8;
+  layout.height = 4;
   std::vector<Bytes> lines(4, Bytes{});
   for (auto& line : lines) {
     for (int x = 0; x < 8; ++x) line.insert(line.end(), {0, static_cast<std::uint8_t>(x < 4 ? 200 : 0), 200});
   }
-  spec.pixels = PadRows(lines);
-  WriteFileBytes(folder_ + "/cells.bmp", WriteBmp(spec));
+  layout.pixels = PadRows(lines);
+  WriteFileBytes(folder_ + "/cells.bmp", WriteBmp(layout));
   int cells[2] = {-1, -1};
   ASSERT_EQ(LoadDivGraphBody("cells.bmp", 2, 2, 1, 4, 4, cells, 0), 0);
   const int record = GetSurface2D(GetGraphRecord(cells[0])->backEnds[0])->record;
@@ -247,11 +247,11 @@ namespace {
 using namespace zelvo;
 
 TEST_F(GraphRecords, GraphsLostWithVideoMemoryAreRestoredAndRefilled) {
-  BmpSpec spec;
-  spec.width = 4;
-  spec.height = 1;
-  spec.pixels = PadRows({Bytes{10, 20, 30, 10, 20, 30, 10, 20, 30, 10, 20, 30}});
-  WriteFileBytes(folder_ + "/one.bmp", WriteBmp(spec));
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = 1;
+  layout.pixels = PadRows({Bytes{10, 20, 30, 10, 20, 30, 10, 20, 30, 10, 20, 30}});
+  WriteFileBytes(folder_ + "/one.bmp", WriteBmp(layout));
   const int graph = LoadGraphBody("one.bmp", 0);
   ASSERT_GE(graph, 0);
   const int record = GetSurface2D(GetGraphRecord(graph)->backEnds[0])->record;

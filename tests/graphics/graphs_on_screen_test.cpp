@@ -58,17 +58,17 @@ Bytes Bmp24(int width, int height, const std::vector<Rgb>& pixels) {
     }
     rows.push_back(row);
   }
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.pixels = PadRows(rows);
-  return WriteBmp(spec);
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.pixels = PadRows(rows);
+  return WriteBmp(layout);
 }
 
 Bytes Png24(int width, int height, const std::vector<Rgb>& pixels) {
-  PngSpec spec;
-  spec.width = width;
-  spec.height = height;
+  PngLayout layout;
+  layout.width = width;
+  layout.height = height;
   for (int y = 0; y < height; ++y) {
     Bytes row;
     for (int x = 0; x < width; ++x) {
@@ -76,9 +76,9 @@ Bytes Png24(int width, int height, const std::vector<Rgb>& pixels) {
       row.insert(row.end(), {static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
                              static_cast<std::uint8_t>(c.b)});
     }
-    spec.rows.push_back(row);
+    layout.rows.push_back(row);
   }
-  return WritePng(spec);
+  return WritePng(layout);
 }
 
 std::vector<Rgb> Solid(int count, Rgb c) { return std::vector<Rgb>(static_cast<std::size_t>(count), c); }

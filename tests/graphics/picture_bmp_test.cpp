@@ -8,7 +8,7 @@
 namespace zelvo {
 namespace {
 
-using zelvo_test::BmpSpec;
+using zelvo_test::BmpLayout;
 using zelvo_test::Bytes;
 
 // The 3x2 picture every valid case encodes: red, green, blue over white, black, yellow.
@@ -51,7 +51,7 @@ std::uint32_t AsXbgr(std::uint32_t rgb) { return (rgb >> 16) | (rgb & 0xFF00) | 
 
 struct BmpCase {
   const char* name;
-  BmpSpec spec;
+  BmpLayout layout;
   int depth;    // of the decoded picture
   int pitch;
 };
@@ -61,27 +61,27 @@ std::vector<BmpCase> ValidCases() {
   for (bool topDown : {false, true}) {
     int h = topDown ? -2 : 2;
     cases.push_back({topDown ? "24-bit top-down" : "24-bit bottom-up",
-                     BmpSpec{3, h, 24, 0, {}, {}, 40, Rows(Packed(24, As24, 0), Packed(24, As24, 1), topDown)}, 24, 12});
+                     BmpLayout{3, h, 24, 0, {}, {}, 40, Rows(Packed(24, As24, 0), Packed(24, As24, 1), topDown)}, 24, 12});
     cases.push_back({topDown ? "8-bit top-down" : "8-bit bottom-up",
-                     BmpSpec{3, h, 8, 0, kPalette, {}, 40, Rows({0, 1, 2}, {3, 4, 5}, topDown)}, 8, 4});
+                     BmpLayout{3, h, 8, 0, kPalette, {}, 40, Rows({0, 1, 2}, {3, 4, 5}, topDown)}, 8, 4});
     cases.push_back({topDown ? "4-bit top-down" : "4-bit bottom-up",
-                     BmpSpec{3, h, 4, 0, kPalette, {}, 40, Rows({0x01, 0x20}, {0x34, 0x50}, topDown)}, 8, 4});
+                     BmpLayout{3, h, 4, 0, kPalette, {}, 40, Rows({0x01, 0x20}, {0x34, 0x50}, topDown)}, 8, 4});
     cases.push_back({topDown ? "32-bit top-down" : "32-bit bottom-up",
-                     BmpSpec{3, h, 32, 0, {}, {}, 40, Rows(Packed(32, As24, 0), Packed(32, As24, 1), topDown)}, 24, 12});
+                     BmpLayout{3, h, 32, 0, {}, {}, 40, Rows(Packed(32, As24, 0), Packed(32, As24, 1), topDown)}, 24, 12});
   }
-  cases.push_back({"16-bit 555", BmpSpec{3, 2, 16, 0, {}, {}, 40, Rows(Packed(16, As555, 0), Packed(16, As555, 1), false)}, 24, 12});
+  cases.push_back({"16-bit 555", BmpLayout{3, 2, 16, 0, {}, {}, 40, Rows(Packed(16, As555, 0), Packed(16, As555, 1), false)}, 24, 12});
   cases.push_back({"16-bit 565 bit fields",
-                   BmpSpec{3, 2, 16, 3, {}, {0xF800, 0x7E0, 0x1F}, 40, Rows(Packed(16, As565, 0), Packed(16, As565, 1), false)}, 24, 12});
+                   BmpLayout{3, 2, 16, 3, {}, {0xF800, 0x7E0, 0x1F}, 40, Rows(Packed(16, As565, 0), Packed(16, As565, 1), false)}, 24, 12});
   cases.push_back({"32-bit bit fields, red lowest",
-                   BmpSpec{3, 2, 32, 3, {}, {0xFF, 0xFF00, 0xFF0000}, 40, Rows(Packed(32, AsXbgr, 0), Packed(32, AsXbgr, 1), false)}, 24, 12});
+                   BmpLayout{3, 2, 32, 3, {}, {0xFF, 0xFF00, 0xFF0000}, 40, Rows(Packed(32, AsXbgr, 0), Packed(32, AsXbgr, 1), false)}, 24, 12});
   // RLE8 from the bottom row: a padded odd literal, line end, single runs, picture end.
-  cases.push_back({"RLE8", BmpSpec{3, 2, 8, 1, kPalette, {}, 40,
+  cases.push_back({"RLE8", BmpLayout{3, 2, 8, 1, kPalette, {}, 40,
                                    Bytes{0, 3, 3, 4, 5, 0, 0, 0, 1, 0, 1, 1, 1, 2, 0, 1}}, 8, 4});
   // RLE4: a three-nibble literal padded to a word, then runs of one nibble.
-  cases.push_back({"RLE4", BmpSpec{3, 2, 4, 2, kPalette, {}, 40,
+  cases.push_back({"RLE4", BmpLayout{3, 2, 4, 2, kPalette, {}, 40,
                                    Bytes{0, 3, 0x34, 0x50, 0, 0, 1, 0x00, 1, 0x11, 1, 0x22, 0, 1}}, 8, 4});
   // A larger header: the palette follows it, not the first 40 bytes.
-  cases.push_back({"8-bit with a 124-byte header", BmpSpec{3, 2, 8, 0, kPalette, {}, 124, Rows({0, 1, 2}, {3, 4, 5}, false)}, 8, 4});
+  cases.push_back({"8-bit with a 124-byte header", BmpLayout{3, 2, 8, 0, kPalette, {}, 124, Rows({0, 1, 2}, {3, 4, 5}, false)}, 8, 4});
   return cases;
 }
 
@@ -89,7 +89,7 @@ TEST(PictureBmp, DecodesEveryDepthCompressionAndRowOrder) {
   for (const BmpCase& c : ValidCases()) {
     SCOPED_TRACE(c.name);
     GraphImage image{};
-    ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(c.spec), &image), 0);
+    ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(c.layout), &image), 0);
     EXPECT_EQ(image.format.ColorBitDepth, c.depth);
     EXPECT_EQ(image.pitch, c.pitch);
     ExpectPicture(image);
@@ -100,7 +100,7 @@ TEST(PictureBmp, DecodesEveryDepthCompressionAndRowOrder) {
 TEST(PictureBmp, FourBitPicturesKeepSixteenPaletteEntries) {
   std::vector<std::uint32_t> palette(16, 0x123456);
   GraphImage image{};
-  ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(BmpSpec{2, 1, 4, 0, palette, {}, 40, {0xF0, 0, 0, 0}}), &image), 0);
+  ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(BmpLayout{2, 1, 4, 0, palette, {}, 40, {0xF0, 0, 0, 0}}), &image), 0);
   EXPECT_EQ(static_cast<const std::uint8_t*>(image.pixels)[0], 15);
   EXPECT_EQ(image.format.Palette[15][2], 0x12);
   EXPECT_EQ(image.format.Palette[15][3], 0);
@@ -112,12 +112,12 @@ TEST(PictureBmp, SixteenBitChannelsWidenByRepeatingTheirTopBits) {
   // 555 grey 16 widens to 0x84; 565 green 32 to 0x82.
   GraphImage image{};
   Bytes pixels = zelvo_test::PadRows({{0x10, 0x42}});
-  ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(BmpSpec{1, 1, 16, 0, {}, {}, 40, pixels}), &image), 0);
+  ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(BmpLayout{1, 1, 16, 0, {}, {}, 40, pixels}), &image), 0);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 3), (Bytes{0x84, 0x84, 0x84}));
   FreeGraphImageBody(&image);
   pixels = zelvo_test::PadRows({{0x00, 0x04}});
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream,
-                                    zelvo_test::WriteBmp(BmpSpec{1, 1, 16, 3, {}, {0xF800, 0x7E0, 0x1F}, 40, pixels}), &image), 0);
+                                    zelvo_test::WriteBmp(BmpLayout{1, 1, 16, 3, {}, {0xF800, 0x7E0, 0x1F}, 40, pixels}), &image), 0);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 3), (Bytes{0, 0x82, 0}));
   FreeGraphImageBody(&image);
 }
@@ -126,7 +126,7 @@ TEST(PictureBmp, OneBitPicturesBecomeTwentyFourBit) {
   GraphImage image{};
   // Top row 1 0 1, bottom row 0 1 1; palette black, white.
   Bytes pixels = zelvo_test::PadRows({{0x60}, {0xA0}});
-  ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(BmpSpec{3, 2, 1, 0, {0, 0xFFFFFF}, {}, 40, pixels}), &image), 0);
+  ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(BmpLayout{3, 2, 1, 0, {0, 0xFFFFFF}, {}, 40, pixels}), &image), 0);
   EXPECT_EQ(image.format.ColorBitDepth, 24);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 9), (Bytes{255, 255, 255, 0, 0, 0, 255, 255, 255}));
   EXPECT_EQ(zelvo_test::PictureRow(image, 1, 9), (Bytes{0, 0, 0, 255, 255, 255, 255, 255, 255}));
@@ -149,7 +149,7 @@ TEST(PictureBmp, RunLengthWritesStayInsideThePicture) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     GraphImage image{};
-    ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(BmpSpec{3, 2, 8, 1, kPalette, {}, 40, c.codes}), &image), 0);
+    ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(BmpLayout{3, 2, 8, 1, kPalette, {}, 40, c.codes}), &image), 0);
     EXPECT_EQ(zelvo_test::PictureRow(image, 0, 3), c.top);
     EXPECT_EQ(zelvo_test::PictureRow(image, 1, 3), c.bottom);
     FreeGraphImageBody(&image);
@@ -157,7 +157,7 @@ TEST(PictureBmp, RunLengthWritesStayInsideThePicture) {
 }
 
 TEST(PictureBmp, RefusesMalformedFilesAndKeepsNothing) {
-  Bytes good = zelvo_test::WriteBmp(BmpSpec{3, 2, 24, 0, {}, {}, 40, Rows(Packed(24, As24, 0), Packed(24, As24, 1), false)});
+  Bytes good = zelvo_test::WriteBmp(BmpLayout{3, 2, 24, 0, {}, {}, 40, Rows(Packed(24, As24, 0), Packed(24, As24, 1), false)});
   auto patched = [&](std::size_t offset, std::uint32_t value) {
     Bytes b = good;
     for (int i = 0; i < 4; ++i) b[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -183,7 +183,7 @@ TEST(PictureBmp, RefusesMalformedFilesAndKeepsNothing) {
       {"RLE8 on 24 bits", patched(30, 1)},
       {"JPEG compression", patched(30, 4)},
       {"bit fields without masks", [&] { Bytes b = patched(30, 3); b[28] = 32; b.resize(60); return b; }()},
-      {"run-length picture past the size limit", zelvo_test::WriteBmp(BmpSpec{30000, 30000, 8, 1, kPalette, {}, 40, {0, 1}})},
+      {"run-length picture past the size limit", zelvo_test::WriteBmp(BmpLayout{30000, 30000, 8, 1, kPalette, {}, 40, {0, 1}})},
   };
   TrackedTotals before = TrackedAllocatorTotals();
   for (const Case& c : cases) {

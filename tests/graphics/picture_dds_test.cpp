@@ -9,7 +9,7 @@ namespace zelvo {
 namespace {
 
 using zelvo_test::Bytes;
-using zelvo_test::DdsSpec;
+using zelvo_test::DdsLayout;
 
 struct FormatCase {
   std::uint32_t code;
@@ -45,81 +45,81 @@ void ExpectFormat(const GraphImage& image, int bits, std::uint32_t red, std::uin
 TEST(PictureDds, EveryFormatCodeKeepsItsPixels) {
   for (const FormatCase& f : kFormats) {
     SCOPED_TRACE("format " + std::to_string(f.code));
-    DdsSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.fourCC = f.code;
-    spec.pixels = Counting(6 * f.bits / 8);
+    DdsLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.fourCC = f.code;
+    layout.pixels = Counting(6 * f.bits / 8);
     GraphImage image{};
-    ASSERT_EQ(zelvo_test::DecodeBytes(LoadDdsFromStream, zelvo_test::WriteDds(spec), &image), 0);
+    ASSERT_EQ(zelvo_test::DecodeBytes(LoadDdsFromStream, zelvo_test::WriteDds(layout), &image), 0);
     ExpectFormat(image, f.bits, f.red, f.green, f.blue, f.alpha);
     EXPECT_EQ(image.pitch, 3 * f.bits / 8);
-    EXPECT_EQ(zelvo_test::PictureRow(image, 1, image.pitch), Bytes(spec.pixels.begin() + image.pitch, spec.pixels.end()));
+    EXPECT_EQ(zelvo_test::PictureRow(image, 1, image.pitch), Bytes(layout.pixels.begin() + image.pitch, layout.pixels.end()));
     FreeGraphImageBody(&image);
   }
 }
 
 TEST(PictureDds, EightBitColourIsWidenedSoItCannotPassForPaletteIndices) {
-  DdsSpec spec;
-  spec.width = 2;
-  spec.fourCC = 27;   // R3G3B2
-  spec.pixels = {0xE0, 0x1F};
+  DdsLayout layout;
+  layout.width = 2;
+  layout.fourCC = 27;   // R3G3B2
+  layout.pixels = {0xE0, 0x1F};
   GraphImage image{};
-  ASSERT_EQ(zelvo_test::DecodeBytes(LoadDdsFromStream, zelvo_test::WriteDds(spec), &image), 0);
+  ASSERT_EQ(zelvo_test::DecodeBytes(LoadDdsFromStream, zelvo_test::WriteDds(layout), &image), 0);
   EXPECT_EQ(image.format.ColorBitDepth, 24);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 6), (Bytes{0, 0, 255, 255, 255, 0}));
   FreeGraphImageBody(&image);
 }
 
 TEST(PictureDds, FormatsFromMasksAndPitches) {
-  DdsSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.formatFlags = 0x41;   // RGB with alpha
-  spec.bitCount = 32;
+  DdsLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.formatFlags = 0x41;   // RGB with alpha
+  layout.bitCount = 32;
   std::uint32_t masks[4] = {0xFF, 0xFF00, 0xFF0000, 0xFF000000};
-  std::copy(masks, masks + 4, spec.masks);
-  spec.headerFlags |= 0x8;
-  spec.pitch = 12;   // wider than the 8 bytes of a row: kept
-  spec.pixels = Counting(24);
+  std::copy(masks, masks + 4, layout.masks);
+  layout.headerFlags |= 0x8;
+  layout.pitch = 12;   // wider than the 8 bytes of a row: kept
+  layout.pixels = Counting(24);
   GraphImage image{};
-  ASSERT_EQ(zelvo_test::DecodeBytes(LoadDdsFromStream, zelvo_test::WriteDds(spec), &image), 0);
+  ASSERT_EQ(zelvo_test::DecodeBytes(LoadDdsFromStream, zelvo_test::WriteDds(layout), &image), 0);
   ExpectFormat(image, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
   EXPECT_EQ(image.pitch, 12);
-  EXPECT_EQ(zelvo_test::PictureRow(image, 1, 12), Bytes(spec.pixels.begin() + 12, spec.pixels.end()));
+  EXPECT_EQ(zelvo_test::PictureRow(image, 1, 12), Bytes(layout.pixels.begin() + 12, layout.pixels.end()));
   FreeGraphImageBody(&image);
 
   // RGB without the alpha flag: the alpha mask is not taken.
-  spec.formatFlags = 0x40;
-  ASSERT_EQ(zelvo_test::DecodeBytes(LoadDdsFromStream, zelvo_test::WriteDds(spec), &image), 0);
+  layout.formatFlags = 0x40;
+  ASSERT_EQ(zelvo_test::DecodeBytes(LoadDdsFromStream, zelvo_test::WriteDds(layout), &image), 0);
   ExpectFormat(image, 32, 0xFF, 0xFF00, 0xFF0000, 0);
   FreeGraphImageBody(&image);
 }
 
 TEST(PictureDds, RefusesMalformedFilesAndKeepsNothing) {
   auto with = [](auto change) {
-    DdsSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.pixels = Counting(16);
-    change(spec);
-    return zelvo_test::WriteDds(spec);
+    DdsLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.pixels = Counting(16);
+    change(layout);
+    return zelvo_test::WriteDds(layout);
   };
-  Bytes good = with([](DdsSpec&) {});
+  Bytes good = with([](DdsLayout&) {});
   struct Case {
     const char* name;
     Bytes file;
   } cases[] = {
       {"not DDS", [&] { Bytes b = good; b[2] = 'X'; return b; }()},
-      {"DXT1", with([](DdsSpec& s) { s.fourCC = 0x31545844; })},
-      {"unknown format code", with([](DdsSpec& s) { s.fourCC = 28; })},
-      {"code with other flags", with([](DdsSpec& s) { s.formatFlags = 0x5; })},
-      {"luminance", with([](DdsSpec& s) { s.formatFlags = 0x20000; s.bitCount = 8; })},
-      {"4 bits from masks", with([](DdsSpec& s) { s.formatFlags = 0x41; s.bitCount = 4; })},
-      {"pitch below a row", with([](DdsSpec& s) { s.headerFlags |= 0x8; s.pitch = 7; })},
-      {"pitch past the data", with([](DdsSpec& s) { s.headerFlags |= 0x8; s.pitch = 0x40000000; })},
-      {"width 0", with([](DdsSpec& s) { s.width = 0; })},
-      {"width past the limit", with([](DdsSpec& s) { s.width = 40000; })},
+      {"DXT1", with([](DdsLayout& s) { s.fourCC = 0x31545844; })},
+      {"unknown format code", with([](DdsLayout& s) { s.fourCC = 28; })},
+      {"code with other flags", with([](DdsLayout& s) { s.formatFlags = 0x5; })},
+      {"luminance", with([](DdsLayout& s) { s.formatFlags = 0x20000; s.bitCount = 8; })},
+      {"4 bits from masks", with([](DdsLayout& s) { s.formatFlags = 0x41; s.bitCount = 4; })},
+      {"pitch below a row", with([](DdsLayout& s) { s.headerFlags |= 0x8; s.pitch = 7; })},
+      {"pitch past the data", with([](DdsLayout& s) { s.headerFlags |= 0x8; s.pitch = 0x40000000; })},
+      {"width 0", with([](DdsLayout& s) { s.width = 0; })},
+      {"width past the limit", with([](DdsLayout& s) { s.width = 40000; })},
       {"pixels cut short", Bytes(good.begin(), good.end() - 1)},
       {"header cut short", Bytes(good.begin(), good.begin() + 100)},
   };

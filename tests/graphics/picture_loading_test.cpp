@@ -77,14 +77,14 @@ struct KindCase {
 };
 
 std::vector<KindCase> EveryKind() {
-  zelvo_test::PngSpec png;
+  zelvo_test::PngLayout png;
   png.rows = {{1, 2, 3}};
-  zelvo_test::TgaSpec tga;
+  zelvo_test::TgaLayout tga;
   tga.pixels = {1, 2, 3};
-  zelvo_test::DdsSpec dds;
+  zelvo_test::DdsLayout dds;
   dds.pixels = {1, 2, 3, 4};
   return {
-      {"BMP", zelvo_test::WriteBmp(zelvo_test::BmpSpec{1, 1, 24, 0, {}, {}, 40, {1, 2, 3, 0}}), 24},
+      {"BMP", zelvo_test::WriteBmp(zelvo_test::BmpLayout{1, 1, 24, 0, {}, {}, 40, {1, 2, 3, 0}}), 24},
       {"JPEG", zelvo_test::WriteJpeg(1, 1, 1, {9}, 90), 8},
       {"PNG", zelvo_test::WritePng(png), 24},
       {"raw BGRA", zelvo_test::WriteRawBgra(0x08080808, 1, 1, {1, 2, 3, 4}), 32},
@@ -140,8 +140,8 @@ class PictureLoadingFiles : public ::testing::Test {
   void SetUp() override {
     FillStreamOpsTables();
     folder_ = zelvo_test::MakeScratchFolder("picture_loading");
-    colour_ = zelvo_test::WriteBmp(zelvo_test::BmpSpec{2, 1, 24, 0, {}, {}, 40, {1, 2, 3, 4, 5, 6, 0, 0}});
-    zelvo_test::PngSpec alpha;
+    colour_ = zelvo_test::WriteBmp(zelvo_test::BmpLayout{2, 1, 24, 0, {}, {}, 40, {1, 2, 3, 4, 5, 6, 0, 0}});
+    zelvo_test::PngLayout alpha;
     alpha.width = 2;
     alpha.colorType = PNG_COLOR_TYPE_GRAY;
     alpha.rows = {{0, 255}};

@@ -17,21 +17,21 @@ namespace zelvo {
 namespace {
 
 using zelvo_test::Bytes;
-using zelvo_test::PngSpec;
+using zelvo_test::PngLayout;
 
-PngSpec Spec(int width, int colorType, int bitDepth, std::vector<Bytes> rows) {
-  PngSpec spec;
-  spec.width = width;
-  spec.height = static_cast<int>(rows.size());
-  spec.colorType = colorType;
-  spec.bitDepth = bitDepth;
-  spec.rows = std::move(rows);
-  return spec;
+PngLayout MakeLayout(int width, int colorType, int bitDepth, std::vector<Bytes> rows) {
+  PngLayout layout;
+  layout.width = width;
+  layout.height = static_cast<int>(rows.size());
+  layout.colorType = colorType;
+  layout.bitDepth = bitDepth;
+  layout.rows = std::move(rows);
+  return layout;
 }
 
 struct PngCase {
   const char* name;
-  PngSpec spec;
+  PngLayout layout;
   int depth;       // of the decoded picture
   int pitch;
   Bytes lastRow;   // decoded bytes of the last row
@@ -39,29 +39,29 @@ struct PngCase {
 
 std::vector<PngCase> Cases() {
   std::vector<PngCase> cases;
-  cases.push_back({"grey 1-bit", Spec(3, PNG_COLOR_TYPE_GRAY, 1, {{0xA0}}), 8, 3, {255, 0, 255}});
-  cases.push_back({"grey 2-bit", Spec(3, PNG_COLOR_TYPE_GRAY, 2, {{0x1B}}), 8, 3, {0, 85, 170}});
-  cases.push_back({"grey 4-bit", Spec(3, PNG_COLOR_TYPE_GRAY, 4, {{0xF0, 0x80}}), 8, 3, {255, 0, 136}});
-  cases.push_back({"grey 8-bit", Spec(3, PNG_COLOR_TYPE_GRAY, 8, {{1, 2, 3}, {4, 5, 6}}), 8, 3, {4, 5, 6}});
-  cases.push_back({"grey 16-bit", Spec(2, PNG_COLOR_TYPE_GRAY, 16, {{0xAB, 0xCD, 0x12, 0x34}}), 8, 2, {0xAB, 0x12}});
-  cases.push_back({"grey with alpha", Spec(2, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{7, 200, 9, 100}}), 16, 4, {7, 200, 9, 100}});
-  PngSpec greyKey = Spec(2, PNG_COLOR_TYPE_GRAY, 8, {{7, 9}});
+  cases.push_back({"grey 1-bit", MakeLayout(3, PNG_COLOR_TYPE_GRAY, 1, {{0xA0}}), 8, 3, {255, 0, 255}});
+  cases.push_back({"grey 2-bit", MakeLayout(3, PNG_COLOR_TYPE_GRAY, 2, {{0x1B}}), 8, 3, {0, 85, 170}});
+  cases.push_back({"grey 4-bit", MakeLayout(3, PNG_COLOR_TYPE_GRAY, 4, {{0xF0, 0x80}}), 8, 3, {255, 0, 136}});
+  cases.push_back({"grey 8-bit", MakeLayout(3, PNG_COLOR_TYPE_GRAY, 8, {{1, 2, 3}, {4, 5, 6}}), 8, 3, {4, 5, 6}});
+  cases.push_back({"grey 16-bit", MakeLayout(2, PNG_COLOR_TYPE_GRAY, 16, {{0xAB, 0xCD, 0x12, 0x34}}), 8, 2, {0xAB, 0x12}});
+  cases.push_back({"grey with alpha", MakeLayout(2, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{7, 200, 9, 100}}), 16, 4, {7, 200, 9, 100}});
+  PngLayout greyKey = MakeLayout(2, PNG_COLOR_TYPE_GRAY, 8, {{7, 9}});
   greyKey.transparency = {0, 9};
   cases.push_back({"grey with a transparent key", greyKey, 16, 4, {7, 255, 9, 0}});
   for (int bits : {1, 4, 8}) {
     std::vector<Bytes> rows = {bits == 1 ? Bytes{0x40} : bits == 4 ? Bytes{0x01, 0x00} : Bytes{0, 1, 0}};
-    PngSpec palette = Spec(3, PNG_COLOR_TYPE_PALETTE, bits, rows);
+    PngLayout palette = MakeLayout(3, PNG_COLOR_TYPE_PALETTE, bits, rows);
     palette.palette = {0x102030, 0x405060};
     cases.push_back({bits == 1 ? "palette 1-bit" : bits == 4 ? "palette 4-bit" : "palette 8-bit", palette, 8, 3, {0, 1, 0}});
   }
-  PngSpec keyed = Spec(2, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1}});
+  PngLayout keyed = MakeLayout(2, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1}});
   keyed.palette = {0x102030, 0x405060};
   keyed.transparency = {0};
   cases.push_back({"palette with transparency", keyed, 32, 8, {0x30, 0x20, 0x10, 0, 0x60, 0x50, 0x40, 255}});
-  cases.push_back({"RGB 8-bit", Spec(2, PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6}}), 24, 6, {3, 2, 1, 6, 5, 4}});
-  cases.push_back({"RGB 16-bit", Spec(1, PNG_COLOR_TYPE_RGB, 16, {{1, 0, 2, 0, 3, 0}}), 24, 3, {3, 2, 1}});
-  cases.push_back({"RGBA", Spec(1, PNG_COLOR_TYPE_RGB_ALPHA, 8, {{1, 2, 3, 4}}), 32, 4, {3, 2, 1, 4}});
-  PngSpec interlaced = Spec(3, PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, 1}});
+  cases.push_back({"RGB 8-bit", MakeLayout(2, PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6}}), 24, 6, {3, 2, 1, 6, 5, 4}});
+  cases.push_back({"RGB 16-bit", MakeLayout(1, PNG_COLOR_TYPE_RGB, 16, {{1, 0, 2, 0, 3, 0}}), 24, 3, {3, 2, 1}});
+  cases.push_back({"RGBA", MakeLayout(1, PNG_COLOR_TYPE_RGB_ALPHA, 8, {{1, 2, 3, 4}}), 32, 4, {3, 2, 1, 4}});
+  PngLayout interlaced = MakeLayout(3, PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, 1}});
   interlaced.interlaced = true;
   cases.push_back({"interlaced RGB", interlaced, 24, 9, {7, 8, 9, 4, 5, 6, 1, 2, 3}});
   return cases;
@@ -71,9 +71,9 @@ TEST(PicturePng, DecodesEveryColourTypeAndDepth) {
   for (const PngCase& c : Cases()) {
     SCOPED_TRACE(c.name);
     GraphImage image{};
-    ASSERT_EQ(zelvo_test::DecodeBytes(LoadPngFromStream, zelvo_test::WritePng(c.spec), &image), 0);
-    EXPECT_EQ(image.width, c.spec.width);
-    EXPECT_EQ(image.height, c.spec.height);
+    ASSERT_EQ(zelvo_test::DecodeBytes(LoadPngFromStream, zelvo_test::WritePng(c.layout), &image), 0);
+    EXPECT_EQ(image.width, c.layout.width);
+    EXPECT_EQ(image.height, c.layout.height);
     EXPECT_EQ(image.format.ColorBitDepth, c.depth);
     EXPECT_EQ(image.pitch, c.pitch);
     EXPECT_EQ(zelvo_test::PictureRow(image, image.height - 1, c.pitch), c.lastRow);
@@ -82,7 +82,7 @@ TEST(PicturePng, DecodesEveryColourTypeAndDepth) {
 }
 
 TEST(PicturePng, PaletteAndGreyFormats) {
-  PngSpec palette = Spec(1, PNG_COLOR_TYPE_PALETTE, 8, {{1}});
+  PngLayout palette = MakeLayout(1, PNG_COLOR_TYPE_PALETTE, 8, {{1}});
   palette.palette = {0x102030, 0x405060};
   GraphImage image{};
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadPngFromStream, zelvo_test::WritePng(palette), &image), 0);
@@ -92,7 +92,7 @@ TEST(PicturePng, PaletteAndGreyFormats) {
   FreeGraphImageBody(&image);
 
   // Grey with alpha: two bytes a pixel, the grey read from the low byte, no alpha channel.
-  ASSERT_EQ(zelvo_test::DecodeBytes(LoadPngFromStream, zelvo_test::WritePng(Spec(1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{77, 9}})), &image), 0);
+  ASSERT_EQ(zelvo_test::DecodeBytes(LoadPngFromStream, zelvo_test::WritePng(MakeLayout(1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{77, 9}})), &image), 0);
   EXPECT_EQ(image.format.ChannelWidth[3], 0);
   EXPECT_EQ(image.format.OutsideBitsMask, 0xFF00u);
   int r, g, b, a;
@@ -105,7 +105,7 @@ TEST(PicturePng, PaletteAndGreyFormats) {
 TEST(PicturePng, RefusesDamagedFilesAndKeepsNothing) {
   std::vector<Bytes> rows(16, Bytes(48, 0x5A));
   for (int y = 0; y < 16; ++y) rows[y][y] = static_cast<std::uint8_t>(y);
-  Bytes good = zelvo_test::WritePng(Spec(16, PNG_COLOR_TYPE_RGB, 8, rows));
+  Bytes good = zelvo_test::WritePng(MakeLayout(16, PNG_COLOR_TYPE_RGB, 8, rows));
   struct Case {
     const char* name;
     Bytes file;
@@ -115,7 +115,7 @@ TEST(PicturePng, RefusesDamagedFilesAndKeepsNothing) {
       {"signature only", Bytes(good.begin(), good.begin() + 8)},
       {"damaged header checksum", [&] { Bytes b = good; b[29] ^= 0xFF; return b; }()},
       {"not a PNG", Bytes{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0}},
-      {"width past the limit", [&] { Bytes b = zelvo_test::WritePng(Spec(1, PNG_COLOR_TYPE_GRAY, 8, {{0}})); return b; }()},
+      {"width past the limit", [&] { Bytes b = zelvo_test::WritePng(MakeLayout(1, PNG_COLOR_TYPE_GRAY, 8, {{0}})); return b; }()},
   };
   // Raise the width in the header past the limit and fix its checksum.
   Bytes& wide = cases[5].file;
@@ -133,7 +133,7 @@ TEST(PicturePng, RefusesDamagedFilesAndKeepsNothing) {
 }
 
 TEST(PicturePng, ReadingPastTheEndIsLoggedAsAReadError) {
-  Bytes file = zelvo_test::WritePng(Spec(2, PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6}}));
+  Bytes file = zelvo_test::WritePng(MakeLayout(2, PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6}}));
   file.resize(file.size() - 12);
   // A hosted library logs to the debugger output, which the test captures.
   g_startUpOptions.hosted = 1;

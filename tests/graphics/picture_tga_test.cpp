@@ -10,7 +10,7 @@ namespace zelvo {
 namespace {
 
 using zelvo_test::Bytes;
-using zelvo_test::TgaSpec;
+using zelvo_test::TgaLayout;
 
 const std::uint32_t kPicture[2][3] = {{0xFF0000, 0x00FF00, 0x0000FF}, {0xFFFFFF, 0x000000, 0xFFFF00}};
 
@@ -43,29 +43,29 @@ Bytes FileOrder(int descriptor, int depth, bool indices) {
   return out;
 }
 
-TgaSpec Fixture(int type, int depth, int descriptor) {
+TgaLayout Fixture(int type, int depth, int descriptor) {
   bool mapped = type == 1 || type == 9;
-  TgaSpec spec;
-  spec.imageType = type;
-  spec.width = 3;
-  spec.height = 2;
-  spec.descriptor = descriptor;
-  spec.pixelBits = mapped ? 8 : depth;
-  spec.id = {'i', 'd'};
+  TgaLayout layout;
+  layout.imageType = type;
+  layout.width = 3;
+  layout.height = 2;
+  layout.descriptor = descriptor;
+  layout.pixelBits = mapped ? 8 : depth;
+  layout.id = {'i', 'd'};
   if (mapped) {
-    spec.colorMapType = 1;
-    spec.mapFirst = 10;
-    spec.mapLength = 6;
-    spec.mapEntryBits = depth;
+    layout.colorMapType = 1;
+    layout.mapFirst = 10;
+    layout.mapLength = 6;
+    layout.mapEntryBits = depth;
     for (int i = 0; i < 6; ++i) {
       Bytes v = Value(kPicture[i / 3][i % 3], depth);
-      spec.colorMap.insert(spec.colorMap.end(), v.begin(), v.end());
+      layout.colorMap.insert(layout.colorMap.end(), v.begin(), v.end());
     }
   }
   Bytes values = FileOrder(descriptor, depth, mapped);
-  spec.pixels = type >= 9 ? zelvo_test::EncodeTgaRle(values, mapped ? 1 : depth / 8) : values;
-  spec.footer = type >= 9;
-  return spec;
+  layout.pixels = type >= 9 ? zelvo_test::EncodeTgaRle(values, mapped ? 1 : depth / 8) : values;
+  layout.footer = type >= 9;
+  return layout;
 }
 
 void ExpectPicture(const GraphImage& image, int depth) {
@@ -109,18 +109,18 @@ TEST(PictureTga, SixteenBitKeepsTheAttributeBitOutsideTheChannels) {
 TEST(PictureTga, FooterAndColourMapEdges) {
   struct Case {
     const char* name;
-    TgaSpec spec;
+    TgaLayout layout;
   };
   std::vector<Case> cases;
   // A footer with an extension area does not count; the packets still end the picture.
-  TgaSpec extension = Fixture(10, 24, 0x20);
+  TgaLayout extension = Fixture(10, 24, 0x20);
   extension.extensionOffset = 40;
   cases.push_back({"footer with an extension area", extension});
-  TgaSpec noFooter = Fixture(10, 24, 0x20);
+  TgaLayout noFooter = Fixture(10, 24, 0x20);
   noFooter.footer = false;
   cases.push_back({"run-length without footer", noFooter});
   // A colour map on a true-colour file is skipped whole.
-  TgaSpec unusedMap = Fixture(2, 24, 0x20);
+  TgaLayout unusedMap = Fixture(2, 24, 0x20);
   unusedMap.colorMapType = 1;
   unusedMap.mapLength = 3;
   unusedMap.mapEntryBits = 15;
@@ -129,13 +129,13 @@ TEST(PictureTga, FooterAndColourMapEdges) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     GraphImage image{};
-    ASSERT_EQ(zelvo_test::DecodeBytes(LoadTgaFromStream, zelvo_test::WriteTga(c.spec), &image), 0);
+    ASSERT_EQ(zelvo_test::DecodeBytes(LoadTgaFromStream, zelvo_test::WriteTga(c.layout), &image), 0);
     ExpectPicture(image, 24);
     FreeGraphImageBody(&image);
   }
 
   // A file shorter than a footer still loads: 1x1 at 24 bits is 21 bytes.
-  TgaSpec tiny;
+  TgaLayout tiny;
   tiny.pixels = {1, 2, 3};
   GraphImage image{};
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadTgaFromStream, zelvo_test::WriteTga(tiny), &image), 0);
@@ -143,7 +143,7 @@ TEST(PictureTga, FooterAndColourMapEdges) {
   FreeGraphImageBody(&image);
 
   // A run packet longer than the picture is cut at its end.
-  TgaSpec longRun;
+  TgaLayout longRun;
   longRun.imageType = 10;
   longRun.width = 2;
   longRun.pixels = {0xFF, 4, 5, 6};
@@ -152,7 +152,7 @@ TEST(PictureTga, FooterAndColourMapEdges) {
   FreeGraphImageBody(&image);
 
   // Map entries past index 255 are dropped: index 255 is the last one kept.
-  TgaSpec high = Fixture(1, 24, 0x20);
+  TgaLayout high = Fixture(1, 24, 0x20);
   high.mapFirst = 254;
   high.mapLength = 3;
   high.colorMap = {1, 1, 1, 2, 2, 2, 3, 3, 3};
@@ -166,9 +166,9 @@ TEST(PictureTga, FooterAndColourMapEdges) {
 
 TEST(PictureTga, RefusesMalformedFilesAndKeepsNothing) {
   auto with = [](auto change) {
-    TgaSpec spec = Fixture(2, 24, 0x20);
-    change(spec);
-    return zelvo_test::WriteTga(spec);
+    TgaLayout layout = Fixture(2, 24, 0x20);
+    change(layout);
+    return zelvo_test::WriteTga(layout);
   };
   Bytes rle = zelvo_test::WriteTga(Fixture(10, 24, 0x20));
   Bytes raw = zelvo_test::WriteTga(Fixture(2, 24, 0x20));
@@ -176,17 +176,17 @@ TEST(PictureTga, RefusesMalformedFilesAndKeepsNothing) {
     const char* name;
     Bytes file;
   } cases[] = {
-      {"x origin", with([](TgaSpec& s) { s.xOrigin = 1; })},
-      {"y origin", with([](TgaSpec& s) { s.yOrigin = 2; })},
-      {"width 4096", with([](TgaSpec& s) { s.width = 4096; })},
-      {"height 0", with([](TgaSpec& s) { s.height = 0; })},
-      {"grey type", with([](TgaSpec& s) { s.imageType = 3; })},
-      {"8-bit true colour", with([](TgaSpec& s) { s.pixelBits = 8; })},
-      {"15-bit true colour", with([](TgaSpec& s) { s.pixelBits = 15; })},
-      {"mapped with 16-bit indices", [] { TgaSpec s = Fixture(1, 24, 0x20); s.pixelBits = 16; return zelvo_test::WriteTga(s); }()},
+      {"x origin", with([](TgaLayout& s) { s.xOrigin = 1; })},
+      {"y origin", with([](TgaLayout& s) { s.yOrigin = 2; })},
+      {"width 4096", with([](TgaLayout& s) { s.width = 4096; })},
+      {"height 0", with([](TgaLayout& s) { s.height = 0; })},
+      {"grey type", with([](TgaLayout& s) { s.imageType = 3; })},
+      {"8-bit true colour", with([](TgaLayout& s) { s.pixelBits = 8; })},
+      {"15-bit true colour", with([](TgaLayout& s) { s.pixelBits = 15; })},
+      {"mapped with 16-bit indices", [] { TgaLayout s = Fixture(1, 24, 0x20); s.pixelBits = 16; return zelvo_test::WriteTga(s); }()},
       {"raw pixels cut short", Bytes(raw.begin(), raw.end() - 1)},
       {"run-length packets cut short", Bytes(rle.begin(), rle.end() - 27)},
-      {"colour map past the end", [] { TgaSpec s = Fixture(1, 24, 0x20); s.mapLength = 60000; return zelvo_test::WriteTga(s); }()},
+      {"colour map past the end", [] { TgaLayout s = Fixture(1, 24, 0x20); s.mapLength = 60000; return zelvo_test::WriteTga(s); }()},
       {"header only", Bytes(raw.begin(), raw.begin() + 17)},
   };
   TrackedTotals before = TrackedAllocatorTotals();

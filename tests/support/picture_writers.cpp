@@ -31,52 +31,52 @@ Bytes PadRows(const std::vector<Bytes>& rows) {
   return out;
 }
 
-Bytes WriteBmp(const BmpSpec& spec) {
+Bytes WriteBmp(const BmpLayout& layout) {
   Bytes tables;
-  if (spec.compression == 3)
-    for (std::uint32_t mask : spec.masks) PutLe32(tables, mask);
-  for (std::uint32_t entry : spec.palette) PutLe32(tables, entry & 0xFFFFFF);
-  std::uint32_t pixelOffset = 14 + static_cast<std::uint32_t>(spec.infoSize + tables.size());
+  if (layout.compression == 3)
+    for (std::uint32_t mask : layout.masks) PutLe32(tables, mask);
+  for (std::uint32_t entry : layout.palette) PutLe32(tables, entry & 0xFFFFFF);
+  std::uint32_t pixelOffset = 14 + static_cast<std::uint32_t>(layout.infoSize + tables.size());
   Bytes out{'B', 'M'};
-  PutLe32(out, pixelOffset + static_cast<std::uint32_t>(spec.pixels.size()));
+  PutLe32(out, pixelOffset + static_cast<std::uint32_t>(layout.pixels.size()));
   PutLe32(out, 0);
   PutLe32(out, pixelOffset);
-  PutLe32(out, static_cast<std::uint32_t>(spec.infoSize));
-  PutLe32(out, static_cast<std::uint32_t>(spec.width));
-  PutLe32(out, static_cast<std::uint32_t>(spec.height));
+  PutLe32(out, static_cast<std::uint32_t>(layout.infoSize));
+  PutLe32(out, static_cast<std::uint32_t>(layout.width));
+  PutLe32(out, static_cast<std::uint32_t>(layout.height));
   PutLe16(out, 1);
-  PutLe16(out, static_cast<std::uint32_t>(spec.bits));
-  PutLe32(out, spec.compression);
-  PutLe32(out, static_cast<std::uint32_t>(spec.pixels.size()));
+  PutLe16(out, static_cast<std::uint32_t>(layout.bits));
+  PutLe32(out, layout.compression);
+  PutLe32(out, static_cast<std::uint32_t>(layout.pixels.size()));
   PutLe32(out, 2835);
   PutLe32(out, 2835);
-  PutLe32(out, static_cast<std::uint32_t>(spec.palette.size()));
+  PutLe32(out, static_cast<std::uint32_t>(layout.palette.size()));
   PutLe32(out, 0);
-  out.resize(14 + spec.infoSize, 0);
+  out.resize(14 + layout.infoSize, 0);
   out.insert(out.end(), tables.begin(), tables.end());
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  out.insert(out.end(), layout.pixels.begin(), layout.pixels.end());
   return out;
 }
 
-Bytes WriteTga(const TgaSpec& spec) {
+Bytes WriteTga(const TgaLayout& layout) {
   Bytes out;
-  out.push_back(static_cast<std::uint8_t>(spec.id.size()));
-  out.push_back(static_cast<std::uint8_t>(spec.colorMapType));
-  out.push_back(static_cast<std::uint8_t>(spec.imageType));
-  PutLe16(out, spec.mapFirst);
-  PutLe16(out, spec.mapLength);
-  out.push_back(static_cast<std::uint8_t>(spec.mapEntryBits));
-  PutLe16(out, spec.xOrigin);
-  PutLe16(out, spec.yOrigin);
-  PutLe16(out, spec.width);
-  PutLe16(out, spec.height);
-  out.push_back(static_cast<std::uint8_t>(spec.pixelBits));
-  out.push_back(static_cast<std::uint8_t>(spec.descriptor));
-  out.insert(out.end(), spec.id.begin(), spec.id.end());
-  out.insert(out.end(), spec.colorMap.begin(), spec.colorMap.end());
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
-  if (spec.footer) {
-    PutLe32(out, spec.extensionOffset);
+  out.push_back(static_cast<std::uint8_t>(layout.id.size()));
+  out.push_back(static_cast<std::uint8_t>(layout.colorMapType));
+  out.push_back(static_cast<std::uint8_t>(layout.imageType));
+  PutLe16(out, layout.mapFirst);
+  PutLe16(out, layout.mapLength);
+  out.push_back(static_cast<std::uint8_t>(layout.mapEntryBits));
+  PutLe16(out, layout.xOrigin);
+  PutLe16(out, layout.yOrigin);
+  PutLe16(out, layout.width);
+  PutLe16(out, layout.height);
+  out.push_back(static_cast<std::uint8_t>(layout.pixelBits));
+  out.push_back(static_cast<std::uint8_t>(layout.descriptor));
+  out.insert(out.end(), layout.id.begin(), layout.id.end());
+  out.insert(out.end(), layout.colorMap.begin(), layout.colorMap.end());
+  out.insert(out.end(), layout.pixels.begin(), layout.pixels.end());
+  if (layout.footer) {
+    PutLe32(out, layout.extensionOffset);
     PutLe32(out, 0);
     const char* signature = "TRUEVISION-XFILE.";
     out.insert(out.end(), signature, signature + 18);   // with its terminating 0
@@ -108,24 +108,24 @@ Bytes EncodeTgaRle(const Bytes& values, int valueBytes) {
   return out;
 }
 
-Bytes WriteDds(const DdsSpec& spec) {
+Bytes WriteDds(const DdsLayout& layout) {
   Bytes out{'D', 'D', 'S', ' '};
   PutLe32(out, 124);
-  PutLe32(out, spec.headerFlags);
-  PutLe32(out, static_cast<std::uint32_t>(spec.height));
-  PutLe32(out, static_cast<std::uint32_t>(spec.width));
-  PutLe32(out, spec.pitch);
+  PutLe32(out, layout.headerFlags);
+  PutLe32(out, static_cast<std::uint32_t>(layout.height));
+  PutLe32(out, static_cast<std::uint32_t>(layout.width));
+  PutLe32(out, layout.pitch);
   PutLe32(out, 0);   // depth
   PutLe32(out, 1);   // mipmap count
   out.resize(76, 0);
   PutLe32(out, 32);
-  PutLe32(out, spec.formatFlags);
-  PutLe32(out, spec.fourCC);
-  PutLe32(out, spec.bitCount);
-  for (std::uint32_t mask : spec.masks) PutLe32(out, mask);
+  PutLe32(out, layout.formatFlags);
+  PutLe32(out, layout.fourCC);
+  PutLe32(out, layout.bitCount);
+  for (std::uint32_t mask : layout.masks) PutLe32(out, mask);
   PutLe32(out, 0x1000);   // caps: texture
   out.resize(128, 0);
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  out.insert(out.end(), layout.pixels.begin(), layout.pixels.end());
   return out;
 }
 
@@ -147,7 +147,7 @@ void PngToVector(png_structp png, png_bytep data, png_size_t length) {
 
 }  // namespace
 
-Bytes WritePng(const PngSpec& spec) {
+Bytes WritePng(const PngLayout& layout) {
   Bytes out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -156,30 +156,30 @@ Bytes WritePng(const PngSpec& spec) {
     return Bytes{};
   }
   png_set_write_fn(png, &out, PngToVector, nullptr);
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+  png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colorType,
+               layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> palette;
-  for (std::uint32_t c : spec.palette)
+  for (std::uint32_t c : layout.palette)
     palette.push_back(png_color{static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
   if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
   png_color_16 key{};
-  if (!spec.transparency.empty()) {
-    if (spec.colorType == PNG_COLOR_TYPE_PALETTE) {
-      png_set_tRNS(png, info, spec.transparency.data(), static_cast<int>(spec.transparency.size()), nullptr);
+  if (!layout.transparency.empty()) {
+    if (layout.colorType == PNG_COLOR_TYPE_PALETTE) {
+      png_set_tRNS(png, info, layout.transparency.data(), static_cast<int>(layout.transparency.size()), nullptr);
     } else {
-      key.gray = static_cast<png_uint_16>((spec.transparency[0] << 8) | spec.transparency[1]);
-      if (spec.transparency.size() >= 6) {
+      key.gray = static_cast<png_uint_16>((layout.transparency[0] << 8) | layout.transparency[1]);
+      if (layout.transparency.size() >= 6) {
         key.red = key.gray;
-        key.green = static_cast<png_uint_16>((spec.transparency[2] << 8) | spec.transparency[3]);
-        key.blue = static_cast<png_uint_16>((spec.transparency[4] << 8) | spec.transparency[5]);
+        key.green = static_cast<png_uint_16>((layout.transparency[2] << 8) | layout.transparency[3]);
+        key.blue = static_cast<png_uint_16>((layout.transparency[4] << 8) | layout.transparency[5]);
       }
       png_set_tRNS(png, info, nullptr, 0, &key);
     }
   }
   png_write_info(png, info);
   std::vector<png_bytep> rows;
-  std::vector<Bytes> copies = spec.rows;
+  std::vector<Bytes> copies = layout.rows;
   for (Bytes& row : copies) rows.push_back(row.data());
   png_write_image(png, rows.data());
   png_write_end(png, nullptr);

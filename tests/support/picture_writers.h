@@ -14,7 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 void PutLe16(Bytes& out, std::uint32_t value);
 void PutLe32(Bytes& out, std::uint32_t value);
 
-struct BmpSpec {
+struct BmpLayout {
   int width = 1;
   int height = 1;                       // negative: rows top-down
   int bits = 24;
@@ -24,11 +24,11 @@ struct BmpSpec {
   int infoSize = 40;                    // larger headers are padded with zeros
   Bytes pixels;                         // pixel data exactly as stored in the file
 };
-Bytes WriteBmp(const BmpSpec& spec);
+Bytes WriteBmp(const BmpLayout& layout);
 // Rows of rowBytes each, padded to a multiple of 4, in the order given.
 Bytes PadRows(const std::vector<Bytes>& rows);
 
-struct TgaSpec {
+struct TgaLayout {
   int imageType = 2;
   int width = 1;
   int height = 1;
@@ -46,11 +46,11 @@ struct TgaSpec {
   bool footer = false;
   std::uint32_t extensionOffset = 0;
 };
-Bytes WriteTga(const TgaSpec& spec);
+Bytes WriteTga(const TgaLayout& layout);
 // Packets for the values (valueBytes each): runs of equal values become run packets.
 Bytes EncodeTgaRle(const Bytes& values, int valueBytes);
 
-struct DdsSpec {
+struct DdsLayout {
   int width = 1;
   int height = 1;
   std::uint32_t headerFlags = 0x1007;   // caps, height, width, pixel format
@@ -61,11 +61,11 @@ struct DdsSpec {
   std::uint32_t masks[4] = {0, 0, 0, 0};
   Bytes pixels;
 };
-Bytes WriteDds(const DdsSpec& spec);
+Bytes WriteDds(const DdsLayout& layout);
 
 Bytes WriteRawBgra(std::uint32_t channelBits, std::uint32_t width, std::uint32_t height, const Bytes& pixels);
 
-struct PngSpec {
+struct PngLayout {
   int width = 1;
   int height = 1;
   int bitDepth = 8;
@@ -75,7 +75,7 @@ struct PngSpec {
   Bytes transparency;                   // tRNS: palette alphas, or a 2-byte grey / 6-byte RGB key
   std::vector<Bytes> rows;              // rows as libpng takes them (packed, big-endian 16-bit)
 };
-Bytes WritePng(const PngSpec& spec);
+Bytes WritePng(const PngLayout& layout);
 
 // components 1 (grey), 3 (RGB) or 4 (CMYK); pixels row after row.
 Bytes WriteJpeg(int width, int height, int components, const Bytes& pixels, int quality);
