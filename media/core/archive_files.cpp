@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "media/core/direct_file.h"
+#include "media/core/file_paths.h"
 #include "media/core/foundation.h"
 #include "media/core/log.h"
 #include "platform/kernel/kernel.h"
@@ -17,42 +18,6 @@ ArchiveSettings g_archiveSettings;
 namespace {
 
 constexpr int kPathBytes = pf::kMaxPath;
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-std::size_t NextChar(const char* text, std::size_t i) {
-  if (IsShiftJisLead(static_cast<unsigned char>(text[i])) && text[i + 1] != '\0') return i + 2;
-  return i + 1;
-}
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c; }
-
-// Appends bytes of a path, upper-casing single-byte letters; false when the result would not fit.
-bool AppendUpper(char* out, std::size_t* length, const char* text, std::size_t n) {
-  if (*length + n + 1 > static_cast<std::size_t>(kPathBytes)) return false;
-  for (std::size_t i = 0; i < n;) {
-    std::size_t next = NextChar(text, i);
-    if (next > n) next = n;
-    if (next - i == 2) {
-      out[*length + i] = text[i];
-      out[*length + i + 1] = text[i + 1];
-    } else {
-      out[*length + i] = UpperAscii(text[i]);
-    }
-    i = next;
-  }
-  *length += n;
-  out[*length] = '\0';
-  return true;
-}
-
-long FindLastBreak(const char* text) {
-  long found = -1;
-  for (std::size_t i = 0; text[i] != '\0'; i = NextChar(text, i)) {
-    if (IsSeparator(text[i]) || text[i] == ':') found = static_cast<long>(i);
-  }
-  return found;
-}
 
 const char* ArchiveExtension() {
   return g_archiveSettings.extension[0] != '\0' ? g_archiveSettings.extension : "ZVA";
@@ -284,53 +249,27 @@ int NormalisePath(const char* path, char* out) {
   if (got >= static_cast<std::uint32_t>(kPathBytes)) cwd[0] = '\0';
   std::size_t length = 0;
   out[0] = '\0';
-  if (path == nullptr || path[0] == '\0') return AppendUpper(out, &length, cwd, std::strlen(cwd)) ? 0 : -1;
+  if (path == nullptr || path[0] == '\0') return AppendPathText(out, &length, cwd, std::strlen(cwd), true) ? 0 : -1;
 
   const char* rest;
-  if (IsSeparator(path[0]) && IsSeparator(path[1])) {
-    if (!AppendUpper(out, &length, "\\", 1)) return -1;
+  if (IsPathSeparator(path[0]) && IsPathSeparator(path[1])) {
+    if (!AppendPathText(out, &length, "\\", 1, true)) return -1;
     rest = path + 2;
-  } else if (IsSeparator(path[0])) {
-    if (!AppendUpper(out, &length, cwd, std::strlen(cwd) < 2 ? std::strlen(cwd) : 2)) return -1;
+  } else if (IsPathSeparator(path[0])) {
+    if (!AppendPathText(out, &length, cwd, std::strlen(cwd) < 2 ? std::strlen(cwd) : 2, true)) return -1;
     rest = path + 1;
   } else if (path[1] == ':') {
-    if (!AppendUpper(out, &length, path, 2)) return -1;
+    if (!AppendPathText(out, &length, path, 2, true)) return -1;
     rest = path + 2;
     if (*rest == '\\') ++rest;
   } else {
     std::size_t n = std::strlen(cwd);
-    if (n > 0 && IsSeparator(cwd[n - 1]) && FindLastBreak(cwd) == static_cast<long>(n) - 1) --n;
-    if (!AppendUpper(out, &length, cwd, n)) return -1;
+    if (n > 0 && IsPathSeparator(cwd[n - 1]) && FindLastPathBreak(cwd) == static_cast<long>(n) - 1) --n;
+    if (!AppendPathText(out, &length, cwd, n, true)) return -1;
     rest = path;
   }
 
-  std::size_t start = 0;
-  std::size_t i = 0;
-  for (;;) {
-    bool atEnd = rest[i] == '\0';
-    if (!atEnd && !IsSeparator(rest[i])) {
-      i = NextChar(rest, i);
-      continue;
-    }
-    std::size_t n = i - start;
-    const char* component = rest + start;
-    if (n == 1 && component[0] == '.') {
-      // "." names the folder reached so far.
-    } else if (n == 2 && component[0] == '.' && component[1] == '.') {
-      long cut = FindLastBreak(out);
-      bool driveColon = cut == 1 && out[1] == ':';
-      if (cut >= 0 && !driveColon) {
-        length = static_cast<std::size_t>(cut);
-        out[length] = '\0';
-      }
-    } else if (!(atEnd && n == 0)) {
-      if (!AppendUpper(out, &length, "\\", 1) || !AppendUpper(out, &length, component, n)) return -1;
-    }
-    if (atEnd) break;
-    ++i;
-    start = i;
-  }
-  return 0;
+  return AppendPathComponents(rest, out, &length, true, false);
 }
 
 int ResolveArchivePath(const char* path, int* slotOut, char* archivePathOut, char* restOut) {
@@ -339,7 +278,7 @@ int ResolveArchivePath(const char* path, int* slotOut, char* archivePathOut, cha
   ArchiveSettings& s = g_archiveSettings;
 
   std::size_t cached = static_cast<std::size_t>(s.cachePrefixLength);
-  if (cached > 0 && std::strncmp(normal, s.cachePath, cached) == 0 && IsSeparator(normal[cached])) {
+  if (cached > 0 && std::strncmp(normal, s.cachePath, cached) == 0 && IsPathSeparator(normal[cached])) {
     int slot = OpenArchive(s.cachePath, s.cacheSlot, 0, 0);
     if (slot < 0) return -1;
     s.cacheSlot = slot;
@@ -353,7 +292,7 @@ int ResolveArchivePath(const char* path, int* slotOut, char* archivePathOut, cha
   std::size_t i = (normal[0] == '\\' && normal[1] == '\\') ? 2 : 0;
   for (;;) {
     std::size_t start = i;
-    while (normal[i] != '\0' && !IsSeparator(normal[i])) i = NextChar(normal, i);
+    while (normal[i] != '\0' && !IsPathSeparator(normal[i])) i = NextPathChar(normal, i);
     if (i == start || normal[i] == '\0') return -1;
     char candidate[kArchivePathBytes];
     int written = std::snprintf(candidate, sizeof(candidate), "%.*s.%s", static_cast<int>(i), normal, extension);
