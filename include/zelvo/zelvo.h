@@ -59,6 +59,8 @@ int PresentBackBuffer(void);
 int SaveScreenRectToFile(int x1, int y1, int x2, int y2, const char* path, int type, int jpegQuality,
                          int pngLevel);
 int ReleaseGraph(int handle, int logFlag);
+int SetGraphRestoreCallback(void (*callback)(void));
+int GetGraphRestoreCallbackSet(void);
 int LoadGraphFile(const char* path, int flag);
 int LoadGraphFileDivided(const char* path, int total, int countAcross, int countDown, int cellWidth,
                          int cellHeight, int* handles, int flag);

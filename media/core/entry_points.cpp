@@ -19,6 +19,7 @@
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/graph_restore.h"
 #include "media/core/window_mode.h"
 #include "media/graphics/pixel_format.h"
 
@@ -166,6 +167,15 @@ int SaveScreenRectToFile(int x1, int y1, int x2, int y2, const char* path, int t
   zelvo::ReleaseLibraryLock();
   return result;
 }
+
+int SetGraphRestoreCallback(void (*callback)(void)) {
+  zelvo::TakeLibraryLock();
+  int result = zelvo::SetGraphRestoreCallbackBody(callback);
+  zelvo::ReleaseLibraryLock();
+  return result;
+}
+
+int GetGraphRestoreCallbackSet(void) { return zelvo::QueryGraphRestoreCallback(); }
 
 int ReleaseGraph(int handle, int logFlag) {
   zelvo::TakeLibraryLock();

@@ -8,6 +8,7 @@
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/graph_restore.h"
 #include "media/graphics/graphics_manager.h"
 
 namespace zelvo {
@@ -31,16 +32,7 @@ void DisplayApplyGdiSurfaceMode(int mode) { SetGdiSurfaceMode(mode); }
 int DisplayChangeScreenModeForWindowSwitch() { return ChangeScreenMode(-1, -1, -1, 1, -1); }
 int DisplayCopyBackScreenToWindow() { return CopyBackScreenToWindow(); }
 void DisplayRestoreLostSurfaces() { RestoreLostScreenSurfaces(); }
-// A lost or changed display: the clipper, the mode and the object are made again in that order.
-void DisplayRebuildAfterModeChange() {
-  if (GetDirectDrawObject() == nullptr) return;
-  ReleaseScreenClipper();
-  RecreateDirectDraw();
-  ApplyScreenMode();
-  RecreateScreenClipper();
-  // The graphs' surfaces were made again empty.
-  RefillAllGraphs();
-}
+void DisplayRebuildAfterModeChange() { RebuildGraphicsAfterDisplayChange(); }
 void DisplayReleaseDirectDraw() {
   if (GetDirectDrawObject() == nullptr) return;
   LeaveFullScreenMode();
@@ -92,7 +84,7 @@ void SelectStartUpDrawTargets() {
   SelectDrawTargetBody(kTargetBackBuffer);
   SelectDrawTargetBody(kTargetFrontBuffer);
 }
-void InstallBuiltInGraphRestore() { g_graphics.restoreCallback = nullptr; }
+void InstallBuiltInGraphRestore() { SetGraphRestoreCallbackBody(nullptr); }
 void ResumeGraphMovies() {}
 void StopGraphMovies() {}
 void ReleaseMovieObjects() {}

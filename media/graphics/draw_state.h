@@ -52,7 +52,7 @@ struct GraphicsFlags {
   int started;
   int ending;
   int direct3DUsable;
-  void (*restoreCallback)();   // null: the built-in graph restore
+  void (*restoreCallback)();   // null: the built-in graph restore (reload from the files)
   int lineSkipsSubtractEmulation;
 };
 extern GraphicsFlags g_graphics;

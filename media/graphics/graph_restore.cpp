@@ -1,0 +1,48 @@
+// The graph-restore callback and the display rebuild. The order matters: every surface object
+// goes before the clipper and the DirectDraw object it hangs on, and the graphs are refilled only
+// once the surfaces they are filled into exist again.
+#include "media/graphics/graph_restore.h"
+
+#include "media/display/present.h"
+#include "media/display/screen_services.h"
+#include "media/display/screen_state.h"
+#include "media/graphics/draw_entries.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/soft_target.h"
+#include "media/graphics/surface_data.h"
+
+namespace zelvo {
+
+int SetGraphRestoreCallbackBody(void (*callback)()) {
+  g_graphics.restoreCallback = callback;
+  return 0;
+}
+
+// A null callback is the built-in one, so a restore is always in effect.
+int QueryGraphRestoreCallback() { return 1; }
+
+int RebuildGraphicsAfterDisplayChange() {
+  // Software rendering keeps its screens in memory: nothing is ever lost.
+  if (!g_graphics.started || g_graphics.ending || IsSoftwareRenderMode()) return 0;
+  ReleaseOutputSurfaces();
+  ReleaseAllSurfaceObjects();
+  ReleaseScreenClipper();
+  if (ServiceWindowMode() != 0) {
+    ApplyScreenMode();
+    RecreateAllSurfaceObjects();
+    RecreateScreenClipper();
+  } else {
+    ReleaseDirectDrawObject();
+    RecreateDirectDraw();
+  }
+  CreateOutputSurfaces();
+  RestoreScreenPalette();
+  SelectDrawScreen(g_draw.target, g_draw.target);
+  ClearDrawTargetBody();
+  PresentBackScreen();
+  RefillAllGraphs();
+  return 0;
+}
+
+}  // namespace zelvo

@@ -1,0 +1,102 @@
+// The rebuild after a lost or changed display: the screen is made again in order, and the graphs
+// are refilled by the built-in restore or handed to the program's callback instead.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <zelvo/zelvo.h>
+
+#include "core/library_fixture.h"
+#include "media/display/surface2d.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/graph_restore.h"
+#include "media/graphics/surface_data.h"
+#include "support/picture_writers.h"
+#include "support/zva_writer.h"
+
+namespace zelvo_test {
+namespace {
+
+int g_callbackRuns = 0;
+void CountingRestore() { ++g_callbackRuns; }
+
+class DisplayRebuild : public LibraryTest, public ::testing::WithParamInterface<int> {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    std::vector<Bytes> rows(4, Bytes{});
+    for (auto& row : rows) {
+      for (int x = 0; x < 4; ++x) row.insert(row.end(), {0, 0, 120});
+    }
+    BmpLayout layout;
+    layout.width = 4;
+    layout.height = 4;
+    layout.pixels = PadRows(rows);
+    WriteFileBytes(folder_ + "/red.bmp", WriteBmp(layout));
+    if (GetParam() == 0) SwitchWindowMode(0);
+    ASSERT_EQ(StartUpLibrary(), 0);
+    ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+    graph_ = LoadGraphFile("red.bmp", 0);
+    ASSERT_GE(graph_, 0);
+    // The graph's pixels are gone, as after a lost display; a surface made again holds no picture.
+    const int record = zelvo::GetSurface2D(zelvo::GetGraphRecord(graph_)->backEnds[0])->record;
+    ASSERT_EQ(zelvo::FillSurfaceRecord(record, 0, 0, 0, 255), 0);
+    g_callbackRuns = 0;
+  }
+  void TearDown() override {
+    EXPECT_EQ(SetGraphRestoreCallback(nullptr), 0);
+    EXPECT_EQ(ShutDownLibrary(), 0);
+    LibraryTest::TearDown();
+  }
+
+  // Red of the graph drawn at the top left of the back screen.
+  int DrawnRed() {
+    EXPECT_EQ(BlitGraph(0, 0, graph_, 0), 0);
+    EXPECT_EQ(SaveScreenRectToFile(0, 0, 4, 4, "shot.bmp", 0, 0, 0), 0);
+    const Bytes bmp = ReadFileBytes(folder_ + "/shot.bmp");
+    return bmp.size() > 56 ? bmp[56] : -1;
+  }
+
+  int graph_ = -1;
+};
+
+TEST_P(DisplayRebuild, BuiltInRestoreRefillsGraphsAfterTheScreenIsMadeAgain) {
+  EXPECT_EQ(GetGraphRestoreCallbackSet(), 1);
+  EXPECT_EQ(zelvo::RebuildGraphicsAfterDisplayChange(), 0);
+  EXPECT_EQ(DrawnRed(), 120);
+  const std::string log = ReadLog();
+  const std::size_t surfaces = log.rfind("出力画面用の DirectDrawSurface を作成します");
+  const std::size_t refill = log.rfind("グラフィックを復帰します");
+  ASSERT_NE(surfaces, std::string::npos);
+  ASSERT_NE(refill, std::string::npos);
+  EXPECT_LT(surfaces, refill);
+  const std::size_t objectAgain = log.rfind("ＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました");
+  if (GetParam() == 0) {
+    ASSERT_NE(objectAgain, std::string::npos);
+    EXPECT_LT(objectAgain, surfaces);
+  }
+}
+
+TEST_P(DisplayRebuild, ProgramsCallbackRunsInsteadOfTheBuiltInRestore) {
+  ASSERT_EQ(SetGraphRestoreCallback(CountingRestore), 0);
+  EXPECT_EQ(GetGraphRestoreCallbackSet(), 1);
+  const std::size_t before = ReadLog().size();
+  EXPECT_EQ(zelvo::RebuildGraphicsAfterDisplayChange(), 0);
+  EXPECT_EQ(g_callbackRuns, 1);
+  EXPECT_EQ(ReadLog().find("グラフィックを復帰します", before), std::string::npos);
+  EXPECT_NE(DrawnRed(), 120);
+  // Null puts the built-in restore back.
+  ASSERT_EQ(SetGraphRestoreCallback(nullptr), 0);
+  EXPECT_EQ(zelvo::RebuildGraphicsAfterDisplayChange(), 0);
+  EXPECT_EQ(g_callbackRuns, 1);
+  EXPECT_EQ(DrawnRed(), 120);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, DisplayRebuild, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param == 0 ? "FullScreen" : "Window"; });
+
+}  // namespace
+}  // namespace zelvo_test
