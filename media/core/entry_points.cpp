@@ -20,6 +20,7 @@
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graph_restore.h"
+#include "media/graphics/screen_to_graph.h"
 #include "media/core/window_mode.h"
 #include "media/graphics/pixel_format.h"
 
@@ -267,6 +268,13 @@ int DrawTextDefaultFont(int x, int y, const char* text, unsigned int color, unsi
 
 int DrawTextFormatted(int x, int y, unsigned int color, const char* format, ...) {
   return -1;
+}
+
+int CopyScreenToGraph(int x1, int y1, int x2, int y2, int handle, int flag) {
+  zelvo::TakeLibraryLock();
+  int result = zelvo::CopyScreenToGraphBody(x1, y1, x2, y2, handle, flag);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int SetTextureFilter(int mode) {

@@ -373,6 +373,42 @@ std::string ModeName(const ::testing::TestParamInfo<Mode>& info) {
   return kNames[info.param];
 }
 
+TEST_P(GraphsOnScreen, ScreenRectanglesCopyIntoAGraphOfExactlyTheirSize) {
+  const int graph = LoadGraphFile("green.png", 0);
+  ASSERT_GE(graph, 0);
+  Background(kGrey);
+  ASSERT_EQ(DrawRectangle(10, 10, 14, 14, Packed(kRed), 1), 0);
+  ASSERT_EQ(DrawRectangle(14, 10, 18, 14, Packed(kBlue), 1), 0);
+  EXPECT_EQ(CopyScreenToGraph(10, 10, 18, 18, graph, 0), 0);
+  // From the front screen: in a window that is the client area of the desktop's primary.
+  const int front = LoadGraphFile("keyed.bmp", 0);
+  ASSERT_GE(front, 0);
+  ASSERT_EQ(SelectDrawTarget(ZELVO_FRONT_BUFFER), 0);
+  ASSERT_EQ(DrawRectangle(0, 0, 4, 4, Packed(kWhite), 1), 0);
+  EXPECT_EQ(CopyScreenToGraph(0, 0, 4, 4, front, 0), 0);
+  ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+  const struct {
+    int x1, y1, x2, y2, graph;
+  } refused[] = {
+      {10, 10, 17, 18, graph},    // one column short of the graph's width
+      {-1, 0, 7, 8, graph},       // starts left of the screen
+      {636, 0, 644, 8, graph},    // ends right of the screen
+      {10, 10, 10, 10, graph},    // empty
+      {10, 10, 18, 18, graph + 1},
+  };
+  for (const auto& c : refused) {
+    EXPECT_EQ(CopyScreenToGraph(c.x1, c.y1, c.x2, c.y2, c.graph, 0), -1) << c.x1 << "," << c.y1 << "," << c.x2;
+  }
+  Background(kBlack);
+  EXPECT_EQ(BlitGraph(100, 100, graph, 0), 0);
+  EXPECT_EQ(BlitGraph(200, 100, front, 0), 0);
+  const SavedBmp shot = Save();
+  EXPECT_EQ(shot.At(100, 100), OnScreen(kRed));
+  EXPECT_EQ(shot.At(107, 103), OnScreen(kBlue));
+  EXPECT_EQ(shot.At(103, 107), OnScreen(kGrey));
+  EXPECT_EQ(shot.At(203, 103), OnScreen(kWhite));
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, GraphsOnScreen, ::testing::Values(kDirectDraw, kSoftware, kFullScreen, kFullScreen555), ModeName);
 
 }  // namespace zelvo_test
