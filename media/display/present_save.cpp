@@ -6,6 +6,7 @@
 #include "media/core/log.h"
 #include "media/core/message_pump.h"
 #include "media/display/present.h"
+#include "media/display/present_palette.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_image.h"
@@ -34,6 +35,7 @@ struct SaveSource {
 
 int WriteBmp(const char* path, const SaveSource& source, int width, int height) {
   const int depth = source.format->ColorBitDepth;
+  if (depth == 8) return WritePaletteScreenBmp(path, source.pixels, source.pitch, width, height);
   if (depth != 16 && depth != 32) return 0;
   const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
   std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * height, 0);

@@ -1,0 +1,11 @@
+#pragma once
+// The screen save of an 8-bit palette screen as an 8-bit BMP with the palette's colour table.
+#include <cstdint>
+
+namespace zelvo {
+
+// Writes the rectangle (first pixel, pitch, width, height) of palette indices; 0 also when the
+// file cannot be created (logged).
+int WritePaletteScreenBmp(const char* path, const std::uint8_t* pixels, int pitch, int width, int height);
+
+}  // namespace zelvo
