@@ -25,6 +25,17 @@ constexpr std::uint32_t kHeadersAndTable = 54 + 1024;
 
 }  // namespace
 
+void ReadScreenPaletteColours(PixelFormat* format) {
+  pf::PaletteEntry entries[256] = {};
+  if (g_screen.palette != nullptr) g_screen.palette->GetEntries(0, 0, 256, entries);
+  for (int i = 0; i < 256; ++i) {
+    format->Palette[i][0] = entries[i].blue;
+    format->Palette[i][1] = entries[i].green;
+    format->Palette[i][2] = entries[i].red;
+    format->Palette[i][3] = 0;
+  }
+}
+
 int WritePaletteScreenBmp(const char* path, const std::uint8_t* pixels, int pitch, int width, int height) {
   const std::uint32_t stride = (static_cast<std::uint32_t>(width) + 3) & ~3u;
   std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * height, 0);
@@ -41,14 +52,9 @@ int WritePaletteScreenBmp(const char* path, const std::uint8_t* pixels, int pitc
   Put32(info + 8, static_cast<std::uint32_t>(height));
   Put16(info + 12, 1);
   Put16(info + 14, 8);
-  pf::PaletteEntry entries[256] = {};
-  if (g_screen.palette != nullptr) g_screen.palette->GetEntries(0, 0, 256, entries);
-  for (int i = 0; i < 256; ++i) {
-    std::uint8_t* colour = headers + 54 + i * 4;
-    colour[0] = entries[i].blue;
-    colour[1] = entries[i].green;
-    colour[2] = entries[i].red;
-  }
+  PixelFormat colours{};
+  ReadScreenPaletteColours(&colours);
+  std::memcpy(headers + 54, colours.Palette, sizeof colours.Palette);
   pf::DeleteFile(path);
   pf::Handle file = pf::CreateFile(path, pf::kGenericWrite, pf::kShareNone, pf::kCreateNew);
   if (file == pf::kInvalidHandle) return WriteLogText("ＢＭＰセーブ用ファイルのオープンに失敗しました\n");

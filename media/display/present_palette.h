@@ -2,10 +2,14 @@
 // The screen save of an 8-bit palette screen as an 8-bit BMP with the palette's colour table.
 #include <cstdint>
 
+#include <zelvo/pixel_format.h>
+
 namespace zelvo {
 
 // Writes the rectangle (first pixel, pitch, width, height) of palette indices; 0 also when the
 // file cannot be created (logged).
+// The screen palette's colours (blue, green, red, 0) into a format's palette; black without one.
+void ReadScreenPaletteColours(PixelFormat* format);
 int WritePaletteScreenBmp(const char* path, const std::uint8_t* pixels, int pitch, int width, int height);
 
 }  // namespace zelvo

@@ -78,6 +78,7 @@ int WriteBmp(const char* path, const SaveSource& source, int width, int height) 
 int WriteCoded(const char* path, const SaveSource& source, int width, int height, int type, int quality, int level) {
   GraphImage image{};
   image.format = *source.format;
+  if (source.format->ColorBitDepth == 8) ReadScreenPaletteColours(&image.format);
   image.width = width;
   image.height = height;
   image.pitch = width * source.format->BytesPerPixel;

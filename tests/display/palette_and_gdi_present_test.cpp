@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "media/display/present.h"
+#include "media/graphics/graph_image.h"
+#include "media/graphics/picture_codecs.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/soft_target.h"
 #include "tests/display/screen_fixture.h"
+#include "support/picture_writers.h"
 
 namespace screen_test {
 namespace {
@@ -93,6 +96,20 @@ TEST_F(FullScreenOutput, PaletteScreenSavesAnEightBitBmpWithTheCurrentPalette) {
   EXPECT_EQ(bmp[1078 + 4], 255);
   EXPECT_EQ(bmp[1078 + 16 + 1], 7);
   EXPECT_EQ(bmp[1078 + 16 + 5] | bmp[1078 + 16 + 6] | bmp[1078 + 16 + 7], 0);
+  // A PNG of the same screen shows the palette's colours.
+  const std::string png = folder_ + "/screen.png";
+  ASSERT_EQ(SaveScreenToImageFile(0, 0, 5, 3, png.c_str(), 2, 0, 6), 0);
+  std::ifstream in(png, std::ios::binary);
+  const zelvo_test::Bytes bytes{std::istreambuf_iterator<char>(in), {}};
+  std::remove(png.c_str());
+  GraphImage image{};
+  ASSERT_EQ(zelvo_test::DecodeBytes(LoadPngFromStream, bytes, &image), 0);
+  int r = 0, g = 0, b = 0, a = 0;
+  GetGraphImagePixel(&image, 1, 0, &r, &g, &b, &a);
+  EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{10, 20, 30}));
+  GetGraphImagePixel(&image, 4, 2, &r, &g, &b, &a);
+  EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{255, 255, 255}));
+  FreeGraphImageBody(&image);
 }
 
 TEST_F(FullScreenOutput, GdiSurfaceModeCopiesTheBackScreenInsteadOfFlipping) {
