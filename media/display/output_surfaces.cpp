@@ -140,8 +140,10 @@ int CreateOutputSurfaces() {
   return 0;
 }
 
+// Surfaces left over from an object released while the program was inactive go too, so that the
+// rebuild can make new ones.
 int ReleaseOutputSurfaces() {
-  if (!g_screen.gdiOutput && g_screen.directDraw == nullptr) return -1;
+  const int up = g_screen.gdiOutput || g_screen.directDraw != nullptr;
   if (g_screen.zBufferSurface != nullptr && g_screen.backSurface != nullptr) {
     g_screen.backSurface->DeleteAttachedSurface(0, g_screen.zBufferSurface);
   }
@@ -161,7 +163,7 @@ int ReleaseOutputSurfaces() {
       std::memset(image, 0, sizeof *image);
     }
   }
-  return 0;
+  return up ? 0 : -1;
 }
 
 }  // namespace zelvo

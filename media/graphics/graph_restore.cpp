@@ -28,7 +28,8 @@ int RebuildGraphicsAfterDisplayChange() {
   ReleaseOutputSurfaces();
   ReleaseAllSurfaceObjects();
   ReleaseScreenClipper();
-  if (ServiceWindowMode() != 0) {
+  // Without an object (released while inactive) it has to be made again whatever the mode.
+  if (ServiceWindowMode() != 0 && GetDirectDrawObject() != nullptr) {
     ApplyScreenMode();
     RecreateAllSurfaceObjects();
     RecreateScreenClipper();

@@ -10,6 +10,8 @@
 #include <zelvo/zelvo.h>
 
 #include "core/library_fixture.h"
+#include "media/core/subsystem_steps.h"
+#include "media/display/screen_state.h"
 #include "media/display/surface2d.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graph_restore.h"
@@ -92,6 +94,14 @@ TEST_P(DisplayRebuild, ProgramsCallbackRunsInsteadOfTheBuiltInRestore) {
   ASSERT_EQ(SetGraphRestoreCallback(nullptr), 0);
   EXPECT_EQ(zelvo::RebuildGraphicsAfterDisplayChange(), 0);
   EXPECT_EQ(g_callbackRuns, 1);
+  EXPECT_EQ(DrawnRed(), 120);
+}
+
+TEST_P(DisplayRebuild, ScreenReleasedWhileInactiveComesBackWhole) {
+  ASSERT_EQ(zelvo::SetGdiSurfaceMode(1), 0);
+  zelvo::DisplayReleaseDirectDraw();
+  EXPECT_EQ(zelvo::RebuildGraphicsAfterDisplayChange(), 0);
+  ASSERT_EQ(zelvo::SetGdiSurfaceMode(0), 0);
   EXPECT_EQ(DrawnRed(), 120);
 }
 
