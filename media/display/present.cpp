@@ -88,7 +88,9 @@ void FrameWait() {
 int PresentBackScreen() {
   if (!DisplayUp()) return -1;
   WaitWhileInactiveForDrawing();
-  if (g_screen.softwareRendering || g_screen.gdiSurface || ServiceWindowMode() == 1) return CopyBackScreenToWindow();
+  if (g_screen.softwareRendering || g_screen.gdiSurface || ServiceWindowMode() == 1 || ServiceMenuEnabled()) {
+    return CopyBackScreenToWindow();
+  }
   if (g_draw.target == kTargetFrontBuffer && g_screen.vblankWait) {
     CountFlip();
     return WaitVerticalBlank(1);
@@ -110,6 +112,34 @@ int CopyBackScreenToWindow() {
   return 0;
 }
 
+namespace {
+constexpr int kOsVista = 0x108;
+
+// Full screen without flipping the chain: the GDI surface (or the menu) must stay the visible one.
+// Windows Vista flips anyway and puts the shown frame back into the back surface.
+void ShowBackScreenFullScreen() {
+  pf::DirectDrawSurface7* const primary = g_screen.primarySurface;
+  pf::DirectDrawSurface7* const back = g_screen.backSurface;
+  const bool gdi = g_screen.gdiSurface || ServiceMenuEnabled();
+  if (ServiceOsVersionCode() >= kOsVista) {
+    primary->Flip(nullptr, pf::DDFLIP_WAIT | (g_screen.vblankWait ? 0u : static_cast<std::uint32_t>(pf::DDFLIP_NOVSYNC)));
+    if (gdi) {
+      back->Blt(nullptr, primary, nullptr, pf::DDBLT_WAIT, nullptr);
+      g_screen.directDraw->FlipToGDISurface();
+    } else {
+      back->BltFast(0, 0, primary, nullptr, pf::DDBLTFAST_WAIT);
+    }
+    return;
+  }
+  if (g_screen.vblankWait) FrameWait();
+  if (gdi) {
+    primary->Blt(nullptr, back, nullptr, pf::DDBLT_WAIT, nullptr);
+  } else {
+    primary->BltFast(0, 0, back, nullptr, pf::DDBLTFAST_WAIT);
+  }
+}
+}  // namespace
+
 void ShowBackScreenInWindow() {
   const int width = g_screen.width, height = g_screen.height;
   if (g_screen.softwareRendering) {
@@ -125,8 +155,7 @@ void ShowBackScreenInWindow() {
     const pf::Rect destination = ClientRectOnScreen(width, height);
     g_screen.primarySurface->Blt(&destination, g_screen.backSurface, nullptr, pf::DDBLT_WAIT, nullptr);
   } else {
-    if (g_screen.vblankWait) FrameWait();
-    g_screen.primarySurface->Blt(nullptr, g_screen.backSurface, nullptr, pf::DDBLT_WAIT, nullptr);
+    ShowBackScreenFullScreen();
   }
 }
 

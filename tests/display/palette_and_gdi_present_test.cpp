@@ -149,5 +149,29 @@ TEST_F(FullScreenOutput, GdiSurfaceModeCopiesTheBackScreenInsteadOfFlipping) {
   EXPECT_EQ(peek(g_screen.backSurface), drawn);
 }
 
+TEST_F(FullScreenOutput, WithTheMenuOrOnVistaTheBackScreenStillHoldsTheFrameShown) {
+  ASSERT_EQ(InitDirectDraw(), 0);
+  TargetBackSurface();
+  ASSERT_EQ(g_screen.colorDepth, 16);
+  const struct {
+    const char* name;
+    int menu, os;
+    int (*show)();
+    std::uint16_t pixel;
+  } cases[] = {
+      {"present with the menu in use: copied, not flipped", 1, 0x107, PresentBackScreen, 0x1234},
+      {"repaint on Vista: flipped, then the shown frame copied back", 0, 0x108, CopyBackScreenToWindow, 0x0F0F},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    neighbours.menuEnabled = c.menu;
+    Services().osVersionCode = c.os == 0x108 ? +[] { return 0x108; } : +[] { return 0x107; };
+    Poke<std::uint16_t>(g_screen.backSurface, 3, 3, c.pixel);
+    EXPECT_EQ(c.show(), 0);
+    EXPECT_EQ(Peek<std::uint16_t>(g_screen.primarySurface, 3, 3), c.pixel);
+    EXPECT_EQ(Peek<std::uint16_t>(g_screen.backSurface, 3, 3), c.pixel);
+  }
+}
+
 }  // namespace
 }  // namespace screen_test
