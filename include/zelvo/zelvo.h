@@ -59,13 +59,10 @@ int PresentBackBuffer(void);
 int SaveScreenRectToFile(int x1, int y1, int x2, int y2, const char* path, int type, int jpegQuality,
                          int pngLevel);
 int ReleaseGraph(int handle, int logFlag);
-int SetGraphRestoreCallback(void (*callback)(void));
-int GetGraphRestoreCallbackSet(void);
 int LoadGraphFile(const char* path, int flag);
 int LoadGraphFileDivided(const char* path, int total, int countAcross, int countDown, int cellWidth,
                          int cellHeight, int* handles, int flag);
 int ClearDrawTarget(void);
-int CopyScreenToGraph(int x1, int y1, int x2, int y2, int handle, int flag);
 int BlitGraph(int x, int y, int handle, int transparentFlag);
 int BlitGraphRotated(int x, int y, double scale, double angle, int handle, int transparentFlag, int mirrorFlag);
 int BlitGraphRotatedPivot(int x, int y, int centreX, int centreY, double scale, double angle, int handle,

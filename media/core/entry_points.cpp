@@ -19,8 +19,6 @@
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
-#include "media/graphics/graph_restore.h"
-#include "media/graphics/screen_to_graph.h"
 #include "media/core/window_mode.h"
 #include "media/graphics/pixel_format.h"
 
@@ -169,15 +167,6 @@ int SaveScreenRectToFile(int x1, int y1, int x2, int y2, const char* path, int t
   return result;
 }
 
-int SetGraphRestoreCallback(void (*callback)(void)) {
-  zelvo::TakeLibraryLock();
-  int result = zelvo::SetGraphRestoreCallbackBody(callback);
-  zelvo::ReleaseLibraryLock();
-  return result;
-}
-
-int GetGraphRestoreCallbackSet(void) { return zelvo::QueryGraphRestoreCallback(); }
-
 int ReleaseGraph(int handle, int logFlag) {
   zelvo::TakeLibraryLock();
   int result = zelvo::DeleteGraph(handle, logFlag);
@@ -268,13 +257,6 @@ int DrawTextDefaultFont(int x, int y, const char* text, unsigned int color, unsi
 
 int DrawTextFormatted(int x, int y, unsigned int color, const char* format, ...) {
   return -1;
-}
-
-int CopyScreenToGraph(int x1, int y1, int x2, int y2, int handle, int flag) {
-  zelvo::TakeLibraryLock();
-  int result = zelvo::CopyScreenToGraphBody(x1, y1, x2, y2, handle, flag);
-  zelvo::ReleaseLibraryLock();
-  return result;
 }
 
 int SetTextureFilter(int mode) {

@@ -10,6 +10,7 @@
 #include <zelvo/zelvo.h>
 
 #include "core/library_fixture.h"
+#include "media/core/library_lock.h"
 #include "media/core/subsystem_steps.h"
 #include "media/display/screen_state.h"
 #include "media/display/surface2d.h"
@@ -21,6 +22,13 @@
 
 namespace zelvo_test {
 namespace {
+
+// The restore callback is the library's own setting, taken under the lock like an entry point.
+int SetGraphRestoreCallback(void (*callback)()) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::SetGraphRestoreCallbackBody(callback);
+}
+int GetGraphRestoreCallbackSet() { return zelvo::QueryGraphRestoreCallback(); }
 
 int g_callbackRuns = 0;
 void CountingRestore() { ++g_callbackRuns; }

@@ -1,6 +1,7 @@
-// Graphs on screen through the public entry points only: pictures loaded loose and from an
-// archive, drawn plain, rotated and into cells with each blend mode, every shape, presented, and
-// the screen saved as BMP, PNG and JPEG; in DirectDraw mode and in software rendering.
+// Graphs on screen through the public entry points: pictures loaded loose and from an archive,
+// drawn plain, rotated and into cells with each blend mode, every shape, presented, and the screen
+// saved as BMP, PNG and JPEG; in DirectDraw mode and in software rendering. Only the copy of the
+// screen into a graph, which no entry offers, calls the library operation itself.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,12 +13,21 @@
 #include <zelvo/zelvo.h>
 
 #include "core/library_fixture.h"
+#include "media/core/library_lock.h"
+#include "media/graphics/screen_to_graph.h"
 #include "platform/testing.h"
 #include "support/picture_writers.h"
 #include "support/zva_writer.h"
 
 namespace zelvo_test {
 namespace {
+
+// Copying the screen into a graph is a library operation behind no public entry; the test takes the
+// lock around it as an entry would.
+int CopyScreenToGraph(int x1, int y1, int x2, int y2, int graph, int flag) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::CopyScreenToGraphBody(x1, y1, x2, y2, graph, flag);
+}
 
 struct Rgb {
   int r, g, b;
