@@ -32,16 +32,26 @@ struct BlitTables {
   std::array<BlitLoop, 2 * 2 * kStretchFastKinds> stretchFast;
 };
 
-// The mode a blit draws with: alpha at parameter 255 is a copy. False when the draw cannot change the
-// destination (alpha, add, or a direct-colour subtract at parameter 0) or the mode is not one of the five.
-inline bool EffectiveBlitMode(int mode, int param, bool pal, int* out) {
+// What the source, the blend state and the flags choose among the loops. The mode is the one drawn
+// with: alpha at parameter 255 is a copy. False when the draw cannot change the destination (alpha,
+// add, or a direct-colour subtract at parameter 0) or the mode is not one of the five.
+struct BlitChoice {
+  int mode, param;
+  bool pal, bg, tint, alpha, trans;
+};
+
+inline bool ChooseBlit(const MEMIMG* source, const MEMIMG* blendGraph, int transparentFlag, BlitChoice* out) {
+  int mode = g_softBlend.blendMode;
+  const int param = g_softBlend.blendParam;
+  const bool pal = source->paletteFlag != 0;
   if (mode < kBlendNone || mode > kBlendMultiply) return false;
   if (mode == kBlendAlpha) {
     if (param == 255) mode = kBlendNone;
     else if (param == 0) return false;
   }
   if ((mode == kBlendAdd || (mode == kBlendSubtract && !pal)) && param == 0) return false;
-  *out = mode;
+  *out = BlitChoice{mode, param, pal, blendGraph != nullptr, TintIsOn(g_softBlend.drawTint),
+                    !pal && source->alphaFlag != 0, transparentFlag != 0};
   return true;
 }
 

@@ -59,15 +59,9 @@ void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int tra
   if (w <= 0 || h <= 0) return;
   const int64_t sx = static_cast<int64_t>(r.left) - x, sy = static_cast<int64_t>(r.top) - y;
 
-  const int param = g_softBlend.blendParam;
-  const bool pal = source->paletteFlag != 0;
-  int mode = kBlendNone;
-  if (!soft::EffectiveBlitMode(g_softBlend.blendMode, param, pal, &mode)) return;
-
-  const bool bg = blendGraph != nullptr;
-  const bool tint = TintIsOn(g_softBlend.drawTint);
-  const bool alpha = !pal && source->alphaFlag != 0;
-  const bool trans = transparentFlag != 0;
+  soft::BlitChoice choice;
+  if (!soft::ChooseBlit(source, blendGraph, transparentFlag, &choice)) return;
+  const auto [mode, param, pal, bg, tint, alpha, trans] = choice;
   const int srcBytes = source->format->BytesPerPixel;
   const int dstBytes = destination->format->BytesPerPixel;
 

@@ -56,14 +56,9 @@ void StretchBlitMemImg(MEMIMG* destination, const MEMIMG* source, const IntRect*
   const int32_t phaseX = static_cast<int32_t>(stepX - (offX << 16) % stepX);
   const int32_t phaseY = static_cast<int32_t>(stepY - (offY << 16) % stepY);
 
-  const int param = g_softBlend.blendParam;
-  const bool pal = source->paletteFlag != 0;
-  int mode = kBlendNone;
-  if (!soft::EffectiveBlitMode(g_softBlend.blendMode, param, pal, &mode)) return;
-  const bool bg = blendGraph != nullptr;
-  const bool tint = TintIsOn(g_softBlend.drawTint);
-  const bool alpha = !pal && source->alphaFlag != 0;
-  const bool trans = transparentFlag != 0;
+  soft::BlitChoice choice;
+  if (!soft::ChooseBlit(source, blendGraph, transparentFlag, &choice)) return;
+  const auto [mode, param, pal, bg, tint, alpha, trans] = choice;
 
   const int srcBytes = source->format->BytesPerPixel;
   const int dstBytes = destination->format->BytesPerPixel;

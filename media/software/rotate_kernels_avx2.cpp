@@ -128,6 +128,31 @@ __m256i Pixels(const MapCall& c, __m256i s, __m256i dv) {
   return _mm256_blendv_epi8(out, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
 }
 
+// Eight texture positions walked together: lane k holds the position of pixel k of the group.
+struct LaneWalk {
+  __m256i pu, pv, stepU, stepV;
+};
+
+// Moves u and v to the first pixel of the run and starts the walk there.
+LaneWalk StartLaneWalk(const MapCall& c, int first, uint32_t& u, uint32_t& v) {
+  u += static_cast<uint32_t>(first) * c.du;
+  v += static_cast<uint32_t>(first) * c.dv;
+  const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  LaneWalk w;
+  w.pu = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(u)),
+                          _mm256_mullo_epi32(lanes, _mm256_set1_epi32(static_cast<int>(c.du))));
+  w.pv = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(v)),
+                          _mm256_mullo_epi32(lanes, _mm256_set1_epi32(static_cast<int>(c.dv))));
+  w.stepU = _mm256_set1_epi32(static_cast<int>(c.du * 8));
+  w.stepV = _mm256_set1_epi32(static_cast<int>(c.dv * 8));
+  return w;
+}
+
+void AdvanceLaneWalk(LaneWalk& w) {
+  w.pu = _mm256_add_epi32(w.pu, w.stepU);
+  w.pv = _mm256_add_epi32(w.pv, w.stepV);
+}
+
 template <int Kind>
 void SpanAvx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
   const SpanRun run = FindSpanRun(c, count, u, v);
@@ -135,29 +160,22 @@ void SpanAvx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
     c.scalar(c, d, count, u, v);
     return;
   }
-  u += static_cast<uint32_t>(run.first) * c.du;
-  v += static_cast<uint32_t>(run.first) * c.dv;
+  LaneWalk walk = StartLaneWalk(c, run.first, u, v);
   d += run.first * 4;
   const int n = run.end - run.first;
   const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  __m256i pu = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(u)),
-                                _mm256_mullo_epi32(lanes, _mm256_set1_epi32(static_cast<int>(c.du))));
-  __m256i pv = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(v)),
-                                _mm256_mullo_epi32(lanes, _mm256_set1_epi32(static_cast<int>(c.dv))));
-  const __m256i stepU = _mm256_set1_epi32(static_cast<int>(c.du * 8)), stepV = _mm256_set1_epi32(static_cast<int>(c.dv * 8));
   const __m256i pitch = _mm256_set1_epi32(c.srcPitch);
   const int* src = reinterpret_cast<const int*>(c.src);
-  auto offsets = [&pu, &pv, &pitch] {
-    return _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(pv, kFixedShift), pitch),
-                            _mm256_slli_epi32(_mm256_srli_epi32(pu, kFixedShift), 2));
+  auto offsets = [&walk, &pitch] {
+    return _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(walk.pv, kFixedShift), pitch),
+                            _mm256_slli_epi32(_mm256_srli_epi32(walk.pu, kFixedShift), 2));
   };
   int i = 0;
   for (; i + 8 <= n; i += 8, d += 32) {
     const __m256i s = _mm256_i32gather_epi32(src, offsets(), 1);
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), Pixels<Kind>(c, s, dv));
-    pu = _mm256_add_epi32(pu, stepU);
-    pv = _mm256_add_epi32(pv, stepV);
+    AdvanceLaneWalk(walk);
   }
   if (i < n) {
     // The last pixels: lanes past the run neither read the source nor touch the destination.
@@ -207,22 +225,15 @@ void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v
     c.scalar(c, d, count, u, v);
     return;
   }
-  u += static_cast<uint32_t>(run.first) * c.du;
-  v += static_cast<uint32_t>(run.first) * c.dv;
+  LaneWalk walk = StartLaneWalk(c, run.first, u, v);
   d += run.first * 2;
   const int n = run.end - run.first;
-  const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  __m256i pu = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(u)),
-                                _mm256_mullo_epi32(lanes, _mm256_set1_epi32(static_cast<int>(c.du))));
-  __m256i pv = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(v)),
-                                _mm256_mullo_epi32(lanes, _mm256_set1_epi32(static_cast<int>(c.dv))));
-  const __m256i stepU = _mm256_set1_epi32(static_cast<int>(c.du * 8)), stepV = _mm256_set1_epi32(static_cast<int>(c.dv * 8));
   const __m256i pitch = _mm256_set1_epi32(c.srcPitch);
   const int* src = reinterpret_cast<const int*>(c.src);
   int i = 0;
   for (; i + 8 <= n; i += 8, d += 16) {
-    const __m256i column = _mm256_srli_epi32(pu, kFixedShift);
-    const __m256i rowStart = _mm256_mullo_epi32(_mm256_srli_epi32(pv, kFixedShift), pitch);
+    const __m256i column = _mm256_srli_epi32(walk.pu, kFixedShift);
+    const __m256i rowStart = _mm256_mullo_epi32(_mm256_srli_epi32(walk.pv, kFixedShift), pitch);
     __m256i raw;
     if constexpr (kAlpha) {
       raw = _mm256_i32gather_epi32(src, _mm256_add_epi32(rowStart, _mm256_slli_epi32(column, 2)), 1);
@@ -235,8 +246,7 @@ void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v
     const __m256i out = Pixels565<Kind>(c, raw, dv);
     const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(out, out), 0x08);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm256_castsi256_si128(packed));
-    pu = _mm256_add_epi32(pu, stepU);
-    pv = _mm256_add_epi32(pv, stepV);
+    AdvanceLaneWalk(walk);
   }
   if (i < n) c.scalar(c, d, n - i, u + static_cast<uint32_t>(i) * c.du, v + static_cast<uint32_t>(i) * c.dv);
 }
