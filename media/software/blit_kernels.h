@@ -54,16 +54,7 @@ constexpr int DestBytes() {
 // The stored value of a source pixel, its colour (palette looked up) and its alpha.
 template <int Type, bool Pal, bool Alpha>
 ZELVO_PIXEL_INLINE void FetchSource(const BlitCall& c, const uint8_t* s, uint32_t& raw, uint32_t& colour, uint32_t& a) {
-  if constexpr (Pal) {
-    raw = *s;
-    colour = Type == kMemImg8888 ? Load32(c.palette + raw * 4) : Load16(c.palette + raw * 2);
-  } else if constexpr (Type == kMemImg8888) {
-    raw = colour = Load32(s);
-    a = raw >> 24;
-  } else {
-    raw = colour = Load16(s);
-    if constexpr (Alpha) a = s[2];
-  }
+  FetchPixel<Type, Pal, Alpha>(c.palette, s, raw, colour, a);
 }
 
 template <int Type, bool Pal, int Rule>

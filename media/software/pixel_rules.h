@@ -62,6 +62,23 @@ ZELVO_PIXEL_INLINE void Store16(uint8_t* p, uint32_t v) {
   std::memcpy(p, &h, 2);
 }
 
+// The stored value of a source pixel (a palette index for palette pictures), its colour (palette
+// looked up) and its alpha: byte 3 of 32-bit pixels, the byte after 16-bit ones with alpha.
+template <int Type, bool Pal, bool Alpha>
+ZELVO_PIXEL_INLINE void FetchPixel(const uint8_t* palette, const uint8_t* s, uint32_t& raw, uint32_t& colour,
+                                   uint32_t& a) {
+  if constexpr (Pal) {
+    raw = *s;
+    colour = Type == kMemImg8888 ? Load32(palette + raw * 4) : Load16(palette + raw * 2);
+  } else if constexpr (Type == kMemImg8888) {
+    raw = colour = Load32(s);
+    a = raw >> 24;
+  } else {
+    raw = colour = Load16(s);
+    if constexpr (Alpha) a = s[2];
+  }
+}
+
 // Saturating add and subtract of packed words; byte 3 (32-bit) takes the red carry, or becomes 0.
 ZELVO_PIXEL_INLINE uint32_t Add32(uint32_t s, uint32_t d) {
   uint32_t sum = (s & 0x00FEFEFF) + (d & 0x00FEFEFF);

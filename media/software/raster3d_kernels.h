@@ -63,16 +63,7 @@ constexpr int TexelBytes() {
 // The stored texel (a palette index for palette textures), its colour and its alpha byte.
 template <int Type, bool Pal, bool Alpha>
 ZELVO_PIXEL_INLINE void FetchTexel(const Raster3DCall& c, const uint8_t* t, uint32_t& raw, uint32_t& colour, uint32_t& a) {
-  if constexpr (Pal) {
-    raw = *t;
-    colour = Type == kMemImg8888 ? Load32(c.palette + raw * 4) : Load16(c.palette + raw * 2);
-  } else if constexpr (Type == kMemImg8888) {
-    raw = colour = Load32(t);
-    a = raw >> 24;
-  } else {
-    raw = colour = Load16(t);
-    if constexpr (Alpha) a = t[2];
-  }
+  FetchPixel<Type, Pal, Alpha>(c.palette, t, raw, colour, a);
 }
 
 // Without modulation: colour key or alpha tests, then the general rule of pixel_rules.h with the
