@@ -66,7 +66,7 @@ std::vector<Part> BuildFigure(const Pose& p, Held held, const FigureRig& rig) {
     parts.push_back({picture, mid.x, mid.y, -Rad(swing), 0});
     return Along(joint, swing, kPartSizes[picture].length);
   };
-  const Point hip = {p.x, 6 + p.y};
+  const Point hip = {p.x, p.y - 2};   // feet about 50 below the centre, on the box's floor at scale 0.8
   const Point shoulder = {hip.x + std::sin(Rad(p.lean)) * 28, hip.y - std::cos(Rad(p.lean)) * 28};
   const Point neck = {hip.x + std::sin(Rad(p.lean)) * 40, hip.y - std::cos(Rad(p.lean)) * 40};
 
