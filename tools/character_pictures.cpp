@@ -112,28 +112,30 @@ Canvas SpareChip(const FigureLook& look, int number) {
   return c;
 }
 
+// What a figure's own picture number holds besides the body parts.
+enum class Extra { kNone, kPicture, kNoFile };
+
 void AddFigure(DataSet& set, const char* folder, char letter, int count, const FigureLook& look,
-               int (*extra)(int number, Canvas* out)) {
+               Extra (*extra)(int number, Canvas* out)) {
   for (int n = 0; n < count; ++n) {
     Canvas picture(1, 1);
-    if (extra != nullptr && extra(n, &picture) == 1) {
-      if (picture.Width() > 1) set.Add(NumberedPath(folder, letter, n), picture.ToBmp());
-      continue;
-    }
-    set.Add(NumberedPath(folder, letter, n), (n < kFigurePartCount ? FigurePart(n, look, n) : SpareChip(look, n)).ToBmp());
+    Extra kind = extra != nullptr ? extra(n, &picture) : Extra::kNone;
+    if (kind == Extra::kNoFile) continue;
+    if (kind == Extra::kNone) picture = n < kFigurePartCount ? FigurePart(n, look, n) : SpareChip(look, n);
+    set.Add(NumberedPath(folder, letter, n), picture.ToBmp());
   }
 }
 
-int HeroineExtra(int number, Canvas* out) {
+Extra HeroineExtra(int number, Canvas* out) {
   switch (number) {
-    case kHeroineWeapon: *out = Canvas(1, 1); return 1;   // the weapon table's picture stands in
+    case kHeroineWeapon: return Extra::kNoFile;   // the weapon table's picture stands in
     case kHeroineGrip: {
       Canvas c(14, 14);
       c.Disc(7, 7, 6, kInk);
       c.Disc(7, 7, 5, kHeroineLook.skin);
       c.Label(2, 2, 10, 10, "23", kInk);
       *out = c;
-      return 1;
+      return Extra::kPicture;
     }
     case kHeroineToolGlow: {
       Canvas c(24, 24);
@@ -141,7 +143,7 @@ int HeroineExtra(int number, Canvas* out) {
       c.Disc(12, 12, 7, Rgb(170, 230, 255));
       c.Label(4, 4, 16, 16, "24", kInk);
       *out = c;
-      return 1;
+      return Extra::kPicture;
     }
     case kHeroineTrail: {
       Canvas c(64, 64);
@@ -149,21 +151,21 @@ int HeroineExtra(int number, Canvas* out) {
       c.FillRect(0, 40, 64, 24, kClear);   // an upper arc: the sweep of the swing
       c.Label(20, 8, 24, 14, "40", kWhite);
       *out = c;
-      return 1;
+      return Extra::kPicture;
     }
-    default: return 0;
+    default: return Extra::kNone;
   }
 }
 
-int CompanionExtra(int number, Canvas* out) {
-  if (number != kCompanionWrench) return 0;
+Extra CompanionExtra(int number, Canvas* out) {
+  if (number != kCompanionWrench) return Extra::kNone;
   Canvas c(12, 34);
   c.FillRect(4, 6, 4, 28, Rgb(180, 180, 190));
   c.Ring(6, 6, 6, 2.5, Rgb(180, 180, 190));
   c.FillRect(5, 0, 2, 4, kClear);
   c.Label(0, 14, 12, 12, "16", kWhite);
   *out = c;
-  return 1;
+  return Extra::kPicture;
 }
 
 // Machines face right; parts are centred on their own middle.

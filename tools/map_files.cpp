@@ -309,6 +309,24 @@ MapBuilder SkyBase() {
   return m;
 }
 
+// "tempmap.dat": the fixed map the game can load in place of a mission map; a small arena with
+// one of each enemy that needs no stage set of its own.
+MapBuilder Arena() {
+  MapBuilder m(40, 12, 4, 6, 0);
+  m.Frame(2);
+  m.Start(2, 9);
+  m.Enemy(kSoldier, 8, 9, 1);
+  m.Enemy(kFloorGun, 12, 9, 2);
+  m.Enemy(kCeilingGun, 14, 1, 3);
+  m.Enemy(kCannonRider, 18, 9);
+  m.Fill(21, 8, 22, 9, '1');
+  m.Enemy(kTank, 27, 9);
+  m.Enemy(kHover, 31, 5);
+  m.Enemy(kHelicopter, 35, 4);
+  m.Goal(37, 9);
+  return m;
+}
+
 struct AreaMap {
   int mission;
   int area;
@@ -337,6 +355,7 @@ void AddMapFiles(DataSet& set) {
       set.Add(path, map.Text(level[0] == 'h'));
     }
   }
+  set.Add("tempmap.dat", Arena().Text(false));
 }
 
 }  // namespace zelvo_datagen

@@ -85,7 +85,7 @@ Canvas Thumbnail(int n) {
   Canvas c(80, 60, Rgb(20, 20, 40));
   c.Bevel(0, 0, 80, 60, 2, IndexColour(n, 1));
   c.Disc(40, 28, 12, Rgb(255, 220, 190));
-  char label[8];
+  char label[16];
   std::snprintf(label, sizeof label, "%02d", n);
   c.Text(4, 46, label, 2, kWhite);
   return c;

@@ -69,6 +69,7 @@ std::vector<std::string> NamesTheGameOpens() {
     for (int mission = 0; mission < 6; ++mission)
       for (int area = 0; area < areas[mission]; ++area)
         names.push_back(std::string("map\\") + level + Format("\\c%02d%02d.dat", mission, area));
+  names.push_back("tempmap.dat");
   for (int n = 0; n <= 25; ++n) names.push_back(Format("text\\battle%02d%02d.dat", 0, n));
   for (int n = 0; n <= 12; ++n) names.push_back(Format("text\\advice%02d.dat", n));
   return names;
