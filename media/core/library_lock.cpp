@@ -214,6 +214,16 @@ int TakeLibraryLockUnlessClosed(const volatile int* windowClosed) {
   }
 }
 
+void WakeLibraryLockWaiter(std::uint32_t threadId) {
+  if (g_lock.initialised.load(std::memory_order_acquire) == 0) return;
+  pf::Handle wake = nullptr;
+  pf::EnterCriticalSection(&g_lock.guard);
+  const int position = QueuePosition(threadId);
+  if (position >= 0) wake = g_lock.waiters[position].event;
+  pf::LeaveCriticalSection(&g_lock.guard);
+  if (wake != nullptr) pf::SetEvent(wake);
+}
+
 void ReleaseLibraryLockNoYield() {
   const pf::Handle wake = ReleaseOneLevel();
   if (wake != nullptr) {
