@@ -2,7 +2,7 @@
 
 namespace zelvo {
 
-LibraryRunState g_runState{};
+RunState g_runState{};
 StartUpOptions g_startUpOptions{};
 TimeSource g_timeSource{};
 

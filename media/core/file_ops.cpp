@@ -162,7 +162,7 @@ int MemoryStreamWrite(const void* data, int size, int count, MemoryStream* strea
 
 int MemoryStreamEof(MemoryStream* stream) { return stream->endFlag; }
 
-int MemoryStreamIdle(MemoryStream* stream) { return 1; }
+int MemoryStreamIdle(MemoryStream* /*stream*/) { return 1; }
 
 // ---------------------------------------------------------------- helpers on the table
 

@@ -37,7 +37,7 @@ struct TrackedAllocOptions {
 void SetTrackedAllocOptions(const TrackedAllocOptions& options);
 TrackedAllocOptions GetTrackedAllocOptions();
 
-// The shut-down body that a fatal stop runs before the process ends; registered by start-up.
+// The shut-down that a fatal stop runs before the process ends; registered by start-up.
 void SetAbortShutdownHook(void (*hook)());
 
 }  // namespace zelvo

@@ -31,7 +31,7 @@ extern int g_userPictureLoaderCount;
 
 int AllocGraphImageArgb32(int width, int height, GraphImage* image);
 int AllocGraphImageRgb24(int width, int height, GraphImage* image);
-int FreeGraphImageBody(GraphImage* image);
+int FreeGraphImage(GraphImage* image);
 int FillGraphImage(GraphImage* image, int red, int green, int blue, int alpha);
 // No bounds check: x and y must lie inside the picture.
 int SetGraphImagePixel(GraphImage* image, int x, int y, int red, int green, int blue, int alpha);

@@ -26,7 +26,7 @@ namespace {
 // The restore callback is the library's own setting, taken under the lock like an entry point.
 int SetGraphRestoreCallback(void (*callback)()) {
   zelvo::LibraryLockGuard lock;
-  return zelvo::SetGraphRestoreCallbackBody(callback);
+  return zelvo::SetGraphRestoreCallback(callback);
 }
 int GetGraphRestoreCallbackSet() { return zelvo::QueryGraphRestoreCallback(); }
 
