@@ -9,7 +9,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/library/subsystem_rows.h"
 #include "media/display/screen_state.h"

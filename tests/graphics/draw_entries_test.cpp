@@ -2,7 +2,7 @@
 // four-corner draw and polygon lists, checked on the back surface.
 #include <gtest/gtest.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"

@@ -2,7 +2,7 @@
 // switch, the graph-size query, the rectangle clip, and the software blend state that follows.
 #include <gtest/gtest.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graphics_manager.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"

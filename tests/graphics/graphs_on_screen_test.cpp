@@ -12,7 +12,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/graphics/screen_to_graph.h"
 #include "platform/testing.h"
