@@ -28,4 +28,7 @@ struct TimeSource {
 };
 extern TimeSource g_timeSource;
 
+// The run flags, the start-up options and the time source as at process start.
+void ResetRunState();
+
 }  // namespace zelvo

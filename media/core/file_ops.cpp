@@ -215,4 +215,11 @@ void SkipStreamBlanks(FileHandle file, int* endFlag) {
   }
 }
 
+void ResetFileOpsState() {
+  g_fileOps = kArchiveAwareFileOps;
+  g_directFileOption = 0;
+  g_fileStreamOps = kFileStreamOps;
+  g_memoryStreamOps = kMemoryStreamOps;
+}
+
 }  // namespace zelvo

@@ -40,6 +40,9 @@ TrackedAllocOptions GetTrackedAllocOptions();
 // The shut-down that a fatal stop runs before the process ends; registered by start-up.
 void SetAbortShutdownHook(void (*hook)());
 
+// The log settings and position as at process start.
+void ResetLogState();
+
 }  // namespace zelvo
 
 #define ZELVO_ALLOC(size) ::zelvo::TrackedAlloc((size), __FILE__, __LINE__)

@@ -2,7 +2,7 @@
 // next line starts.
 #include "media/core/stream_lines.h"
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "platform/kernel/kernel.h"
 
 namespace zelvo {

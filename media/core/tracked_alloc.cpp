@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 
 namespace zelvo {

@@ -4,7 +4,7 @@
 // graphs; together with the graphics manager's started, ending and Direct3D-usable flags.
 #include <cstdint>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/display/screen_services.h"
 #include "media/pixels/rectangles.h"
 

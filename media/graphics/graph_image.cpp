@@ -175,4 +175,9 @@ int LoadGraphImageWithAlpha(const char* path, const void* memory, int memorySize
   return 1;
 }
 
+void ResetPictureLoaderState() {
+  for (PictureLoader& loader : g_userPictureLoaders) loader = nullptr;
+  g_userPictureLoaderCount = 0;
+}
+
 }  // namespace zelvo

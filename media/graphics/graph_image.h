@@ -55,4 +55,7 @@ int LoadGraphImageWithAlpha(const char* path, const void* memory, int memorySize
                             const void* alphaMemory, int alphaMemorySize, int alphaMemoryFlag,
                             GraphImage* out, GraphImage* alphaOut, int loadOption);
 
+// No user loaders, as at process start.
+void ResetPictureLoaderState();
+
 }  // namespace zelvo

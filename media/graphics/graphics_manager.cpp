@@ -115,4 +115,12 @@ int EndGraphicsManager() {
   return 0;
 }
 
+void ResetGraphicsState() {
+  g_graphics = GraphicsState{};
+  g_graphs.Reset();
+  g_surfaceData.Reset();
+  g_surface2D.Reset();
+  g_softTarget = SoftTargetState{};
+}
+
 }  // namespace zelvo

@@ -251,4 +251,6 @@ int DrawGraphSoft(int x, int y, int surfaceHandle, int transparent) {
   return 0;
 }
 
+void ResetSoftDrawLockState() { g_softDrawLock = SoftDrawLockState{}; }
+
 }  // namespace zelvo

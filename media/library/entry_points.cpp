@@ -6,7 +6,7 @@
 
 #include "media/core/clock.h"
 #include "media/core/file_ops.h"
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/library_lock.h"
 #include "media/core/log.h"
 #include "media/core/message_pump.h"

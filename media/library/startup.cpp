@@ -135,7 +135,7 @@ int StartUpLibrary() {
   g_runState.starting = 1;
   RegisterLibrarySubsystems();
   if (ScreenSoftScreenOption() == 1) ScreenSwitchToSoftwareRender();
-  ClearArchiveTables();
+  ResetArchiveState();
   SetupFileOpsTable(nullptr);
   FileGetcwd(g_runState.startFolder);
   StartLogFile();

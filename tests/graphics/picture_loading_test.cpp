@@ -148,7 +148,7 @@ class PictureLoadingFiles : public ::testing::Test {
     alpha_ = zelvo_test::WritePng(alpha);
   }
   void TearDown() override {
-    ClearArchiveTables();
+    ResetArchiveState();
     zelvo_test::RemoveFolderTree(folder_);
   }
   std::string LibraryPath(const std::string& name) { return pf::HostPathToWindows(folder_ + "/" + name); }
