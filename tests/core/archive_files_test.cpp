@@ -179,7 +179,7 @@ TEST_F(ArchiveFilesTest, ArchivesAreSharedAndKeptUntilFreed) {
   EXPECT_EQ(FileClose(a), 0);
   EXPECT_EQ(ReferencesOf("DATA.ZVA"), 1);
   // Start-up's clearing leaves an archive in use alone.
-  ClearArchiveTables();
+  ResetArchiveState();
   EXPECT_EQ(ReferencesOf("DATA.ZVA"), 1);
   EXPECT_EQ(ReadWhole(b, 1), BytesOf("readme\r\n"));
   EXPECT_EQ(FileClose(b), 0);
@@ -466,7 +466,7 @@ TEST_F(ArchiveTableTest, AFullTableDropsUnusedArchivesAndRefusesWhenAllAreHeld) 
 
   // Searches hold their archives: with all 512 held, the next archive cannot open and the path
   // is served from the disk.
-  ClearArchiveTables();
+  ResetArchiveState();
   std::vector<FindHandle> searches;
   for (int i = 0; i < kMaxOpenArchives; ++i) {
     FileFindInfo info;

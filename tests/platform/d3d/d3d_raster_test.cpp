@@ -8,7 +8,7 @@
 #include <random>
 
 #include "platform/d3d/raster_pixel.h"
-#include "tests/platform/d3d_test_device.h"
+#include "tests/platform/d3d/d3d_test_device.h"
 
 namespace {
 
