@@ -21,6 +21,7 @@
 #include "media/graphics/graph_record.h"
 #include "media/core/window_mode.h"
 #include "media/graphics/pixel_format.h"
+#include "media/sound_input/input.h"
 
 
 int StartUpLibrary(void) {
@@ -120,19 +121,23 @@ int RandomUpTo(int maximum) {
 }
 
 int IsKeyDown(int keyCode) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::IsKeyDownBody(keyCode);
 }
 
 int FindAnyInputDown(int flags) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::FindAnyInputDownBody(flags);
 }
 
 int ReadAllKeyStates(unsigned char* states256) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ReadAllKeyStatesBody(states256);
 }
 
 int ReadPadBits(int pad) {
-  return -1;
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ReadPadBitsBody(pad);
 }
 
 const DDPixelFormatRecord* GetDisplayPixelFormat(void) {

@@ -1,6 +1,6 @@
 // The cross-subsystem steps of the core. The display queries answer from the DirectDraw screen;
-// subsystems that are not part of the library yet (sound, input, network) pass over their step as
-// the subsystem's skip option would.
+// subsystems that are not part of the library yet (sound, network) pass over their step as the
+// subsystem's skip option would.
 #include "media/core/subsystem_steps.h"
 
 #include "media/display/present.h"
@@ -10,6 +10,7 @@
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graph_restore.h"
 #include "media/graphics/graphics_manager.h"
+#include "media/sound_input/input.h"
 
 namespace zelvo {
 
@@ -32,7 +33,11 @@ void DisplayApplyGdiSurfaceMode(int mode) { SetGdiSurfaceMode(mode); }
 int DisplayChangeScreenModeForWindowSwitch() { return ChangeScreenMode(-1, -1, -1, 1, -1); }
 int DisplayCopyBackScreenToWindow() { return CopyBackScreenToWindow(); }
 void DisplayRestoreLostSurfaces() { RestoreLostScreenSurfaces(); }
-void DisplayRebuildAfterModeChange() { RebuildGraphicsAfterDisplayChange(); }
+// The rebuild ends input with the output surfaces; the next read starts it again.
+void DisplayRebuildAfterModeChange() {
+  EndInput();
+  RebuildGraphicsAfterDisplayChange();
+}
 void DisplayReleaseDirectDraw() {
   if (GetDirectDrawObject() == nullptr) return;
   LeaveFullScreenMode();
@@ -109,11 +114,7 @@ void RefillStreamedSounds() {}
 void PollMusicState() {}
 void HandleMusicNotify(unsigned long, long) {}
 
-int StartInput() { return 0; }
-void EndInput() {}
-void TimePadVibrations() {}
-void ReacquireInputDevices() {}
-void ApplyPadVibration() {}
+void TimePadVibrations() { UpdatePadVibration(); }
 
 int ResetHttpDownloads() { return 0; }
 void EndHttp() {}

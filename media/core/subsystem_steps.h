@@ -53,10 +53,10 @@ void HandleMusicNotify(unsigned long wParam, long lParam);
 
 // Input devices.
 int StartInput();                           // start-up step 16: -1 fails
-void EndInput();
+int EndInput();
 void TimePadVibrations();
-void ReacquireInputDevices();
-void ApplyPadVibration();
+int ReacquireInputDevices();
+int ApplyPadVibration();
 
 // Network and HTTP.
 int ResetHttpDownloads();                   // start-up step 15: -1 fails
