@@ -79,9 +79,13 @@ int PollDirectInputPad(int index) {
   pf::HResult result = pad.device->GetDeviceState(sizeof state, &state);
   if (result != pf::DI_OK) {
     if (!PumpKeepsPad(index)) return -1;
-    if (pad.device->Acquire() >= 0) {
+    const pf::HResult acquired = pad.device->Acquire();
+    if (acquired >= 0) {
       if (!PumpKeepsPad(index)) return -1;
       result = pad.device->GetDeviceState(sizeof state, &state);
+    } else if (acquired == pf::DIERR_UNPLUGGED) {
+      // A pad that is gone keeps no held stick or button: its last state would steer for ever.
+      pad.state = pf::DIJoyState{};
     }
   }
   if (result == pf::DI_OK) pad.state = state;

@@ -9,6 +9,13 @@
 // key codes, the mouse buttons, and the host's pads (axes scaled to the range and dead zone set on
 // the device, buttons, hats). A foreground device reads only while its window has the focus; a pad
 // that is unplugged reads DIERR_INPUTLOST and cannot be acquired again.
+//
+// Fault switches (pf::testing::FailNextCalls): "DirectInput7Create", "DirectInput8Create",
+// "DirectInputInitialize", "DirectInputEnumDevices", "DirectInputCreateDevice",
+// "DirectInputSetDataFormat", "DirectInputSetCooperativeLevel", "DirectInputSetProperty",
+// "DirectInputSetEventNotification", "DirectInputAcquire" (a device that refuses to acquire),
+// "DirectInputGetDeviceState" (input lost), "DirectInputCreateEffect", "DirectInputEffectStart" and
+// "joyGetPosEx". Pads are plugged and unplugged through the host's test controls.
 #include <cstdint>
 
 #include "platform/ddraw/ddraw.h"
