@@ -2,7 +2,13 @@
 // Keyboard, mouse buttons and up to eight joypads, read through DirectInput (7, else 8) or, when
 // neither can be used, through the multimedia joystick functions and the platform's key state.
 // Keys are DirectInput key codes 0..255 everywhere.
+#include "media/core/subsystem_hooks.h"
+
 namespace zelvo {
+
+// The input row of the subsystem table: start and end, the pump's vibration timing, reacquiring on
+// activation changes and the effects after them.
+SubsystemHooks InputSubsystemRow();
 
 // 0 started (or already), -1 failed, 1 the keyboard's event notification could not be set up.
 int StartInput();

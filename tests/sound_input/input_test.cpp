@@ -7,7 +7,7 @@
 
 #include "core/library_fixture.h"
 #include "media/core/library_lock.h"
-#include "media/core/subsystem_steps.h"
+#include "media/core/subsystem_hooks.h"
 #include "media/core/window_mode.h"
 #include "media/core/window_state.h"
 #include "media/sound_input/input.h"
@@ -306,7 +306,7 @@ TEST_F(InputTest, InputEndedByADisplayRebuildStartsAgainOnTheNextRead) {
   pf::testing::InjectKey(kEscape, true);
   {
     zelvo::LibraryLockGuard lock;
-    zelvo::DisplayRebuildAfterModeChange();
+    zelvo::CallSubsystem(zelvo::kSubsystemDisplay, &zelvo::SubsystemHooks::rebuildDisplay);
     EXPECT_EQ(zelvo::g_input.mode, zelvo::InputMode::kNotStarted);
   }
   EXPECT_EQ(IsKeyDown(1), 1);
