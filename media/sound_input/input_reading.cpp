@@ -5,6 +5,7 @@
 // byte only: the platform's key state also carries toggle bits.
 #include <cstring>
 
+#include "media/core/core_state.h"
 #include "media/core/message_pump.h"
 #include "media/core/window_mode.h"
 #include "media/core/window_state.h"
@@ -138,8 +139,10 @@ int RefreshFromPlatform() {
 
 // Lazy start before a read: true when the read can go on (with devices, or with none while the
 // library closes). A start that fails, or that reports the keyboard's notification failure, leaves
-// the reader to report no input.
+// the reader to report no input; so does a library that is not running, which has no window to
+// wait for or to read through.
 bool ReadyToRead() {
+  if (g_runState.ready == 0 && g_runState.starting == 0) return false;
   WaitWhileInactive();
   if (Started() || IsClosePosted() != 0) return true;
   return StartInput() == 0 && Started();

@@ -2,6 +2,7 @@
 // public entries, dead zones, several pads, unplugged and refusing devices, reacquiring on
 // activation, vibration, and lazy start.
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -41,6 +42,23 @@ class InputTest : public LibraryTest {
   }
   bool started_ = false;
 };
+
+// Before start-up and after shut-down there is nothing to read and no window to wait for.
+TEST_F(InputTest, ReadsOutsideARunningLibraryReportNoInput) {
+  pf::testing::InjectKey(kZ, true);
+  unsigned char states[256];
+  std::memset(states, 7, sizeof states);
+  EXPECT_EQ(IsKeyDown(0x2C), 0);
+  EXPECT_EQ(FindAnyInputDown(7), 0);
+  EXPECT_EQ(ReadAllKeyStates(states), 0);
+  EXPECT_EQ(states[0x2C], 0);
+  EXPECT_EQ(ReadPadBits(0x1000 | 1), 0);
+  Start();
+  EXPECT_EQ(IsKeyDown(0x2C), 1);
+  LogAfterShutDown();
+  EXPECT_EQ(IsKeyDown(0x2C), 0);
+  EXPECT_EQ(zelvo::g_input.mode, zelvo::InputMode::kNotStarted);
+}
 
 TEST_F(InputTest, StartAndEndLogEveryDeviceInOrder) {
   pf::testing::PlugPad(0, "Pad A");
