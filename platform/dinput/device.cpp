@@ -107,11 +107,10 @@ HResult DeviceObject::SetProperty(DIProperty property, const DIPropHeader* heade
   HResult code;
   if (Fault("DirectInputSetProperty", &code, DIERR_INVALIDPARAM)) return code;
   if (header == nullptr || header->headerSize != sizeof(DIPropHeader)) return DIERR_INVALIDPARAM;
+  // The library reads device state only, never buffered data: the buffer size is checked and taken.
   if (property == DIProperty::kBufferSize) {
     if (header->size != sizeof(DIPropDword) || header->how != DIPH_DEVICE) return DIERR_INVALIDPARAM;
-    if (acquired_) return DIERR_ACQUIRED;
-    bufferSize_ = reinterpret_cast<const DIPropDword*>(header)->data;
-    return DI_OK;
+    return acquired_ ? DIERR_ACQUIRED : DI_OK;
   }
   if (kind_ != DeviceKind::kPad) return DIERR_UNSUPPORTED;
   // The axes the property names: one by its offset in the joystick state, or every axis.

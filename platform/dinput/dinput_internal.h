@@ -12,6 +12,9 @@ namespace pf::dinput {
 
 enum class DeviceKind : int { kKeyboard = 1, kMouse = 2, kPad = 3 };
 
+class DeviceObject;
+class EffectObject;
+
 // True (with the code to return) when the named call must fail.
 bool Fault(const char* method, HResult* code, HResult fallback);
 
@@ -20,10 +23,10 @@ std::recursive_mutex& Mutex();
 using Guard = std::lock_guard<std::recursive_mutex>;
 
 // The live devices, which input notices from the host reach.
-void RememberDevice(class DeviceObject* device);
-void ForgetDevice(class DeviceObject* device);
+void RememberDevice(DeviceObject* device);
+void ForgetDevice(DeviceObject* device);
 // Whether another device holds the pad exclusively.
-bool OtherExclusiveOwner(const class DeviceObject* device, int padId);
+bool OtherExclusiveOwner(const DeviceObject* device, int padId);
 
 // The instance identifier of a host pad, and the pad id back from one (-1 when it names no pad).
 Guid PadInstanceGuid(int padId);
@@ -36,8 +39,6 @@ struct AxisSetting {
 };
 // A host axis value (-32768..32767) in an axis's range with its dead zone.
 std::int32_t ScaleAxis(int value, const AxisSetting& axis);
-
-class EffectObject;
 
 class DeviceObject final : public DirectInputDevice {
  public:
@@ -82,7 +83,6 @@ class DeviceObject final : public DirectInputDevice {
   bool acquired_ = false;
   bool unplugged_ = false;
   Handle event_ = nullptr;
-  std::uint32_t bufferSize_ = 0;
   AxisSetting axes_[8];
   host::PadReading lastPoll_{};
   int lastMouseX_ = 0, lastMouseY_ = 0;

@@ -60,7 +60,8 @@ TEST(HeadlessHost, ScriptedPadChangesArriveOnTheirFrame) {
                                           "2 pad 2 unplug\n";
   setenv("ZELVO_INPUT_SCRIPT", (folder + "/input.txt").c_str(), 1);
   pf::host::Host* host = pf::host::CurrentHost();
-  ASSERT_NE(OpenHostWindow(), nullptr);
+  pf::WindowHandle window = OpenHostWindow();
+  ASSERT_NE(window, nullptr);
   PumpAll();
   pf::host::PadInfo pads[4];
   ASSERT_EQ(host->ListPads(pads, 4), 1);
@@ -77,6 +78,7 @@ TEST(HeadlessHost, ScriptedPadChangesArriveOnTheirFrame) {
   PumpAll();
   EXPECT_FALSE(host->ReadPad(pads[0].id, &reading));
   EXPECT_EQ(host->ListPads(pads, 4), 0);
+  pf::DestroyWindow(window);
   zelvo_test::RemoveFolderTree(folder);
 }
 
@@ -87,10 +89,12 @@ TEST(HeadlessHost, ScriptWithoutFocusNeverWaitsForFrames) {
   std::ofstream(folder + "/input.txt") << "0 focus 0\n50 key A down\n";
   setenv("ZELVO_INPUT_SCRIPT", (folder + "/input.txt").c_str(), 1);
   pf::host::Host* host = pf::host::CurrentHost();
-  ASSERT_NE(OpenHostWindow(), nullptr);
+  pf::WindowHandle window = OpenHostWindow();
+  ASSERT_NE(window, nullptr);
   PumpAll();
   EXPECT_TRUE(host->IsKeyDown(4));   // frame 50 never came
   EXPECT_TRUE(host->HasFocus());
+  pf::DestroyWindow(window);
   zelvo_test::RemoveFolderTree(folder);
 }
 
