@@ -3,6 +3,7 @@
 // once the surfaces they are filled into exist again.
 #include "media/graphics/graph_restore.h"
 
+#include "media/core/subsystem_hooks.h"
 #include "media/display/present.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
@@ -26,6 +27,8 @@ int RebuildGraphicsAfterDisplayChange() {
   // Software rendering keeps its screens in memory: nothing is ever lost.
   if (!g_graphics.started || g_graphics.ending || IsSoftwareRenderMode()) return 0;
   ReleaseOutputSurfaces();
+  // Input goes with the old screen; the next read starts it again.
+  CallSubsystem(kSubsystemInput, &SubsystemHooks::end);
   ReleaseAllSurfaceObjects();
   ReleaseScreenClipper();
   // Without an object (released while inactive) it has to be made again whatever the mode.

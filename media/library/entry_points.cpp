@@ -22,6 +22,7 @@
 #include "media/graphics/graph_record.h"
 #include "media/core/window_mode.h"
 #include "media/pixels/pixel_format.h"
+#include "media/sound_input/input.h"
 
 
 int StartUpLibrary(void) {
@@ -120,20 +121,24 @@ int RandomUpTo(int maximum) {
   return zelvo::GetRandomInRange(maximum);
 }
 
-int IsKeyDown(int /*keyCode*/) {
-  return -1;
+int IsKeyDown(int keyCode) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::IsKeyDown(keyCode);
 }
 
-int FindAnyInputDown(int /*flags*/) {
-  return -1;
+int FindAnyInputDown(int flags) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::FindAnyInputDown(flags);
 }
 
-int ReadAllKeyStates(unsigned char* /*states256*/) {
-  return -1;
+int ReadAllKeyStates(unsigned char* states256) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ReadAllKeyStates(states256);
 }
 
-int ReadPadBits(int /*pad*/) {
-  return -1;
+int ReadPadBits(int pad) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ReadPadBits(pad);
 }
 
 const DDPixelFormatRecord* GetDisplayPixelFormat(void) {

@@ -10,6 +10,7 @@
 #include "media/graphics/graph_restore.h"
 #include "media/graphics/graphics_manager.h"
 #include "media/pixels/pixel_format.h"
+#include "media/sound_input/input.h"
 
 namespace zelvo {
 namespace {
@@ -88,6 +89,7 @@ void ReleaseDisplayWhileInactive() {
 void RegisterLibrarySubsystems() {
   RegisterSubsystem(kSubsystemDisplay, DisplayRow());
   RegisterSubsystem(kSubsystemGraphics, GraphicsRow());
+  RegisterSubsystem(kSubsystemInput, InputSubsystemRow());
   RegisterScreenHooks(ScreenAnswers());
 }
 

@@ -72,8 +72,12 @@ class Unknown {
   virtual ~Unknown() = default;
 };
 
-// Creates the object of a registered class (DirectDraw 7). E_NOINTERFACE for another interface.
+// Creates the object of a registered class (DirectDraw 7, and the classes other areas of the layer
+// register). E_NOINTERFACE for another interface.
 HResult CoCreateInstance(const Guid& clsid, Unknown* outer, std::uint32_t context, const Guid& iid, void** out);
+// Makes a class known to CoCreateInstance; the factory makes the object for the interface asked.
+using ComClassFactory = HResult (*)(const Guid& iid, void** out);
+void RegisterComClass(const Guid& clsid, ComClassFactory factory);
 
 // ---------------------------------------------------------------- records
 struct DDPixelFormat {

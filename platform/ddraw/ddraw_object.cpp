@@ -5,6 +5,8 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/d3d/d3d_internal.h"
 #include "platform/ddraw/ddraw_internal.h"
@@ -516,11 +518,26 @@ HResult PaletteObject::GetEntries(std::uint32_t, std::uint32_t start, std::uint3
 
 }  // namespace ddraw
 
+namespace {
+// Filled during static initialisation by the areas that register a class.
+std::vector<std::pair<Guid, ComClassFactory>>& ComClasses() {
+  static std::vector<std::pair<Guid, ComClassFactory>> classes;
+  return classes;
+}
+}  // namespace
+
+void RegisterComClass(const Guid& clsid, ComClassFactory factory) { ComClasses().emplace_back(clsid, factory); }
+
 HResult CoCreateInstance(const Guid& clsid, Unknown* outer, std::uint32_t, const Guid& iid, void** out) {
   if (out == nullptr) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-  if (!(clsid == CLSID_DirectDraw7)) return REGDB_E_CLASSNOTREG;
+  if (!(clsid == CLSID_DirectDraw7)) {
+    for (const auto& [registered, factory] : ComClasses()) {
+      if (registered == clsid) return factory(iid, out);
+    }
+    return REGDB_E_CLASSNOTREG;
+  }
   HResult code;
   if (ddraw::Fault("DirectDrawCreate", &code, REGDB_E_CLASSNOTREG)) return code;
   if (!(iid == IID_IDirectDraw7)) return E_NOINTERFACE;

@@ -1,5 +1,8 @@
 // The headless host: no display, a memory framebuffer (the last presented frame), scripted input
-// from ZELVO_INPUT_SCRIPT and a desktop of 1024x768x32 (or ZELVO_DESKTOP=WxHxBPP).
+// from ZELVO_INPUT_SCRIPT and a desktop of 1024x768x32 (or ZELVO_DESKTOP=WxHxBPP). An inactive
+// application presents no frames, so while the script has taken the focus away its later events
+// come without waiting for their frame, and a script that ends there gives the focus back: the
+// library's wait for activation always ends.
 #include "platform/host/hosts.h"
 #include "platform/host/host_testing.h"
 #include "platform/host/input_script.h"
@@ -81,8 +84,17 @@ class HeadlessHost final : public Host {
 
  protected:
   bool PollHostEvent(Event* out) override {
-    if (next_ >= script_.size() || script_[next_].frame > PresentedFrameCount()) return false;
+    if (next_ >= script_.size()) {
+      if (scriptFocused_) return false;
+      *out = Event{};
+      out->kind = EventKind::kFocus;
+      out->value = 1;
+      scriptFocused_ = true;
+      return true;
+    }
+    if (scriptFocused_ && script_[next_].frame > PresentedFrameCount()) return false;
     *out = script_[next_++].event;
+    if (out->kind == EventKind::kFocus) scriptFocused_ = out->value != 0;
     return true;
   }
   void ShowFrame(const std::uint32_t*, int, int) override {}
@@ -90,6 +102,7 @@ class HeadlessHost final : public Host {
  private:
   std::vector<ScriptedEvent> script_;
   std::size_t next_ = 0;
+  bool scriptFocused_ = true;   // as the script left it
 };
 
 }  // namespace

@@ -1,11 +1,13 @@
-// The parts every host shares: injected events first, the key state seen through the events, the
-// last presented frame and its optional dump as PNG, and the choice of host.
+// The parts every host shares: injected events first, the key and mouse-button state seen through
+// the events, the virtual pads of tests and scripts, the last presented frame and its optional dump
+// as PNG, and the choice of host.
 #include "platform/host/host.h"
 
 #include "platform/host/frame_dump.h"
 #include "platform/host/host_testing.h"
 #include "platform/host/hosts.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +43,63 @@ void CopyText(char (&dst)[256], const char* src) {
   std::snprintf(dst, sizeof dst, "%s", src != nullptr ? src : "");
 }
 
+// Pads that tests and input scripts plug in; on every host, listed before the host's own.
+constexpr int kVirtualPadSlots = 16;
+struct VirtualPad {
+  bool plugged;
+  PadInfo info;
+  PadReading reading;
+  int rumbleLow, rumbleHigh, rumbleMilliseconds;
+};
+std::mutex virtualPadMutex;
+VirtualPad virtualPads[kVirtualPadSlots];
+
+VirtualPad* VirtualPadAt(int slot) { return slot >= 0 && slot < kVirtualPadSlots ? &virtualPads[slot] : nullptr; }
+
+void PlugVirtualPad(int slot, const char* name, int axes, int buttons, int hats, bool rumble) {
+  std::lock_guard<std::mutex> lock(virtualPadMutex);
+  VirtualPad* pad = VirtualPadAt(slot);
+  if (pad == nullptr) return;
+  *pad = VirtualPad{};
+  pad->plugged = true;
+  pad->info.id = slot;
+  std::snprintf(pad->info.name, sizeof pad->info.name, "%s", name != nullptr && *name != '\0' ? name : "Virtual Pad");
+  std::snprintf(pad->info.path, sizeof pad->info.path, "virtual/%d", slot);
+  pad->info.axisCount = std::clamp(axes, 0, kMaxPadAxes);
+  pad->info.buttonCount = std::clamp(buttons, 0, kMaxPadButtons);
+  pad->info.hatCount = std::clamp(hats, 0, kMaxPadHats);
+  pad->info.rumble = rumble;
+}
+
+// One scripted change: plug, unplug, a button, an axis or a hat.
+void ApplyPadEvent(const Event& event) {
+  if (event.value == kPadPlug) {
+    PlugVirtualPad(event.key, event.text, kMaxPadAxes, kMaxPadButtons, kMaxPadHats, true);
+    return;
+  }
+  std::lock_guard<std::mutex> lock(virtualPadMutex);
+  VirtualPad* pad = VirtualPadAt(event.key);
+  if (pad == nullptr || !pad->plugged) return;
+  switch (event.value) {
+    case kPadUnplug: pad->plugged = false; break;
+    case kPadButton:
+      if (event.x >= 0 && event.x < kMaxPadButtons) {
+        const std::uint32_t bit = 1u << event.x;
+        pad->reading.buttons = event.y != 0 ? (pad->reading.buttons | bit) : (pad->reading.buttons & ~bit);
+      }
+      break;
+    case kPadAxis:
+      if (event.x >= 0 && event.x < kMaxPadAxes) {
+        pad->reading.axes[event.x] = static_cast<std::int16_t>(std::clamp(event.y, -32768, 32767));
+      }
+      break;
+    case kPadHat:
+      if (event.x >= 0 && event.x < kMaxPadHats) pad->reading.hats[event.x] = static_cast<std::uint8_t>(event.y & 15);
+      break;
+    default: break;
+  }
+}
+
 bool DisplayPresent() {
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -56,19 +115,77 @@ std::unique_ptr<Host> ChooseHost() {
 }  // namespace
 
 bool Host::PollEvent(Event* out) {
-  if (!TakeInjected(out) && !PollHostEvent(out)) return false;
+  for (;;) {
+    if (!TakeInjected(out) && !PollHostEvent(out)) return false;
+    if (out->kind != EventKind::kPad) break;
+    ApplyPadEvent(*out);
+    if (inputNotice_ != nullptr) inputNotice_(2);
+  }
   if ((out->kind == EventKind::kKeyDown || out->kind == EventKind::kKeyUp) && out->key >= 0 && out->key < 512) {
     keyDown_[out->key] = out->kind == EventKind::kKeyDown;
+    if (inputNotice_ != nullptr) inputNotice_(0);
   }
   if (out->kind == EventKind::kMouseMove || out->kind == EventKind::kMouseButton) {
     mouseX_ = out->x;
     mouseY_ = out->y;
   }
+  if (out->kind == EventKind::kMouseButton) {
+    static const int kBits[] = {0, 1, 4, 2};   // left, middle, right as bits 0, 2, 1
+    const int bit = out->key >= 1 && out->key <= 3 ? kBits[out->key] : 0;
+    mouseButtons_ = out->value != 0 ? (mouseButtons_ | bit) : (mouseButtons_ & ~bit);
+    if (inputNotice_ != nullptr) inputNotice_(1);
+  }
+  if (out->kind == EventKind::kFocus) focused_ = out->value != 0;
   if (out->kind == EventKind::kFocus && out->value == 0) {
-    std::memset(keyDown_, 0, sizeof keyDown_);   // keys released while away are never reported
+    // Keys and buttons released while away are never reported.
+    std::memset(keyDown_, 0, sizeof keyDown_);
+    mouseButtons_ = 0;
   }
   return true;
 }
+
+int Host::ListPads(PadInfo* out, int max) {
+  int count = 0;
+  {
+    std::lock_guard<std::mutex> lock(virtualPadMutex);
+    for (const VirtualPad& pad : virtualPads) {
+      if (pad.plugged && count < max) out[count++] = pad.info;
+    }
+  }
+  return count + ListHostPads(out + count, max - count);
+}
+
+bool Host::ReadPad(int id, PadReading* out) {
+  {
+    std::lock_guard<std::mutex> lock(virtualPadMutex);
+    if (const VirtualPad* pad = VirtualPadAt(id)) {
+      if (!pad->plugged) return false;
+      *out = pad->reading;
+      return true;
+    }
+  }
+  return ReadHostPad(id, out);
+}
+
+bool Host::RumblePad(int id, int lowStrength, int highStrength, int milliseconds) {
+  {
+    std::lock_guard<std::mutex> lock(virtualPadMutex);
+    if (VirtualPad* pad = VirtualPadAt(id)) {
+      if (!pad->plugged || !pad->info.rumble) return false;
+      pad->rumbleLow = lowStrength;
+      pad->rumbleHigh = highStrength;
+      pad->rumbleMilliseconds = milliseconds;
+      return true;
+    }
+  }
+  return RumbleHostPad(id, lowStrength, highStrength, milliseconds);
+}
+
+void Host::SetInputNotice(InputNotice notice) { inputNotice_ = notice; }
+
+int Host::MouseButtons() const { return mouseButtons_; }
+
+bool Host::HasFocus() const { return focused_; }
 
 void Host::Present(const std::uint32_t* pixels, int width, int height, int pitchBytes) {
   if (pixels == nullptr || width <= 0 || height <= 0) return;
@@ -169,6 +286,13 @@ void InjectMouseMove(int x, int y) {
   host::Inject(event);
 }
 
+void InjectMouseButton(int button, bool down) {
+  Event event = host::MakeEvent(EventKind::kMouseButton);
+  event.key = button;
+  event.value = down ? 1 : 0;
+  host::Inject(event);
+}
+
 void InjectDropFile(const char* utf8Path) {
   Event event = host::MakeEvent(EventKind::kDropFile);
   host::CopyText(event.text, utf8Path);
@@ -177,6 +301,36 @@ void InjectDropFile(const char* utf8Path) {
 }
 
 void InjectExposed() { host::Inject(host::MakeEvent(EventKind::kExposed)); }
+
+void PlugPad(int slot, const char* name, int axes, int buttons, int hats, bool rumble) {
+  host::PlugVirtualPad(slot, name, axes, buttons, hats, rumble);
+}
+
+namespace {
+void ChangePad(int slot, int change, int index, int value) {
+  Event event = host::MakeEvent(EventKind::kPad);
+  event.key = slot;
+  event.value = change;
+  event.x = index;
+  event.y = value;
+  host::ApplyPadEvent(event);
+}
+}  // namespace
+
+void UnplugPad(int slot) { ChangePad(slot, host::kPadUnplug, 0, 0); }
+void SetPadButton(int slot, int button, bool down) { ChangePad(slot, host::kPadButton, button, down ? 1 : 0); }
+void SetPadAxis(int slot, int axis, int value) { ChangePad(slot, host::kPadAxis, axis, value); }
+void SetPadHat(int slot, int hat, int bits) { ChangePad(slot, host::kPadHat, hat, bits); }
+
+bool PadRumble(int slot, int* lowStrength, int* highStrength, int* milliseconds) {
+  std::lock_guard<std::mutex> lock(host::virtualPadMutex);
+  const host::VirtualPad* pad = host::VirtualPadAt(slot);
+  if (pad == nullptr || !pad->plugged) return false;
+  if (lowStrength != nullptr) *lowStrength = pad->rumbleLow;
+  if (highStrength != nullptr) *highStrength = pad->rumbleHigh;
+  if (milliseconds != nullptr) *milliseconds = pad->rumbleMilliseconds;
+  return true;
+}
 
 std::uint64_t LastPresentedFrame(std::vector<std::uint32_t>* pixels, int* width, int* height) {
   host::Host* current = host::CurrentHost();

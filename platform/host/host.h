@@ -14,6 +14,7 @@ namespace pf::host {
 enum class EventKind : int {
   kNone, kKeyDown, kKeyUp, kText, kEditing, kFocus, kClose, kExposed, kMoved, kResized, kMinimized,
   kRestored, kMouseMove, kMouseButton, kMouseWheel, kDropFile, kDropComplete,
+  kPad,               // a scripted pad change; applied to the host's virtual pads, never a message
 };
 
 struct Event {
@@ -27,6 +28,27 @@ struct Event {
 enum : int { kModShift = 1, kModCtrl = 2, kModAlt = 4 };
 
 struct DesktopMode { int width, height, bitsPerPixel; };
+
+// Joypads. A pad is named by a number that stays its own while it is plugged in; its reading has
+// axes -32768..32767, a bit per button and hats as SDL's hat bits (1 up, 2 right, 4 down, 8 left).
+constexpr int kMaxPadAxes = 8;
+constexpr int kMaxPadButtons = 32;
+constexpr int kMaxPadHats = 4;
+struct PadInfo {
+  int id;
+  char name[128];     // UTF-8
+  char path[128];     // UTF-8; empty when the host knows none
+  int axisCount, buttonCount, hatCount;
+  bool rumble;
+};
+struct PadReading {
+  std::int16_t axes[kMaxPadAxes];
+  std::uint32_t buttons;
+  std::uint8_t hats[kMaxPadHats];
+};
+// Scripted pad changes (Event::kind kPad): Event::key the virtual pad slot, Event::value the change,
+// Event::x the axis, button or hat index, Event::y the new value, Event::text the name on plugging.
+enum : int { kPadPlug = 1, kPadUnplug, kPadButton, kPadAxis, kPadHat };
 
 class Host {
  public:
@@ -68,6 +90,23 @@ class Host {
   // What the host window is: open or not, client size, title. For tests and the frame dump.
   bool WindowInfo(int* width, int* height, std::string* titleUtf8) const;
 
+  // The pads plugged in now: the virtual pads of tests and scripts first, then the host's own.
+  // Returns how many were written.
+  int ListPads(PadInfo* out, int max);
+  // The pad's reading; false once it is unplugged.
+  bool ReadPad(int id, PadReading* out);
+  // Starts (or with both strengths 0 stops) the pad's rumble, strengths 0..65535, for a time or
+  // (negative) until changed; false without one.
+  bool RumblePad(int id, int lowStrength, int highStrength, int milliseconds);
+  // Called for every keyboard, mouse-button and pad event the host takes in, with the kind of
+  // device: 0 keyboard, 1 mouse, 2 pad. One listener; nullptr removes it.
+  using InputNotice = void (*)(int device);
+  void SetInputNotice(InputNotice notice);
+  // Mouse buttons held down as seen through the polled events: bit 0 left, 1 right, 2 middle.
+  int MouseButtons() const;
+  // Whether the window has the keyboard focus, as last seen through the polled events.
+  bool HasFocus() const;
+
  protected:
   // Kept up to date by each host's window calls.
   bool windowOpen_ = false;
@@ -77,6 +116,10 @@ class Host {
 
   virtual bool PollHostEvent(Event* out) = 0;
   virtual void ShowFrame(const std::uint32_t* pixels, int width, int height) = 0;
+  // The host's own pads (none by default). Ids from 1000 on, so they never meet a virtual pad's.
+  virtual int ListHostPads(PadInfo*, int) { return 0; }
+  virtual bool ReadHostPad(int, PadReading*) { return false; }
+  virtual bool RumbleHostPad(int, int, int, int) { return false; }
 
  private:
   mutable std::mutex frameMutex_;
@@ -87,6 +130,9 @@ class Host {
   bool keyDown_[512] = {};
   int mouseX_ = 0;
   int mouseY_ = 0;
+  int mouseButtons_ = 0;
+  bool focused_ = true;
+  InputNotice inputNotice_ = nullptr;
 };
 
 // The process's host, chosen at the first call; nullptr when the chosen host cannot work at all.

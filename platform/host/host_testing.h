@@ -14,8 +14,19 @@ void InjectFocus(bool focused);
 void InjectClose();
 void InjectMouseWheel(int steps);
 void InjectMouseMove(int x, int y);
+void InjectMouseButton(int button, bool down);   // 1 left, 2 middle, 3 right
 void InjectDropFile(const char* utf8Path);      // one file per drop
 void InjectExposed();
+
+// Virtual pads (slots 0..15), on every host and listed before the host's own pads. Changes take
+// effect at once; scripts change them through "pad" lines instead. Hats take SDL's hat bits.
+void PlugPad(int slot, const char* name, int axes = 8, int buttons = 32, int hats = 4, bool rumble = true);
+void UnplugPad(int slot);
+void SetPadButton(int slot, int button, bool down);
+void SetPadAxis(int slot, int axis, int value);     // -32768..32767
+void SetPadHat(int slot, int hat, int bits);
+// The last rumble asked of the pad (strengths 0..65535); false when the slot holds no pad.
+bool PadRumble(int slot, int* lowStrength, int* highStrength, int* milliseconds);
 
 // The headless desktop (default 1024x768x32; also ZELVO_DESKTOP=WxHxBPP).
 void SetHeadlessDesktop(int width, int height, int bitsPerPixel);

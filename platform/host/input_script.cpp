@@ -20,6 +20,41 @@ std::string RestOfLine(std::istringstream& in) {
   return start == std::string::npos ? std::string() : rest.substr(start);
 }
 
+// "pad <slot> plug [name]", "pad <slot> unplug", "pad <slot> button <i> down|up",
+// "pad <slot> axis <i> <value>", "pad <slot> hat <i> <bits>".
+bool ParsePad(std::istringstream& in, Event* event) {
+  std::string change;
+  if (!(in >> event->key >> change) || event->key < 0 || event->key > 15) return false;
+  event->kind = EventKind::kPad;
+  if (change == "plug") {
+    event->value = kPadPlug;
+    CopyText(event->text, RestOfLine(in));
+    return true;
+  }
+  if (change == "unplug") {
+    event->value = kPadUnplug;
+    return true;
+  }
+  if (!(in >> event->x) || event->x < 0) return false;
+  if (change == "button") {
+    std::string state;
+    if (!(in >> state) || (state != "down" && state != "up") || event->x >= kMaxPadButtons) return false;
+    event->value = kPadButton;
+    event->y = state == "down" ? 1 : 0;
+    return true;
+  }
+  if (!(in >> event->y)) return false;
+  if (change == "axis") {
+    event->value = kPadAxis;
+    return event->x < kMaxPadAxes && event->y >= -32768 && event->y <= 32767;
+  }
+  if (change == "hat") {
+    event->value = kPadHat;
+    return event->x < kMaxPadHats && event->y >= 0 && event->y <= 15;
+  }
+  return false;
+}
+
 bool ParseLine(const std::string& line, ScriptedEvent* out) {
   std::istringstream in(line);
   std::string word;
@@ -56,6 +91,8 @@ bool ParseLine(const std::string& line, ScriptedEvent* out) {
   } else if (word == "drop") {
     event.kind = EventKind::kDropFile;
     CopyText(event.text, RestOfLine(in));
+  } else if (word == "pad") {
+    if (!ParsePad(in, &event)) return false;
   } else if (word == "close") {
     event.kind = EventKind::kClose;
   } else {

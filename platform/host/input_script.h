@@ -11,6 +11,8 @@
 //   <frame> mouse <x> <y>
 //   <frame> drop <UTF-8 path>
 //   <frame> close
+//   <frame> pad <slot 0..15> plug [name] | unplug | button <0..31> down|up | axis <0..7> <-32768..32767>
+//           | hat <0..3> <bits: 1 up, 2 right, 4 down, 8 left>
 #include <cstdint>
 #include <string>
 #include <vector>

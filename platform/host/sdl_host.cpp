@@ -1,13 +1,16 @@
 // The SDL2 host: a real window that shows each presented frame scaled to its client area, with the
-// keyboard, mouse, text input, input-method editing, focus and dropped files as host events. SDL is
+// keyboard, mouse, text input, input-method editing, focus and dropped files as host events, and
+// the game controllers and joysticks as pads. SDL is
 // only called on the thread that opened the window; frames presented from other threads are shown
 // at that thread's next poll.
 #include "platform/host/hosts.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <map>
 #include <thread>
 
 namespace pf::host {
@@ -79,9 +82,57 @@ bool Translate(const SDL_Event& in, Event* out) {
   }
 }
 
+constexpr int kHostPadIdBase = 1000;
+
+// A game controller reads in the order a pad read through DirectInput shows: left stick X and Y,
+// right stick X, the two triggers, right stick Y; face, shoulder and menu buttons; the d-pad as hat 0.
+void ReadController(SDL_GameController* controller, PadReading* out) {
+  static const SDL_GameControllerAxis kAxes[] = {
+      SDL_CONTROLLER_AXIS_LEFTX, SDL_CONTROLLER_AXIS_LEFTY, SDL_CONTROLLER_AXIS_RIGHTX,
+      SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, SDL_CONTROLLER_AXIS_RIGHTY,
+  };
+  static const SDL_GameControllerButton kButtons[] = {
+      SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y,
+      SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, SDL_CONTROLLER_BUTTON_BACK,
+      SDL_CONTROLLER_BUTTON_START, SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+      SDL_CONTROLLER_BUTTON_GUIDE,
+  };
+  *out = PadReading{};
+  for (int i = 0; i < 6; ++i) out->axes[i] = SDL_GameControllerGetAxis(controller, kAxes[i]);
+  for (int i = 0; i < 11; ++i) {
+    if (SDL_GameControllerGetButton(controller, kButtons[i]) != 0) out->buttons |= 1u << i;
+  }
+  std::uint8_t hat = 0;
+  if (SDL_GameControllerGetButton(controller, SDL_CONTROLLER_BUTTON_DPAD_UP) != 0) hat |= SDL_HAT_UP;
+  if (SDL_GameControllerGetButton(controller, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) != 0) hat |= SDL_HAT_RIGHT;
+  if (SDL_GameControllerGetButton(controller, SDL_CONTROLLER_BUTTON_DPAD_DOWN) != 0) hat |= SDL_HAT_DOWN;
+  if (SDL_GameControllerGetButton(controller, SDL_CONTROLLER_BUTTON_DPAD_LEFT) != 0) hat |= SDL_HAT_LEFT;
+  out->hats[0] = hat;
+}
+
+void ReadJoystick(SDL_Joystick* joystick, PadReading* out) {
+  *out = PadReading{};
+  const int axes = std::min(SDL_JoystickNumAxes(joystick), kMaxPadAxes);
+  const int buttons = std::min(SDL_JoystickNumButtons(joystick), kMaxPadButtons);
+  const int hats = std::min(SDL_JoystickNumHats(joystick), kMaxPadHats);
+  for (int i = 0; i < axes; ++i) out->axes[i] = SDL_JoystickGetAxis(joystick, i);
+  for (int i = 0; i < buttons; ++i) {
+    if (SDL_JoystickGetButton(joystick, i) != 0) out->buttons |= 1u << i;
+  }
+  for (int i = 0; i < hats; ++i) out->hats[i] = SDL_JoystickGetHat(joystick, i);
+}
+
+struct OpenPad {
+  SDL_GameController* controller;   // or nullptr for a plain joystick
+  SDL_Joystick* joystick;
+};
+
 class SdlHost final : public Host {
  public:
-  ~SdlHost() override { CloseWindow(); }
+  ~SdlHost() override {
+    ClosePads(true);
+    CloseWindow();
+  }
 
   const char* Name() const override { return "sdl"; }
 
@@ -206,6 +257,60 @@ class SdlHost final : public Host {
     return false;
   }
 
+  // Pads are opened as the library lists them and closed once they are unplugged.
+  int ListHostPads(PadInfo* out, int max) override {
+    if (!StartPads()) return 0;
+    ClosePads(false);
+    SDL_JoystickUpdate();
+    int count = 0;
+    for (int index = 0; index < SDL_NumJoysticks() && count < max; ++index) {
+      const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+      OpenPad* pad = OpenById(id);
+      if (pad == nullptr) {
+        OpenPad opened{nullptr, nullptr};
+        if (SDL_IsGameController(index) != 0) opened.controller = SDL_GameControllerOpen(index);
+        opened.joystick = opened.controller != nullptr ? SDL_GameControllerGetJoystick(opened.controller)
+                                                       : SDL_JoystickOpen(index);
+        if (opened.joystick == nullptr) continue;
+        pad = &(pads_[id] = opened);
+      }
+      PadInfo& info = out[count++];
+      info = PadInfo{};
+      info.id = kHostPadIdBase + id;
+      const char* name = pad->controller != nullptr ? SDL_GameControllerName(pad->controller)
+                                                    : SDL_JoystickName(pad->joystick);
+      const char* path = SDL_JoystickPath(pad->joystick);
+      std::snprintf(info.name, sizeof info.name, "%s", name != nullptr ? name : "");
+      std::snprintf(info.path, sizeof info.path, "%s", path != nullptr ? path : "");
+      info.axisCount = pad->controller != nullptr ? 6 : std::min(SDL_JoystickNumAxes(pad->joystick), kMaxPadAxes);
+      info.buttonCount =
+          pad->controller != nullptr ? 11 : std::min(SDL_JoystickNumButtons(pad->joystick), kMaxPadButtons);
+      info.hatCount = pad->controller != nullptr ? 1 : std::min(SDL_JoystickNumHats(pad->joystick), kMaxPadHats);
+      info.rumble = SDL_JoystickHasRumble(pad->joystick) == SDL_TRUE;
+    }
+    return count;
+  }
+
+  bool ReadHostPad(int id, PadReading* out) override {
+    OpenPad* pad = OpenById(id - kHostPadIdBase);
+    if (pad == nullptr || SDL_JoystickGetAttached(pad->joystick) != SDL_TRUE) return false;
+    if (pad->controller != nullptr) {
+      ReadController(pad->controller, out);
+    } else {
+      ReadJoystick(pad->joystick, out);
+    }
+    return true;
+  }
+
+  bool RumbleHostPad(int id, int lowStrength, int highStrength, int milliseconds) override {
+    OpenPad* pad = OpenById(id - kHostPadIdBase);
+    if (pad == nullptr) return false;
+    auto strength = [](int value) { return static_cast<Uint16>(std::clamp(value, 0, 65535)); };
+    // A rumble without a time limit lasts as long as SDL allows; the library stops it itself.
+    const Uint32 duration = milliseconds < 0 ? 0xFFFFu : static_cast<Uint32>(milliseconds);
+    return SDL_JoystickRumble(pad->joystick, strength(lowStrength), strength(highStrength), duration) == 0;
+  }
+
   void ShowFrame(const std::uint32_t* pixels, int width, int height) override {
     if (window_ == nullptr) return;
     if (std::this_thread::get_id() != owner_) {
@@ -227,6 +332,35 @@ class SdlHost final : public Host {
       videoStarted_ = true;
     }
     return true;
+  }
+
+  bool StartPads() {
+    if (!padsStarted_) {
+      if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
+      padsStarted_ = true;
+    }
+    return true;
+  }
+
+  OpenPad* OpenById(int id) {
+    auto found = pads_.find(id);
+    return found != pads_.end() ? &found->second : nullptr;
+  }
+
+  // Closes the pads that are gone, or every pad.
+  void ClosePads(bool all) {
+    for (auto it = pads_.begin(); it != pads_.end();) {
+      if (!all && SDL_JoystickGetAttached(it->second.joystick) == SDL_TRUE) {
+        ++it;
+        continue;
+      }
+      if (it->second.controller != nullptr) {
+        SDL_GameControllerClose(it->second.controller);
+      } else {
+        SDL_JoystickClose(it->second.joystick);
+      }
+      it = pads_.erase(it);
+    }
   }
 
   void ShowPendingFrame() {
@@ -252,6 +386,8 @@ class SdlHost final : public Host {
   }
 
   bool videoStarted_ = false;
+  bool padsStarted_ = false;
+  std::map<int, OpenPad> pads_;
   bool fullscreen_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;

@@ -142,6 +142,7 @@ void TranslateHostEvent(WindowHandle window, const host::Event& event) {
     }
     case EventKind::kDropFile: window_system::AddDroppedFile(HostPathToWindows(event.text)); break;
     case EventKind::kDropComplete: window_system::CompleteDrop(window); break;
+    case EventKind::kPad:
     case EventKind::kNone: break;
   }
 }

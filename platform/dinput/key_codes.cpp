@@ -1,0 +1,100 @@
+// The scancode table: every key of a full-size keyboard, the Japanese keys (ろ, かな, ￥, 変換, 無変換,
+// 半角/全角) and the multimedia keys, each with the DirectInput key code and the virtual key a JIS
+// keyboard gives at that position. Where the library's virtual-key table names a key, the two agree,
+// so the key state read through either path is the same.
+#include "platform/dinput/key_codes.h"
+
+#include <cstring>
+
+#include "platform/host/host.h"
+
+namespace pf::dinput {
+namespace {
+
+struct KeyRow {
+  std::uint16_t scancode;
+  std::uint8_t keyCode;
+  std::uint8_t virtualKey;
+};
+
+constexpr KeyRow kKeyRows[] = {
+    // Letters A..Z.
+    {4, 0x1E, 'A'}, {5, 0x30, 'B'}, {6, 0x2E, 'C'}, {7, 0x20, 'D'}, {8, 0x12, 'E'}, {9, 0x21, 'F'},
+    {10, 0x22, 'G'}, {11, 0x23, 'H'}, {12, 0x17, 'I'}, {13, 0x24, 'J'}, {14, 0x25, 'K'}, {15, 0x26, 'L'},
+    {16, 0x32, 'M'}, {17, 0x31, 'N'}, {18, 0x18, 'O'}, {19, 0x19, 'P'}, {20, 0x10, 'Q'}, {21, 0x13, 'R'},
+    {22, 0x1F, 'S'}, {23, 0x14, 'T'}, {24, 0x16, 'U'}, {25, 0x2F, 'V'}, {26, 0x11, 'W'}, {27, 0x2D, 'X'},
+    {28, 0x15, 'Y'}, {29, 0x2C, 'Z'},
+    // Digits 1..9, 0.
+    {30, 0x02, '1'}, {31, 0x03, '2'}, {32, 0x04, '3'}, {33, 0x05, '4'}, {34, 0x06, '5'}, {35, 0x07, '6'},
+    {36, 0x08, '7'}, {37, 0x09, '8'}, {38, 0x0A, '9'}, {39, 0x0B, '0'},
+    // Return, Escape, Backspace, Tab, Space.
+    {40, 0x1C, 0x0D}, {41, 0x01, 0x1B}, {42, 0x0E, 0x08}, {43, 0x0F, 0x09}, {44, 0x39, 0x20},
+    // The punctuation keys, as the JIS keyboard labels them: - ^ @ [ ] ] ; : 半角/全角 , . /
+    {45, 0x0C, 0xBD}, {46, 0x90, 0xDE}, {47, 0x91, 0xC0}, {48, 0x1A, 0xDB}, {49, 0x1B, 0xDD}, {50, 0x1B, 0xDD},
+    {51, 0x27, 0xBB}, {52, 0x92, 0xBA}, {53, 0x94, 0xF3}, {54, 0x33, 0xBC}, {55, 0x34, 0xBE}, {56, 0x35, 0xBF},
+    // Caps Lock, F1..F12.
+    {57, 0x3A, 0x14}, {58, 0x3B, 0x70}, {59, 0x3C, 0x71}, {60, 0x3D, 0x72}, {61, 0x3E, 0x73}, {62, 0x3F, 0x74},
+    {63, 0x40, 0x75}, {64, 0x41, 0x76}, {65, 0x42, 0x77}, {66, 0x43, 0x78}, {67, 0x44, 0x79}, {68, 0x57, 0x7A},
+    {69, 0x58, 0x7B},
+    // Print Screen, Scroll Lock, Pause, Insert, Home, Page Up, Delete, End, Page Down.
+    {70, 0xB7, 0x2C}, {71, 0x46, 0x91}, {72, 0xC5, 0x13}, {73, 0xD2, 0x2D}, {74, 0xC7, 0x24}, {75, 0xC9, 0x21},
+    {76, 0xD3, 0x2E}, {77, 0xCF, 0x23}, {78, 0xD1, 0x22},
+    // Right, Left, Down, Up.
+    {79, 0xCD, 0x27}, {80, 0xCB, 0x25}, {81, 0xD0, 0x28}, {82, 0xC8, 0x26},
+    // The keypad: Num Lock / * - + Enter 1..9 0 .
+    {83, 0x45, 0x90}, {84, 0xB5, 0x6F}, {85, 0x37, 0x6A}, {86, 0x4A, 0x6D}, {87, 0x4E, 0x6B}, {88, 0x9C, 0x0D},
+    {89, 0x4F, 0x61}, {90, 0x50, 0x62}, {91, 0x51, 0x63}, {92, 0x4B, 0x64}, {93, 0x4C, 0x65}, {94, 0x4D, 0x66},
+    {95, 0x47, 0x67}, {96, 0x48, 0x68}, {97, 0x49, 0x69}, {98, 0x52, 0x60}, {99, 0x53, 0x6E},
+    // The ISO key beside left Shift, Application, Power, keypad =, F13..F15, Stop.
+    {100, 0x56, 0xE2}, {101, 0xDD, 0x5D}, {102, 0xDE, 0}, {103, 0x8D, 0x92}, {104, 0x64, 0x7C},
+    {105, 0x65, 0x7D}, {106, 0x66, 0x7E}, {120, 0x95, 0},
+    // Mute, volume up and down, keypad comma.
+    {127, 0xA0, 0xAD}, {128, 0xB0, 0xAF}, {129, 0xAE, 0xAE}, {133, 0xB3, 0x6C},
+    // The Japanese keys: ろ, かな, ￥, 変換, 無変換; the keys some layouts report for かな and 半角/全角.
+    {135, 0x2B, 0xE2}, {136, 0x70, 0x15}, {137, 0x7D, 0xDC}, {138, 0x79, 0x1C}, {139, 0x7B, 0x1D},
+    {146, 0x70, 0x15}, {147, 0x70, 0x15}, {148, 0x94, 0xF3},
+    // Left and right Control, Shift, Alt and Windows keys.
+    {224, 0x1D, 0xA2}, {225, 0x2A, 0xA0}, {226, 0x38, 0xA4}, {227, 0xDB, 0x5B},
+    {228, 0x9D, 0xA3}, {229, 0x36, 0xA1}, {230, 0xB8, 0xA5}, {231, 0xDC, 0x5C},
+    // Media and browser keys.
+    {258, 0x99, 0xB0}, {259, 0x90, 0xB1}, {260, 0xA4, 0xB2}, {261, 0xA2, 0xB3}, {262, 0xA0, 0xAD},
+    {263, 0xED, 0xB5}, {264, 0xB2, 0xAC}, {265, 0xEC, 0xB4}, {266, 0xA1, 0xB7}, {267, 0xEB, 0},
+    {268, 0xE5, 0xAA}, {269, 0xB2, 0xAC}, {270, 0xEA, 0xA6}, {271, 0xE9, 0xA7}, {272, 0xE8, 0xA9},
+    {273, 0xE7, 0xA8}, {274, 0xE6, 0xAB}, {282, 0xDF, 0x5F},
+};
+
+constexpr int kScancodes = 512;
+
+const KeyRow* RowOf(int scancode) {
+  struct Index {
+    const KeyRow* rows[kScancodes] = {};
+    Index() {
+      for (const KeyRow& row : kKeyRows) rows[row.scancode] = &row;
+    }
+  };
+  static const Index index;
+  return scancode >= 0 && scancode < kScancodes ? index.rows[scancode] : nullptr;
+}
+
+}  // namespace
+
+std::uint8_t KeyCodeOfScancode(int scancode) {
+  const KeyRow* row = RowOf(scancode);
+  return row != nullptr ? row->keyCode : 0;
+}
+
+std::uint8_t VirtualKeyOfScancode(int scancode) {
+  const KeyRow* row = RowOf(scancode);
+  return row != nullptr ? row->virtualKey : 0;
+}
+
+void ReadHostKeyCodes(std::uint8_t* state256) {
+  std::memset(state256, 0, 256);
+  host::Host* current = host::CurrentHost();
+  if (current == nullptr) return;
+  for (const KeyRow& row : kKeyRows) {
+    if (current->IsKeyDown(row.scancode)) state256[row.keyCode] = 0x80;
+  }
+}
+
+}  // namespace pf::dinput
