@@ -2,5 +2,5 @@
 #include "media/software/rotate_kernels.h"
 
 namespace zelvo::soft {
-template const MapSpanTable& GetMapSpanTable<kMemImg565>();
+template const MapSpanTable& GetMapSpanTable<PixelType::k565>();
 }  // namespace zelvo::soft

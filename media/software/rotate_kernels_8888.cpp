@@ -2,5 +2,5 @@
 #include "media/software/rotate_kernels.h"
 
 namespace zelvo::soft {
-template const MapSpanTable& GetMapSpanTable<kMemImg8888>();
+template const MapSpanTable& GetMapSpanTable<PixelType::k8888>();
 }  // namespace zelvo::soft
