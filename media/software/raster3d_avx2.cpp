@@ -4,13 +4,12 @@
 // exact for these operands), texel coordinates and bounds, a masked gather of the texels, and the
 // weighted write on 32-bit lanes. The bytes equal the scalar loop's; the scalar loop draws the
 // pixels after the last whole block. Built for AVX2, reached only after the run-time check.
-#include <immintrin.h>
-
 #include <cstdint>
 
 #include "media/software/raster3d_kernels.h"
+#include "media/software/simd_target.h"
 
-#pragma GCC target("avx2")
+ZELVO_SIMD_BEGIN("avx2")
 
 namespace zelvo::soft {
 namespace {
@@ -126,3 +125,5 @@ SpanBlocks Raster3DAvx2Blocks(int type, const LoopCell& cell, bool modulate) {
 }
 
 }  // namespace zelvo::soft
+
+ZELVO_SIMD_END

@@ -2,21 +2,13 @@
 // copies and source-alpha blends in both colour types, and the 32-bit parameter blend, add,
 // subtract and multiply of sources without alpha. Eight positions per step, source pixels
 // gathered, the blend done in 16-bit lanes where every intermediate fits, so each span gives the
-// same bytes as its scalar cell. Spans whose positions wrap go to the scalar cell. Everything after the target pragma is local to this file and is called
-// only after the run-time processor check.
-#include <immintrin.h>
-
+// same bytes as its scalar cell. Spans whose positions wrap go to the scalar cell.
 #include <cstdint>
 
 #include "media/software/rotate_kernels.h"
+#include "media/software/simd_target.h"
 
-// Every header is included above, so no inline function shared with other files is compiled for
-// this instruction set.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC target("avx2")
-#endif
+ZELVO_SIMD_BEGIN("avx2")
 
 namespace zelvo::soft {
 namespace {
@@ -276,6 +268,4 @@ MapSpan VectorMapSpanAvx2(int type, const LoopCell& cell) {
 
 }  // namespace zelvo::soft
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#endif
+ZELVO_SIMD_END
