@@ -5,12 +5,12 @@
 // always agree on the layout.
 #include <cstdint>
 
-#include "media/graphics/memimg.h"
 #include "media/software/blend_state.h"
 
 namespace zelvo::soft {
 
-enum class PixelType : uint8_t { k565 = kMemImg565, k8888 = kMemImg8888 };
+// The colour types a loop draws: 16-bit 565 and 32-bit 8888 pictures.
+enum class PixelType : uint8_t { k565, k8888 };
 enum class BlendMode : uint8_t {
   kNone = kBlendNone,
   kAlpha = kBlendAlpha,

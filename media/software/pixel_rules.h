@@ -175,7 +175,7 @@ ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint
   using Ch = Channels<Type>;
   constexpr int k = (GraphWeight ? 1 : 0) + (AlphaWeight ? 1 : 0);
   // Every product of up to four 8-bit factors fits 32 unsigned bits; the signed lerp with three
-  // weights (mode 1 with two weights) needs 64.
+  // weights (the alpha mode with two weights) needs 64.
   using Signed = std::conditional_t<(Mode == BlendMode::kAlpha && k == 2), int64_t, int32_t>;
   const uint32_t F = (GraphWeight ? G : 1u) * (AlphaWeight ? a : 1u);
   const uint32_t dv = Type == PixelType::k8888 ? Load32(d) : Load16(d);

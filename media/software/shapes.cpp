@@ -339,7 +339,7 @@ template <PixelType Type, BlendMode Mode>
 void FillBox(MEMIMG* image, const ShapeSetup& s, const IntRect& r) {
   constexpr int kBytes = Type == PixelType::k8888 ? 4 : 2;
   const int w = r.right - r.left;
-  // A row of the constant colour, handed over in chunks: copied in mode 0 (whole words, two
+  // A row of the constant colour, handed over in chunks: copied in the none mode (whole words, two
   // 16-bit pixels per word), blended by the row forms otherwise.
   constexpr int kChunk = 1024;
   uint32_t source[kChunk];
