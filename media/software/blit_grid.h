@@ -65,18 +65,18 @@ struct FastPath {
 };
 
 inline constexpr FastPath kFastPaths[] = {
-    // operation              type         mode                  param       packed        loops
-    {BlitOperation::kPlain,   kAnyType,    BlendMode::kAlpha,    128,        Packed::kAny, FastLoop::kHalf},
-    {BlitOperation::kPlain,   kMemImg565,  BlendMode::kAlpha,    kAnyParam,  Packed::kAny, FastLoop::kLerp6},
-    {BlitOperation::kPlain,   kMemImg565,  BlendMode::kAdd,      255,        Packed::kAny, FastLoop::kPairAdd},
-    {BlitOperation::kPlain,   kMemImg565,  BlendMode::kSubtract, 255,        Packed::kAny, FastLoop::kPairSub},
-    {BlitOperation::kPlain,   kMemImg8888, BlendMode::kAdd,      255,        Packed::kYes, FastLoop::kAddSaturate},
-    {BlitOperation::kPlain,   kMemImg8888, BlendMode::kAdd,      255,        Packed::kNo,  FastLoop::kAddWord},
-    {BlitOperation::kPlain,   kMemImg8888, BlendMode::kSubtract, 255,        Packed::kYes, FastLoop::kSubSaturate},
-    {BlitOperation::kPlain,   kMemImg8888, BlendMode::kSubtract, 255,        Packed::kNo,  FastLoop::kSub},
-    {BlitOperation::kStretch, kAnyType,    BlendMode::kNone,     kAnyParam,  Packed::kAny, FastLoop::kStretchCopy},
-    {BlitOperation::kStretch, kMemImg8888, BlendMode::kSubtract, 255,        Packed::kYes, FastLoop::kStretchSubSaturate},
-    {BlitOperation::kStretch, kAnyType,    BlendMode::kSubtract, 255,        Packed::kAny, FastLoop::kStretchSub},
+    // operation              type         mode                  param      packed        loops
+    {BlitOperation::kPlain,   kAnyType,    BlendMode::kAlpha,    128,       Packed::kAny, FastLoop::kHalf},
+    {BlitOperation::kPlain,   kMemImg565,  BlendMode::kAlpha,    kAnyParam, Packed::kAny, FastLoop::kLerp6},
+    {BlitOperation::kPlain,   kMemImg565,  BlendMode::kAdd,      255,       Packed::kAny, FastLoop::kPairAdd},
+    {BlitOperation::kPlain,   kMemImg565,  BlendMode::kSubtract, 255,       Packed::kAny, FastLoop::kPairSub},
+    {BlitOperation::kPlain,   kMemImg8888, BlendMode::kAdd,      255,       Packed::kYes, FastLoop::kAddSaturate},
+    {BlitOperation::kPlain,   kMemImg8888, BlendMode::kAdd,      255,       Packed::kNo,  FastLoop::kAddWord},
+    {BlitOperation::kPlain,   kMemImg8888, BlendMode::kSubtract, 255,       Packed::kYes, FastLoop::kSubSaturate},
+    {BlitOperation::kPlain,   kMemImg8888, BlendMode::kSubtract, 255,       Packed::kNo,  FastLoop::kSub},
+    {BlitOperation::kStretch, kAnyType,    BlendMode::kNone,     kAnyParam, Packed::kAny, FastLoop::kStretchCopy},
+    {BlitOperation::kStretch, kMemImg8888, BlendMode::kSubtract, 255,       Packed::kYes, FastLoop::kStretchSubSaturate},
+    {BlitOperation::kStretch, kAnyType,    BlendMode::kSubtract, 255,       Packed::kAny, FastLoop::kStretchSub},
 };
 
 // The fast path a draw of colour type `type` takes, or null.
