@@ -42,7 +42,7 @@ inline const int32_t* SignedProductRow(int i) { return &BlendSignedProductTable[
 // Builds the three tables (once; later calls do nothing) and puts the state at its defaults.
 // Graphics start-up calls it in every rendering mode before the first software draw.
 int InitSoftBlendTables();
-void ResetSoftBlendState();   // mode 0, parameter 255, tint off, region 640x480, no blend graph
+void ResetSoftBlendState();   // no blend (mode 0), parameter 255, tint off, region 640x480, no blend graph
 
 // Fills BlendGraphTable from the border parameter and range (clamped to 0..255); the graph record
 // is not read.

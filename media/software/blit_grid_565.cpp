@@ -2,5 +2,5 @@
 #include "media/software/blit_grid.h"
 
 namespace zelvo::soft {
-template const BlitTables& GetBlitTables<kMemImg565>();
+template const BlitTables& GetBlitTables<PixelType::k565>();
 }  // namespace zelvo::soft

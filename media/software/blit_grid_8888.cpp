@@ -2,5 +2,5 @@
 #include "media/software/blit_grid.h"
 
 namespace zelvo::soft {
-template const BlitTables& GetBlitTables<kMemImg8888>();
+template const BlitTables& GetBlitTables<PixelType::k8888>();
 }  // namespace zelvo::soft

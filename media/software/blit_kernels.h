@@ -40,95 +40,96 @@ using BlitLoop = void (*)(const BlitCall&);
 // How a loop compares the colour key: the plain blitter compares the stored value with the key cut
 // to the source's pixel width (its multi-pixel compares use the key repeated into bytes or halves);
 // the stretched blitter compares with the whole key, except its 16-bit plain-copy fast loop.
-enum KeyRule : int { kKeyCut, kKeyWhole, kKeyLow16 };
+enum class KeyRule : uint8_t { kCut, kWhole, kLow16 };
 
-template <int Type, bool Pal, bool Alpha>
+template <PixelType Type, bool Palette, bool Alpha>
 constexpr int SourceBytes() {
-  return Pal ? 1 : (Type == kMemImg8888 ? 4 : (Alpha ? 4 : 2));
+  return Palette ? 1 : (Type == PixelType::k8888 ? 4 : (Alpha ? 4 : 2));
 }
-template <int Type>
+template <PixelType Type>
 constexpr int DestBytes() {
-  return Type == kMemImg8888 ? 4 : 2;
+  return Type == PixelType::k8888 ? 4 : 2;
 }
 
 // The stored value of a source pixel, its colour (palette looked up) and its alpha.
-template <int Type, bool Pal, bool Alpha>
+template <PixelType Type, bool Palette, bool Alpha>
 ZELVO_PIXEL_INLINE void FetchSource(const BlitCall& c, const uint8_t* s, uint32_t& raw, uint32_t& colour, uint32_t& a) {
-  FetchPixel<Type, Pal, Alpha>(c.palette, s, raw, colour, a);
+  FetchPixel<Type, Palette, Alpha>(c.palette, s, raw, colour, a);
 }
 
-template <int Type, bool Pal, int Rule>
+template <PixelType Type, bool Palette, KeyRule Rule>
 ZELVO_PIXEL_INLINE bool IsKeyed(uint32_t raw, uint32_t key) {
-  if constexpr (Rule == kKeyWhole) {
+  if constexpr (Rule == KeyRule::kWhole) {
     return raw == key;
-  } else if constexpr (Rule == kKeyLow16) {
+  } else if constexpr (Rule == KeyRule::kLow16) {
     return raw == (key & 0xFFFF);
   } else {
-    return raw == (Pal ? (key & 0xFF) : (Type == kMemImg8888 ? key : (key & 0xFFFF)));
+    return raw == (Palette ? (key & 0xFF) : (Type == PixelType::k8888 ? key : (key & 0xFFFF)));
   }
 }
 
 // The general rule over the grid: colour key (direct sources without alpha, and palette sources),
 // source alpha (0 skips and 255 is no weight when the transparent flag is on), blend picture weight,
 // then Combine. IgnoreAlpha is the plain blitter's alpha-ignoring copy.
-template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans, int Rule, bool IgnoreAlpha = false>
+template <PixelType Type, bool Palette, BlendMode Mode, bool BlendGraph, bool Tint, bool Alpha, bool Transparent,
+          KeyRule Rule, bool IgnoreAlpha = false>
 struct GeneralOp {
-  static constexpr int kSrcBytes = SourceBytes<Type, Pal, Alpha>();
+  static constexpr int kSrcBytes = SourceBytes<Type, Palette, Alpha>();
   static constexpr int kDstBytes = DestBytes<Type>();
-  static constexpr bool kKeyed = Trans && !Alpha;
+  static constexpr bool kKeyed = Transparent && !Alpha;
   ZELVO_PIXEL_INLINE static void Apply(const BlitCall& c, uint8_t* d, const uint8_t* s, const uint8_t* g) {
     uint32_t raw, colour, a = 0;
-    FetchSource<Type, Pal, Alpha>(c, s, raw, colour, a);
+    FetchSource<Type, Palette, Alpha>(c, s, raw, colour, a);
     uint32_t G = 0;
-    if constexpr (BG) G = c.rows.graphTable[*g];
+    if constexpr (BlendGraph) G = c.rows.graphTable[*g];
     if constexpr (Alpha && !IgnoreAlpha) {
-      if constexpr (Trans) {
+      if constexpr (Transparent) {
         if (a == 0) return;
         if (a == 255) {
-          Combine<Type, Mode, Tint, BG, false>(c.rows, d, colour, G, 0);
+          Combine<Type, Mode, Tint, BlendGraph, false>(c.rows, d, colour, G, 0);
           return;
         }
       }
-      Combine<Type, Mode, Tint, BG, true>(c.rows, d, colour, G, a);
+      Combine<Type, Mode, Tint, BlendGraph, true>(c.rows, d, colour, G, a);
     } else {
-      if constexpr (Trans && !Alpha) {
-        if (IsKeyed<Type, Pal, Rule>(raw, c.key)) return;
+      if constexpr (Transparent && !Alpha) {
+        if (IsKeyed<Type, Palette, Rule>(raw, c.key)) return;
       }
-      Combine<Type, Mode, Tint, BG, false>(c.rows, d, colour, G, 0);
+      Combine<Type, Mode, Tint, BlendGraph, false>(c.rows, d, colour, G, 0);
     }
   }
 };
 
 // Shortcut forms of the plain blitter and the stretched fast subtract: no blend picture, tint or
 // source alpha; an optional colour key.
-enum SpecialKind : int { kSpecialHalf, kSpecialLerp6, kSpecialAddWord, kSpecialAddSaturate, kSpecialSub, kSpecialSubSaturate };
+enum class SpecialKind : uint8_t { kHalf, kLerp6, kAddWord, kAddSaturate, kSub, kSubSaturate };
 
-template <int Type, bool Pal, bool Trans, int Kind, int Rule>
+template <PixelType Type, bool Palette, bool Transparent, SpecialKind Kind, KeyRule Rule>
 struct SpecialOp {
-  static constexpr bool kKeyed = Trans;
-  static constexpr int kSrcBytes = SourceBytes<Type, Pal, false>();
+  static constexpr bool kKeyed = Transparent;
+  static constexpr int kSrcBytes = SourceBytes<Type, Palette, false>();
   static constexpr int kDstBytes = DestBytes<Type>();
   ZELVO_PIXEL_INLINE static void Apply(const BlitCall& c, uint8_t* d, const uint8_t* s, const uint8_t*) {
     uint32_t raw, colour, a = 0;
-    FetchSource<Type, Pal, false>(c, s, raw, colour, a);
-    if constexpr (Trans) {
-      if (IsKeyed<Type, Pal, Rule>(raw, c.key)) return;
+    FetchSource<Type, Palette, false>(c, s, raw, colour, a);
+    if constexpr (Transparent) {
+      if (IsKeyed<Type, Palette, Rule>(raw, c.key)) return;
     }
-    if constexpr (Type == kMemImg8888) {
+    if constexpr (Type == PixelType::k8888) {
       const uint32_t dv = Load32(d);
       uint32_t v;
-      if constexpr (Kind == kSpecialHalf) v = Half32(colour, dv);
-      else if constexpr (Kind == kSpecialAddWord) v = Add32NoLowTerm(colour, dv);
-      else if constexpr (Kind == kSpecialAddSaturate) v = AddBytesSaturated(colour, dv);
-      else if constexpr (Kind == kSpecialSub) v = Sub32(colour, dv);
+      if constexpr (Kind == SpecialKind::kHalf) v = Half32(colour, dv);
+      else if constexpr (Kind == SpecialKind::kAddWord) v = Add32NoLowTerm(colour, dv);
+      else if constexpr (Kind == SpecialKind::kAddSaturate) v = AddBytesSaturated(colour, dv);
+      else if constexpr (Kind == SpecialKind::kSub) v = Sub32(colour, dv);
       else v = SubBytesSaturated(colour, dv);
       Store32(d, v);
     } else {
       const uint32_t dv = Load16(d);
       uint32_t v;
-      if constexpr (Kind == kSpecialHalf) v = Half16(colour, dv);
-      else if constexpr (Kind == kSpecialLerp6) v = Lerp6(c.rows.lerp6, colour, dv);
-      else if constexpr (Kind == kSpecialAddWord) v = Add16NoLowTerm(colour, dv);
+      if constexpr (Kind == SpecialKind::kHalf) v = Half16(colour, dv);
+      else if constexpr (Kind == SpecialKind::kLerp6) v = Lerp6(c.rows.lerp6, colour, dv);
+      else if constexpr (Kind == SpecialKind::kAddWord) v = Add16NoLowTerm(colour, dv);
       else v = Sub16(colour, dv);
       Store16(d, v);
     }
@@ -140,49 +141,52 @@ struct SpecialOp {
 constexpr int kRowNone = -1;
 constexpr int kRowMove = 100;
 
-template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
+template <PixelType Type, bool Palette, BlendMode Mode, bool BlendGraph, bool Tint, bool Alpha, bool Transparent>
 constexpr int GeneralRowForm() {
-  if (Mode == kBlendNone && Alpha && Trans && !BG && !Tint) {
-    return Type == kMemImg8888 ? static_cast<int>(kRowAlphaSource) : static_cast<int>(kRow16AlphaSource);
+  if (Mode == BlendMode::kNone && Alpha && Transparent && !BlendGraph && !Tint) {
+    return Type == PixelType::k8888 ? static_cast<int>(kRowAlphaSource) : static_cast<int>(kRow16AlphaSource);
   }
-  if (Type == kMemImg8888 && Mode == kBlendAlpha && Alpha && !BG && !Tint) {
-    return Trans ? static_cast<int>(kRowAlphaParam) : static_cast<int>(kRowAlphaParamAll);
+  if (Type == PixelType::k8888 && Mode == BlendMode::kAlpha && Alpha && !BlendGraph && !Tint) {
+    return Transparent ? static_cast<int>(kRowAlphaParam) : static_cast<int>(kRowAlphaParamAll);
   }
-  if (Pal || BG || Tint || Alpha) return kRowNone;
-  if (Mode == kBlendNone) return Trans ? (Type == kMemImg8888 ? static_cast<int>(kRowCopy) : static_cast<int>(kRow16Copy)) : kRowMove;
-  if (Type == kMemImg565) {
+  if (Palette || BlendGraph || Tint || Alpha) return kRowNone;
+  if (Mode == BlendMode::kNone) {
+    if (!Transparent) return kRowMove;
+    return Type == PixelType::k8888 ? static_cast<int>(kRowCopy) : static_cast<int>(kRow16Copy);
+  }
+  if (Type == PixelType::k565) {
     switch (Mode) {
-      case kBlendAlpha: return kRow16SignedLerp;
-      case kBlendAdd: return kRow16Add;
-      case kBlendSubtract: return kRow16Sub;
+      case BlendMode::kAlpha: return kRow16SignedLerp;
+      case BlendMode::kAdd: return kRow16Add;
+      case BlendMode::kSubtract: return kRow16Sub;
       default: return kRow16Multiply;
     }
   }
   switch (Mode) {
-    case kBlendAlpha: return kRowLerp;
-    case kBlendAdd: return kRowAdd;
-    case kBlendSubtract: return kRowSub;
+    case BlendMode::kAlpha: return kRowLerp;
+    case BlendMode::kAdd: return kRowAdd;
+    case BlendMode::kSubtract: return kRowSub;
     default: return kRowMultiply;
   }
 }
 
-template <int Type, bool Pal, bool Trans, int Kind>
+template <PixelType Type, bool Palette, bool Transparent, SpecialKind Kind>
 constexpr int SpecialRowForm() {
-  if (Pal) return kRowNone;
-  if (Type == kMemImg565) {
+  if (Palette) return kRowNone;
+  if (Type == PixelType::k565) {
     switch (Kind) {
-      case kSpecialHalf: return kRow16Half;
-      case kSpecialLerp6: return kRow16Lerp6;
-      case kSpecialSub: return kRow16Sub;
+      case SpecialKind::kHalf: return kRow16Half;
+      case SpecialKind::kLerp6: return kRow16Lerp6;
+      case SpecialKind::kSub: return kRow16Sub;
       default: return kRowNone;
     }
   }
   switch (Kind) {
-    case kSpecialHalf: return kRowHalf;
-    case kSpecialAddWord: return kRowAddWord;
-    case kSpecialAddSaturate: return kRowAddSaturate;
-    case kSpecialSub: return kRowSub;
-    case kSpecialSubSaturate: return kRowSubSaturate;
+    case SpecialKind::kHalf: return kRowHalf;
+    case SpecialKind::kAddWord: return kRowAddWord;
+    case SpecialKind::kAddSaturate: return kRowAddSaturate;
+    case SpecialKind::kSub: return kRowSub;
+    case SpecialKind::kSubSaturate: return kRowSubSaturate;
     default: return kRowNone;
   }
 }
@@ -306,9 +310,9 @@ void StretchWalk(const BlitCall& c) {
 // The plain blitter's whole-word add and subtract at parameter 255 on 16-bit pictures: pixels in
 // pairs from the first drawn pixel of each row; a pair with one key pixel, and a lone last pixel,
 // go through the single-pixel forms.
-template <bool Pal, bool Trans, bool Add>
+template <bool Palette, bool Transparent, bool Add>
 void PairWalk16(const BlitCall& c) {
-  if constexpr (!Pal && !Trans) {
+  if constexpr (!Palette && !Transparent) {
     uint8_t* dRow = c.dst;
     const uint8_t* sRow = c.src;
     for (int y = 0; y < c.height; ++y, dRow += c.dstPitch, sRow += c.srcRowStride) {
@@ -316,10 +320,10 @@ void PairWalk16(const BlitCall& c) {
     }
     return;
   }
-  constexpr int kSrcBytes = Pal ? 1 : 2;
-  auto colourOf = [&c](const uint8_t* s) { return Pal ? Load16(c.palette + *s * 2) : Load16(s); };
-  auto rawOf = [](const uint8_t* s) { return Pal ? static_cast<uint32_t>(*s) : Load16(s); };
-  const uint32_t key = Pal ? (c.key & 0xFF) : (c.key & 0xFFFF);
+  constexpr int kSrcBytes = Palette ? 1 : 2;
+  auto colourOf = [&c](const uint8_t* s) { return Palette ? Load16(c.palette + *s * 2) : Load16(s); };
+  auto rawOf = [](const uint8_t* s) { return Palette ? static_cast<uint32_t>(*s) : Load16(s); };
+  const uint32_t key = Palette ? (c.key & 0xFF) : (c.key & 0xFFFF);
   auto single = [](uint32_t s, uint8_t* d) { Store16(d, Add ? Add16NoLowTerm(s, Load16(d)) : Sub16(s, Load16(d))); };
   uint8_t* dRow = c.dst;
   const uint8_t* sRow = c.src;
@@ -329,7 +333,7 @@ void PairWalk16(const BlitCall& c) {
     int x = 0;
     for (; x + 2 <= c.width; x += 2, d += 4, s += 2 * kSrcBytes) {
       const uint32_t s0 = colourOf(s), s1 = colourOf(s + kSrcBytes);
-      if constexpr (Trans) {
+      if constexpr (Transparent) {
         const bool k0 = rawOf(s) == key, k1 = rawOf(s + kSrcBytes) == key;
         if (k0 && k1) continue;
         if (k0 || k1) {
@@ -342,7 +346,7 @@ void PairWalk16(const BlitCall& c) {
       Store32(d, Add ? AddPair16(s2, d2) : SubPair16(s2, d2));
     }
     if (x < c.width) {
-      if (!Trans || rawOf(s) != key) single(colourOf(s), d);
+      if (!Transparent || rawOf(s) != key) single(colourOf(s), d);
     }
     dRow += c.dstPitch;
     sRow += c.srcRowStride;
@@ -351,11 +355,11 @@ void PairWalk16(const BlitCall& c) {
 
 // The transparent-run path: the source's run code says which pixels to skip, draw opaque or draw
 // by their own alpha. Runs are cut at the row's end, so a damaged code cannot write past the row.
-template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha>
+template <PixelType Type, bool Palette, BlendMode Mode, bool BlendGraph, bool Tint, bool Alpha>
 void RunWalk(const BlitCall& c) {
-  constexpr int kSrcBytes = SourceBytes<Type, Pal, Alpha>();
+  constexpr int kSrcBytes = SourceBytes<Type, Palette, Alpha>();
   constexpr int kDstBytes = DestBytes<Type>();
-  constexpr bool kMoveOpaque = Mode == kBlendNone && !BG && !Tint && !Pal && kSrcBytes == kDstBytes;
+  constexpr bool kMoveOpaque = Mode == BlendMode::kNone && !BlendGraph && !Tint && !Palette && kSrcBytes == kDstBytes;
   const uint8_t* code = c.runCode;
   uint8_t* dRow = c.dst;
   const uint8_t* sRow = c.src;
@@ -378,14 +382,14 @@ void RunWalk(const BlitCall& c) {
       } else {
         for (int i = 0; i < n; ++i) {
           uint32_t raw, colour, a = 0;
-          FetchSource<Type, Pal, Alpha>(c, s + i * kSrcBytes, raw, colour, a);
-          const uint32_t G = BG ? c.rows.graphTable[g[i]] : 0;
+          FetchSource<Type, Palette, Alpha>(c, s + i * kSrcBytes, raw, colour, a);
+          const uint32_t G = BlendGraph ? c.rows.graphTable[g[i]] : 0;
           bool ownAlpha = false;
           if constexpr (Alpha) ownAlpha = kind == kRunOwnAlpha;
           if (ownAlpha) {
-            if constexpr (Alpha) Combine<Type, Mode, Tint, BG, true>(c.rows, d + i * kDstBytes, colour, G, a);
+            if constexpr (Alpha) Combine<Type, Mode, Tint, BlendGraph, true>(c.rows, d + i * kDstBytes, colour, G, a);
           } else {
-            Combine<Type, Mode, Tint, BG, false>(c.rows, d + i * kDstBytes, colour, G, 0);
+            Combine<Type, Mode, Tint, BlendGraph, false>(c.rows, d + i * kDstBytes, colour, G, 0);
           }
         }
       }

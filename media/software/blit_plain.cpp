@@ -18,23 +18,11 @@ bool BlendGraphCovers(const MEMIMG* graph, const MEMIMG* source) {
          graph->pixels != nullptr;
 }
 
-BlitLoop ChoosePlainLoop(const BlitTables& t, int type, bool pal, int mode, int param, bool bg, bool tint, bool alpha,
-                         bool trans) {
-  if (!bg && !tint && !alpha) {
-    int special = -1;
-    if (mode == kBlendAlpha && param == 128) {
-      special = soft::kSpecialHalf;
-    } else if (mode == kBlendAlpha && type == kMemImg565) {
-      special = soft::kSpecialLerp6;
-    } else if ((mode == kBlendAdd || mode == kBlendSubtract) && param == 255) {
-      if (type == kMemImg565) return (mode == kBlendAdd ? t.pairAdd : t.pairSub)[pal * 2 + trans];
-      const bool packed = g_softBlend.mmxUsable != 0;
-      special = mode == kBlendAdd ? (packed ? soft::kSpecialAddSaturate : soft::kSpecialAddWord)
-                                  : (packed ? soft::kSpecialSubSaturate : soft::kSpecialSub);
-    }
-    if (special >= 0) return t.special[(pal * 2 + trans) * soft::kSpecialKinds + special];
+BlitLoop ChoosePlainLoop(const BlitTables& t, int type, const soft::BlitChoice& choice) {
+  if (const soft::FastPath* fast = soft::FindFastPath(soft::BlitOperation::kPlain, type, choice)) {
+    return t.fast[static_cast<int>(fast->loop)][soft::FastFlagIndex(choice.cell.palette, choice.cell.transparent)];
   }
-  return t.plain[soft::GridIndex(pal, mode, bg, tint, alpha, trans)];
+  return t.plain[soft::CellIndex(choice.cell)];
 }
 
 }  // namespace
@@ -61,7 +49,6 @@ void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int tra
 
   soft::BlitChoice choice;
   if (!soft::ChooseBlit(source, blendGraph, transparentFlag, &choice)) return;
-  const auto [mode, param, pal, bg, tint, alpha, trans] = choice;
   const int srcBytes = source->format->BytesPerPixel;
   const int dstBytes = destination->format->BytesPerPixel;
 
@@ -70,7 +57,7 @@ void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int tra
   c.dstPitch = destination->pitch;
   c.src = source->pixels + sy * source->pitch + sx * srcBytes;
   c.srcRowStride = source->pitch;
-  if (bg) {
+  if (choice.cell.blendGraph) {
     c.graph = blendGraph->pixels + sy * blendGraph->pitch + sx;
     c.graphRowStride = blendGraph->pitch;
   }
@@ -82,17 +69,17 @@ void BlitMemImg(MEMIMG* destination, const MEMIMG* source, int x, int y, int tra
   // Palette sources read the source's own 256-entry palette: no shared scratch copy to overflow or
   // to leave stale entries behind.
   c.palette = static_cast<const uint8_t*>(source->palette);
-  c.rows = soft::MakeBlendRows(param, g_softBlend.drawTint);
+  c.rows = soft::MakeBlendRows(choice.param, g_softBlend.drawTint);
 
-  const BlitTables& t = type == kMemImg565 ? soft::GetBlitTables<kMemImg565>() : soft::GetBlitTables<kMemImg8888>();
+  const BlitTables& t = soft::BlitTablesFor(type);
   const bool runPath = transparentFlag == 1 && source->runsValid == 1 && source->runCode && w == source->width &&
                        h == source->height;
   if (runPath) {
     c.runCode = source->runCode;
-    t.run[soft::GridIndex(pal, mode, bg, tint, alpha, false) / 2](c);
+    t.run[soft::CellIndex(choice.cell)](c);
     return;
   }
-  ChoosePlainLoop(t, type, pal, mode, param, bg, tint, alpha, trans)(c);
+  ChoosePlainLoop(t, type, choice)(c);
 }
 
 }  // namespace zelvo

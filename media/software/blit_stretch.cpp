@@ -58,7 +58,6 @@ void StretchBlitMemImg(MEMIMG* destination, const MEMIMG* source, const IntRect*
 
   soft::BlitChoice choice;
   if (!soft::ChooseBlit(source, blendGraph, transparentFlag, &choice)) return;
-  const auto [mode, param, pal, bg, tint, alpha, trans] = choice;
 
   const int srcBytes = source->format->BytesPerPixel;
   const int dstBytes = destination->format->BytesPerPixel;
@@ -70,7 +69,7 @@ void StretchBlitMemImg(MEMIMG* destination, const MEMIMG* source, const IntRect*
   c.dstPitch = destination->pitch;
   c.src = source->pixels + row * source->pitch + column * srcBytes;
   c.srcRowStride = mirrorY * source->pitch;
-  if (bg) {
+  if (choice.cell.blendGraph) {
     c.graph = blendGraph->pixels + row * blendGraph->pitch + column;
     c.graphRowStride = mirrorY * blendGraph->pitch;
   }
@@ -84,24 +83,21 @@ void StretchBlitMemImg(MEMIMG* destination, const MEMIMG* source, const IntRect*
   c.rowBuffer = g_rowBuffer;
   c.lowestColumn = static_cast<int32_t>(-column);
   c.highestColumn = static_cast<int32_t>(source->width - 1 - column);
-  c.rows = soft::MakeBlendRows(param, g_softBlend.drawTint);
+  c.rows = soft::MakeBlendRows(choice.param, g_softBlend.drawTint);
 
-  const BlitTables& t = type == kMemImg565 ? soft::GetBlitTables<kMemImg565>() : soft::GetBlitTables<kMemImg8888>();
-  int fast = -1;
-  if (!bg && !tint && !alpha) {
-    if (mode == kBlendNone) fast = 0;
-    else if (mode == kBlendSubtract && param == 255) fast = (type == kMemImg8888 && g_softBlend.mmxUsable) ? 2 : 1;
-  }
-  soft::StretchColumns(g_columns, cw, phaseX, stepX, mirrorX, fast >= 0);
-  // The 16-bit plain-copy fast loop compares the low 16 bits of the key, every other loop the whole
-  // key, which a 16-bit value above 0xFFFF never equals.
-  c.rowKey = (type == kMemImg565 && fast == 0) ? (c.key & 0xFFFF) : c.key;
+  const BlitTables& t = soft::BlitTablesFor(type);
+  const soft::FastPath* fast = soft::FindFastPath(soft::BlitOperation::kStretch, type, choice);
+  soft::StretchColumns(g_columns, cw, phaseX, stepX, mirrorX, fast != nullptr);
+  // The 16-bit copy compares the low 16 bits of the key, every other loop the whole key, which a
+  // 16-bit value above 0xFFFF never equals.
+  const bool copy = fast != nullptr && fast->loop == soft::FastLoop::kStretchCopy;
+  c.rowKey = (type == kMemImg565 && copy) ? (c.key & 0xFFFF) : c.key;
   c.rowKeyed = type == kMemImg8888 || c.rowKey <= 0xFFFF;
-  if (fast >= 0) {
-    t.stretchFast[(pal * 2 + trans) * soft::kStretchFastKinds + fast](c);
+  if (fast) {
+    t.fast[static_cast<int>(fast->loop)][soft::FastFlagIndex(choice.cell.palette, choice.cell.transparent)](c);
     return;
   }
-  t.stretch[soft::GridIndex(pal, mode, bg, tint, alpha, trans)](c);
+  t.stretch[soft::CellIndex(choice.cell)](c);
 }
 
 }  // namespace zelvo

@@ -9,6 +9,7 @@
 
 #include "media/pixels/memimg.h"
 #include "media/software/blend_state.h"
+#include "media/software/loop_grid.h"
 
 #define ZELVO_PIXEL_INLINE [[gnu::always_inline]] inline
 
@@ -64,13 +65,13 @@ ZELVO_PIXEL_INLINE void Store16(uint8_t* p, uint32_t v) {
 
 // The stored value of a source pixel (a palette index for palette pictures), its colour (palette
 // looked up) and its alpha: byte 3 of 32-bit pixels, the byte after 16-bit ones with alpha.
-template <int Type, bool Pal, bool Alpha>
+template <PixelType Type, bool Palette, bool Alpha>
 ZELVO_PIXEL_INLINE void FetchPixel(const uint8_t* palette, const uint8_t* s, uint32_t& raw, uint32_t& colour,
                                    uint32_t& a) {
-  if constexpr (Pal) {
+  if constexpr (Palette) {
     raw = *s;
-    colour = Type == kMemImg8888 ? Load32(palette + raw * 4) : Load16(palette + raw * 2);
-  } else if constexpr (Type == kMemImg8888) {
+    colour = Type == PixelType::k8888 ? Load32(palette + raw * 4) : Load16(palette + raw * 2);
+  } else if constexpr (Type == PixelType::k8888) {
     raw = colour = Load32(s);
     a = raw >> 24;
   } else {
@@ -151,37 +152,38 @@ ZELVO_PIXEL_INLINE uint32_t Lerp6(const uint8_t* block, uint32_t s, uint32_t d) 
 }
 
 // Channel layout of the two colour types: position and width of channel i (0 blue, 1 green, 2 red).
-template <int Type>
+template <PixelType Type>
 struct Channels;
 template <>
-struct Channels<kMemImg8888> {
+struct Channels<PixelType::k8888> {
   static constexpr int shift[3] = {0, 8, 16};
   static constexpr int width[3] = {8, 8, 8};
   static constexpr uint32_t mask[3] = {0xFF, 0xFF, 0xFF};
 };
 template <>
-struct Channels<kMemImg565> {
+struct Channels<PixelType::k565> {
   static constexpr int shift[3] = {0, 5, 11};
   static constexpr int width[3] = {5, 6, 5};
   static constexpr uint32_t mask[3] = {31, 63, 31};
 };
 
 // The general rule: combines source colour s (already looked up from a palette) into the pixel at
-// d. HasG and HasA say which weights exist (blend graph G, source alpha a); their product is F.
-template <int Type, int Mode, bool Tint, bool HasG, bool HasA>
+// d. GraphWeight and AlphaWeight say which weights exist (blend graph G, source alpha a); their
+// product is F.
+template <PixelType Type, BlendMode Mode, bool Tint, bool GraphWeight, bool AlphaWeight>
 ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint32_t G, uint32_t a) {
   using Ch = Channels<Type>;
-  constexpr int k = (HasG ? 1 : 0) + (HasA ? 1 : 0);
+  constexpr int k = (GraphWeight ? 1 : 0) + (AlphaWeight ? 1 : 0);
   // Every product of up to four 8-bit factors fits 32 unsigned bits; the signed lerp with three
-  // weights (mode 1 with two weights) needs 64.
-  using Signed = std::conditional_t<(Mode == kBlendAlpha && k == 2), int64_t, int32_t>;
-  const uint32_t F = (HasG ? G : 1u) * (HasA ? a : 1u);
-  const uint32_t dv = Type == kMemImg8888 ? Load32(d) : Load16(d);
+  // weights (the alpha mode with two weights) needs 64.
+  using Signed = std::conditional_t<(Mode == BlendMode::kAlpha && k == 2), int64_t, int32_t>;
+  const uint32_t F = (GraphWeight ? G : 1u) * (AlphaWeight ? a : 1u);
+  const uint32_t dv = Type == PixelType::k8888 ? Load32(d) : Load16(d);
   auto store = [d](uint32_t v) {
-    if constexpr (Type == kMemImg8888) Store32(d, v); else Store16(d, v);
+    if constexpr (Type == PixelType::k8888) Store32(d, v); else Store16(d, v);
   };
-  if constexpr (Mode == kBlendNone && k == 0 && !Tint) {
-    store(Type == kMemImg8888 ? s : (s & 0xFFFF));
+  if constexpr (Mode == BlendMode::kNone && k == 0 && !Tint) {
+    store(Type == PixelType::k8888 ? s : (s & 0xFFFF));
     return;
   }
   uint32_t tc[3], sc[3], dc[3];
@@ -191,7 +193,7 @@ ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint
     dc[i] = (dv >> Ch::shift[i]) & Ch::mask[i];
   }
   uint32_t out[3];
-  if constexpr (Mode == kBlendNone) {
+  if constexpr (Mode == BlendMode::kNone) {
     for (int i = 0; i < 3; ++i) {
       if constexpr (k == 0) {
         out[i] = tc[i];
@@ -201,9 +203,9 @@ ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint
         out[i] = static_cast<uint32_t>(v >> (8 * k));
       }
     }
-  } else if constexpr (Mode == kBlendAlpha) {
+  } else if constexpr (Mode == BlendMode::kAlpha) {
     for (int i = 0; i < 3; ++i) {
-      if constexpr (Type == kMemImg565 && k == 0) {
+      if constexpr (Type == PixelType::k565 && k == 0) {
         out[i] = static_cast<uint32_t>(static_cast<int32_t>(dc[i]) + r.signedRow[static_cast<int32_t>(tc[i]) - static_cast<int32_t>(dc[i])]);
       } else {
         const Signed v = (static_cast<Signed>(tc[i]) - static_cast<Signed>(dc[i])) * static_cast<Signed>(F) * r.param +
@@ -211,14 +213,14 @@ ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint
         out[i] = static_cast<uint32_t>(v >> (8 * (k + 1)));
       }
     }
-  } else if constexpr (Mode == kBlendAdd || Mode == kBlendSubtract) {
+  } else if constexpr (Mode == BlendMode::kAdd || Mode == BlendMode::kSubtract) {
     uint32_t sp = 0;
     for (int i = 0; i < 3; ++i) {
       uint32_t x;
-      if constexpr (Type == kMemImg8888) {
+      if constexpr (Type == PixelType::k8888) {
         x = k == 0 ? static_cast<uint32_t>(r.product[tc[i]]) : (tc[i] * F * static_cast<uint32_t>(r.param)) >> (8 * (k + 1));
-      } else if constexpr (!HasG) {
-        x = HasA ? (sc[i] * a) >> 8 : sc[i];
+      } else if constexpr (!GraphWeight) {
+        x = AlphaWeight ? (sc[i] * a) >> 8 : sc[i];
         if constexpr (Tint) x = static_cast<uint32_t>(r.tint[i][x]);
         x = static_cast<uint32_t>(r.product[x]);
       } else {
@@ -227,17 +229,17 @@ ZELVO_PIXEL_INLINE void Combine(const BlendRows& r, uint8_t* d, uint32_t s, uint
       sp |= x << Ch::shift[i];
     }
     uint32_t v;
-    if constexpr (Type == kMemImg8888) {
-      v = Mode == kBlendAdd ? Add32(sp, dv) : Sub32(sp, dv);
+    if constexpr (Type == PixelType::k8888) {
+      v = Mode == BlendMode::kAdd ? Add32(sp, dv) : Sub32(sp, dv);
     } else {
-      v = Mode == kBlendAdd ? Add16(sp, dv) : Sub16(sp, dv);
+      v = Mode == BlendMode::kAdd ? Add16(sp, dv) : Sub16(sp, dv);
     }
     store(v);
     return;
   } else {
     for (int i = 0; i < 3; ++i) out[i] = (tc[i] * F * dc[i]) >> (Ch::width[i] + 8 * k);
   }
-  if constexpr (Type == kMemImg8888) {
+  if constexpr (Type == PixelType::k8888) {
     store((dv & 0xFF000000u) | out[2] << 16 | out[1] << 8 | out[0]);
   } else {
     store(out[2] << 11 | out[1] << 5 | out[0]);

@@ -58,30 +58,32 @@ bool VectorReachable(const MEMIMG* tex) {
 LoopChoice ChooseLoop(const MEMIMG* tex, int transFlag, const MEMIMG* blendGraph, int modulate) {
   const int type = tex->colorType;
   if (type != kMemImg565 && type != kMemImg8888) return {};
-  const bool pal = tex->paletteFlag == 1;
+  const bool palette = tex->paletteFlag == 1;
   const uint32_t modeBits = static_cast<uint32_t>(g_softBlend.blendMode);
   if (modeBits > kBlendMultiply) return {};
   int mode = static_cast<int>(modeBits);
-  const bool bg = blendGraph != nullptr, alpha = !pal && tex->alphaFlag == 1, trans = transFlag != 0;
-  bool tint = false;
+  soft::LoopCell cell{palette, soft::BlendMode::kNone, blendGraph != nullptr, false, !palette && tex->alphaFlag == 1,
+                      transFlag != 0};
   LoopChoice choice{};
   if (modulate) {
-    const int cell = soft::ModulatedCellIndex(pal, mode, bg, alpha, trans);
-    choice.loop = type == kMemImg565 ? soft::GetModulatedRaster3DTable<kMemImg565>()[cell]
-                                     : soft::GetModulatedRaster3DTable<kMemImg8888>()[cell];
+    cell.mode = static_cast<soft::BlendMode>(mode);
+    const int index = soft::CellIndex(cell);
+    choice.loop = type == kMemImg565 ? soft::GetModulatedRaster3DTable<soft::PixelType::k565>()[index]
+                                     : soft::GetModulatedRaster3DTable<soft::PixelType::k8888>()[index];
   } else {
     const int param = g_softBlend.blendParam;
     if (mode == kBlendAlpha && param == 255) mode = kBlendNone;
     if ((mode == kBlendAlpha || mode == kBlendAdd) && param == 0) return {};
     // A palette texture's subtract runs at parameter 0 (a zero source still rewrites guard bits).
-    if (mode == kBlendSubtract && param == 0 && !pal) return {};
-    tint = TintIsOn(g_softBlend.drawTint);
-    const int cell = soft::PlainCellIndex(pal, mode, bg, tint, alpha, trans);
-    choice.loop = type == kMemImg565 ? soft::GetPlainRaster3DTable<kMemImg565>()[cell]
-                                     : soft::GetPlainRaster3DTable<kMemImg8888>()[cell];
+    if (mode == kBlendSubtract && param == 0 && !palette) return {};
+    cell.mode = static_cast<soft::BlendMode>(mode);
+    cell.tint = TintIsOn(g_softBlend.drawTint);
+    const int index = soft::CellIndex(cell);
+    choice.loop = type == kMemImg565 ? soft::GetPlainRaster3DTable<soft::PixelType::k565>()[index]
+                                     : soft::GetPlainRaster3DTable<soft::PixelType::k8888>()[index];
   }
   if (SoftPathLevel() == kSoftPathAvx2 && VectorReachable(tex)) {
-    choice.blocks = soft::Raster3DAvx2Blocks(type, pal, mode, bg, tint, alpha, trans, modulate != 0);
+    choice.blocks = soft::Raster3DAvx2Blocks(type, cell, modulate != 0);
   }
   return choice;
 }

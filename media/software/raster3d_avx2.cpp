@@ -4,13 +4,12 @@
 // exact for these operands), texel coordinates and bounds, a masked gather of the texels, and the
 // weighted write on 32-bit lanes. The bytes equal the scalar loop's; the scalar loop draws the
 // pixels after the last whole block. Built for AVX2, reached only after the run-time check.
-#include <immintrin.h>
-
 #include <cstdint>
 
 #include "media/software/raster3d_kernels.h"
+#include "media/software/simd_target.h"
 
-#pragma GCC target("avx2")
+ZELVO_SIMD_BEGIN("avx2")
 
 namespace zelvo::soft {
 namespace {
@@ -33,8 +32,8 @@ template <int n>
   return out;
 }
 
-// Mode 0 or 1 (parameter 1..254); Alpha: the texture's alpha flag; Trans: the transparent flag.
-template <int Mode, bool Alpha, bool Trans>
+// The none mode, or the alpha mode at parameter 1..254; Alpha: the texture's alpha flag.
+template <BlendMode Mode, bool Alpha, bool Transparent>
 void Blocks8888(const Raster3DCall& c, SpanCursor& s) {
   const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   __m256i value[kInterpZ + 1], step[kInterpZ + 1];
@@ -84,20 +83,20 @@ void Blocks8888(const Raster3DCall& c, SpanCursor& s) {
       const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s.d));
       __m256i result;
       if constexpr (!Alpha) {
-        if constexpr (Trans) draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(texel, key), draw);
-        if constexpr (Mode == kBlendNone) result = texel;
+        if constexpr (Transparent) draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(texel, key), draw);
+        if constexpr (Mode == BlendMode::kNone) result = texel;
         else result = WeightedWrite<8>(texel, d, p);
       } else {
         const __m256i a = _mm256_srli_epi32(texel, 24);
         const __m256i opaque = _mm256_cmpeq_epi32(a, a255);
-        if constexpr (Trans) draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(a, zero), draw);
-        if constexpr (Mode == kBlendNone) {
+        if constexpr (Transparent) draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(a, zero), draw);
+        if constexpr (Mode == BlendMode::kNone) {
           result = WeightedWrite<8>(texel, d, a);
-          if constexpr (Trans) result = _mm256_blendv_epi8(result, texel, opaque);
+          if constexpr (Transparent) result = _mm256_blendv_epi8(result, texel, opaque);
         } else {
           // p alone for an opaque texel with the transparent flag: p x 256 over 16 bits is the same.
           __m256i F = _mm256_mullo_epi32(a, p);
-          if constexpr (Trans) F = _mm256_blendv_epi8(F, _mm256_slli_epi32(p, 8), opaque);
+          if constexpr (Transparent) F = _mm256_blendv_epi8(F, _mm256_slli_epi32(p, 8), opaque);
           result = WeightedWrite<16>(texel, d, F);
         }
       }
@@ -113,16 +112,18 @@ void Blocks8888(const Raster3DCall& c, SpanCursor& s) {
 
 }  // namespace
 
-SpanBlocks Raster3DAvx2Blocks(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans, bool modulate) {
-  if (type != kMemImg8888 || pal || bg || tint || modulate) return nullptr;
+SpanBlocks Raster3DAvx2Blocks(int type, const LoopCell& cell, bool modulate) {
+  if (type != kMemImg8888 || cell.palette || cell.blendGraph || cell.tint || modulate) return nullptr;
   static constexpr SpanBlocks kTable[2][2][2] = {
-      {{&Blocks8888<kBlendNone, false, false>, &Blocks8888<kBlendNone, false, true>},
-       {&Blocks8888<kBlendNone, true, false>, &Blocks8888<kBlendNone, true, true>}},
-      {{&Blocks8888<kBlendAlpha, false, false>, &Blocks8888<kBlendAlpha, false, true>},
-       {&Blocks8888<kBlendAlpha, true, false>, &Blocks8888<kBlendAlpha, true, true>}},
+      {{&Blocks8888<BlendMode::kNone, false, false>, &Blocks8888<BlendMode::kNone, false, true>},
+       {&Blocks8888<BlendMode::kNone, true, false>, &Blocks8888<BlendMode::kNone, true, true>}},
+      {{&Blocks8888<BlendMode::kAlpha, false, false>, &Blocks8888<BlendMode::kAlpha, false, true>},
+       {&Blocks8888<BlendMode::kAlpha, true, false>, &Blocks8888<BlendMode::kAlpha, true, true>}},
   };
-  if (mode != kBlendNone && mode != kBlendAlpha) return nullptr;
-  return kTable[mode][alpha][trans];
+  if (cell.mode != BlendMode::kNone && cell.mode != BlendMode::kAlpha) return nullptr;
+  return kTable[static_cast<int>(cell.mode)][cell.alpha][cell.transparent];
 }
 
 }  // namespace zelvo::soft
+
+ZELVO_SIMD_END

@@ -55,44 +55,44 @@ struct Raster3DCall {
 
 using Raster3DLoop = void (*)(const Raster3DCall&);
 
-template <int Type, bool Pal, bool Alpha>
+template <PixelType Type, bool Palette, bool Alpha>
 constexpr int TexelBytes() {
-  return Pal ? 1 : (Type == kMemImg8888 ? 4 : (Alpha ? 4 : 2));
+  return Palette ? 1 : (Type == PixelType::k8888 ? 4 : (Alpha ? 4 : 2));
 }
 
 // The stored texel (a palette index for palette textures), its colour and its alpha byte.
-template <int Type, bool Pal, bool Alpha>
+template <PixelType Type, bool Palette, bool Alpha>
 ZELVO_PIXEL_INLINE void FetchTexel(const Raster3DCall& c, const uint8_t* t, uint32_t& raw, uint32_t& colour, uint32_t& a) {
-  FetchPixel<Type, Pal, Alpha>(c.palette, t, raw, colour, a);
+  FetchPixel<Type, Palette, Alpha>(c.palette, t, raw, colour, a);
 }
 
 // Without modulation: colour key or alpha tests, then the general rule of pixel_rules.h with the
 // blend picture and the texel alpha as weights. Multiply tests only alpha 255, so alpha 0 draws
 // black there rather than being skipped.
-template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
+template <PixelType Type, bool Palette, BlendMode Mode, bool BlendGraph, bool Tint, bool Alpha, bool Transparent>
 struct PlainTexelOp {
-  static constexpr int kTexelBytes = TexelBytes<Type, Pal, Alpha>();
+  static constexpr int kTexelBytes = TexelBytes<Type, Palette, Alpha>();
   static constexpr bool kUsesColour = false;
   ZELVO_PIXEL_INLINE static void Apply(const Raster3DCall& c, uint8_t* d, const uint8_t* t, const uint8_t* g,
                                        const uint32_t*) {
     uint32_t raw, colour, a = 0;
-    FetchTexel<Type, Pal, Alpha>(c, t, raw, colour, a);
+    FetchTexel<Type, Palette, Alpha>(c, t, raw, colour, a);
     uint32_t G = 0;
-    if constexpr (BG) G = c.rows.graphTable[*g];
+    if constexpr (BlendGraph) G = c.rows.graphTable[*g];
     if constexpr (Alpha) {
-      if constexpr (Trans) {
-        if (Mode != kBlendMultiply && a == 0) return;
+      if constexpr (Transparent) {
+        if (Mode != BlendMode::kMultiply && a == 0) return;
         if (a == 255) {
-          Combine<Type, Mode, Tint, BG, false>(c.rows, d, colour, G, 0);
+          Combine<Type, Mode, Tint, BlendGraph, false>(c.rows, d, colour, G, 0);
           return;
         }
       }
-      Combine<Type, Mode, Tint, BG, true>(c.rows, d, colour, G, a);
+      Combine<Type, Mode, Tint, BlendGraph, true>(c.rows, d, colour, G, a);
     } else {
-      if constexpr (Trans) {
+      if constexpr (Transparent) {
         if (raw == c.key) return;
       }
-      Combine<Type, Mode, Tint, BG, false>(c.rows, d, colour, G, 0);
+      Combine<Type, Mode, Tint, BlendGraph, false>(c.rows, d, colour, G, 0);
     }
   }
 };
@@ -105,18 +105,18 @@ ZELVO_PIXEL_INLINE uint32_t VertexLevel(uint32_t interpolant) {
 // Modulated blends on the channels of either colour type. k holds the vertex colour for blue,
 // green and red, A the vertex alpha. Arithmetic wraps at 32 bits; every result is cut to its
 // channel, which gives the stated bytes whether a shift is taken as arithmetic or logical.
-template <int Type, int Mode, bool HasG, bool HasA>
+template <PixelType Type, BlendMode Mode, bool GraphWeight, bool AlphaWeight>
 ZELVO_PIXEL_INLINE void Modulate(uint8_t* d, uint32_t s, const uint32_t k[3], uint32_t A, uint32_t G, uint32_t a) {
   using Ch = Channels<Type>;
-  const uint32_t dv = Type == kMemImg8888 ? Load32(d) : Load16(d);
+  const uint32_t dv = Type == PixelType::k8888 ? Load32(d) : Load16(d);
   uint32_t sc[3], dc[3];
   for (int i = 0; i < 3; ++i) {
     sc[i] = (s >> Ch::shift[i]) & Ch::mask[i];
     dc[i] = (dv >> Ch::shift[i]) & Ch::mask[i];
   }
-  const uint32_t weights = (HasG ? G : 1u) * (HasA ? a : 1u);
-  constexpr int kWeights = (HasG ? 1 : 0) + (HasA ? 1 : 0);
-  if constexpr (Mode == kBlendAdd || Mode == kBlendSubtract) {
+  const uint32_t weights = (GraphWeight ? G : 1u) * (AlphaWeight ? a : 1u);
+  constexpr int kWeights = (GraphWeight ? 1 : 0) + (AlphaWeight ? 1 : 0);
+  if constexpr (Mode == BlendMode::kAdd || Mode == BlendMode::kSubtract) {
     // s' = texel x vertex colour x weights x vertex alpha, the modulated texel first where five
     // factors would meet.
     uint32_t sp = 0;
@@ -126,61 +126,61 @@ ZELVO_PIXEL_INLINE void Modulate(uint8_t* d, uint32_t s, const uint32_t k[3], ui
       else x = (sc[i] * k[i] * weights * A) >> (8 * (kWeights + 2));
       sp |= (x & Ch::mask[i]) << Ch::shift[i];
     }
-    if constexpr (Type == kMemImg8888) Store32(d, Mode == kBlendAdd ? Add32(sp, dv) : Sub32(sp, dv));
-    else Store16(d, Mode == kBlendAdd ? Add16(sp, dv) : Sub16(sp, dv));
+    if constexpr (Type == PixelType::k8888) Store32(d, Mode == BlendMode::kAdd ? Add32(sp, dv) : Sub32(sp, dv));
+    else Store16(d, Mode == BlendMode::kAdd ? Add16(sp, dv) : Sub16(sp, dv));
     return;
   }
   uint32_t out[3];
   for (int i = 0; i < 3; ++i) {
-    if constexpr (Mode == kBlendMultiply) {
+    if constexpr (Mode == BlendMode::kMultiply) {
       if constexpr (kWeights == 2) out[i] = (((sc[i] * k[i]) >> 8) * weights * dc[i]) >> (16 + Ch::width[i]);
       else out[i] = (sc[i] * k[i] * weights * dc[i]) >> (8 * (kWeights + 1) + Ch::width[i]);
     } else {
       // None and alpha: the modulated texel interpolated toward the destination by the weights,
       // the vertex alpha being one more weight in the alpha mode.
-      constexpr int n = 8 * (kWeights + (Mode == kBlendAlpha ? 1 : 0));
+      constexpr int n = 8 * (kWeights + (Mode == BlendMode::kAlpha ? 1 : 0));
       const uint32_t q = (sc[i] * k[i]) >> 8;
       if constexpr (n == 0) {
         out[i] = q;
       } else {
-        const uint32_t F = weights * (Mode == kBlendAlpha ? A : 1u);
+        const uint32_t F = weights * (Mode == BlendMode::kAlpha ? A : 1u);
         out[i] = ((q - dc[i]) * F + (dc[i] << n)) >> n;
       }
     }
     out[i] &= Ch::mask[i];
   }
-  if constexpr (Type == kMemImg8888) Store32(d, (dv & 0xFF000000u) | out[2] << 16 | out[1] << 8 | out[0]);
+  if constexpr (Type == PixelType::k8888) Store32(d, (dv & 0xFF000000u) | out[2] << 16 | out[1] << 8 | out[0]);
   else Store16(d, out[2] << 11 | out[1] << 5 | out[0]);
 }
 
 // With modulation: the same tests on the unmodulated texel, then Modulate. Tint and the blend
 // parameter are not read.
-template <int Type, bool Pal, int Mode, bool BG, bool Alpha, bool Trans>
+template <PixelType Type, bool Palette, BlendMode Mode, bool BlendGraph, bool Alpha, bool Transparent>
 struct ModulatedTexelOp {
-  static constexpr int kTexelBytes = TexelBytes<Type, Pal, Alpha>();
+  static constexpr int kTexelBytes = TexelBytes<Type, Palette, Alpha>();
   static constexpr bool kUsesColour = true;
   ZELVO_PIXEL_INLINE static void Apply(const Raster3DCall& c, uint8_t* d, const uint8_t* t, const uint8_t* g,
                                        const uint32_t* cur) {
     uint32_t raw, colour, a = 0;
-    FetchTexel<Type, Pal, Alpha>(c, t, raw, colour, a);
+    FetchTexel<Type, Palette, Alpha>(c, t, raw, colour, a);
     uint32_t G = 0;
-    if constexpr (BG) G = c.rows.graphTable[*g];
+    if constexpr (BlendGraph) G = c.rows.graphTable[*g];
     const uint32_t k[3] = {VertexLevel(cur[kInterpBlue]), VertexLevel(cur[kInterpGreen]), VertexLevel(cur[kInterpRed])};
     const uint32_t A = VertexLevel(cur[kInterpAlpha]);
     if constexpr (Alpha) {
-      if constexpr (Trans) {
-        if (Mode != kBlendMultiply && a == 0) return;
+      if constexpr (Transparent) {
+        if (Mode != BlendMode::kMultiply && a == 0) return;
         if (a == 255) {
-          Modulate<Type, Mode, BG, false>(d, colour, k, A, G, 0);
+          Modulate<Type, Mode, BlendGraph, false>(d, colour, k, A, G, 0);
           return;
         }
       }
-      Modulate<Type, Mode, BG, true>(d, colour, k, A, G, a);
+      Modulate<Type, Mode, BlendGraph, true>(d, colour, k, A, G, a);
     } else {
-      if constexpr (Trans) {
+      if constexpr (Transparent) {
         if (raw == c.key) return;
       }
-      Modulate<Type, Mode, BG, false>(d, colour, k, A, G, 0);
+      Modulate<Type, Mode, BlendGraph, false>(d, colour, k, A, G, 0);
     }
   }
 };
@@ -201,9 +201,9 @@ ZELVO_PIXEL_INLINE uint32_t PerspectiveRecip(int32_t rhw) {
 
 // The span walk. Each span starts at its first pixel's centre; a span whose first pixel has rhw 0
 // is left out, and so is any later pixel whose rhw is 0 (after its depth test and write).
-template <int Type, class Op>
+template <PixelType Type, class Op>
 void SpanWalk3D(const Raster3DCall& c) {
-  constexpr int kDstBytes = Type == kMemImg8888 ? 4 : 2;
+  constexpr int kDstBytes = Type == PixelType::k8888 ? 4 : 2;
   constexpr int kInterps = Op::kUsesColour ? kInterpCount : kInterpZ + 1;
   uint32_t rowBase[kInterpCount];
   for (int i = 0; i < kInterpCount; ++i) rowBase[i] = static_cast<uint32_t>(c.rowBase[i]);
@@ -264,79 +264,61 @@ void SpanWalk3D(const Raster3DCall& c) {
   }
 }
 
-// The grids. Without modulation a cell is (palette, mode, blend picture, tint, texel alpha,
-// transparent flag); with modulation there is no tint level. Palette textures have no alpha.
-constexpr int kPlainCells = 2 * 5 * 2 * 2 * 2 * 2;
-constexpr int kModulatedCells = 2 * 5 * 2 * 2 * 2;
-constexpr int PlainCellIndex(bool pal, int mode, bool bg, bool tint, bool alpha, bool trans) {
-  return ((((static_cast<int>(pal) * 5 + mode) * 2 + bg) * 2 + tint) * 2 + (alpha && !pal)) * 2 + trans;
-}
-constexpr int ModulatedCellIndex(bool pal, int mode, bool bg, bool alpha, bool trans) {
-  return (((static_cast<int>(pal) * 5 + mode) * 2 + bg) * 2 + (alpha && !pal)) * 2 + trans;
-}
-
+// The tables hold one loop per cell of the grid; with modulation the tint flag is not read.
+// Palette textures have no alpha.
 // The AVX2 bodies for a cell of the grid (mode after the parameter's shortcuts), or null. Call only
 // when SoftPathLevel() reports AVX2. They serve cells without vertex colour, so they advance only
 // the interpolants up to z.
-SpanBlocks Raster3DAvx2Blocks(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans, bool modulate);
+SpanBlocks Raster3DAvx2Blocks(int type, const LoopCell& cell, bool modulate);
 
-using PlainRaster3DTable = std::array<Raster3DLoop, kPlainCells>;
-using ModulatedRaster3DTable = std::array<Raster3DLoop, kModulatedCells>;
+using PlainRaster3DTable = std::array<Raster3DLoop, kCellCount>;
+using ModulatedRaster3DTable = std::array<Raster3DLoop, kCellCount>;
 
-template <int Type>
+template <PixelType Type>
 const PlainRaster3DTable& GetPlainRaster3DTable();
-template <int Type>
+template <PixelType Type>
 const ModulatedRaster3DTable& GetModulatedRaster3DTable();
 
-extern template const PlainRaster3DTable& GetPlainRaster3DTable<kMemImg565>();
-extern template const PlainRaster3DTable& GetPlainRaster3DTable<kMemImg8888>();
-extern template const ModulatedRaster3DTable& GetModulatedRaster3DTable<kMemImg565>();
-extern template const ModulatedRaster3DTable& GetModulatedRaster3DTable<kMemImg8888>();
+extern template const PlainRaster3DTable& GetPlainRaster3DTable<PixelType::k565>();
+extern template const PlainRaster3DTable& GetPlainRaster3DTable<PixelType::k8888>();
+extern template const ModulatedRaster3DTable& GetModulatedRaster3DTable<PixelType::k565>();
+extern template const ModulatedRaster3DTable& GetModulatedRaster3DTable<PixelType::k8888>();
 
 namespace raster3d_grid {
 
-template <int I>
-constexpr bool Bit(int n) {
-  return (I >> n) & 1;
-}
-
-template <int Type, int I>
+template <PixelType Type, int I>
 constexpr Raster3DLoop PlainCell() {
-  constexpr bool trans = Bit<I>(0), alpha = Bit<I>(1), tint = Bit<I>(2), bg = Bit<I>(3);
-  constexpr int mode = (I >> 4) % 5;
-  constexpr bool pal = (I >> 4) / 5;
-  return &SpanWalk3D<Type, PlainTexelOp<Type, pal, mode, bg, tint, alpha && !pal, trans>>;
+  constexpr LoopCell k = CellAt(I);
+  return &SpanWalk3D<Type, PlainTexelOp<Type, k.palette, k.mode, k.blendGraph, k.tint, k.alpha, k.transparent>>;
 }
 
-template <int Type, int I>
+template <PixelType Type, int I>
 constexpr Raster3DLoop ModulatedCell() {
-  constexpr bool trans = Bit<I>(0), alpha = Bit<I>(1), bg = Bit<I>(2);
-  constexpr int mode = (I >> 3) % 5;
-  constexpr bool pal = (I >> 3) / 5;
-  return &SpanWalk3D<Type, ModulatedTexelOp<Type, pal, mode, bg, alpha && !pal, trans>>;
+  constexpr LoopCell k = CellAt(I);
+  return &SpanWalk3D<Type, ModulatedTexelOp<Type, k.palette, k.mode, k.blendGraph, k.alpha, k.transparent>>;
 }
 
-template <int Type, int... I>
+template <PixelType Type, int... I>
 constexpr PlainRaster3DTable MakePlain(std::integer_sequence<int, I...>) {
   return {PlainCell<Type, I>()...};
 }
-template <int Type, int... I>
+template <PixelType Type, int... I>
 constexpr ModulatedRaster3DTable MakeModulated(std::integer_sequence<int, I...>) {
   return {ModulatedCell<Type, I>()...};
 }
 
 }  // namespace raster3d_grid
 
-template <int Type>
+template <PixelType Type>
 const PlainRaster3DTable& GetPlainRaster3DTable() {
-  static constexpr PlainRaster3DTable table = raster3d_grid::MakePlain<Type>(std::make_integer_sequence<int, kPlainCells>{});
+  static constexpr PlainRaster3DTable table = raster3d_grid::MakePlain<Type>(std::make_integer_sequence<int, kCellCount>{});
   return table;
 }
 
-template <int Type>
+template <PixelType Type>
 const ModulatedRaster3DTable& GetModulatedRaster3DTable() {
   static constexpr ModulatedRaster3DTable table =
-      raster3d_grid::MakeModulated<Type>(std::make_integer_sequence<int, kModulatedCells>{});
+      raster3d_grid::MakeModulated<Type>(std::make_integer_sequence<int, kCellCount>{});
   return table;
 }
 

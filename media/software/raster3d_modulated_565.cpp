@@ -2,5 +2,5 @@
 #include "media/software/raster3d_kernels.h"
 
 namespace zelvo::soft {
-template const ModulatedRaster3DTable& GetModulatedRaster3DTable<kMemImg565>();
+template const ModulatedRaster3DTable& GetModulatedRaster3DTable<PixelType::k565>();
 }  // namespace zelvo::soft

@@ -2,5 +2,5 @@
 #include "media/software/raster3d_kernels.h"
 
 namespace zelvo::soft {
-template const ModulatedRaster3DTable& GetModulatedRaster3DTable<kMemImg8888>();
+template const ModulatedRaster3DTable& GetModulatedRaster3DTable<PixelType::k8888>();
 }  // namespace zelvo::soft

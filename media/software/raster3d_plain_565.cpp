@@ -2,5 +2,5 @@
 #include "media/software/raster3d_kernels.h"
 
 namespace zelvo::soft {
-template const PlainRaster3DTable& GetPlainRaster3DTable<kMemImg565>();
+template const PlainRaster3DTable& GetPlainRaster3DTable<PixelType::k565>();
 }  // namespace zelvo::soft

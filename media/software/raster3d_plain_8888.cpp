@@ -2,5 +2,5 @@
 #include "media/software/raster3d_kernels.h"
 
 namespace zelvo::soft {
-template const PlainRaster3DTable& GetPlainRaster3DTable<kMemImg8888>();
+template const PlainRaster3DTable& GetPlainRaster3DTable<PixelType::k8888>();
 }  // namespace zelvo::soft

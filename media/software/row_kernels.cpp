@@ -15,31 +15,31 @@ namespace {
 
 ZELVO_PIXEL_INLINE uint32_t RowPixel(int kind, const BlendRows& r, uint32_t s, uint32_t d, uint8_t* dp) {
   switch (kind) {
-    case kRowLerp: Combine<kMemImg8888, kBlendAlpha, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
+    case kRowLerp: Combine<PixelType::k8888, BlendMode::kAlpha, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
     case kRowHalf: return Half32(s, d);
-    case kRowAdd: Combine<kMemImg8888, kBlendAdd, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
+    case kRowAdd: Combine<PixelType::k8888, BlendMode::kAdd, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
     case kRowAddWord: return Add32NoLowTerm(s, d);
     case kRowAddSaturate: return AddBytesSaturated(s, d);
-    case kRowSub: Combine<kMemImg8888, kBlendSubtract, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
+    case kRowSub: Combine<PixelType::k8888, BlendMode::kSubtract, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
     case kRowSubSaturate: return SubBytesSaturated(s, d);
     case kRowCopy: return s;
     case kRowAlphaParam:
       if ((s >> 24) == 0) return d;
       if ((s >> 24) == 255) {
-        Combine<kMemImg8888, kBlendAlpha, false, false, false>(r, dp, s, 0, 0);
+        Combine<PixelType::k8888, BlendMode::kAlpha, false, false, false>(r, dp, s, 0, 0);
         return Load32(dp);
       }
-      Combine<kMemImg8888, kBlendAlpha, false, false, true>(r, dp, s, 0, s >> 24);
+      Combine<PixelType::k8888, BlendMode::kAlpha, false, false, true>(r, dp, s, 0, s >> 24);
       return Load32(dp);
     case kRowAlphaParamAll:
-      Combine<kMemImg8888, kBlendAlpha, false, false, true>(r, dp, s, 0, s >> 24);
+      Combine<PixelType::k8888, BlendMode::kAlpha, false, false, true>(r, dp, s, 0, s >> 24);
       return Load32(dp);
     case kRowAlphaSource:
       if ((s >> 24) == 0) return d;
       if ((s >> 24) == 255) return s;
-      Combine<kMemImg8888, kBlendNone, false, false, true>(r, dp, s, 0, s >> 24);
+      Combine<PixelType::k8888, BlendMode::kNone, false, false, true>(r, dp, s, 0, s >> 24);
       return Load32(dp);
-    default: Combine<kMemImg8888, kBlendMultiply, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
+    default: Combine<PixelType::k8888, BlendMode::kMultiply, false, false, false>(r, dp, s, 0, 0); return Load32(dp);
   }
 }
 
@@ -103,7 +103,7 @@ void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
       const uint32_t s = Load16(src + i * 4), a = src[i * 4 + 2];
       if (a == 0) continue;
       if (a == 255) Store16(dst + i * 2, s);
-      else Combine<kMemImg565, kBlendNone, false, false, true>(r, dst + i * 2, s, 0, a);
+      else Combine<PixelType::k565, BlendMode::kNone, false, false, true>(r, dst + i * 2, s, 0, a);
     }
     return;
   }
@@ -115,10 +115,10 @@ void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
       case kRow16Copy: Store16(dp, s); break;
       case kRow16Lerp6: Store16(dp, Lerp6(r.lerp6, s, d)); break;
       case kRow16Half: Store16(dp, Half16(s, d)); break;
-      case kRow16SignedLerp: Combine<kMemImg565, kBlendAlpha, false, false, false>(r, dp, s, 0, 0); break;
-      case kRow16Add: Combine<kMemImg565, kBlendAdd, false, false, false>(r, dp, s, 0, 0); break;
-      case kRow16Sub: Combine<kMemImg565, kBlendSubtract, false, false, false>(r, dp, s, 0, 0); break;
-      default: Combine<kMemImg565, kBlendMultiply, false, false, false>(r, dp, s, 0, 0); break;
+      case kRow16SignedLerp: Combine<PixelType::k565, BlendMode::kAlpha, false, false, false>(r, dp, s, 0, 0); break;
+      case kRow16Add: Combine<PixelType::k565, BlendMode::kAdd, false, false, false>(r, dp, s, 0, 0); break;
+      case kRow16Sub: Combine<PixelType::k565, BlendMode::kSubtract, false, false, false>(r, dp, s, 0, 0); break;
+      default: Combine<PixelType::k565, BlendMode::kMultiply, false, false, false>(r, dp, s, 0, 0); break;
     }
   }
 }

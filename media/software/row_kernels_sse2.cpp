@@ -1,21 +1,13 @@
-// SSE2 versions of the whole-row blends. The whole file is built for SSE2; it is called only
-// after the run-time processor check.
-#include <immintrin.h>
-
+// SSE2 versions of the whole-row blends.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 
 #include "media/software/row_kernels.h"
+#include "media/software/simd_target.h"
 
-// Every header is included above the target pragma, so no inline function shared with other files
-// is compiled for this instruction set.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
-#else
-#pragma GCC target("sse2")
-#endif
+ZELVO_SIMD_BEGIN("sse2")
 
 namespace zelvo::soft {
 namespace {
@@ -68,16 +60,6 @@ struct Sse2 {
 #include "media/software/row_vector.h"
 
 namespace zelvo::soft {
-namespace {
-// The vector kinds are the row kinds under other names.
-static_assert(int(kVecAlphaParamAll) == int(kRowAlphaParamAll) && int(kVecCopy) == int(kRowCopy) && int(kVecAlphaSource) == int(kRowAlphaSource) &&
-              int(kVecMultiply) == int(kRowMultiply) && int(kVecLerp) == int(kRowLerp));
-static_assert(int(kVec16PairSub) + 1 == int(kRow16AlphaSource) && int(kVec16Copy) == int(kRow16Copy) &&
-              int(kVec16Lerp6) == int(kRow16Lerp6) && int(kVec16Multiply) == int(kRow16Multiply));
-}  // namespace
-}  // namespace zelvo::soft
-
-namespace zelvo::soft {
 
 int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
   return VectorRow<Sse2>(kind, dst, src, count, param, key);
@@ -89,6 +71,4 @@ int BlendRow16Sse2(int kind, uint8_t* dst, const uint8_t* src, int count, int pa
 
 }  // namespace zelvo::soft
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#endif
+ZELVO_SIMD_END

@@ -6,14 +6,12 @@
 #include <cstdint>
 #include <utility>
 
+#include "media/software/row_kernels.h"
+
 #define ZELVO_VECTOR_INLINE [[gnu::always_inline]] inline
 
 namespace zelvo::soft {
 namespace {
-
-enum VectorRowKind : int {
-  kVecLerp, kVecHalf, kVecAdd, kVecAddWord, kVecAddSaturate, kVecSub, kVecSubSaturate, kVecMultiply, kVecAlphaSource, kVecCopy, kVecAlphaParam, kVecAlphaParamAll,
-};
 
 // Products are computed in 16-bit lanes, where every intermediate fits (at most 255 * 256), and
 // P[p][x] = x * p / 255 is exactly (y + 1 + (y >> 8)) >> 8 for y = x * p.
@@ -29,22 +27,22 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
   using V = typename L::V;
   const V alphaByte = L::set32(0xFF000000u);
   switch (kind) {
-    case kVecLerp: {
+    case kRowLerp: {
       // ((s - d) * p + (d << 8)) >> 8 = (s * p + d * (256 - p)) >> 8, byte 3 kept
       const V p = L::set16(param), q = L::set16(256 - param);
       V lo = L::srl16(L::add16(L::mul16(L::lo8(s), p), L::mul16(L::lo8(d), q)), 8);
       V hi = L::srl16(L::add16(L::mul16(L::hi8(s), p), L::mul16(L::hi8(d), q)), 8);
       return L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
     }
-    case kVecHalf: {
+    case kRowHalf: {
       const V m = L::set32(0x7F7F7F);
       return L::add32(L::and_(L::srl32(s, 1), m), L::and_(L::srl32(d, 1), m));
     }
-    case kVecAdd:
-    case kVecSub: {
+    case kRowAdd:
+    case kRowSub: {
       const V p = L::set16(param);
       V sp = L::andnot(alphaByte, L::pack(Div255<L>(L::mul16(L::lo8(s), p)), Div255<L>(L::mul16(L::hi8(s), p))));
-      if (kind == kVecAdd) {
+      if (kind == kRowAdd) {
         V sum = L::add32(L::and_(sp, L::set32(0x00FEFEFF)), L::and_(d, L::set32(0x00FEFEFF)));
         V c = L::and_(sum, L::set32(0x01010100));
         return L::or_(L::or_(sum, L::sub32(c, L::srl32(c, 8))), L::and_(L::or_(d, sp), L::set32(0x00010100)));
@@ -53,15 +51,15 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
       V b = L::and_(t, L::set32(0x01010100));
       return L::and_(t, L::sub32(b, L::srl32(b, 8)));
     }
-    case kVecAddWord: {
+    case kRowAddWord: {
       V sum = L::add32(L::and_(s, L::set32(0x00FEFEFF)), L::and_(d, L::set32(0x00FEFEFF)));
       V c = L::and_(sum, L::set32(0x01010100));
       return L::or_(sum, L::sub32(c, L::srl32(c, 8)));
     }
-    case kVecCopy: return s;
-    case kVecAddSaturate: return L::addsat(s, d);
-    case kVecSubSaturate: return L::subsat(d, s);
-    case kVecAlphaSource: {
+    case kRowCopy: return s;
+    case kRowAddSaturate: return L::addsat(s, d);
+    case kRowSubSaturate: return L::subsat(d, s);
+    case kRowAlphaSource: {
       // (s * a + d * (256 - a)) >> 8 with each pixel's own alpha, byte 3 kept; alpha 0 keeps the
       // destination, 255 takes the source word
       const V a32 = L::srl32(s, 24);
@@ -75,8 +73,8 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
       const V keep = L::or_(L::and_(clear, d), L::andnot(clear, lerp));
       return L::or_(L::and_(opaque, s), L::andnot(opaque, keep));
     }
-    case kVecAlphaParam:
-    case kVecAlphaParamAll: {
+    case kRowAlphaParam:
+    case kRowAlphaParamAll: {
       // d + floor((s - d) * a * p / 65536) per channel: with m = |s - d| and w = a * p (below
       // 65536), the high half of m * w, one more for a negative difference with a non-zero low half
       const V a32 = L::srl32(s, 24);
@@ -94,7 +92,7 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
       const V lo = weighed(L::lo8(s), L::lo8(d), L::lo32(a16, a16));
       const V hi = weighed(L::hi8(s), L::hi8(d), L::hi32(a16, a16));
       const V blended = L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
-      if (kind == kVecAlphaParamAll) return blended;
+      if (kind == kRowAlphaParamAll) return blended;
       const V q = L::set16(256 - param);
       const V plainLo = L::srl16(L::add16(L::mul16(L::lo8(s), p), L::mul16(L::lo8(d), q)), 8);
       const V plainHi = L::srl16(L::add16(L::mul16(L::hi8(s), p), L::mul16(L::hi8(d), q)), 8);
@@ -112,10 +110,6 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
 
 // 16-bit (565) pixels, one per 16-bit lane. Channel values: red v >> 11, green (v >> 5) & 63,
 // blue v & 31; every product (at most 63 * 255) fits the lane.
-enum VectorRow16Kind : int {
-  kVec16Lerp6, kVec16Half, kVec16SignedLerp, kVec16Add, kVec16Sub, kVec16Multiply, kVec16Copy, kVec16PairAdd, kVec16PairSub,
-};
-
 template <class L>
 struct Fields565 {
   using V = typename L::V;
@@ -150,8 +144,8 @@ template <class L>
 ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, typename L::V d, int param) {
   using V = typename L::V;
   switch (kind) {
-    case kVec16Copy: return s;
-    case kVec16PairAdd: {
+    case kRow16Copy: return s;
+    case kRow16PairAdd: {
       // each 32-bit lane holds a pixel pair; the carry out of bit 31 is bit 31 of the halves' sum
       const V mask = L::set32(0xF7DEF7DF), guard = L::set32(0x08210820);
       const V sm = L::and_(s, mask), dm = L::and_(d, mask);
@@ -161,7 +155,7 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, type
       const V c = L::and_(sum, guard);
       return L::or_(sum, L::sub32(c, L::or_(L::srl32(c, 5), carry)));
     }
-    case kVec16PairSub: {
+    case kRow16PairSub: {
       // the borrow out of bit 31 is the sign of (a >> 1) - (b >> 1) - (b & ~a & 1)
       const V guard = L::set32(0x08210820);
       const V a = L::or_(d, guard), b = L::and_(s, L::set32(0xF7DEF7DF));
@@ -171,18 +165,18 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, type
       const V bb = L::and_(t, guard);
       return L::and_(t, L::or_(L::sub32(bb, L::srl32(bb, 5)), noBorrow));
     }
-    case kVec16Half: {
+    case kRow16Half: {
       const V m = L::set16(0x7BEF);
       return L::add16(L::and_(L::srl16(s, 1), m), L::and_(L::srl16(d, 1), m));
     }
-    case kVec16Add:
-    case kVec16Sub: {
+    case kRow16Add:
+    case kRow16Sub: {
       const Fields565<L> fs(s);
       const V p = L::set16(param);
       const V sp = Pack565<L>(Div255<L>(L::mul16(fs.r, p)), Div255<L>(L::mul16(fs.g, p)), Div255<L>(L::mul16(fs.b, p)));
       const V low = L::set16(0x0820), keep = L::set16(0xF7DF), red = L::set16(static_cast<int16_t>(0xF800));
       const V sm = L::and_(sp, keep);
-      if (kind == kVec16Add) {
+      if (kind == kRow16Add) {
         const V dm = L::and_(d, keep);
         const V sum = L::add16(sm, dm);
         // the carry out of bit 15 is bit 15 of the halves' sum
@@ -197,11 +191,11 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, type
       const V b = L::and_(t, low);
       return L::and_(t, L::or_(noBorrow, L::sub16(b, L::srl16(b, 5))));
     }
-    case kVec16Multiply: {
+    case kRow16Multiply: {
       const Fields565<L> fs(s), fd(d);
       return Pack565<L>(L::srl16(L::mul16(fs.r, fd.r), 5), L::srl16(L::mul16(fs.g, fd.g), 6), L::srl16(L::mul16(fs.b, fd.b), 5));
     }
-    case kVec16SignedLerp: {
+    case kRow16SignedLerp: {
       const Fields565<L> fs(s), fd(d);
       const V p = L::set16(param);
       return Pack565<L>(SignedStep<L>(fs.r, fd.r, p), SignedStep<L>(fs.g, fd.g, p), SignedStep<L>(fs.b, fd.b, p));
@@ -276,15 +270,15 @@ constexpr std::array<VectorRowFn, 2 * sizeof...(K)> VectorRowTable(std::integer_
 
 template <class L>
 int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  constexpr int kKinds = kVec16PairSub + 1;
-  if (kind == kKinds) return VectorRow16AlphaSource<L>(dst, src, count);
+  constexpr int kKinds = kRow16PairSub + 1;
+  if (kind == kRow16AlphaSource) return VectorRow16AlphaSource<L>(dst, src, count);
   static constexpr auto table = VectorRowTable<L, false>(std::make_integer_sequence<int, kKinds>{});
   return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }
 
 template <class L>
 int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  constexpr int kKinds = kVecAlphaParamAll + 1;
+  constexpr int kKinds = kRowAlphaParamAll + 1;
   static constexpr auto table = VectorRowTable<L, true>(std::make_integer_sequence<int, kKinds>{});
   return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }

@@ -16,7 +16,9 @@ namespace zelvo {
 
 namespace {
 
+using soft::BlendMode;
 using soft::BlendRows;
+using soft::PixelType;
 
 // What every shape call fixes at entry: the colour after the tint, the clip bounds (inclusive) and
 // the blend mode after its shortcuts, or -1 when nothing is drawn.
@@ -64,22 +66,22 @@ ShapeSetup PrepareShape(const MEMIMG* image, uint32_t colour) {
 // Runs fn.template operator()<Type, Mode>() for the call's colour type and mode.
 template <class Fn>
 void WithVariant(int type, int mode, Fn&& fn) {
-  auto byMode = [&]<int Type>() {
+  auto byMode = [&]<PixelType Type>() {
     switch (mode) {
-      case kBlendNone: fn.template operator()<Type, kBlendNone>(); break;
-      case kBlendAlpha: fn.template operator()<Type, kBlendAlpha>(); break;
-      case kBlendAdd: fn.template operator()<Type, kBlendAdd>(); break;
-      case kBlendSubtract: fn.template operator()<Type, kBlendSubtract>(); break;
-      default: fn.template operator()<Type, kBlendMultiply>(); break;
+      case kBlendNone: fn.template operator()<Type, BlendMode::kNone>(); break;
+      case kBlendAlpha: fn.template operator()<Type, BlendMode::kAlpha>(); break;
+      case kBlendAdd: fn.template operator()<Type, BlendMode::kAdd>(); break;
+      case kBlendSubtract: fn.template operator()<Type, BlendMode::kSubtract>(); break;
+      default: fn.template operator()<Type, BlendMode::kMultiply>(); break;
     }
   };
-  if (type == kMemImg565) byMode.template operator()<kMemImg565>();
-  else byMode.template operator()<kMemImg8888>();
+  if (type == kMemImg565) byMode.template operator()<PixelType::k565>();
+  else byMode.template operator()<PixelType::k8888>();
 }
 
-template <int Type, int Mode>
+template <PixelType Type, BlendMode Mode>
 struct Painter {
-  static constexpr int kBytes = Type == kMemImg8888 ? 4 : 2;
+  static constexpr int kBytes = Type == PixelType::k8888 ? 4 : 2;
   const ShapeSetup& s;
   MEMIMG* image;
   uint8_t* rowFlags;
@@ -119,7 +121,7 @@ struct CircleWalk {
   }
 };
 
-template <int Type, int Mode, bool Fill>
+template <PixelType Type, BlendMode Mode, bool Fill>
 void DrawCircle(const Painter<Type, Mode>& p, int64_t cx, int64_t cy, int64_t r) {
   CircleWalk w(r);
   if constexpr (Fill) {
@@ -227,7 +229,7 @@ struct OvalWalk {
   }
 };
 
-template <int Type, int Mode, bool Tall, bool Fill>
+template <PixelType Type, BlendMode Mode, bool Tall, bool Fill>
 void DrawOval(const Painter<Type, Mode>& p, int64_t cx, int64_t cy, int rx, int ry) {
   OvalWalk<Tall, !Fill> w(rx, ry);
   if constexpr (Fill) {
@@ -278,7 +280,7 @@ void RasterCircle(MEMIMG* image, int cx, int cy, int r, uint32_t color, int fill
     if (!flags) return;
   }
   if (s.mode >= 0) {
-    WithVariant(image->colorType, s.mode, [&]<int Type, int Mode>() {
+    WithVariant(image->colorType, s.mode, [&]<PixelType Type, BlendMode Mode>() {
       const Painter<Type, Mode> p{s, image, flags};
       if (fill) DrawCircle<Type, Mode, true>(p, cx, cy, r);
       else DrawCircle<Type, Mode, false>(p, cx, cy, r);
@@ -299,7 +301,7 @@ void RasterOval(MEMIMG* image, int cx, int cy, int rx, int ry, uint32_t color, i
   }
   if (s.mode >= 0) {
     const bool tall = rx < ry;
-    WithVariant(image->colorType, s.mode, [&]<int Type, int Mode>() {
+    WithVariant(image->colorType, s.mode, [&]<PixelType Type, BlendMode Mode>() {
       const Painter<Type, Mode> p{s, image, flags};
       if (tall) {
         if (fill) DrawOval<Type, Mode, true, true>(p, cx, cy, rx, ry);
@@ -333,35 +335,35 @@ int OvalVerticalExtent(int rx, int ry) {
 
 namespace {
 
-template <int Type, int Mode>
+template <PixelType Type, BlendMode Mode>
 void FillBox(MEMIMG* image, const ShapeSetup& s, const IntRect& r) {
-  constexpr int kBytes = Type == kMemImg8888 ? 4 : 2;
+  constexpr int kBytes = Type == PixelType::k8888 ? 4 : 2;
   const int w = r.right - r.left;
-  // A row of the constant colour, handed over in chunks: copied in mode 0 (whole words, two
+  // A row of the constant colour, handed over in chunks: copied in the none mode (whole words, two
   // 16-bit pixels per word), blended by the row forms otherwise.
   constexpr int kChunk = 1024;
   uint32_t source[kChunk];
-  for (uint32_t& v : source) v = Type == kMemImg8888 ? s.colour : (s.colour | s.colour << 16);
+  for (uint32_t& v : source) v = Type == PixelType::k8888 ? s.colour : (s.colour | s.colour << 16);
   for (int y = r.top; y < r.bottom; ++y) {
     uint8_t* d = image->pixels + static_cast<ptrdiff_t>(y) * image->pitch + static_cast<ptrdiff_t>(r.left) * kBytes;
-    if constexpr (Mode == kBlendNone) {
+    if constexpr (Mode == BlendMode::kNone) {
       for (int x = 0; x < w; x += kChunk) {
         const int n = w - x < kChunk ? w - x : kChunk;
         std::memcpy(d + x * kBytes, source, static_cast<size_t>(n) * kBytes);
       }
-    } else if constexpr (Type == kMemImg8888) {
-      constexpr int kind = Mode == kBlendAlpha ? soft::kRowLerp
-                           : Mode == kBlendAdd ? soft::kRowAdd
-                           : Mode == kBlendSubtract ? soft::kRowSub
+    } else if constexpr (Type == PixelType::k8888) {
+      constexpr int kind = Mode == BlendMode::kAlpha ? soft::kRowLerp
+                           : Mode == BlendMode::kAdd ? soft::kRowAdd
+                           : Mode == BlendMode::kSubtract ? soft::kRowSub
                                                     : soft::kRowMultiply;
       for (int x = 0; x < w; x += kChunk) {
         const int n = w - x < kChunk ? w - x : kChunk;
         soft::BlendRow32(kind, d + x * 4, reinterpret_cast<const uint8_t*>(source), n, s.rows.param);
       }
     } else {
-      constexpr int kind = Mode == kBlendAlpha ? soft::kRow16SignedLerp
-                           : Mode == kBlendAdd ? soft::kRow16Add
-                           : Mode == kBlendSubtract ? soft::kRow16Sub
+      constexpr int kind = Mode == BlendMode::kAlpha ? soft::kRow16SignedLerp
+                           : Mode == BlendMode::kAdd ? soft::kRow16Add
+                           : Mode == BlendMode::kSubtract ? soft::kRow16Sub
                                                     : soft::kRow16Multiply;
       for (int x = 0; x < w; x += kChunk) {
         const int n = w - x < kChunk ? w - x : kChunk;
@@ -389,7 +391,7 @@ void FillMemImgRectBlend(MEMIMG* image, const IntRect* rect, uint32_t color) {
   if (r.right - r.left <= 0 || r.bottom - r.top <= 0) return;
   const ShapeSetup s = PrepareShape(image, color);
   if (s.mode < 0) return;
-  WithVariant(image->colorType, s.mode, [&]<int Type, int Mode>() { FillBox<Type, Mode>(image, s, r); });
+  WithVariant(image->colorType, s.mode, [&]<PixelType Type, BlendMode Mode>() { FillBox<Type, Mode>(image, s, r); });
 }
 
 void FillMemImgBox(MEMIMG* image, int x1, int y1, int x2, int y2, uint32_t color) {
@@ -399,9 +401,9 @@ void FillMemImgBox(MEMIMG* image, int x1, int y1, int x2, int y2, uint32_t color
 
 namespace {
 
-template <int Type, int Mode, bool XMajor>
+template <PixelType Type, BlendMode Mode, bool XMajor>
 void WalkLine(const Painter<Type, Mode>& p, int x, int y, int sx, int sy, int adx, int ady) {
-  constexpr int kBytes = Type == kMemImg8888 ? 4 : 2;
+  constexpr int kBytes = Type == PixelType::k8888 ? 4 : 2;
   uint8_t* d = p.At(x, y);
   const ptrdiff_t stepX = sx * kBytes, stepY = static_cast<ptrdiff_t>(sy) * p.image->pitch;
   const int major = XMajor ? adx : ady, minor = XMajor ? ady : adx;
@@ -467,7 +469,7 @@ void DrawMemImgLine(MEMIMG* image, int x1, int y1, int x2, int y2, uint32_t colo
   const int adx = std::abs(dx), ady = std::abs(dy);
   const ShapeSetup s = PrepareShape(image, color);
   if (s.mode < 0) return;
-  WithVariant(image->colorType, s.mode, [&]<int Type, int Mode>() {
+  WithVariant(image->colorType, s.mode, [&]<PixelType Type, BlendMode Mode>() {
     const Painter<Type, Mode> p{s, image, nullptr};
     if (adx >= ady) WalkLine<Type, Mode, true>(p, x1, y1, sx, sy, adx, ady);
     else WalkLine<Type, Mode, false>(p, x1, y1, sx, sy, adx, ady);

@@ -8,7 +8,8 @@
 
 #include "platform/d3d/d3d.h"
 #include "platform/d3d/raster.h"
-#include "platform/ddraw/ddraw_internal.h"
+#include "platform/d3d/registration.h"
+#include "platform/ddraw/surface_access.h"
 
 namespace pf::d3d {
 
@@ -41,14 +42,11 @@ void TraceLine(std::string line);
 std::vector<std::string> TakeTrace();
 void SetTracing(bool on);
 
-// Registers the Direct3D factory with DirectDraw (also done at start-up; a call links this in).
-void EnsureRegistered();
-
 class Direct3DObject;
 
 class DeviceObject final : public Direct3DDevice7 {
  public:
-  DeviceObject(Direct3DObject* owner, ddraw::SurfaceObject* target);
+  DeviceObject(Direct3DObject* owner, DirectDrawSurface7* target);
   ~DeviceObject() override;
 
   HResult QueryInterface(const Guid& iid, void** out) override;
@@ -91,12 +89,12 @@ class DeviceObject final : public Direct3DDevice7 {
 
   Direct3DObject* owner_;
   std::uint32_t refs_ = 1;
-  ddraw::SurfaceObject* target_;
+  DirectDrawSurface7* target_;
   D3DViewport7 viewport_{};
   bool inScene_ = false;
   std::uint32_t renderStates_[kD3DRenderStateCount] = {};
   std::uint32_t stageStates_[kD3DStageCount][kD3DStageStateCount] = {};
-  ddraw::SurfaceObject* textures_[kD3DStageCount] = {};
+  DirectDrawSurface7* textures_[kD3DStageCount] = {};
   std::map<std::uint32_t, D3DMatrix> transforms_;
   struct LightSlot {
     D3DLight7 light;

@@ -117,12 +117,11 @@ HResult Direct3DObject::CreateDevice(const Guid& device, DirectDrawSurface7* tar
   if (ddraw::Fault("CreateDevice", &code)) return code;
   ddraw::Guard guard(ddraw::Mutex());
   if (!KnownDevice(device)) return DDERR_INVALIDPARAMS;
-  auto* surface = static_cast<ddraw::SurfaceObject*>(target);
-  if (surface->Dead()) return ddraw::DeadObjectCall();
+  if (ddraw::SurfaceDead(target)) return ddraw::DeadObjectCall();
   DDCaps2 caps{};
-  surface->GetCaps(&caps);
+  target->GetCaps(&caps);
   if (!(caps.caps & DDSCAPS_3DDEVICE)) return DDERR_INVALIDCAPS;
-  *out = new DeviceObject(this, surface);
+  *out = new DeviceObject(this, target);
   return DD_OK;
 }
 

@@ -21,7 +21,7 @@ int DrawsOutsideScene() { return d3d::TheCounters().drawsOutsideScene; }
 
 std::uint32_t SurfacePixelArgb(DirectDrawSurface7* surface, int x, int y) {
   ddraw::Guard guard(ddraw::Mutex());
-  const pixels::View view = static_cast<ddraw::SurfaceObject*>(surface)->View();
+  const pixels::View view = ddraw::SurfaceView(surface);
   if (x < 0 || y < 0 || x >= view.width || y >= view.height) return 0;
   const int bytes = pixels::BytesPerPixel(view.layout);
   const std::uint32_t raw = d3d::ReadRawAt(pixels::PixelAddress(view, x, y), bytes);
@@ -31,7 +31,7 @@ std::uint32_t SurfacePixelArgb(DirectDrawSurface7* surface, int x, int y) {
 
 std::uint16_t DepthAt(DirectDrawSurface7* zSurface, int x, int y) {
   ddraw::Guard guard(ddraw::Mutex());
-  const pixels::View view = static_cast<ddraw::SurfaceObject*>(zSurface)->View();
+  const pixels::View view = ddraw::SurfaceView(zSurface);
   if (x < 0 || y < 0 || x >= view.width || y >= view.height) return 0;
   return static_cast<std::uint16_t>(d3d::ReadRawAt(pixels::PixelAddress(view, x, y), 2));
 }

@@ -22,25 +22,24 @@ std::string Format(const char* format, ...) {
 }
 
 HResult ZFromSurface(DirectDrawSurface7* surface, SurfaceDesc*, void* context) {
-  auto* object = static_cast<ddraw::SurfaceObject*>(surface);
-  if (object->Kind() != ddraw::SurfaceKind::kZBuffer) return static_cast<HResult>(DDENUMRET_OK);
-  *static_cast<ddraw::SurfaceObject**>(context) = object;
+  if (!ddraw::IsDepthSurface(surface)) return static_cast<HResult>(DDENUMRET_OK);
+  *static_cast<DirectDrawSurface7**>(context) = surface;
   return static_cast<HResult>(DDENUMRET_CANCEL);
 }
 
-ddraw::SurfaceObject* AttachedDepth(ddraw::SurfaceObject* target) {
-  ddraw::SurfaceObject* z = nullptr;
+DirectDrawSurface7* AttachedDepth(DirectDrawSurface7* target) {
+  DirectDrawSurface7* z = nullptr;
   target->EnumAttachedSurfaces(&z, &ZFromSurface);
   return z;
 }
 
-bool Has3DCaps(ddraw::SurfaceObject* surface) {
+bool Has3DCaps(DirectDrawSurface7* surface) {
   DDCaps2 caps{};
   surface->GetCaps(&caps);
   return (caps.caps & DDSCAPS_3DDEVICE) != 0;
 }
 
-bool IsTexture(ddraw::SurfaceObject* surface) {
+bool IsTexture(DirectDrawSurface7* surface) {
   DDCaps2 caps{};
   surface->GetCaps(&caps);
   return (caps.caps & DDSCAPS_TEXTURE) != 0;
@@ -104,7 +103,7 @@ const char* PrimitiveName(D3DPrimitiveType type) {
 
 }  // namespace
 
-DeviceObject::DeviceObject(Direct3DObject* owner, ddraw::SurfaceObject* target) : owner_(owner), target_(target) {
+DeviceObject::DeviceObject(Direct3DObject* owner, DirectDrawSurface7* target) : owner_(owner), target_(target) {
   owner_->AddRef();
   target_->AddRef();
   const bool hasDepth = AttachedDepth(target_) != nullptr;
@@ -139,7 +138,7 @@ DeviceObject::DeviceObject(Direct3DObject* owner, ddraw::SurfaceObject* target) 
 }
 
 DeviceObject::~DeviceObject() {
-  for (ddraw::SurfaceObject*& texture : textures_) {
+  for (DirectDrawSurface7*& texture : textures_) {
     if (texture != nullptr) texture->Release();
   }
   target_->Release();
@@ -147,7 +146,7 @@ DeviceObject::~DeviceObject() {
 }
 
 void DeviceObject::ResetViewport() {
-  const pixels::View view = target_->View();
+  const pixels::View view = ddraw::SurfaceView(target_);
   viewport_ = D3DViewport7{0, 0, static_cast<std::uint32_t>(view.width), static_cast<std::uint32_t>(view.height), 0.0f,
                            1.0f};
 }
@@ -186,7 +185,7 @@ HResult DeviceObject::BeginScene() {
   ddraw::Guard guard(ddraw::Mutex());
   if (Tracing()) TraceLine("BeginScene");
   if (inScene_) return D3DERR_SCENE_IN_SCENE;
-  if (target_->Dead()) return ddraw::DeadObjectCall();
+  if (ddraw::SurfaceDead(target_)) return ddraw::DeadObjectCall();
   if (target_->IsLost() != DD_OK) return DDERR_SURFACELOST;
   inScene_ = true;
   return DD_OK;
@@ -207,13 +206,12 @@ HResult DeviceObject::SetRenderTarget(DirectDrawSurface7* target, std::uint32_t)
   HResult code;
   if (ddraw::Fault("SetRenderTarget", &code)) return code;
   ddraw::Guard guard(ddraw::Mutex());
-  auto* surface = static_cast<ddraw::SurfaceObject*>(target);
   if (Tracing()) TraceLine(Format("SetRenderTarget %p", static_cast<void*>(target)));
-  if (surface->Dead()) return ddraw::DeadObjectCall();
-  if (!Has3DCaps(surface)) return DDERR_INVALIDCAPS;
-  surface->AddRef();
+  if (ddraw::SurfaceDead(target)) return ddraw::DeadObjectCall();
+  if (!Has3DCaps(target)) return DDERR_INVALIDCAPS;
+  target->AddRef();
   target_->Release();
-  target_ = surface;
+  target_ = target;
   ResetViewport();
   return DD_OK;
 }
@@ -234,7 +232,7 @@ HResult DeviceObject::SetViewport(const D3DViewport7* viewport) {
   if (Tracing()) {
     TraceLine(Format("SetViewport %u %u %u %u", viewport->x, viewport->y, viewport->width, viewport->height));
   }
-  const pixels::View view = target_->View();
+  const pixels::View view = ddraw::SurfaceView(target_);
   const std::uint64_t right = static_cast<std::uint64_t>(viewport->x) + viewport->width;
   const std::uint64_t bottom = static_cast<std::uint64_t>(viewport->y) + viewport->height;
   if (viewport->width == 0 || viewport->height == 0 || right > static_cast<std::uint64_t>(view.width) ||
@@ -296,14 +294,13 @@ HResult DeviceObject::SetTexture(std::uint32_t stage, DirectDrawSurface7* textur
   ddraw::Guard guard(ddraw::Mutex());
   if (Tracing()) TraceLine(Format("SetTexture %u %p", stage, static_cast<void*>(texture)));
   if (stage >= kD3DStageCount) return DDERR_INVALIDPARAMS;
-  auto* surface = static_cast<ddraw::SurfaceObject*>(texture);
-  if (surface != nullptr) {
-    if (surface->Dead()) return ddraw::DeadObjectCall();
-    if (!IsTexture(surface)) return DDERR_INVALIDPARAMS;
-    surface->AddRef();
+  if (texture != nullptr) {
+    if (ddraw::SurfaceDead(texture)) return ddraw::DeadObjectCall();
+    if (!IsTexture(texture)) return DDERR_INVALIDPARAMS;
+    texture->AddRef();
   }
   if (textures_[stage] != nullptr) textures_[stage]->Release();
-  textures_[stage] = surface;
+  textures_[stage] = texture;
   return DD_OK;
 }
 
@@ -390,11 +387,9 @@ HResult DeviceObject::Load(DirectDrawSurface7* destination, const Point* at, Dir
   HResult code;
   if (ddraw::Fault("Load", &code, DDERR_SURFACEBUSY)) return code;
   ddraw::Guard guard(ddraw::Mutex());
-  auto* to = static_cast<ddraw::SurfaceObject*>(destination);
-  auto* from = static_cast<ddraw::SurfaceObject*>(source);
-  if (to->Dead() || from->Dead()) return ddraw::DeadObjectCall();
-  if (to->IsLost() != DD_OK || from->IsLost() != DD_OK) return DDERR_SURFACELOST;
-  const pixels::View dst = to->View(), src = from->View();
+  if (ddraw::SurfaceDead(destination) || ddraw::SurfaceDead(source)) return ddraw::DeadObjectCall();
+  if (destination->IsLost() != DD_OK || source->IsLost() != DD_OK) return DDERR_SURFACELOST;
+  const pixels::View dst = ddraw::SurfaceView(destination), src = ddraw::SurfaceView(source);
   const Rect r = sourceRect != nullptr ? *sourceRect : Rect{0, 0, src.width, src.height};
   const Point p = at != nullptr ? *at : Point{0, 0};
   if (Tracing()) TraceLine(Format("Load %d %d %d %d %d %d", p.x, p.y, r.left, r.top, r.right, r.bottom));
@@ -405,21 +400,21 @@ HResult DeviceObject::Load(DirectDrawSurface7* destination, const Point* at, Dir
     return DDERR_INVALIDRECT;
   }
   pixels::CopyPixels(dst, p.x, p.y, src, r.left, r.top, static_cast<int>(w), static_cast<int>(h));
-  to->ShowIfVisible();
+  ddraw::ShowSurfaceIfVisible(destination);
   return DD_OK;
 }
 
 // ---------------------------------------------------------------- drawing
 HResult DeviceObject::BuildState(RasterState* st, Texture* textures) {
   const std::uint32_t* rs = renderStates_;
-  st->target = target_->View();
+  st->target = ddraw::SurfaceView(target_);
   st->targetKind = KindOfLayout(st->target.layout);
   st->depth = nullptr;
   st->depthPitch = 0;
   const bool zEnabled = rs[D3DRS_ZENABLE] != 0;
-  if (ddraw::SurfaceObject* z = AttachedDepth(target_); z != nullptr && zEnabled) {
+  if (DirectDrawSurface7* z = AttachedDepth(target_); z != nullptr && zEnabled) {
     if (z->IsLost() != DD_OK) return DDERR_SURFACELOST;
-    const pixels::View depth = z->View();
+    const pixels::View depth = ddraw::SurfaceView(z);
     st->depth = depth.origin;
     st->depthPitch = depth.pitch;
   }
@@ -461,10 +456,10 @@ HResult DeviceObject::BuildState(RasterState* st, Texture* textures) {
     stage.magFilter = ts[D3DTSS_MAGFILTER];
     stage.minFilter = ts[D3DTSS_MINFILTER];
     stage.texture = nullptr;
-    if (ddraw::SurfaceObject* surface = textures_[s]; surface != nullptr) {
-      if (surface->Dead()) return ddraw::DeadObjectCall();
+    if (DirectDrawSurface7* surface = textures_[s]; surface != nullptr) {
+      if (ddraw::SurfaceDead(surface)) return ddraw::DeadObjectCall();
       if (surface->IsLost() != DD_OK) return DDERR_SURFACELOST;
-      const pixels::View view = surface->View();
+      const pixels::View view = ddraw::SurfaceView(surface);
       Texture& t = textures[s];
       t.pixels = view.origin;
       t.pitch = view.pitch;
@@ -518,7 +513,7 @@ HResult DeviceObject::Draw(D3DPrimitiveType type, std::uint32_t fvf, const void*
   VertexLayout layout{};
   if (!LayoutOf(fvf, &layout)) return D3DERR_INVALIDVERTEXFORMAT;
   if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return D3DERR_INVALIDPRIMITIVETYPE;
-  if (target_->Dead()) return ddraw::DeadObjectCall();
+  if (ddraw::SurfaceDead(target_)) return ddraw::DeadObjectCall();
   if (target_->IsLost() != DD_OK) return DDERR_SURFACELOST;
   RasterState st{};
   Texture textures[kD3DStageCount]{};
@@ -551,7 +546,7 @@ HResult DeviceObject::Draw(D3DPrimitiveType type, std::uint32_t fvf, const void*
       for (std::uint32_t i = 1; i + 1 < count; ++i) DrawTriangle(st, vertex(i), vertex(i + 1), vertex(0));
       break;
   }
-  target_->ShowIfVisible();
+  ddraw::ShowSurfaceIfVisible(target_);
   return DD_OK;
 }
 

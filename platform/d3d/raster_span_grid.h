@@ -132,32 +132,32 @@ void RunSpan(const SpanRun& run) {
   }
 }
 
-template <SpanBlend B, SpanFilter F, bool K, bool M, PixelKind T>
+template <SpanBlend B, SpanFilter F, bool Keyed, bool Modulated, PixelKind T>
 SpanFunction SpanForTarget(PixelKind target) {
   switch (target) {
-    case PixelKind::kX888: return &RunSpan<B, F, K, M, T, PixelKind::kX888>;
-    case PixelKind::k565: return &RunSpan<B, F, K, M, T, PixelKind::k565>;
+    case PixelKind::kX888: return &RunSpan<B, F, Keyed, Modulated, T, PixelKind::kX888>;
+    case PixelKind::k565: return &RunSpan<B, F, Keyed, Modulated, T, PixelKind::k565>;
     default: return nullptr;
   }
 }
 
-template <SpanBlend B, SpanFilter F, bool K, bool M>
+template <SpanBlend B, SpanFilter F, bool Keyed, bool Modulated>
 SpanFunction SpanForTexture(PixelKind texture, PixelKind target) {
   switch (texture) {
-    case PixelKind::k565: return SpanForTarget<B, F, K, M, PixelKind::k565>(target);
-    case PixelKind::k555: return SpanForTarget<B, F, K, M, PixelKind::k555>(target);
-    case PixelKind::k1555: return SpanForTarget<B, F, K, M, PixelKind::k1555>(target);
-    case PixelKind::k4444: return SpanForTarget<B, F, K, M, PixelKind::k4444>(target);
-    case PixelKind::kX888: return SpanForTarget<B, F, K, M, PixelKind::kX888>(target);
-    case PixelKind::k8888: return SpanForTarget<B, F, K, M, PixelKind::k8888>(target);
+    case PixelKind::k565: return SpanForTarget<B, F, Keyed, Modulated, PixelKind::k565>(target);
+    case PixelKind::k555: return SpanForTarget<B, F, Keyed, Modulated, PixelKind::k555>(target);
+    case PixelKind::k1555: return SpanForTarget<B, F, Keyed, Modulated, PixelKind::k1555>(target);
+    case PixelKind::k4444: return SpanForTarget<B, F, Keyed, Modulated, PixelKind::k4444>(target);
+    case PixelKind::kX888: return SpanForTarget<B, F, Keyed, Modulated, PixelKind::kX888>(target);
+    case PixelKind::k8888: return SpanForTarget<B, F, Keyed, Modulated, PixelKind::k8888>(target);
     default: return nullptr;
   }
 }
 
-template <SpanBlend B, SpanFilter F, bool K>
+template <SpanBlend B, SpanFilter F, bool Keyed>
 SpanFunction SpanForModulation(const SpanKey& key) {
-  return key.modulated ? SpanForTexture<B, F, K, true>(key.texture, key.target)
-                       : SpanForTexture<B, F, K, false>(key.texture, key.target);
+  return key.modulated ? SpanForTexture<B, F, Keyed, true>(key.texture, key.target)
+                       : SpanForTexture<B, F, Keyed, false>(key.texture, key.target);
 }
 
 template <SpanBlend B, SpanFilter F>

@@ -1,22 +1,15 @@
 #pragma once
-// What the DirectDraw files share: the objects behind the interfaces, the layer's lock, the fault
-// switches with their result codes, and the video-memory budget.
+// What the DirectDraw files share: the objects behind the interfaces and the video-memory budget
+// (the lock and the fault switches are declared with the surface access other layers use).
 #include <cstdint>
 #include <mutex>
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/pixel_view.h"
+#include "platform/ddraw/surface_access.h"
 
 namespace pf::ddraw {
-
-std::recursive_mutex& Mutex();
-using Guard = std::lock_guard<std::recursive_mutex>;
-
-// True when the fault switch of `method` fires; *code is then the result the test chose.
-bool Fault(const char* method, HResult* code, HResult fallback = DDERR_GENERIC);
-// Counts a call on an object whose DirectDraw object is gone.
-HResult DeadObjectCall();
 
 // Video memory: a budget shared by every object; false when the bytes do not fit.
 bool ReserveVideoMemory(std::uint64_t bytes);

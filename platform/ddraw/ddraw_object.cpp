@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/d3d/d3d_internal.h"
+#include "platform/d3d/registration.h"
 #include "platform/ddraw/ddraw_internal.h"
 #include "platform/ddraw/ddraw_testing.h"
 #include "platform/ddraw/display.h"

@@ -10,7 +10,7 @@
 #include "platform/host/host.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/virtual_clock.h"
-#include "platform/window/window_internal.h"
+#include "platform/window/display_link.h"
 
 namespace pf::display {
 namespace {
@@ -164,19 +164,9 @@ void WaitForBlankStart() {
 }
 
 void ShowPrimary(const pixels::View& primary) {
-  std::lock_guard<std::recursive_mutex> lock(window_system::Mutex());
-  WindowRecord* window = window_system::HostWindow();
-  if (window == nullptr) return;
-  Rect client = window_system::ClientScreenRect(*window);
-  int width = client.right - client.left;
-  int height = client.bottom - client.top;
-  {
-    if (width <= 0 || height <= 0) return;
-    auto& pixelsOfClient = window->clientPixels;
-    if (pixelsOfClient.size() != static_cast<std::size_t>(width) * height) {
-      pixelsOfClient.assign(static_cast<std::size_t>(width) * height, 0);
-    }
-    pixels::View clientView{reinterpret_cast<std::uint8_t*>(pixelsOfClient.data()), width, height, width * 4,
+  window_system::DrawClientPixels(nullptr, true, [&primary](std::uint32_t* pixelsOfClient, int width, int height,
+                                                            const Rect& client) {
+    pixels::View clientView{reinterpret_cast<std::uint8_t*>(pixelsOfClient), width, height, width * 4,
                             pixels::Xrgb8888(), nullptr};
     int left = std::max(client.left, 0), top = std::max(client.top, 0);
     int right = std::min(client.right, primary.width), bottom = std::min(client.bottom, primary.height);
@@ -184,8 +174,7 @@ void ShowPrimary(const pixels::View& primary) {
       pixels::CopyPixels(clientView, left - client.left, top - client.top, primary, left, top, right - left,
                          bottom - top);
     }
-    if (host::Host* current = host::CurrentHost()) current->Present(pixelsOfClient.data(), width, height, width * 4);
-  }
+  });
 }
 
 Settings& CurrentSettings() { return SettingsRecord(); }

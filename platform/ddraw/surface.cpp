@@ -6,7 +6,7 @@
 
 #include "platform/ddraw/ddraw_internal.h"
 #include "platform/ddraw/display.h"
-#include "platform/gdi/gdi_internal.h"
+#include "platform/gdi/view_context.h"
 
 namespace pf::ddraw {
 namespace {
@@ -479,5 +479,15 @@ HResult SurfaceObject::GetSurfaceDesc(SurfaceDesc* out) {
   }
   return DD_OK;
 }
+
+bool SurfaceDead(DirectDrawSurface7* surface) { return static_cast<SurfaceObject*>(surface)->Dead(); }
+
+bool IsDepthSurface(DirectDrawSurface7* surface) {
+  return static_cast<SurfaceObject*>(surface)->Kind() == SurfaceKind::kZBuffer;
+}
+
+pixels::View SurfaceView(DirectDrawSurface7* surface) { return static_cast<SurfaceObject*>(surface)->View(); }
+
+void ShowSurfaceIfVisible(DirectDrawSurface7* surface) { static_cast<SurfaceObject*>(surface)->ShowIfVisible(); }
 
 }  // namespace pf::ddraw

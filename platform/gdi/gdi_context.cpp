@@ -5,9 +5,8 @@
 
 #include "platform/ddraw/display.h"
 #include "platform/gdi/gdi_internal.h"
-#include "platform/host/host.h"
 #include "platform/kernel/kernel_testing.h"
-#include "platform/window/window_internal.h"
+#include "platform/window/display_link.h"
 
 namespace pf {
 namespace gdi {
@@ -53,22 +52,12 @@ bool FreeContext(DeviceContext dc) {
 }
 
 bool WindowPixels(WindowHandle window, bool writes, const std::function<void(const pixels::View&)>& draw) {
-  std::lock_guard<std::recursive_mutex> lock(window_system::Mutex());
-  WindowRecord* record = window_system::Find(window);
-  if (record == nullptr) return false;
-  Rect client = window_system::ClientScreenRect(*record);
-  int width = client.right - client.left, height = client.bottom - client.top;
-  if (width <= 0 || height <= 0) return false;
-  auto& clientPixels = record->clientPixels;
-  if (clientPixels.size() != static_cast<std::size_t>(width) * height) {
-    clientPixels.assign(static_cast<std::size_t>(width) * height, 0);
-  }
-  draw(pixels::View{reinterpret_cast<std::uint8_t*>(clientPixels.data()), width, height, width * 4,
-                    pixels::Xrgb8888(), nullptr});
-  if (writes && record->hostWindow) {
-    if (host::Host* current = host::CurrentHost()) current->Present(clientPixels.data(), width, height, width * 4);
-  }
-  return true;
+  if (window == nullptr) return false;
+  return window_system::DrawClientPixels(window, writes, [&draw](std::uint32_t* clientPixels, int width, int height,
+                                                                 const Rect&) {
+    draw(pixels::View{reinterpret_cast<std::uint8_t*>(clientPixels), width, height, width * 4, pixels::Xrgb8888(),
+                      nullptr});
+  });
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #pragma once
-// What the GDI files share, and what GDI offers the DirectDraw surfaces: device contexts over pixel
-// memory that they own.
+// What the GDI files share: the records behind contexts and bitmaps, and the pixel access of both.
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -9,15 +8,8 @@
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/pixel_view.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/view_context.h"
 #include "platform/window/window.h"
-
-namespace pf::gdi {
-
-// `written` runs after every call that drew into the context.
-DeviceContext CreateViewContext(const pixels::View& view, void (*written)(void* context), void* context);
-void DeleteViewContext(DeviceContext dc);
-
-}  // namespace pf::gdi
 
 namespace pf {
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/window/display_link.h"
 #include "platform/window/window.h"
 
 namespace pf {
@@ -73,11 +74,6 @@ bool DeliverImeEditing(WindowHandle window, const std::string& cp932, int cursor
 // Collects one dropped file; the drop is posted as WM_DROPFILES when the host says it is complete.
 void AddDroppedFile(const std::string& cp932);
 void CompleteDrop(WindowHandle window);
-
-// The display layer (platform/ddraw) reports the mode it set over the desktop, so that the desktop
-// queries (GetDesktopMode, GetSystemMetrics) follow a full-screen mode; false while none is set.
-using DisplayModeSource = bool (*)(int* width, int* height, int* bitsPerPixel);
-void SetDisplayModeSource(DisplayModeSource source);
 
 }  // namespace window_system
 }  // namespace pf

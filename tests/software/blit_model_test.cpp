@@ -19,7 +19,7 @@ using testing_soft::TestImage;
 enum Route { kPerPixel, kRuns, kStretched };
 
 struct Draw {
-  int type, pal, alpha, mode, param, trans, mmx;
+  int type, palette, alpha, mode, param, transparent, mmx;
   uint32_t tint, src, dst, key;
   int graph;  // -1 none, else the BlendGraphTable weight
 };
@@ -40,43 +40,43 @@ uint32_t Pack(int type, const uint32_t c[3], uint32_t keepTop) {
 uint32_t Model(const Draw& d, Route route) {
   const int type = d.type;
   const bool tintOn = (d.tint & 0xFFFFFF) != 0xFFFFFF;
-  const bool pal = d.pal, hasAlpha = d.alpha && !pal;
+  const bool palette = d.palette, hasAlpha = d.alpha && !palette;
   const uint32_t colour = type == kMemImg8888 ? d.src : d.src & 0xFFFF;
   const uint32_t a = type == kMemImg8888 ? d.src >> 24 : (d.src >> 16) & 0xFF;
   int mode = d.mode, p = d.param;
   if (mode > 4) return d.dst;
   if (mode == 1 && p == 255) mode = 0;
   if (mode == 1 && p == 0) return d.dst;
-  if ((mode == 2 || (mode == 3 && !pal)) && p == 0) return d.dst;
-  const bool trans = route == kRuns ? true : d.trans != 0;
+  if ((mode == 2 || (mode == 3 && !palette)) && p == 0) return d.dst;
+  const bool transparent = route == kRuns ? true : d.transparent != 0;
   // weights and skips
   bool useA = false;
   if (hasAlpha) {
-    if (trans) {
+    if (transparent) {
       if (a == 0) return d.dst;
       useA = a != 255;
     } else {
       useA = true;
     }
-  } else if (trans && route != kRuns) {
+  } else if (transparent && route != kRuns) {
     // the stored value (palette index 5) against the key: cut to the pixel's width by the plain
     // blitter, whole in the stretched walk
-    const uint32_t raw = pal ? 5u : colour;
+    const uint32_t raw = palette ? 5u : colour;
     // (the stretched 16-bit plain-copy fast loop cuts it to 16 bits too)
-    const bool fastCopy16 = route == kStretched && type == kMemImg565 && !pal && mode == 0 && d.graph < 0 && !tintOn;
+    const bool fastCopy16 = route == kStretched && type == kMemImg565 && !palette && mode == 0 && d.graph < 0 && !tintOn;
     const uint32_t key = (route == kStretched && !fastCopy16) ? d.key
-                                                              : (pal ? d.key & 0xFF : (type == kMemImg8888 ? d.key : d.key & 0xFFFF));
+                                                              : (palette ? d.key & 0xFF : (type == kMemImg8888 ? d.key : d.key & 0xFFFF));
     if (raw == key) return d.dst;
   } else if (route == kRuns) {
     // the run code marks keyed pixels as skips: a palette index against the key's low byte, a
     // direct colour against the whole key
-    if (pal ? (d.key & 0xFF) == 5u : colour == d.key) return d.dst;
+    if (palette ? (d.key & 0xFF) == 5u : colour == d.key) return d.dst;
   }
   const bool useG = d.graph >= 0;
   const bool plain = route == kPerPixel;
   // plain blitter shortcuts
   if (plain && !useG && !tintOn) {
-    if (mode == 0 && hasAlpha && !trans) return type == kMemImg8888 ? d.src : (d.src & 0xFFFF);
+    if (mode == 0 && hasAlpha && !transparent) return type == kMemImg8888 ? d.src : (d.src & 0xFFFF);
     if (!hasAlpha) {
       if (mode == 1 && p == 128) {
         return type == kMemImg8888 ? ((colour >> 1) & 0x7F7F7F) + ((d.dst >> 1) & 0x7F7F7F)
@@ -170,9 +170,9 @@ uint32_t Draw1x1(const Draw& d, Route route) {
   g_softBlend.blendParam = d.param;
   g_softBlend.drawTint = d.tint;
   g_softBlend.mmxUsable = d.mmx;
-  TestImage src(1, 1, d.type, d.pal, d.alpha, d.key, route == kRuns ? 1 : 0), dst(1, 1, d.type);
+  TestImage src(1, 1, d.type, d.palette, d.alpha, d.key, route == kRuns ? 1 : 0), dst(1, 1, d.type);
   TestImage graph(1, 1, kMemImgSingle8);
-  if (d.pal) {
+  if (d.palette) {
     src.setPalette(5, d.src & (d.type == kMemImg8888 ? 0xFFFFFFFFu : 0xFFFFu));
     src.set(0, 0, 5);
   } else {
@@ -182,15 +182,15 @@ uint32_t Draw1x1(const Draw& d, Route route) {
   if (d.graph >= 0) {
     for (int v = 0; v < 256; ++v) g_softBlend.blendGraphTable[v] = static_cast<uint8_t>(d.graph);
   }
-  const MEMIMG* bg = d.graph >= 0 ? graph.get() : nullptr;
+  const MEMIMG* blendGraph = d.graph >= 0 ? graph.get() : nullptr;
   if (route == kRuns) {
     CompleteMemImgTransfer(src.get(), 1, 1);
-    BlitMemImg(dst.get(), src.get(), 0, 0, 1, bg);
+    BlitMemImg(dst.get(), src.get(), 0, 0, 1, blendGraph);
   } else if (route == kPerPixel) {
-    BlitMemImg(dst.get(), src.get(), 0, 0, d.trans, bg);
+    BlitMemImg(dst.get(), src.get(), 0, 0, d.transparent, blendGraph);
   } else {
     const IntRect mirrored{1, 0, 0, 1};
-    StretchBlitMemImg(dst.get(), src.get(), &mirrored, d.trans, bg);
+    StretchBlitMemImg(dst.get(), src.get(), &mirrored, d.transparent, blendGraph);
   }
   return dst.px(0, 0);
 }
@@ -203,11 +203,11 @@ TEST(BlitModel, RandomOnePixelDrawsFollowTheRules) {
   for (int i = 0; i < 20000 && failures < 10; ++i) {
     Draw d{};
     d.type = pick(2) ? kMemImg8888 : kMemImg565;
-    d.pal = pick(4) == 0;
-    d.alpha = d.pal ? 0 : pick(2);
+    d.palette = pick(4) == 0;
+    d.alpha = d.palette ? 0 : pick(2);
     d.mode = pick(11) == 0 ? 5 : pick(5);
     d.param = pick(2) ? kParams[pick(7)] : pick(256);
-    d.trans = pick(3);
+    d.transparent = pick(3);
     d.mmx = pick(2);
     d.tint = pick(2) ? 0xFFFFFF : rng() & 0xFFFFFF;
     d.graph = pick(2) ? -1 : pick(256);
@@ -216,7 +216,7 @@ TEST(BlitModel, RandomOnePixelDrawsFollowTheRules) {
     if (d.type == kMemImg565 && d.alpha) d.src = (d.src & 0xFFFF) | (d.src >> 24) << 16;
     if (d.type == kMemImg565 && !d.alpha) d.src &= 0xFFFF;
     d.dst = d.type == kMemImg8888 ? rng() : rng() & 0xFFFF;
-    const uint32_t raw = d.pal ? 5u : d.src;
+    const uint32_t raw = d.palette ? 5u : d.src;
     switch (pick(3)) {
       case 0: d.key = raw; break;
       case 1: d.key = raw | 0x10000; break;  // matches only where the key is cut
@@ -226,8 +226,8 @@ TEST(BlitModel, RandomOnePixelDrawsFollowTheRules) {
       const uint32_t expected = Model(d, route), got = Draw1x1(d, route);
       if (expected != got) {
         ++failures;
-        ADD_FAILURE() << "route " << route << " type " << d.type << " pal " << d.pal << " alpha " << d.alpha << " mode "
-                      << d.mode << " param " << d.param << " trans " << d.trans << " mmx " << d.mmx << std::hex
+        ADD_FAILURE() << "route " << route << " type " << d.type << " pal " << d.palette << " alpha " << d.alpha << " mode "
+                      << d.mode << " param " << d.param << " trans " << d.transparent << " mmx " << d.mmx << std::hex
                       << " tint " << d.tint << " graph " << d.graph << " src " << d.src << " dst " << d.dst
                       << " expected " << expected << " got " << got;
       }

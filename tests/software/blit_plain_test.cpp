@@ -32,7 +32,7 @@ TEST(BlitPlain, EveryMode32Bit) {
   // s: red 200, green 100, blue 50; d: red 32, green 64, blue 128, byte 3 0x11.
   const PixelCase cases[] = {
       {0, 0, 1, 0x00C86432},    // copy: whole word
-      {1, 255, 1, 0x00C86432},  // alpha 255 is mode 0
+      {1, 255, 1, 0x00C86432},  // alpha 255 is a copy
       {1, 64, 1, 0x114A496C},   // lerp, byte 3 kept
       {1, 128, 1, 0x00745259},  // half blend: byte 3 becomes 0
       {2, 128, 1, 0x00847299},  // scaled add

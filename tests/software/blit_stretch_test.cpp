@@ -106,7 +106,7 @@ TEST(BlitStretch, SameSizeGoesToThePlainBlitterRunPathIncluded) {
   EXPECT_EQ(0x007F0002u, dst.px(0, 0));  // run path: lerp, not the half blend
 }
 
-uint32_t StretchOne(uint32_t s, uint32_t d, int mode, int param, int mmx, int alphaFlag = 0, int trans = 0,
+uint32_t StretchOne(uint32_t s, uint32_t d, int mode, int param, int mmx, int alphaFlag = 0, int transparent = 0,
                     int paletteFlag = 0) {
   ResetSoft();
   TestImage src(1, 1, kMemImg8888, paletteFlag, alphaFlag), dst(1, 1, kMemImg8888);
@@ -120,7 +120,7 @@ uint32_t StretchOne(uint32_t s, uint32_t d, int mode, int param, int mmx, int al
   SetBlend(mode, param);
   g_softBlend.mmxUsable = mmx;
   const IntRect mirrored{1, 0, 0, 1};  // 1:1 but mirrored: the stretched walk
-  StretchBlitMemImg(dst.get(), src.get(), &mirrored, trans, nullptr);
+  StretchBlitMemImg(dst.get(), src.get(), &mirrored, transparent, nullptr);
   return dst.px(0, 0);
 }
 
@@ -135,7 +135,7 @@ TEST(BlitStretch, PixelRulesOfTheStretchedWalk) {
   // Subtract at parameter 0: a direct source draws nothing, a palette source subtracts zero.
   EXPECT_EQ(0x77204080u, StretchOne(0x00C86432, 0x77204080, 3, 0, 1));
   EXPECT_EQ(0x00214180u, StretchOne(0x00C86432, 0x77204080, 3, 0, 1, 0, 0, 1));
-  // Alpha source in mode 0: alpha always weighs with the transparent flag off (255 gives 0xFE).
+  // Alpha source in the none mode: alpha always weighs with the transparent flag off (255 gives 0xFE).
   EXPECT_EQ(0x44FEFEFEu, StretchOne(0xFFFFFFFF, 0x44000000, 0, 255, 1, 1, 0));
   EXPECT_EQ(0xFFFFFFFFu, StretchOne(0xFFFFFFFF, 0x44000000, 0, 255, 1, 1, 1));
   EXPECT_EQ(0x44000000u, StretchOne(0x00FFFFFF, 0x44000000, 0, 255, 1, 1, 1));

@@ -60,7 +60,7 @@ TEST(Raster3DDepth, WrittenForPixelsWhoseColourIsRejected) {
   struct Case {
     const char* name;
     float u;
-    int trans;
+    int transparent;
   };
   // Key 0 matches the texel; u = 1.0 at rhw 1 lands one past the last column.
   const Case cases[] = {{"colour key", 0.5f, 1}, {"outside the texture", 1.0f, 0}, {"below u 0", -0.001f, 0}};
@@ -71,7 +71,7 @@ TEST(Raster3DDepth, WrittenForPixelsWhoseColourIsRejected) {
     zbuf.fill(0xFFFF);
     DrawOptions o;
     o.tex = tex.get();
-    o.trans = c.trans;
+    o.transparent = c.transparent;
     o.zbuf = zbuf.get();
     o.zWrite = 1;
     const ScreenVertex v[3] = {Vtx(-1, -1, 0.25f, 1, ~0u, c.u, 0.5f), Vtx(9, -1, 0.25f, 1, ~0u, c.u, 0.5f),

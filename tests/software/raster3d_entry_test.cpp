@@ -229,7 +229,7 @@ TEST(Raster3DEntry, ArbitraryInputStaysInsideItsImages) {
     DrawOptions o;
     o.zbuf = rng() % 2 ? zbuf.get() : nullptr;
     o.tex = rng() % 3 ? tex.get() : nullptr;
-    o.trans = static_cast<int>(rng() % 2);
+    o.transparent = static_cast<int>(rng() % 2);
     o.graph = rng() % 4 == 0 ? graph.get() : nullptr;
     o.zWrite = static_cast<int>(rng() % 2);
     o.clipZWrite = static_cast<int>(rng() % 2);

@@ -17,7 +17,7 @@ inline ScreenVertex Vtx(float x, float y, float z = 0.5f, float rhw = 1.0f, uint
 struct DrawOptions {
   MEMIMG* zbuf = nullptr;
   const MEMIMG* tex = nullptr;
-  int trans = 0;
+  int transparent = 0;
   const MEMIMG* graph = nullptr;
   int zWrite = 0;
   int clipZWrite = 0;
@@ -26,7 +26,7 @@ struct DrawOptions {
 };
 
 inline void Draw(MEMIMG* dst, const ScreenVertex* v, const DrawOptions& o) {
-  RasterizeTriangle3D(dst, o.zbuf, o.tex, v, o.trans, o.graph, o.zWrite, o.clipZWrite, o.modulate, o.depthClip);
+  RasterizeTriangle3D(dst, o.zbuf, o.tex, v, o.transparent, o.graph, o.zWrite, o.clipZWrite, o.modulate, o.depthClip);
 }
 
 // One triangle over the whole destination with constant attributes: u = v = 0.5 (the middle
@@ -55,7 +55,7 @@ struct BlendCase {
   int mode, param;
   uint32_t tint;
   int graphWeight;   // BlendGraphTable weight of the blend picture's pixel, or kNoGraph
-  int alphaTexture, trans;
+  int alphaTexture, transparent;
   uint32_t texel, dst, expected;
   uint32_t key = 0xDEADBEEF;
 };
@@ -71,7 +71,7 @@ inline uint32_t DrawOne(int type, const BlendCase& c, int modulate = 0, uint32_t
   g_softBlend.blendGraphTable[7] = static_cast<uint8_t>(c.graphWeight < 0 ? 0 : c.graphWeight);
   DrawOptions o;
   o.tex = tex.get();
-  o.trans = c.trans;
+  o.transparent = c.transparent;
   o.graph = c.graphWeight == kNoGraph ? nullptr : graph.get();
   o.modulate = modulate;
   DrawCover(dst.get(), o, diffuse);

@@ -19,7 +19,7 @@ using testing_soft::SetBlend;
 using testing_soft::TestImage;
 
 struct ModelInput {
-  int type, pal, mode, param, bg, alpha, trans, modulate;
+  int type, palette, mode, param, blendGraph, alpha, transparent, modulate;
   uint32_t tint, texel, entry, key, dst, diffuse;
   int G;
 };
@@ -41,25 +41,25 @@ uint32_t Model(const ModelInput& in) {
   if (!in.modulate) {
     if (mode == 1 && in.param == 255) mode = 0;
     if ((mode == 1 || mode == 2) && in.param == 0) return in.dst;
-    if (mode == 3 && in.param == 0 && !in.pal) return in.dst;
+    if (mode == 3 && in.param == 0 && !in.palette) return in.dst;
   }
-  const bool alpha = in.alpha && !in.pal;
-  const uint32_t raw = in.pal ? (in.texel & 0xFF) : (wide ? in.texel : (in.texel & 0xFFFF));
-  const uint32_t colour = in.pal ? in.entry : raw;
+  const bool alpha = in.alpha && !in.palette;
+  const uint32_t raw = in.palette ? (in.texel & 0xFF) : (wide ? in.texel : (in.texel & 0xFFFF));
+  const uint32_t colour = in.palette ? in.entry : raw;
   const int64_t a = alpha ? (wide ? in.texel >> 24 : (in.texel >> 16) & 0xFF) : 0;
   bool useA = false;
-  if (alpha && in.trans) {
+  if (alpha && in.transparent) {
     if (mode != 4 && a == 0) return in.dst;
     useA = a != 255;
   } else if (alpha) {
     useA = true;
-  } else if (in.trans && raw == in.key) {
+  } else if (in.transparent && raw == in.key) {
     return in.dst;
   }
   const bool tint = !in.modulate && (in.tint & 0xFFFFFF) != 0xFFFFFF;
   int64_t F = 1;
   int k = 0;
-  if (in.bg) F *= in.G, ++k;
+  if (in.blendGraph) F *= in.G, ++k;
   if (useA) F *= a, ++k;
   int64_t s[3], t[3], d[3], out[3];
   const int64_t vertex[3] = {in.diffuse & 0xFF, (in.diffuse >> 8) & 0xFF, (in.diffuse >> 16) & 0xFF};
@@ -115,7 +115,7 @@ uint32_t Model(const ModelInput& in) {
       for (int i = 0; i < 3; ++i) {
         if (wide) {
           out[i] = k == 0 ? P(p, t[i]) : (t[i] * F * p) >> (8 * (k + 1));
-        } else if (in.bg) {
+        } else if (in.blendGraph) {
           out[i] = P(p, (t[i] * F) >> (8 * k));
         } else {
           int64_t x = useA ? (s[i] * a) >> 8 : s[i];
@@ -137,16 +137,16 @@ uint32_t Drawn(const ModelInput& in) {
   ResetSoft();
   SetBlend(in.mode, in.param);
   g_softBlend.drawTint = in.tint;
-  TestImage tex(1, 1, in.type, in.pal, in.alpha, in.key), dst(1, 1, in.type), graph(1, 1, kMemImgSingle8);
-  tex.set(0, 0, in.pal ? (in.texel & 0xFF) : in.texel);
-  if (in.pal) tex.setPalette(static_cast<int>(in.texel & 0xFF), in.entry);
+  TestImage tex(1, 1, in.type, in.palette, in.alpha, in.key), dst(1, 1, in.type), graph(1, 1, kMemImgSingle8);
+  tex.set(0, 0, in.palette ? (in.texel & 0xFF) : in.texel);
+  if (in.palette) tex.setPalette(static_cast<int>(in.texel & 0xFF), in.entry);
   dst.set(0, 0, in.dst);
   graph.set(0, 0, 3);
   g_softBlend.blendGraphTable[3] = static_cast<uint8_t>(in.G);
   DrawOptions o;
   o.tex = tex.get();
-  o.trans = in.trans;
-  o.graph = in.bg ? graph.get() : nullptr;
+  o.transparent = in.transparent;
+  o.graph = in.blendGraph ? graph.get() : nullptr;
   o.modulate = in.modulate;
   DrawCover(dst.get(), o, in.diffuse);
   return dst.px(0, 0);
@@ -164,12 +164,12 @@ TEST(Raster3DModel, EveryCellFollowsTheFormulas) {
   for (int i = 0; i < 20000; ++i) {
     ModelInput in{};
     in.type = rng() % 2 ? kMemImg8888 : kMemImg565;
-    in.pal = static_cast<int>(rng() % 3 == 0);
+    in.palette = static_cast<int>(rng() % 3 == 0);
     in.mode = static_cast<int>(rng() % 7) - 1;
     in.param = static_cast<int>(byteish());
-    in.bg = static_cast<int>(rng() % 2);
+    in.blendGraph = static_cast<int>(rng() % 2);
     in.alpha = static_cast<int>(rng() % 2);
-    in.trans = static_cast<int>(rng() % 2);
+    in.transparent = static_cast<int>(rng() % 2);
     in.modulate = static_cast<int>(rng() % 2);
     in.tint = rng() % 3 == 0 ? kTintOff : (byteish() | byteish() << 8 | byteish() << 16);
     const uint32_t colour = in.type == kMemImg8888 ? rng() : (rng() & 0xFFFF);
@@ -177,13 +177,13 @@ TEST(Raster3DModel, EveryCellFollowsTheFormulas) {
     in.texel = in.type == kMemImg8888 ? ((colour & 0xFFFFFF) | alphaByte << 24)
                                       : (in.alpha ? (colour | alphaByte << 16 | (rng() & 0xFF000000u)) : colour);
     in.entry = in.type == kMemImg8888 ? rng() : (rng() & 0xFFFF);
-    in.key = rng() % 2 ? (in.pal ? (in.texel & 0xFF) : (in.type == kMemImg8888 || in.alpha ? in.texel : colour)) : rng();
+    in.key = rng() % 2 ? (in.palette ? (in.texel & 0xFF) : (in.type == kMemImg8888 || in.alpha ? in.texel : colour)) : rng();
     in.dst = in.type == kMemImg8888 ? rng() : (rng() & 0xFFFF);
     in.diffuse = byteish() | byteish() << 8 | byteish() << 16 | byteish() << 24;
     in.G = static_cast<int>(byteish());
     const uint32_t expected = Model(in), drawn = Drawn(in);
-    ASSERT_EQ(expected, drawn) << "type " << in.type << " pal " << in.pal << " mode " << in.mode << " param "
-                               << in.param << " bg " << in.bg << " alpha " << in.alpha << " trans " << in.trans
+    ASSERT_EQ(expected, drawn) << "type " << in.type << " pal " << in.palette << " mode " << in.mode << " param "
+                               << in.param << " bg " << in.blendGraph << " alpha " << in.alpha << " trans " << in.transparent
                                << " modulate " << in.modulate << std::hex << " tint " << in.tint << " texel "
                                << in.texel << " entry " << in.entry << " key " << in.key << " dst " << in.dst
                                << " diffuse " << in.diffuse << std::dec << " G " << in.G;

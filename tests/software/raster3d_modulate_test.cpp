@@ -85,10 +85,10 @@ TEST(Raster3DModulate, BlackVertexStillWritesDepth) {
 TEST(Raster3DModulate, PaletteTexturesWeighLikeDirectOnes) {
   for (int type : {kMemImg565, kMemImg8888}) {
     testing_soft::ResetSoft();
-    testing_soft::TestImage pal(1, 1, type, 1), direct(1, 1, type), graph(1, 1, kMemImgSingle8);
+    testing_soft::TestImage palette(1, 1, type, 1), direct(1, 1, type), graph(1, 1, kMemImgSingle8);
     testing_soft::TestImage a(1, 1, type), b(1, 1, type);
-    pal.set(0, 0, 9);
-    pal.setPalette(9, 0x7F3C5A6B);
+    palette.set(0, 0, 9);
+    palette.setPalette(9, 0x7F3C5A6B);
     direct.set(0, 0, 0x7F3C5A6B);
     g_softBlend.blendGraphTable[0] = 100;
     a.fill(0x11223344);
@@ -96,7 +96,7 @@ TEST(Raster3DModulate, PaletteTexturesWeighLikeDirectOnes) {
     testing_soft::DrawOptions o;
     o.graph = graph.get();
     o.modulate = 1;
-    o.tex = pal.get();
+    o.tex = palette.get();
     testing_soft::DrawCover(a.get(), o, 0xC0A0B0D0);
     o.tex = direct.get();
     testing_soft::DrawCover(b.get(), o, 0xC0A0B0D0);

@@ -72,7 +72,7 @@ TEST(Raster3DPalette, ColourKeyComparesTheIndex) {
       zbuf.fill(0xFFFF);
       DrawOptions o;
       o.tex = tex.get();
-      o.trans = 1;
+      o.transparent = 1;
       o.zbuf = zbuf.get();
       o.zWrite = 1;
       DrawQuad(dst.get(), 0, 0, 4, 2, o);

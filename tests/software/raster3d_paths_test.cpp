@@ -21,7 +21,7 @@ struct Scene {
   std::vector<uint8_t> dst, depth;
 };
 
-Scene DrawScene(bool reference, int mode, int param, int alpha, int trans, int depthMode, uint32_t seed) {
+Scene DrawScene(bool reference, int mode, int param, int alpha, int transparent, int depthMode, uint32_t seed) {
   ResetSoft(61, 47);
   ForceSoftReferencePath(reference ? 1 : 0);
   SetBlend(mode, param);
@@ -43,7 +43,7 @@ Scene DrawScene(bool reference, int mode, int param, int alpha, int trans, int d
   std::uniform_real_distribution<float> pos(-10.0f, 70.0f), depth(-0.2f, 1.2f), uv(-0.2f, 1.2f), rhw(-0.3f, 3.0f);
   DrawOptions o;
   o.tex = tex.get();
-  o.trans = trans;
+  o.transparent = transparent;
   o.zbuf = depthMode ? zbuf.get() : nullptr;
   o.zWrite = depthMode == 2;
   for (int i = 0; i < 40; ++i) {
@@ -63,13 +63,13 @@ TEST(Raster3DPaths, VectorBodiesMatchTheScalarLoop) {
   for (int mode : {0, 1})
     for (int param : {77, 254})
       for (int alpha : {0, 1})
-        for (int trans : {0, 1})
+        for (int transparent : {0, 1})
           for (int depthMode : {0, 1, 2}) {
-            const Scene a = DrawScene(true, mode, param, alpha, trans, depthMode, seed);
-            const Scene b = DrawScene(false, mode, param, alpha, trans, depthMode, seed);
+            const Scene a = DrawScene(true, mode, param, alpha, transparent, depthMode, seed);
+            const Scene b = DrawScene(false, mode, param, alpha, transparent, depthMode, seed);
             ++seed;
-            EXPECT_TRUE(a.dst == b.dst) << mode << " " << param << " " << alpha << " " << trans << " " << depthMode;
-            EXPECT_TRUE(a.depth == b.depth) << mode << " " << param << " " << alpha << " " << trans << " " << depthMode;
+            EXPECT_TRUE(a.dst == b.dst) << mode << " " << param << " " << alpha << " " << transparent << " " << depthMode;
+            EXPECT_TRUE(a.depth == b.depth) << mode << " " << param << " " << alpha << " " << transparent << " " << depthMode;
           }
 }
 

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "media/software/rotate_kernels.h"
+#include "media/software/map_spans.h"
 
 namespace zelvo::soft {
 namespace {

@@ -212,10 +212,10 @@ TEST(ShapesBox, SixteenBitOddWidthAndPaletteRefusal) {
   EXPECT_EQ((std::vector<uint32_t>{0xABCD, 0xABCD, 0xABCD, 0x1111, 0x1111}), img.row(0));
   FillMemImgBox(img.get(), 4, 1, 5, 2, 0x5555);
   EXPECT_EQ((std::vector<uint32_t>{0x1111, 0x1111, 0x1111, 0x1111, 0x5555}), img.row(1));
-  TestImage pal(4, 1, kMemImg8888, 1), alpha(4, 1, kMemImg8888, 0, 1);
-  FillMemImgBox(pal.get(), 0, 0, 4, 1, 9);
+  TestImage palette(4, 1, kMemImg8888, 1), alpha(4, 1, kMemImg8888, 0, 1);
+  FillMemImgBox(palette.get(), 0, 0, 4, 1, 9);
   FillMemImgBox(alpha.get(), 0, 0, 4, 1, 9);
-  EXPECT_EQ(0u, pal.px(0, 0));
+  EXPECT_EQ(0u, palette.px(0, 0));
   EXPECT_EQ(0u, alpha.px(0, 0));
 }
 
@@ -237,7 +237,7 @@ TEST(ShapesRule, PixelRuleOfShapes) {
       {kMemImg8888, 0, 255, 0x00FFFFFE, 0x99FFFFFF, 0, 0x99FEFEFD},
       {kMemImg8888, 1, 0, kTintOff, 0x00FFFFFF, 0x11204080, 0x11204080},
       {kMemImg8888, 9, 255, kTintOff, 0x00FFFFFF, 0x11204080, 0x11204080},
-      // 16-bit: mode 1 through the signed table, never the six-bit lerp
+      // 16-bit: the alpha mode through the signed table, never the six-bit lerp
       {kMemImg565, 1, 64, kTintOff, 0xCD06, 0x221E, 0x4AD8},
       {kMemImg565, 4, 0, kTintOff, 0xCD06, 0x221E, 0x1945},
       {kMemImg565, 2, 128, kTintOff, 0xCD06, 0x221E, 0x84BF},

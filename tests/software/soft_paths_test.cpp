@@ -48,9 +48,9 @@ uint64_t RunRandomSequence(uint32_t seed, int iterations) {
     if (op < 3) {
       const bool fullWidth = pick(8) == 0;  // rows without gaps on both sides
       const int w = fullWidth ? 72 : 1 + pick(40), h = 1 + pick(12);
-      const int pal = plainState ? 0 : pick(4) == 0;
-      const int alpha = (plainState || pal) ? 0 : pick(3) == 0;
-      TestImage src(w, h, type, pal, alpha, 0, 1);
+      const int palette = plainState ? 0 : pick(4) == 0;
+      const int alpha = (plainState || palette) ? 0 : pick(3) == 0;
+      TestImage src(w, h, type, palette, alpha, 0, 1);
       for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
           uint32_t v = rng();
@@ -59,22 +59,22 @@ uint64_t RunRandomSequence(uint32_t seed, int iterations) {
             v = type == kMemImg8888 ? (v & 0xFFFFFF) | a << 24 : (v & 0xFFFF) | a << 16;
           }
           if (pick(4) == 0) v = 0;  // key pixels
-          src.set(x, y, pal ? (v & 3) : v);
+          src.set(x, y, palette ? (v & 3) : v);
         }
       for (int i = 0; i < 256; ++i) src.setPalette(i, rng());
-      src.get()->transparentColor = pal ? 0 : (pick(8) == 0 ? 0x10000 : 0);
+      src.get()->transparentColor = palette ? 0 : (pick(8) == 0 ? 0x10000 : 0);
       if (pick(2)) CompleteMemImgTransfer(src.get(), w, h);
       TestImage graph(w, h, kMemImgSingle8);
       for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) graph.set(x, y, rng() & 0xFF);
       BuildBlendGraphTable(nullptr, pick(256), pick(256));
-      const MEMIMG* bg = (!plainState && pick(4) == 0) ? graph.get() : nullptr;
-      const int trans = plainState ? 0 : pick(3);
+      const MEMIMG* blendGraph = (!plainState && pick(4) == 0) ? graph.get() : nullptr;
+      const int transparent = plainState ? 0 : pick(3);
       if (op == 0) {
-        BlitMemImg(dst.get(), src.get(), fullWidth ? 0 : pick(90) - 10, pick(50) - 5, trans, bg);
+        BlitMemImg(dst.get(), src.get(), fullWidth ? 0 : pick(90) - 10, pick(50) - 5, transparent, blendGraph);
       } else {
         const IntRect r{pick(90) - 10, pick(50) - 5, pick(90) - 10, pick(50) - 5};
-        StretchBlitMemImg(dst.get(), src.get(), &r, trans, bg);
+        StretchBlitMemImg(dst.get(), src.get(), &r, transparent, blendGraph);
       }
     } else {
       const uint32_t colour = rng();

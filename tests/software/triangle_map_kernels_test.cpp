@@ -18,11 +18,11 @@ constexpr uint32_t kOff = kTintOff;
 
 struct KernelCase {
   const char* name;
-  int type, pal, alpha;   // palette source: `src` is the index and `entry` its colour
+  int type, palette, alpha;   // palette source: `src` is the index and `entry` its colour
   int mode, param;
   uint32_t tint;
   int g;                  // blend weight, -1 for no blend picture
-  int trans;
+  int transparent;
   uint32_t key, src, entry, dst, expected;
 };
 
@@ -132,9 +132,9 @@ class MappedKernelTest : public ::testing::TestWithParam<KernelCase> {
 // Draws the case's one source pixel onto pixel (1, 1) of a 3 x 3 destination; returns that pixel,
 // and checks that no other pixel changed.
 uint32_t DrawOnePixel(const KernelCase& k, bool rotated) {
-  TestImage s(1, 1, k.type, k.pal, k.alpha, k.key), d(3, 3, k.type), graph(1, 1, kMemImgSingle8);
+  TestImage s(1, 1, k.type, k.palette, k.alpha, k.key), d(3, 3, k.type), graph(1, 1, kMemImgSingle8);
   s.Set(0, 0, k.src);
-  if (k.pal) s.SetPalette(static_cast<int>(k.src), k.entry);
+  if (k.palette) s.SetPalette(static_cast<int>(k.src), k.entry);
   d.Fill(k.dst);
   g_softBlend.blendMode = k.mode;
   g_softBlend.blendParam = k.param;
@@ -143,12 +143,12 @@ uint32_t DrawOnePixel(const KernelCase& k, bool rotated) {
     graph.Set(0, 0, 7);
     g_softBlend.blendGraphTable[7] = static_cast<uint8_t>(k.g);
   }
-  const MEMIMG* bg = k.g >= 0 ? graph.get() : nullptr;
+  const MEMIMG* blendGraph = k.g >= 0 ? graph.get() : nullptr;
   if (rotated) {
-    RotateBlitMemImg(d.get(), s.get(), 1, 1, 0.0f, 1.0f, k.trans, 0, bg);
+    RotateBlitMemImg(d.get(), s.get(), 1, 1, 0.0f, 1.0f, k.transparent, 0, blendGraph);
   } else {
     const TriangleMapVertex v[3] = {{1, 1, 0, 0}, {2, 1, 1, 0}, {1, 2, 0, 1}};
-    TriangleMapMemImg(d.get(), s.get(), v, k.trans, bg, 0);
+    TriangleMapMemImg(d.get(), s.get(), v, k.transparent, blendGraph, 0);
   }
   const uint32_t result = d.Get(1, 1);
   d.Set(1, 1, k.dst);

@@ -48,7 +48,7 @@ struct Draw {
   MEMIMG* dst;
   const MEMIMG* src;   // null: flat
   const MEMIMG* graph;
-  bool trans;
+  bool transparent;
   int mode;            // after the parameter rules
   uint32_t flat;       // tinted flat colour
 };
@@ -58,11 +58,11 @@ bool Is32(const MEMIMG* m) { return m->colorType == kMemImg8888; }
 // Textured pixel rule for the source pixel at (column, row).
 void TexturedPixel(const Draw& w, uint8_t* dp, uint32_t column, uint32_t row) {
   const MEMIMG* s = w.src;
-  const bool is32 = Is32(s), pal = s->paletteFlag == 1, alphaSrc = !pal && s->alphaFlag == 1;
-  const int srcBytes = pal ? 1 : (is32 ? 4 : (alphaSrc ? 4 : 2));
+  const bool is32 = Is32(s), palette = s->paletteFlag == 1, alphaSrc = !palette && s->alphaFlag == 1;
+  const int srcBytes = palette ? 1 : (is32 ? 4 : (alphaSrc ? 4 : 2));
   const uint8_t* sp = s->pixels + static_cast<int64_t>(row) * s->pitch + column * srcBytes;
   uint32_t raw, colour, a = 0;
-  if (pal) {
+  if (palette) {
     raw = *sp;
     colour = Load(static_cast<const uint8_t*>(s->palette) + raw * (is32 ? 4 : 2), is32 ? 4 : 2);
   } else if (is32) {
@@ -73,11 +73,11 @@ void TexturedPixel(const Draw& w, uint8_t* dp, uint32_t column, uint32_t row) {
     a = sp[2];
   }
   bool useA = alphaSrc;
-  if (alphaSrc && w.trans) {
+  if (alphaSrc && w.transparent) {
     if (a == 0) return;
     if (a == 255) useA = false;
   }
-  if (!alphaSrc && w.trans && raw == s->transparentColor) return;
+  if (!alphaSrc && w.transparent && raw == s->transparentColor) return;
 
   const int dBytes = is32 ? 4 : 2;
   const uint32_t d = Load(dp, dBytes);
@@ -194,18 +194,18 @@ void FlatPixel(const Draw& w, uint8_t* dp) {
   Store(dp, r, dBytes);
 }
 
-bool PrepareDraw(Draw& w, MEMIMG* dst, const MEMIMG* src, int trans, const MEMIMG* graph, uint32_t flat) {
+bool PrepareDraw(Draw& w, MEMIMG* dst, const MEMIMG* src, int transparent, const MEMIMG* graph, uint32_t flat) {
   if (dst->paletteFlag || dst->alphaFlag) return false;
   const int mode = g_softBlend.blendMode, p = g_softBlend.blendParam;
-  w = Draw{dst, src, src ? graph : nullptr, trans != 0, mode, 0};
+  w = Draw{dst, src, src ? graph : nullptr, transparent != 0, mode, 0};
   if (mode < 0 || mode > 4) return false;
   if (mode == kBlendAlpha && p == 255) w.mode = kBlendNone;
   if (src) {
     if (src->colorType != dst->colorType || (src->colorType != kMemImg565 && src->colorType != kMemImg8888)) return false;
     if (src->width > 8192 || src->height > 8192) return false;
     if (graph && (graph->colorType != kMemImgSingle8 || graph->width < src->width || graph->height < src->height)) return false;
-    const bool pal = src->paletteFlag == 1;
-    if ((mode == kBlendAlpha || mode == kBlendAdd || (mode == kBlendSubtract && !pal)) && p == 0) return false;
+    const bool palette = src->paletteFlag == 1;
+    if ((mode == kBlendAlpha || mode == kBlendAdd || (mode == kBlendSubtract && !palette)) && p == 0) return false;
   } else {
     if (dst->colorType != kMemImg565 && dst->colorType != kMemImg8888) return false;
     if ((mode == kBlendAlpha || mode == kBlendAdd || mode == kBlendSubtract) && p == 0) return false;

@@ -21,12 +21,12 @@ constexpr int kDstW = 48, kDstH = 40;
 enum DrawKind { kTextured, kFlat, kRotated };
 
 struct Scene {
-  int type, pal, alpha, srcW, srcH;
+  int type, palette, alpha, srcW, srcH;
   bool graph;
   uint32_t key;
   TriangleMapVertex v[3];
   uint32_t flatColour;
-  int cx, cy, trans, mirror;
+  int cx, cy, transparent, mirror;
   float angle, scale;
 };
 
@@ -67,12 +67,12 @@ class MappedRandomTest : public ::testing::TestWithParam<DrawKind> {
     Scene s{};
     s.type = Next() & 1 ? kMemImg8888 : kMemImg565;
     const int srcKind = Range(0, 2);
-    s.pal = srcKind == 0;
+    s.palette = srcKind == 0;
     s.alpha = srcKind == 2;
     s.srcW = Range(1, 20);
     s.srcH = Range(1, 20);
     s.graph = Next() % 3 == 0;
-    s.trans = Next() & 1;
+    s.transparent = Next() & 1;
     for (auto& v : s.v) {
       v = {Range(-8, 56), Range(-8, 48), Range(-6, s.srcW + 6), Range(-6, s.srcH + 6)};
     }
@@ -98,18 +98,18 @@ class MappedRandomTest : public ::testing::TestWithParam<DrawKind> {
     for (int y = 0; y < s.srcH; ++y) {
       for (int x = 0; x < s.srcW; ++x) {
         const uint32_t r = Next() % 4;
-        if (!s.pal && r < 2) src.At(x, y)[alphaByte] = r == 0 ? 0 : 255;
+        if (!s.palette && r < 2) src.At(x, y)[alphaByte] = r == 0 ? 0 : 255;
       }
     }
     for (int i = 0; i < 256; ++i) src.SetPalette(i, Next());
     const uint32_t raw = src.Get(Range(0, s.srcW - 1), Range(0, s.srcH - 1));
-    src.image.transparentColor = s.pal ? raw : (s.type == kMemImg565 ? (raw & 0xFFFF) : raw);
+    src.image.transparentColor = s.palette ? raw : (s.type == kMemImg565 ? (raw & 0xFFFF) : raw);
     if (Next() % 8 == 0) src.image.transparentColor |= 0x10000;   // never matches a 16-bit value
     for (int y = 0; y < s.srcH; ++y) {
       for (int x = 0; x < s.srcW; ++x) {
         if (Next() % 5 == 0) {
           const uint32_t key = src.image.transparentColor;
-          if (s.pal) src.At(x, y)[0] = static_cast<uint8_t>(key);
+          if (s.palette) src.At(x, y)[0] = static_cast<uint8_t>(key);
           else std::memcpy(src.At(x, y), &key, s.type == kMemImg565 ? 2 : 4);
         }
       }
@@ -122,7 +122,7 @@ class MappedRandomTest : public ::testing::TestWithParam<DrawKind> {
     for (int it = 0; it < iterations; ++it) {
       RandomState();
       const Scene s = RandomScene(kind);
-      TestImage src(s.srcW, s.srcH, s.type, s.pal, s.alpha), graph(s.srcW + Range(0, 2), s.srcH + Range(0, 2), kMemImgSingle8);
+      TestImage src(s.srcW, s.srcH, s.type, s.palette, s.alpha), graph(s.srcW + Range(0, 2), s.srcH + Range(0, 2), kMemImgSingle8);
       TestImage fast(kDstW, kDstH, s.type), reference(kDstW, kDstH, s.type), model(kDstW, kDstH, s.type);
       FillSource(src, s);
       FillRandom(graph);
@@ -130,12 +130,12 @@ class MappedRandomTest : public ::testing::TestWithParam<DrawKind> {
       reference.buffer = fast.buffer;
       model.buffer = fast.buffer;
       const std::vector<uint8_t> before = fast.buffer;
-      const MEMIMG* bg = s.graph ? graph.get() : nullptr;
+      const MEMIMG* blendGraph = s.graph ? graph.get() : nullptr;
       auto draw = [&](MEMIMG* d) {
         switch (kind) {
-          case kTextured: TriangleMapMemImg(d, src.get(), s.v, s.trans, bg, 0); break;
-          case kFlat: TriangleMapMemImg(d, nullptr, s.v, s.trans, bg, s.flatColour); break;
-          case kRotated: RotateBlitMemImg(d, src.get(), s.cx, s.cy, s.angle, s.scale, s.trans, s.mirror, bg); break;
+          case kTextured: TriangleMapMemImg(d, src.get(), s.v, s.transparent, blendGraph, 0); break;
+          case kFlat: TriangleMapMemImg(d, nullptr, s.v, s.transparent, blendGraph, s.flatColour); break;
+          case kRotated: RotateBlitMemImg(d, src.get(), s.cx, s.cy, s.angle, s.scale, s.transparent, s.mirror, blendGraph); break;
         }
       };
       ForceSoftReferencePath(0);
@@ -143,16 +143,16 @@ class MappedRandomTest : public ::testing::TestWithParam<DrawKind> {
       ForceSoftReferencePath(1);
       draw(reference.get());
       switch (kind) {
-        case kTextured: testing::ModelTriangleMap(model.get(), src.get(), s.v, s.trans, bg, 0); break;
-        case kFlat: testing::ModelTriangleMap(model.get(), nullptr, s.v, s.trans, bg, s.flatColour); break;
+        case kTextured: testing::ModelTriangleMap(model.get(), src.get(), s.v, s.transparent, blendGraph, 0); break;
+        case kFlat: testing::ModelTriangleMap(model.get(), nullptr, s.v, s.transparent, blendGraph, s.flatColour); break;
         case kRotated:
-          testing::ModelRotateBlit(model.get(), src.get(), s.cx, s.cy, s.angle, s.scale, s.trans, s.mirror, bg);
+          testing::ModelRotateBlit(model.get(), src.get(), s.cx, s.cy, s.angle, s.scale, s.transparent, s.mirror, blendGraph);
           break;
       }
       const std::string what = "iteration " + std::to_string(it) + " type " + std::to_string(s.type) + " pal " +
-                               std::to_string(s.pal) + " alpha " + std::to_string(s.alpha) + " mode " +
+                               std::to_string(s.palette) + " alpha " + std::to_string(s.alpha) + " mode " +
                                std::to_string(g_softBlend.blendMode) + " param " + std::to_string(g_softBlend.blendParam) +
-                               " graph " + std::to_string(s.graph) + " trans " + std::to_string(s.trans);
+                               " graph " + std::to_string(s.graph) + " trans " + std::to_string(s.transparent);
       ASSERT_EQ(reference.buffer, model.buffer) << what;
       ASSERT_EQ(fast.buffer, reference.buffer) << what;
       drawnCalls += fast.buffer != before;

@@ -37,21 +37,21 @@ using MapSpan = void (*)(const MapCall& c, uint8_t* d, int count, uint32_t u, ui
 
 // Vector spans for the direct cells without blend picture or tint, by run-time processor check;
 // each gives the same bytes as its scalar cell. Null for a cell without one.
-MapSpan VectorMapSpan(int level, int type, int mode, bool alpha, bool trans);
+MapSpan VectorMapSpan(int level, int type, const LoopCell& cell);
 
 struct MapSpanTable {
-  std::array<MapSpan, kGridCells> textured;   // indexed by GridIndex
-  std::array<MapSpan, 5> flat;                // indexed by blend mode
+  std::array<MapSpan, kCellCount> textured;        // indexed by CellIndex
+  std::array<MapSpan, kBlendModeCount> flat;       // indexed by blend mode
 };
 
-template <int Type>
+template <PixelType Type>
 const MapSpanTable& GetMapSpanTable();
-extern template const MapSpanTable& GetMapSpanTable<kMemImg565>();
-extern template const MapSpanTable& GetMapSpanTable<kMemImg8888>();
+extern template const MapSpanTable& GetMapSpanTable<PixelType::k565>();
+extern template const MapSpanTable& GetMapSpanTable<PixelType::k8888>();
 
 // The scalar span of a cell, and the flat span of a blend mode.
-MapSpan ChooseMapSpan(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans);
-MapSpan ChooseFlatSpan(int type, int mode);
+MapSpan ChooseMapSpan(int type, const LoopCell& cell);
+MapSpan ChooseFlatSpan(int type, BlendMode mode);
 
 // Set-up both samplers share for a textured draw: the refusals (colour types, destination with a
 // palette or alpha, a source too large for 14.18 positions, a blend picture that is not an 8-bit
@@ -64,7 +64,7 @@ MapSpan PrepareFlatCall(MapCall* c, const MEMIMG* destination, uint32_t colour);
 
 // Blend mode after the parameter shortcuts for a textured draw (palette sources still subtract at
 // parameter 0), or -1 when the call draws nothing.
-int MappedBlendMode(bool pal);
+int MappedBlendMode(bool palette);
 // The same for a flat-colour draw.
 int FlatBlendMode();
 
@@ -115,14 +115,14 @@ inline SpanRun FindSpanRun(const MapCall& c, int count, uint32_t u, uint32_t v) 
   return r;
 }
 
-template <int Type, bool Pal, int Mode, bool BG, bool Tint, bool Alpha, bool Trans>
+template <PixelType Type, bool Palette, BlendMode Mode, bool BlendGraph, bool Tint, bool Alpha, bool Transparent>
 void TexturedSpan(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
-  using Op = GeneralOp<Type, Pal, Mode, BG, Tint, Alpha, Trans, kKeyWhole>;
+  using Op = GeneralOp<Type, Palette, Mode, BlendGraph, Tint, Alpha, Transparent, KeyRule::kWhole>;
   auto visit = [&c](uint8_t* dp, uint32_t pu, uint32_t pv) {
     const uint32_t column = pu >> kFixedShift, row = pv >> kFixedShift;
     const uint8_t* s = c.src + static_cast<ptrdiff_t>(row) * c.srcPitch + column * Op::kSrcBytes;
     const uint8_t* g = nullptr;
-    if constexpr (BG) g = c.graph + static_cast<ptrdiff_t>(row) * c.graphPitch + column;
+    if constexpr (BlendGraph) g = c.graph + static_cast<ptrdiff_t>(row) * c.graphPitch + column;
     Op::Apply(c.op, dp, s, g);
   };
   const SpanRun run = FindSpanRun(c, count, u, v);
@@ -138,7 +138,7 @@ void TexturedSpan(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t 
   for (int i = run.first; i < run.end; ++i, d += Op::kDstBytes, u += c.du, v += c.dv) visit(d, u, v);
 }
 
-template <int Type, int Mode>
+template <PixelType Type, BlendMode Mode>
 void FlatSpan(const MapCall& c, uint8_t* d, int count, uint32_t, uint32_t) {
   constexpr int kBytes = DestBytes<Type>();
   for (int i = 0; i < count; ++i, d += kBytes) Combine<Type, Mode, false, false, false>(c.op.rows, d, c.flatColour, 0, 0);
@@ -146,28 +146,26 @@ void FlatSpan(const MapCall& c, uint8_t* d, int count, uint32_t, uint32_t) {
 
 namespace mapgrid {
 
-template <int Type, int I>
+template <PixelType Type, int I>
 constexpr MapSpan TexturedCell() {
-  constexpr bool trans = (I >> 0) & 1, alpha = (I >> 1) & 1, tint = (I >> 2) & 1, bg = (I >> 3) & 1;
-  constexpr int mode = (I >> 4) % 5;
-  constexpr bool pal = (I >> 4) / 5;
-  return &TexturedSpan<Type, pal, mode, bg, tint, alpha && !pal, trans>;
+  constexpr LoopCell k = CellAt(I);
+  return &TexturedSpan<Type, k.palette, k.mode, k.blendGraph, k.tint, k.alpha, k.transparent>;
 }
 
-template <int Type, int... I>
+template <PixelType Type, int... I>
 constexpr auto MakeTextured(std::integer_sequence<int, I...>) {
   return std::array<MapSpan, sizeof...(I)>{TexturedCell<Type, I>()...};
 }
 
 }  // namespace mapgrid
 
-template <int Type>
+template <PixelType Type>
 const MapSpanTable& GetMapSpanTable() {
   static const MapSpanTable table = [] {
     MapSpanTable t{};
-    t.textured = mapgrid::MakeTextured<Type>(std::make_integer_sequence<int, kGridCells>{});
-    t.flat = {&FlatSpan<Type, kBlendNone>, &FlatSpan<Type, kBlendAlpha>, &FlatSpan<Type, kBlendAdd>,
-              &FlatSpan<Type, kBlendSubtract>, &FlatSpan<Type, kBlendMultiply>};
+    t.textured = mapgrid::MakeTextured<Type>(std::make_integer_sequence<int, kCellCount>{});
+    t.flat = {&FlatSpan<Type, BlendMode::kNone>, &FlatSpan<Type, BlendMode::kAlpha>, &FlatSpan<Type, BlendMode::kAdd>,
+              &FlatSpan<Type, BlendMode::kSubtract>, &FlatSpan<Type, BlendMode::kMultiply>};
     return t;
   }();
   return table;

@@ -2,42 +2,35 @@
 // copies and source-alpha blends in both colour types, and the 32-bit parameter blend, add,
 // subtract and multiply of sources without alpha. Eight positions per step, source pixels
 // gathered, the blend done in 16-bit lanes where every intermediate fits, so each span gives the
-// same bytes as its scalar cell. Spans whose positions wrap go to the scalar cell. Everything after the target pragma is local to this file and is called
-// only after the run-time processor check.
-#include <immintrin.h>
-
+// same bytes as its scalar cell. Spans whose positions wrap go to the scalar cell.
 #include <cstdint>
 
-#include "media/software/rotate_kernels.h"
+#include "media/software/map_spans.h"
+#include "media/software/simd_target.h"
 
-// Every header is included above, so no inline function shared with other files is compiled for
-// this instruction set.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC target("avx2")
-#endif
+ZELVO_SIMD_BEGIN("avx2")
 
 namespace zelvo::soft {
 namespace {
 
-enum VectorKind : int {
-  kVecCopy,            // mode 0: d = s
-  kVecKeyed,           // mode 0, colour key: d = s unless s is the key
-  kVecAlphaKeyed,      // mode 0, source alpha, transparent flag: a = 255 copies, else weighted by a
-  kVecAlphaWeighted,   // mode 0, source alpha, no transparent flag: always weighted by a
-  kVecParam,           // mode 1: weighted by the parameter
-  kVecParamKeyed,      // mode 1, colour key
-  kVecAdd,             // mode 2: saturating add of the source scaled by the parameter
-  kVecAddKeyed,
-  kVecSub,             // mode 3: saturating subtract of the scaled source
-  kVecSubKeyed,
-  kVecMul,             // mode 4: product of source and destination
-  kVecMulKeyed,
+enum class VectorKind : uint8_t {
+  kCopy,            // none mode: d = s
+  kKeyed,           // none mode, colour key: d = s unless s is the key
+  kAlphaKeyed,      // none mode, source alpha, transparent flag: a = 255 copies, else weighted by a
+  kAlphaWeighted,   // none mode, source alpha, no transparent flag: always weighted by a
+  kParam,           // alpha mode: weighted by the parameter
+  kParamKeyed,      // alpha mode, colour key
+  kAdd,             // add mode: saturating add of the source scaled by the parameter
+  kAddKeyed,
+  kSub,             // subtract mode: saturating subtract of the scaled source
+  kSubKeyed,
+  kMul,             // multiply mode: product of source and destination
+  kMulKeyed,
 };
 
-constexpr bool IsKeyed(int kind) {
-  return kind == kVecKeyed || kind == kVecParamKeyed || kind == kVecAddKeyed || kind == kVecSubKeyed || kind == kVecMulKeyed;
+constexpr bool IsKeyed(VectorKind kind) {
+  return kind == VectorKind::kKeyed || kind == VectorKind::kParamKeyed || kind == VectorKind::kAddKeyed ||
+         kind == VectorKind::kSubKeyed || kind == VectorKind::kMulKeyed;
 }
 
 // Bytes 0-2 of s times p / 255, truncated, with byte 3 zero: x * p / 255 equals
@@ -100,28 +93,28 @@ __m256i AlphaLanes(__m256i s, bool high) {
   return _mm256_shuffle_epi8(s, high ? highMask : lowMask);
 }
 
-template <int Kind>
+template <VectorKind Kind>
 __m256i Blended(const MapCall& c, __m256i s, __m256i dv) {
-  if constexpr (Kind == kVecCopy || Kind == kVecKeyed) {
+  if constexpr (Kind == VectorKind::kCopy || Kind == VectorKind::kKeyed) {
     return s;
-  } else if constexpr (Kind == kVecAlphaKeyed || Kind == kVecAlphaWeighted) {
+  } else if constexpr (Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaWeighted) {
     const __m256i out = Weighted(s, dv, AlphaLanes(s, false), AlphaLanes(s, true));
-    if constexpr (Kind == kVecAlphaWeighted) return out;
+    if constexpr (Kind == VectorKind::kAlphaWeighted) return out;
     const __m256i opaque = _mm256_cmpeq_epi32(_mm256_srli_epi32(s, 24), _mm256_set1_epi32(255));
     return _mm256_blendv_epi8(out, s, opaque);
-  } else if constexpr (Kind == kVecParam || Kind == kVecParamKeyed) {
+  } else if constexpr (Kind == VectorKind::kParam || Kind == VectorKind::kParamKeyed) {
     const __m256i p = _mm256_set1_epi16(static_cast<short>(c.op.rows.param));
     return Weighted(s, dv, p, p);
-  } else if constexpr (Kind == kVecAdd || Kind == kVecAddKeyed) {
+  } else if constexpr (Kind == VectorKind::kAdd || Kind == VectorKind::kAddKeyed) {
     return AddWord(ScaledSource(s, c.op.rows.param), dv);
-  } else if constexpr (Kind == kVecSub || Kind == kVecSubKeyed) {
+  } else if constexpr (Kind == VectorKind::kSub || Kind == VectorKind::kSubKeyed) {
     return SubWord(ScaledSource(s, c.op.rows.param), dv);
   } else {
     return Product(s, dv);
   }
 }
 
-template <int Kind>
+template <VectorKind Kind>
 __m256i Pixels(const MapCall& c, __m256i s, __m256i dv) {
   const __m256i out = Blended<Kind>(c, s, dv);
   if constexpr (!IsKeyed(Kind)) return out;
@@ -153,7 +146,7 @@ void AdvanceLaneWalk(LaneWalk& w) {
   w.pv = _mm256_add_epi32(w.pv, w.stepV);
 }
 
-template <int Kind>
+template <VectorKind Kind>
 void SpanAvx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
   const SpanRun run = FindSpanRun(c, count, u, v);
   if (run.checked) {
@@ -199,17 +192,17 @@ __m256i Weighted565(__m256i s, __m256i d, __m256i a) {
   return _mm256_or_si256(_mm256_or_si256(channel(11, 31), channel(5, 63)), channel(0, 31));
 }
 
-template <int Kind>
+template <VectorKind Kind>
 __m256i Pixels565(const MapCall& c, __m256i raw, __m256i dv) {
   const __m256i colour = _mm256_and_si256(raw, _mm256_set1_epi32(0xFFFF));
-  if constexpr (Kind == kVecCopy) {
+  if constexpr (Kind == VectorKind::kCopy) {
     return colour;
-  } else if constexpr (Kind == kVecKeyed) {
+  } else if constexpr (Kind == VectorKind::kKeyed) {
     return _mm256_blendv_epi8(colour, dv, _mm256_cmpeq_epi32(colour, _mm256_set1_epi32(static_cast<int>(c.op.key))));
   } else {
     const __m256i a = _mm256_and_si256(_mm256_srli_epi32(raw, 16), _mm256_set1_epi32(0xFF));
     const __m256i out = Weighted565(colour, dv, a);
-    if constexpr (Kind == kVecAlphaWeighted) return out;
+    if constexpr (Kind == VectorKind::kAlphaWeighted) return out;
     return _mm256_blendv_epi8(out, colour, _mm256_cmpeq_epi32(a, _mm256_set1_epi32(255)));
   }
 }
@@ -217,9 +210,9 @@ __m256i Pixels565(const MapCall& c, __m256i raw, __m256i dv) {
 // Sources without alpha have two bytes per pixel: each lane reads the dword ending at its pixel
 // (or, in column 0, starting there), so that no read passes the row's end; one-column sources stay
 // scalar. Sources with alpha have four bytes per pixel. Left-over pixels go to the scalar cell.
-template <int Kind>
+template <VectorKind Kind>
 void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
-  constexpr bool kAlpha = Kind == kVecAlphaKeyed || Kind == kVecAlphaWeighted;
+  constexpr bool kAlpha = Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaWeighted;
   const SpanRun run = FindSpanRun(c, count, u, v);
   if (run.checked || (!kAlpha && c.uLimit < (2u << kFixedShift))) {
     c.scalar(c, d, count, u, v);
@@ -253,27 +246,26 @@ void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v
 
 }  // namespace
 
-MapSpan VectorMapSpanAvx2(int type, int mode, bool alpha, bool trans) {
+MapSpan VectorMapSpanAvx2(int type, const LoopCell& cell) {
+  const bool alpha = cell.alpha, keyed = cell.transparent;
   if (type == kMemImg565) {
-    if (mode != kBlendNone) return nullptr;
-    if (!alpha) return trans ? &Span565Avx2<kVecKeyed> : &Span565Avx2<kVecCopy>;
-    return trans ? &Span565Avx2<kVecAlphaKeyed> : &Span565Avx2<kVecAlphaWeighted>;
+    if (cell.mode != BlendMode::kNone) return nullptr;
+    if (!alpha) return keyed ? &Span565Avx2<VectorKind::kKeyed> : &Span565Avx2<VectorKind::kCopy>;
+    return keyed ? &Span565Avx2<VectorKind::kAlphaKeyed> : &Span565Avx2<VectorKind::kAlphaWeighted>;
   }
-  if (mode == kBlendNone) {
-    if (!alpha) return trans ? &SpanAvx2<kVecKeyed> : &SpanAvx2<kVecCopy>;
-    return trans ? &SpanAvx2<kVecAlphaKeyed> : &SpanAvx2<kVecAlphaWeighted>;
+  if (cell.mode == BlendMode::kNone) {
+    if (!alpha) return keyed ? &SpanAvx2<VectorKind::kKeyed> : &SpanAvx2<VectorKind::kCopy>;
+    return keyed ? &SpanAvx2<VectorKind::kAlphaKeyed> : &SpanAvx2<VectorKind::kAlphaWeighted>;
   }
   if (alpha) return nullptr;
-  switch (mode) {
-    case kBlendAlpha: return trans ? &SpanAvx2<kVecParamKeyed> : &SpanAvx2<kVecParam>;
-    case kBlendAdd: return trans ? &SpanAvx2<kVecAddKeyed> : &SpanAvx2<kVecAdd>;
-    case kBlendSubtract: return trans ? &SpanAvx2<kVecSubKeyed> : &SpanAvx2<kVecSub>;
-    default: return trans ? &SpanAvx2<kVecMulKeyed> : &SpanAvx2<kVecMul>;
+  switch (cell.mode) {
+    case BlendMode::kAlpha: return keyed ? &SpanAvx2<VectorKind::kParamKeyed> : &SpanAvx2<VectorKind::kParam>;
+    case BlendMode::kAdd: return keyed ? &SpanAvx2<VectorKind::kAddKeyed> : &SpanAvx2<VectorKind::kAdd>;
+    case BlendMode::kSubtract: return keyed ? &SpanAvx2<VectorKind::kSubKeyed> : &SpanAvx2<VectorKind::kSub>;
+    default: return keyed ? &SpanAvx2<VectorKind::kMulKeyed> : &SpanAvx2<VectorKind::kMul>;
   }
 }
 
 }  // namespace zelvo::soft
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#endif
+ZELVO_SIMD_END

@@ -1,17 +1,17 @@
 // Span choice for the mapped draws: the blend mode after its parameter shortcuts and the loop of
 // the call's cell.
-#include "media/software/rotate_kernels.h"
+#include "media/software/map_spans.h"
 
 namespace zelvo::soft {
 
-int MappedBlendMode(bool pal) {
+int MappedBlendMode(bool palette) {
   const int mode = g_softBlend.blendMode;
   const int param = g_softBlend.blendParam;
   switch (mode) {
     case kBlendNone: return mode;
     case kBlendAlpha: return param == 255 ? kBlendNone : (param == 0 ? -1 : mode);
     case kBlendAdd: return param == 0 ? -1 : mode;
-    case kBlendSubtract: return param == 0 && !pal ? -1 : mode;
+    case kBlendSubtract: return param == 0 && !palette ? -1 : mode;
     case kBlendMultiply: return mode;
     default: return -1;
   }
@@ -30,32 +30,34 @@ int FlatBlendMode() {
   }
 }
 
-MapSpan ChooseMapSpan(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans) {
-  const MapSpanTable& t = type == kMemImg565 ? GetMapSpanTable<kMemImg565>() : GetMapSpanTable<kMemImg8888>();
-  return t.textured[GridIndex(pal, mode, bg, tint, alpha, trans)];
-}
-
-MapSpan VectorMapSpanAvx2(int type, int mode, bool alpha, bool trans);
-
-// Only AVX2 gathers the source pixels; the SSE2 level keeps the scalar spans.
-MapSpan VectorMapSpan(int level, int type, int mode, bool alpha, bool trans) {
-  return level == kSoftPathAvx2 ? VectorMapSpanAvx2(type, mode, alpha, trans) : nullptr;
-}
-
 namespace {
 
-MapSpan ChooseVectorSpan(int type, bool pal, int mode, bool bg, bool tint, bool alpha, bool trans) {
-  const int level = SoftPathLevel();
-  if (level == kSoftPathReference || pal || bg || tint) return nullptr;
-  return VectorMapSpan(level, type, mode, alpha, trans);
+const MapSpanTable& MapSpanTableFor(int type) {
+  return type == kMemImg565 ? GetMapSpanTable<PixelType::k565>() : GetMapSpanTable<PixelType::k8888>();
 }
 
 }  // namespace
 
-MapSpan ChooseFlatSpan(int type, int mode) {
-  const MapSpanTable& t = type == kMemImg565 ? GetMapSpanTable<kMemImg565>() : GetMapSpanTable<kMemImg8888>();
-  return t.flat[mode];
+MapSpan ChooseMapSpan(int type, const LoopCell& cell) { return MapSpanTableFor(type).textured[CellIndex(cell)]; }
+
+MapSpan VectorMapSpanAvx2(int type, const LoopCell& cell);
+
+// Only AVX2 gathers the source pixels; the SSE2 level keeps the scalar spans.
+MapSpan VectorMapSpan(int level, int type, const LoopCell& cell) {
+  return level == kSoftPathAvx2 ? VectorMapSpanAvx2(type, cell) : nullptr;
 }
+
+namespace {
+
+MapSpan ChooseVectorSpan(int type, const LoopCell& cell) {
+  const int level = SoftPathLevel();
+  if (level == kSoftPathReference || cell.palette || cell.blendGraph || cell.tint) return nullptr;
+  return VectorMapSpan(level, type, cell);
+}
+
+}  // namespace
+
+MapSpan ChooseFlatSpan(int type, BlendMode mode) { return MapSpanTableFor(type).flat[static_cast<int>(mode)]; }
 
 MapSpan PrepareTexturedCall(MapCall* c, const MEMIMG* destination, const MEMIMG* source, int transparentFlag,
                             const MEMIMG* blendGraph) {
@@ -69,8 +71,8 @@ MapSpan PrepareTexturedCall(MapCall* c, const MEMIMG* destination, const MEMIMG*
                      blendGraph->width < source->width || blendGraph->height < source->height)) {
     return nullptr;
   }
-  const bool pal = source->paletteFlag == 1;
-  const int mode = MappedBlendMode(pal);
+  const bool palette = source->paletteFlag == 1;
+  const int mode = MappedBlendMode(palette);
   if (mode < 0) return nullptr;
 
   *c = MapCall{};
@@ -86,10 +88,10 @@ MapSpan PrepareTexturedCall(MapCall* c, const MEMIMG* destination, const MEMIMG*
   // Palette sources read the source's own 256-entry palette, so no shared scratch copy is needed.
   c->op.palette = static_cast<const uint8_t*>(source->palette);
   c->op.rows = MakeBlendRows(g_softBlend.blendParam, g_softBlend.drawTint);
-  const bool alpha = !pal && source->alphaFlag == 1, bg = blendGraph != nullptr, tint = TintIsOn(g_softBlend.drawTint);
-  const bool trans = transparentFlag != 0;
-  c->scalar = ChooseMapSpan(type, pal, mode, bg, tint, alpha, trans);
-  const MapSpan vector = ChooseVectorSpan(type, pal, mode, bg, tint, alpha, trans);
+  const LoopCell cell{palette, static_cast<BlendMode>(mode), blendGraph != nullptr, TintIsOn(g_softBlend.drawTint),
+                      !palette && source->alphaFlag == 1, transparentFlag != 0};
+  c->scalar = ChooseMapSpan(type, cell);
+  const MapSpan vector = ChooseVectorSpan(type, cell);
   return vector ? vector : c->scalar;
 }
 
@@ -118,7 +120,7 @@ MapSpan PrepareFlatCall(MapCall* c, const MEMIMG* destination, uint32_t colour) 
   *c = MapCall{};
   c->flatColour = c2;
   c->op.rows = MakeBlendRows(g_softBlend.blendParam, kTintOff);
-  return ChooseFlatSpan(type, mode);
+  return ChooseFlatSpan(type, static_cast<BlendMode>(mode));
 }
 
 }  // namespace zelvo::soft

@@ -1,6 +1,6 @@
 // The mapped-draw spans for 32-bit (8888) pictures.
-#include "media/software/rotate_kernels.h"
+#include "media/software/map_spans.h"
 
 namespace zelvo::soft {
-template const MapSpanTable& GetMapSpanTable<kMemImg8888>();
+template const MapSpanTable& GetMapSpanTable<PixelType::k8888>();
 }  // namespace zelvo::soft

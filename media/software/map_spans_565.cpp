@@ -1,6 +1,6 @@
 // The mapped-draw spans for 16-bit (565) pictures.
-#include "media/software/rotate_kernels.h"
+#include "media/software/map_spans.h"
 
 namespace zelvo::soft {
-template const MapSpanTable& GetMapSpanTable<kMemImg565>();
+template const MapSpanTable& GetMapSpanTable<PixelType::k565>();
 }  // namespace zelvo::soft
