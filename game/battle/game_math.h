@@ -1,0 +1,34 @@
+#pragma once
+// The game's small pure helpers: easing, counters, clamping, screen projection and angles. Their
+// tie rules are exact because timers and animations are built from them.
+namespace horundel {
+
+constexpr float kPi = 3.1415927f;          // single precision, as every angle of the game
+constexpr float kTwoPi = 6.2831855f;
+constexpr float kHalfPi = 1.5707964f;
+
+int StepToward(int v, int target, int step);
+float StepTowardF(float v, float target, float step);
+float StepTowardFraction(float v, float target, float rate);
+int AbsInt(int a);
+float AbsFloat(float x);
+int SignInt(int a);
+int SignFloat(float x);
+int MaxInt(int a, int b);
+int MinInt(int a, int b);
+float MaxFloat(float a, float b);
+int ClampInt(int lo, int v, int hi);
+int WrapIncrement(int v, int max);
+int CountdownReload(int v, int reload);
+
+// Truncation toward zero that saturates instead of overflowing; NaN gives 0. World positions come
+// from data files, so any float may reach a conversion.
+int TruncateToInt(float v);
+
+int WorldToScreenX(float x);
+int WorldToScreenY(float y);
+float AimAngleFromKeys();
+float WrapAngle(float a);
+float TurnToward(float current, float target, float step);
+
+}  // namespace horundel
