@@ -57,6 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (object.state == 0) continue;
     Check(object.type == kTypePlayer || object.type == kTypeEnemy || object.type == kTypeMapEvent);
     Check(slot != kLastObjectSlot);
+  }
+  // The queries may spawn hazards into free slots; every object the file gave is visited.
+  for (int slot = 1; slot <= kLastObjectSlot; ++slot) {
+    const Character& object = CharacterTable[slot];
+    if (object.state == 0 || object.type == kTypeMapHazard) continue;
     WorldToScreenX(object.x);
     WorldToScreenY(object.y);
     GroundBelow(slot);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ void CheckTable(const horundel::MotionRecord* table, int bound) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   g_folder = zelvo_test::MakeScratchFolder("battle_motion_fuzz");
+  std::filesystem::create_directories(g_folder + "/mot");
   pf::SetCurrentDirectory(pf::HostPathToWindows(g_folder).c_str());
   return 0;
 }
