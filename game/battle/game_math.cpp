@@ -52,8 +52,8 @@ int CountdownReload(int v, int reload) { return v > 0 ? v - 1 : reload; }
 
 int TruncateToInt(float v) {
   if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0f) return 2147483647;
-  if (v <= -2147483648.0f) return -2147483647 - 1;
+  if (v >= static_cast<float>(kScreenCoordinateLimit)) return kScreenCoordinateLimit;
+  if (v <= -static_cast<float>(kScreenCoordinateLimit)) return -kScreenCoordinateLimit;
   return static_cast<int>(v);
 }
 

@@ -21,8 +21,10 @@ int ClampInt(int lo, int v, int hi);
 int WrapIncrement(int v, int max);
 int CountdownReload(int v, int reload);
 
-// Truncation toward zero that saturates instead of overflowing; NaN gives 0. World positions come
-// from data files, so any float may reach a conversion.
+// Truncation toward zero for screen coordinates: NaN gives 0 and values saturate at +-2^24, far
+// beyond any screen yet exact as a float, so the drawing entries' own conversions stay in range.
+// World positions come from data files, so any float may reach it.
+constexpr int kScreenCoordinateLimit = 16777216;
 int TruncateToInt(float v);
 
 int WorldToScreenX(float x);

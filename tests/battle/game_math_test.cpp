@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
 #include "game/battle/battle_state.h"
 #include "game/battle/game_math.h"
@@ -51,8 +50,8 @@ TEST(GameMath, WorldToScreenCentresTheCameraAndScales) {
   EXPECT_EQ(WorldToScreenX(1100.0f), 370);
   EXPECT_EQ(WorldToScreenX(1000.5f), 320);    // truncated toward zero
   // Positions from data files never overflow the conversion.
-  EXPECT_EQ(WorldToScreenX(3e38f), std::numeric_limits<int>::max());
-  EXPECT_EQ(WorldToScreenX(-3e38f), std::numeric_limits<int>::min());
+  EXPECT_EQ(WorldToScreenX(3e38f), kScreenCoordinateLimit);
+  EXPECT_EQ(WorldToScreenX(-3e38f), -kScreenCoordinateLimit);
   EXPECT_EQ(WorldToScreenX(std::nanf("")), 0);
 }
 

@@ -213,6 +213,11 @@ TEST_F(MotionDraw, FacingLeftMirrorsOffsetsAndPictures) {
   Clear();
   DrawMotion(kMotionTank, 200, 200, 51, 1, 2.0f, 0, kDrawMotionNormal);
   EXPECT_TRUE(Is(At(286, 200), 255, 0, 0));
+  // An offset from a data file far beyond the screen draws nothing there and overflows nothing.
+  TankMotions[0].partX[0] = 2147483647.0f;
+  Clear();
+  DrawMotion(kMotionTank, 200, 200, 0, -1, 1.0f, 0, kDrawMotionNormal);
+  EXPECT_TRUE(Is(At(157, 200), 0, 0, 0));
 }
 
 TEST_F(MotionDraw, WeaponAndToolWeaponPartsFollowTheHandsState) {
