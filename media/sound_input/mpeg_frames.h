@@ -30,7 +30,8 @@ struct MpegScan {
   MpegFrameHeader first;
 };
 // Scans audio bytes for frames from the start; 0, or -1 when there is no frame, a found header
-// is invalid, or the sample count would not fit the PCM length.
+// is invalid, the first frame is not followed by another header, or the sample count would not
+// fit the PCM length.
 int ScanMpegFrames(const std::uint8_t* audio, std::int32_t size, MpegScan* scan);
 
 // The MPEG Layer-3 format record (18 + 12 bytes) built from the first frame.

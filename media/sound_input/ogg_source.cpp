@@ -64,6 +64,8 @@ int OpenOggVorbis(SoundSource* source) {
     TrackedFree(state);
     return -1;
   }
+  // Opening a chained file leaves vorbisfile past its first link; reading starts at the first.
+  if (ov_streams(&state->file) > 1) ov_pcm_seek(&state->file, 0);
   source->vorbis = state;
   source->vorbisOpened = 1;
   source->bytesPerSample = kOggBytesPerSample;

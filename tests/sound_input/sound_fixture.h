@@ -11,10 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "core/file_test_fixture.h"
+#include "media/core/core_state.h"
 #include "media/core/file_ops.h"
 #include "media/core/log.h"
 #include "media/sound_input/sound_decode.h"
 #include "media/sound_input/sound_source.h"
+#include "platform/acm/acm_testing.h"
 
 namespace zelvo_test {
 
@@ -66,6 +69,26 @@ class MemorySource {
   zelvo::MemoryStream* stream_ = nullptr;
   zelvo::SoundSource source_{};
   int result_ = -1;
+};
+
+// A scratch folder as the current folder, log lines captured from the debugger output, and no
+// conversion stream left open at the end.
+class SoundTest : public FileLayerTest {
+ protected:
+  void SetUp() override {
+    FileLayerTest::SetUp();
+    zelvo::g_startUpOptions.hosted = 1;
+    zelvo::SetLogOff(0);
+    pf::testing::CaptureDebugOutput(true);
+    pf::testing::TakeDebugOutput();
+  }
+  void TearDown() override {
+    pf::testing::CaptureDebugOutput(false);
+    pf::testing::ClearFaults();
+    EXPECT_EQ(pf::testing::OpenAcmStreamCount(), 0);
+    FileLayerTest::TearDown();
+  }
+  static std::string Log() { return pf::testing::TakeDebugOutput(); }
 };
 
 // A sine with a slow amplitude sweep and some noise, so that ADPCM predictors and steps vary.
