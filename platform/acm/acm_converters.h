@@ -29,10 +29,4 @@ std::unique_ptr<Converter> MakeMpegConverter(const WaveFormatEx* format);
 // The converter for the format's tag, or nullptr.
 std::unique_ptr<Converter> MakeConverter(const WaveFormatEx* format);
 
-// Block decoders, exposed for the benchmark: `bytes` of one block (a cut block decodes the whole
-// sample groups it holds); writes interleaved samples and returns the sample frames written.
-int DecodeImaAdpcmBlock(const std::uint8_t* block, int bytes, int channels, int samplesPerBlock, std::int16_t* out);
-int DecodeMsAdpcmBlock(const std::uint8_t* block, int bytes, int channels, int samplesPerBlock,
-                       const std::int16_t (*coefficients)[2], int coefficientCount, std::int16_t* out);
-
 }  // namespace pf::acm

@@ -27,6 +27,8 @@ inline int DecodeNibble(int code, int& predictor, int& index) {
   return predictor;
 }
 
+int DecodeImaAdpcmBlock(const std::uint8_t* block, int bytes, int channels, int samplesPerBlock, std::int16_t* out);
+
 class ImaConverter final : public Converter {
  public:
   ImaConverter(int channels, int blockAlign, int samplesPerBlock)
@@ -70,8 +72,6 @@ class ImaConverter final : public Converter {
   int channels_, blockAlign_, samplesPerBlock_;
 };
 
-}  // namespace
-
 int DecodeImaAdpcmBlock(const std::uint8_t* block, int bytes, int channels, int samplesPerBlock, std::int16_t* out) {
   if (bytes < 4 * channels) return 0;
   int predictor[2], index[2];
@@ -95,6 +95,8 @@ int DecodeImaAdpcmBlock(const std::uint8_t* block, int bytes, int channels, int 
   }
   return 1 + groups * 8;
 }
+
+}  // namespace
 
 std::unique_ptr<Converter> MakeImaAdpcmConverter(const WaveFormatEx* format) {
   const int channels = format->channels;

@@ -86,6 +86,24 @@ INSTANTIATE_TEST_SUITE_P(
                       AdpcmCase{"MsStereoCutLast", kWaveMsAdpcm, 2, 512, 1500, 101}),
     [](const ::testing::TestParamInfo<AdpcmCase>& info) { return std::string(info.param.name); });
 
+// A crafted block whose step only grows: every sample saturates, and the step's growth is bounded
+// (it once overflowed).
+TEST(MsAdpcmDecode, GrowingStepSaturates) {
+  WaveLayout layout = MsAdpcmWave(TestSignal(2000, 1), 1, 8000, 64);
+  for (std::size_t block = 0; block < layout.data.size(); block += 64) {
+    layout.data[block] = 0;                            // predictor 0
+    layout.data[block + 1] = 0xFF;                     // step 32767
+    layout.data[block + 2] = 0x7F;
+    std::fill(layout.data.begin() + block + 7, layout.data.begin() + block + 64, 0x77);
+  }
+  const DecodedSound ours = DecodeImage(WriteWave(layout));
+  ASSERT_EQ(ours.result, 0);
+  const int perBlock = MsAdpcmSamplesPerBlock(1, 64);
+  for (std::size_t i = 0; i < ours.samples.size(); ++i) {
+    if (i % perBlock >= 2) ASSERT_EQ(ours.samples[i], 32767) << i;
+  }
+}
+
 TEST(G711Decode, EveryCodeMatchesLibsndfile) {
   std::vector<std::uint8_t> codes;
   for (int round = 0; round < 3; ++round) {
