@@ -100,7 +100,9 @@ TEST(MsAdpcmDecode, GrowingStepSaturates) {
   ASSERT_EQ(ours.result, 0);
   const int perBlock = MsAdpcmSamplesPerBlock(1, 64);
   for (std::size_t i = 0; i < ours.samples.size(); ++i) {
-    if (i % perBlock >= 2) ASSERT_EQ(ours.samples[i], 32767) << i;
+    if (i % perBlock >= 2) {
+      ASSERT_EQ(ours.samples[i], 32767) << i;
+    }
   }
 }
 
