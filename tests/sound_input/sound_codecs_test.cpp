@@ -86,6 +86,41 @@ INSTANTIATE_TEST_SUITE_P(
                       AdpcmCase{"MsStereoCutLast", kWaveMsAdpcm, 2, 512, 1500, 101}),
     [](const ::testing::TestParamInfo<AdpcmCase>& info) { return std::string(info.param.name); });
 
+class CompressedWave : public SoundTest {};
+
+// The length is the converter's size of the whole data; seeks backwards restart from the first
+// block through the spare stream.
+TEST_F(CompressedWave, LengthAndSeeksFollowTheConversion) {
+  const auto signal = TestSignal(12000, 2);
+  const WaveBytes file = WriteWave(MsAdpcmWave(signal, 2, 22050, 512));
+  const DecodedSound whole = DecodeImage(file);
+  ASSERT_EQ(whole.result, 0);
+  MemorySource source(file);
+  ASSERT_EQ(source.result(), 0);
+  EXPECT_EQ(source.get()->kind, zelvo::kSoundSourceAcm);
+  EXPECT_EQ(source.get()->totalSamples, -1);
+  EXPECT_EQ(zelvo::GetSoundSourceLength(source.get()), static_cast<std::int32_t>(whole.bytes.size()));
+  const auto at = [&](std::size_t sample, std::size_t bytes) {
+    return std::vector<std::uint8_t>(whole.bytes.begin() + sample * 4, whole.bytes.begin() + sample * 4 + bytes);
+  };
+  EXPECT_EQ(source.Read(3000), at(0, 3000));
+  zelvo::SeekSoundSource(source.get(), 9000);
+  EXPECT_EQ(source.Read(800), at(9000, 800));
+  zelvo::SeekSoundSource(source.get(), 10);
+  EXPECT_EQ(source.Read(800), at(10, 800));
+}
+
+TEST_F(CompressedWave, ConverterFaultsRefuseOrEndTheSound) {
+  const WaveBytes file = WriteWave(ImaAdpcmWave(std::vector<std::int16_t>(3000, 0), 1, 22050, 256));
+  pf::testing::FailNextCalls("acmStreamOpen", 1);
+  EXPECT_EQ(DecodeImage(file).result, -1);
+  EXPECT_NE(Log().find("音声ファイルのＰＣＭへの変換に失敗しました"), std::string::npos);
+  pf::testing::FailNextCalls("acmStreamConvert", 1);   // the first conversion gives nothing: the end
+  EXPECT_EQ(DecodeImage(file).result, -1);
+  pf::testing::FailNextCalls("acmStreamConvert", 0);
+  EXPECT_EQ(DecodeImage(file).result, 0);
+}
+
 // A crafted block whose step only grows: every sample saturates, and the step's growth is bounded
 // (it once overflowed).
 TEST(MsAdpcmDecode, GrowingStepSaturates) {
