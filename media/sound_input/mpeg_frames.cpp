@@ -79,7 +79,7 @@ int ScanMpegFrames(const std::uint8_t* audio, std::int32_t size, MpegScan* scan)
     if (next >= size) break;
     // The first frame must be followed straight away by another frame (or the end): one lucky
     // header in other data is not MPEG audio.
-    if (total == header.samples && next + 4 <= size && !(audio[next] == 0xFF && audio[next + 1] >= 0xF0)) return -1;
+    if (position == scan->firstFrame && next + 4 <= size && !(audio[next] == 0xFF && audio[next + 1] >= 0xF0)) return -1;
     position = static_cast<std::int32_t>(next);
   }
   if (!found) return -1;

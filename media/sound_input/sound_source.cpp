@@ -92,7 +92,9 @@ int SeekSoundSource(SoundSource* source, std::int32_t sample) {
     case kSoundSourceWavePcm: SeekWavePcm(source, target); break;
     case kSoundSourceAcm: SeekAcm(source, std::min(target, limit)); break;
     case kSoundSourceOggVorbis:
-      SeekOggVorbis(source, static_cast<std::int32_t>(std::min(target, limit) / source->waveFormat.blockAlign));
+      // Not past the samples the stream holds: vorbisfile refuses such a seek and stays put.
+      SeekOggVorbis(source, static_cast<std::int32_t>(std::min<std::int64_t>(target, source->dataSize) /
+                                                      source->waveFormat.blockAlign));
       break;
   }
   source->atEnd = 0;

@@ -72,10 +72,12 @@ TEST_F(OggSource, SeeksToTheSampleAsked) {
   EXPECT_EQ(source.Read(5000), at(30000, 5000));
   zelvo::SeekSoundSource(source.get(), 17);
   EXPECT_EQ(source.Read(100), at(17, 100));
-  // Past the end: nothing more, and the source is at its end.
+  // Near the end: the rest, then the source is at its end. Past the end: nothing.
   zelvo::SeekSoundSource(source.get(), 39990);
   EXPECT_EQ(source.Read(1000).size(), 40u);
   EXPECT_EQ(source.get()->atEnd, 1);
+  zelvo::SeekSoundSource(source.get(), 50000);
+  EXPECT_EQ(source.Read(1000).size(), 0u);
 }
 
 TEST_F(OggSource, ChainedStreamsCountEveryLink) {
