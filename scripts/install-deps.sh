@@ -11,6 +11,7 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth libx11-dev
   xdotool
+  libmpg123-dev libsndfile1-dev sox libsox-fmt-mp3
 )
 
 missing=()
