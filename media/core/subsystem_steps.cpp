@@ -1,7 +1,10 @@
 // The cross-subsystem steps of the core. The display queries answer from the DirectDraw screen;
-// subsystems that are not part of the library yet (sound, input, network) pass over their step as
+// subsystems that are not part of the library yet (sound, input) pass over their step as
 // the subsystem's skip option would.
 #include "media/core/subsystem_steps.h"
+
+#include "media/core/http_downloads.h"
+#include "media/core/network_layer.h"
 
 #include "media/display/present.h"
 #include "media/display/screen_state.h"
@@ -115,11 +118,11 @@ void TimePadVibrations() {}
 void ReacquireInputDevices() {}
 void ApplyPadVibration() {}
 
-int ResetHttpDownloads() { return 0; }
-void EndHttp() {}
-void EndNetwork() {}
-void PumpNetwork() {}
-void PumpHttpDownloads() {}
-void HandleSocketNotify(unsigned long, long) {}
+int ResetHttpDownloads() { return ClearDownloads(); }
+void EndHttp() { CloseAllDownloads(); }
+void EndNetwork() { EndNetWorkLayer(); }
+void PumpNetwork() { PumpNetWorkWindow(1); }
+void PumpHttpDownloads() { PumpDownloads(); }
+void HandleSocketNotify(unsigned long wParam, long lParam) { HandleSocketNotice(wParam, lParam); }
 
 }  // namespace zelvo
