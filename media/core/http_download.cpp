@@ -58,17 +58,19 @@ int SendAll(int connection, const char* data, int length) {
 
 int SendRequest(int slot) {
   DownloadSlot* d = g_downloads.slots[slot];
+  // Room for the longest path and host with the fixed text and the numbers.
   char request[kHttpPathSize + kHttpHostSize + 128];
-  int n = 0;
   if (d->method == kHttpGet) {
-    n = StringPrintf(request, sizeof request, "GET %s HTTP/1.0\r\nHost: %s:%d\r\nConnection: close\r\n\r\n", d->path,
-                     d->host, d->port);
+    StringPrintf(request, sizeof request, "GET %s HTTP/1.0\r\nHost: %s:%d\r\nConnection: close\r\n\r\n", d->path,
+                 d->host, d->port);
   } else if (d->method == kHttpPost) {
-    n = StringPrintf(request, sizeof request, "POST %s HTTP/1.0\nHost: %s:%d\nContent-Length: %d\n\n", d->path, d->host,
-                     d->port, d->postLength);
+    StringPrintf(request, sizeof request, "POST %s HTTP/1.0\nHost: %s:%d\nContent-Length: %d\n\n", d->path, d->host,
+                 d->port, d->postLength);
   } else {
-    n = StringPrintf(request, sizeof request, "HEAD %s HTTP/1.0\n\n", d->path);
+    StringPrintf(request, sizeof request, "HEAD %s HTTP/1.0\n\n", d->path);
   }
+  int n = 0;
+  while (request[n] != '\0') ++n;
   if (SendAll(d->connection, request, n) != 0 ||
       (d->method == kHttpPost && d->postLength > 0 && SendAll(d->connection, d->postData, d->postLength) != 0)) {
     return FinishDownload(slot, kDownloadFailed, kDownloadDetailEnded);

@@ -115,9 +115,10 @@ int PrepareHttpUrl(const char* url, int useProxy, char* host, char* path, char* 
     if (!CopyPart(encoded, sizeof encoded, path, Length(path)) || UrlEncode(encoded, sizeof encoded, 0, 0) < 0) return -1;
     char portText[16] = "";
     if (*port != -1) StringPrintf(portText, sizeof portText, ":%d", *port);
+    const int n = 7 + Length(host) + Length(portText) + Length(encoded);
+    if (n >= kHttpPathSize) return -1;
     char whole[kHttpPathSize];
-    const int n = StringPrintf(whole, sizeof whole, "http://%s%s%s", host, portText, encoded);
-    if (n < 0 || n >= static_cast<int>(sizeof whole)) return -1;
+    StringPrintf(whole, sizeof whole, "http://%s%s%s", host, portText, encoded);
     CopyPart(path, kHttpPathSize, whole, n);
     CopyPart(host, kHttpHostSize, g_httpSettings.proxyHost, Length(g_httpSettings.proxyHost));
     *port = g_httpSettings.proxyPort;
