@@ -26,6 +26,13 @@ pf::SocketAddress InetSocketAddress(std::uint32_t address, int port) {
   return target;
 }
 
+// Packets go out as a prefix and a body in two sends; without this the body's last segment could
+// wait for the acknowledgement of the prefix.
+void SendWithoutDelay(const NetWorkRecord* record) {
+  const int on = 1;
+  if (record->packetMode != 0) pf::SetSocketOption(record->socket, pf::kProtocolTcp, pf::kTcpNoDelay, &on, sizeof on);
+}
+
 int FindOpenConnectionTo(const unsigned char* address, int port) {
   const std::uint16_t wirePort = pf::HostToNetwork16(static_cast<std::uint16_t>(port));
   for (ListNode* node = g_network.head.next; node != &g_network.tail; node = node->next) {
@@ -55,6 +62,7 @@ int StartConnect(int slot, const unsigned char* address, int port) {
     RemoveNetWorkRecord(slot);
     return -1;
   }
+  SendWithoutDelay(record);
   std::uint32_t value = 0;
   CopyBytes(&value, address, 4);
   const pf::SocketAddress target = InetSocketAddress(value, port);
@@ -118,7 +126,7 @@ void CloseNetWorkSlot(int slot) {
     // The packet on its way in, then what is queued to go out, each for a limited time and only
     // while the connection stands.
     std::uint32_t start = pf::timeGetTime();
-    while (record->receiveMissing > 0 && record->connected != 0 && record->errorFlag == 0 &&
+    while ((record->receiveMissing > 0 || record->receivePrefixBytes > 0) && record->connected != 0 && record->errorFlag == 0 &&
            pf::timeGetTime() - start < kFinalTransferMs) {
       RecvSocket(record);
     }
@@ -157,6 +165,7 @@ int AcceptNetWork() {
   }
   CopyBytes(record->peerAddress, peer.address, 4);
   record->peerPort = peer.port;
+  SendWithoutDelay(record);
   if (pf::WSAAsyncSelect(record->socket, g_network.hiddenWindow, kSocketNoticeMessage, kAcceptedEvents) != 0) {
     WriteNetWorkErrorLog("WSAAsyncSelectのエラー in AcceptNetWork");
     RemoveNetWorkRecord(slot);

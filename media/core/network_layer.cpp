@@ -101,11 +101,19 @@ int StartNetWorkLayer(pf::WindowHandle parent) {
     PopLogIndent();
     return -1;
   }
+  g_network.stage = static_cast<char*>(ZELVO_ALLOC(kNetWorkStageSize));
+  if (g_network.stage == nullptr) {
+    pf::WSACleanup();
+    PopLogIndent();
+    return -1;
+  }
   RecordLocalAddress();
   ClearConnectionTable();
   g_network.listenSocket = pf::kInvalidSocket;
   g_network.parentWindow = parent != nullptr ? parent : QueryMainWindow();
   if (CreateHiddenWindow() != 0) {
+    TrackedFree(g_network.stage);
+    g_network.stage = nullptr;
     pf::WSACleanup();
     PopLogIndent();
     return -1;
@@ -125,6 +133,8 @@ int EndNetWorkLayer() {
   }
   DestroyHiddenWindow();
   ClearConnectionTable();
+  TrackedFree(g_network.stage);
+  g_network.stage = nullptr;
   pf::WSACleanup();
   g_network.started = 0;
   WriteLogText("ネットワーク関連の終了処理は完了しました\n");

@@ -22,6 +22,9 @@ constexpr int kDefaultConnectTimeoutMs = 2000;
 constexpr int kMaxNetWorkPacket = 16 * 1024 * 1024;
 // The most data one connection keeps queued for sending.
 constexpr int kMaxNetWorkSendQueue = 4 * kMaxNetWorkPacket;
+// The layer's stage: socket reads of short packets and their prefixes, and a short packet's prefix
+// and body put together for one send.
+constexpr int kNetWorkStageSize = 256 * 1024;
 
 struct NetWorkSettings {
   int packetMode;          // 1: length-prefixed packets
@@ -45,8 +48,10 @@ struct NetWorkRecord {
   int receiving;           // re-entry guards of the packet receive and send
   int sending;
   pf::Socket socket;
-  // Receive side: bytes still missing of the packet being received, its length, and the bytes of
-  // complete packets waiting in the ring.
+  // Receive side: the prefix bytes gathered so far, the bytes still missing of the packet being
+  // received, its length, and the bytes of complete packets waiting in the ring.
+  unsigned char receivePrefix[4];
+  int receivePrefixBytes;
   int receiveMissing;
   ByteRing receiveRing;
   int receivePacketLength;
@@ -72,6 +77,7 @@ struct NetWorkState {
   int liveCount;
   int checkCounter;
   pf::Socket listenSocket;  // pf::kInvalidSocket when not listening
+  char* stage;              // kNetWorkStageSize bytes while started
 };
 extern NetWorkState g_network;
 

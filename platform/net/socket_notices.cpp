@@ -76,9 +76,10 @@ void ExamineConnected(SocketRecord* record, Socket socket, short revents, std::v
     Add(notices, *record, socket, FD_WRITE, 0);
     record->armed &= ~FD_WRITE;
   }
-  if ((revents & (POLLIN | POLLHUP | POLLERR)) == 0) return;
-  int waiting = 0;
-  ioctl(record->descriptor, FIONREAD, &waiting);
+  if ((revents & (POLLIN | POLLRDHUP | POLLHUP | POLLERR)) == 0) return;
+  // Without a sign of the end, readable means data; at the end, data may still be there first.
+  int waiting = 1;
+  if ((revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) ioctl(record->descriptor, FIONREAD, &waiting);
   if (waiting > 0) {
     if (record->armed & FD_READ) Add(notices, *record, socket, FD_READ, 0);
     record->armed &= ~FD_READ;
@@ -101,7 +102,7 @@ short WantedEvents(SocketRecord* record, Socket socket, std::vector<Notice>* not
       return 0;
     case SocketState::kConnected: {
       short want = 0;
-      if (record->armed & (FD_READ | FD_CLOSE)) want |= POLLIN;
+      if (record->armed & (FD_READ | FD_CLOSE)) want |= POLLIN | POLLRDHUP;
       if (record->armed & FD_WRITE) want |= POLLOUT;
       return want;
     }

@@ -358,6 +358,24 @@ int GetSocketName(Socket socket, SocketAddress* out, int* length) {
   return 0;
 }
 
+int SetSocketOption(Socket socket, int level, int name, const void* value, int length) {
+  Locked locked(socket);
+  if (locked.record == nullptr) return kSocketError;
+  if (value == nullptr || length < 4) {
+    SetLastError(WSAEFAULT);
+    return kSocketError;
+  }
+  if (level != kProtocolTcp || name != kTcpNoDelay) {
+    SetLastError(WSAEINVAL);
+    return kSocketError;
+  }
+  int on = 0;
+  std::memcpy(&on, value, 4);
+  on = on != 0 ? 1 : 0;
+  if (setsockopt(locked.record->descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) != 0) return FailWithErrno();
+  return 0;
+}
+
 namespace testing {
 
 int OpenSocketCount() {

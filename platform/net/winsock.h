@@ -75,6 +75,9 @@ int SocketSend(Socket socket, const char* data, int length);
 int SocketRecv(Socket socket, char* buffer, int length, int flags);
 int CloseSocket(Socket socket);
 int GetSocketName(Socket socket, SocketAddress* out, int* length);
+// The one option taken: TCP_NODELAY at level kProtocolTcp, a 4-byte boolean.
+enum : int { kTcpNoDelay = 1 };
+int SetSocketOption(Socket socket, int level, int name, const void* value, int length);
 // Makes the socket non-blocking and posts `message` to `window` for the chosen events: FD_CONNECT
 // once a connect ends; FD_WRITE once connected and again after a send that could not take all
 // its data; FD_READ while data waits (again after each receive); FD_ACCEPT while a connection
