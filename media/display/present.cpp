@@ -5,8 +5,7 @@
 #include "media/core/message_pump.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
-#include "media/graphics/draw_state.h"
-#include "media/graphics/soft_target.h"
+#include "media/pixels/rectangles.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
 #include "platform/window/window.h"
@@ -60,8 +59,8 @@ void MarkSoftScreenStale() { g_softScreenStale = 1; }
 
 int WaitVerticalBlank(int count) {
   if (g_screen.directDraw == nullptr) return -1;
-  if (g_graphics.ending) return 0;
-  WaitWhileInactiveForDrawing();
+  if (ServiceGraphicsEnding()) return 0;
+  ServiceCall(Services().waitWhileInactive);
   if (count == 0) return PollBlank(true) ? 0 : -1;
   for (int i = 0; i < count; ++i) {
     if (!PollBlank(false) || !PollBlank(true)) return -1;
@@ -87,11 +86,11 @@ void FrameWait() {
 
 int PresentBackScreen() {
   if (!DisplayUp()) return -1;
-  WaitWhileInactiveForDrawing();
+  ServiceCall(Services().waitWhileInactive);
   if (g_screen.softwareRendering || g_screen.gdiSurface || ServiceWindowMode() == 1 || ServiceMenuEnabled()) {
     return CopyBackScreenToWindow();
   }
-  if (g_draw.target == kTargetFrontBuffer && g_screen.vblankWait) {
+  if (ServiceGetDrawTarget() == kTargetFrontBuffer && g_screen.vblankWait) {
     CountFlip();
     return WaitVerticalBlank(1);
   }
@@ -103,7 +102,7 @@ int PresentBackScreen() {
 
 int CopyBackScreenToWindow() {
   if (!DisplayUp()) return -1;
-  if (g_draw.target == kTargetFrontBuffer) {
+  if (ServiceGetDrawTarget() == kTargetFrontBuffer) {
     CountFlip();
     return g_screen.directDraw != nullptr ? WaitVerticalBlank(1) : 0;
   }
@@ -162,7 +161,7 @@ void ShowBackScreenInWindow() {
 int TransferSoftScreenRect(const IntRect* rect) {
   IntRect r = *rect;
   const IntRect screen{0, 0, g_screen.width, g_screen.height};
-  ClipRectBody(&r, &screen);
+  ClipRect(&r, &screen);
   if (r.right <= r.left || r.bottom <= r.top) return 0;
   const pf::BitmapInfo info = SoftScreenInfo(&SoftScreen);
   pf::DeviceContext dc = pf::GetDC(ServiceMainWindow());

@@ -5,7 +5,7 @@
 #include "media/display/present.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
-#include "media/display/surface2d.h"
+#include "media/graphics/surface2d.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
@@ -54,6 +54,7 @@ void InstallGraphicsScreenServices() {
   s.getTransparentColor = ScreenTransparentColor;
   s.setTransparentColor = ScreenSetsTransparentColor;
   s.resetFlipCounter = ResetFlipCounter;
+  s.waitWhileInactive = WaitWhileInactiveForDrawing;
 }
 
 int StartDirectDrawLayer() {
