@@ -7,3 +7,4 @@
 #include "platform/ddraw/ddraw_testing.h"
 #include "platform/d3d/d3d_testing.h"
 #include "platform/acm/acm_testing.h"
+#include "platform/net/net_testing.h"

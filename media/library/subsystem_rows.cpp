@@ -1,6 +1,8 @@
 // The library's subsystem rows: which operation of each room answers each hook of the table.
 #include "media/library/subsystem_rows.h"
 
+#include "media/core/http_downloads.h"
+#include "media/core/network_layer.h"
 #include "media/core/subsystem_hooks.h"
 #include "media/display/present.h"
 #include "media/display/screen_state.h"
@@ -57,6 +59,31 @@ SubsystemHooks GraphicsRow() {
   return row;
 }
 
+// The network: the download table is cleared at start-up; the downloads end before the
+// connections; each pump pass services the connections (closing lost ones) and steps the downloads.
+int StartNetwork() { return ClearDownloads(); }
+void EndNetwork() {
+  CloseAllDownloads();
+  EndNetWorkLayer();
+}
+void PumpNetwork() {
+  PumpNetWorkWindow(1);
+  PumpDownloads();
+}
+void NetworkWindowMessage(std::uint32_t, std::uintptr_t wParam, std::intptr_t lParam) {
+  HandleSocketNotice(wParam, lParam);
+}
+
+SubsystemHooks NetworkRow() {
+  SubsystemHooks row{};
+  row.start = StartNetwork;
+  row.end = EndNetwork;
+  row.pump = PumpNetwork;
+  row.pumpWhileInactive = PumpNetwork;
+  row.windowMessage = NetworkWindowMessage;
+  return row;
+}
+
 // Without the fonts the console keeps its text in its buffers (the empty entries' defaults).
 ScreenHooks ScreenAnswers() {
   ScreenHooks screen{};
@@ -90,6 +117,7 @@ void RegisterLibrarySubsystems() {
   RegisterSubsystem(kSubsystemDisplay, DisplayRow());
   RegisterSubsystem(kSubsystemGraphics, GraphicsRow());
   RegisterSubsystem(kSubsystemInput, InputSubsystemRow());
+  RegisterSubsystem(kSubsystemNetwork, NetworkRow());
   RegisterScreenHooks(ScreenAnswers());
 }
 

@@ -7,7 +7,9 @@
 #include "platform/window/window_testing.h"
 
 #include <algorithm>
+#include <atomic>
 #include <map>
+#include <mutex>
 
 namespace pf {
 namespace {
@@ -151,6 +153,19 @@ void TranslateHostEvent(WindowHandle window, const host::Event& event) {
 
 namespace window_system {
 
+namespace {
+constexpr int kMaxMessageSources = 8;
+struct MessageSourceList {
+  std::mutex mutex;
+  MessageSource sources[kMaxMessageSources] = {};
+  std::atomic<int> count{0};
+};
+MessageSourceList& MessageSources() {
+  static MessageSourceList list;
+  return list;
+}
+}  // namespace
+
 MessageQueue& QueueOf(std::uint32_t threadId) {
   static std::map<std::uint32_t, MessageQueue> queues;
   return queues[threadId];
@@ -168,7 +183,32 @@ void PumpHostEvents() {
   while (IsWindow(window) && current->PollEvent(&event)) TranslateHostEvent(window, event);
 }
 
+void RunMessageSources(std::uint32_t threadId) {
+  MessageSourceList& list = MessageSources();
+  if (list.count.load(std::memory_order_acquire) == 0) return;
+  MessageSource sources[kMaxMessageSources];
+  int n;
+  {
+    std::lock_guard<std::mutex> lock(list.mutex);
+    n = list.count.load(std::memory_order_relaxed);
+    std::copy(list.sources, list.sources + n, sources);
+  }
+  for (int i = 0; i < n; ++i) sources[i](threadId);
+}
+
 }  // namespace window_system
+
+void AddMessageSource(MessageSource source) {
+  auto& list = window_system::MessageSources();
+  std::lock_guard<std::mutex> lock(list.mutex);
+  const int n = list.count.load(std::memory_order_relaxed);
+  if (source == nullptr || n == window_system::kMaxMessageSources) return;
+  for (int i = 0; i < n; ++i) {
+    if (list.sources[i] == source) return;
+  }
+  list.sources[n] = source;
+  list.count.store(n + 1, std::memory_order_release);
+}
 
 bool PostMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
   std::lock_guard<std::recursive_mutex> lock(window_system::Mutex());
@@ -206,6 +246,7 @@ bool PeekMessage(Message* out, WindowHandle filter, std::uint32_t first, std::ui
   if (out == nullptr) return false;
   std::uint32_t thread = GetCurrentThreadId();
   window_system::PumpHostEvents();
+  window_system::RunMessageSources(thread);
   std::lock_guard<std::recursive_mutex> lock(window_system::Mutex());
   MessageQueue& queue = window_system::QueueOf(thread);
   for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {

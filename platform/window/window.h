@@ -84,6 +84,11 @@ LResult SendMessage(WindowHandle window, std::uint32_t message, WParam wParam, L
 // window the host's events are translated first. WM_QUIT comes once the queue holds nothing else;
 // WM_PAINT while a window needs painting; WM_TIMER when a timer is due.
 bool PeekMessage(Message* out, WindowHandle filter, std::uint32_t first, std::uint32_t last, std::uint32_t remove);
+// Parts of the layer that post messages of their own as the state they watch changes (socket
+// notices): PeekMessage calls each source with the peeking thread's id before it reads the queue,
+// so a notice is in the queue whenever its thread could see it.
+using MessageSource = void (*)(std::uint32_t threadId);
+void AddMessageSource(MessageSource source);
 // Posts WM_CHAR (WM_SYSCHAR with Alt) for the keys whose characters the host does not deliver as
 // text: Backspace, Tab, Enter, Escape.
 bool TranslateMessage(const Message* message);
