@@ -1,5 +1,5 @@
 // Download slots and the GET, POST and HEAD state machines, one step per pump pass.
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/http_downloads.h"
 #include "media/core/log.h"
 #include "media/core/network_layer.h"

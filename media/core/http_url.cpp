@@ -1,6 +1,6 @@
 // URLs of HTTP requests: splitting into host, path, file name and port, encoding the path, the
 // proxy form, and opening the connection to the host.
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/http_downloads.h"
 #include "media/core/log.h"
 #include "media/core/network_layer.h"

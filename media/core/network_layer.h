@@ -5,7 +5,7 @@
 // straight to the socket.
 #include <cstdint>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/network_ring.h"
 #include "platform/net/winsock.h"
 #include "platform/window/window.h"

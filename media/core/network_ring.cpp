@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 
 namespace zelvo {

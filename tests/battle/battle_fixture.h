@@ -10,7 +10,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/screen_log.h"
 #include "support/zva_writer.h"
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/core/log.h"
 #include "media/core/network_layer.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "platform/testing.h"
 
 namespace zelvo_test {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/core/subsystem_hooks.h"
 #include "media/core/window_mode.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "platform/host/host.h"
 
 namespace zelvo_test {
