@@ -5,7 +5,7 @@
 
 #include "media/core/runtime_routines.h"
 #include "media/software/quad_split.h"
-#include "media/software/map_spans.h"
+#include "media/software/rotate_kernels.h"
 
 namespace zelvo {
 

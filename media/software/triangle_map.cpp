@@ -1,9 +1,9 @@
 // TriangleMapMemImg: vertex set-up in 14.18 fixed point, the texture gradients, the edge walk and
-// the clipped spans; the spans themselves are the kernels of map_spans.h.
+// the clipped spans; the spans themselves are the kernels of rotate_kernels.h.
 #include "media/software/triangle_map.h"
 
 #include "media/core/runtime_routines.h"
-#include "media/software/map_spans.h"
+#include "media/software/rotate_kernels.h"
 
 namespace zelvo {
 

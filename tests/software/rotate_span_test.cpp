@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "media/software/map_spans.h"
+#include "media/software/rotate_kernels.h"
 
 namespace zelvo::soft {
 namespace {

@@ -5,7 +5,7 @@
 // same bytes as its scalar cell. Spans whose positions wrap go to the scalar cell.
 #include <cstdint>
 
-#include "media/software/map_spans.h"
+#include "media/software/rotate_kernels.h"
 #include "media/software/simd_target.h"
 
 ZELVO_SIMD_BEGIN("avx2")

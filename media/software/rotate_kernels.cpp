@@ -1,6 +1,6 @@
 // Span choice for the mapped draws: the blend mode after its parameter shortcuts and the loop of
 // the call's cell.
-#include "media/software/map_spans.h"
+#include "media/software/rotate_kernels.h"
 
 namespace zelvo::soft {
 

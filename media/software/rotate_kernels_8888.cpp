@@ -1,5 +1,5 @@
 // The mapped-draw spans for 32-bit (8888) pictures.
-#include "media/software/map_spans.h"
+#include "media/software/rotate_kernels.h"
 
 namespace zelvo::soft {
 template const MapSpanTable& GetMapSpanTable<PixelType::k8888>();
