@@ -6,3 +6,4 @@
 #include "platform/host/host_testing.h"
 #include "platform/ddraw/ddraw_testing.h"
 #include "platform/d3d/d3d_testing.h"
+#include "platform/gdi/font_testing.h"

@@ -7,7 +7,11 @@
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/font_table.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/pixel_format.h"
+#include "media/graphics/text_draw.h"
+#include "media/graphics/text_render.h"
 #include "media/graphics/graph_restore.h"
 #include "media/graphics/graphics_manager.h"
 
@@ -96,11 +100,21 @@ void SetDrawAreaAgain() {
 
 // Without the display back-end the console keeps its text in its buffers; with no font the width
 // of a character is that of the 16-pixel console font's half-width cell per byte.
-int DisplayAllowsScreenLog() { return 1; }
-int CreateScreenLogFont(int*) { return -1; }
-void DeleteScreenLogFont(int) {}
-int ScreenLogCharWidth(int, const char*, int bytes) { return 8 * bytes; }
-void DrawScreenLogLine(int, int, const char*) {}
+int DisplayAllowsScreenLog() { return GetDirectDrawObject() != nullptr || !IsDirectDrawMode() ? 1 : 0; }
+int CreateScreenLogFont(int* fontLostFlag) {
+  // The default face at 16 pixels, thickness 4, edged.
+  const int font = CreateFontToHandle(nullptr, 16, 4, kFontStyleEdge, -1, -1, 0, -1, -1);
+  SetFontLostFlagPointer(font, fontLostFlag);
+  return font;
+}
+void DeleteScreenLogFont(int font) { ReleaseFontHandle(font); }
+int ScreenLogCharWidth(int font, const char* character, int bytes) {
+  const int width = MeasureTextWidth(character, bytes, font, 0);
+  return width < 0 ? 8 * bytes : width;
+}
+void DrawScreenLogLine(int font, int y, const char* text) {
+  DrawTextWithFont(0, y, text, RgbToScreenColor(255, 255, 255), font, RgbToScreenColor(0, 0, 0), 0);
+}
 
 int StartSound() { return -1; }
 void EndSound() {}

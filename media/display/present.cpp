@@ -3,6 +3,7 @@
 #include "media/display/present.h"
 
 #include "media/core/message_pump.h"
+#include "media/core/screen_log.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
@@ -51,6 +52,21 @@ pf::Rect ClientRectOnScreen(int width, int height) {
   return pf::Rect{origin.x, origin.y, origin.x + width, origin.y + height};
 }
 
+// The on-screen console over the frame, drawn over the whole screen with no blend and no tint.
+void DrawScreenLogOverFrame() {
+  if (QueryScreenLogState() == 0) return;
+  const IntRect savedRegion = g_draw.requestedRegion;
+  const int savedMode = g_draw.blendMode, savedParam = g_draw.blendParam;
+  const std::uint32_t savedTint = g_draw.drawTint;
+  SetDrawRegionBody(0, 0, g_screen.width, g_screen.height);
+  SetBlendModeBody(0, 0);
+  SetDrawTintBody(255, 255, 255);
+  DrawScreenLog();
+  SetDrawRegionBody(savedRegion.left, savedRegion.top, savedRegion.right, savedRegion.bottom);
+  SetBlendModeBody(savedMode, savedParam);
+  SetDrawTintPacked(savedTint);
+}
+
 }  // namespace
 
 void ResetFlipCounter() { g_flipCounter = 0; }
@@ -91,6 +107,7 @@ int PresentBackScreen() {
   if (g_screen.softwareRendering || g_screen.gdiSurface || ServiceWindowMode() == 1 || ServiceMenuEnabled()) {
     return CopyBackScreenToWindow();
   }
+  DrawScreenLogOverFrame();
   if (g_draw.target == kTargetFrontBuffer && g_screen.vblankWait) {
     CountFlip();
     return WaitVerticalBlank(1);
@@ -103,6 +120,7 @@ int PresentBackScreen() {
 
 int CopyBackScreenToWindow() {
   if (!DisplayUp()) return -1;
+  DrawScreenLogOverFrame();
   if (g_draw.target == kTargetFrontBuffer) {
     CountFlip();
     return g_screen.directDraw != nullptr ? WaitVerticalBlank(1) : 0;

@@ -8,6 +8,7 @@
 #include "media/display/surface2d.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/font_table.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
@@ -101,6 +102,8 @@ int StartGraphicsManager() {
   SelectDrawTargetBody(kTargetFrontBuffer);
   SetDrawRegionBody(0, 0, width == 0 ? 640 : width, height == 0 ? 480 : height);
   g_graphics.ending = 0;
+  SetDefaultFontSettings();
+  StartFonts();
   PopLogIndent();
   WriteLogText("グラフィック管理系の初期化は正常に終了しました\n");
   return 0;
@@ -109,6 +112,7 @@ int StartGraphicsManager() {
 int EndGraphicsManager() {
   if (!g_graphics.started) return 0;
   DeleteAllGraphs(0);
+  EndFonts();
   g_graphics.started = 0;
   WriteLogText("グラフィック管理系の終了処理は正常に終了しました\n");
   return 0;
