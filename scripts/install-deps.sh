@@ -10,6 +10,7 @@ PACKAGES=(
   zlib1g-dev libpng-dev libjpeg62-turbo-dev libogg-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth libx11-dev
+  libsdl2-ttf-dev
 )
 
 missing=()

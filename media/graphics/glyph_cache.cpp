@@ -22,6 +22,7 @@ constexpr std::int8_t kDisc4[][2] = {{2, 6}, {1, 7}, {0, 8}, {0, 8}, {0, 8}, {0,
 
 // The glyph queue and the bitmap buffer are single, library-wide buffers.
 std::vector<std::uint16_t> g_queue;
+std::vector<std::uint16_t> g_characters;
 // Codes already in the queue: a character repeated in the text is rendered once.
 std::vector<std::uint8_t> g_queued(kCodeMapEntries);
 std::vector<std::uint8_t> g_outline;
@@ -186,12 +187,16 @@ int PrepareGlyphs(int handle, const char* text, int length, std::uint16_t* list,
   if (font == nullptr) return -1;
   const int n = LimitedTextLength(text, length);
   g_queue.clear();
+  if (list == nullptr) {
+    if (g_characters.size() < static_cast<std::size_t>(n)) g_characters.resize(static_cast<std::size_t>(n));
+    list = g_characters.data();
+  }
   int characters = 0;
   int at = 0;
   const int limit = font->cellCount < kGlyphsPerBatch ? font->cellCount : kGlyphsPerBatch;
   for (int code = NextCharacterCode(text, n, &at, font->charsetKind); code >= 0;
        code = NextCharacterCode(text, n, &at, font->charsetKind)) {
-    if (list != nullptr) list[characters] = static_cast<std::uint16_t>(code);
+    list[characters] = static_cast<std::uint16_t>(code);
     ++characters;
     if (font->codeMap[code].present || g_queued[code] || static_cast<int>(g_queue.size()) >= limit) continue;
     g_queued[code] = 1;
@@ -202,6 +207,8 @@ int PrepareGlyphs(int handle, const char* text, int length, std::uint16_t* list,
   if (count != nullptr) *count = characters;
   return characters;
 }
+
+const std::uint16_t* PreparedCharacters() { return g_characters.data(); }
 
 const GlyphSlot* FindGlyph(FontRecord* font, int handle, int code) {
   if (!font->codeMap[code].present) {

@@ -19,6 +19,8 @@ int LimitedTextLength(const char* text, int length);
 // Renders the characters of the text that the cache lacks, at most 256 and no more than the cache
 // holds; the character count, or -1 for a bad font. `list` (may be null) receives the codes.
 int PrepareGlyphs(int font, const char* text, int length, std::uint16_t* list, int* count);
+// The codes of the last PrepareGlyphs without a list of the caller's.
+const std::uint16_t* PreparedCharacters();
 // Renders each code into the next cell; the slot of the last, or -1.
 int RenderGlyphsToCache(int count, const std::uint16_t* codes, int font);
 // The slot of a character, rendering it when it fell out of the cache.

@@ -83,19 +83,21 @@ int DrawStringSoft(int x, int y, const char* text, std::uint32_t colour, int han
                    int vertical) {
   FontRecord* font = GetFontRecord(handle);
   if (font == nullptr || !DisplayUp() || g_softTarget.notReady) return -1;
-  int size[2] = {0, 0};
-  RenderTextWithFont(kTextMeasure, 0, 0, 0, 1.0, 1.0, text, colour, nullptr, nullptr, 0, handle, edge, -1, vertical,
-                     size);
   const int antialias = (font->style & kFontStyleAntialias) != 0;
   if (GetScreenColorBitDepth() != 8 && (g_draw.blendMode != 0 || antialias) &&
       (antialias || g_draw.blendMode != 1 || g_draw.blendParam != 255)) {
+    int size[2] = {0, 0};
+    RenderTextWithFont(kTextMeasure, 0, 0, 0, 1.0, 1.0, text, colour, nullptr, nullptr, 0, handle, edge, -1, vertical,
+                       size);
     return DrawThroughWorkSurface(x, y, text, colour, font, handle, edge, vertical, size[0], size[1]);
   }
   if (SoftwareTargets()) {
     if (g_softTarget.image == nullptr) return -1;
     return RenderInto(g_softTarget.image, g_draw.region, x, y, text, colour, handle, edge, vertical) < 0 ? -1 : 0;
   }
-  const IntRect rect{x, y, x + size[0], y + size[1]};
+  // The lock covers the line up to the region's edge: the text need not be measured first.
+  const IntRect rect = vertical ? IntRect{x, y, x + font->lineHeight, g_draw.region.bottom}
+                                : IntRect{x, y, g_draw.region.right, y + font->lineHeight};
   if (BeginSoftDrawOnTarget(nullptr, 0, nullptr, &rect, 0, nullptr, nullptr) < 0) return 0;
   int result = 0;
   if (SoftLockTarget() != nullptr) {

@@ -4,6 +4,10 @@
 // font's style.
 #include "media/graphics/text_render.h"
 
+#include <emmintrin.h>
+
+#include <cstring>
+
 #include "media/display/screen_state.h"
 #include "media/display/soft_draw_lock.h"
 #include "media/graphics/draw_state.h"
@@ -108,28 +112,114 @@ struct GlyphPlacement {
   int left, top;       // of the unclipped glyph rectangle
   int width, height;   // of the glyph in its cell
   int vertical;
+  int boundsRight;     // the right edge of what may be written
 };
+
+// The value for a cell value written at `out`; blank cell pixels are skipped, or cleared without
+// the transparent flag.
+template <int Kind, int Style>
+inline void PutPixel(std::uint8_t* out, int cell, const TextColours& colours, int transparent) {
+  std::uint32_t value = 0;
+  if (cell != 0 && PixelFor<Kind, Style>(colours, cell, &value)) {
+    Store<Kind>(out, value);
+  } else if (!transparent) {
+    Store<Kind>(out, 0);
+  }
+}
+
+int g_vectorRows = 1;
+
+// Lane i is 1 when bit 3 - i of the nibble is set (the leftmost pixel is the high bit).
+const __m128i kNibbleLanes[16] = {
+    _mm_set_epi32(0, 0, 0, 0), _mm_set_epi32(1, 0, 0, 0), _mm_set_epi32(0, 1, 0, 0), _mm_set_epi32(1, 1, 0, 0),
+    _mm_set_epi32(0, 0, 1, 0), _mm_set_epi32(1, 0, 1, 0), _mm_set_epi32(0, 1, 1, 0), _mm_set_epi32(1, 1, 1, 0),
+    _mm_set_epi32(0, 0, 0, 1), _mm_set_epi32(1, 0, 0, 1), _mm_set_epi32(0, 1, 0, 1), _mm_set_epi32(1, 1, 0, 1),
+    _mm_set_epi32(0, 0, 1, 1), _mm_set_epi32(1, 0, 1, 1), _mm_set_epi32(0, 1, 1, 1), _mm_set_epi32(1, 1, 1, 1)};
+
+// Four 32-bit pixels at a time for the single-colour styles: a lane takes the text colour for a
+// glyph pixel, the edge colour for an edge pixel, and keeps the target for an empty one. Byte for
+// byte what the scalar loop writes.
+template <int Style>
+int PutRow32Vector(std::uint8_t* out, const std::uint8_t* row, int u, int width, const TextColours& colours) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i text = _mm_set1_epi32(static_cast<int>(colours.textValue));
+  const __m128i edge = _mm_set1_epi32(static_cast<int>(colours.edgeValue));
+  int i = 0;
+  for (; i + 4 <= width; i += 4, u += 4, out += 16) {
+    __m128i lanes;
+    if constexpr (Style == 0) {
+      const int shift = u & 7;
+      unsigned bits = static_cast<unsigned>(row[u >> 3]) << 8;
+      if (shift > 4) bits |= row[(u >> 3) + 1];
+      bits = (bits >> (12 - shift)) & 0xF;
+      if (bits == 0) continue;
+      lanes = kNibbleLanes[bits];
+    } else {
+      std::uint32_t four;
+      std::memcpy(&four, row + u, 4);
+      if (four == 0) continue;
+      lanes = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(four)), zero), zero);
+    }
+    const __m128i empty = _mm_cmpeq_epi32(lanes, zero);
+    const __m128i glyph = _mm_cmpeq_epi32(lanes, _mm_set1_epi32(1));
+    const __m128i value = _mm_or_si128(_mm_and_si128(glyph, text), _mm_andnot_si128(glyph, edge));
+    const __m128i kept = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_or_si128(_mm_and_si128(empty, kept), _mm_andnot_si128(empty, value)));
+  }
+  return i;
+}
 
 // Draws one cell into the target over the placement's clipped rectangle.
 template <int Kind, int Style>
 void DrawCell(const FontRecord* font, const GlyphSlot* glyph, const GlyphPlacement& p, MEMIMG* target,
               const TextColours& colours, int transparent) {
   constexpr int kBytes = BytesOf(Kind);
+  const int width = p.rect.right - p.rect.left;
   for (int py = p.rect.top; py < p.rect.bottom; ++py) {
     std::uint8_t* out = target->pixels + static_cast<std::ptrdiff_t>(py) * target->pitch +
                         static_cast<std::ptrdiff_t>(p.rect.left) * kBytes;
-    for (int px = p.rect.left; px < p.rect.right; ++px, out += kBytes) {
-      // Vertical text: the glyph's top points right.
-      const int u = p.vertical ? py - p.top : px - p.left;
-      const int v = p.vertical ? p.height - 1 - (px - p.left) : py - p.top;
-      const std::uint8_t* row = CellRow(font, glyph->cell, v);
-      const int cell = Style == 0 ? (row[u >> 3] >> (7 - (u & 7))) & 1 : row[u];
-      std::uint32_t value = 0;
-      if (PixelFor<Kind, Style>(colours, cell, &value)) {
-        Store<Kind>(out, value);
-      } else if (!transparent) {
-        Store<Kind>(out, 0);
+    if (!p.vertical) {
+      const std::uint8_t* row = CellRow(font, glyph->cell, py - p.top);
+      int u = p.rect.left - p.left;
+      int i = 0;
+      if constexpr (kBytes == 4 && Style <= 1) {
+        if (transparent && g_vectorRows) {
+          // The last group may run past the glyph into blank cell pixels, which keep the target as
+          // it is, as long as it stays inside the cell row and the writable bounds.
+          const int padded = (width + 3) & ~3;
+          const int vectorWidth =
+              u + padded <= font->cellSize && p.rect.left + padded <= p.boundsRight ? padded : width;
+          i = PutRow32Vector<Style>(out, row, u, vectorWidth, colours);
+          if (i > width) i = width;
+          u += i;
+          out += 4 * i;
+        }
       }
+      for (; i < width; ++i, ++u, out += kBytes) {
+        // Runs of empty cell pixels are passed over a byte (or 4 bytes) at a time.
+        if (transparent && i + 8 <= width) {
+          if (Style == 0 && (u & 7) == 0 && row[u >> 3] == 0) {
+            i += 7, u += 7, out += 7 * kBytes;
+            continue;
+          }
+          std::uint32_t four;
+          if (Style != 0 && (std::memcpy(&four, row + u, 4), four == 0)) {
+            i += 3, u += 3, out += 3 * kBytes;
+            continue;
+          }
+        }
+        const int cell = Style == 0 ? (row[u >> 3] >> (7 - (u & 7))) & 1 : row[u];
+        PutPixel<Kind, Style>(out, cell, colours, transparent);
+      }
+      continue;
+    }
+    // Vertical text: the glyph's top points right, so a target row is a cell column.
+    const int u = py - p.top;
+    for (int px = p.rect.left; px < p.rect.right; ++px, out += kBytes) {
+      const std::uint8_t* row = CellRow(font, glyph->cell, p.height - 1 - (px - p.left));
+      const int cell = Style == 0 ? (row[u >> 3] >> (7 - (u & 7))) & 1 : row[u];
+      PutPixel<Kind, Style>(out, cell, colours, transparent);
     }
   }
 }
@@ -188,6 +278,7 @@ GlyphPlacement Place(const FontRecord* font, const GlyphSlot* glyph, int x, int 
     p.rect = IntRect{p.left, p.top, p.left + glyph->width, p.top + glyph->height};
   }
   ClipRectBody(&p.rect, &clip);
+  p.boundsRight = clip.right;
   return p;
 }
 
@@ -207,7 +298,8 @@ int RenderTextWithFont(int mode, int x, int y, int scaleEnable, double scaleX, d
     size[1] = vertical ? 0 : font->lineHeight;
   }
   if (n == 0) return 0;
-  PrepareGlyphs(handle, text, n, nullptr, nullptr);
+  const int count = PrepareGlyphs(handle, text, n, nullptr, nullptr);
+  const std::uint16_t* codes = PreparedCharacters();
 
   const bool drawing = mode == kTextDraw && target != nullptr && IsMemImgValid(target);
   IntRect bounds{0, 0, 0, 0};
@@ -220,10 +312,8 @@ int RenderTextWithFont(int mode, int x, int y, int scaleEnable, double scaleX, d
     draw = kDrawers[KindOf(target)][font->style & 3];
   }
   double pen = 0.0;
-  int at = 0;
-  for (int code = NextCharacterCode(text, n, &at, font->charsetKind); code >= 0;
-       code = NextCharacterCode(text, n, &at, font->charsetKind)) {
-    const GlyphSlot* glyph = FindGlyph(font, handle, code);
+  for (int i = 0; i < count; ++i) {
+    const GlyphSlot* glyph = FindGlyph(font, handle, codes[i]);
     if (drawing && glyph->width > 0 && glyph->height > 0) {
       const GlyphPlacement placement = Place(font, glyph, x, y, static_cast<int>(pen), vertical, bounds);
       if (placement.rect.right > placement.rect.left && placement.rect.bottom > placement.rect.top) {
@@ -239,6 +329,8 @@ int RenderTextWithFont(int mode, int x, int y, int scaleEnable, double scaleX, d
   }
   return advance;
 }
+
+void UseVectorTextRows(int on) { g_vectorRows = on; }
 
 int MeasureTextWidth(const char* text, int length, int font, int vertical) {
   return RenderTextWithFont(kTextMeasure, 0, 0, 0, 1.0, 1.0, text, 0, nullptr, nullptr, 0, font, 0, length, vertical,

@@ -18,5 +18,8 @@ int RenderTextWithFont(int mode, int x, int y, int scaleEnable, double scaleX, d
                        std::uint32_t colour, MEMIMG* target, const IntRect* clip, int transparent, int font,
                        std::uint32_t edgeColour, int length, int vertical, int* size);
 int MeasureTextWidth(const char* text, int length, int font, int vertical);
+// Rows of 32-bit targets are written four pixels at a time (default); 0 keeps the scalar loop,
+// which tests compare it with.
+void UseVectorTextRows(int on);
 
 }  // namespace zelvo

@@ -45,6 +45,18 @@ bool RenderGlyph(GdiFontRecord* font, std::uint32_t character, bool mono) {
   return FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) == 0;
 }
 
+// Some faces give their spaces a contour that covers no pixel: those are blank too.
+bool HasPixels(const FT_Bitmap& bitmap) {
+  const unsigned rowBytes = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (bitmap.width + 7) / 8 : bitmap.width;
+  for (unsigned y = 0; y < bitmap.rows; ++y) {
+    const std::uint8_t* row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+    for (unsigned x = 0; x < rowBytes; ++x) {
+      if (row[x] != 0) return true;
+    }
+  }
+  return false;
+}
+
 std::uint32_t RowBytes(std::uint32_t format, unsigned width) {
   return format == GGO_BITMAP ? (width + 31) / 32 * 4 : (width + 3) / 4 * 4;
 }
@@ -78,7 +90,7 @@ std::uint32_t GetGlyphOutlineA(DeviceContext context, std::uint32_t character, s
   if (!RenderGlyph(font, character, format == GGO_BITMAP)) return GDI_ERROR;
   const FT_GlyphSlot slot = font->face->glyph;
   const FT_Bitmap& bitmap = slot->bitmap;
-  const bool blank = bitmap.width == 0 || bitmap.rows == 0;
+  const bool blank = bitmap.width == 0 || bitmap.rows == 0 || !HasPixels(bitmap);
   metrics->blackBoxX = blank ? 1 : bitmap.width;
   metrics->blackBoxY = blank ? 1 : bitmap.rows;
   metrics->glyphOrigin = Point{slot->bitmap_left, slot->bitmap_top};
