@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 
 #ifdef ZELVO_BENCH_PEERS
 #include <SDL.h>

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "media/display/convert_pixel_rect.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "media/software/blend_state.h"
 #include "media/software/raster3d.h"
 

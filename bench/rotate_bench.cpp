@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "media/software/blend_state.h"
 #include "media/software/quad_split.h"
 #include "media/software/rotate_blit.h"

@@ -1,7 +1,9 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-install(TARGETS zelvo zelvo_platform EXPORT ZelvoTargets
+get_property(_zelvo_rooms GLOBAL PROPERTY ZELVO_MEDIA_ROOMS)
+get_property(_zelvo_platform_parts GLOBAL PROPERTY ZELVO_PLATFORM_PARTS)
+install(TARGETS zelvo ${_zelvo_rooms} zelvo_platform ${_zelvo_platform_parts} EXPORT ZelvoTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

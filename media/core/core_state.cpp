@@ -4,5 +4,6 @@ namespace zelvo {
 
 LibraryRunState g_runState{};
 StartUpOptions g_startUpOptions{};
+TimeSource g_timeSource{};
 
 }  // namespace zelvo

@@ -21,4 +21,11 @@ struct StartUpOptions {
 };
 extern StartUpOptions g_startUpOptions;
 
+// The time source chosen at start-up: the performance counter when usable, else timeGetTime.
+struct TimeSource {
+  int usePerformanceCounter;
+  long long performanceFrequency;
+};
+extern TimeSource g_timeSource;
+
 }  // namespace zelvo

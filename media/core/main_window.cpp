@@ -11,8 +11,7 @@
 #include "media/core/menu.h"
 #include "media/core/message_pump.h"
 #include "media/core/random.h"
-#include "media/core/startup.h"
-#include "media/core/subsystem_steps.h"
+#include "media/core/subsystem_hooks.h"
 #include "media/core/system_report.h"
 #include "media/core/text_input.h"
 #include "media/core/window_mode.h"
@@ -106,7 +105,7 @@ pf::WindowHandle CreateMainWindow() {
   std::uint32_t style = 0, exStyle = 0;
   StyleForCurrentMode(&style, &exStyle);
   int screenWidth = 0, screenHeight = 0;
-  DisplayScreenSize(&screenWidth, &screenHeight);
+  ScreenSize(&screenWidth, &screenHeight);
   if (g_windowSettings.windowMode != 0) {
     WriteLogText("ウインドウモード起動用のウインドウを作成します\n");
     int width = 0, height = 0;
@@ -153,7 +152,7 @@ void RaiseShowCountToZero() {
 
 void WindowClientSize(int* width, int* height) {
   int screenWidth = 0, screenHeight = 0;
-  DisplayScreenSize(&screenWidth, &screenHeight);
+  ScreenSize(&screenWidth, &screenHeight);
   double rate = QueryWindowScaleRate();
   *width = static_cast<int>(screenWidth * rate);
   *height = static_cast<int>(screenHeight * rate) + GetToolbarHeight();

@@ -3,14 +3,13 @@
 // inactive wait of the drawing entries, the pumping sleep and the microsecond clock.
 #include "media/core/message_pump.h"
 
-#include <zelvo/zelvo.h>
-
+#include "media/core/clock.h"
 #include "media/core/core_state.h"
 #include "media/core/foundation.h"
+#include "media/core/library_lock.h"
 #include "media/core/main_window.h"
 #include "media/core/menu.h"
-#include "media/core/startup.h"
-#include "media/core/subsystem_steps.h"
+#include "media/core/subsystem_hooks.h"
 #include "media/core/system_report.h"
 #include "media/core/text_input.h"
 #include "media/core/window_mode.h"
@@ -62,9 +61,8 @@ void RunPasses() {
       nothingHandled = 0;
     }
     if (g_window.active == 0) {
-      PumpNetwork();
-      PumpHttpDownloads();
-      RefillStreamedSounds();
+      CallSubsystem(kSubsystemNetwork, &SubsystemHooks::pumpWhileInactive);
+      CallSubsystem(kSubsystemSound, &SubsystemHooks::pumpWhileInactive);
       pf::Sleep(1);
     }
     if (g_window.closed != 0 || mainThread == 0) return;
@@ -91,11 +89,9 @@ int ProcessMessage() {
       if (IsMainThread() != 0 && g_windowSettings.alwaysShowMenu == 0) UpdateFullScreenMouseUi();
     }
   }
-  RefillStreamedSounds();
-  PollMusicState();
-  TimePadVibrations();
-  PumpNetwork();
-  PumpHttpDownloads();
+  CallSubsystem(kSubsystemSound, &SubsystemHooks::pump);
+  CallSubsystem(kSubsystemInput, &SubsystemHooks::pump);
+  CallSubsystem(kSubsystemNetwork, &SubsystemHooks::pump);
   g_window.inTextInputStep = 1;
   RunTextInputStep();
   g_window.inTextInputStep = 0;
@@ -107,7 +103,7 @@ int UpdateFullScreenMouseUi() {
   int x = 0, y = 0;
   GetMousePosition(&x, &y);
   g_window.mouseNearTop = y <= 59 ? 1 : 0;
-  DisplayApplyGdiSurfaceMode(DisplayGdiSurfaceMode());
+  ScreenApplyGdiSurfaceMode(ScreenGdiSurfaceMode());
   SetCursorVisible(g_window.cursorShown);
   SetMenuBarVisible(g_menu.hidden == 0 ? 1 : 0);
   return 0;
@@ -115,21 +111,34 @@ int UpdateFullScreenMouseUi() {
 
 void WaitWhileInactive() {
   if (g_window.painting != 0 || g_window.active != 0 || g_startUpOptions.hosted != 0) return;
-  if (g_windowSettings.runInBackground != 0 && (g_windowSettings.windowMode != 0 || DisplayGdiSurfaceMode() != 0)) {
+  if (g_windowSettings.runInBackground != 0 && (g_windowSettings.windowMode != 0 || ScreenGdiSurfaceMode() != 0)) {
     return;
   }
   g_window.inactiveSince = pf::timeGetTime();
   g_window.inactiveSinceSet = 1;
   while (ProcessMessage() == 0 && g_window.active == 0) {
   }
-  RecreateGraphSurfaces();
+  CallSubsystem(kSubsystemGraphics, &SubsystemHooks::recreateSurfaces);
 }
 
+namespace {
+// Each pass and each clock reading takes the library lock on its own, so other threads draw
+// between the passes of the wait.
+int LockedPump() {
+  LibraryLockGuard lock;
+  return ProcessMessage();
+}
+std::uint32_t LockedMilliseconds() {
+  LibraryLockGuard lock;
+  return static_cast<std::uint32_t>(CurrentMilliseconds(0));
+}
+}  // namespace
+
 int WaitWithMessages(int milliseconds) {
-  const std::uint32_t start = static_cast<std::uint32_t>(GetTickMilliseconds(0));
+  const std::uint32_t start = LockedMilliseconds();
   const auto span = static_cast<std::uint32_t>(milliseconds > 0 ? milliseconds : 0);
   // Elapsed time as an unsigned difference, so the wait survives the clock's wrap.
-  while (PumpMessages() == 0 && static_cast<std::uint32_t>(GetTickMilliseconds(0)) - start < span) {
+  while (LockedPump() == 0 && LockedMilliseconds() - start < span) {
     pf::Sleep(1);
   }
   return 0;

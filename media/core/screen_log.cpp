@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "media/core/foundation.h"
-#include "media/core/subsystem_steps.h"
+#include "media/core/subsystem_hooks.h"
 #include "media/core/window_state.h"
 
 namespace zelvo {
@@ -18,14 +18,14 @@ namespace {
 
 int VisibleLineCount() {
   int height = 0;
-  DisplayScreenSize(nullptr, &height);
+  ScreenSize(nullptr, &height);
   int lines = height / kScreenLogLineHeight;
   return lines > kScreenLogLines ? kScreenLogLines : lines;
 }
 
 void CreateFontIfLost() {
   if (g_screenLog.fontLost == 0) return;
-  g_screenLog.font = CreateScreenLogFont(&g_screenLog.fontLost);
+  g_screenLog.font = CreateConsoleFont(&g_screenLog.fontLost);
   if (g_screenLog.font != -1) g_screenLog.fontLost = 0;
 }
 
@@ -51,8 +51,8 @@ void NewLine() {
 
 void PutCharacter(const char* bytes, int n) {
   int screenWidth = 0;
-  DisplayScreenSize(&screenWidth, nullptr);
-  int width = ScreenLogCharWidth(g_screenLog.font, bytes, n);
+  ScreenSize(&screenWidth, nullptr);
+  int width = ConsoleCharWidth(g_screenLog.font, bytes, n);
   if (g_screenLog.offset + n >= kScreenLogLineBytes || g_screenLog.pixelWidth + width >= screenWidth) {
     NewLine();
   }
@@ -66,9 +66,9 @@ void PutCharacter(const char* bytes, int n) {
 }  // namespace
 
 int StartScreenLog() {
-  if (DisplayAllowsScreenLog() == 0 || g_window.window == nullptr) return -1;
+  if (ConsoleAllowed() == 0 || g_window.window == nullptr) return -1;
   // Started again after a screen-mode change: the old font goes first, so no font slot leaks.
-  if (g_screenLog.started != 0 && g_screenLog.fontLost == 0) DeleteScreenLogFont(g_screenLog.font);
+  if (g_screenLog.started != 0 && g_screenLog.fontLost == 0) DeleteConsoleFont(g_screenLog.font);
   g_screenLog.started = 1;
   g_screenLog.fontLost = 1;
   g_screenLog.font = -1;
@@ -84,7 +84,7 @@ int StartScreenLog() {
 
 int EndScreenLog() {
   if (g_screenLog.started == 0) return 0;
-  if (g_screenLog.fontLost == 0) DeleteScreenLogFont(g_screenLog.font);
+  if (g_screenLog.fontLost == 0) DeleteConsoleFont(g_screenLog.font);
   g_screenLog.fontLost = 1;
   g_screenLog.font = -1;
   g_screenLog.started = 0;
@@ -135,7 +135,7 @@ int ScreenLogClearAll() {
 int DrawScreenLog() {
   if (EnsureStarted() == 0) return 0;
   int visible = VisibleLineCount();
-  for (int i = 0; i < visible; ++i) DrawScreenLogLine(g_screenLog.font, kScreenLogLineHeight * i, g_screenLog.lines[i]);
+  for (int i = 0; i < visible; ++i) DrawConsoleLine(g_screenLog.font, kScreenLogLineHeight * i, g_screenLog.lines[i]);
   return 0;
 }
 

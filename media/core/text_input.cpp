@@ -6,9 +6,8 @@
 #include "media/core/foundation.h"
 #include "media/core/log.h"
 #include "media/core/message_pump.h"
-#include "media/core/subsystem_steps.h"
+#include "media/core/subsystem_hooks.h"
 #include "media/core/window_state.h"
-#include "media/graphics/pixel_format.h"
 
 namespace zelvo {
 
@@ -111,7 +110,7 @@ int StartTextInput() {
       {255, 255, 255}, {255, 255, 0}, {255, 255, 255}, {0, 255, 255}, {255, 255, 255}, {255, 0, 0},
       {255, 255, 20},  {0, 0, 0},     {0, 0, 0},       {0, 0, 0},     {255, 255, 0},   {0, 0, 0},
   };
-  for (int i = 0; i < 12; ++i) g_textInput.colors[i] = RgbToScreenColor(kColors[i][0], kColors[i][1], kColors[i][2]);
+  for (int i = 0; i < 12; ++i) g_textInput.colors[i] = ScreenPackColor(kColors[i][0], kColors[i][1], kColors[i][2]);
   g_textInput.extraValues[0] = -1;
   g_textInput.extraValues[1] = -1;
   g_textInput.blinkPeriod = 500;

@@ -8,7 +8,7 @@
 #include "media/core/main_window.h"
 #include "media/core/menu.h"
 #include "media/core/message_pump.h"
-#include "media/core/subsystem_steps.h"
+#include "media/core/subsystem_hooks.h"
 #include "media/core/system_report.h"
 #include "media/core/window_state.h"
 
@@ -67,7 +67,7 @@ void ApplyFullScreenStyle() {
   pf::SetWindowLong(g_window.window, pf::GWL_EXSTYLE, static_cast<std::int32_t>(exStyle));
   pf::SetWindowLong(g_window.window, pf::GWL_STYLE, static_cast<std::int32_t>(style));
   int width = 0, height = 0;
-  DisplayScreenSize(&width, &height);
+  ScreenSize(&width, &height);
   g_window.clientRect = pf::Rect{0, 0, width, height};
   pf::ShowWindow(g_window.window, pf::SW_SHOW);
   pf::UpdateWindow(g_window.window);
@@ -102,7 +102,7 @@ int ChangeWindowMode(int flag) {
   g_window.modeChangeRunning = 1;
   g_window.displayChanged = 0;
   ApplyWindowStyle();
-  int result = DisplayChangeScreenModeForWindowSwitch();
+  int result = ScreenChangeModeForWindowSwitch();
   std::uint32_t start = pf::timeGetTime();
   while (ProcessMessage() == 0 && g_window.displayChanged == 0 && pf::timeGetTime() - start < kDisplayChangeWaitMs) {
   }

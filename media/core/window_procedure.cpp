@@ -7,7 +7,7 @@
 #include "media/core/log.h"
 #include "media/core/main_window.h"
 #include "media/core/menu.h"
-#include "media/core/subsystem_steps.h"
+#include "media/core/subsystem_hooks.h"
 #include "media/core/text_input.h"
 #include "media/core/window_mode.h"
 #include "media/core/window_region.h"
@@ -37,28 +37,28 @@ void OnActivate(pf::WindowHandle window, int active, int minimized) {
   if (g_window.creating != 0) return;
   if (active != 0) {
     if (g_runState.ending == 0) {
-      DisplayRestoreLostSurfaces();
+      CallSubsystem(kSubsystemDisplay, &SubsystemHooks::restoreLostSurfaces);
       if (g_windowSettings.windowMode != 0 || g_runState.ready == 0) {
-        ResumeGraphMovies();
+        CallSubsystem(kSubsystemMovies, &SubsystemHooks::resume);
       } else if (minimized == 0) {
-        DisplayRebuildAfterModeChange();
+        CallSubsystem(kSubsystemDisplay, &SubsystemHooks::rebuildDisplay);
       }
     }
-    ReacquireInputDevices();
+    CallSubsystem(kSubsystemInput, &SubsystemHooks::activate, active);
     if (g_textInput.editorEnabled != 0 && g_textInput.editorOpen != 0) g_textInput.reopenStep = 1;
   } else {
-    if (g_windowSettings.windowMode == 0 && DisplayIsFullScreenModeSet() != 0 && DisplayGdiSurfaceMode() != 0) {
-      DisplayReleaseDirectDraw();
+    if (g_windowSettings.windowMode == 0 && ScreenFullScreenModeSet() != 0 && ScreenGdiSurfaceMode() != 0) {
+      CallSubsystem(kSubsystemDisplay, &SubsystemHooks::releaseDisplay);
       pf::ShowWindow(window, pf::SW_MINIMIZE);
     }
     // The built-in restore always stands ready, so losing the screen in full screen never ends the
     // program: lost surfaces are restored on the next activation.
-    if (g_windowSettings.windowMode != 0 || DisplayIsFullScreenModeSet() == 0 || DisplayHasDirectDraw() == 0) {
-      StopGraphMovies();
-      ReacquireInputDevices();
+    if (g_windowSettings.windowMode != 0 || ScreenFullScreenModeSet() == 0 || ScreenHasDirectDraw() == 0) {
+      CallSubsystem(kSubsystemMovies, &SubsystemHooks::suspend);
+      CallSubsystem(kSubsystemInput, &SubsystemHooks::activate, active);
     }
   }
-  ApplyPadVibration();
+  CallSubsystem(kSubsystemInput, &SubsystemHooks::afterActivation);
   if (g_windowSettings.activationCallback != nullptr) {
     g_windowSettings.activationCallback(active, g_windowSettings.activationUser);
   }
@@ -71,15 +71,15 @@ void OnDisplayChange(pf::WindowHandle window, pf::WParam wParam, pf::LParam lPar
   if (g_windowSettings.windowMode != 0 && g_window.modeChangeRunning == 0 &&
       (bits != g_window.desktopBits || width != g_window.desktopWidth || height != g_window.desktopHeight)) {
     int screenWidth = 0, screenHeight = 0;
-    DisplayScreenSize(&screenWidth, &screenHeight);
+    ScreenSize(&screenWidth, &screenHeight);
     if (bits != 24 && (bits == g_window.desktopBits || bits != 8) && width >= screenWidth && height >= screenHeight) {
       g_window.desktopBits = bits;
       g_window.desktopWidth = width;
       g_window.desktopHeight = height;
-      ReleaseMovieObjects();
-      DisplayLogScreenPixelFormat();
-      DisplayRebuildAfterModeChange();
-      ResumeGraphMovies();
+      CallSubsystem(kSubsystemMovies, &SubsystemHooks::releaseObjects);
+      ScreenLogPixelFormat();
+      CallSubsystem(kSubsystemDisplay, &SubsystemHooks::rebuildDisplay);
+      CallSubsystem(kSubsystemMovies, &SubsystemHooks::resume);
     } else {
       WriteLogText("復元関数が登録されていないためか画面が２４ビットカラーに変更されたため終了します\n");
       WriteLogText("またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します\n");
@@ -93,7 +93,7 @@ void OnDisplayChange(pf::WindowHandle window, pf::WParam wParam, pf::LParam lPar
 // Keeps the dragged client area at the screen's aspect ratio.
 void OnSizing(pf::WParam edge, pf::Rect* rect) {
   int screenWidth = 0, screenHeight = 0;
-  DisplayScreenSize(&screenWidth, &screenHeight);
+  ScreenSize(&screenWidth, &screenHeight);
   pf::Rect frame{0, 0, 0, 0};
   pf::AdjustWindowRectEx(&frame, static_cast<std::uint32_t>(pf::GetWindowLong(g_window.window, pf::GWL_STYLE)),
                          pf::GetMenu(g_window.window) != nullptr,
@@ -123,11 +123,11 @@ void OnSizing(pf::WParam edge, pf::Rect* rect) {
 void OnPaint(pf::WindowHandle window) {
   g_window.painting = 1;
   if (g_runState.ready != 0 || HasWindowRegion() != 0) {
-    if (DisplayBackBufferIsTarget() != 0) {
-      int vblank = DisplayVblankWaitEnabled();
-      DisplayEnableVblankWait(0);
-      DisplayCopyBackScreenToWindow();
-      DisplayEnableVblankWait(vblank);
+    if (ScreenBackBufferIsTarget() != 0) {
+      int vblank = ScreenVblankWaitEnabled();
+      ScreenEnableVblankWait(0);
+      ScreenCopyBackScreenToWindow();
+      ScreenEnableVblankWait(vblank);
     }
   } else {
     pf::PaintInfo paint{};
@@ -201,7 +201,7 @@ pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::W
         r.top = SignedHigh(lParam);
         r.right = r.left + width;
         r.bottom = r.top + height;
-        SetDrawAreaAgain();
+        CallSubsystem(kSubsystemGraphics, &SubsystemHooks::windowMoved);
       }
       break;
     case pf::WM_SIZE:
@@ -269,10 +269,10 @@ pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::W
       g_window.wheelCount += static_cast<std::int16_t>(HighWord(wParam)) > 0 ? 1 : -1;
       break;
     case pf::WM_DROPFILES: OnDropFiles(wParam); return 0;
-    case kMciNotify: HandleMusicNotify(wParam, lParam); break;
+    case kMciNotify: CallSubsystem(kSubsystemSound, &SubsystemHooks::windowMessage, message, wParam, lParam); break;
     case kF10Notice: g_window.f10Flag = wParam == 1 ? 1 : 0; break;
     case kSecondInputNotice: g_window.secondInputFlag = wParam == 1 ? 1 : 0; break;
-    case kSocketNotice: HandleSocketNotify(wParam, lParam); break;
+    case kSocketNotice: CallSubsystem(kSubsystemNetwork, &SubsystemHooks::windowMessage, message, wParam, lParam); break;
     default: break;
   }
   return pf::DefWindowProc(window, message, wParam, lParam);

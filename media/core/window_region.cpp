@@ -1,54 +1,25 @@
-// The main window's shape from a picture: the union, row by row, of the runs of pixels that are not
-// empty, a pixel being empty when all its bytes are 0.
+// The main window's shape: a region made of rectangles, kept across start-up like the other window
+// settings and put on the window whenever it is made.
 #include "media/core/window_region.h"
 
-#include <vector>
-
 #include "media/core/window_state.h"
-#include "media/graphics/graph_image.h"
 
 namespace zelvo {
 namespace {
 
-pf::RegionHandle g_region = nullptr;   // kept across start-up like the other window settings
-
-bool PixelEmpty(const unsigned char* pixel, int bytes) {
-  for (int i = 0; i < bytes; ++i) {
-    if (pixel[i] != 0) return false;
-  }
-  return true;
-}
-
-std::vector<pf::Rect> NonEmptyRuns(const GraphImage& image) {
-  std::vector<pf::Rect> runs;
-  const int bytes = image.format.BytesPerPixel > 0 ? image.format.BytesPerPixel : 1;
-  for (int y = 0; y < image.height; ++y) {
-    const auto* row = static_cast<const unsigned char*>(image.pixels) + static_cast<std::ptrdiff_t>(y) * image.pitch;
-    int x = 0;
-    while (x < image.width) {
-      while (x < image.width && PixelEmpty(row + x * bytes, bytes)) ++x;
-      int start = x;
-      while (x < image.width && !PixelEmpty(row + x * bytes, bytes)) ++x;
-      if (x > start) runs.push_back(pf::Rect{start, y, x, y + 1});
-    }
-  }
-  return runs;
-}
+pf::RegionHandle g_region = nullptr;
 
 }  // namespace
 
-int SetWindowRegionFromPicture(const char* path) {
-  if (path == nullptr) {
-    if (g_window.window != nullptr) pf::SetWindowRgn(g_window.window, nullptr, true);
-    if (g_region != nullptr) pf::DeleteRegion(g_region);
-    g_region = nullptr;
-    return 0;
-  }
-  GraphImage image{};
-  if (LoadGraphImage(path, nullptr, 0, 0, &image, 0) != 0) return -1;
-  std::vector<pf::Rect> runs = NonEmptyRuns(image);
-  FreeGraphImageBody(&image);
-  pf::RegionHandle region = pf::ExtCreateRegion(runs.data(), static_cast<int>(runs.size()));
+int ClearWindowRegion() {
+  if (g_window.window != nullptr) pf::SetWindowRgn(g_window.window, nullptr, true);
+  if (g_region != nullptr) pf::DeleteRegion(g_region);
+  g_region = nullptr;
+  return 0;
+}
+
+int SetWindowRegionFromRects(const pf::Rect* rects, int count) {
+  pf::RegionHandle region = pf::ExtCreateRegion(rects, count);
   if (region == nullptr) return -1;
   if (g_region != nullptr) pf::DeleteRegion(g_region);
   g_region = region;

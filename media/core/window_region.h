@@ -1,10 +1,11 @@
 #pragma once
-// The main window's shape, taken from a picture: every pixel whose bytes are not all 0 belongs to it.
+// The main window's shape: a region of rectangles put on the window while it exists.
 #include "platform/window/window.h"
 
 namespace zelvo {
 
-int SetWindowRegionFromPicture(const char* path);   // null removes the shape; -1 when the picture fails
+int ClearWindowRegion();                                       // removes the shape; 0
+int SetWindowRegionFromRects(const pf::Rect* rects, int count);   // -1 when the region cannot be made
 int HasWindowRegion();
 // Puts the shape on the window (window creation) or takes it off (window end).
 void ApplyWindowRegion(pf::WindowHandle window, int redraw);

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 #include "platform/ddraw/pixel_view.h"
 
 namespace zelvo {

@@ -7,7 +7,7 @@
 #include "media/core/log.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 
 namespace zelvo {
 namespace {

@@ -3,11 +3,9 @@
 #include "media/display/present.h"
 
 #include "media/core/message_pump.h"
-#include "media/core/screen_log.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
-#include "media/graphics/draw_state.h"
-#include "media/graphics/soft_target.h"
+#include "media/pixels/rectangles.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
 #include "platform/window/window.h"
@@ -52,20 +50,8 @@ pf::Rect ClientRectOnScreen(int width, int height) {
   return pf::Rect{origin.x, origin.y, origin.x + width, origin.y + height};
 }
 
-// The on-screen console over the frame, drawn over the whole screen with no blend and no tint.
-void DrawScreenLogOverFrame() {
-  if (QueryScreenLogState() == 0) return;
-  const IntRect savedRegion = g_draw.requestedRegion;
-  const int savedMode = g_draw.blendMode, savedParam = g_draw.blendParam;
-  const std::uint32_t savedTint = g_draw.drawTint;
-  SetDrawRegionBody(0, 0, g_screen.width, g_screen.height);
-  SetBlendModeBody(0, 0);
-  SetDrawTintBody(255, 255, 255);
-  DrawScreenLog();
-  SetDrawRegionBody(savedRegion.left, savedRegion.top, savedRegion.right, savedRegion.bottom);
-  SetBlendModeBody(savedMode, savedParam);
-  SetDrawTintPacked(savedTint);
-}
+// The on-screen console over the frame, drawn by the graphics front end that owns the draw state.
+void DrawScreenLogOverFrame() { ServiceCall(Services().drawScreenLogOverFrame); }
 
 }  // namespace
 
@@ -76,8 +62,8 @@ void MarkSoftScreenStale() { g_softScreenStale = 1; }
 
 int WaitVerticalBlank(int count) {
   if (g_screen.directDraw == nullptr) return -1;
-  if (g_graphics.ending) return 0;
-  WaitWhileInactiveForDrawing();
+  if (ServiceGraphicsEnding()) return 0;
+  ServiceCall(Services().waitWhileInactive);
   if (count == 0) return PollBlank(true) ? 0 : -1;
   for (int i = 0; i < count; ++i) {
     if (!PollBlank(false) || !PollBlank(true)) return -1;
@@ -103,12 +89,12 @@ void FrameWait() {
 
 int PresentBackScreen() {
   if (!DisplayUp()) return -1;
-  WaitWhileInactiveForDrawing();
+  ServiceCall(Services().waitWhileInactive);
   if (g_screen.softwareRendering || g_screen.gdiSurface || ServiceWindowMode() == 1 || ServiceMenuEnabled()) {
     return CopyBackScreenToWindow();
   }
   DrawScreenLogOverFrame();
-  if (g_draw.target == kTargetFrontBuffer && g_screen.vblankWait) {
+  if (ServiceGetDrawTarget() == kTargetFrontBuffer && g_screen.vblankWait) {
     CountFlip();
     return WaitVerticalBlank(1);
   }
@@ -121,7 +107,7 @@ int PresentBackScreen() {
 int CopyBackScreenToWindow() {
   if (!DisplayUp()) return -1;
   DrawScreenLogOverFrame();
-  if (g_draw.target == kTargetFrontBuffer) {
+  if (ServiceGetDrawTarget() == kTargetFrontBuffer) {
     CountFlip();
     return g_screen.directDraw != nullptr ? WaitVerticalBlank(1) : 0;
   }
@@ -180,7 +166,7 @@ void ShowBackScreenInWindow() {
 int TransferSoftScreenRect(const IntRect* rect) {
   IntRect r = *rect;
   const IntRect screen{0, 0, g_screen.width, g_screen.height};
-  ClipRectBody(&r, &screen);
+  ClipRect(&r, &screen);
   if (r.right <= r.left || r.bottom <= r.top) return 0;
   const pf::BitmapInfo info = SoftScreenInfo(&SoftScreen);
   pf::DeviceContext dc = pf::GetDC(ServiceMainWindow());

@@ -1,6 +1,6 @@
 #pragma once
 // Presenting the back screen (flip, window copy, GDI copy in software rendering), the software
-// front screen's window copies, the flip counter and the screen save.
+// front screen's window copies, and the flip counter.
 #include <cstdint>
 
 #include "media/core/foundation.h"
@@ -19,7 +19,5 @@ std::uint64_t GetFlipCounter();
 int TransferSoftScreenRect(const IntRect* rect);
 int ReloadSoftScreenFromDisplay();
 void MarkSoftScreenStale();
-int SaveScreenToImageFile(int x1, int y1, int x2, int y2, const char* path, int type, int jpegQuality,
-                          int pngLevel);
 
 }  // namespace zelvo

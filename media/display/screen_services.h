@@ -11,6 +11,10 @@
 
 namespace zelvo {
 
+// The draw targets that are the screen itself.
+constexpr int kTargetBackBuffer = -2;
+constexpr int kTargetFrontBuffer = -4;
+
 struct ScreenServices {
   // Library core.
   pf::WindowHandle (*mainWindow)();           // null
@@ -44,6 +48,8 @@ struct ScreenServices {
   int (*readDefaultFont)(char* face, int faceSize, int* size, int* thickness);   // 0 when the font is valid
   void (*recreateDefaultFont)(const char* face, int size, int thickness);
   void (*resetFlipCounter)();
+  void (*waitWhileInactive)();                // drawing waits while the window is inactive
+  void (*drawScreenLogOverFrame)();           // the on-screen console, when shown, before presenting
   // Direct3D.
   int (*startDirect3D)();                     // 0
   void (*endDirect3D)();

@@ -6,7 +6,7 @@
 
 #include <zelvo/pixel_format.h>
 
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "platform/ddraw/ddraw.h"
 
 namespace zelvo {

@@ -11,7 +11,7 @@
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 #include "media/graphics/soft_draw.h"
 #include "media/software/blend_state.h"
 
@@ -123,7 +123,7 @@ namespace {
 template <typename Draw>
 int WithRegionNarrowed(IntRect part, Draw draw) {
   const IntRect saved = g_draw.region, requested = g_draw.requestedRegion;
-  ClipRectBody(&part, &saved);
+  ClipRect(&part, &saved);
   SetDrawRegionBody(part.left, part.top, part.right, part.bottom);
   const int result = draw();
   SetDrawRegionBody(saved.left, saved.top, saved.right, saved.bottom);

@@ -204,21 +204,6 @@ int Is3DDrawingInEffect() {
   return g_draw.use3D == 1 && g_graphics.direct3DUsable && !IsSoftwareRenderMode() ? 1 : 0;
 }
 
-void ClipRectBody(IntRect* a, const IntRect* b) {
-  if (a->right < a->left) a->right = a->left;
-  if (a->bottom < a->top) a->bottom = a->top;
-  auto clampTo = [](int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); };
-  a->bottom = clampTo(a->bottom, b->top, b->bottom);
-  a->top = clampTo(a->top, b->top, b->bottom);
-  a->right = clampTo(a->right, b->left, b->right);
-  a->left = clampTo(a->left, b->left, b->right);
-}
-
-void NormalizeRect(IntRect* r) {
-  if (r->left > r->right) std::swap(r->left, r->right);
-  if (r->top > r->bottom) std::swap(r->top, r->bottom);
-}
-
 void MatrixIdentity(float m[4][4]) {
   std::memset(m, 0, sizeof(float) * 16);
   for (int i = 0; i < 4; ++i) m[i][i] = 1.0f;

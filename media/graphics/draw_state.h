@@ -5,11 +5,11 @@
 #include <cstdint>
 
 #include "media/core/foundation.h"
+#include "media/display/screen_services.h"
+#include "media/pixels/rectangles.h"
 
 namespace zelvo {
 
-constexpr int kTargetBackBuffer = -2;
-constexpr int kTargetFrontBuffer = -4;
 
 struct FloatRect { float left, top, right, bottom; };
 using Matrix4 = float[4][4];
@@ -77,10 +77,6 @@ int SetDrawOffset(const IntRect* offset);
 // Graph size of -2, -4 (the screen size) or a graph; -1 with the outputs unwritten otherwise.
 int GetGraphSizeBody(int graph, int* width, int* height);
 int Is3DDrawingInEffect();
-
-// Rectangle helpers.
-void ClipRectBody(IntRect* rect, const IntRect* clip);
-void NormalizeRect(IntRect* rect);
 
 // Matrix helpers (row-major, row vectors).
 void MatrixIdentity(float m[4][4]);

@@ -6,9 +6,9 @@
 
 #include "media/core/log.h"
 #include "media/display/screen_state.h"
-#include "media/display/surface2d.h"
+#include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
-#include "media/graphics/handle_table.h"
+#include "media/core/handle_table.h"
 
 namespace zelvo {
 

@@ -8,9 +8,9 @@
 #include "media/core/log.h"
 #include "media/core/message_pump.h"
 #include "media/display/screen_state.h"
-#include "media/display/surface2d.h"
+#include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 
 namespace zelvo {
 

@@ -5,7 +5,7 @@
 
 #include "media/graphics/graph_flags.h"
 #include "media/graphics/graph_image.h"
-#include "media/graphics/handle_table.h"
+#include "media/core/handle_table.h"
 
 namespace zelvo {
 

@@ -5,10 +5,11 @@
 #include "media/display/present.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
-#include "media/display/surface2d.h"
+#include "media/graphics/surface2d.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/font_table.h"
+#include "media/graphics/text_draw_console.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
@@ -55,6 +56,8 @@ void InstallGraphicsScreenServices() {
   s.getTransparentColor = ScreenTransparentColor;
   s.setTransparentColor = ScreenSetsTransparentColor;
   s.resetFlipCounter = ResetFlipCounter;
+  s.drawScreenLogOverFrame = DrawScreenLogOverFrame;
+  s.waitWhileInactive = WaitWhileInactiveForDrawing;
 }
 
 int StartDirectDrawLayer() {

@@ -4,7 +4,7 @@
 #include "media/core/log.h"
 #include "media/graphics/picture_codecs.h"
 #include "media/graphics/picture_reader.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 
 namespace zelvo {
 namespace {

@@ -9,7 +9,7 @@
 #include "media/graphics/encoded_buffer.h"
 #include "media/graphics/picture_codecs.h"
 #include "media/graphics/picture_reader.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 
 namespace zelvo {
 namespace {

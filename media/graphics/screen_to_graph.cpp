@@ -10,10 +10,10 @@
 #include "media/display/convert_pixel_rect.h"
 #include "media/display/present.h"
 #include "media/display/screen_state.h"
-#include "media/display/surface2d.h"
+#include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
 

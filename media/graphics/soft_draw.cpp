@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "media/display/screen_state.h"
-#include "media/display/soft_draw_lock.h"
-#include "media/display/surface2d.h"
+#include "media/graphics/soft_draw_lock.h"
+#include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
 #include "media/software/blend_state.h"

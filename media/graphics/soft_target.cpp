@@ -2,8 +2,8 @@
 #include "media/graphics/soft_target.h"
 
 #include "media/display/screen_state.h"
-#include "media/display/soft_draw_lock.h"
-#include "media/display/surface2d.h"
+#include "media/graphics/soft_draw_lock.h"
+#include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/surface_data.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Where the software path draws: the target image (software rendering, or a graph held as a
 // MEMIMG) or the target DirectDraw surface, with the target's origin inside a shared surface.
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "platform/ddraw/ddraw.h"
 
 namespace zelvo {

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "media/graphics/graph_flags.h"
-#include "media/graphics/handle_table.h"
-#include "media/graphics/memimg.h"
+#include "media/core/handle_table.h"
+#include "media/pixels/memimg.h"
 #include "platform/ddraw/ddraw.h"
 
 namespace zelvo {

@@ -4,11 +4,12 @@
 #include "media/core/log.h"
 #include "media/display/present.h"
 #include "media/display/screen_state.h"
-#include "media/display/soft_draw_lock.h"
-#include "media/display/surface2d.h"
+#include "media/graphics/soft_draw_lock.h"
+#include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
+#include "media/pixels/rectangles.h"
 #include "media/graphics/font_table.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
 #include "media/graphics/text_render.h"
@@ -52,7 +53,7 @@ int DrawThroughWorkSurface(int x, int y, const char* text, std::uint32_t colour,
   const std::uint32_t savedTint = g_draw.drawTint;
   IntRect area{0, 0, width, height};
   const IntRect whole{0, 0, image->width, image->height};
-  ClipRectBody(&area, &whole);
+  ClipRect(&area, &whole);
   const std::uint32_t savedKey = image->transparentColor;
   const std::uint32_t key = image->alphaFlag ? 0 : SteppedKey(image, colour, edge);
   FillMemImgRect(image, &area, key);
@@ -66,7 +67,7 @@ int DrawThroughWorkSurface(int x, int y, const char* text, std::uint32_t colour,
     image->transparentColor = key;
     SetDrawTintBody(255, 255, 255);
     IntRect target{x, y, x + width, y + height};
-    ClipRectBody(&target, &g_draw.region);
+    ClipRect(&target, &g_draw.region);
     SetDrawRegionBody(target.left, target.top, target.right, target.bottom);
     if (!g_draw.regionEmpty) DrawGraphSoft(x, y, font->workSurface, 1);
     image->transparentColor = savedKey;
@@ -103,7 +104,7 @@ int DrawStringSoft(int x, int y, const char* text, std::uint32_t colour, int han
   if (SoftLockTarget() != nullptr) {
     // The lock narrows the soft region to the locked rectangle: nothing is written outside it.
     IntRect clip = g_softBlend.drawRegion;
-    ClipRectBody(&clip, &g_draw.region);
+    ClipRect(&clip, &g_draw.region);
     result = RenderInto(SoftLockTarget(), clip, x, y, text, colour, handle, edge, vertical) < 0 ? -1 : 0;
   }
   EndSoftDrawOnTarget();

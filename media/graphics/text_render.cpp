@@ -9,10 +9,11 @@
 #include <cstring>
 
 #include "media/display/screen_state.h"
-#include "media/display/soft_draw_lock.h"
+#include "media/graphics/soft_draw_lock.h"
 #include "media/graphics/draw_state.h"
+#include "media/pixels/rectangles.h"
 #include "media/graphics/glyph_cache.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 
 namespace zelvo {
 namespace {
@@ -277,7 +278,7 @@ GlyphPlacement Place(const FontRecord* font, const GlyphSlot* glyph, int x, int 
     p.top = y + glyph->originY;
     p.rect = IntRect{p.left, p.top, p.left + glyph->width, p.top + glyph->height};
   }
-  ClipRectBody(&p.rect, &clip);
+  ClipRect(&p.rect, &clip);
   p.boundsRight = clip.right;
   return p;
 }
@@ -307,7 +308,7 @@ int RenderTextWithFont(int mode, int x, int y, int scaleEnable, double scaleX, d
   CellDrawer draw = nullptr;
   if (drawing) {
     bounds = IntRect{0, 0, target->width, target->height};
-    if (clip != nullptr) ClipRectBody(&bounds, clip);
+    if (clip != nullptr) ClipRect(&bounds, clip);
     colours = ColoursFor(target, colour, edgeColour);
     draw = kDrawers[KindOf(target)][font->style & 3];
   }

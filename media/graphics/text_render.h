@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "media/core/foundation.h"
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 
 namespace zelvo {
 

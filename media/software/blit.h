@@ -2,7 +2,7 @@
 // The plain and stretched software blitters: one MEMIMG drawn into another under the software
 // blend state (mode, parameter, tint, draw region), with an optional 8-bit blend picture read at
 // the source pixel's position.
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 
 namespace zelvo {
 

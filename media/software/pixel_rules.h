@@ -7,7 +7,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "media/software/blend_state.h"
 
 #define ZELVO_PIXEL_INLINE [[gnu::always_inline]] inline

@@ -2,7 +2,7 @@
 // The quad splitter: a whole source drawn onto four destination points as two mapped triangles.
 #include <cstdint>
 
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 
 namespace zelvo {
 

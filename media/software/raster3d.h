@@ -4,7 +4,7 @@
 // software blend state.
 #include <cstdint>
 
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "media/software/screen_vertex.h"
 
 namespace zelvo {

@@ -1,7 +1,7 @@
 #pragma once
 // The rotated blitter: a source MEMIMG drawn turned and scaled about a centre point, with nearest
 // sampling, under the software blend state and clipped to the draw region.
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 
 namespace zelvo {
 

@@ -3,7 +3,7 @@
 // a MEMIMG, clipped to the draw region and combined by the current blend mode.
 #include <cstdint>
 
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 
 namespace zelvo {
 

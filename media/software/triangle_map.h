@@ -4,7 +4,7 @@
 // software blend state and clipped to the draw region.
 #include <cstdint>
 
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 
 namespace zelvo {
 

@@ -5,7 +5,7 @@
 #include "library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/core/screen_log.h"
-#include "media/core/subsystem_steps.h"
+#include "media/core/subsystem_hooks.h"
 
 namespace zelvo_test {
 namespace {
@@ -26,7 +26,7 @@ class ScreenLog : public LibraryTest {
   // A character's width in the console's font.
   static int Width(const char* character) {
     zelvo::LibraryLockGuard lock;
-    return zelvo::ScreenLogCharWidth(g_screenLog.font, character, static_cast<int>(std::strlen(character)));
+    return zelvo::ConsoleCharWidth(g_screenLog.font, character, static_cast<int>(std::strlen(character)));
   }
 };
 

@@ -10,7 +10,7 @@
 #include "library_fixture.h"
 #include "media/core/core_state.h"
 #include "media/core/log.h"
-#include "media/core/startup.h"
+#include "media/library/startup.h"
 #include "media/core/system_report.h"
 #include "media/core/window_state.h"
 #include "platform/testing.h"

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "media/display/present.h"
+#include "media/graphics/screen_save.h"
 #include "media/graphics/graph_image.h"
 #include "media/graphics/picture_codecs.h"
 #include "media/graphics/draw_state.h"

@@ -10,7 +10,7 @@
 #include "media/core/log.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 #include "platform/kernel/kernel.h"
 #include "platform/testing.h"
 #include "tests/platform/ddraw_test_window.h"

@@ -11,9 +11,9 @@
 
 #include "core/library_fixture.h"
 #include "media/core/library_lock.h"
-#include "media/core/subsystem_steps.h"
+#include "media/library/subsystem_rows.h"
 #include "media/display/screen_state.h"
-#include "media/display/surface2d.h"
+#include "media/graphics/surface2d.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graph_restore.h"
 #include "media/graphics/surface_data.h"
@@ -107,7 +107,7 @@ TEST_P(DisplayRebuild, ProgramsCallbackRunsInsteadOfTheBuiltInRestore) {
 
 TEST_P(DisplayRebuild, ScreenReleasedWhileInactiveComesBackWhole) {
   ASSERT_EQ(zelvo::SetGdiSurfaceMode(1), 0);
-  zelvo::DisplayReleaseDirectDraw();
+  zelvo::ReleaseDisplayWhileInactive();
   EXPECT_EQ(zelvo::RebuildGraphicsAfterDisplayChange(), 0);
   ASSERT_EQ(zelvo::SetGdiSurfaceMode(0), 0);
   EXPECT_EQ(DrawnRed(), 120);

@@ -13,7 +13,7 @@
 #include "media/graphics/draw_state.h"
 #include "media/graphics/font_table.h"
 #include "media/graphics/glyph_cache.h"
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "media/graphics/text_draw.h"
 #include "media/graphics/text_render.h"
 #include "platform/testing.h"

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "core/library_fixture.h"
-#include "media/display/surface2d.h"
+#include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/font_table.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graphics_manager.h"
-#include "media/graphics/handle_table.h"
-#include "media/graphics/pixel_format.h"
+#include "media/core/handle_table.h"
+#include "media/pixels/pixel_format.h"
 #include "media/graphics/surface_data.h"
 #include "support/picture_writers.h"
 #include "support/zva_writer.h"

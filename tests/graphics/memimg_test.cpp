@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "media/core/log.h"
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 
 namespace zelvo {
 namespace {

@@ -6,7 +6,7 @@
 #include "media/core/archive_files.h"
 #include "media/core/log.h"
 #include "media/graphics/graph_image.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 #include "platform/kernel/kernel.h"
 #include "support/picture_writers.h"
 #include "support/test_paths.h"

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "media/graphics/memimg.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/memimg.h"
+#include "media/pixels/pixel_format.h"
 
 namespace zelvo {
 namespace {

@@ -198,24 +198,32 @@ TEST_P(TextOnScreen, AntialiasedLineBlendsFreeTypeGreyLevels) {
   }
 }
 
+// What the window shows (a full screen's flip leaves the back buffer behind): bright pixels of the
+// presented frame in a rectangle of the 640x480 screen.
+int BrightPixelsShown(int x0, int y0, int x1, int y1) {
+  std::vector<std::uint32_t> frame;
+  int w = 0, h = 0;
+  pf::testing::LastPresentedFrame(&frame, &w, &h);
+  int bright = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const std::uint32_t p = frame[static_cast<std::size_t>(y * h / 480) * w + x * w / 640];
+      bright += (p & 0xF0F0F0) == 0xF0F0F0;
+    }
+  }
+  return bright;
+}
+
 TEST_P(TextOnScreen, ConsoleLineIsDrawnWhenPresentingAndGoesWithTheClear) {
   ASSERT_EQ(ScreenLogPrintf("Now Loading..."), 0);
   ASSERT_EQ(PresentBackBuffer(), 0);
-  SavedBmp shot = Save();
-  int white = 0;
-  for (int y = 0; y < 18; ++y) {
-    for (int x = 0; x < 120; ++x) {
-      white += shot.At(x, y) == OnScreen(Rgb{255, 255, 255});
-    }
-  }
-  EXPECT_GT(white, 80);
-  EXPECT_EQ(shot.At(200, 8), (Rgb{0, 0, 0}));
+  EXPECT_GT(BrightPixelsShown(0, 0, 120, 18), 80);
+  EXPECT_EQ(BrightPixelsShown(150, 0, 640, 18), 0);
   // Cleared: the next frame shows no console.
   Background();
   ASSERT_EQ(ScreenLogClear(), 0);
   ASSERT_EQ(PresentBackBuffer(), 0);
-  shot = Save();
-  for (int x = 0; x < 120; ++x) ASSERT_EQ(shot.At(x, 8), (Rgb{0, 0, 0}));
+  EXPECT_EQ(BrightPixelsShown(0, 0, 120, 18), 0);
 }
 
 const char* ModeName(const ::testing::TestParamInfo<Mode>& info) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "media/core/log.h"
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "media/software/blend_state.h"
 
 namespace zelvo::testing_soft {

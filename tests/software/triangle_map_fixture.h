@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "media/software/blend_state.h"
 
 namespace zelvo::testing {

@@ -5,7 +5,7 @@
 // It reads the blend state and the blend-graph table, and nothing else of the library.
 #include <cstdint>
 
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 #include "media/software/triangle_map.h"
 
 namespace zelvo::testing {

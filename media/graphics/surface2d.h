@@ -6,7 +6,7 @@
 #include "media/core/foundation.h"
 #include "media/graphics/graph_flags.h"
 #include "media/graphics/graph_image.h"
-#include "media/graphics/handle_table.h"
+#include "media/core/handle_table.h"
 
 namespace zelvo {
 

@@ -1,5 +1,5 @@
 // The SoftDrawLock bracket and the plain draw of a 2D surface.
-#include "media/display/soft_draw_lock.h"
+#include "media/graphics/soft_draw_lock.h"
 
 #include <cstring>
 #include <vector>
@@ -7,7 +7,7 @@
 #include "media/display/convert_pixel_rect.h"
 
 #include "media/display/screen_state.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
@@ -124,7 +124,7 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
     }
   }
   IntRect rect = *destRect;
-  ClipRectBody(&rect, &g_draw.region);
+  ClipRect(&rect, &g_draw.region);
   if (rect.right <= rect.left || rect.bottom <= rect.top) return -1;
   const int convert = ScreenNeedsConversion();
   const PixelFormat* standard = GetMemImgPixelFormat(ScreenColorType(), 0, 0);
@@ -137,7 +137,7 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
     } else {
       const IntRect whole{0, 0, source->width, source->height};
       IntRect area = sourceRect != nullptr ? *sourceRect : whole;
-      ClipRectBody(&area, &whole);
+      ClipRect(&area, &whole);
       if (area.right <= area.left || area.bottom <= area.top) return 0;
       const IntRect lockRect{area.left + source->originX, area.top + source->originY, area.right + source->originX,
                              area.bottom + source->originY};
@@ -231,7 +231,7 @@ int DrawGraphSoft(int x, int y, int surfaceHandle, int transparent) {
   if (entry == nullptr) return -1;
   const IntRect dest{x, y, x + entry->width, y + entry->height};
   IntRect visible = dest;
-  ClipRectBody(&visible, &g_draw.region);
+  ClipRect(&visible, &g_draw.region);
   if (!IsSoftwareRenderMode() && (visible.right <= visible.left || visible.bottom <= visible.top)) return 0;
   const IntRect sourceRect{visible.left - x, visible.top - y, visible.right - x, visible.bottom - y};
   if (BeginSoftDrawOnTarget(entry, 1, &sourceRect, IsSoftwareRenderMode() ? &dest : &visible, 0, nullptr, nullptr) < 0) {

@@ -1,5 +1,7 @@
 // The screen save: a rectangle of the draw target written as a BMP file here, or handed to the
 // JPEG and PNG savers.
+#include "media/graphics/screen_save.h"
+
 #include <cstring>
 #include <vector>
 
@@ -104,7 +106,7 @@ int SaveScreenToImageFile(int x1, int y1, int x2, int y2, const char* path, int 
   WaitWhileInactiveForDrawing();
   IntRect rect{x1, y1, x2, y2};
   NormalizeRect(&rect);
-  ClipRectBody(&rect, &g_draw.region);
+  ClipRect(&rect, &g_draw.region);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (width == 0 || height == 0) return -1;
   SaveSource source{};

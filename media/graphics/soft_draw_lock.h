@@ -4,8 +4,8 @@
 // in target (and source) coordinates. In software rendering the target already is a MEMIMG.
 #include <cstdint>
 
-#include "media/display/surface2d.h"
-#include "media/graphics/memimg.h"
+#include "media/graphics/surface2d.h"
+#include "media/pixels/memimg.h"
 
 namespace zelvo {
 

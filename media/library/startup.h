@@ -7,11 +7,4 @@ int ShutDownLibraryBody();    // 0
 int StartCom();               // 0, or -1 when already started by the library or CoInitialize fails
 int EndCom();                 // 0, or -1 when not started
 
-// The time source chosen at start-up: the performance counter when usable, else timeGetTime.
-struct TimeSource {
-  int usePerformanceCounter;
-  long long performanceFrequency;
-};
-extern TimeSource g_timeSource;
-
 }  // namespace zelvo

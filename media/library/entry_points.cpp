@@ -12,9 +12,10 @@
 #include "media/core/message_pump.h"
 #include "media/core/random.h"
 #include "media/core/screen_log.h"
-#include "media/core/startup.h"
+#include "media/library/startup.h"
 #include "media/core/stream_lines.h"
 #include "media/display/present.h"
+#include "media/graphics/screen_save.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
@@ -22,7 +23,7 @@
 #include "media/graphics/graph_record.h"
 #include "media/graphics/text_draw.h"
 #include "media/core/window_mode.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 
 
 int StartUpLibrary(void) {
@@ -306,7 +307,7 @@ int SelectDrawTarget(int target) {
 int ClipRectToRect(ZelvoRect* rect, const ZelvoRect* clip) {
   zelvo::IntRect a{rect->Left, rect->Top, rect->Right, rect->Bottom};
   const zelvo::IntRect b{clip->Left, clip->Top, clip->Right, clip->Bottom};
-  zelvo::ClipRectBody(&a, &b);
+  zelvo::ClipRect(&a, &b);
   *rect = ZelvoRect{a.left, a.top, a.right, a.bottom};
   return 0;
 }

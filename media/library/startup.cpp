@@ -1,6 +1,6 @@
 // Library start-up and shut-down: every service brought up in a fixed order, and taken down in a
 // fixed order, ending with the dump of every tracked block still live.
-#include "media/core/startup.h"
+#include "media/library/startup.h"
 
 #include "media/core/archive_files.h"
 #include "media/core/core_state.h"
@@ -9,17 +9,23 @@
 #include "media/core/main_window.h"
 #include "media/core/message_pump.h"
 #include "media/core/screen_log.h"
-#include "media/core/subsystem_steps.h"
+#include "media/core/subsystem_hooks.h"
 #include "media/core/system_report.h"
 #include "media/core/text_input.h"
 #include "media/core/window_state.h"
+#include "media/display/present.h"
+#include "media/display/screen_state.h"
+#include "media/graphics/draw_entries.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_image.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/graph_restore.h"
+#include "media/library/subsystem_rows.h"
 #include "platform/com/com.h"
 #include "platform/kernel/kernel.h"
 #include "platform/window/window.h"
 
 namespace zelvo {
-
-TimeSource g_timeSource{};
 
 namespace {
 
@@ -31,7 +37,7 @@ constexpr std::uint32_t kFinalPumpLimitMs = 5000;
 int RefuseTwentyFourBitScreen() {
   int desktopBits = 0;
   pf::GetDesktopMode(nullptr, nullptr, &desktopBits);
-  if ((g_windowSettings.windowMode != 0 && desktopBits == 24) || DisplayRequestedScreenDepth() == 24) {
+  if ((g_windowSettings.windowMode != 0 && desktopBits == 24) || ScreenRequestedDepth() == 24) {
     WriteLogText("ゼルボライブラリは２４ビットカラーモードに対応していません\n");
     return 1;
   }
@@ -61,6 +67,45 @@ void PumpUntilWindowGone(int hadWindow) {
   }
 }
 
+// A black 256 x 256 graph made from a picture, or -1.
+int MakeBlackGraph(GraphImage* picture) {
+  if (AllocGraphImageArgb32(256, 256, picture) < 0) return -1;
+  FillGraphImage(picture, 0, 0, 0, 0);
+  return CreateGraphFromGraphImage(picture, nullptr, 1, 0, 0);
+}
+
+// Every surface path runs once before the program's first frame.
+void WarmUpDraw() {
+  g_draw.makeDrawable = 1;
+  const int blank = CreateBlankGraph(256, 256, 0);
+  g_draw.makeDrawable = 0;
+  SelectDrawTargetBody(blank);
+  SelectDrawTargetBody(kTargetFrontBuffer);
+  DeleteGraph(blank, 0);
+  SelectDrawTargetBody(kTargetBackBuffer);
+  GraphImage picture{};
+  int graph = MakeBlackGraph(&picture);
+  FreeGraphImageBody(&picture);
+  SetBlendModeBody(3, 128);
+  BlitGraphBody(0, 0, graph, 1);
+  SetBlendModeBody(0, 0);
+  SelectDrawTargetBody(kTargetFrontBuffer);
+  BlitGraphBody(0, 0, graph, 1);
+  DeleteGraph(graph, 0);
+  graph = MakeBlackGraph(&picture);
+  BlitGraphStretched(0, 0, 640, 480, graph, 1);
+  DeleteGraph(graph, 0);
+  FreeGraphImageBody(&picture);
+  // The front draws above bring the primary's client area to the window; until the program's first
+  // frame the window shows the cleared back screen instead.
+  if (ScreenHasDirectDraw() && !IsSoftwareRenderMode()) ShowBackScreenInWindow();
+}
+
+void SelectStartUpDrawTargets() {
+  SelectDrawTargetBody(kTargetBackBuffer);
+  SelectDrawTargetBody(kTargetFrontBuffer);
+}
+
 }  // namespace
 
 int StartCom() {
@@ -88,7 +133,8 @@ int StartUpLibraryBody() {
   // and log and then shut the running library down.
   if (g_runState.starting != 0 || g_runState.ready != 0) return -1;
   g_runState.starting = 1;
-  if (DisplaySoftScreenOption() == 1) DisplaySwitchToSoftwareRender();
+  RegisterLibrarySubsystems();
+  if (ScreenSoftScreenOption() == 1) ScreenSwitchToSoftwareRender();
   ClearArchiveTables();
   SetupFileOpsTable(nullptr);
   FileGetcwd(g_runState.startFolder);
@@ -99,20 +145,20 @@ int StartUpLibraryBody() {
   }
   ChooseTimeSource();
   WriteSystemReport();
-  if (SystemInfoRecord()->osCode == 264) DisplaySetTemporaryPrimary(1);
+  if (SystemInfoRecord()->osCode == 264) ScreenSetTemporaryPrimary(1);
   FillStreamOpsTables();
-  InstallBuiltInGraphRestore();
+  SetGraphRestoreCallbackBody(nullptr);
   SetAbortShutdownHook(ShutDownForFatalStop);
 
   if (StartCom() != 0) return FailStartUp();
   if (g_startUpOptions.noWindow == 0 && StartMainWindow() != 0) return FailStartUp();
-  if (ResetHttpDownloads() == -1) return FailStartUp();
-  if (g_startUpOptions.noInput == 0 && StartInput() == -1) return FailStartUp();
-  if (g_startUpOptions.noSound == 0) StartSound();   // a machine without sound still starts
-  if (g_startUpOptions.noGraphics == 0 && StartGraphics() < 0) return FailStartUp();
+  if (CallSubsystem(kSubsystemNetwork, &SubsystemHooks::start, 0) == -1) return FailStartUp();
+  if (g_startUpOptions.noInput == 0 && CallSubsystem(kSubsystemInput, &SubsystemHooks::start, 0) == -1) return FailStartUp();
+  if (g_startUpOptions.noSound == 0) CallSubsystem(kSubsystemSound, &SubsystemHooks::start, 0);   // a machine without sound still starts
+  if (g_startUpOptions.noGraphics == 0 && CallSubsystem(kSubsystemGraphics, &SubsystemHooks::start, 0) < 0) return FailStartUp();
   StartTextInput();
   g_runState.ready = 1;
-  DisplayEnableVblankWait(1);
+  ScreenEnableVblankWait(1);
   if (g_windowSettings.windowMode == 0 && g_startUpOptions.hosted == 0) BringWindowToForeground(g_window.window, 1);
   StartScreenLog();
   SelectStartUpDrawTargets();
@@ -124,12 +170,11 @@ int StartUpLibraryBody() {
 int ShutDownLibraryBody() {
   g_runState.ending = 1;
   EndScreenLog();
-  EndHttp();
-  EndNetwork();
-  StopCurrentSoundFile();
-  EndGraphics();
-  EndInput();
-  EndSound();
+  CallSubsystem(kSubsystemNetwork, &SubsystemHooks::end);
+  CallSubsystem(kSubsystemSound, &SubsystemHooks::stop);
+  CallSubsystem(kSubsystemGraphics, &SubsystemHooks::end);
+  CallSubsystem(kSubsystemInput, &SubsystemHooks::end);
+  CallSubsystem(kSubsystemSound, &SubsystemHooks::end);
   int hadWindow = g_window.window != nullptr ? 1 : 0;
   EndMainWindow();
   EndCom();

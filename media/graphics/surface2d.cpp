@@ -1,5 +1,5 @@
 // The 2D surface table and the picture transfers into 2D surfaces.
-#include "media/display/surface2d.h"
+#include "media/graphics/surface2d.h"
 
 #include "media/core/log.h"
 #include "media/display/convert_pixel_rect.h"
@@ -113,7 +113,7 @@ int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* al
   // The rectangle stops at the picture's edge.
   IntRect rect = *sourceRect;
   const IntRect whole{0, 0, picture->width, picture->height};
-  ClipRectBody(&rect, &whole);
+  ClipRect(&rect, &whole);
   if (rect.right <= rect.left || rect.bottom <= rect.top) return 0;
   const void* alphaPixels = alpha != nullptr ? alpha->pixels : nullptr;
   const int alphaPitch = alpha != nullptr ? alpha->pitch : 0;

@@ -1,11 +1,11 @@
 // MEMIMG headers: standard formats, initialisation and release, views, rectangle fill, and the
 // premultiplied copy and transparent-run code built after a whole-image transfer.
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 
 #include <cstring>
 
 #include "media/core/log.h"
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 
 namespace zelvo {
 

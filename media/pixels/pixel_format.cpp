@@ -1,9 +1,9 @@
 // Colour formats and colour conversions.
-#include "media/graphics/pixel_format.h"
+#include "media/pixels/pixel_format.h"
 
 #include <cstring>
 
-#include "media/graphics/memimg.h"
+#include "media/pixels/memimg.h"
 
 namespace zelvo {
 

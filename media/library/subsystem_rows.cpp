@@ -1,0 +1,99 @@
+// The library's subsystem rows: which operation of each room answers each hook of the table.
+#include "media/library/subsystem_rows.h"
+
+#include "media/core/subsystem_hooks.h"
+#include "media/display/present.h"
+#include "media/display/screen_state.h"
+#include "media/graphics/draw_entries.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/graph_restore.h"
+#include "media/graphics/graphics_manager.h"
+#include "media/graphics/text_draw_console.h"
+#include "media/pixels/pixel_format.h"
+
+namespace zelvo {
+namespace {
+
+// The DirectDraw layer, or software rendering when it cannot start; the graphics manager starts
+// inside the screen's mode set-up.
+int StartGraphics() { return StartDirectDrawLayer(); }
+void EndGraphics() { EndDirectDrawLayer(); }
+
+void RestoreLostSurfaces() { RestoreLostScreenSurfaces(); }
+void RebuildDisplay() { RebuildGraphicsAfterDisplayChange(); }
+void RecreateGraphSurfaces() { RestoreAllGraphSurfaces(); }
+
+// The draw region asked for is set again: the window's position enters the front target's origin.
+void SetDrawAreaAgain() {
+  const IntRect r = g_draw.requestedRegion;
+  SetDrawRegionBody(r.left, r.top, r.right, r.bottom);
+}
+
+void SwitchToSoftwareRender() { SetSoftwareRenderMode(0); }
+void SetTemporaryPrimary(int on) { SetTemporaryPrimaryFlag(on); }
+void ScreenSizeOfDisplay(int* width, int* height) { GetScreenSize(width, height); }
+void EnableVblank(int on) { EnableVblankWait(on); }
+int HasDirectDraw() { return GetDirectDrawObject() != nullptr ? 1 : 0; }
+void ApplyGdiSurfaceMode(int mode) { SetGdiSurfaceMode(mode); }
+int ChangeModeForWindowSwitch() { return ChangeScreenMode(-1, -1, -1, 1, -1); }
+void LogPixelFormat() { LogScreenPixelFormat(); }
+int BackBufferIsTarget() { return IsDrawingOnPrimary() != 0 ? 0 : 1; }
+
+SubsystemHooks DisplayRow() {
+  SubsystemHooks row{};
+  row.restoreLostSurfaces = RestoreLostSurfaces;
+  row.rebuildDisplay = RebuildDisplay;
+  row.releaseDisplay = ReleaseDisplayWhileInactive;
+  return row;
+}
+
+SubsystemHooks GraphicsRow() {
+  SubsystemHooks row{};
+  row.start = StartGraphics;
+  row.end = EndGraphics;
+  row.recreateSurfaces = RecreateGraphSurfaces;
+  row.windowMoved = SetDrawAreaAgain;
+  return row;
+}
+
+ScreenHooks ScreenAnswers() {
+  ScreenHooks screen{};
+  screen.switchToSoftwareRender = SwitchToSoftwareRender;
+  screen.requestedDepth = GetRequestedScreenDepth;
+  screen.setTemporaryPrimary = SetTemporaryPrimary;
+  screen.screenSize = ScreenSizeOfDisplay;
+  screen.enableVblankWait = EnableVblank;
+  screen.vblankWaitEnabled = IsVblankWaitEnabled;
+  screen.hasDirectDraw = HasDirectDraw;
+  screen.fullScreenModeSet = IsDisplayModeChanged;
+  screen.gdiSurfaceMode = GetGdiSurfaceMode;
+  screen.applyGdiSurfaceMode = ApplyGdiSurfaceMode;
+  screen.changeModeForWindowSwitch = ChangeModeForWindowSwitch;
+  screen.copyBackScreenToWindow = CopyBackScreenToWindow;
+  screen.logPixelFormat = LogPixelFormat;
+  screen.backBufferIsTarget = BackBufferIsTarget;
+  screen.packColor = RgbToScreenColor;
+  screen.consoleAllowed = FontsAllowScreenLog;
+  screen.createConsoleFont = CreateScreenLogFont;
+  screen.deleteConsoleFont = DeleteScreenLogFont;
+  screen.consoleCharWidth = ScreenLogCharWidth;
+  screen.drawConsoleLine = DrawScreenLogLine;
+  return screen;
+}
+
+}  // namespace
+
+void ReleaseDisplayWhileInactive() {
+  if (GetDirectDrawObject() == nullptr) return;
+  LeaveFullScreenMode();
+  ReleaseDirectDrawObject();
+}
+
+void RegisterLibrarySubsystems() {
+  RegisterSubsystem(kSubsystemDisplay, DisplayRow());
+  RegisterSubsystem(kSubsystemGraphics, GraphicsRow());
+  RegisterScreenHooks(ScreenAnswers());
+}
+
+}  // namespace zelvo
