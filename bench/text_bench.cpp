@@ -1,6 +1,8 @@
 // Drawing a cached 40-character line of mixed Japanese and ASCII text: ours through the public
 // text entry (plain, edged and antialiased default font) against SDL2_ttf rendering the same string
-// with the same face and size to a surface and blitting it onto a 640x480 screen surface.
+// with the same face and size to a surface and blitting it onto a 640x480 screen surface. On a
+// shared machine run it with --benchmark_repetitions=12 --benchmark_enable_random_interleaving=true:
+// the table then compares medians taken under the same load.
 #include <benchmark/benchmark.h>
 #include <fontconfig/fontconfig.h>
 #include <iconv.h>

@@ -28,6 +28,8 @@ struct TextColours {
   Rgb text, edge;
   std::uint32_t textValue, edgeValue;   // opaque, as the target holds them
   const PixelFormat* format;
+  // Targets with alpha: the text and edge colours at the alpha of each level 0..15.
+  std::uint32_t textLevels[16], edgeLevels[16];
 };
 
 int GraphicsUp() { return GetDirectDrawObject() != nullptr || !IsDirectDrawMode(); }
@@ -72,11 +74,11 @@ inline bool PixelFor(const TextColours& c, int cell, std::uint32_t* out) {
     const int g = cell & 0x0F, e = Style == 3 ? cell >> 4 : 0;
     if constexpr (kAlpha) {
       if (g == 15) {
-        *out = PackWithAlpha(c.format, c.text, 255);
+        *out = c.textLevels[15];
       } else if (g > 0) {
-        *out = Style == 3 && e > 0 ? MixedEdgePixel(c, g, e) : PackWithAlpha(c.format, c.text, LevelAlpha(g));
+        *out = Style == 3 && e > 0 ? MixedEdgePixel(c, g, e) : c.textLevels[g];
       } else if (e > 0) {
-        *out = PackWithAlpha(c.format, c.edge, LevelAlpha(e));
+        *out = c.edgeLevels[e];
       } else {
         return false;
       }
@@ -164,6 +166,11 @@ int PutRow32Vector(std::uint8_t* out, const std::uint8_t* row, int u, int width,
     const __m128i empty = _mm_cmpeq_epi32(lanes, zero);
     const __m128i glyph = _mm_cmpeq_epi32(lanes, _mm_set1_epi32(1));
     const __m128i value = _mm_or_si128(_mm_and_si128(glyph, text), _mm_andnot_si128(glyph, edge));
+    // Four covered pixels need nothing of the target.
+    if (_mm_movemask_epi8(empty) == 0) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), value);
+      continue;
+    }
     const __m128i kept = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
                      _mm_or_si128(_mm_and_si128(empty, kept), _mm_andnot_si128(empty, value)));
@@ -259,6 +266,12 @@ TextColours ColoursFor(const MEMIMG* target, std::uint32_t colour, std::uint32_t
   } else {
     c.textValue = RgbaToColorValue(target->format, c.text.r, c.text.g, c.text.b, 255);
     c.edgeValue = RgbaToColorValue(target->format, c.edge.r, c.edge.g, c.edge.b, 255);
+  }
+  if (target->alphaFlag) {
+    for (int level = 0; level < 16; ++level) {
+      c.textLevels[level] = PackWithAlpha(c.format, c.text, LevelAlpha(level));
+      c.edgeLevels[level] = PackWithAlpha(c.format, c.edge, LevelAlpha(level));
+    }
   }
   return c;
 }
