@@ -34,8 +34,9 @@ const char* CodePageOf(std::uint32_t charset) { return charset == HANGUL_CHARSET
 
 // Converts `in` with a converter opened once per direction; empty on failure.
 std::string Convert(const char* from, const char* to, const char* in, std::size_t length) {
-  static std::map<std::pair<std::string, std::string>, iconv_t> converters;
-  iconv_t& cd = converters[{from, to}];
+  // Open for the life of the process.
+  static auto* converters = new std::map<std::pair<std::string, std::string>, iconv_t>;
+  iconv_t& cd = (*converters)[{from, to}];
   if (cd == iconv_t{} || cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return {};
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -81,7 +82,7 @@ std::uint32_t CharacterToUnicode(std::uint32_t character, std::uint32_t charset)
 }
 
 bool FindFontFile(const std::string& faceUtf8, std::uint32_t charset, std::string* file, int* index) {
-  static std::map<std::pair<std::string, std::uint32_t>, std::pair<std::string, int>> found;
+  static auto& found = *new std::map<std::pair<std::string, std::uint32_t>, std::pair<std::string, int>>;
   const auto key = std::make_pair(faceUtf8, charset);
   if (auto it = found.find(key); it != found.end()) {
     *file = it->second.first;
