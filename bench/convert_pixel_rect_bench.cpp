@@ -26,20 +26,20 @@ Formats FormatsOf(Upload upload) {
   switch (upload) {
     case kRgb24To565:
       zelvo::InitPixelFormatRgb24(&f.source);
-      zelvo::SetupPixelFormatFromMasksBody(&f.destination, 16, 0xF800, 0x07E0, 0x001F, 0);
+      zelvo::SetupPixelFormatFromMasks(&f.destination, 16, 0xF800, 0x07E0, 0x001F, 0);
       break;
     case kPalette8To565:
       zelvo::InitPixelFormatGreyPal8(&f.source);
-      zelvo::SetupPixelFormatFromMasksBody(&f.destination, 16, 0xF800, 0x07E0, 0x001F, 0);
+      zelvo::SetupPixelFormatFromMasks(&f.destination, 16, 0xF800, 0x07E0, 0x001F, 0);
       break;
     case kRgb24To8888Keyed:
       zelvo::InitPixelFormatRgb24(&f.source);
-      zelvo::SetupPixelFormatFromMasksBody(&f.destination, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
+      zelvo::SetupPixelFormatFromMasks(&f.destination, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
       f.alphaFromKey = 1;
       break;
     case kRgb565To555:
-      zelvo::SetupPixelFormatFromMasksBody(&f.source, 16, 0xF800, 0x07E0, 0x001F, 0);
-      zelvo::SetupPixelFormatFromMasksBody(&f.destination, 16, 0x7C00, 0x03E0, 0x001F, 0);
+      zelvo::SetupPixelFormatFromMasks(&f.source, 16, 0xF800, 0x07E0, 0x001F, 0);
+      zelvo::SetupPixelFormatFromMasks(&f.destination, 16, 0x7C00, 0x03E0, 0x001F, 0);
       break;
   }
   return f;

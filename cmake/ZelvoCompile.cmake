@@ -12,7 +12,7 @@ if(ZELVO_CCACHE)
 endif()
 
 # Reproducible floating point: no contraction into fused multiply-add.
-add_compile_options(-Wall -Wextra -Wno-unused-parameter -ffp-contract=off -fno-strict-aliasing)
+add_compile_options(-Wall -Wextra -ffp-contract=off -fno-strict-aliasing)
 
 set(ZELVO_SANITIZE "" CACHE STRING "Sanitizers to build with (e.g. address,undefined)")
 if(ZELVO_SANITIZE)

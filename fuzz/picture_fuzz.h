@@ -28,7 +28,7 @@ inline int FuzzPictureLoader(zelvo::PictureLoader loader, const std::uint8_t* da
     for (std::size_t y = 0; y < static_cast<std::size_t>(image.height); ++y)
       sum ^= pixels[y * image.pitch] ^ pixels[y * image.pitch + image.pitch - 1];
     (void)sum;
-    zelvo::FreeGraphImageBody(&image);
+    zelvo::FreeGraphImage(&image);
   } else if (image.pixels != nullptr) {
     __builtin_trap();
   }

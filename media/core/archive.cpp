@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 
 namespace zelvo {

@@ -6,7 +6,7 @@
 
 #include "media/core/direct_file.h"
 #include "media/core/file_paths.h"
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 #include "platform/kernel/kernel.h"
 
@@ -235,7 +235,7 @@ int OpenArchive(const char* path, int slotHint, int memoryMode, int asyncLoad) {
   return slot;
 }
 
-void ClearArchiveTables() {
+void ResetArchiveState() {
   FreeUnusedArchives();
   std::memset(&g_archiveSettings, 0, sizeof(g_archiveSettings));
 }

@@ -88,7 +88,7 @@ int ArchiveAwareFindClose(FindHandle search);
 
 // Start-up: frees the archives nobody uses, then clears the settings and the cache. Files still
 // open (and the archives they hold) stay valid.
-void ClearArchiveTables();
+void ResetArchiveState();
 // Closes every archive whose reference count is 0 or less; returns how many were closed.
 int FreeUnusedArchives();
 // Slot of the archive at this normalised path, opened or shared (one more reference); -1 on failure.

@@ -4,7 +4,7 @@
 
 namespace zelvo {
 
-int CurrentMilliseconds(int ignored) {
+int CurrentMilliseconds(int /*ignored*/) {
   return static_cast<int>(pf::timeGetTime());
 }
 

@@ -2,14 +2,14 @@
 // Library-wide state flags of start-up and shut-down, read across the core.
 namespace zelvo {
 
-struct LibraryRunState {
+struct RunState {
   int starting;            // 1 while the start-up sequence runs
   int ready;               // 1 from a successful start-up until shut-down's last steps
   int ending;              // 1 from the first step of shut-down on
   int comStarted;          // 1 while COM is started by the library
   char startFolder[260];   // working folder taken at start-up; the log lives there
 };
-extern LibraryRunState g_runState;
+extern RunState g_runState;
 
 // Start-up options, all off by default; set before start-up.
 struct StartUpOptions {
@@ -27,5 +27,8 @@ struct TimeSource {
   long long performanceFrequency;
 };
 extern TimeSource g_timeSource;
+
+// The run flags, the start-up options and the time source as at process start.
+void ResetRunState();
 
 }  // namespace zelvo

@@ -159,7 +159,7 @@ pf::Handle OpenForSize(const char* path, std::int32_t* size) {
 
 }  // namespace
 
-FileHandle DirectFileOpen(const char* path, int cacheFlag, int unused, int asyncFlag) {
+FileHandle DirectFileOpen(const char* path, int cacheFlag, int /*unused*/, int asyncFlag) {
   if (path == nullptr || std::strlen(path) >= sizeof(ReadAheadBlock::fileName)) return 0;
   void* memory = ZELVO_ALLOC_ZEROED(sizeof(DirectFile));
   if (memory == nullptr) return 0;

@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <cstdlib>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/library_lock.h"
 #include "media/core/log.h"
 

@@ -162,7 +162,7 @@ int MemoryStreamWrite(const void* data, int size, int count, MemoryStream* strea
 
 int MemoryStreamEof(MemoryStream* stream) { return stream->endFlag; }
 
-int MemoryStreamIdle(MemoryStream* stream) { return 1; }
+int MemoryStreamIdle(MemoryStream* /*stream*/) { return 1; }
 
 // ---------------------------------------------------------------- helpers on the table
 
@@ -213,6 +213,13 @@ void SkipStreamBlanks(FileHandle file, int* endFlag) {
       return;
     }
   }
+}
+
+void ResetFileOpsState() {
+  g_fileOps = kArchiveAwareFileOps;
+  g_directFileOption = 0;
+  g_fileStreamOps = kFileStreamOps;
+  g_memoryStreamOps = kMemoryStreamOps;
 }
 
 }  // namespace zelvo

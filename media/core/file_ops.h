@@ -98,4 +98,7 @@ void FileTimeToDateTime(std::uint64_t fileTime, FileDateTime* out);
 // *endFlag is set when the end of the file was reached.
 void SkipStreamBlanks(FileHandle file, int* endFlag);
 
+// The file and stream tables and the direct-file option as at process start.
+void ResetFileOpsState();
+
 }  // namespace zelvo

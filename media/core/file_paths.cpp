@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "media/core/file_ops.h"
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 namespace zelvo {
 

@@ -3,7 +3,7 @@
 // byte that looks like a lead byte never splits a character.
 #include <cstring>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 #include "media/core/text_input.h"
 #include "media/core/window_state.h"

@@ -31,7 +31,7 @@ struct LibraryLockState {
   int waiterCount = 0;
   pf::CriticalSection guard{};
 };
-LibraryLockState g_lock;
+LibraryLockState g_libraryLock;
 // Serialises only the creation and closing of the events, never a take or release.
 std::mutex g_lockSetup;
 
@@ -42,25 +42,25 @@ std::uint32_t CallerId() {
 }
 
 void EnsureInitialised() {
-  if (g_lock.initialised.load(std::memory_order_acquire) != 0) {
+  if (g_libraryLock.initialised.load(std::memory_order_acquire) != 0) {
     return;
   }
   std::lock_guard<std::mutex> setup(g_lockSetup);
-  if (g_lock.initialised.load(std::memory_order_relaxed) != 0) {
+  if (g_libraryLock.initialised.load(std::memory_order_relaxed) != 0) {
     return;
   }
-  for (Waiter& waiter : g_lock.waiters) {
+  for (Waiter& waiter : g_libraryLock.waiters) {
     waiter.threadId = 0;
     waiter.event = pf::CreateEvent(true, false);
   }
-  pf::InitializeCriticalSection(&g_lock.guard);
-  g_lock.initialised.store(1, std::memory_order_release);
+  pf::InitializeCriticalSection(&g_libraryLock.guard);
+  g_libraryLock.initialised.store(1, std::memory_order_release);
 }
 
 // Position of the thread in the queue, or -1. Guard held.
 int QueuePosition(std::uint32_t id) {
-  for (int i = 0; i < g_lock.waiterCount; ++i) {
-    if (g_lock.waiters[i].threadId == id) {
+  for (int i = 0; i < g_libraryLock.waiterCount; ++i) {
+    if (g_libraryLock.waiters[i].threadId == id) {
       return i;
     }
   }
@@ -70,13 +70,13 @@ int QueuePosition(std::uint32_t id) {
 // Takes the waiter at `position` out of the queue: the entries behind it move up one place with
 // their events and its event goes to the slot freed at the tail. Guard held.
 void RemoveWaiter(int position) {
-  const pf::Handle event = g_lock.waiters[position].event;
-  for (int i = position; i < g_lock.waiterCount - 1; ++i) {
-    g_lock.waiters[i] = g_lock.waiters[i + 1];
+  const pf::Handle event = g_libraryLock.waiters[position].event;
+  for (int i = position; i < g_libraryLock.waiterCount - 1; ++i) {
+    g_libraryLock.waiters[i] = g_libraryLock.waiters[i + 1];
   }
-  g_lock.waiterCount -= 1;
-  g_lock.waiters[g_lock.waiterCount].threadId = 0;
-  g_lock.waiters[g_lock.waiterCount].event = event;
+  g_libraryLock.waiterCount -= 1;
+  g_libraryLock.waiters[g_libraryLock.waiterCount].threadId = 0;
+  g_libraryLock.waiters[g_libraryLock.waiterCount].event = event;
 }
 
 enum class Attempt { kTaken, kQueued, kQueueFull };
@@ -84,36 +84,36 @@ enum class Attempt { kTaken, kQueued, kQueueFull };
 // One pass of the take protocol under the guard. On kTaken the caller owns the lock; on kQueued
 // `*event` is the event it parks on.
 Attempt TryTake(std::uint32_t id, pf::Handle* event) {
-  pf::EnterCriticalSection(&g_lock.guard);
+  pf::EnterCriticalSection(&g_libraryLock.guard);
   Attempt result;
-  const bool isFree = g_lock.locked == 0;
+  const bool isFree = g_libraryLock.locked == 0;
   int position = -1;
-  if (g_lock.locked != 0 && g_lock.owner == id) {
+  if (g_libraryLock.locked != 0 && g_libraryLock.owner == id) {
     result = Attempt::kTaken;
-  } else if (isFree && g_lock.waiterCount == 0) {
+  } else if (isFree && g_libraryLock.waiterCount == 0) {
     result = Attempt::kTaken;
-  } else if (isFree && g_lock.waiters[0].threadId == id) {
+  } else if (isFree && g_libraryLock.waiters[0].threadId == id) {
     RemoveWaiter(0);
     result = Attempt::kTaken;
   } else if ((position = QueuePosition(id)) >= 0) {
     // Woken while still queued behind others (a waiter that gave up signalled it): wait again.
-    *event = g_lock.waiters[position].event;
+    *event = g_libraryLock.waiters[position].event;
     result = Attempt::kQueued;
-  } else if (g_lock.waiterCount == kMaxWaiters) {
+  } else if (g_libraryLock.waiterCount == kMaxWaiters) {
     result = Attempt::kQueueFull;
   } else {
-    Waiter& tail = g_lock.waiters[g_lock.waiterCount];
+    Waiter& tail = g_libraryLock.waiters[g_libraryLock.waiterCount];
     tail.threadId = id;
     *event = tail.event;
-    g_lock.waiterCount += 1;
+    g_libraryLock.waiterCount += 1;
     result = Attempt::kQueued;
   }
   if (result == Attempt::kTaken) {
-    g_lock.locked = 1;
-    g_lock.owner = id;
-    g_lock.depth += 1;
+    g_libraryLock.locked = 1;
+    g_libraryLock.owner = id;
+    g_libraryLock.depth += 1;
   }
-  pf::LeaveCriticalSection(&g_lock.guard);
+  pf::LeaveCriticalSection(&g_libraryLock.guard);
   return result;
 }
 
@@ -121,18 +121,18 @@ Attempt TryTake(std::uint32_t id, pf::Handle* event) {
 // queued, else null.
 pf::Handle ReleaseOneLevel() {
   pf::Handle wake = nullptr;
-  pf::EnterCriticalSection(&g_lock.guard);
-  if (g_lock.depth > 0) {
-    if (g_lock.depth == 1) {
-      g_lock.locked = 0;
-      g_lock.owner = kNoOwner;
-      if (g_lock.waiterCount > 0) {
-        wake = g_lock.waiters[0].event;
+  pf::EnterCriticalSection(&g_libraryLock.guard);
+  if (g_libraryLock.depth > 0) {
+    if (g_libraryLock.depth == 1) {
+      g_libraryLock.locked = 0;
+      g_libraryLock.owner = kNoOwner;
+      if (g_libraryLock.waiterCount > 0) {
+        wake = g_libraryLock.waiters[0].event;
       }
     }
-    g_lock.depth -= 1;
+    g_libraryLock.depth -= 1;
   }
-  pf::LeaveCriticalSection(&g_lock.guard);
+  pf::LeaveCriticalSection(&g_libraryLock.guard);
   return wake;
 }
 
@@ -140,16 +140,16 @@ pf::Handle ReleaseOneLevel() {
 // new head is woken so the queue does not stall behind it.
 void LeaveQueue(std::uint32_t id) {
   pf::Handle wake = nullptr;
-  pf::EnterCriticalSection(&g_lock.guard);
+  pf::EnterCriticalSection(&g_libraryLock.guard);
   const int position = QueuePosition(id);
   if (position >= 0) {
-    pf::ResetEvent(g_lock.waiters[position].event);
+    pf::ResetEvent(g_libraryLock.waiters[position].event);
     RemoveWaiter(position);
-    if (position == 0 && g_lock.waiterCount > 0) {
-      wake = g_lock.waiters[0].event;
+    if (position == 0 && g_libraryLock.waiterCount > 0) {
+      wake = g_libraryLock.waiters[0].event;
     }
   }
-  pf::LeaveCriticalSection(&g_lock.guard);
+  pf::LeaveCriticalSection(&g_libraryLock.guard);
   if (wake != nullptr) {
     pf::SetEvent(wake);
   }
@@ -214,6 +214,16 @@ int TakeLibraryLockUnlessClosed(const volatile int* windowClosed) {
   }
 }
 
+void WakeLibraryLockWaiter(std::uint32_t threadId) {
+  if (g_libraryLock.initialised.load(std::memory_order_acquire) == 0) return;
+  pf::Handle wake = nullptr;
+  pf::EnterCriticalSection(&g_libraryLock.guard);
+  const int position = QueuePosition(threadId);
+  if (position >= 0) wake = g_libraryLock.waiters[position].event;
+  pf::LeaveCriticalSection(&g_libraryLock.guard);
+  if (wake != nullptr) pf::SetEvent(wake);
+}
+
 void ReleaseLibraryLockNoYield() {
   const pf::Handle wake = ReleaseOneLevel();
   if (wake != nullptr) {
@@ -223,29 +233,29 @@ void ReleaseLibraryLockNoYield() {
 
 void CloseLibraryLock() {
   std::lock_guard<std::mutex> setup(g_lockSetup);
-  if (g_lock.initialised.load(std::memory_order_relaxed) == 0) {
+  if (g_libraryLock.initialised.load(std::memory_order_relaxed) == 0) {
     return;
   }
-  for (Waiter& waiter : g_lock.waiters) {
+  for (Waiter& waiter : g_libraryLock.waiters) {
     pf::CloseHandle(waiter.event);
     waiter.event = nullptr;
     waiter.threadId = 0;
   }
-  pf::DeleteCriticalSection(&g_lock.guard);
-  g_lock.depth = 0;
-  g_lock.locked = 0;
-  g_lock.owner = kNoOwner;
-  g_lock.waiterCount = 0;
-  g_lock.initialised.store(0, std::memory_order_release);
+  pf::DeleteCriticalSection(&g_libraryLock.guard);
+  g_libraryLock.depth = 0;
+  g_libraryLock.locked = 0;
+  g_libraryLock.owner = kNoOwner;
+  g_libraryLock.waiterCount = 0;
+  g_libraryLock.initialised.store(0, std::memory_order_release);
 }
 
 int LibraryLockWaiterCount() {
-  if (g_lock.initialised.load(std::memory_order_acquire) == 0) {
+  if (g_libraryLock.initialised.load(std::memory_order_acquire) == 0) {
     return 0;
   }
-  pf::EnterCriticalSection(&g_lock.guard);
-  const int count = g_lock.waiterCount;
-  pf::LeaveCriticalSection(&g_lock.guard);
+  pf::EnterCriticalSection(&g_libraryLock.guard);
+  const int count = g_libraryLock.waiterCount;
+  pf::LeaveCriticalSection(&g_libraryLock.guard);
   return count;
 }
 

@@ -13,6 +13,9 @@ void CloseLibraryLock();
 int TakeLibraryLockUnlessClosed(const volatile int* windowClosed);
 // The message thread's release: signals the next waiter without yielding.
 void ReleaseLibraryLockNoYield();
+// Wakes the thread if it waits in the queue, so a waiter that gives up when the window closes
+// sees the close at once instead of at the end of its slice.
+void WakeLibraryLockWaiter(std::uint32_t threadId);
 
 // Number of threads queued for the lock (for tests that line threads up).
 int LibraryLockWaiterCount();

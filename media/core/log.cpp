@@ -8,7 +8,7 @@
 
 #include "media/core/core_state.h"
 #include "media/core/file_ops.h"
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "platform/kernel/kernel.h"
 
 namespace zelvo {
@@ -194,6 +194,10 @@ int PopLogIndent() {
     g_log.indent -= 1;
   }
   return 0;
+}
+
+void ResetLogState() {
+  g_log = LogState{};
 }
 
 }  // namespace zelvo

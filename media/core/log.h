@@ -37,8 +37,11 @@ struct TrackedAllocOptions {
 void SetTrackedAllocOptions(const TrackedAllocOptions& options);
 TrackedAllocOptions GetTrackedAllocOptions();
 
-// The shut-down body that a fatal stop runs before the process ends; registered by start-up.
+// The shut-down that a fatal stop runs before the process ends; registered by start-up.
 void SetAbortShutdownHook(void (*hook)());
+
+// The log settings and position as at process start.
+void ResetLogState();
 
 }  // namespace zelvo
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "media/core/core_state.h"
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 #include "media/core/menu.h"
 #include "media/core/message_pump.h"

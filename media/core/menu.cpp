@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/window_state.h"
 
 namespace zelvo {
@@ -164,6 +164,10 @@ void OnMenuCommand(int id) {
     if (g_menu.chosen[i] == id) return;
   }
   if (g_menu.chosenCount < kMaxChosenMenuIds) g_menu.chosen[g_menu.chosenCount++] = id;
+}
+
+void ResetMenuState() {
+  g_menu = MenuState{};
 }
 
 }  // namespace zelvo

@@ -45,4 +45,7 @@ int GetMenuItemName(int id, char* outName);
 // WM_COMMAND with a menu item id.
 void OnMenuCommand(int id);
 
+// No menu, no entries, as at process start.
+void ResetMenuState();
+
 }  // namespace zelvo

@@ -5,7 +5,7 @@
 
 #include "media/core/clock.h"
 #include "media/core/core_state.h"
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/library_lock.h"
 #include "media/core/main_window.h"
 #include "media/core/menu.h"

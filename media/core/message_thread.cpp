@@ -12,8 +12,10 @@ namespace {
 
 constexpr std::uint32_t kMessageThreadPeriodMs = 17;
 std::atomic<std::uint64_t> g_messageThreadPasses{0};
+std::atomic<std::uint32_t> g_messageThreadId{0};
 
 std::uint32_t MessageThreadMain(void*) {
+  g_messageThreadId.store(pf::GetCurrentThreadId());
   while (g_window.closed == 0) {
     if (TakeLibraryLockUnlessClosed(&g_window.closed) == 0) break;
     int result = ProcessMessage();
@@ -36,6 +38,8 @@ int StartMessageThread() {
 
 void WaitForMessageThread() {
   if (g_window.messageThread == nullptr) return;
+  // The thread may be queued for the lock this thread holds: wake it to see the closed window.
+  if (const std::uint32_t id = g_messageThreadId.load(); id != 0) WakeLibraryLockWaiter(id);
   while (std::atomic_ref<int>(g_window.messageThreadEnded).load() == 0) pf::Sleep(1);
   pf::CloseHandle(g_window.messageThread);
   g_window.messageThread = nullptr;

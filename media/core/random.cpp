@@ -93,4 +93,8 @@ int GetRandomInRange(int maximum) {
   return static_cast<int>(static_cast<std::uint64_t>(product) >> 32);
 }
 
+void ResetRandomState() {
+  g_random = RandomState{};
+}
+
 }  // namespace zelvo

@@ -9,4 +9,7 @@ std::uint32_t NextRandomWord();
 int GetRandomInRange(int maximum);
 int CpuHasMMX();
 
+// Unseeded, as at process start.
+void ResetRandomState();
+
 }  // namespace zelvo

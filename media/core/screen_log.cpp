@@ -6,13 +6,17 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/subsystem_hooks.h"
 #include "media/core/window_state.h"
 
 namespace zelvo {
 
-ScreenLogState g_screenLog{0, 0, {}, 0, 0, 0, -1, 1, 4};
+namespace {
+constexpr ScreenLogState kInitialScreenLog{0, 0, {}, 0, 0, 0, -1, 1, 4};
+}  // namespace
+
+ScreenLogState g_screenLog = kInitialScreenLog;
 
 namespace {
 
@@ -143,5 +147,7 @@ int QueryScreenLogState() {
   if (EnsureStarted() == 0) return 0;
   return g_screenLog.shown;
 }
+
+void ResetScreenLogState() { g_screenLog = kInitialScreenLog; }
 
 }  // namespace zelvo

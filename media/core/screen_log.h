@@ -27,4 +27,7 @@ int ScreenLogClearAll();
 int DrawScreenLog();
 int QueryScreenLogState();
 
+// The console state as at process start.
+void ResetScreenLogState();
+
 }  // namespace zelvo

@@ -2,7 +2,7 @@
 // next line starts.
 #include "media/core/stream_lines.h"
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "platform/kernel/kernel.h"
 
 namespace zelvo {
@@ -23,7 +23,7 @@ bool CrEndsLineAfterEdge(FileHandle stream, std::int32_t crPosition) {
 
 }  // namespace
 
-int ReadStreamLineBody(char* buffer, int n, FileHandle stream) {
+int ReadStreamLine(char* buffer, int n, FileHandle stream) {
   if (buffer == nullptr || n < 2) return -1;
   if (FileEof(stream) != 0) return -1;
   std::int32_t start = FileTell(stream);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 #include "platform/kernel/kernel.h"
 #include "platform/window/window.h"

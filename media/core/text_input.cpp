@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 #include "media/core/message_pump.h"
 #include "media/core/subsystem_hooks.h"
@@ -225,6 +225,10 @@ void ClearImeState() {
   FreeCandidateList();
   g_textInput.composition[0] = '\0';
   g_textInput.composing = 0;
+}
+
+void ResetTextInputState() {
+  g_textInput = TextInputState{};
 }
 
 }  // namespace zelvo

@@ -77,4 +77,7 @@ int DeleteKeyInput(int handle);
 int DeleteAllKeyInputs();
 int RunTextInputStep();
 
+// The text input state as at process start.
+void ResetTextInputState();
+
 }  // namespace zelvo

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 
 namespace zelvo {
@@ -38,7 +38,7 @@ struct AllocatorState {
   int liveCount = 0;
   TrackedAllocOptions options{};
 };
-AllocatorState g_alloc;
+AllocatorState g_allocator;
 
 void RefreshGuard(BlockHeader* header) {
   std::memcpy(header->guard, header, kGuardedBytes);
@@ -92,12 +92,12 @@ void WriteDumpLine(BlockHeader* header) {
 }
 
 void WriteTotalsLine() {
-  WriteLogFormat("\tTotal size:%lld(%.3fkb)  Alloc num:%d", static_cast<long long>(g_alloc.liveBytes),
-                 g_alloc.liveBytes / 1024.0, g_alloc.liveCount);
+  WriteLogFormat("\tTotal size:%lld(%.3fkb)  Alloc num:%d", static_cast<long long>(g_allocator.liveBytes),
+                 g_allocator.liveBytes / 1024.0, g_allocator.liveCount);
 }
 
 bool Watched(const BlockHeader* header) {
-  const TrackedAllocOptions& o = g_alloc.options;
+  const TrackedAllocOptions& o = g_allocator.options;
   return o.watchSize < 0 || static_cast<long long>(o.watchSize) == header->size || o.logEveryBlock != 0;
 }
 
@@ -115,26 +115,26 @@ void* TrackedAlloc(std::size_t size, const char* file, int line) {
   header->size = static_cast<std::uint32_t>(size);
   StoreSourceName(header, file);
   header->line = static_cast<std::uint16_t>(line);
-  header->serial = g_alloc.nextSerial++;
+  header->serial = g_allocator.nextSerial++;
 
-  BlockHeader* oldNewest = g_alloc.newest;
+  BlockHeader* oldNewest = g_allocator.newest;
   oldNewest->newer = header;
   header->older = oldNewest;
   header->newer = nullptr;
-  g_alloc.newest = header;
+  g_allocator.newest = header;
   RefreshGuard(header);
   RefreshGuard(oldNewest);
 
-  g_alloc.liveBytes += size;
-  g_alloc.liveCount += 1;
+  g_allocator.liveBytes += size;
+  g_allocator.liveCount += 1;
   if (Watched(header)) {
     WriteLogText("mem alloc  ");
     WriteDumpLine(header);
   }
-  if (g_alloc.options.logTotals != 0) {
+  if (g_allocator.options.logTotals != 0) {
     WriteTotalsLine();
   }
-  if (g_alloc.options.verifyEach != 0) {
+  if (g_allocator.options.verifyEach != 0) {
     VerifyTrackedBlocks();
   }
   return DataOf(header);
@@ -153,9 +153,9 @@ int TrackedFree(void* pointer) {
     return 0;
   }
   BlockHeader* header = reinterpret_cast<BlockHeader*>(static_cast<unsigned char*>(pointer) - sizeof(BlockHeader));
-  g_alloc.liveBytes -= header->size;
-  g_alloc.liveCount -= 1;
-  if (g_alloc.options.verifyEach != 0) {
+  g_allocator.liveBytes -= header->size;
+  g_allocator.liveCount -= 1;
+  if (g_allocator.options.verifyEach != 0) {
     VerifyTrackedBlocks();
   }
   BlockHeader* older = header->older;
@@ -165,14 +165,14 @@ int TrackedFree(void* pointer) {
     newer->older = older;
     RefreshGuard(newer);
   } else {
-    g_alloc.newest = older;
+    g_allocator.newest = older;
   }
   RefreshGuard(older);
   if (Watched(header)) {
     WriteLogText("mem free  ");
     WriteDumpLine(header);
   }
-  if (g_alloc.options.logTotals != 0) {
+  if (g_allocator.options.logTotals != 0) {
     WriteTotalsLine();
   }
   SystemFree(header);
@@ -180,7 +180,7 @@ int TrackedFree(void* pointer) {
 }
 
 int VerifyTrackedBlocks() {
-  for (BlockHeader* header = g_alloc.newest; header != &g_alloc.sentinel; header = header->older) {
+  for (BlockHeader* header = g_allocator.newest; header != &g_allocator.sentinel; header = header->older) {
     if (!GuardIntact(header)) {
       WriteLogText("以下のメモリ確保情報が破損しました");
       WriteDumpLine(header);
@@ -193,7 +193,7 @@ int VerifyTrackedBlocks() {
 int DumpTrackedBlocks() {
   WriteLogText("\n");
   WriteLogText("Alloc memory dump");
-  for (BlockHeader* header = g_alloc.newest; header != &g_alloc.sentinel; header = header->older) {
+  for (BlockHeader* header = g_allocator.newest; header != &g_allocator.sentinel; header = header->older) {
     WriteDumpLine(header);
   }
   WriteTotalsLine();
@@ -201,15 +201,15 @@ int DumpTrackedBlocks() {
 }
 
 TrackedTotals TrackedAllocatorTotals() {
-  return TrackedTotals{g_alloc.liveBytes, g_alloc.liveCount};
+  return TrackedTotals{g_allocator.liveBytes, g_allocator.liveCount};
 }
 
 void SetTrackedAllocOptions(const TrackedAllocOptions& options) {
-  g_alloc.options = options;
+  g_allocator.options = options;
 }
 
 TrackedAllocOptions GetTrackedAllocOptions() {
-  return g_alloc.options;
+  return g_allocator.options;
 }
 
 }  // namespace zelvo

@@ -3,7 +3,7 @@
 #include "media/core/window_mode.h"
 
 #include "media/core/core_state.h"
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 #include "media/core/main_window.h"
 #include "media/core/menu.h"

@@ -5,16 +5,25 @@
 
 namespace zelvo {
 
-WindowSettings g_windowSettings = [] {
+namespace {
+WindowSettings DefaultWindowSettings() {
   WindowSettings settings{};
   settings.scaleRate = 1.0;
   return settings;
-}();
+}
+}  // namespace
+
+WindowSettings g_windowSettings = DefaultWindowSettings();
 
 WindowState g_window{};
 
 void ClearWindowState() {
   g_window = WindowState{};
+}
+
+void ResetWindowState() {
+  g_windowSettings = DefaultWindowSettings();
+  ClearWindowState();
 }
 
 const char* EffectiveClassName() {

@@ -84,6 +84,8 @@ extern WindowState g_window;
 
 // Start-up's clearing of the window, pump and text state; the settings stay.
 void ClearWindowState();
+// The settings too, as at process start.
+void ResetWindowState();
 // The class name in force: the one set, else the title, else "D123987X".
 const char* EffectiveClassName();
 // 1 on the thread that started the library.

@@ -5,7 +5,7 @@
 
 #include <zelvo/pixel_format.h>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 namespace zelvo {
 

@@ -194,4 +194,10 @@ int ReloadSoftScreenFromDisplay() {
   return 0;
 }
 
+void ResetPresentState() {
+  g_flipCounter = 0;
+  g_lastVblankWait = 0;
+  g_softScreenStale = 0;
+}
+
 }  // namespace zelvo

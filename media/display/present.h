@@ -3,7 +3,7 @@
 // front screen's window copies, and the flip counter.
 #include <cstdint>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 namespace zelvo {
 
@@ -19,5 +19,8 @@ std::uint64_t GetFlipCounter();
 int TransferSoftScreenRect(const IntRect* rect);
 int ReloadSoftScreenFromDisplay();
 void MarkSoftScreenStale();
+
+// The flip counter, the last vertical-blank wait and the stale flag as at process start.
+void ResetPresentState();
 
 }  // namespace zelvo

@@ -74,8 +74,8 @@ bool AttemptDisplaySettings(const ModeValues& mode, bool first) {
 
 bool AttemptDisplayMode(const ModeValues& mode, bool) { return TryDisplayMode(g_screen.directDraw, mode); }
 
-// Step 6 of a running screen: the display mode through GDI, or a new DirectDraw object with its
-// cooperative level and display mode.
+// A mode change on a running screen: the display mode through GDI, or a new DirectDraw object with
+// its cooperative level and display mode.
 int ApplyRunningMode(ModeValues* mode, const ModeValues& old) {
   int result = 0;
   const pf::WindowHandle window = ServiceMainWindow();
@@ -128,7 +128,7 @@ bool ApplyFirstMode(const ModeValues& mode, int* depth) {
                                       &g_screen.displayModeChanged, ServiceMainWindow()) == 0;
 }
 
-// Step 7, the first call: the mode, then the old mode, then 640 x 480 x 16.
+// The screen's first mode: the mode asked for, then the old mode, then 640 x 480 x 16.
 int ApplyStartingMode(ModeValues* mode, const ModeValues& old, int* depth) {
   const bool windowed = ServiceWindowMode() == 1;
   if (!windowed) ServiceCall(Services().applyWindowStyle);

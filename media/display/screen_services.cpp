@@ -1,6 +1,6 @@
 #include "media/display/screen_services.h"
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/message_pump.h"
 #include "media/core/screen_log.h"
 #include "media/core/system_report.h"

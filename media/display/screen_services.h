@@ -6,7 +6,7 @@
 // reads as the default shown).
 #include <cstdint>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "platform/window/window.h"
 
 namespace zelvo {

@@ -99,7 +99,7 @@ int GetScreenSize(int* width, int* height);
 int GetRequestedScreenDepth();
 int GetScreenColorBitDepth();
 const PixelFormat* GetScreenPixelFormat();
-const DDPixelFormatRecord* GetDisplayPixelFormatBody();
+const DDPixelFormatRecord* GetDisplayPixelFormat();
 const DDPixelFormatRecord* GetOverlayPixelFormat();
 pf::DDCaps* CopyDeviceCaps(pf::DDCaps* destination);
 pf::DirectDraw7* GetDirectDrawObject();

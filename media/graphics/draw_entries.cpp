@@ -32,7 +32,8 @@ int BlendGraphFits(const GraphRecord* graph) {
   return blend != nullptr && blend->width >= graph->width && blend->height >= graph->height;
 }
 
-// Steps 6 to 13 of the bracket around `draw`, with the touched rectangle.
+// Every drawing entry runs inside this: the inactive wait, and on the software front screen the
+// window's pixels read back before `draw` and the touched rectangle copied to the window after.
 template <typename Draw>
 int Bracket(IntRect touched, Draw draw) {
   WaitWhileInactiveForDrawing();
@@ -54,7 +55,7 @@ const GraphRecord* DrawableGraph(int graph) {
 
 }  // namespace
 
-int ClearDrawTargetBody() {
+int ClearDrawTarget() {
   if (NotStarted()) return -1;
   if (g_graphics.ending) return 0;
   WaitWhileInactiveForDrawing();
@@ -68,7 +69,7 @@ int ClearDrawTargetBody() {
   return 0;
 }
 
-int BlitGraphBody(int x, int y, int graph, int trans) {
+int BlitGraph(int x, int y, int graph, int trans) {
   if (NotStarted()) return -1;
   if (Refused()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
@@ -124,9 +125,9 @@ template <typename Draw>
 int WithRegionNarrowed(IntRect part, Draw draw) {
   const IntRect saved = g_draw.region, requested = g_draw.requestedRegion;
   ClipRect(&part, &saved);
-  SetDrawRegionBody(part.left, part.top, part.right, part.bottom);
+  SetDrawRegion(part.left, part.top, part.right, part.bottom);
   const int result = draw();
-  SetDrawRegionBody(saved.left, saved.top, saved.right, saved.bottom);
+  SetDrawRegion(saved.left, saved.top, saved.right, saved.bottom);
   g_draw.requestedRegion = requested;
   return result;
 }
@@ -138,7 +139,7 @@ int BlitGraphPart(int x, int y, int sx, int sy, int w, int h, int graph, int tra
   const int width = record->width;
   return WithRegionNarrowed(IntRect{x, y, x + w, y + h}, [&] {
     return mirror ? BlitGraphMirrored(x + sx + w - width, y - sy, graph, trans)
-                  : BlitGraphBody(x - sx, y - sy, graph, trans);
+                  : BlitGraph(x - sx, y - sy, graph, trans);
   });
 }
 
@@ -156,7 +157,7 @@ int BlitGraphPartStretched(int x1, int y1, int x2, int y2, int sx, int sy, int s
   return WithRegionNarrowed(r, [&] { return BlitGraphStretched(X1, Y1, X2, Y2, graph, trans); });
 }
 
-int BlitGraphRotatedBody(int x, int y, double scale, double angle, int graph, int trans, int mirror) {
+int BlitGraphRotated(int x, int y, double scale, double angle, int graph, int trans, int mirror) {
   return BlitGraphRotatedFloat(static_cast<float>(x), static_cast<float>(y), scale, angle, graph, trans, mirror);
 }
 
@@ -186,17 +187,17 @@ int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int grap
   return Bracket(touched, [&] { return RotateGraphSoft(x, y, scale, angle, record, trans, mirror); });
 }
 
-int BlitGraphRotatedPivotBody(int x, int y, int cx, int cy, double scale, double angle, int graph, int trans,
+int BlitGraphRotatedPivot(int x, int y, int cx, int cy, double scale, double angle, int graph, int trans,
                               int mirror) {
   int w = 0, h = 0;
-  if (GetGraphSizeBody(graph, &w, &h) < 0 || graph < 0) return Refused() ? 0 : -1;
+  if (GetGraphSize(graph, &w, &h) < 0 || graph < 0) return Refused() ? 0 : -1;
   if (angle != 0.0) {
     const float r = static_cast<float>(scale * (w / 2.0f - cx)), t = static_cast<float>(scale * (h / 2.0f - cy));
     const float s = std::sin(static_cast<float>(angle)), c = std::cos(static_cast<float>(angle));
     return BlitGraphRotatedFloat(x + (r * c - t * s), y + (r * s + t * c), scale, angle, graph, trans, mirror);
   }
   if (scale == 1.0) {
-    return mirror ? BlitGraphMirrored(x - cx, y - cy, graph, trans) : BlitGraphBody(x - cx, y - cy, graph, trans);
+    return mirror ? BlitGraphMirrored(x - cx, y - cy, graph, trans) : BlitGraph(x - cx, y - cy, graph, trans);
   }
   float x1 = static_cast<float>(x - scale * cx), y1 = static_cast<float>(y - scale * cy);
   float x2 = static_cast<float>(x1 + scale * w);
@@ -295,7 +296,7 @@ int DrawThickLine(int x1, int y1, int x2, int y2, std::uint32_t colour, int thic
   return DrawPolygonList(strip, 4, kTriangleStrip, kNoTexture, 0);
 }
 
-int DrawLineSegmentBody(int x1, int y1, int x2, int y2, std::uint32_t colour, int thickness) {
+int DrawLineSegment(int x1, int y1, int x2, int y2, std::uint32_t colour, int thickness) {
   if (NotStarted()) return -1;
   if (Refused()) return 0;
   IntRect touched = NormalizedRect(x1, y1, x2, y2);
@@ -305,7 +306,7 @@ int DrawLineSegmentBody(int x1, int y1, int x2, int y2, std::uint32_t colour, in
   return Bracket(touched, [&] { return DrawLineSoft(x1, y1, x2, y2, colour); });
 }
 
-int DrawRectangleBody(int x1, int y1, int x2, int y2, std::uint32_t colour, int fill) {
+int DrawRectangle(int x1, int y1, int x2, int y2, std::uint32_t colour, int fill) {
   if (NotStarted()) return -1;
   if (Refused()) return 0;
   return Bracket(NormalizedRect(x1, y1, x2, y2), [&] {
@@ -313,21 +314,21 @@ int DrawRectangleBody(int x1, int y1, int x2, int y2, std::uint32_t colour, int 
   });
 }
 
-int DrawCircleShapeBody(int x, int y, int r, std::uint32_t colour, int fill) {
+int DrawCircleShape(int x, int y, int r, std::uint32_t colour, int fill) {
   if (NotStarted()) return -1;
   if (Refused() || r < 0) return 0;
   return Bracket(IntRect{x - r - 1, y - r - 1, x + r + 1, y + r + 1},
                  [&] { return DrawSoftCircle(x, y, r, colour, fill); });
 }
 
-int DrawEllipseBody(int x, int y, int rx, int ry, std::uint32_t colour, int fill) {
+int DrawEllipse(int x, int y, int rx, int ry, std::uint32_t colour, int fill) {
   if (NotStarted()) return -1;
   if (Refused() || rx < 0 || ry < 0) return 0;
   return Bracket(IntRect{x - rx - 1, y - ry - 1, x + rx + 1, y + ry + 1},
                  [&] { return DrawSoftOval(x, y, rx, ry, colour, fill); });
 }
 
-int DrawTriangleShapeBody(int x1, int y1, int x2, int y2, int x3, int y3, std::uint32_t colour, int fill) {
+int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, std::uint32_t colour, int fill) {
   if (NotStarted()) return -1;
   if (Refused()) return 0;
   // One past the far corner, so the window copy includes the last row and column.

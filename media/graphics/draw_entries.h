@@ -14,10 +14,10 @@ struct PolygonVertex2D {
 enum : int { kTriangleList = 4, kTriangleStrip = 5, kTriangleFan = 6 };
 constexpr int kNoTexture = -5;
 
-int ClearDrawTargetBody();
+int ClearDrawTarget();
 int FillGraphColor(int graph, int red, int green, int blue, int alpha);
 int DrawPolygonList(const PolygonVertex2D* vertices, int count, int kind, int texture, int trans);
-int BlitGraphBody(int x, int y, int graph, int trans);
+int BlitGraph(int x, int y, int graph, int trans);
 int BlitGraphStretched(int x1, int y1, int x2, int y2, int graph, int trans);
 int BlitGraphStretchedFloat(float x1, float y1, float x2, float y2, int graph, int trans);
 int BlitGraphMirrored(int x, int y, int graph, int trans);
@@ -25,14 +25,14 @@ int BlitGraphFourCorners(float x1, float y1, float x2, float y2, float x3, float
                          int trans);
 int BlitGraphPart(int x, int y, int sx, int sy, int w, int h, int graph, int trans, int mirror);
 int BlitGraphPartStretched(int x1, int y1, int x2, int y2, int sx, int sy, int sw, int sh, int graph, int trans);
-int BlitGraphRotatedBody(int x, int y, double scale, double angle, int graph, int trans, int mirror);
+int BlitGraphRotated(int x, int y, double scale, double angle, int graph, int trans, int mirror);
 int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int graph, int trans, int mirror);
-int BlitGraphRotatedPivotBody(int x, int y, int cx, int cy, double scale, double angle, int graph, int trans,
+int BlitGraphRotatedPivot(int x, int y, int cx, int cy, double scale, double angle, int graph, int trans,
                               int mirror);
-int DrawLineSegmentBody(int x1, int y1, int x2, int y2, std::uint32_t colour, int thickness);
-int DrawRectangleBody(int x1, int y1, int x2, int y2, std::uint32_t colour, int fill);
-int DrawCircleShapeBody(int x, int y, int r, std::uint32_t colour, int fill);
-int DrawEllipseBody(int x, int y, int rx, int ry, std::uint32_t colour, int fill);
-int DrawTriangleShapeBody(int x1, int y1, int x2, int y2, int x3, int y3, std::uint32_t colour, int fill);
+int DrawLineSegment(int x1, int y1, int x2, int y2, std::uint32_t colour, int thickness);
+int DrawRectangle(int x1, int y1, int x2, int y2, std::uint32_t colour, int fill);
+int DrawCircleShape(int x, int y, int r, std::uint32_t colour, int fill);
+int DrawEllipse(int x, int y, int rx, int ry, std::uint32_t colour, int fill);
+int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, std::uint32_t colour, int fill);
 
 }  // namespace zelvo

@@ -16,7 +16,7 @@
 namespace zelvo {
 
 DrawState g_draw;
-GraphicsFlags g_graphics;
+GraphicsState g_graphics;
 
 namespace {
 
@@ -70,13 +70,13 @@ void ResetDrawState() {
   g_softBlend.drawRegion = g_draw.region;
 }
 
-int SetTextureFilterBody(int mode) {
+int SetTextureFilter(int mode) {
   if (g_graphics.ending) return 0;
   g_draw.textureFilter = mode;
   return 0;
 }
 
-int SetBlendModeBody(int mode, int parameter) {
+int SetBlendMode(int mode, int parameter) {
   if (g_graphics.ending) return 0;
   if (mode == g_draw.blendMode && parameter == g_draw.blendParam) return 0;
   WaitWhileInactiveForDrawing();
@@ -87,7 +87,7 @@ int SetBlendModeBody(int mode, int parameter) {
   return 0;
 }
 
-int SetBlendGraphBody(int graph, int borderParam, int borderRange) {
+int SetBlendGraph(int graph, int borderParam, int borderRange) {
   if (g_graphics.ending) return 0;
   if (graph == g_draw.blendGraph && borderParam == g_draw.blendGraphBorderParam &&
       borderRange == g_draw.blendGraphBorderRange) {
@@ -109,7 +109,7 @@ int SetBlendGraphBody(int graph, int borderParam, int borderRange) {
   return 0;
 }
 
-int SetDrawTintBody(int red, int green, int blue) {
+int SetDrawTint(int red, int green, int blue) {
   if (g_graphics.ending) return 0;
   const std::uint32_t tint = g_draw.drawTint;
   if (red == static_cast<int>((tint >> 16) & 0xFF) && green == static_cast<int>((tint >> 8) & 0xFF) &&
@@ -125,7 +125,7 @@ int SetDrawTintPacked(std::uint32_t tint) {
   return 0;
 }
 
-int SelectDrawTargetBody(int target) {
+int SelectDrawTarget(int target) {
   if (!g_graphics.started) return -1;
   if (g_graphics.ending) return 0;
   WaitWhileInactiveForDrawing();
@@ -146,17 +146,17 @@ int SelectDrawTargetBody(int target) {
     return -1;
   }
   const int oldWidth = g_draw.targetWidth, oldHeight = g_draw.targetHeight;
-  GetGraphSizeBody(target, &g_draw.targetWidth, &g_draw.targetHeight);
+  GetGraphSize(target, &g_draw.targetWidth, &g_draw.targetHeight);
   if (g_draw.targetWidth == oldWidth && g_draw.targetHeight == oldHeight) {
-    SetDrawRegionBody(g_draw.region.left, g_draw.region.top, g_draw.region.right, g_draw.region.bottom);
+    SetDrawRegion(g_draw.region.left, g_draw.region.top, g_draw.region.right, g_draw.region.bottom);
   } else {
-    SetDrawRegionBody(0, 0, g_draw.targetWidth, g_draw.targetHeight);
+    SetDrawRegion(0, 0, g_draw.targetWidth, g_draw.targetHeight);
   }
   SetTargetMatrices(g_draw.targetWidth, g_draw.targetHeight);
   return 0;
 }
 
-int SetDrawRegionBody(int x1, int y1, int x2, int y2) {
+int SetDrawRegion(int x1, int y1, int x2, int y2) {
   if (g_graphics.ending) return 0;
   g_draw.requestedRegion = IntRect{x1, y1, x2, y2};
   int width = 0, height = 0;
@@ -185,7 +185,7 @@ int SetDrawOffset(const IntRect* offset) {
   return 0;
 }
 
-int GetGraphSizeBody(int graph, int* width, int* height) {
+int GetGraphSize(int graph, int* width, int* height) {
   int w = 0, h = 0;
   if (graph == kTargetBackBuffer || graph == kTargetFrontBuffer) {
     ScreenSizeOrDefault(&w, &h);

@@ -4,7 +4,7 @@
 // graphs; together with the graphics manager's started, ending and Direct3D-usable flags.
 #include <cstdint>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/display/screen_services.h"
 #include "media/pixels/rectangles.h"
 
@@ -48,14 +48,14 @@ struct DrawState {
 };
 extern DrawState g_draw;
 
-struct GraphicsFlags {
+struct GraphicsState {
   int started;
   int ending;
   int direct3DUsable;
   void (*restoreCallback)();   // null: the built-in graph restore (reload from the files)
   int lineSkipsSubtractEmulation;
 };
-extern GraphicsFlags g_graphics;
+extern GraphicsState g_graphics;
 
 // The inactive-window wait of drawing operations; before graphics start there is no window to
 // wait for.
@@ -65,17 +65,17 @@ void WaitWhileInactiveForDrawing();
 void ResetDrawState();
 
 // Setters: 0, or -1 for an invalid graph; all do nothing while graphics end.
-int SetTextureFilterBody(int mode);
-int SetBlendModeBody(int mode, int parameter);
-int SetBlendGraphBody(int graph, int borderParam, int borderRange);
-int SetDrawTintBody(int red, int green, int blue);
+int SetTextureFilter(int mode);
+int SetBlendMode(int mode, int parameter);
+int SetBlendGraph(int graph, int borderParam, int borderRange);
+int SetDrawTint(int red, int green, int blue);
 int SetDrawTintPacked(std::uint32_t tint);
-int SelectDrawTargetBody(int target);
-int SetDrawRegionBody(int x1, int y1, int x2, int y2);
+int SelectDrawTarget(int target);
+int SetDrawRegion(int x1, int y1, int x2, int y2);
 int SetDrawOffset(const IntRect* offset);
 
 // Graph size of -2, -4 (the screen size) or a graph; -1 with the outputs unwritten otherwise.
-int GetGraphSizeBody(int graph, int* width, int* height);
+int GetGraphSize(int graph, int* width, int* height);
 int Is3DDrawingInEffect();
 
 // Matrix helpers (row-major, row vectors).

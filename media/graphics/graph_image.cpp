@@ -63,7 +63,7 @@ int AllocGraphImageArgb32(int width, int height, GraphImage* image) { return All
 
 int AllocGraphImageRgb24(int width, int height, GraphImage* image) { return AllocGraphImage(width, height, 3, image); }
 
-int FreeGraphImageBody(GraphImage* image) {
+int FreeGraphImage(GraphImage* image) {
   if (image->pixels != nullptr) TrackedFree(image->pixels);
   std::memset(image, 0, sizeof *image);
   return 0;
@@ -122,7 +122,7 @@ std::uint32_t GraphImageTopLeftColor(const GraphImage* image) {
 }
 
 int LoadGraphImage(const char* path, const void* memory, int memorySize, int memoryFlag, GraphImage* out,
-                   int loadOption) {
+                   int /*loadOption*/) {
   StreamReaderBlock reader{};
   reader.ops = memoryFlag != 0 ? *MemoryStreamOpsTable() : *FileStreamOpsTable();
   // The stream tables are filled at start-up; before that nothing can be read.
@@ -173,6 +173,11 @@ int LoadGraphImageWithAlpha(const char* path, const void* memory, int memorySize
       return 0;
   }
   return 1;
+}
+
+void ResetPictureLoaderState() {
+  for (PictureLoader& loader : g_userPictureLoaders) loader = nullptr;
+  g_userPictureLoaderCount = 0;
 }
 
 }  // namespace zelvo

@@ -31,7 +31,7 @@ extern int g_userPictureLoaderCount;
 
 int AllocGraphImageArgb32(int width, int height, GraphImage* image);
 int AllocGraphImageRgb24(int width, int height, GraphImage* image);
-int FreeGraphImageBody(GraphImage* image);
+int FreeGraphImage(GraphImage* image);
 int FillGraphImage(GraphImage* image, int red, int green, int blue, int alpha);
 // No bounds check: x and y must lie inside the picture.
 int SetGraphImagePixel(GraphImage* image, int x, int y, int red, int green, int blue, int alpha);
@@ -54,5 +54,8 @@ int MakeAlphaPictureName(const char* path, char* out, int size);
 int LoadGraphImageWithAlpha(const char* path, const void* memory, int memorySize, int memoryFlag,
                             const void* alphaMemory, int alphaMemorySize, int alphaMemoryFlag,
                             GraphImage* out, GraphImage* alphaOut, int loadOption);
+
+// No user loaders, as at process start.
+void ResetPictureLoaderState();
 
 }  // namespace zelvo

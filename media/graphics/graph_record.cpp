@@ -170,7 +170,7 @@ int CreateDivGraphFromGraphImage(GraphImage* picture, GraphImage* alpha, int tot
   return 0;
 }
 
-int LoadGraphBody(const char* fileName, int notTexture) {
+int LoadGraph(const char* fileName, int notTexture) {
   if (g_graphics.ending || !g_graphics.started) return -1;
   WaitWhileInactiveForDrawing();
   GraphImage picture{}, alpha{};
@@ -179,8 +179,8 @@ int LoadGraphBody(const char* fileName, int notTexture) {
     const int handle = CreateGraphFromGraphImage(&picture, loaded == 0 ? &alpha : nullptr, notTexture == 0, 0, 0);
     GraphRecord* record = handle >= 0 ? GetGraphRecord(handle) : nullptr;
     if (record != nullptr) StoreFileName(record, fileName);
-    FreeGraphImageBody(&picture);
-    if (loaded == 0) FreeGraphImageBody(&alpha);
+    FreeGraphImage(&picture);
+    if (loaded == 0) FreeGraphImage(&alpha);
     return handle;
   }
   const FileHandle file = FileOpen(fileName, 0, 0, 0);
@@ -193,7 +193,7 @@ int LoadGraphBody(const char* fileName, int notTexture) {
   return WriteLogText(text);
 }
 
-int LoadDivGraphBody(const char* fileName, int total, int across, int down, int cellWidth, int cellHeight,
+int LoadDivGraph(const char* fileName, int total, int across, int down, int cellWidth, int cellHeight,
                      int* handles, int notTexture) {
   if (g_graphics.ending) return 0;
   if (!g_graphics.started) return -1;
@@ -213,8 +213,8 @@ int LoadDivGraphBody(const char* fileName, int total, int across, int down, int 
       if (record != nullptr) StoreFileName(record, fileName);
     }
   }
-  FreeGraphImageBody(&picture);
-  if (loaded == 0) FreeGraphImageBody(&alpha);
+  FreeGraphImage(&picture);
+  if (loaded == 0) FreeGraphImage(&alpha);
   return result;
 }
 
@@ -277,7 +277,7 @@ int RegisterGraphLostFlag(int graph, int* flag) {
   return 0;
 }
 
-int RestoreGraphSurfacesBody(int graph) {
+int RestoreGraphHandleSurfaces(int graph) {
   if (g_graphics.ending) return 0;
   GraphRecord* record = GetGraphRecord(graph);
   if (record == nullptr) return -1;
@@ -290,7 +290,7 @@ int RestoreAllGraphSurfaces() {
   RestoreLostScreenSurfaces();
   int restored = 0;
   for (int slot = 0; slot < g_graphs.highWater; ++slot) {
-    if (g_graphs.slots[slot] != nullptr) restored |= RestoreGraphSurfacesBody(g_graphs.HandleOfSlot(slot));
+    if (g_graphs.slots[slot] != nullptr) restored |= RestoreGraphHandleSurfaces(g_graphs.HandleOfSlot(slot));
   }
   if (restored != 0) RefillAllGraphs();
   return 0;
@@ -327,8 +327,8 @@ void RestoreGraphsBuiltIn() {
                       std::strcmp(previous->folder, record->folder) == 0 &&
                       previous->loadOption == record->loadOption;
     if (!same) {
-      if (held >= 0) FreeGraphImageBody(&picture);
-      if (held == 0) FreeGraphImageBody(&alpha);
+      if (held >= 0) FreeGraphImage(&picture);
+      if (held == 0) FreeGraphImage(&alpha);
       FileChdir(record->folder);
       held = LoadGraphImageWithAlpha(record->fileName, nullptr, 0, 0, nullptr, 0, 0, &picture, &alpha,
                                      record->loadOption);
@@ -341,8 +341,8 @@ void RestoreGraphsBuiltIn() {
     TransferImageToGraph(&picture, held == 0 ? &alpha : nullptr, record->sourceX, record->sourceY, record);
     record->restorePending = 0;
   }
-  if (held >= 0) FreeGraphImageBody(&picture);
-  if (held == 0) FreeGraphImageBody(&alpha);
+  if (held >= 0) FreeGraphImage(&picture);
+  if (held == 0) FreeGraphImage(&alpha);
   FileChdir(startFolder);
 }
 

@@ -45,14 +45,14 @@ int CreateGraphFromGraphImage(GraphImage* picture, GraphImage* alpha, int textur
 int CreateDivGraphFromGraphImage(GraphImage* picture, GraphImage* alpha, int total, int across, int down,
                                  int cellWidth, int cellHeight, int* handles, int textureAllowed, int mirror,
                                  int mirrorHere);
-int LoadGraphBody(const char* fileName, int notTexture);
-int LoadDivGraphBody(const char* fileName, int total, int across, int down, int cellWidth, int cellHeight,
+int LoadGraph(const char* fileName, int notTexture);
+int LoadDivGraph(const char* fileName, int total, int across, int down, int cellWidth, int cellHeight,
                      int* handles, int notTexture);
 int DeriveGraph(int x, int y, int width, int height, int parent);
 int DeleteGraph(int graph, int logFlag);
 int DeleteAllGraphs(int logFlag);
 int RegisterGraphLostFlag(int graph, int* flag);
-int RestoreGraphSurfacesBody(int graph);
+int RestoreGraphHandleSurfaces(int graph);
 int RestoreAllGraphSurfaces();
 // After a display change: every graph flagged for refilling, then the restore callback.
 int RefillAllGraphs();

@@ -15,7 +15,7 @@
 
 namespace zelvo {
 
-int SetGraphRestoreCallbackBody(void (*callback)()) {
+int SetGraphRestoreCallback(void (*callback)()) {
   g_graphics.restoreCallback = callback;
   return 0;
 }
@@ -41,7 +41,7 @@ int RebuildGraphicsAfterDisplayChange() {
   CreateOutputSurfaces();
   RestoreScreenPalette();
   SelectDrawScreen(g_draw.target, g_draw.target);
-  ClearDrawTargetBody();
+  ClearDrawTarget();
   PresentBackScreen();
   RefillAllGraphs();
   RecreateAllFonts();

@@ -4,7 +4,7 @@
 namespace zelvo {
 
 // Null selects the built-in restore, which reloads every graph from its file. 0.
-int SetGraphRestoreCallbackBody(void (*callback)());
+int SetGraphRestoreCallback(void (*callback)());
 // 1: some restore is in effect (the program's or the built-in one).
 int QueryGraphRestoreCallback();
 // The output surfaces, the 2D surfaces' objects, the clipper and, in full screen, the DirectDraw

@@ -23,11 +23,11 @@ void ScreenReleasesGraphs() { DeleteAllGraphs(0); }
 void ScreenDeletesSurfaces() { DeleteAllSurface2D(); }
 int ScreenGraphicsEnding() { return g_graphics.ending; }
 int ScreenDrawTarget() { return g_draw.target; }
-int ScreenSelectsTarget(int target) { return SelectDrawTargetBody(target); }
-void ScreenClearsTarget() { ClearDrawTargetBody(); }
+int ScreenSelectsTarget(int target) { return SelectDrawTarget(target); }
+void ScreenClearsTarget() { ClearDrawTarget(); }
 void* ScreenTargetSurface() { return DrawTargetSurfaceEntry(); }
 void ScreenReadsRegion(IntRect* out) { *out = g_draw.region; }
-void ScreenSetsRegion(const IntRect* r) { SetDrawRegionBody(r->left, r->top, r->right, r->bottom); }
+void ScreenSetsRegion(const IntRect* r) { SetDrawRegion(r->left, r->top, r->right, r->bottom); }
 std::uint32_t ScreenTransparentColor() { return g_draw.transparentColor; }
 void ScreenSetsTransparentColor(std::uint32_t color) { g_draw.transparentColor = color; }
 // No texture graphs are ever made without a Direct3D device.
@@ -83,15 +83,15 @@ int StartGraphicsManager() {
   if (g_graphics.started) return 0;
   WriteLogText("グラフィック管理系の初期化を行います\n");
   PushLogIndent();
-  const GraphicsFlags kept = g_graphics;
-  g_graphics = GraphicsFlags{};
+  const GraphicsState kept = g_graphics;
+  g_graphics = GraphicsState{};
   g_graphics.ending = kept.ending;
   g_graphics.restoreCallback = kept.restoreCallback;
   g_graphics.lineSkipsSubtractEmulation = kept.lineSkipsSubtractEmulation;
   g_graphs.Reset();
   g_surfaceData.Reset();
   g_surface2D.Reset();
-  g_softTarget = SoftTarget{};
+  g_softTarget = SoftTargetState{};
   ResetDrawState();
   g_graphics.started = 1;
   // There is no Direct3D device: its texture table cannot be cleared.
@@ -102,8 +102,8 @@ int StartGraphicsManager() {
   int width = 0, height = 0;
   GetScreenSize(&width, &height);
   g_draw.target = kTargetBackBuffer;
-  SelectDrawTargetBody(kTargetFrontBuffer);
-  SetDrawRegionBody(0, 0, width == 0 ? 640 : width, height == 0 ? 480 : height);
+  SelectDrawTarget(kTargetFrontBuffer);
+  SetDrawRegion(0, 0, width == 0 ? 640 : width, height == 0 ? 480 : height);
   g_graphics.ending = 0;
   SetDefaultFontSettings();
   StartFonts();
@@ -119,6 +119,14 @@ int EndGraphicsManager() {
   g_graphics.started = 0;
   WriteLogText("グラフィック管理系の終了処理は正常に終了しました\n");
   return 0;
+}
+
+void ResetGraphicsState() {
+  g_graphics = GraphicsState{};
+  g_graphs.Reset();
+  g_surfaceData.Reset();
+  g_surface2D.Reset();
+  g_softTarget = SoftTargetState{};
 }
 
 }  // namespace zelvo

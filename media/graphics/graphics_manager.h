@@ -10,4 +10,8 @@ int EndDirectDrawLayer();
 int StartGraphicsManager();
 int EndGraphicsManager();
 
+// The manager's flags and the graph, surface and 2D tables empty, as at process start; the records
+// of live graphs are not freed (the library is shut down first).
+void ResetGraphicsState();
+
 }  // namespace zelvo

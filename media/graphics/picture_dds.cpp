@@ -58,7 +58,7 @@ bool FindDdsFormat(const std::uint8_t* header, DdsFormatEntry* format) {
 // 8-bit direct-colour pixels would pass for palette indices, so they are widened to 24 or 32 bits.
 int WidenEightBit(GraphImage* image, const DdsFormatEntry& format) {
   PixelFormat source{};
-  SetupPixelFormatFromMasksBody(&source, 8, format.red, format.green, format.blue, format.alpha);
+  SetupPixelFormatFromMasks(&source, 8, format.red, format.green, format.blue, format.alpha);
   int bytes = format.alpha != 0 ? 4 : 3;
   std::int64_t pitch = std::int64_t{image->width} * bytes;
   auto* wide = static_cast<std::uint8_t*>(ZELVO_ALLOC(static_cast<std::size_t>(pitch * image->height)));
@@ -111,7 +111,7 @@ int LoadDdsFromStream(StreamReaderBlock* reader, GraphImage* out) {
       return -1;
     }
   } else {
-    SetupPixelFormatFromMasksBody(&image.format, format.bits, format.red, format.green, format.blue, format.alpha);
+    SetupPixelFormatFromMasks(&image.format, format.bits, format.red, format.green, format.blue, format.alpha);
   }
   *out = image;
   return 0;

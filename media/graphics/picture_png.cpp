@@ -61,7 +61,7 @@ void SetPngFormat(PngLoad* load, int colorType, bool expanded, int channels) {
   } else if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
     // Grey with alpha keeps two bytes a pixel, of which only the grey (low) byte is read.
     if (channels == 1) InitPixelFormatGreyPal8(format);
-    else SetupPixelFormatFromMasksBody(format, 16, 0xFF, 0xFF, 0xFF, 0);
+    else SetupPixelFormatFromMasks(format, 16, 0xFF, 0xFF, 0xFF, 0);
   } else if (channels == 4) {
     InitPixelFormatArgb32(format);
   } else {

@@ -43,7 +43,7 @@ bool Acceptable(const TgaHeader& h, int* depth) {
 }
 
 void SetTgaFormat(int depth, PixelFormat* format) {
-  if (depth == 16) SetupPixelFormatFromMasksBody(format, 16, 0x7C00, 0x3E0, 0x1F, 0);
+  if (depth == 16) SetupPixelFormatFromMasks(format, 16, 0x7C00, 0x3E0, 0x1F, 0);
   else if (depth == 24) InitPixelFormatRgb24(format);
   else InitPixelFormatArgb32(format);
 }

@@ -110,7 +110,7 @@ int CopyScreenRectToGraphSoft(int x1, int y1, int x2, int y2, GraphRecord* graph
   return result;
 }
 
-int CopyScreenToGraphBody(int x1, int y1, int x2, int y2, int graph, int /*flag*/) {
+int CopyScreenToGraph(int x1, int y1, int x2, int y2, int graph, int /*flag*/) {
   if (g_graphics.ending) return 0;
   GraphRecord* record = GetGraphRecord(graph);
   if (record == nullptr) return -1;

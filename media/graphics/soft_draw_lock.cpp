@@ -41,7 +41,7 @@ struct SoftDrawLockState {
   int lockedTargetPitch;
   IntRect targetRect;
 };
-SoftDrawLockState g_lock;
+SoftDrawLockState g_softDrawLock;
 std::vector<std::uint8_t> g_targetCopy;
 std::vector<std::uint8_t> g_sourceCopy;
 
@@ -98,10 +98,10 @@ const MEMIMG* Surface2DSourceImage(const Surface2DEntry* entry, MEMIMG* view) {
 int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const IntRect* sourceRect,
                           const IntRect* destRect, int writesOnlyGivenColours, std::uint32_t* colour1,
                           std::uint32_t* colour2) {
-  std::memset(&g_lock, 0, sizeof g_lock);
+  std::memset(&g_softDrawLock, 0, sizeof g_softDrawLock);
   if (IsSoftwareRenderMode()) {
-    g_lock.targetImage = g_softTarget.image;
-    if (source != nullptr) g_lock.sourceImage = Surface2DSourceImage(source, &g_lock.source);
+    g_softDrawLock.targetImage = g_softTarget.image;
+    if (source != nullptr) g_softDrawLock.sourceImage = Surface2DSourceImage(source, &g_softDrawLock.source);
     return 0;
   }
   const SurfaceRecord* blitRecord = source != nullptr ? GetSurfaceRecord(source->record) : nullptr;
@@ -113,13 +113,13 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
     const int sourceInVideo = (caps.caps & pf::DDSCAPS_VIDEOMEMORY) ? 1 : 0;
     const int targetCountsAsVideo = g_draw.drawOffset.left != 0 || g_draw.drawOffset.top != 0 ? 1 : 0;
     if (sourceInVideo == targetCountsAsVideo) {
-      g_lock.hardwareBlit = 1;
-      g_lock.blitSource = blitRecord->surface;
-      g_lock.blitSourceRect = pf::Rect{sourceRect->left + source->originX, sourceRect->top + source->originY,
+      g_softDrawLock.hardwareBlit = 1;
+      g_softDrawLock.blitSource = blitRecord->surface;
+      g_softDrawLock.blitSourceRect = pf::Rect{sourceRect->left + source->originX, sourceRect->top + source->originY,
                                        sourceRect->right + source->originX, sourceRect->bottom + source->originY};
-      g_lock.blitTarget = g_softTarget.surface;
-      g_lock.blitX = destRect->left + g_softTarget.originX + g_draw.drawOffset.left;
-      g_lock.blitY = destRect->top + g_softTarget.originY + g_draw.drawOffset.top;
+      g_softDrawLock.blitTarget = g_softTarget.surface;
+      g_softDrawLock.blitX = destRect->left + g_softTarget.originX + g_draw.drawOffset.left;
+      g_softDrawLock.blitY = destRect->top + g_softTarget.originY + g_draw.drawOffset.top;
       return 0;
     }
   }
@@ -133,7 +133,7 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
   if (source != nullptr) {
     if (sourceRecord == nullptr) return 0;
     if (sourceRecord->memoryImage) {
-      g_lock.sourceImage = Surface2DSourceImage(source, &g_lock.source);
+      g_softDrawLock.sourceImage = Surface2DSourceImage(source, &g_softDrawLock.source);
     } else {
       const IntRect whole{0, 0, source->width, source->height};
       IntRect area = sourceRect != nullptr ? *sourceRect : whole;
@@ -144,9 +144,9 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
       int pitch = 0;
       void* pixels = nullptr;
       if (LockSurfaceRecord(source->record, &pitch, &pixels, 0, &lockRect, nullptr) == -1) return 0;
-      g_lock.sourceRecordLocked = 1;
-      g_lock.sourceRecord = source->record;
-      g_lock.lockedSourceRect = lockRect;
+      g_softDrawLock.sourceRecordLocked = 1;
+      g_softDrawLock.sourceRecord = source->record;
+      g_softDrawLock.lockedSourceRect = lockRect;
       const std::uint32_t key = RgbaToColorValue(standard, (sourceRecord->colorKey >> 16) & 0xFF,
                                                  (sourceRecord->colorKey >> 8) & 0xFF, sourceRecord->colorKey & 0xFF,
                                                  255);
@@ -157,12 +157,12 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
         pixels = g_sourceCopy.data();
         pitch = w * 2;
       }
-      WrapLockedPixels(&g_lock.source, pixels, pitch, area, source->width, source->height, ScreenColorType(), key);
-      g_lock.sourceImage = &g_lock.source;
+      WrapLockedPixels(&g_softDrawLock.source, pixels, pitch, area, source->width, source->height, ScreenColorType(), key);
+      g_softDrawLock.sourceImage = &g_softDrawLock.source;
     }
   }
   if (g_softTarget.image != nullptr) {
-    g_lock.targetImage = g_softTarget.image;
+    g_softDrawLock.targetImage = g_softTarget.image;
     return 0;
   }
   pf::DirectDrawSurface7* surface = g_softTarget.surface;
@@ -175,12 +175,12 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
     EndSoftDrawOnTarget();
     return 0;
   }
-  g_lock.lockedTarget = surface;
-  g_lock.lockedTargetRect = lockRect;
-  g_lock.targetRect = rect;
+  g_softDrawLock.lockedTarget = surface;
+  g_softDrawLock.lockedTargetRect = lockRect;
+  g_softDrawLock.targetRect = rect;
   // The routines clip to the locked rectangle, so nothing outside the lock is touched.
-  g_lock.regionNarrowed = 1;
-  g_lock.savedRegion = g_softBlend.drawRegion;
+  g_softDrawLock.regionNarrowed = 1;
+  g_softDrawLock.savedRegion = g_softBlend.drawRegion;
   g_softBlend.drawRegion = rect;
   void* pixels = desc.surface;
   int pitch = desc.pitch;
@@ -190,40 +190,40 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;
     g_targetCopy.resize(static_cast<std::size_t>(w) * h * 2);
     ConvertRect(g_targetCopy.data(), w * 2, standard, pixels, pitch, GetScreenPixelFormat(), w, h);
-    g_lock.targetConverted = 1;
-    g_lock.lockedTargetPixels = pixels;
-    g_lock.lockedTargetPitch = pitch;
+    g_softDrawLock.targetConverted = 1;
+    g_softDrawLock.lockedTargetPixels = pixels;
+    g_softDrawLock.lockedTargetPitch = pitch;
     pixels = g_targetCopy.data();
     pitch = w * 2;
     for (std::uint32_t* colour : {colour1, colour2}) {
       if (colour != nullptr) *colour = ConvertColorValue(standard, GetScreenPixelFormat(), *colour);
     }
   }
-  WrapLockedPixels(&g_lock.target, pixels, pitch, rect, g_draw.targetWidth, g_draw.targetHeight, ScreenColorType(), 0);
-  g_lock.targetImage = &g_lock.target;
+  WrapLockedPixels(&g_softDrawLock.target, pixels, pitch, rect, g_draw.targetWidth, g_draw.targetHeight, ScreenColorType(), 0);
+  g_softDrawLock.targetImage = &g_softDrawLock.target;
   return 0;
 }
 
 int EndSoftDrawOnTarget() {
-  if (g_lock.targetConverted) {
-    const int w = g_lock.targetRect.right - g_lock.targetRect.left, h = g_lock.targetRect.bottom - g_lock.targetRect.top;
-    ConvertRect(g_lock.lockedTargetPixels, g_lock.lockedTargetPitch, GetScreenPixelFormat(), g_targetCopy.data(), w * 2,
+  if (g_softDrawLock.targetConverted) {
+    const int w = g_softDrawLock.targetRect.right - g_softDrawLock.targetRect.left, h = g_softDrawLock.targetRect.bottom - g_softDrawLock.targetRect.top;
+    ConvertRect(g_softDrawLock.lockedTargetPixels, g_softDrawLock.lockedTargetPitch, GetScreenPixelFormat(), g_targetCopy.data(), w * 2,
                 GetMemImgPixelFormat(ScreenColorType(), 0, 0), w, h);
   }
-  if (g_lock.lockedTarget != nullptr) g_lock.lockedTarget->Unlock(&g_lock.lockedTargetRect);
-  if (g_lock.sourceRecordLocked) UnlockSurfaceRecord(g_lock.sourceRecord, &g_lock.lockedSourceRect);
-  if (g_lock.regionNarrowed) g_softBlend.drawRegion = g_lock.savedRegion;
-  std::memset(&g_lock, 0, sizeof g_lock);
+  if (g_softDrawLock.lockedTarget != nullptr) g_softDrawLock.lockedTarget->Unlock(&g_softDrawLock.lockedTargetRect);
+  if (g_softDrawLock.sourceRecordLocked) UnlockSurfaceRecord(g_softDrawLock.sourceRecord, &g_softDrawLock.lockedSourceRect);
+  if (g_softDrawLock.regionNarrowed) g_softBlend.drawRegion = g_softDrawLock.savedRegion;
+  std::memset(&g_softDrawLock, 0, sizeof g_softDrawLock);
   return 0;
 }
 
-MEMIMG* SoftLockTarget() { return g_lock.targetImage; }
+MEMIMG* SoftLockTarget() { return g_softDrawLock.targetImage; }
 
 std::uint32_t SoftLockColour(std::uint32_t screenColour) {
-  if (!g_lock.targetConverted) return screenColour;
+  if (!g_softDrawLock.targetConverted) return screenColour;
   return ConvertColorValue(GetMemImgPixelFormat(ScreenColorType(), 0, 0), GetScreenPixelFormat(), screenColour);
 }
-const MEMIMG* SoftLockSource() { return g_lock.sourceImage; }
+const MEMIMG* SoftLockSource() { return g_softDrawLock.sourceImage; }
 
 int DrawGraphSoft(int x, int y, int surfaceHandle, int transparent) {
   if (GetDirectDrawObject() == nullptr && IsDirectDrawMode()) return -1;
@@ -237,11 +237,11 @@ int DrawGraphSoft(int x, int y, int surfaceHandle, int transparent) {
   if (BeginSoftDrawOnTarget(entry, 1, &sourceRect, IsSoftwareRenderMode() ? &dest : &visible, 0, nullptr, nullptr) < 0) {
     return -1;
   }
-  if (g_lock.hardwareBlit) {
-    g_lock.blitTarget->BltFast(static_cast<std::uint32_t>(g_lock.blitX), static_cast<std::uint32_t>(g_lock.blitY),
-                               g_lock.blitSource, &g_lock.blitSourceRect,
+  if (g_softDrawLock.hardwareBlit) {
+    g_softDrawLock.blitTarget->BltFast(static_cast<std::uint32_t>(g_softDrawLock.blitX), static_cast<std::uint32_t>(g_softDrawLock.blitY),
+                               g_softDrawLock.blitSource, &g_softDrawLock.blitSourceRect,
                                transparent != 0 ? pf::DDBLTFAST_SRCCOLORKEY : pf::DDBLTFAST_NOCOLORKEY);
-    std::memset(&g_lock, 0, sizeof g_lock);
+    std::memset(&g_softDrawLock, 0, sizeof g_softDrawLock);
     return 0;
   }
   if (SoftLockTarget() != nullptr && SoftLockSource() != nullptr) {
@@ -250,5 +250,7 @@ int DrawGraphSoft(int x, int y, int surfaceHandle, int transparent) {
   EndSoftDrawOnTarget();
   return 0;
 }
+
+void ResetSoftDrawLockState() { g_softDrawLock = SoftDrawLockState{}; }
 
 }  // namespace zelvo

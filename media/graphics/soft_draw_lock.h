@@ -27,4 +27,7 @@ const MEMIMG* Surface2DSourceImage(const Surface2DEntry* entry, MEMIMG* view);
 // Draws one 2D surface unscaled at (x, y): 0, -1 for a bad handle or no display.
 int DrawGraphSoft(int x, int y, int surfaceHandle, int transparent);
 
+// Nothing locked, as at process start.
+void ResetSoftDrawLockState();
+
 }  // namespace zelvo

@@ -10,7 +10,7 @@
 
 namespace zelvo {
 
-SoftTarget g_softTarget;
+SoftTargetState g_softTarget;
 
 namespace {
 SurfaceRecord* GraphSurfaceRecord(const GraphRecord* graph, const Surface2DEntry** entryOut) {
@@ -23,7 +23,7 @@ SurfaceRecord* GraphSurfaceRecord(const GraphRecord* graph, const Surface2DEntry
 }  // namespace
 
 int SelectDrawScreen(int target, int /*previous*/) {
-  SoftTarget next{};
+  SoftTargetState next{};
   if (target == kTargetFrontBuffer) {
     next.surface = GetFrontSurface();
     next.image = &SoftScreen;

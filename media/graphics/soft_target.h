@@ -6,7 +6,7 @@
 
 namespace zelvo {
 
-struct SoftTarget {
+struct SoftTargetState {
   pf::DirectDrawSurface7* surface;
   MEMIMG* image;
   MEMIMG* depthImage;
@@ -14,7 +14,7 @@ struct SoftTarget {
   int inVideoMemory;
   int notReady;
 };
-extern SoftTarget g_softTarget;
+extern SoftTargetState g_softTarget;
 
 // The DirectDraw side of the target switch: 0, or -1 for a target without storage.
 int SelectDrawScreen(int target, int previous);

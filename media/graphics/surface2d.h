@@ -3,7 +3,7 @@
 // graph; the cells of a divided picture share their parent's record.
 #include <cstdint>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/graphics/graph_flags.h"
 #include "media/graphics/graph_image.h"
 #include "media/core/handle_table.h"

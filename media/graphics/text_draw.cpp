@@ -65,15 +65,15 @@ int DrawThroughWorkSurface(int x, int y, const char* text, std::uint32_t colour,
     image->runsValid = 0;
     // Drawn back with the key it was filled with, not the library's transparent colour.
     image->transparentColor = key;
-    SetDrawTintBody(255, 255, 255);
+    SetDrawTint(255, 255, 255);
     IntRect target{x, y, x + width, y + height};
     ClipRect(&target, &g_draw.region);
-    SetDrawRegionBody(target.left, target.top, target.right, target.bottom);
+    SetDrawRegion(target.left, target.top, target.right, target.bottom);
     if (!g_draw.regionEmpty) DrawGraphSoft(x, y, font->workSurface, 1);
     image->transparentColor = savedKey;
     result = 0;
   }
-  SetDrawRegionBody(savedRegion.left, savedRegion.top, savedRegion.right, savedRegion.bottom);
+  SetDrawRegion(savedRegion.left, savedRegion.top, savedRegion.right, savedRegion.bottom);
   SetDrawTintPacked(savedTint);
   return result;
 }

@@ -38,12 +38,12 @@ void DrawScreenLogOverFrame() {
   const std::uint32_t savedTint = g_draw.drawTint;
   int width = 0, height = 0;
   GetScreenSize(&width, &height);
-  SetDrawRegionBody(0, 0, width, height);
-  SetBlendModeBody(0, 0);
-  SetDrawTintBody(255, 255, 255);
+  SetDrawRegion(0, 0, width, height);
+  SetBlendMode(0, 0);
+  SetDrawTint(255, 255, 255);
   DrawScreenLog();
-  SetDrawRegionBody(savedRegion.left, savedRegion.top, savedRegion.right, savedRegion.bottom);
-  SetBlendModeBody(savedMode, savedParam);
+  SetDrawRegion(savedRegion.left, savedRegion.top, savedRegion.right, savedRegion.bottom);
+  SetBlendMode(savedMode, savedParam);
   SetDrawTintPacked(savedTint);
 }
 

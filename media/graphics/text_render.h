@@ -3,7 +3,7 @@
 // into a MEMIMG, horizontally or turned a quarter turn, with the font's edge and antialiasing.
 #include <cstdint>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/pixels/memimg.h"
 
 namespace zelvo {

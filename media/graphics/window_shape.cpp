@@ -40,7 +40,7 @@ int SetWindowRegionFromPicture(const char* path) {
   GraphImage image{};
   if (LoadGraphImage(path, nullptr, 0, 0, &image, 0) != 0) return -1;
   std::vector<pf::Rect> runs = NonEmptyRuns(image);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
   return SetWindowRegionFromRects(runs.data(), static_cast<int>(runs.size()));
 }
 

@@ -6,7 +6,7 @@
 
 #include "media/core/clock.h"
 #include "media/core/file_ops.h"
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/library_lock.h"
 #include "media/core/log.h"
 #include "media/core/message_pump.h"
@@ -28,14 +28,14 @@
 
 int StartUpLibrary(void) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::StartUpLibraryBody();
+  int result = zelvo::StartUpLibrary();
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int ShutDownLibrary(void) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::ShutDownLibraryBody();
+  int result = zelvo::ShutDownLibrary();
   zelvo::ReleaseLibraryLock();
   zelvo::CloseLibraryLock();
   return result;
@@ -74,7 +74,7 @@ int ReadStreamAtEnd(intptr_t stream) {
 
 int ReadStreamLine(char* buffer, int size, intptr_t stream) {
   zelvo::LibraryLockGuard lock;
-  return zelvo::ReadStreamLineBody(buffer, size, stream);
+  return zelvo::ReadStreamLine(buffer, size, stream);
 }
 
 int ReadStreamByte(intptr_t stream) {
@@ -122,25 +122,25 @@ int RandomUpTo(int maximum) {
   return zelvo::GetRandomInRange(maximum);
 }
 
-int IsKeyDown(int keyCode) {
+int IsKeyDown(int /*keyCode*/) {
   return -1;
 }
 
-int FindAnyInputDown(int flags) {
+int FindAnyInputDown(int /*flags*/) {
   return -1;
 }
 
-int ReadAllKeyStates(unsigned char* states256) {
+int ReadAllKeyStates(unsigned char* /*states256*/) {
   return -1;
 }
 
-int ReadPadBits(int pad) {
+int ReadPadBits(int /*pad*/) {
   return -1;
 }
 
 const DDPixelFormatRecord* GetDisplayPixelFormat(void) {
   zelvo::LibraryLockGuard lock;
-  return zelvo::GetDisplayPixelFormatBody();
+  return zelvo::GetDisplayPixelFormat();
 }
 
 unsigned int PackColor(int red, int green, int blue) {
@@ -149,11 +149,11 @@ unsigned int PackColor(int red, int green, int blue) {
 }
 
 int SetupPixelFormatFromMasks(PixelFormat* format, int bits, unsigned int redMask, unsigned int greenMask, unsigned int blueMask, unsigned int alphaMask) {
-  return zelvo::SetupPixelFormatFromMasksBody(format, bits, redMask, greenMask, blueMask, alphaMask);
+  return zelvo::SetupPixelFormatFromMasks(format, bits, redMask, greenMask, blueMask, alphaMask);
 }
 
 int SetupPixelFormat32(DDPixelFormatRecord* record, int bits, unsigned int redMask, unsigned int greenMask, unsigned int blueMask, unsigned int alphaMask) {
-  return zelvo::SetupDDPixelFormatBody(record, bits, redMask, greenMask, blueMask, alphaMask);
+  return zelvo::SetupDDPixelFormat(record, bits, redMask, greenMask, blueMask, alphaMask);
 }
 
 int PresentBackBuffer(void) {
@@ -179,77 +179,77 @@ int ReleaseGraph(int handle, int logFlag) {
 
 int LoadGraphFile(const char* path, int flag) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::LoadGraphBody(path, flag);
+  int result = zelvo::LoadGraph(path, flag);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int LoadGraphFileDivided(const char* path, int total, int countAcross, int countDown, int cellWidth, int cellHeight, int* handles, int flag) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::LoadDivGraphBody(path, total, countAcross, countDown, cellWidth, cellHeight, handles, flag);
+  int result = zelvo::LoadDivGraph(path, total, countAcross, countDown, cellWidth, cellHeight, handles, flag);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int ClearDrawTarget(void) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::ClearDrawTargetBody();
+  int result = zelvo::ClearDrawTarget();
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int BlitGraph(int x, int y, int handle, int transparentFlag) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::BlitGraphBody(x, y, handle, transparentFlag);
+  int result = zelvo::BlitGraph(x, y, handle, transparentFlag);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int BlitGraphRotated(int x, int y, double scale, double angle, int handle, int transparentFlag, int mirrorFlag) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::BlitGraphRotatedBody(x, y, scale, angle, handle, transparentFlag, mirrorFlag);
+  int result = zelvo::BlitGraphRotated(x, y, scale, angle, handle, transparentFlag, mirrorFlag);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int BlitGraphRotatedPivot(int x, int y, int centreX, int centreY, double scale, double angle, int handle, int transparentFlag, int mirrorFlag) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::BlitGraphRotatedPivotBody(x, y, centreX, centreY, scale, angle, handle, transparentFlag, mirrorFlag);
+  int result = zelvo::BlitGraphRotatedPivot(x, y, centreX, centreY, scale, angle, handle, transparentFlag, mirrorFlag);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int DrawLineSegment(int x1, int y1, int x2, int y2, unsigned int color, int thickness) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::DrawLineSegmentBody(x1, y1, x2, y2, color, thickness);
+  int result = zelvo::DrawLineSegment(x1, y1, x2, y2, color, thickness);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int DrawRectangle(int x1, int y1, int x2, int y2, unsigned int color, int fillFlag) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::DrawRectangleBody(x1, y1, x2, y2, color, fillFlag);
+  int result = zelvo::DrawRectangle(x1, y1, x2, y2, color, fillFlag);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int DrawCircleShape(int x, int y, int radius, unsigned int color, int fillFlag) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::DrawCircleShapeBody(x, y, radius, color, fillFlag);
+  int result = zelvo::DrawCircleShape(x, y, radius, color, fillFlag);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int DrawEllipse(int x, int y, int radiusX, int radiusY, unsigned int color, int fillFlag) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::DrawEllipseBody(x, y, radiusX, radiusY, color, fillFlag);
+  int result = zelvo::DrawEllipse(x, y, radiusX, radiusY, color, fillFlag);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, unsigned int color, int fillFlag) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::DrawTriangleShapeBody(x1, y1, x2, y2, x3, y3, color, fillFlag);
+  int result = zelvo::DrawTriangleShape(x1, y1, x2, y2, x3, y3, color, fillFlag);
   zelvo::ReleaseLibraryLock();
   return result;
 }
@@ -277,28 +277,28 @@ int DrawTextFormatted(int x, int y, unsigned int color, const char* format, ...)
 
 int SetTextureFilter(int mode) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::SetTextureFilterBody(mode);
+  int result = zelvo::SetTextureFilter(mode);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int SetBlendMode(int mode, int parameter) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::SetBlendModeBody(mode, parameter);
+  int result = zelvo::SetBlendMode(mode, parameter);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int SetDrawTint(int red, int green, int blue) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::SetDrawTintBody(red, green, blue);
+  int result = zelvo::SetDrawTint(red, green, blue);
   zelvo::ReleaseLibraryLock();
   return result;
 }
 
 int SelectDrawTarget(int target) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::SelectDrawTargetBody(target);
+  int result = zelvo::SelectDrawTarget(target);
   zelvo::ReleaseLibraryLock();
   return result;
 }
@@ -319,26 +319,26 @@ int SetDefaultFontStyle(int styleFlags) {
   return result;
 }
 
-int LoadSoundFile(const char* path, int bufferCount, int linkedHandle) {
+int LoadSoundFile(const char* /*path*/, int /*bufferCount*/, int /*linkedHandle*/) {
   return -1;
 }
 
-int ReleaseSound(int handle, int ignored) {
+int ReleaseSound(int /*handle*/, int /*ignored*/) {
   return -1;
 }
 
-int StartSound(int handle, int playType, int fromTop) {
+int StartSound(int /*handle*/, int /*playType*/, int /*fromTop*/) {
   return -1;
 }
 
-int HaltSound(int handle) {
+int HaltSound(int /*handle*/) {
   return -1;
 }
 
-int IsSoundPlaying(int handle) {
+int IsSoundPlaying(int /*handle*/) {
   return -1;
 }
 
-int SetSoundLevel(int volume, int handle) {
+int SetSoundLevel(int /*volume*/, int /*handle*/) {
   return -1;
 }

@@ -52,13 +52,13 @@ void ChooseTimeSource() {
 }
 
 int FailStartUp() {
-  ShutDownLibraryBody();
+  ShutDownLibrary();
   g_runState.starting = 0;
   return -1;
 }
 
 // A fatal stop shuts the library down before the process ends.
-void ShutDownForFatalStop() { ShutDownLibraryBody(); }
+void ShutDownForFatalStop() { ShutDownLibrary(); }
 
 void PumpUntilWindowGone(int hadWindow) {
   if (g_startUpOptions.noWindow != 0 || hadWindow == 0 || IsMainThread() == 0) return;
@@ -79,31 +79,31 @@ void WarmUpDraw() {
   g_draw.makeDrawable = 1;
   const int blank = CreateBlankGraph(256, 256, 0);
   g_draw.makeDrawable = 0;
-  SelectDrawTargetBody(blank);
-  SelectDrawTargetBody(kTargetFrontBuffer);
+  SelectDrawTarget(blank);
+  SelectDrawTarget(kTargetFrontBuffer);
   DeleteGraph(blank, 0);
-  SelectDrawTargetBody(kTargetBackBuffer);
+  SelectDrawTarget(kTargetBackBuffer);
   GraphImage picture{};
   int graph = MakeBlackGraph(&picture);
-  FreeGraphImageBody(&picture);
-  SetBlendModeBody(3, 128);
-  BlitGraphBody(0, 0, graph, 1);
-  SetBlendModeBody(0, 0);
-  SelectDrawTargetBody(kTargetFrontBuffer);
-  BlitGraphBody(0, 0, graph, 1);
+  FreeGraphImage(&picture);
+  SetBlendMode(3, 128);
+  BlitGraph(0, 0, graph, 1);
+  SetBlendMode(0, 0);
+  SelectDrawTarget(kTargetFrontBuffer);
+  BlitGraph(0, 0, graph, 1);
   DeleteGraph(graph, 0);
   graph = MakeBlackGraph(&picture);
   BlitGraphStretched(0, 0, 640, 480, graph, 1);
   DeleteGraph(graph, 0);
-  FreeGraphImageBody(&picture);
+  FreeGraphImage(&picture);
   // The front draws above bring the primary's client area to the window; until the program's first
   // frame the window shows the cleared back screen instead.
   if (ScreenHasDirectDraw() && !IsSoftwareRenderMode()) ShowBackScreenInWindow();
 }
 
 void SelectStartUpDrawTargets() {
-  SelectDrawTargetBody(kTargetBackBuffer);
-  SelectDrawTargetBody(kTargetFrontBuffer);
+  SelectDrawTarget(kTargetBackBuffer);
+  SelectDrawTarget(kTargetFrontBuffer);
 }
 
 }  // namespace
@@ -128,14 +128,14 @@ int EndCom() {
   return 0;
 }
 
-int StartUpLibraryBody() {
+int StartUpLibrary() {
   // A library already starting or running is left alone: starting it again would wipe its archives
   // and log and then shut the running library down.
   if (g_runState.starting != 0 || g_runState.ready != 0) return -1;
   g_runState.starting = 1;
   RegisterLibrarySubsystems();
   if (ScreenSoftScreenOption() == 1) ScreenSwitchToSoftwareRender();
-  ClearArchiveTables();
+  ResetArchiveState();
   SetupFileOpsTable(nullptr);
   FileGetcwd(g_runState.startFolder);
   StartLogFile();
@@ -147,7 +147,7 @@ int StartUpLibraryBody() {
   WriteSystemReport();
   if (SystemInfoRecord()->osCode == 264) ScreenSetTemporaryPrimary(1);
   FillStreamOpsTables();
-  SetGraphRestoreCallbackBody(nullptr);
+  SetGraphRestoreCallback(nullptr);
   SetAbortShutdownHook(ShutDownForFatalStop);
 
   if (StartCom() != 0) return FailStartUp();
@@ -167,7 +167,7 @@ int StartUpLibraryBody() {
   return 0;
 }
 
-int ShutDownLibraryBody() {
+int ShutDownLibrary() {
   g_runState.ending = 1;
   EndScreenLog();
   CallSubsystem(kSubsystemNetwork, &SubsystemHooks::end);

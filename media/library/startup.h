@@ -2,8 +2,8 @@
 // Library start-up and shut-down, and COM's start and end.
 namespace zelvo {
 
-int StartUpLibraryBody();     // 0, or -1 after undoing what was started
-int ShutDownLibraryBody();    // 0
+int StartUpLibrary();     // 0, or -1 after undoing what was started
+int ShutDownLibrary();    // 0
 int StartCom();               // 0, or -1 when already started by the library or CoInitialize fails
 int EndCom();                 // 0, or -1 when not started
 

@@ -27,7 +27,7 @@ void RecreateGraphSurfaces() { RestoreAllGraphSurfaces(); }
 // The draw region asked for is set again: the window's position enters the front target's origin.
 void SetDrawAreaAgain() {
   const IntRect r = g_draw.requestedRegion;
-  SetDrawRegionBody(r.left, r.top, r.right, r.bottom);
+  SetDrawRegion(r.left, r.top, r.right, r.bottom);
 }
 
 void SwitchToSoftwareRender() { SetSoftwareRenderMode(0); }

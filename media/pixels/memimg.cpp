@@ -72,9 +72,9 @@ const StandardFormats& Standard() {
         }
         f.OutsideBitsMask = 0;
       } else {
-        SetupPixelFormatFromMasksBody(&t.formats[i], bits, m[0], m[1], m[2], m[3]);
+        SetupPixelFormatFromMasks(&t.formats[i], bits, m[0], m[1], m[2], m[3]);
       }
-      SetupDDPixelFormatBody(&t.records[i], bits, m[0], m[1], m[2], m[3]);
+      SetupDDPixelFormat(&t.records[i], bits, m[0], m[1], m[2], m[3]);
     }
     return t;
   }();

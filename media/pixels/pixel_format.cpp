@@ -11,7 +11,7 @@ ScreenColorState g_screenColor = [] {
   ScreenColorState s{};
   s.depth = 32;
   s.requestedDepth = 32;
-  SetupPixelFormatFromMasksBody(&s.format, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+  SetupPixelFormatFromMasks(&s.format, 32, 0xFF0000, 0xFF00, 0xFF, 0);
   return s;
 }();
 
@@ -19,7 +19,7 @@ void ResetScreenColorState() {
   std::memset(&g_screenColor, 0, sizeof g_screenColor);
   g_screenColor.depth = 32;
   g_screenColor.requestedDepth = 32;
-  SetupPixelFormatFromMasksBody(&g_screenColor.format, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+  SetupPixelFormatFromMasks(&g_screenColor.format, 32, 0xFF0000, 0xFF00, 0xFF, 0);
 }
 
 void SetScreenColorFormat(const PixelFormat* format, int depth) {
@@ -102,7 +102,7 @@ int PixelFormatFromPixelFormat(const DDPixelFormatRecord* record, PixelFormat* o
   return 0;
 }
 
-int SetupPixelFormatFromMasksBody(PixelFormat* format, int bits, uint32_t redMask, uint32_t greenMask,
+int SetupPixelFormatFromMasks(PixelFormat* format, int bits, uint32_t redMask, uint32_t greenMask,
                                   uint32_t blueMask, uint32_t alphaMask) {
   format->ColorBitDepth = static_cast<uint16_t>(bits);
   format->BytesPerPixel = static_cast<uint16_t>(bits / 8);
@@ -114,7 +114,7 @@ int SetupPixelFormatFromMasksBody(PixelFormat* format, int bits, uint32_t redMas
   return 0;
 }
 
-int SetupDDPixelFormatBody(DDPixelFormatRecord* record, int bits, uint32_t redMask, uint32_t greenMask,
+int SetupDDPixelFormat(DDPixelFormatRecord* record, int bits, uint32_t redMask, uint32_t greenMask,
                            uint32_t blueMask, uint32_t alphaMask) {
   std::memset(record, 0, sizeof *record);
   record->Size = 32;

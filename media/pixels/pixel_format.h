@@ -23,9 +23,9 @@ void ResetScreenColorState();                                  // 32-bit X8R8G8B
 void SetScreenColorFormat(const PixelFormat* format, int depth);
 
 int PixelFormatFromPixelFormat(const DDPixelFormatRecord* record, PixelFormat* out);
-int SetupPixelFormatFromMasksBody(PixelFormat* format, int bits, uint32_t redMask, uint32_t greenMask,
+int SetupPixelFormatFromMasks(PixelFormat* format, int bits, uint32_t redMask, uint32_t greenMask,
                                   uint32_t blueMask, uint32_t alphaMask);
-int SetupDDPixelFormatBody(DDPixelFormatRecord* record, int bits, uint32_t redMask, uint32_t greenMask,
+int SetupDDPixelFormat(DDPixelFormatRecord* record, int bits, uint32_t redMask, uint32_t greenMask,
                            uint32_t blueMask, uint32_t alphaMask);
 
 int InitPixelFormatPal8(PixelFormat* format);
@@ -35,7 +35,7 @@ int InitPixelFormatArgb32(PixelFormat* format);
 int RecomputeOutsideBits(PixelFormat* format);
 int SamePixelFormat(const PixelFormat* a, const PixelFormat* b);   // depth and the four masks
 
-uint32_t RgbToScreenColor(int red, int green, int blue);           // body of PackColor
+uint32_t RgbToScreenColor(int red, int green, int blue);           // what PackColor answers
 int ScreenColorToRgb(uint32_t value, int* red, int* green, int* blue);
 uint32_t RgbaToColorValue(const PixelFormat* format, int red, int green, int blue, int alpha);
 int ColorValueToRgba(const PixelFormat* format, uint32_t value, int* red, int* green, int* blue, int* alpha);

@@ -1,6 +1,6 @@
 #pragma once
 // Rectangle helpers shared by every room that clips pixels.
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 namespace zelvo {
 

@@ -46,7 +46,7 @@ void ResetSoftBlendState() {
   g_softBlend.mmxUsable = 1;
 }
 
-int BuildBlendGraphTable(const void* graphRecord, int borderParam, int borderRange) {
+int BuildBlendGraphTable(const void* /*graphRecord*/, int borderParam, int borderRange) {
   auto clamp255 = [](int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); };
   const int p = clamp255(borderParam), r = clamp255(borderRange);
   const int n = r + 1;

@@ -3,7 +3,7 @@
 // three lookup tables that keep divisions out of the pixel loops.
 #include <cstdint>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 namespace zelvo {
 

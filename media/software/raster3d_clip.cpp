@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 namespace zelvo::soft {
 

@@ -4,7 +4,7 @@
 // the rows the triangle covers.
 #include <cstdint>
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/software/screen_vertex.h"
 
 namespace zelvo::soft {

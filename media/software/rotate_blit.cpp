@@ -3,7 +3,7 @@
 // mirrored picture goes to the quad splitter instead.
 #include "media/software/rotate_blit.h"
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/software/quad_split.h"
 #include "media/software/rotate_kernels.h"
 

@@ -2,7 +2,7 @@
 // the clipped spans; the spans themselves are the kernels of rotate_kernels.h.
 #include "media/software/triangle_map.h"
 
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/software/rotate_kernels.h"
 
 namespace zelvo {

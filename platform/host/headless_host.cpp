@@ -49,7 +49,7 @@ class HeadlessHost final : public Host {
 
   const char* Name() const override { return "headless"; }
 
-  bool OpenWindow(const char* titleUtf8, int clientWidth, int clientHeight, bool visible) override {
+  bool OpenWindow(const char* titleUtf8, int clientWidth, int clientHeight, bool /*visible*/) override {
     windowOpen_ = true;
     title_ = titleUtf8 != nullptr ? titleUtf8 : "";
     clientWidth_ = clientWidth;

@@ -48,6 +48,8 @@ std::uint64_t Advance(std::uint64_t nanoseconds) {
   return virtualNs.fetch_add(nanoseconds, std::memory_order_relaxed) + nanoseconds;
 }
 
+std::uint64_t Now() { return virtualNs.load(std::memory_order_relaxed); }
+
 }  // namespace virtual_clock
 
 namespace {

@@ -175,7 +175,7 @@ bool ImmSetOpenStatus(InputContext context, bool open) {
   return true;
 }
 
-bool ImmNotifyIME(InputContext context, std::uint32_t action, std::uint32_t index, std::uint32_t value) {
+bool ImmNotifyIME(InputContext context, std::uint32_t action, std::uint32_t /*index*/, std::uint32_t value) {
   if (context == nullptr) return false;
   if (action == NI_COMPOSITIONSTR && value == CPS_CANCEL) {
     std::lock_guard<std::recursive_mutex> lock(window_system::Mutex());

@@ -143,7 +143,7 @@ bool UnregisterClass(const char* className, void*) {
 }
 
 WindowHandle CreateWindowEx(std::uint32_t exStyle, const char* className, const char* title, std::uint32_t style,
-                            int x, int y, int width, int height, WindowHandle parent, void* menu, void* instance) {
+                            int x, int y, int width, int height, WindowHandle parent, void* menu, void* /*instance*/) {
   if (className == nullptr || testing::ShouldFail("CreateWindowEx")) return nullptr;
   auto record = std::make_unique<WindowRecord>();
   {

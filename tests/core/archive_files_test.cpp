@@ -14,6 +14,7 @@
 #include "media/core/file_ops.h"
 #include "platform/kernel/kernel_testing.h"
 #include "support/lz_encoder.h"
+#include "support/poll_until.h"
 
 namespace zelvo_test {
 namespace {
@@ -46,7 +47,7 @@ std::vector<std::uint8_t> ReadWhole(FileHandle f, int asyncFlag) {
   for (;;) {
     int got = FileRead(chunk, 1, sizeof chunk, f);
     if (asyncFlag) {
-      while (FileIdleCheck(f) == 0) pf::Sleep(0);
+      EXPECT_TRUE(testing_support::PollUntil([f] { return FileIdleCheck(f) != 0; })) << "the read never finished";
     }
     if (got <= 0) break;
     all.insert(all.end(), chunk, chunk + got);
@@ -105,7 +106,7 @@ TEST_P(ArchiveEntryTest, ReadsCountBytesAndSeeksClamp) {
     std::uint8_t buffer[64] = {};
     EXPECT_EQ(FileSeek(f, 100, 0), 0);
     EXPECT_EQ(FileRead(buffer, 4, 10, f), 40);   // bytes, not elements
-    while (FileIdleCheck(f) == 0) pf::Sleep(0);
+    ASSERT_TRUE(testing_support::PollUntil([f] { return FileIdleCheck(f) != 0; })) << "the read never finished";
     EXPECT_EQ(0, std::memcmp(buffer, a.data() + 100, 40));
     EXPECT_EQ(FileTell(f), 140);
     EXPECT_EQ(FileSeek(f, -500, 1), 0);
@@ -114,7 +115,7 @@ TEST_P(ArchiveEntryTest, ReadsCountBytesAndSeeksClamp) {
     EXPECT_EQ(FileTell(f), 5000);
     EXPECT_EQ(FileSeek(f, -3, 2), 0);
     EXPECT_EQ(FileRead(buffer, 2, 10, f), 3);
-    while (FileIdleCheck(f) == 0) pf::Sleep(0);
+    ASSERT_TRUE(testing_support::PollUntil([f] { return FileIdleCheck(f) != 0; })) << "the read never finished";
     EXPECT_EQ(0, std::memcmp(buffer, a.data() + 4997, 3));
     EXPECT_EQ(FileEof(f), 0);
     EXPECT_EQ(FileRead(buffer, 1, 1, f), 0);
@@ -178,7 +179,7 @@ TEST_F(ArchiveFilesTest, ArchivesAreSharedAndKeptUntilFreed) {
   EXPECT_EQ(FileClose(a), 0);
   EXPECT_EQ(ReferencesOf("DATA.ZVA"), 1);
   // Start-up's clearing leaves an archive in use alone.
-  ClearArchiveTables();
+  ResetArchiveState();
   EXPECT_EQ(ReferencesOf("DATA.ZVA"), 1);
   EXPECT_EQ(ReadWhole(b, 1), BytesOf("readme\r\n"));
   EXPECT_EQ(FileClose(b), 0);
@@ -465,7 +466,7 @@ TEST_F(ArchiveTableTest, AFullTableDropsUnusedArchivesAndRefusesWhenAllAreHeld) 
 
   // Searches hold their archives: with all 512 held, the next archive cannot open and the path
   // is served from the disk.
-  ClearArchiveTables();
+  ResetArchiveState();
   std::vector<FindHandle> searches;
   for (int i = 0; i < kMaxOpenArchives; ++i) {
     FileFindInfo info;

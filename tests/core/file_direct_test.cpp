@@ -14,6 +14,7 @@
 #include "media/core/direct_file.h"
 #include "media/core/file_ops.h"
 #include "platform/kernel/kernel_testing.h"
+#include "tests/support/poll_until.h"
 
 namespace zelvo_test {
 namespace {
@@ -149,7 +150,7 @@ TEST_F(DirectFileTest, AsynchronousReadReturnsTheWholeCountAtOnce) {
   std::vector<std::uint8_t> buffer(data.size());
   EXPECT_EQ(DirectFileRead(buffer.data(), 7, 10000, f), 10000);
   EXPECT_EQ(DirectFileTell(f), 70000);
-  while (DirectFileIdle(f) == 0) pf::Sleep(0);
+  ASSERT_TRUE(testing_support::PollUntil([f] { return DirectFileIdle(f) != 0; })) << "the read never finished";
   EXPECT_EQ(buffer, data);
   EXPECT_EQ(DirectFileClose(f), 0);
 }
@@ -264,9 +265,10 @@ TEST_F(DirectFileTest, IdleThreadFillsTheCacheAndASeekDiscardsIt) {
   const std::string host = Put("c.bin", before);
   FileHandle f = DirectFileOpen("c.bin", 1, 0, 0);
   ASSERT_NE(f, 0);
-  // The thread fills its cache in its first idle slice (100 ms of real time).
+  // The thread fills its cache in its first idle slice (100 ms of the clock).
   ReadAheadBlock& t = reinterpret_cast<DirectFile*>(f)->thread;
-  while (t.cacheFill.load() < kReadAheadCacheSize) std::this_thread::yield();
+  ASSERT_TRUE(testing_support::PollUntil([&t] { return t.cacheFill.load() >= kReadAheadCacheSize; }))
+      << "the cache never filled";
 
   WriteFileBytes(host, after);
   std::vector<std::uint8_t> buffer(1000);

@@ -21,7 +21,7 @@ class FileLayerTest : public ::testing::Test {
     ASSERT_TRUE(pf::SetCurrentDirectory(pf::HostPathToWindows(folder_).c_str()));
   }
   void TearDown() override {
-    zelvo::ClearArchiveTables();
+    zelvo::ResetArchiveState();
     RemoveFolderTree(folder_);
   }
   // `relative` uses slashes; folders are made as needed.

@@ -10,13 +10,14 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/poll_until.h"
+
 namespace zelvo {
 namespace {
 
 void WaitForWaiters(int count) {
-  while (LibraryLockWaiterCount() != count) {
-    std::this_thread::yield();
-  }
+  ASSERT_TRUE(testing_support::PollUntil([count] { return LibraryLockWaiterCount() == count; }))
+      << "waiting for " << count << " queued threads, " << LibraryLockWaiterCount() << " queued";
 }
 
 // Served order, appended only by the thread that holds the lock.
@@ -126,11 +127,17 @@ TEST(LibraryLock, MessageThreadInTheMiddleLeavesTheQueue) {
   std::thread first([&] { order.TakeRecordRelease(1); });
   WaitForWaiters(1);
   int result = -1;
-  std::thread message([&] { result = TakeLibraryLockUnlessClosed(&closed); });
+  std::atomic<bool> gaveUp{false};
+  std::thread message([&] {
+    result = TakeLibraryLockUnlessClosed(&closed);
+    gaveUp = true;
+  });
   WaitForWaiters(2);
   std::thread third([&] { order.TakeRecordRelease(3); });
   WaitForWaiters(3);
   closed = 1;
+  // The waiter sees the close at the end of its current slice, as time goes on.
+  EXPECT_TRUE(testing_support::PollUntil([&] { return gaveUp.load(); }));
   message.join();
   EXPECT_EQ(result, 0);
   EXPECT_EQ(LibraryLockWaiterCount(), 2);

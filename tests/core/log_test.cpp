@@ -8,7 +8,7 @@
 #include <string>
 
 #include "media/core/core_state.h"
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/kernel_testing.h"
 #include "support/log_reading.h"

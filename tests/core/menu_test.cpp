@@ -1,7 +1,7 @@
 // The main window's menu: set up before start-up, its item table, chosen ids and submenus.
 #include <cstring>
 
-#include "library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/core/menu.h"
 #include "media/core/window_mode.h"

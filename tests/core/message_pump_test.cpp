@@ -3,7 +3,7 @@
 #include <atomic>
 #include <thread>
 
-#include "library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/core/message_pump.h"
 #include "media/core/window_state.h"

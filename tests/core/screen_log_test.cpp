@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/core/screen_log.h"
 #include "media/core/subsystem_hooks.h"

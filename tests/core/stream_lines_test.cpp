@@ -27,7 +27,7 @@ std::vector<std::string> ReadAllLines(FileHandle f, int n) {
   std::vector<std::string> lines;
   std::vector<char> buffer(n > 0 ? n : 1);
   for (int calls = 0; calls < 20; ++calls) {
-    int length = ReadStreamLineBody(buffer.data(), n, f);
+    int length = zelvo::ReadStreamLine(buffer.data(), n, f);
     if (length < 0) {
       lines.push_back(kEnd);
       break;
@@ -84,10 +84,10 @@ TEST_F(StreamLineLimitsTest, BufferTooSmallReadsNothing) {
   Put("t.txt", "abc\r\n");
   FileHandle f = FileOpen("t.txt", 0, 1, 0);
   char buffer[4] = {'x', 'x', 'x', 'x'};
-  for (int n : {1, 0, -5}) EXPECT_EQ(ReadStreamLineBody(buffer, n, f), -1);
+  for (int n : {1, 0, -5}) EXPECT_EQ(zelvo::ReadStreamLine(buffer, n, f), -1);
   EXPECT_EQ(FileTell(f), 0);
   EXPECT_EQ(buffer[0], 'x');
-  EXPECT_EQ(ReadStreamLineBody(buffer, 4, f), 3);
+  EXPECT_EQ(zelvo::ReadStreamLine(buffer, 4, f), 3);
   EXPECT_STREQ(buffer, "abc");
   FileClose(f);
 }

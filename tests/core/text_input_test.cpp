@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/core/text_input.h"
 #include "platform/testing.h"

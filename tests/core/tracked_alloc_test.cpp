@@ -7,7 +7,7 @@
 #include <string>
 
 #include "media/core/core_state.h"
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 #include "media/core/log.h"
 #include "platform/kernel/kernel.h"
 #include "support/log_reading.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/core/main_window.h"
 #include "media/core/text_input.h"

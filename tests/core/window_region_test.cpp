@@ -1,7 +1,7 @@
 // The window's shape from a picture.
 #include <vector>
 
-#include "library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/core/window_mode.h"
 #include "media/core/window_region.h"

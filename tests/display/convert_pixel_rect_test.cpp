@@ -19,12 +19,12 @@ enum FormatId { k565, k555, k1555, k4444, kX888, k8888, k24, kPal8, kGrey8 };
 PixelFormat Format(FormatId id) {
   PixelFormat f{};
   switch (id) {
-    case k565: SetupPixelFormatFromMasksBody(&f, 16, 0xF800, 0x07E0, 0x001F, 0); break;
-    case k555: SetupPixelFormatFromMasksBody(&f, 16, 0x7C00, 0x03E0, 0x001F, 0); break;
-    case k1555: SetupPixelFormatFromMasksBody(&f, 16, 0x7C00, 0x03E0, 0x001F, 0x8000); break;
-    case k4444: SetupPixelFormatFromMasksBody(&f, 16, 0x0F00, 0x00F0, 0x000F, 0xF000); break;
-    case kX888: SetupPixelFormatFromMasksBody(&f, 32, 0xFF0000, 0xFF00, 0xFF, 0); break;
-    case k8888: SetupPixelFormatFromMasksBody(&f, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u); break;
+    case k565: zelvo::SetupPixelFormatFromMasks(&f, 16, 0xF800, 0x07E0, 0x001F, 0); break;
+    case k555: zelvo::SetupPixelFormatFromMasks(&f, 16, 0x7C00, 0x03E0, 0x001F, 0); break;
+    case k1555: zelvo::SetupPixelFormatFromMasks(&f, 16, 0x7C00, 0x03E0, 0x001F, 0x8000); break;
+    case k4444: zelvo::SetupPixelFormatFromMasks(&f, 16, 0x0F00, 0x00F0, 0x000F, 0xF000); break;
+    case kX888: zelvo::SetupPixelFormatFromMasks(&f, 32, 0xFF0000, 0xFF00, 0xFF, 0); break;
+    case k8888: zelvo::SetupPixelFormatFromMasks(&f, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u); break;
     case k24: InitPixelFormatRgb24(&f); break;
     case kPal8:
       InitPixelFormatPal8(&f);

@@ -35,7 +35,7 @@ class FullScreenOutput : public ScreenTest {
   void TearDown() override {
     std::remove((folder_ + "/screen.bmp").c_str());
     std::remove(folder_.c_str());
-    g_softTarget = SoftTarget{};
+    g_softTarget = SoftTargetState{};
     ScreenTest::TearDown();
   }
   // The back surface as the draw target of the whole screen.
@@ -43,7 +43,7 @@ class FullScreenOutput : public ScreenTest {
     g_draw.target = kTargetBackBuffer;
     g_draw.region = IntRect{0, 0, g_screen.width, g_screen.height};
     g_draw.drawOffset = IntRect{0, 0, 0, 0};
-    g_softTarget = SoftTarget{};
+    g_softTarget = SoftTargetState{};
     g_softTarget.surface = g_screen.backSurface;
   }
   template <typename Pixel>
@@ -110,7 +110,7 @@ TEST_F(FullScreenOutput, PaletteScreenSavesAnEightBitBmpWithTheCurrentPalette) {
   EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{10, 20, 30}));
   GetGraphImagePixel(&image, 4, 2, &r, &g, &b, &a);
   EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{255, 255, 255}));
-  FreeGraphImageBody(&image);
+  zelvo::FreeGraphImage(&image);
 }
 
 TEST_F(FullScreenOutput, GdiSurfaceModeCopiesTheBackScreenInsteadOfFlipping) {

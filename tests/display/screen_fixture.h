@@ -13,7 +13,7 @@
 #include "media/pixels/pixel_format.h"
 #include "platform/kernel/kernel.h"
 #include "platform/testing.h"
-#include "tests/platform/ddraw_test_window.h"
+#include "tests/platform/ddraw/ddraw_test_window.h"
 
 namespace screen_test {
 

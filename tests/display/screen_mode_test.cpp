@@ -211,7 +211,7 @@ TEST_F(ScreenModeTest, AccessorsBeforeAndAfterStart) {
   EXPECT_EQ(GetWorkSurface(), g_screen.workSurface1);
   EXPECT_EQ(GetDirectDrawObject(), g_screen.directDraw);
   EXPECT_EQ(GetScreenPixelFormat()->ChannelMask[0], 0xFF0000u);
-  EXPECT_EQ(GetDisplayPixelFormatBody()->RGBBitCount, 32u);
+  EXPECT_EQ(zelvo::GetDisplayPixelFormat()->RGBBitCount, 32u);
   pf::DDCaps caps{};
   EXPECT_EQ(CopyDeviceCaps(&caps)->size, 380u);
   EXPECT_EQ(GetOverlayPixelFormat(), nullptr);

@@ -9,7 +9,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/library/subsystem_rows.h"
 #include "media/display/screen_state.h"
@@ -26,7 +26,7 @@ namespace {
 // The restore callback is the library's own setting, taken under the lock like an entry point.
 int SetGraphRestoreCallback(void (*callback)()) {
   zelvo::LibraryLockGuard lock;
-  return zelvo::SetGraphRestoreCallbackBody(callback);
+  return zelvo::SetGraphRestoreCallback(callback);
 }
 int GetGraphRestoreCallbackSet() { return zelvo::QueryGraphRestoreCallback(); }
 

@@ -2,7 +2,7 @@
 // four-corner draw and polygon lists, checked on the back surface.
 #include <gtest/gtest.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
@@ -31,14 +31,14 @@ class DrawEntries : public LibraryTest {
     layout.height = 8;
     layout.pixels = PadRows(rows);
     WriteFileBytes(folder_ + "/halves.bmp", WriteBmp(layout));
-    ASSERT_EQ(StartUpLibrary(), 0);
-    ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+    ASSERT_EQ(::StartUpLibrary(), 0);
+    ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
     graph_ = LoadGraphFile("halves.bmp", 0);
     ASSERT_GE(graph_, 0);
-    ClearDrawTarget();
+    ::ClearDrawTarget();
   }
   void TearDown() override {
-    EXPECT_EQ(ShutDownLibrary(), 0);
+    EXPECT_EQ(::ShutDownLibrary(), 0);
     LibraryTest::TearDown();
   }
   std::uint32_t At(int x, int y) { return pf::testing::SurfacePixel(GetBackSurface(), x, y) & 0xFFFFFF; }
@@ -99,7 +99,7 @@ TEST_F(DrawEntries, AFilledBlankGraphDrawsInItsColour) {
   ASSERT_GE(blank, 0);
   EXPECT_EQ(FillGraphColor(blank, 0, 200, 0, 255), 0);
   EXPECT_EQ(FillGraphColor(blank + 1, 0, 200, 0, 255), -1);
-  EXPECT_EQ(BlitGraph(60, 60, blank, 0), 0);
+  EXPECT_EQ(::BlitGraph(60, 60, blank, 0), 0);
   EXPECT_EQ(At(63, 63), 0x00C800u);
   EXPECT_EQ(At(64, 63), 0u);
 }

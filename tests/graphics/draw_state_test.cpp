@@ -2,7 +2,7 @@
 // switch, the graph-size query, the rectangle clip, and the software blend state that follows.
 #include <gtest/gtest.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graphics_manager.h"
@@ -17,18 +17,18 @@ class DrawStateTest : public LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
-    ASSERT_EQ(StartUpLibrary(), 0);
+    ASSERT_EQ(::StartUpLibrary(), 0);
   }
   void TearDown() override {
-    EXPECT_EQ(ShutDownLibrary(), 0);
+    EXPECT_EQ(::ShutDownLibrary(), 0);
     LibraryTest::TearDown();
   }
 };
 
 TEST_F(DrawStateTest, AManagerStartLeavesTheFrontBufferNoBlendAndAWhiteTint) {
-  SetBlendMode(2, 50);
-  SetDrawTint(1, 2, 3);
-  SelectDrawTarget(ZELVO_BACK_BUFFER);
+  ::SetBlendMode(2, 50);
+  ::SetDrawTint(1, 2, 3);
+  ::SelectDrawTarget(ZELVO_BACK_BUFFER);
   EndGraphicsManager();
   StartGraphicsManager();
   StartGraphicsManager();   // a second start changes nothing
@@ -42,25 +42,25 @@ TEST_F(DrawStateTest, AManagerStartLeavesTheFrontBufferNoBlendAndAWhiteTint) {
 }
 
 TEST_F(DrawStateTest, TintAndBlendSettersClampAndFeedTheSoftwareState) {
-  EXPECT_EQ(SetDrawTint(255, 0, 128), 0);
+  EXPECT_EQ(::SetDrawTint(255, 0, 128), 0);
   EXPECT_EQ(g_draw.drawTint, 0xFF0080u);
-  EXPECT_EQ(SetDrawTint(255, 128, 0), 0);
+  EXPECT_EQ(::SetDrawTint(255, 128, 0), 0);
   EXPECT_EQ(g_draw.drawTint, 0xFF8000u);
-  EXPECT_EQ(SetDrawTint(300, -5, 0), 0);
+  EXPECT_EQ(::SetDrawTint(300, -5, 0), 0);
   EXPECT_EQ(g_draw.drawTint, 0xFF0000u);
   EXPECT_EQ(g_softBlend.drawTint, 0xFF0000u);
-  EXPECT_EQ(SetBlendMode(1, 300), 0);
+  EXPECT_EQ(::SetBlendMode(1, 300), 0);
   EXPECT_EQ(g_draw.blendParam, 255);
   EXPECT_EQ(g_softBlend.blendMode, 1);
   EXPECT_EQ(g_softBlend.blendParam, 255);
-  EXPECT_EQ(SetBlendMode(3, -4), 0);
+  EXPECT_EQ(::SetBlendMode(3, -4), 0);
   EXPECT_EQ(g_draw.blendParam, 0);
-  EXPECT_EQ(SetTextureFilter(1), 0);
+  EXPECT_EQ(::SetTextureFilter(1), 0);
   EXPECT_EQ(g_draw.textureFilter, 1);
 }
 
 TEST_F(DrawStateTest, DrawRegionIsOrderedClampedAndFlaggedEmpty) {
-  ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+  ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
   struct Case {
     IntRect asked, stored;
     int empty;
@@ -71,7 +71,7 @@ TEST_F(DrawStateTest, DrawRegionIsOrderedClampedAndFlaggedEmpty) {
       {{30, 10, 30, 90}, {30, 10, 30, 90}, 1},
   };
   for (const Case& c : cases) {
-    SetDrawRegionBody(c.asked.left, c.asked.top, c.asked.right, c.asked.bottom);
+    zelvo::SetDrawRegion(c.asked.left, c.asked.top, c.asked.right, c.asked.bottom);
     EXPECT_EQ(g_draw.region.left, c.stored.left);
     EXPECT_EQ(g_draw.region.top, c.stored.top);
     EXPECT_EQ(g_draw.region.right, c.stored.right);
@@ -81,43 +81,43 @@ TEST_F(DrawStateTest, DrawRegionIsOrderedClampedAndFlaggedEmpty) {
   // An empty region draws nothing and succeeds; the software clip keeps the last real region.
   EXPECT_EQ(g_softBlend.drawRegion.left, 0);
   EXPECT_EQ(g_softBlend.drawRegion.right, 640);
-  EXPECT_EQ(DrawRectangle(0, 0, 10, 10, 0xFFFF, 1), 0);
+  EXPECT_EQ(::DrawRectangle(0, 0, 10, 10, 0xFFFF, 1), 0);
 }
 
 TEST_F(DrawStateTest, TargetSwitchKeepsTheRegionOnlyForATargetOfTheSameSize) {
   const int small = CreateBlankGraph(64, 64, 0);
   const int same = CreateBlankGraph(64, 64, 0);
   ASSERT_GE(small, 0);
-  ASSERT_EQ(SelectDrawTarget(small), 0);
-  SetDrawRegionBody(8, 8, 32, 32);
-  ASSERT_EQ(SelectDrawTarget(same), 0);
+  ASSERT_EQ(::SelectDrawTarget(small), 0);
+  zelvo::SetDrawRegion(8, 8, 32, 32);
+  ASSERT_EQ(::SelectDrawTarget(same), 0);
   EXPECT_EQ(g_draw.region.right, 32);
-  ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+  ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
   EXPECT_EQ(g_draw.region.left, 0);
   EXPECT_EQ(g_draw.region.right, 640);
   EXPECT_EQ(g_draw.region.bottom, 480);
-  EXPECT_EQ(SelectDrawTarget(small | 0x8000), -1);
+  EXPECT_EQ(::SelectDrawTarget(small | 0x8000), -1);
   EXPECT_EQ(g_draw.target, kTargetBackBuffer);
   int w = 0, h = 0;
-  EXPECT_EQ(GetGraphSizeBody(kTargetBackBuffer, &w, &h), 0);
+  EXPECT_EQ(zelvo::GetGraphSize(kTargetBackBuffer, &w, &h), 0);
   EXPECT_EQ(w, 640);
   EXPECT_EQ(h, 480);
   w = h = 7;
-  EXPECT_EQ(GetGraphSizeBody(small + 1, &w, &h), -1);
+  EXPECT_EQ(zelvo::GetGraphSize(small + 1, &w, &h), -1);
   EXPECT_EQ(w, 7);
 }
 
 TEST_F(DrawStateTest, ABlendGraphMustBeAGraphAtLeastAsLargeAsTheDrawnOne) {
   const int blend = CreateBlankGraph(8, 8, 0);
   const int big = CreateBlankGraph(16, 16, 0);
-  ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
-  EXPECT_EQ(SetBlendGraphBody(big + 1, 0, 0), -1);
-  EXPECT_EQ(SetBlendGraphBody(blend, 0, 10), 0);
+  ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+  EXPECT_EQ(zelvo::SetBlendGraph(big + 1, 0, 0), -1);
+  EXPECT_EQ(zelvo::SetBlendGraph(blend, 0, 10), 0);
   EXPECT_EQ(g_softBlend.blendGraph, blend);
-  EXPECT_EQ(BlitGraph(0, 0, big, 0), -1);
-  EXPECT_EQ(BlitGraph(0, 0, blend, 0), 0);
-  EXPECT_EQ(SetBlendGraphBody(-1, 0, 0), 0);
-  EXPECT_EQ(BlitGraph(0, 0, big, 0), 0);
+  EXPECT_EQ(::BlitGraph(0, 0, big, 0), -1);
+  EXPECT_EQ(::BlitGraph(0, 0, blend, 0), 0);
+  EXPECT_EQ(zelvo::SetBlendGraph(-1, 0, 0), 0);
+  EXPECT_EQ(::BlitGraph(0, 0, big, 0), 0);
 }
 
 TEST(ClipRect, ClampsEachEdgeIntoTheClipAfterFixingReversedEdges) {

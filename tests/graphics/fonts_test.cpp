@@ -8,7 +8,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/font_table.h"
@@ -390,7 +390,7 @@ TEST_F(Fonts, BadTextDrawsNothingOutsideTheRegionAndNeverFails) {
   ASSERT_EQ(SetDefaultFontStyle(1), 0);
   {
     LibraryLockGuard lock;
-    zelvo::SetDrawRegionBody(100, 100, 300, 120);
+    zelvo::SetDrawRegion(100, 100, 300, 120);
   }
   std::string huge(64 * 1024, 'W');
   for (std::size_t i = 0; i + 1 < huge.size(); i += 7) huge[i] = '\x88', huge[i + 1] = '\x9F';
@@ -404,7 +404,7 @@ TEST_F(Fonts, BadTextDrawsNothingOutsideTheRegionAndNeverFails) {
   EXPECT_EQ(DrawTextFormatted(90, 100, white, "%s%d", "漢字", 42), 0);
   {
     LibraryLockGuard lock;
-    zelvo::SetDrawRegionBody(0, 0, 640, 480);
+    zelvo::SetDrawRegion(0, 0, 640, 480);
   }
   EXPECT_EQ(SaveScreenRectToFile(0, 0, 640, 480, "shot.bmp", 0, 0, 0), 0);
   const Bytes bmp = ReadFileBytes(folder_ + "/shot.bmp");

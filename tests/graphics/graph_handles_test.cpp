@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/font_table.h"
@@ -102,7 +102,7 @@ class GraphRecords : public LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
-    ASSERT_EQ(StartUpLibrary(), 0);
+    ASSERT_EQ(::StartUpLibrary(), 0);
     // A fresh manager: empty tables, counters at 0.
     EndGraphicsManager();
     StartGraphicsManager();
@@ -112,7 +112,7 @@ class GraphRecords : public LibraryTest {
     g_surfaceData.Reset();
   }
   void TearDown() override {
-    EXPECT_EQ(ShutDownLibrary(), 0);
+    EXPECT_EQ(::ShutDownLibrary(), 0);
     LibraryTest::TearDown();
   }
 };
@@ -161,7 +161,7 @@ TEST_F(GraphRecords, DeletingEveryCellEmptiesTheTable) {
   FillGraphImage(&picture, 10, 20, 30, 255);
   std::vector<int> cells(8, -1);
   ASSERT_EQ(CreateDivGraphFromGraphImage(&picture, nullptr, 8, 4, 2, 8, 8, cells.data(), 1, 0, 0), 0);
-  FreeGraphImageBody(&picture);
+  zelvo::FreeGraphImage(&picture);
   EXPECT_EQ(g_graphs.count, 8);
   for (int cell : cells) EXPECT_EQ(DeleteGraph(cell, 0), 0);
   EXPECT_EQ(g_graphs.count, 0);
@@ -215,7 +215,7 @@ TEST_F(GraphRecords, AfterADisplayChangeCellsOfOneFileAreRefilledFromOneLoad) {
   layout.pixels = PadRows(lines);
   WriteFileBytes(folder_ + "/cells.bmp", WriteBmp(layout));
   int cells[2] = {-1, -1};
-  ASSERT_EQ(LoadDivGraphBody("cells.bmp", 2, 2, 1, 4, 4, cells, 0), 0);
+  ASSERT_EQ(zelvo::LoadDivGraph("cells.bmp", 2, 2, 1, 4, 4, cells, 0), 0);
   const int record = GetSurface2D(GetGraphRecord(cells[0])->backEnds[0])->record;
   ASSERT_EQ(FillSurfaceRecord(record, 0, 0, 0, 255), 0);
   EXPECT_EQ(RefillAllGraphs(), 0);
@@ -257,7 +257,7 @@ TEST_F(GraphRecords, GraphsLostWithVideoMemoryAreRestoredAndRefilled) {
   layout.height = 1;
   layout.pixels = PadRows({Bytes{10, 20, 30, 10, 20, 30, 10, 20, 30, 10, 20, 30}});
   WriteFileBytes(folder_ + "/one.bmp", WriteBmp(layout));
-  const int graph = LoadGraphBody("one.bmp", 0);
+  const int graph = zelvo::LoadGraph("one.bmp", 0);
   ASSERT_GE(graph, 0);
   const int record = GetSurface2D(GetGraphRecord(graph)->backEnds[0])->record;
   SurfaceRecord* surface = GetSurfaceRecord(record);

@@ -12,7 +12,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/graphics/screen_to_graph.h"
 #include "platform/testing.h"
@@ -26,7 +26,7 @@ namespace {
 // lock around it as an entry would.
 int CopyScreenToGraph(int x1, int y1, int x2, int y2, int graph, int flag) {
   zelvo::LibraryLockGuard lock;
-  return zelvo::CopyScreenToGraphBody(x1, y1, x2, y2, graph, flag);
+  return zelvo::CopyScreenToGraph(x1, y1, x2, y2, graph, flag);
 }
 
 struct Rgb {

@@ -93,7 +93,7 @@ TEST(PictureBmp, DecodesEveryDepthCompressionAndRowOrder) {
     EXPECT_EQ(image.format.ColorBitDepth, c.depth);
     EXPECT_EQ(image.pitch, c.pitch);
     ExpectPicture(image);
-    FreeGraphImageBody(&image);
+    FreeGraphImage(&image);
   }
 }
 
@@ -105,7 +105,7 @@ TEST(PictureBmp, FourBitPicturesKeepSixteenPaletteEntries) {
   EXPECT_EQ(image.format.Palette[15][2], 0x12);
   EXPECT_EQ(image.format.Palette[15][3], 0);
   EXPECT_EQ(image.format.Palette[16][2], 0);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureBmp, SixteenBitChannelsWidenByRepeatingTheirTopBits) {
@@ -114,12 +114,12 @@ TEST(PictureBmp, SixteenBitChannelsWidenByRepeatingTheirTopBits) {
   Bytes pixels = zelvo_test::PadRows({{0x10, 0x42}});
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(BmpLayout{1, 1, 16, 0, {}, {}, 40, pixels}), &image), 0);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 3), (Bytes{0x84, 0x84, 0x84}));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
   pixels = zelvo_test::PadRows({{0x00, 0x04}});
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream,
                                     zelvo_test::WriteBmp(BmpLayout{1, 1, 16, 3, {}, {0xF800, 0x7E0, 0x1F}, 40, pixels}), &image), 0);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 3), (Bytes{0, 0x82, 0}));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureBmp, OneBitPicturesBecomeTwentyFourBit) {
@@ -130,7 +130,7 @@ TEST(PictureBmp, OneBitPicturesBecomeTwentyFourBit) {
   EXPECT_EQ(image.format.ColorBitDepth, 24);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 9), (Bytes{255, 255, 255, 0, 0, 0, 255, 255, 255}));
   EXPECT_EQ(zelvo_test::PictureRow(image, 1, 9), (Bytes{0, 0, 0, 255, 255, 255, 255, 255, 255}));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureBmp, RunLengthWritesStayInsideThePicture) {
@@ -152,7 +152,7 @@ TEST(PictureBmp, RunLengthWritesStayInsideThePicture) {
     ASSERT_EQ(zelvo_test::DecodeBytes(LoadBmpFromStream, zelvo_test::WriteBmp(BmpLayout{3, 2, 8, 1, kPalette, {}, 40, c.codes}), &image), 0);
     EXPECT_EQ(zelvo_test::PictureRow(image, 0, 3), c.top);
     EXPECT_EQ(zelvo_test::PictureRow(image, 1, 3), c.bottom);
-    FreeGraphImageBody(&image);
+    FreeGraphImage(&image);
   }
 }
 

@@ -55,7 +55,7 @@ TEST(PictureDds, EveryFormatCodeKeepsItsPixels) {
     ExpectFormat(image, f.bits, f.red, f.green, f.blue, f.alpha);
     EXPECT_EQ(image.pitch, 3 * f.bits / 8);
     EXPECT_EQ(zelvo_test::PictureRow(image, 1, image.pitch), Bytes(layout.pixels.begin() + image.pitch, layout.pixels.end()));
-    FreeGraphImageBody(&image);
+    FreeGraphImage(&image);
   }
 }
 
@@ -68,7 +68,7 @@ TEST(PictureDds, EightBitColourIsWidenedSoItCannotPassForPaletteIndices) {
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadDdsFromStream, zelvo_test::WriteDds(layout), &image), 0);
   EXPECT_EQ(image.format.ColorBitDepth, 24);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 6), (Bytes{0, 0, 255, 255, 255, 0}));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureDds, FormatsFromMasksAndPitches) {
@@ -87,13 +87,13 @@ TEST(PictureDds, FormatsFromMasksAndPitches) {
   ExpectFormat(image, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
   EXPECT_EQ(image.pitch, 12);
   EXPECT_EQ(zelvo_test::PictureRow(image, 1, 12), Bytes(layout.pixels.begin() + 12, layout.pixels.end()));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 
   // RGB without the alpha flag: the alpha mask is not taken.
   layout.formatFlags = 0x40;
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadDdsFromStream, zelvo_test::WriteDds(layout), &image), 0);
   ExpectFormat(image, 32, 0xFF, 0xFF00, 0xFF0000, 0);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureDds, RefusesMalformedFilesAndKeepsNothing) {

@@ -35,7 +35,7 @@ TEST(PictureJpeg, ColourPicturesComeOutBlueGreenRedWithAnUnroundedPitch) {
   EXPECT_EQ(image.pitch, 297);
   EXPECT_EQ(image.format.ColorBitDepth, 24);
   ExpectNear(zelvo_test::PictureRow(image, 4, 3), {20, 10, 250});
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureJpeg, GreyPicturesUseTheGreyPalette) {
@@ -45,7 +45,7 @@ TEST(PictureJpeg, GreyPicturesUseTheGreyPalette) {
   EXPECT_EQ(image.format.ColorBitDepth, 8);
   EXPECT_EQ(image.format.Palette[128][0], 128);
   ExpectNear(zelvo_test::PictureRow(image, 2, 1), {128});
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureJpeg, ACutOffPictureStillDecodes) {
@@ -56,7 +56,7 @@ TEST(PictureJpeg, ACutOffPictureStillDecodes) {
   GraphImage image{};
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadJpegFromStream, file, &image), 0);
   EXPECT_EQ(image.height, 64);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureJpeg, LibraryMessagesGoToTheLog) {
@@ -70,7 +70,7 @@ TEST(PictureJpeg, LibraryMessagesGoToTheLog) {
   GraphImage image{};
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadJpegFromStream, file, &image), 0);
   EXPECT_NE(pf::testing::TakeDebugOutput().find("Premature end of JPEG file"), std::string::npos);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
   EXPECT_EQ(zelvo_test::DecodeBytes(LoadJpegFromStream, Bytes{0xFF, 0xD8, 0xFF, 0xD9}, &image), -1);
   EXPECT_NE(pf::testing::TakeDebugOutput().find("no image"), std::string::npos);
   pf::testing::CaptureDebugOutput(false);
@@ -126,8 +126,8 @@ TEST_F(PictureJpegFiles, SavedPicturesAreBaselineAndRoundTrip) {
   EXPECT_EQ(loaded.width, 40);
   EXPECT_EQ(loaded.height, 24);
   ExpectNear(zelvo_test::PictureRow(loaded, 23, 3), {220, 140, 30});
-  FreeGraphImageBody(&loaded);
-  FreeGraphImageBody(&source);
+  FreeGraphImage(&loaded);
+  FreeGraphImage(&source);
 }
 
 TEST_F(PictureJpegFiles, AFailedSaveReportsItAndKeepsTheOldFile) {
@@ -144,7 +144,7 @@ TEST_F(PictureJpegFiles, AFailedSaveReportsItAndKeepsTheOldFile) {
   EXPECT_EQ(SaveJpegFile(path.c_str(), &source, 90), -1);
   EXPECT_EQ(TrackedAllocatorTotals().liveCount, before.liveCount);
   EXPECT_EQ(zelvo_test::ReadFileBytes(folder_ + "/x.jpg"), (Bytes{'o', 'l', 'd'}));
-  FreeGraphImageBody(&source);
+  FreeGraphImage(&source);
 }
 
 }  // namespace

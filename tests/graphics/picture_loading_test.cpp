@@ -24,7 +24,7 @@ TEST(GraphImageOps, AllocateFillReadWriteAndMirror) {
   EXPECT_EQ(image.format.ColorBitDepth, 24);
   FillGraphImage(&image, 255, 0, 0, 0);
   EXPECT_EQ(zelvo_test::PictureRow(image, 1, 15), (Bytes{0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255}));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
   EXPECT_EQ(image.pixels, nullptr);
 
   ASSERT_EQ(AllocGraphImageArgb32(3, 1, &image), 0);
@@ -37,7 +37,7 @@ TEST(GraphImageOps, AllocateFillReadWriteAndMirror) {
   GetGraphImagePixel(&image, 1, 0, &r, nullptr, nullptr, &a);
   EXPECT_EQ(r, 1);
   EXPECT_EQ(a, 31);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
   EXPECT_EQ(MirrorGraphImage(&image), -1);
 }
 
@@ -60,7 +60,7 @@ TEST(GraphImageOps, PalettePicturesAndTheTopLeftColour) {
   // Channels move to the top of their byte without scaling: a 5-bit 31 gives 0xF8.
   std::uint16_t white = 0xFFFF;
   GraphImage rgb565{};
-  SetupPixelFormatFromMasksBody(&rgb565.format, 16, 0xF800, 0x7E0, 0x1F, 0);
+  SetupPixelFormatFromMasks(&rgb565.format, 16, 0xF800, 0x7E0, 0x1F, 0);
   rgb565.width = rgb565.height = 1;
   rgb565.pitch = 4;
   rgb565.pixels = &white;
@@ -99,7 +99,7 @@ TEST(PictureLoading, EveryKindIsFoundByContent) {
     GraphImage image{};
     ASSERT_EQ(LoadGraphImage(nullptr, c.file.data(), static_cast<int>(c.file.size()), 1, &image, 0), 0);
     EXPECT_EQ(image.format.ColorBitDepth, c.depth);
-    FreeGraphImageBody(&image);
+    FreeGraphImage(&image);
   }
 }
 
@@ -148,7 +148,7 @@ class PictureLoadingFiles : public ::testing::Test {
     alpha_ = zelvo_test::WritePng(alpha);
   }
   void TearDown() override {
-    ClearArchiveTables();
+    ResetArchiveState();
     zelvo_test::RemoveFolderTree(folder_);
   }
   std::string LibraryPath(const std::string& name) { return pf::HostPathToWindows(folder_ + "/" + name); }
@@ -165,13 +165,13 @@ TEST_F(PictureLoadingFiles, TheAlphaPictureIsReadBesideThePicture) {
   EXPECT_EQ(image.format.ColorBitDepth, 24);
   EXPECT_EQ(alpha.format.ColorBitDepth, 8);
   EXPECT_EQ(zelvo_test::PictureRow(alpha, 0, 2), (Bytes{0, 255}));
-  FreeGraphImageBody(&alpha);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&alpha);
+  FreeGraphImage(&image);
 
   // Any flag other than 0 and 1 skips the alpha picture.
   ASSERT_EQ(LoadGraphImageWithAlpha(path.c_str(), nullptr, 0, 0, nullptr, 0, 2, &image, &alpha, 0), 1);
   EXPECT_EQ(alpha.pixels, nullptr);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST_F(PictureLoadingFiles, AMissingAlphaPictureOnlyChangesTheResult) {
@@ -180,7 +180,7 @@ TEST_F(PictureLoadingFiles, AMissingAlphaPictureOnlyChangesTheResult) {
   GraphImage image{}, alpha{};
   ASSERT_EQ(LoadGraphImageWithAlpha(path.c_str(), nullptr, 0, 0, nullptr, 0, 0, &image, &alpha, 0), 1);
   EXPECT_EQ(image.width, 2);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 
   std::string missing = LibraryPath("missing.bmp");
   EXPECT_EQ(LoadGraphImageWithAlpha(missing.c_str(), nullptr, 0, 0, nullptr, 0, 0, &image, &alpha, 0), -1);
@@ -192,11 +192,11 @@ TEST_F(PictureLoadingFiles, AlphaPicturesFromMemory) {
   int colourSize = static_cast<int>(colour_.size()), alphaSize = static_cast<int>(alpha_.size());
   ASSERT_EQ(LoadGraphImageWithAlpha(nullptr, colour_.data(), colourSize, 1, alpha_.data(), alphaSize, 1, &image, &alpha, 0), 0);
   EXPECT_EQ(alpha.width, 2);
-  FreeGraphImageBody(&alpha);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&alpha);
+  FreeGraphImage(&image);
   // Without a block the alpha picture is not tried.
   ASSERT_EQ(LoadGraphImageWithAlpha(nullptr, colour_.data(), colourSize, 1, nullptr, 0, 1, &image, &alpha, 0), 1);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST_F(PictureLoadingFiles, PicturesAndAlphaPicturesReadFromAnArchive) {
@@ -210,8 +210,8 @@ TEST_F(PictureLoadingFiles, PicturesAndAlphaPicturesReadFromAnArchive) {
   ASSERT_EQ(LoadGraphImageWithAlpha("data\\bmp\\chr.bmp", nullptr, 0, 0, nullptr, 0, 0, &image, &alphaImage, 0), 0);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 6), (Bytes{1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(zelvo_test::PictureRow(alphaImage, 0, 2), (Bytes{0, 255}));
-  FreeGraphImageBody(&alphaImage);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&alphaImage);
+  FreeGraphImage(&image);
 }
 
 }  // namespace

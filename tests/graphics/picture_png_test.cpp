@@ -77,7 +77,7 @@ TEST(PicturePng, DecodesEveryColourTypeAndDepth) {
     EXPECT_EQ(image.format.ColorBitDepth, c.depth);
     EXPECT_EQ(image.pitch, c.pitch);
     EXPECT_EQ(zelvo_test::PictureRow(image, image.height - 1, c.pitch), c.lastRow);
-    FreeGraphImageBody(&image);
+    FreeGraphImage(&image);
   }
 }
 
@@ -89,7 +89,7 @@ TEST(PicturePng, PaletteAndGreyFormats) {
   EXPECT_EQ(image.format.Palette[1][0], 0x60);   // blue, green, red, 0
   EXPECT_EQ(image.format.Palette[1][2], 0x40);
   EXPECT_EQ(image.format.Palette[2][2], 0);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 
   // Grey with alpha: two bytes a pixel, the grey read from the low byte, no alpha channel.
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadPngFromStream, zelvo_test::WritePng(MakeLayout(1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{77, 9}})), &image), 0);
@@ -99,7 +99,7 @@ TEST(PicturePng, PaletteAndGreyFormats) {
   GetGraphImagePixel(&image, 0, 0, &r, &g, &b, &a);
   EXPECT_EQ(r, 77);
   EXPECT_EQ(b, 77);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PicturePng, RefusesDamagedFilesAndKeepsNothing) {
@@ -175,8 +175,8 @@ TEST_F(PicturePngFiles, SavedPicturesRoundTripWithoutAlpha) {
       EXPECT_EQ(g, y * 100);
       EXPECT_EQ(b, 7);
     }
-  FreeGraphImageBody(&loaded);
-  FreeGraphImageBody(&source);
+  FreeGraphImage(&loaded);
+  FreeGraphImage(&source);
 }
 
 TEST_F(PicturePngFiles, AFailedSaveReportsItAndKeepsTheOldFile) {
@@ -193,7 +193,7 @@ TEST_F(PicturePngFiles, AFailedSaveReportsItAndKeepsTheOldFile) {
   EXPECT_EQ(SavePngFile(path.c_str(), &source, 6), -1);
   EXPECT_EQ(TrackedAllocatorTotals().liveCount, before.liveCount);
   EXPECT_EQ(zelvo_test::ReadFileBytes(folder_ + "/x.png"), (Bytes{'o', 'l', 'd'}));
-  FreeGraphImageBody(&source);
+  FreeGraphImage(&source);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST(PictureRaw, EightBitChannelsAreReadStraight) {
   EXPECT_EQ(image.format.ColorBitDepth, 32);
   EXPECT_EQ(image.format.ChannelMask[3], 0xFF000000u);
   EXPECT_EQ(zelvo_test::PictureRow(image, 2, 4), (Bytes{9, 10, 11, 12}));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureRaw, SixteenBitChannelsKeepTheirHighByte) {
@@ -30,7 +30,7 @@ TEST(PictureRaw, SixteenBitChannelsKeepTheirHighByte) {
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadBgraFromStream, zelvo_test::WriteRawBgra(0x10101010, 2, 1, pixels), &image), 0);
   EXPECT_EQ(image.pitch, 8);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 8), (Bytes{0x12, 0xAB, 0x00, 0xFF, 0, 0, 0, 0xFF}));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureRaw, RefusesMalformedFilesAndKeepsNothing) {

@@ -93,7 +93,7 @@ TEST(PictureTga, DecodesEveryTypeDepthAndOrder) {
         GraphImage image{};
         ASSERT_EQ(zelvo_test::DecodeBytes(LoadTgaFromStream, zelvo_test::WriteTga(Fixture(type, depth, descriptor)), &image), 0);
         ExpectPicture(image, depth);
-        FreeGraphImageBody(&image);
+        FreeGraphImage(&image);
       }
 }
 
@@ -103,7 +103,7 @@ TEST(PictureTga, SixteenBitKeepsTheAttributeBitOutsideTheChannels) {
   EXPECT_EQ(image.format.ChannelMask[0], 0x7C00u);
   EXPECT_EQ(image.format.ChannelWidth[3], 0);
   EXPECT_EQ(image.format.OutsideBitsMask, 0x8000u);
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureTga, FooterAndColourMapEdges) {
@@ -131,7 +131,7 @@ TEST(PictureTga, FooterAndColourMapEdges) {
     GraphImage image{};
     ASSERT_EQ(zelvo_test::DecodeBytes(LoadTgaFromStream, zelvo_test::WriteTga(c.layout), &image), 0);
     ExpectPicture(image, 24);
-    FreeGraphImageBody(&image);
+    FreeGraphImage(&image);
   }
 
   // A file shorter than a footer still loads: 1x1 at 24 bits is 21 bytes.
@@ -140,7 +140,7 @@ TEST(PictureTga, FooterAndColourMapEdges) {
   GraphImage image{};
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadTgaFromStream, zelvo_test::WriteTga(tiny), &image), 0);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 3), (Bytes{1, 2, 3}));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 
   // A run packet longer than the picture is cut at its end.
   TgaLayout longRun;
@@ -149,7 +149,7 @@ TEST(PictureTga, FooterAndColourMapEdges) {
   longRun.pixels = {0xFF, 4, 5, 6};
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadTgaFromStream, zelvo_test::WriteTga(longRun), &image), 0);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 6), (Bytes{4, 5, 6, 4, 5, 6}));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 
   // Map entries past index 255 are dropped: index 255 is the last one kept.
   TgaLayout high = Fixture(1, 24, 0x20);
@@ -161,7 +161,7 @@ TEST(PictureTga, FooterAndColourMapEdges) {
   high.pixels = {255, 0};
   ASSERT_EQ(zelvo_test::DecodeBytes(LoadTgaFromStream, zelvo_test::WriteTga(high), &image), 0);
   EXPECT_EQ(zelvo_test::PictureRow(image, 0, 6), (Bytes{2, 2, 2, 0, 0, 0}));
-  FreeGraphImageBody(&image);
+  FreeGraphImage(&image);
 }
 
 TEST(PictureTga, RefusesMalformedFilesAndKeepsNothing) {

@@ -16,7 +16,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "platform/testing.h"
 #include "support/picture_writers.h"
 #include "support/test_paths.h"

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "media/software/blit.h"
+#include "channel_rules.h"
 #include "soft_image.h"
 
 namespace zelvo {
@@ -97,21 +98,13 @@ uint32_t Model(const Draw& d, Route route) {
           }
           return r;
         }
-        if (mode == 3) {
-          // the word formula keeps a borrow in the low bits; the model takes it from the formula
-          uint32_t t = (d.dst | 0x01010100) - (colour & 0x00FEFEFF), b = t & 0x01010100;
-          return t & (b - (b >> 8));
-        }
-        uint32_t sum = (colour & 0x00FEFEFF) + (d.dst & 0x00FEFEFF), cy = sum & 0x01010100;
-        return sum | (cy - (cy >> 8));  // without the low OR term
+        // The whole-word forms without the packed loops: add without the OR term.
+        if (mode == 3) return testing_soft::DocumentedSubtract(colour, d.dst, true);
+        return testing_soft::DocumentedAdd(colour, d.dst, true, false);
       }
       if ((mode == 2 || mode == 3) && p == 255) {  // 16-bit lone pixel
-        if (mode == 2) {
-          uint32_t sum = (colour & 0xF7DF) + (d.dst & 0xF7DF), cy = sum & 0x10820;
-          return (sum | (cy - (cy >> 5))) & 0xFFFF;
-        }
-        uint32_t t = (d.dst | 0x10820) - (colour & 0xF7DF), b = t & 0x10820;
-        return (t & (b - (b >> 5))) & 0xFFFF;
+        if (mode == 2) return testing_soft::DocumentedAdd(colour, d.dst, false, false);
+        return testing_soft::DocumentedSubtract(colour, d.dst, false);
       }
     }
   }
@@ -166,22 +159,8 @@ uint32_t Model(const Draw& d, Route route) {
       }
     }
   }
-  if (mode == 2 || mode == 3) {
-    if (type == kMemImg8888) {
-      if (mode == 2) {
-        uint32_t sum = (sp & 0x00FEFEFF) + (d.dst & 0x00FEFEFF), cy = sum & 0x01010100;
-        return sum | (cy - (cy >> 8)) | ((d.dst | sp) & 0x00010100);
-      }
-      uint32_t t = (d.dst | 0x01010100) - (sp & 0x00FEFEFF), b = t & 0x01010100;
-      return t & (b - (b >> 8));
-    }
-    if (mode == 2) {
-      uint32_t sum = (sp & 0xF7DF) + (d.dst & 0xF7DF), cy = sum & 0x10820;
-      return (sum | (cy - (cy >> 5)) | ((d.dst | sp) & 0x0820)) & 0xFFFF;
-    }
-    uint32_t t = (d.dst | 0x10820) - (sp & 0xF7DF), b = t & 0x10820;
-    return (t & (b - (b >> 5))) & 0xFFFF;
-  }
+  if (mode == 2) return testing_soft::DocumentedAdd(sp, d.dst, type == kMemImg8888, true);
+  if (mode == 3) return testing_soft::DocumentedSubtract(sp, d.dst, type == kMemImg8888);
   return Pack(type, out, d.dst);
 }
 

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "media/software/raster3d_clip.h"
+#include "guard_frame.h"
 #include "raster3d_fixture.h"
 
 namespace zelvo {
@@ -12,6 +13,7 @@ namespace {
 
 using soft::CutTriangleAtDepthPlanes;
 using testing_soft::DrawOptions;
+using testing_soft::GuardFrame;
 using testing_soft::ResetSoft;
 using testing_soft::TestImage;
 using testing_soft::Vtx;
@@ -102,7 +104,8 @@ TEST(Raster3DClip, PiecesUseThePassOnDepthWrite) {
 
 TEST(Raster3DClip, RandomTrianglesEndAndStayInside) {
   ResetSoft();
-  TestImage dst(64, 64, kMemImg565), zbuf(64, 64, kMemImgDepth16);
+  TestImage dstFrame(64 + 8, 64 + 8, kMemImg565), zbufFrame(64 + 8, 64 + 8, kMemImgDepth16);
+  GuardFrame dst(dstFrame.get(), 4), zbuf(zbufFrame.get(), 4);
   std::mt19937 rng(12345);
   std::uniform_real_distribution<float> pos(-40.0f, 100.0f), depth(-1.0f, 2.0f), rhw(0.05f, 4.0f);
   DrawOptions o;
@@ -113,11 +116,13 @@ TEST(Raster3DClip, RandomTrianglesEndAndStayInside) {
     ScreenVertex v[3];
     for (ScreenVertex& p : v) p = Vtx(pos(rng), pos(rng), depth(rng), rhw(rng), rng(), 0.5f, 0.5f);
     testing_soft::Draw(dst.get(), v, o);
+    ASSERT_EQ(dst.DamagedBytes(), 0) << "draw " << i;
+    ASSERT_EQ(zbuf.DamagedBytes(), 0) << "draw " << i;
   }
   // Near-plane pieces reach depth 0.
   bool sawNear = false;
   for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x) sawNear |= zbuf.px(x, y) < 0x100;
+    for (int x = 0; x < 64; ++x) sawNear |= zbuf.Pixel(x, y) < 0x100;
   EXPECT_TRUE(sawNear);
 }
 

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "media/core/log.h"
+#include "guard_frame.h"
 #include "raster3d_fixture.h"
 
 namespace zelvo {
@@ -14,6 +15,7 @@ namespace {
 
 using testing_soft::DrawCover;
 using testing_soft::DrawOptions;
+using testing_soft::GuardFrame;
 using testing_soft::ResetSoft;
 using testing_soft::SetBlend;
 using testing_soft::TestImage;
@@ -215,7 +217,9 @@ TEST(Raster3DEntry, ArbitraryInputStaysInsideItsImages) {
     g_softBlend.drawRegion = {static_cast<int>(rng() % 9) - 4, static_cast<int>(rng() % 9) - 4,
                               static_cast<int>(rng() % 40), static_cast<int>(rng() % 40)};
     const int texW = 1 + static_cast<int>(rng() % 9), texH = 1 + static_cast<int>(rng() % 9);
-    TestImage dst(13, 11, type), zbuf(13, 11, kMemImgDepth16), graph(texW, texH, kMemImgSingle8);
+    TestImage dstFrame(13 + 8, 11 + 8, type), zbufFrame(13 + 8, 11 + 8, kMemImgDepth16);
+    GuardFrame dst(dstFrame.get(), 4), zbuf(zbufFrame.get(), 4);
+    TestImage graph(texW, texH, kMemImgSingle8);
     TestImage tex(texW, texH, type, static_cast<int>(rng() % 3 == 0), static_cast<int>(rng() % 2), rng() % 4);
     for (int y = 0; y < texH; ++y)
       for (int x = 0; x < texW; ++x) {
@@ -234,6 +238,8 @@ TEST(Raster3DEntry, ArbitraryInputStaysInsideItsImages) {
     ScreenVertex v[3];
     for (ScreenVertex& p : v) p = Vtx(anyFloat(), anyFloat(), anyFloat(), anyFloat(), rng(), anyFloat(), anyFloat());
     testing_soft::Draw(dst.get(), v, o);
+    ASSERT_EQ(dst.DamagedBytes(), 0) << "draw " << i;
+    ASSERT_EQ(zbuf.DamagedBytes(), 0) << "draw " << i;
   }
 }
 

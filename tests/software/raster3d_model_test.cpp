@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <random>
 
+#include "channel_rules.h"
 #include "raster3d_fixture.h"
 
 namespace zelvo {
@@ -25,22 +26,10 @@ struct ModelInput {
 
 int64_t P(int64_t i, int64_t j) { return i * j / 255; }
 
-uint32_t AddWord32(uint32_t s, uint32_t d) {
-  const uint32_t sum = (s & 0x00FEFEFF) + (d & 0x00FEFEFF), c = sum & 0x01010100;
-  return (c - (c >> 8)) | sum | ((d | s) & 0x00010100);
-}
-uint32_t SubWord32(uint32_t s, uint32_t d) {
-  const uint32_t u = (d | 0x01010100) - (s & 0xFEFEFEFF), b = u & 0x01010100;
-  return u & (b - (b >> 8));
-}
-uint32_t AddWord16(uint32_t s, uint32_t d) {
-  const uint32_t sum = (s & 0xF7DEF7DF) + (d & 0xF7DEF7DF), c = sum & 0x08210820;
-  return ((c - (c >> 5)) | sum | ((d | s) & 0x0820)) & 0xFFFF;
-}
-uint32_t SubWord16(uint32_t s, uint32_t d) {
-  const uint32_t u = (d | 0x08210820) - (s & 0xF7DEF7DF), b = u & 0x08210820;
-  return (u & (b - (b >> 5))) & 0xFFFF;
-}
+uint32_t AddWord32(uint32_t s, uint32_t d) { return testing_soft::DocumentedAdd(s, d, true, true); }
+uint32_t SubWord32(uint32_t s, uint32_t d) { return testing_soft::DocumentedSubtract(s, d, true); }
+uint32_t AddWord16(uint32_t s, uint32_t d) { return testing_soft::DocumentedAdd(s, d, false, true); }
+uint32_t SubWord16(uint32_t s, uint32_t d) { return testing_soft::DocumentedSubtract(s, d, false); }
 
 // The destination pixel after the draw.
 uint32_t Model(const ModelInput& in) {

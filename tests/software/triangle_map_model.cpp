@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "media/software/blend_state.h"
+#include "tests/software/channel_rules.h"
 
 namespace zelvo::testing {
 
@@ -142,21 +143,8 @@ void TexturedPixel(const Draw& w, uint8_t* dp, uint32_t column, uint32_t row) {
         sp2 |= x << shift[i];
       }
       uint32_t r;
-      if (w.mode == kBlendAdd) {
-        if (is32) {
-          const uint32_t sum = (sp2 & 0xFEFEFF) + (d & 0xFEFEFF), carries = sum & 0x1010100;
-          r = sum | (carries - (carries >> 8)) | ((d | sp2) & 0x10100);
-        } else {
-          const uint32_t sum = (sp2 & 0xF7DF) + (d & 0xF7DF), carries = sum & 0x10820;
-          r = (sum | (carries - (carries >> 5)) | ((d | sp2) & 0x820)) & 0xFFFF;
-        }
-      } else if (is32) {
-        const uint32_t tt = (d | 0x01010100) - (sp2 & 0xFEFEFEFF), b = tt & 0x01010100;
-        r = tt & (b - (b >> 8));
-      } else {
-        const uint32_t tt = (d | 0x08210820) - (sp2 & 0xF7DEF7DF), b = tt & 0x08210820;
-        r = (b - (b >> 5)) & tt & 0xFFFF;
-      }
+      r = w.mode == kBlendAdd ? testing_soft::DocumentedAdd(sp2, d, is32, true)
+                              : testing_soft::DocumentedSubtract(sp2, d, is32);
       Store(dp, r, dBytes);
       return;
     }
@@ -193,22 +181,10 @@ void FlatPixel(const Draw& w, uint8_t* dp) {
       if (is32) r |= d & 0xFF000000u;
       break;
     case kBlendAdd:
-      if (is32) {
-        const uint32_t sum = (s & 0x00FEFEFF) + (d & 0x00FEFEFF), kk = sum & 0x01010100;
-        r = (kk - (kk >> 8)) | sum | ((d | s) & 0x00010100);
-      } else {
-        const uint32_t sum = (s & 0xF7DEF7DF) + (d & 0xF7DEF7DF), kk = sum & 0x08210820;
-        r = ((kk - (kk >> 5)) | sum | ((d | s) & 0x0820)) & 0xFFFF;
-      }
+      r = testing_soft::DocumentedAdd(s, d, is32, true);
       break;
     case kBlendSubtract:
-      if (is32) {
-        const uint32_t t = (d | 0x01010100) - (s & 0xFEFEFEFF), kk = t & 0x01010100;
-        r = t & (kk - (kk >> 8));
-      } else {
-        const uint32_t t = (d | 0x08210820) - (s & 0xF7DEF7DF), kk = t & 0x08210820;
-        r = (t & (kk - (kk >> 5))) & 0xFFFF;
-      }
+      r = testing_soft::DocumentedSubtract(s, d, is32);
       break;
     default:
       for (int i = 0; i < 3; ++i) r |= ((cc[i] * dc[i]) >> width[i]) << shift[i];

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "media/software/quad_split.h"
+#include "tests/software/guard_frame.h"
 #include "tests/software/triangle_map_fixture.h"
 
 namespace zelvo {
@@ -202,11 +203,15 @@ TEST_F(TriangleMapTest, ClippingKeepsThePictureInPlace) {
 }
 
 TEST_F(TriangleMapTest, TriangleLargerThanTheDestinationStaysInside) {
-  TestImage d(8, 6, kMemImg565);
-  d.Fill(0);
+  TestImage frame(8 + 8, 6 + 8, kMemImg565);
+  testing_soft::GuardFrame d(frame.get(), 4);
   g_softBlend.drawRegion = {0, 0, 8, 6};
-  FlatTriangle(d, {{{-2000, -1000, 0, 0}, {3000, -900, 0, 0}, {100, 4000, 0, 0}}}, 0xFFFF);
-  EXPECT_EQ(d.CountNot(0xFFFF), 0);
+  const TriangleMapVertex v[3] = {{-2000, -1000, 0, 0}, {3000, -900, 0, 0}, {100, 4000, 0, 0}};
+  TriangleMapMemImg(d.get(), nullptr, v, 0, nullptr, 0xFFFF);
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(d.Pixel(x, y), 0xFFFFu) << x << "," << y;
+  }
+  EXPECT_EQ(d.DamagedBytes(), 0);
 }
 
 TEST_F(TriangleMapTest, TexturePositionsBeyondTheSourceKeepTheDestination) {

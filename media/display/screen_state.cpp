@@ -58,7 +58,7 @@ int GetScreenColorBitDepth() { return GetRequestedScreenDepth(); }
 
 const PixelFormat* GetScreenPixelFormat() { return &g_screen.screenFormat; }
 
-const DDPixelFormatRecord* GetDisplayPixelFormatBody() { return &g_screen.displayPixelFormat; }
+const DDPixelFormatRecord* GetDisplayPixelFormat() { return &g_screen.displayPixelFormat; }
 
 const DDPixelFormatRecord* GetOverlayPixelFormat() {
   int width = 0, height = 0;

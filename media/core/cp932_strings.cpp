@@ -1,6 +1,6 @@
 // String routines over CP932 text: none of them ever takes the trail byte of a double-byte
 // character for a character of its own.
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // part of the library yet.
 #include <string>
 
-#include "library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/screen_log.h"
 
 namespace zelvo_test {

@@ -4,7 +4,7 @@
 
 #include "platform/ddraw/display.h"
 #include "platform/kernel/kernel_testing.h"
-#include "tests/platform/d3d_test_device.h"
+#include "tests/platform/d3d/d3d_test_device.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Japanese literals here are compiled to CP932: "表" is 95 5C (its trail byte is the backslash),
 // "ヂ" is 83 61 (its trail byte is 'a').
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 #include <gtest/gtest.h>
 

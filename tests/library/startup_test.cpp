@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "library_fixture.h"
+#include "support/library_fixture.h"
 #include "media/core/core_state.h"
 #include "media/core/log.h"
 #include "media/library/startup.h"

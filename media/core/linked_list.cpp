@@ -1,5 +1,5 @@
 // A doubly linked list between two sentinel nodes.
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 namespace zelvo {
 

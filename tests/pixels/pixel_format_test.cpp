@@ -20,23 +20,23 @@ class PixelFormats : public ::testing::Test {
 
 TEST_F(PixelFormats, BuildFromMasksDerivesWidthsShiftsAndOutsideBits) {
   PixelFormat f{};
-  ASSERT_EQ(0, SetupPixelFormatFromMasksBody(&f, 16, 0xF800, 0x7E0, 0x1F, 0));
+  ASSERT_EQ(0, zelvo::SetupPixelFormatFromMasks(&f, 16, 0xF800, 0x7E0, 0x1F, 0));
   EXPECT_EQ(16, f.ColorBitDepth);
   EXPECT_EQ(2, f.BytesPerPixel);
   EXPECT_EQ((std::vector<int>{5, 6, 5, 0}), (std::vector<int>{f.ChannelWidth[0], f.ChannelWidth[1], f.ChannelWidth[2], f.ChannelWidth[3]}));
   EXPECT_EQ((std::vector<int>{11, 5, 0, 0}), (std::vector<int>{f.ChannelShift[0], f.ChannelShift[1], f.ChannelShift[2], f.ChannelShift[3]}));
   EXPECT_EQ(0u, f.OutsideBitsMask);
 
-  ASSERT_EQ(0, SetupPixelFormatFromMasksBody(&f, 32, 0xFF0000, 0xFF00, 0xFF, 0));
+  ASSERT_EQ(0, zelvo::SetupPixelFormatFromMasks(&f, 32, 0xFF0000, 0xFF00, 0xFF, 0));
   EXPECT_EQ(0xFF000000u, f.OutsideBitsMask);
   EXPECT_EQ(24, f.OutsideBitsShift);
   EXPECT_EQ(8, f.OutsideBitsWidth);
 
   // a gap above the first run of a mask is ignored for the width
-  ASSERT_EQ(0, SetupPixelFormatFromMasksBody(&f, 16, 0x7C00, 0x3E0, 0x1F, 0x8000));
+  ASSERT_EQ(0, zelvo::SetupPixelFormatFromMasks(&f, 16, 0x7C00, 0x3E0, 0x1F, 0x8000));
   EXPECT_EQ(15, f.ChannelShift[3]);
   EXPECT_EQ(1, f.ChannelWidth[3]);
-  ASSERT_EQ(0, SetupPixelFormatFromMasksBody(&f, 16, 0xF00F, 0, 0, 0));
+  ASSERT_EQ(0, zelvo::SetupPixelFormatFromMasks(&f, 16, 0xF00F, 0, 0, 0));
   EXPECT_EQ(0, f.ChannelShift[0]);
   EXPECT_EQ(4, f.ChannelWidth[0]);
 
@@ -53,7 +53,7 @@ TEST_F(PixelFormats, BuildFromMasksDerivesWidthsShiftsAndOutsideBits) {
 TEST_F(PixelFormats, DDRecordFromMasks) {
   DDPixelFormatRecord rec;
   std::memset(&rec, 0x77, sizeof rec);
-  ASSERT_EQ(0, SetupDDPixelFormatBody(&rec, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000));
+  ASSERT_EQ(0, SetupDDPixelFormat(&rec, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000));
   EXPECT_EQ(32u, rec.Size);
   EXPECT_EQ(0x40u, rec.Flags);
   EXPECT_EQ(0u, rec.FourCC);
@@ -63,7 +63,7 @@ TEST_F(PixelFormats, DDRecordFromMasks) {
 
 TEST_F(PixelFormats, PublicEntriesForwardHere) {
   PixelFormat f{};
-  ASSERT_EQ(0, SetupPixelFormatFromMasks(&f, 16, 0xF800, 0x7E0, 0x1F, 0));
+  ASSERT_EQ(0, ::SetupPixelFormatFromMasks(&f, 16, 0xF800, 0x7E0, 0x1F, 0));
   EXPECT_EQ(6, f.ChannelWidth[1]);
   DDPixelFormatRecord rec{};
   ASSERT_EQ(0, SetupPixelFormat32(&rec, 16, 0xF800, 0x7E0, 0x1F, 0));
@@ -95,8 +95,8 @@ TEST_F(PixelFormats, FixedFormats) {
 
 TEST_F(PixelFormats, PackingDropsLowBitsAndSetsOutsideBits) {
   PixelFormat f565{}, f32{}, argb{};
-  SetupPixelFormatFromMasksBody(&f565, 16, 0xF800, 0x7E0, 0x1F, 0);
-  SetupPixelFormatFromMasksBody(&f32, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+  zelvo::SetupPixelFormatFromMasks(&f565, 16, 0xF800, 0x7E0, 0x1F, 0);
+  zelvo::SetupPixelFormatFromMasks(&f32, 32, 0xFF0000, 0xFF00, 0xFF, 0);
   InitPixelFormatArgb32(&argb);
   EXPECT_EQ(0xFFFFu, RgbaToColorValue(&f565, 255, 255, 255, 0));
   EXPECT_EQ(0xFFFFFFFFu, RgbaToColorValue(&f32, 255, 255, 255, 0));
@@ -114,7 +114,7 @@ TEST_F(PixelFormats, PackingDropsLowBitsAndSetsOutsideBits) {
   EXPECT_FALSE(SamePixelFormat(&f32, &argb));
   // channels wider than 8 bits get the component shifted up, not by a negative amount
   PixelFormat wide{};
-  SetupPixelFormatFromMasksBody(&wide, 32, 0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000);
+  zelvo::SetupPixelFormatFromMasks(&wide, 32, 0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000);
   EXPECT_EQ(0x3FCu << 20 | 0xC0000000u, RgbaToColorValue(&wide, 0xFF, 0, 0, 0xFF) & 0xFFF00000u);
 }
 

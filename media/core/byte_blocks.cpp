@@ -1,5 +1,5 @@
 // Byte-block helpers and the process heap that the tracked allocator draws from.
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,5 +1,5 @@
 // Maths helpers and numeric conversions.
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 #include <climits>
 #include <cmath>

@@ -1,5 +1,5 @@
 // Formatting into callers' buffers, and the texts for a byte size and a duration.
-#include "media/core/foundation.h"
+#include "media/core/runtime_routines.h"
 
 #include <cstdio>
 #include <cstring>

@@ -9,7 +9,7 @@
 
 #include "platform/ddraw/ddraw_testing.h"
 #include "platform/testing.h"
-#include "tests/platform/ddraw_test_window.h"
+#include "tests/platform/ddraw/ddraw_test_window.h"
 
 #if ZELVO_TEST_X11
 #include <SDL.h>

@@ -9,7 +9,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
 #include "platform/testing.h"
-#include "tests/platform/ddraw_test_window.h"
+#include "tests/platform/ddraw/ddraw_test_window.h"
 
 namespace {
 

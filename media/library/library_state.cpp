@@ -1,0 +1,65 @@
+#include "media/library/library_state.h"
+
+#include "media/core/archive_files.h"
+#include "media/core/core_state.h"
+#include "media/core/file_ops.h"
+#include "media/core/log.h"
+#include "media/core/menu.h"
+#include "media/core/random.h"
+#include "media/core/screen_log.h"
+#include "media/core/subsystem_hooks.h"
+#include "media/core/text_input.h"
+#include "media/core/window_region.h"
+#include "media/core/window_state.h"
+#include "media/display/present.h"
+#include "media/display/screen_services.h"
+#include "media/display/screen_state.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/font_table.h"
+#include "media/graphics/graph_image.h"
+#include "media/graphics/graphics_manager.h"
+#include "media/graphics/soft_draw_lock.h"
+#include "media/pixels/pixel_format.h"
+#include "media/software/blend_state.h"
+
+namespace zelvo {
+namespace {
+
+// Left out on purpose: the tracked allocator (its blocks outlive a test and are its leak report),
+// the library lock (other threads may hold it), the system report (the machine, measured at
+// start-up) and the fatal stop's guard (the process ends with it).
+constexpr void (*kStateResets[])() = {
+    // core
+    ResetRunState,
+    ResetLogState,
+    ResetFileOpsState,
+    ResetArchiveState,
+    ResetRandomState,
+    ResetWindowState,
+    [] { ClearWindowRegion(); },
+    ResetMenuState,
+    ResetTextInputState,
+    ResetScreenLogState,
+    ResetSubsystemTable,
+    // pixels and software
+    ResetScreenColorState,
+    ResetSoftBlendState,
+    // display
+    ResetScreenState,
+    ResetScreenServices,
+    ResetPresentState,
+    // graphics
+    ResetGraphicsState,
+    ResetDrawState,
+    ResetSoftDrawLockState,
+    ResetPictureLoaderState,
+    ResetFontState,
+};
+
+}  // namespace
+
+void ResetLibraryState() {
+  for (void (*reset)() : kStateResets) reset();
+}
+
+}  // namespace zelvo

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Fails on an include that goes up a layer. Each folder of media/, platform/ and game/ may include
+# its own headers and the public headers of the folders its row below names; a header named
+# *_internal.h belongs to its folder alone. The README's developer section shows the same table.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PLATFORM_INTERFACES="platform/kernel platform/com platform/window platform/gdi platform/ddraw platform/d3d"
+declare -A MAY_INCLUDE=(
+  [media/core]="$PLATFORM_INTERFACES"
+  [media/pixels]="media/core $PLATFORM_INTERFACES"
+  [media/software]="media/core media/pixels $PLATFORM_INTERFACES"
+  [media/display]="media/core media/pixels media/software $PLATFORM_INTERFACES"
+  [media/graphics]="media/core media/pixels media/software media/display $PLATFORM_INTERFACES"
+  [media/sound_input]="media/core media/pixels media/software media/display $PLATFORM_INTERFACES"
+  [media/library]="media/core media/pixels media/software media/display media/graphics media/sound_input $PLATFORM_INTERFACES"
+  [platform/host]=""
+  [platform/kernel]=""
+  [platform/com]="platform/kernel"
+  [platform/window]="platform/kernel platform/host"
+  [platform/gdi]="platform/kernel platform/host platform/window platform/ddraw platform/d3d"
+  [platform/ddraw]="platform/kernel platform/host platform/window platform/gdi platform/d3d"
+  [platform/d3d]="platform/kernel platform/host platform/window platform/gdi platform/ddraw"
+  [platform]="platform/kernel platform/host platform/window platform/com platform/gdi platform/ddraw platform/d3d"
+)
+# Folders not in the table: game/ may include anything but platform/.
+
+# Includes of another folder's internals that the platform's interface work is taking out; each
+# line goes with its include (a line whose include is gone is reported).
+PENDING_INTERNAL=(
+  "platform/d3d/d3d_internal.h platform/ddraw/ddraw_internal.h"
+  "platform/ddraw/ddraw_object.cpp platform/d3d/d3d_internal.h"
+  "platform/ddraw/display.cpp platform/window/window_internal.h"
+  "platform/ddraw/surface.cpp platform/gdi/gdi_internal.h"
+  "platform/gdi/gdi_context.cpp platform/window/window_internal.h"
+)
+declare -A pending_seen=()
+
+failures=0
+fail() {
+  echo "$1: $2" >&2
+  failures=$((failures + 1))
+}
+
+check_file() {
+  local file=$1 folder=$2
+  local line included target
+  while IFS= read -r line; do
+    included=${line#*\"}
+    included=${included%%\"*}
+    target=$(dirname "$included")
+    [ "$target" = "$folder" ] && continue
+    case "$included" in media/* | platform/* | game/*) ;; *) continue ;; esac
+    if [[ "$included" == *_internal.h ]]; then
+      if [[ " ${PENDING_INTERNAL[*]/%/ |} " == *" $file $included |"* ]]; then
+        pending_seen["$file $included"]=1
+        continue
+      fi
+      fail "$file" "includes $included, the internal header of another folder"
+      continue
+    fi
+    if [[ "$folder" == game/* ]]; then
+      [[ "$included" == platform/* ]] && fail "$file" "includes $included: the game never reaches the platform"
+      continue
+    fi
+    if [[ " ${MAY_INCLUDE[$folder]} " != *" $target "* ]]; then
+      fail "$file" "includes $included: $folder may not include $target"
+    fi
+  done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]+"' "$file" || true)
+}
+
+while IFS= read -r file; do
+  folder=$(dirname "$file")
+  if [[ "$folder" != game/* && -z "${MAY_INCLUDE[$folder]+set}" ]]; then
+    fail "$file" "$folder has no row in the layer table of scripts/check_layers.sh"
+    continue
+  fi
+  check_file "$file" "$folder"
+done < <(git ls-files --cached --others --exclude-standard -- 'media/*' 'platform/*' 'game/*' | grep -E '\.(h|cpp)$')
+
+for pending in "${PENDING_INTERNAL[@]}"; do
+  [ -n "${pending_seen[$pending]+set}" ] || echo "check_layers: no longer needed, remove from PENDING_INTERNAL: $pending" >&2
+done
+
+if [ "$failures" -ne 0 ]; then
+  echo "check_layers: $failures include(s) against the layer table" >&2
+  exit 1
+fi
+echo "check_layers: every include goes down a layer"
