@@ -1,6 +1,7 @@
 // A small program on the library until the game takes its place: starts the library in a window,
-// prints to the on-screen console, draws shapes and a picture (made by saving a corner of the screen
-// and loading it back) and presents frames until Escape or the window is closed.
+// prints to the on-screen console, draws shapes, a picture (made by saving a corner of the screen
+// and loading it back) and a line of Japanese text, and presents frames until Escape or the window
+// is closed.
 #include <zelvo/zelvo.h>
 
 #include <cstdio>
@@ -33,6 +34,7 @@ void DrawFrame(int picture, int frame) {
   DrawLineSegment(20, 240, 620, 240, PackColor(60, 120, 60), 1);
   DrawEllipse(320, 240, 200, 80, PackColor(40, 90, 140), 0);
   DrawCircleShape(100 + frame % 440, 120, 16, PackColor(230, 230, 80), 1);
+  DrawTextDefaultFont(40, 60, "ゼルボの文字：日本語とASCII text", PackColor(255, 255, 255), PackColor(0, 0, 0));
   if (picture < 0) return;
   BlitGraph(40, 360, picture, 0);
   BlitGraphRotated(320, 240, 1.5, frame * 0.02, picture, 1, 0);
@@ -53,6 +55,7 @@ int main() {
   }
   std::printf("started\n");
   std::fflush(stdout);
+  SetDefaultFontStyle(1);
   ScreenLogPrintf("Now Loading...\n");
   const int picture = MakePicture();
   int frames = 0;

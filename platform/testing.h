@@ -8,3 +8,4 @@
 #include "platform/d3d/d3d_testing.h"
 #include "platform/acm/acm_testing.h"
 #include "platform/net/net_testing.h"
+#include "platform/gdi/font_testing.h"

@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xauth libx11-dev
   xdotool
   libmpg123-dev libsndfile1-dev sox libsox-fmt-mp3
+  libsdl2-ttf-dev
 )
 
 missing=()

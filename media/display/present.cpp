@@ -50,6 +50,9 @@ pf::Rect ClientRectOnScreen(int width, int height) {
   return pf::Rect{origin.x, origin.y, origin.x + width, origin.y + height};
 }
 
+// The on-screen console over the frame, drawn by the graphics front end that owns the draw state.
+void DrawScreenLogOverFrame() { ServiceCall(Services().drawScreenLogOverFrame); }
+
 }  // namespace
 
 void ResetFlipCounter() { g_flipCounter = 0; }
@@ -90,6 +93,7 @@ int PresentBackScreen() {
   if (g_screen.softwareRendering || g_screen.gdiSurface || ServiceWindowMode() == 1 || ServiceMenuEnabled()) {
     return CopyBackScreenToWindow();
   }
+  DrawScreenLogOverFrame();
   if (ServiceGetDrawTarget() == kTargetFrontBuffer && g_screen.vblankWait) {
     CountFlip();
     return WaitVerticalBlank(1);
@@ -102,6 +106,7 @@ int PresentBackScreen() {
 
 int CopyBackScreenToWindow() {
   if (!DisplayUp()) return -1;
+  DrawScreenLogOverFrame();
   if (ServiceGetDrawTarget() == kTargetFrontBuffer) {
     CountFlip();
     return g_screen.directDraw != nullptr ? WaitVerticalBlank(1) : 0;

@@ -49,6 +49,7 @@ struct ScreenServices {
   void (*recreateDefaultFont)(const char* face, int size, int thickness);
   void (*resetFlipCounter)();
   void (*waitWhileInactive)();                // drawing waits while the window is inactive
+  void (*drawScreenLogOverFrame)();           // the on-screen console, when shown, before presenting
   // Direct3D.
   int (*startDirect3D)();                     // 0
   void (*endDirect3D)();

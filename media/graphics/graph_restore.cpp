@@ -9,6 +9,7 @@
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/font_table.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
@@ -46,6 +47,7 @@ int RebuildGraphicsAfterDisplayChange() {
   ClearDrawTarget();
   PresentBackScreen();
   RefillAllGraphs();
+  RecreateAllFonts();
   return 0;
 }
 

@@ -8,6 +8,8 @@
 #include "media/graphics/surface2d.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/font_table.h"
+#include "media/graphics/text_draw_console.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
@@ -54,6 +56,7 @@ void InstallGraphicsScreenServices() {
   s.getTransparentColor = ScreenTransparentColor;
   s.setTransparentColor = ScreenSetsTransparentColor;
   s.resetFlipCounter = ResetFlipCounter;
+  s.drawScreenLogOverFrame = DrawScreenLogOverFrame;
   s.waitWhileInactive = WaitWhileInactiveForDrawing;
 }
 
@@ -102,6 +105,8 @@ int StartGraphicsManager() {
   SelectDrawTarget(kTargetFrontBuffer);
   SetDrawRegion(0, 0, width == 0 ? 640 : width, height == 0 ? 480 : height);
   g_graphics.ending = 0;
+  SetDefaultFontSettings();
+  StartFonts();
   PopLogIndent();
   WriteLogText("グラフィック管理系の初期化は正常に終了しました\n");
   return 0;
@@ -110,6 +115,7 @@ int StartGraphicsManager() {
 int EndGraphicsManager() {
   if (!g_graphics.started) return 0;
   DeleteAllGraphs(0);
+  EndFonts();
   g_graphics.started = 0;
   WriteLogText("グラフィック管理系の終了処理は正常に終了しました\n");
   return 0;

@@ -19,7 +19,9 @@
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/font_table.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/text_draw.h"
 #include "media/core/window_mode.h"
 #include "media/pixels/pixel_format.h"
 #include "media/sound_input/input.h"
@@ -257,12 +259,25 @@ int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, unsigned i
   return result;
 }
 
-int DrawTextDefaultFont(int /*x*/, int /*y*/, const char* /*text*/, unsigned int /*color*/, unsigned int /*edgeColor*/) {
-  return -1;
+int DrawTextDefaultFont(int x, int y, const char* text, unsigned int color, unsigned int edgeColor) {
+  zelvo::TakeLibraryLock();
+  int result = zelvo::DrawTextDefaultFontBody(x, y, text, color, edgeColor);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
-int DrawTextFormatted(int /*x*/, int /*y*/, unsigned int /*color*/, const char* /*format*/, ...) {
-  return -1;
+int DrawTextFormatted(int x, int y, unsigned int color, const char* format, ...) {
+  // Nothing to format: nothing to draw, as for an empty text.
+  if (format == nullptr) return 0;
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  zelvo::StringVPrintf(text, sizeof text, format, args);
+  va_end(args);
+  zelvo::TakeLibraryLock();
+  int result = zelvo::DrawTextDefaultFontBody(x, y, text, color, 0);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int SetTextureFilter(int mode) {
@@ -302,8 +317,11 @@ int ClipRectToRect(ZelvoRect* rect, const ZelvoRect* clip) {
   return 0;
 }
 
-int SetDefaultFontStyle(int /*styleFlags*/) {
-  return -1;
+int SetDefaultFontStyle(int styleFlags) {
+  zelvo::TakeLibraryLock();
+  int result = zelvo::SetDefaultFontStyleBody(styleFlags);
+  zelvo::ReleaseLibraryLock();
+  return result;
 }
 
 int LoadSoundFile(const char* /*path*/, int /*bufferCount*/, int /*linkedHandle*/) {

@@ -15,6 +15,7 @@
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/font_table.h"
 #include "media/graphics/graph_image.h"
 #include "media/graphics/graphics_manager.h"
 #include "media/graphics/soft_draw_lock.h"
@@ -52,6 +53,7 @@ constexpr void (*kStateResets[])() = {
     ResetDrawState,
     ResetSoftDrawLockState,
     ResetPictureLoaderState,
+    ResetFontState,
 };
 
 }  // namespace

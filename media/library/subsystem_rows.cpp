@@ -11,6 +11,7 @@
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graph_restore.h"
 #include "media/graphics/graphics_manager.h"
+#include "media/graphics/text_draw_console.h"
 #include "media/pixels/pixel_format.h"
 #include "media/sound_input/input.h"
 
@@ -84,7 +85,6 @@ SubsystemHooks NetworkRow() {
   return row;
 }
 
-// Without the fonts the console keeps its text in its buffers (the empty entries' defaults).
 ScreenHooks ScreenAnswers() {
   ScreenHooks screen{};
   screen.switchToSoftwareRender = SwitchToSoftwareRender;
@@ -102,6 +102,11 @@ ScreenHooks ScreenAnswers() {
   screen.logPixelFormat = LogPixelFormat;
   screen.backBufferIsTarget = BackBufferIsTarget;
   screen.packColor = RgbToScreenColor;
+  screen.consoleAllowed = FontsAllowScreenLog;
+  screen.createConsoleFont = CreateScreenLogFont;
+  screen.deleteConsoleFont = DeleteScreenLogFont;
+  screen.consoleCharWidth = ScreenLogCharWidth;
+  screen.drawConsoleLine = DrawScreenLogLine;
   return screen;
 }
 

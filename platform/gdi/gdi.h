@@ -103,4 +103,49 @@ std::int32_t ChangeDisplaySettings(const DevMode* mode, std::uint32_t flags);
 // Bit 0x8000 (and the low byte's top bit) set while the key is down: VK_SHIFT, VK_CONTROL, VK_MENU.
 std::int16_t GetKeyState(int virtualKey);
 
+// ---------------------------------------------------------------- fonts (platform/gdi/font_*.cpp)
+// GDI fonts over FreeType and fontconfig. Face names and character codes are CP932 bytes (CP949
+// with the Hangul character set); the Windows face names of the Japanese system fonts are aliased
+// to the IPA faces, any other face is what fontconfig matches for it.
+struct GdiFontRecord;
+using GdiFont = GdiFontRecord*;
+
+enum : std::uint32_t { DEFAULT_CHARSET = 1, SHIFTJIS_CHARSET = 128, HANGUL_CHARSET = 129 };
+
+// height > 0: the cell height (ascent + descent) in pixels; < 0: the character (em) height.
+// Weight 600 and above emboldens a face that has no bold style. Null when no face can be had.
+GdiFont CreateFontA(int height, int width, int escapement, int orientation, int weight, std::uint32_t italic,
+                    std::uint32_t underline, std::uint32_t strikeOut, std::uint32_t charset,
+                    std::uint32_t outputPrecision, std::uint32_t clipPrecision, std::uint32_t quality,
+                    std::uint32_t pitchAndFamily, const char* face);
+// Selects a font into a memory context; the previous font (the stock font at first), or nullptr.
+GdiFont SelectObject(DeviceContext context, GdiFont font);
+// False while the font is selected into a context.
+bool DeleteObject(GdiFont font);
+
+struct TextMetric {
+  std::int32_t height, ascent, descent, internalLeading, externalLeading;
+  std::int32_t aveCharWidth, maxCharWidth, weight;
+  std::uint8_t italic, charSet;
+};
+// The metrics of the context's selected font; false without one.
+bool GetTextMetricsA(DeviceContext context, TextMetric* metrics);
+
+struct GlyphMetrics {
+  std::uint32_t blackBoxX, blackBoxY;   // bitmap size (1 x 1 for a glyph without pixels)
+  Point glyphOrigin;                    // bitmap's left edge from the pen, top edge above the baseline
+  std::int16_t cellIncX, cellIncY;      // advance
+};
+struct Fixed16 { std::uint16_t fract; std::int16_t value; };
+struct Mat2 { Fixed16 m11, m12, m21, m22; };
+enum : std::uint32_t { GGO_METRICS = 0, GGO_BITMAP = 1, GGO_GRAY2_BITMAP = 4, GGO_GRAY4_BITMAP = 5, GGO_GRAY8_BITMAP = 6 };
+constexpr std::uint32_t GDI_ERROR = 0xFFFFFFFFu;
+// The glyph of `character` (a byte, or lead << 8 | trail) in the context's font. Bitmaps: rows
+// padded to 4 bytes; GGO_BITMAP 1 bit a pixel, most significant first; the grey formats one byte a
+// pixel of 0..4, 0..16 or 0..64. With no buffer (or size 0) returns the size the bitmap needs; a
+// glyph without pixels needs 0. A code the font lacks draws its missing-glyph shape. GDI_ERROR for
+// a bad context, format or matrix, or an engine failure.
+std::uint32_t GetGlyphOutlineA(DeviceContext context, std::uint32_t character, std::uint32_t format,
+                               GlyphMetrics* metrics, std::uint32_t bufferSize, void* buffer, const Mat2* matrix);
+
 }  // namespace pf

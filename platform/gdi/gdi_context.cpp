@@ -47,6 +47,7 @@ bool FreeContext(DeviceContext dc) {
   std::lock_guard<std::mutex> lock(Mutex());
   if (Contexts().erase(dc) == 0) return false;
   if (dc->bitmap != nullptr) dc->bitmap->selectedInto = nullptr;
+  if (dc->font != nullptr) ContextDropsFont(dc->font);
   delete dc;
   return true;
 }

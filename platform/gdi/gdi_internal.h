@@ -34,11 +34,14 @@ struct DeviceContextRecord {
   pixels::View view;                   // kView
   void (*written)(void* context);
   void* context;
+  GdiFontRecord* font;                 // the selected font, or null for the stock font
 };
 
 namespace gdi {
 
 std::mutex& Mutex();
+// A context that goes away lets go of its font (under Mutex()).
+void ContextDropsFont(GdiFontRecord* font);
 bool LiveContext(DeviceContext dc);
 bool LiveObject(GdiObject object);
 pixels::View BitmapView(GdiObjectRecord* bitmap);

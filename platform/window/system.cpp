@@ -3,6 +3,7 @@
 #include "platform/host/host.h"
 #include "platform/kernel/kernel.h"
 #include "platform/window/window_internal.h"
+#include "platform/window/window_testing.h"
 
 #include <atomic>
 
@@ -89,7 +90,12 @@ bool SystemParametersInfo(std::uint32_t action, std::uint32_t param, void* data,
   }
 }
 
-std::uint32_t GetOEMCP() { return 932; }
+namespace {
+std::atomic<std::uint32_t> g_oemCodePage{932};
+}  // namespace
+
+std::uint32_t GetOEMCP() { return g_oemCodePage.load(); }
+void testing::SetOemCodePage(std::uint32_t codePage) { g_oemCodePage.store(codePage); }
 
 int MessageBox(WindowHandle, const char* text, const char* caption, std::uint32_t) {
   host::Host* current = host::CurrentHost();

@@ -8,6 +8,9 @@
 
 namespace pf::testing {
 
+// What GetOEMCP reports (default 932; 949 is the Korean system).
+void SetOemCodePage(std::uint32_t codePage);
+
 // The window shown through the host, or nullptr.
 WindowHandle HostWindowHandle();
 // Messages posted and not yet taken from the queue of a thread (WM_QUIT, WM_PAINT and WM_TIMER are

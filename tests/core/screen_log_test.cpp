@@ -5,6 +5,7 @@
 #include "support/library_fixture.h"
 #include "media/core/library_lock.h"
 #include "media/core/screen_log.h"
+#include "media/core/subsystem_hooks.h"
 
 namespace zelvo_test {
 namespace {
@@ -22,6 +23,11 @@ class ScreenLog : public LibraryTest {
     LibraryTest::TearDown();
   }
   std::string Line(int i) { return g_screenLog.lines[i]; }
+  // A character's width in the console's font.
+  static int Width(const char* character) {
+    zelvo::LibraryLockGuard lock;
+    return zelvo::ConsoleCharWidth(g_screenLog.font, character, static_cast<int>(std::strlen(character)));
+  }
 };
 
 TEST_F(ScreenLog, PrintShowsAndClearHides) {
@@ -49,19 +55,28 @@ TEST_F(ScreenLog, ThirtyFirstLineScrollsTheFirstAway) {
 }
 
 TEST_F(ScreenLog, LongLinesWrapAtTheScreenEdge) {
-  std::string text(300, 'x');
-  ScreenLogPrintf("%s", text.c_str());
-  // Eight pixels a byte until fonts exist: a 640-pixel line holds 79 before the edge is reached.
-  EXPECT_EQ(Line(0).size(), 79u);
-  EXPECT_EQ(Line(1).size(), 79u);
-  EXPECT_EQ(Line(3).size(), 300u - 3 * 79);
+  // A 640-pixel line takes the characters whose right edge stays left of the screen's edge.
+  const std::size_t perLine = 639 / static_cast<std::size_t>(Width("x"));
+  ASSERT_LT(perLine, 254u);
+  ScreenLogPrintf("%s", std::string(300, 'x').c_str());
+  EXPECT_EQ(Line(0).size(), perLine);
+  EXPECT_EQ(Line(1).size(), perLine);
+  EXPECT_EQ(Line(300 / perLine).size(), 300 % perLine);
+  // Narrower characters wrap at the 254-byte limit first.
+  ScreenLogClear();
+  ScreenLogPrintf("%s", std::string(300, '.').c_str());
+  if (639 / Width(".") >= 254) {
+    EXPECT_EQ(Line(0).size(), 254u);
+  }
 }
 
 TEST_F(ScreenLog, DoubleByteCharacterMovesWholeToTheNextLine) {
-  std::string text(78, 'x');
-  text += "あ";   // 16 pixels: would cross the edge
+  const std::size_t perLine = 639 / static_cast<std::size_t>(Width("x"));
+  ASSERT_GE(Width("あ"), Width("x"));
+  std::string text(perLine, 'x');
+  text += "あ";   // would cross the edge
   ScreenLogPrintf("%s", text.c_str());
-  EXPECT_EQ(Line(0), std::string(78, 'x'));
+  EXPECT_EQ(Line(0), std::string(perLine, 'x'));
   EXPECT_EQ(Line(1), "あ");
 }
 

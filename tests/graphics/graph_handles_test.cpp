@@ -8,6 +8,7 @@
 #include "support/library_fixture.h"
 #include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/font_table.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graphics_manager.h"
 #include "media/core/handle_table.h"
@@ -105,6 +106,10 @@ class GraphRecords : public LibraryTest {
     // A fresh manager: empty tables, counters at 0.
     EndGraphicsManager();
     StartGraphicsManager();
+    // The default font's work surface holds surface slots of its own: the tests start without it.
+    EndFonts();
+    g_surface2D.Reset();
+    g_surfaceData.Reset();
   }
   void TearDown() override {
     EXPECT_EQ(::ShutDownLibrary(), 0);
