@@ -49,7 +49,7 @@ int SetDefaultFontSizeThickness(const char*, int size, int thickness) {
   return RefreshDefaultFont();
 }
 
-int SetDefaultFontStyleBody(int style) {
+int SetDefaultFontStyle(int style) {
   g_fonts.defaults.style = style == -1 ? 0 : style;
   return RefreshDefaultFont();
 }

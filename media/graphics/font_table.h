@@ -93,7 +93,7 @@ int IsLeadByte(const char* p, int charsetKind);
 // The default font and the font manager.
 int RefreshDefaultFont();
 int SetDefaultFontSizeThickness(const char* face, int size, int thickness);
-int SetDefaultFontStyleBody(int style);
+int SetDefaultFontStyle(int style);
 void SetDefaultFontSettings();
 int StartFonts();
 int EndFonts();

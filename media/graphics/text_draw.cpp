@@ -127,7 +127,7 @@ int DrawTextWithFont(int x, int y, const char* text, std::uint32_t colour, int h
   return result;
 }
 
-int DrawTextDefaultFontBody(int x, int y, const char* text, std::uint32_t colour, std::uint32_t edge) {
+int DrawTextDefaultFont(int x, int y, const char* text, std::uint32_t colour, std::uint32_t edge) {
   RefreshDefaultFont();
   return DrawTextWithFont(x, y, text, colour, GetStandardFontHandle(), edge, 0);
 }

@@ -261,7 +261,7 @@ int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, unsigned i
 
 int DrawTextDefaultFont(int x, int y, const char* text, unsigned int color, unsigned int edgeColor) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::DrawTextDefaultFontBody(x, y, text, color, edgeColor);
+  int result = zelvo::DrawTextDefaultFont(x, y, text, color, edgeColor);
   zelvo::ReleaseLibraryLock();
   return result;
 }
@@ -275,7 +275,7 @@ int DrawTextFormatted(int x, int y, unsigned int color, const char* format, ...)
   zelvo::StringVPrintf(text, sizeof text, format, args);
   va_end(args);
   zelvo::TakeLibraryLock();
-  int result = zelvo::DrawTextDefaultFontBody(x, y, text, color, 0);
+  int result = zelvo::DrawTextDefaultFont(x, y, text, color, 0);
   zelvo::ReleaseLibraryLock();
   return result;
 }
@@ -319,7 +319,7 @@ int ClipRectToRect(ZelvoRect* rect, const ZelvoRect* clip) {
 
 int SetDefaultFontStyle(int styleFlags) {
   zelvo::TakeLibraryLock();
-  int result = zelvo::SetDefaultFontStyleBody(styleFlags);
+  int result = zelvo::SetDefaultFontStyle(styleFlags);
   zelvo::ReleaseLibraryLock();
   return result;
 }

@@ -10,7 +10,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "core/library_fixture.h"
+#include "support/library_fixture.h"
 #include "game/battle/battle_state.h"
 #include "game/battle/resources.h"
 #include "game/shell/hud.h"
