@@ -215,12 +215,12 @@ int TakeLibraryLockUnlessClosed(const volatile int* windowClosed) {
 }
 
 void WakeLibraryLockWaiter(std::uint32_t threadId) {
-  if (g_lock.initialised.load(std::memory_order_acquire) == 0) return;
+  if (g_libraryLock.initialised.load(std::memory_order_acquire) == 0) return;
   pf::Handle wake = nullptr;
-  pf::EnterCriticalSection(&g_lock.guard);
+  pf::EnterCriticalSection(&g_libraryLock.guard);
   const int position = QueuePosition(threadId);
-  if (position >= 0) wake = g_lock.waiters[position].event;
-  pf::LeaveCriticalSection(&g_lock.guard);
+  if (position >= 0) wake = g_libraryLock.waiters[position].event;
+  pf::LeaveCriticalSection(&g_libraryLock.guard);
   if (wake != nullptr) pf::SetEvent(wake);
 }
 

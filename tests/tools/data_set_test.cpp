@@ -105,7 +105,7 @@ class PackedDataSet : public ::testing::Test {
     zelvo::FillStreamOpsTables();
     ASSERT_TRUE(pf::SetCurrentDirectory(pf::HostPathToWindows(GeneratedPackedRoot()).c_str()));
   }
-  void TearDown() override { zelvo::ClearArchiveTables(); }
+  void TearDown() override { zelvo::ResetArchiveState(); }
 };
 
 Bytes ReadThroughFileLayer(const std::string& path) {

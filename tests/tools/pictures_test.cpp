@@ -19,14 +19,14 @@ class GeneratedPictures : public ::testing::Test {
     zelvo::FillStreamOpsTables();
     ASSERT_TRUE(pf::SetCurrentDirectory(pf::HostPathToWindows(GeneratedLooseRoot()).c_str()));
   }
-  void TearDown() override { zelvo::ClearArchiveTables(); }
+  void TearDown() override { zelvo::ResetArchiveState(); }
 
   // Width and height as the loader sees them; -1, -1 when it refuses the file.
   static std::pair<int, int> Decode(const std::string& path) {
     zelvo::GraphImage image{};
     if (zelvo::LoadGraphImage(path.c_str(), nullptr, 0, 0, &image, 0) != 0) return {-1, -1};
     std::pair<int, int> size{image.width, image.height};
-    zelvo::FreeGraphImageBody(&image);
+    zelvo::FreeGraphImage(&image);
     return size;
   }
 };
