@@ -3,11 +3,12 @@
 // the first without a click.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
-#include "audio_writers.h"
 #include "data_set.h"
+#include "support/ogg_writer.h"
 
 namespace zelvo_datagen {
 namespace {
@@ -47,6 +48,15 @@ void AddNote(std::vector<float>& out, long start, long length, double hz, double
   }
 }
 
+// The encoder takes 16-bit samples.
+std::vector<std::int16_t> ToSamples(const std::vector<float>& wave) {
+  std::vector<std::int16_t> out(wave.size());
+  for (std::size_t i = 0; i < wave.size(); ++i) {
+    out[i] = static_cast<std::int16_t>(std::lround(std::clamp(wave[i], -1.0f, 1.0f) * 32767.0f));
+  }
+  return out;
+}
+
 std::vector<float> Compose(const Track& t) {
   const long beat = kRate * 60 / t.tempo;
   const int beats = t.bars * 4;
@@ -80,7 +90,7 @@ void AddMusic(DataSet& set) {
   for (const Track& t : kTracks) {
     char path[32];
     std::snprintf(path, sizeof path, "bgm\\bgm%d%d.ogg", t.number / 10, t.number % 10);
-    set.Add(path, WriteOggVorbis(Compose(t), 1, kRate, 0.1f, 0x2E11 + t.number));
+    set.Add(path, zelvo_test::WriteOggVorbis(ToSamples(Compose(t)), 1, kRate, 0.1f, 0x2E11 + t.number));
   }
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "audio_writers.h"
 #include "data_set.h"
+#include "support/wave_writer.h"
 
 namespace zelvo_datagen {
 namespace {
@@ -78,7 +78,7 @@ std::vector<std::int16_t> Render(const Effect& e, std::uint32_t seed) {
 
 void AddSoundEffects(DataSet& set) {
   for (int n = 0; n < 32; ++n)
-    set.Add(std::string("wav\\sound_") + kEffects[n].name + ".wav", WriteWave(Render(kEffects[n], 0x5EED0000u + n), 1, kRate));
+    set.Add(std::string("wav\\sound_") + kEffects[n].name + ".wav", zelvo_test::WriteWave(zelvo_test::PcmWave(Render(kEffects[n], 0x5EED0000u + n), 1, kRate)));
 }
 
 }  // namespace zelvo_datagen
