@@ -7,6 +7,7 @@
 
 #include "media/core/message_pump.h"
 #include "media/core/log.h"
+#include "media/core/runtime_routines.h"
 #include "media/display/present.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
@@ -162,7 +163,8 @@ int BlitGraphRotated(int x, int y, double scale, double angle, int graph, int tr
 }
 
 int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int graph, int trans, int mirror) {
-  const int cx = static_cast<int>(x), cy = static_cast<int>(y);
+  // A centre beyond the int range (INT_MAX turned float is 2^31) takes the defined out-of-range value.
+  const int cx = FloatToInt(x), cy = FloatToInt(y);
   if (NotStarted()) return -1;
   if (Refused()) return 0;
   const GraphRecord* record = DrawableGraph(graph);

@@ -65,6 +65,16 @@ TEST_F(DrawEntries, APartOfAGraphDrawsOnlyThatPartAndLeavesTheRegionAsItWas) {
   EXPECT_EQ(At(30, 12), 0u);
 }
 
+TEST_F(DrawEntries, ARotatedDrawCentredAtTheEndOfTheIntRangeDrawsNothing) {
+  // INT_MAX turned float is 2^31, past the int range: the centre stays defined and off screen.
+  EXPECT_LE(::BlitGraphRotated(INT32_MAX, INT32_MAX, 1.0, 0.5, graph_, 0, 0), 0);
+  int drawn = 0;
+  for (int y = 0; y < 480; ++y) {
+    for (int x = 0; x < 640; ++x) drawn += At(x, y) != 0;
+  }
+  EXPECT_EQ(drawn, 0);
+}
+
 TEST_F(DrawEntries, APartStretchedFillsTheTargetRectangle) {
   // Columns 2..5 and rows 0..3 into 16 x 8: four times as wide, twice as high.
   EXPECT_EQ(BlitGraphPartStretched(40, 40, 56, 48, 2, 0, 4, 4, graph_, 0), 0);
