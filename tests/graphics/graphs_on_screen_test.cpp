@@ -17,6 +17,7 @@
 #include "media/graphics/screen_to_graph.h"
 #include "platform/testing.h"
 #include "support/picture_writers.h"
+#include "support/saved_bmp.h"
 #include "support/zva_writer.h"
 
 namespace zelvo_test {
@@ -27,34 +28,6 @@ namespace {
 int CopyScreenToGraph(int x1, int y1, int x2, int y2, int graph, int flag) {
   zelvo::LibraryLockGuard lock;
   return zelvo::CopyScreenToGraph(x1, y1, x2, y2, graph, flag);
-}
-
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-  return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
-// A 24-bit bottom-up BMP as the library writes it.
-struct SavedBmp {
-  int width = 0, height = 0;
-  Bytes bytes;
-  Rgb At(int x, int y) const {
-    const int stride = (width * 3 + 3) & ~3;
-    const std::size_t at = 54 + static_cast<std::size_t>(height - 1 - y) * stride + x * 3;
-    return Rgb{bytes[at + 2], bytes[at + 1], bytes[at]};
-  }
-};
-
-SavedBmp ReadSavedBmp(const std::string& path) {
-  SavedBmp bmp;
-  bmp.bytes = ReadFileBytes(path);
-  if (bmp.bytes.size() < 54) return bmp;
-  std::memcpy(&bmp.width, &bmp.bytes[18], 4);
-  std::memcpy(&bmp.height, &bmp.bytes[22], 4);
-  return bmp;
 }
 
 Bytes Bmp24(int width, int height, const std::vector<Rgb>& pixels) {

@@ -19,28 +19,11 @@
 #include "support/library_fixture.h"
 #include "platform/testing.h"
 #include "support/picture_writers.h"
+#include "support/saved_bmp.h"
 #include "support/test_paths.h"
 
 namespace zelvo_test {
 namespace {
-
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-  return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
-struct SavedBmp {
-  int width = 0, height = 0;
-  Bytes bytes;
-  Rgb At(int x, int y) const {
-    const int stride = (width * 3 + 3) & ~3;
-    const std::size_t at = 54 + static_cast<std::size_t>(height - 1 - y) * stride + x * 3;
-    return Rgb{bytes[at + 2], bytes[at + 1], bytes[at]};
-  }
-};
 
 // The default font as FreeType draws it: IPAGothic with a 16-pixel cell, emboldened by a pixel
 // (thickness 6 asks for a bold the face does not have). Each character's pixels are placed by the
@@ -130,13 +113,7 @@ class TextOnScreen : public LibraryTest, public ::testing::WithParamInterface<Mo
   }
   SavedBmp Save() {
     EXPECT_EQ(SaveScreenRectToFile(0, 0, 640, 480, "shot.bmp", 0, 0, 0), 0);
-    SavedBmp bmp;
-    bmp.bytes = ReadFileBytes(folder_ + "/shot.bmp");
-    if (bmp.bytes.size() >= 54) {
-      std::memcpy(&bmp.width, &bmp.bytes[18], 4);
-      std::memcpy(&bmp.height, &bmp.bytes[22], 4);
-    }
-    return bmp;
+    return ReadSavedBmp(folder_ + "/shot.bmp");
   }
   Rgb OnScreen(Rgb c) const { return bits_ == 16 ? Rgb{c.r & 0xF8, c.g & 0xFC, c.b & 0xF8} : c; }
 
