@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "media/core/runtime_routines.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/soft_draw_lock.h"
 #include "media/graphics/surface2d.h"
@@ -99,7 +100,7 @@ int RotateGraphSoft(float x, float y, double scale, double angle, const GraphRec
   if (!Ready()) return -1;
   const Surface2DEntry* entry = GraphEntry(graph);
   if (entry == nullptr) return -1;
-  const int ix = static_cast<int>(x), iy = static_cast<int>(y);
+  const int ix = FloatToInt(x), iy = FloatToInt(y);
   const float fAngle = static_cast<float>(angle), fScale = static_cast<float>(scale);
   if (SoftwareTargets()) {
     MEMIMG view;
@@ -113,9 +114,13 @@ int RotateGraphSoft(float x, float y, double scale, double angle, const GraphRec
   const double c = std::cos(fAngle), s = std::sin(fAngle);
   const double corners[4][2] = {{-hw, -hh}, {hw, -hh}, {-hw, hh}, {hw, hh}};
   IntRect box{0x7FFFFFFF, 0x7FFFFFFF, -0x7FFFFFFF, -0x7FFFFFFF};
+  // Corners far off screen are held inside the int range so the box arithmetic cannot overflow.
+  auto corner = [](double offset, int centre) {
+    return static_cast<int>(std::clamp(std::trunc(offset) + centre, -1073741824.0, 1073741823.0));
+  };
   for (const auto& p : corners) {
-    const int px = static_cast<int>(p[0] * c - p[1] * s) + ix;
-    const int py = static_cast<int>(p[0] * s + p[1] * c) + iy;
+    const int px = corner(p[0] * c - p[1] * s, ix);
+    const int py = corner(p[0] * s + p[1] * c, iy);
     box = IntRect{std::min(box.left, px), std::min(box.top, py), std::max(box.right, px), std::max(box.bottom, py)};
   }
   // The rotated edge pixels can reach one past the truncated corner.
