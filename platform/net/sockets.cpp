@@ -276,22 +276,31 @@ Socket SocketAccept(Socket socket, SocketAddress* peer, int* length) {
   return AddRecord(accepted);
 }
 
-int SocketSend(Socket socket, const char* data, int length) {
-  Locked locked(socket);
-  SocketRecord* record = locked.record;
-  if (record == nullptr) return kSocketError;
-  if (data == nullptr || length < 0) {
+namespace {
+
+// Send and receive need a buffer and a connection that is up; false sets the error to say which.
+bool ReadyToTransfer(const SocketRecord* record, const char* bytes, int length) {
+  if (bytes == nullptr || length < 0) {
     SetLastError(WSAEFAULT);
-    return kSocketError;
+    return false;
   }
   if (record->state == SocketState::kReset) {
     SetLastError(WSAECONNRESET);
-    return kSocketError;
+    return false;
   }
   if (record->state != SocketState::kConnected) {
     SetLastError(WSAENOTCONN);
-    return kSocketError;
+    return false;
   }
+  return true;
+}
+
+}  // namespace
+
+int SocketSend(Socket socket, const char* data, int length) {
+  Locked locked(socket);
+  SocketRecord* record = locked.record;
+  if (record == nullptr || !ReadyToTransfer(record, data, length)) return kSocketError;
   int asked = length;
   if (net::SendLimit() > 0 && asked > net::SendLimit()) asked = net::SendLimit();
   if (record->resetAfter >= 0 && asked > record->resetAfter) asked = static_cast<int>(record->resetAfter);
@@ -309,19 +318,7 @@ int SocketSend(Socket socket, const char* data, int length) {
 int SocketRecv(Socket socket, char* buffer, int length, int flags) {
   Locked locked(socket);
   SocketRecord* record = locked.record;
-  if (record == nullptr) return kSocketError;
-  if (buffer == nullptr || length < 0) {
-    SetLastError(WSAEFAULT);
-    return kSocketError;
-  }
-  if (record->state == SocketState::kReset) {
-    SetLastError(WSAECONNRESET);
-    return kSocketError;
-  }
-  if (record->state != SocketState::kConnected) {
-    SetLastError(WSAENOTCONN);
-    return kSocketError;
-  }
+  if (record == nullptr || !ReadyToTransfer(record, buffer, length)) return kSocketError;
   record->armed |= record->events & FD_READ;
   const bool peek = (flags & kMessagePeek) != 0;
   int asked = length;
