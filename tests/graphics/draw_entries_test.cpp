@@ -66,8 +66,9 @@ TEST_F(DrawEntries, APartOfAGraphDrawsOnlyThatPartAndLeavesTheRegionAsItWas) {
 }
 
 TEST_F(DrawEntries, ARotatedDrawCentredAtTheEndOfTheIntRangeDrawsNothing) {
-  // INT_MAX turned float is 2^31, past the int range: the centre stays defined and off screen.
+  // INT_MAX turned float is 2^31, past the int range; INT_MIN is just inside it: both stay off screen.
   EXPECT_LE(::BlitGraphRotated(INT32_MAX, INT32_MAX, 1.0, 0.5, graph_, 0, 0), 0);
+  EXPECT_LE(::BlitGraphRotated(INT32_MIN, 5, 2.0, 0.0, graph_, 0, 0), 0);
   int drawn = 0;
   for (int y = 0; y < 480; ++y) {
     for (int x = 0; x < 640; ++x) drawn += At(x, y) != 0;
