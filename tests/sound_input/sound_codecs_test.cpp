@@ -127,7 +127,7 @@ TEST(MsAdpcmDecode, GrowingStepSaturates) {
   WaveLayout layout = MsAdpcmWave(TestSignal(2000, 1), 1, 8000, 64);
   for (std::size_t block = 0; block < layout.data.size(); block += 64) {
     layout.data[block] = 0;                            // predictor 0
-    layout.data[block + 1] = 0xFF;                     // step 32767
+    layout.data[block + 1] = 0xFF;                     // initial delta 0x7FFF, the largest
     layout.data[block + 2] = 0x7F;
     std::fill(layout.data.begin() + block + 7, layout.data.begin() + block + 64, 0x77);
   }

@@ -22,7 +22,7 @@ std::vector<std::uint8_t> ReadHostBytes(const std::string& path) {
 
 struct SilentCase {
   const char* name;
-  MpegFrameSpec spec;
+  MpegFrameShape shape;
   int frames;
 };
 
@@ -30,32 +30,32 @@ class SilentFrames : public SoundTest, public ::testing::WithParamInterface<Sile
 
 TEST_P(SilentFrames, LengthComesFromTheScanAndEveryFrameDecodes) {
   const SilentCase& c = GetParam();
-  const MpegBytes file = SilentMpegFrames(c.spec, c.frames);
-  const int channels = c.spec.mono ? 1 : 2;
-  const std::int32_t length = c.frames * MpegFrameSamples(c.spec) * channels * 2;
+  const MpegBytes file = SilentMpegFrames(c.shape, c.frames);
+  const int channels = c.shape.mono ? 1 : 2;
+  const std::int32_t length = c.frames * MpegFrameSamples(c.shape) * channels * 2;
   {
     MemorySource source(file);
     ASSERT_EQ(source.result(), 0);
     EXPECT_EQ(source.get()->kind, zelvo::kSoundSourceAcm);
-    EXPECT_EQ(source.get()->totalSamples, c.frames * MpegFrameSamples(c.spec));
+    EXPECT_EQ(source.get()->totalSamples, c.frames * MpegFrameSamples(c.shape));
     EXPECT_EQ(zelvo::GetSoundSourceLength(source.get()), length);
     // The built Layer-3 format: rate, channels, byte rate, first frame's length and padding.
     const auto* built = reinterpret_cast<const pf::WaveFormatEx*>(source.get()->acmSourceFormat);
     EXPECT_EQ(built->formatTag, pf::WAVE_FORMAT_MPEGLAYER3);
     EXPECT_EQ(built->channels, channels);
-    EXPECT_EQ(built->samplesPerSec, static_cast<std::uint32_t>(c.spec.sampleRate));
-    EXPECT_EQ(built->avgBytesPerSec, static_cast<std::uint32_t>(c.spec.bitrateKbps * 1000 / 8));
+    EXPECT_EQ(built->samplesPerSec, static_cast<std::uint32_t>(c.shape.sampleRate));
+    EXPECT_EQ(built->avgBytesPerSec, static_cast<std::uint32_t>(c.shape.bitrateKbps * 1000 / 8));
     EXPECT_EQ(built->blockAlign, 1);
     EXPECT_EQ(built->extraSize, 12);
     const std::uint8_t* extra = source.get()->acmSourceFormat + 18;
-    EXPECT_EQ(extra[2], c.spec.padding ? 1 : 0);
-    EXPECT_EQ(extra[6] | (extra[7] << 8), MpegFrameBytes(c.spec));
+    EXPECT_EQ(extra[2], c.shape.padding ? 1 : 0);
+    EXPECT_EQ(extra[6] | (extra[7] << 8), MpegFrameBytes(c.shape));
     EXPECT_EQ(extra[10] | (extra[11] << 8), 700);
   }
   const DecodedSound decoded = DecodeImage(file);
   ASSERT_EQ(decoded.result, 0);
   EXPECT_EQ(decoded.format.channels, channels);
-  EXPECT_EQ(decoded.format.samplesPerSec, static_cast<std::uint32_t>(c.spec.sampleRate));
+  EXPECT_EQ(decoded.format.samplesPerSec, static_cast<std::uint32_t>(c.shape.sampleRate));
   EXPECT_EQ(decoded.format.bitsPerSample, 16);
   EXPECT_EQ(static_cast<std::int32_t>(decoded.bytes.size()), length);
   EXPECT_EQ(std::count(decoded.samples.begin(), decoded.samples.end(), 0), static_cast<long>(decoded.samples.size()));
@@ -77,8 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
 class MpegFile : public SoundTest {};
 
 TEST_F(MpegFile, TagsAndJunkAroundTheFramesAreSkipped) {
-  const MpegFrameSpec spec;   // MPEG-1 Layer III, 128 kbit/s, 44100 Hz, stereo
-  const MpegBytes frames = SilentMpegFrames(spec, 3);
+  const MpegFrameShape shape;   // MPEG-1 Layer III, 128 kbit/s, 44100 Hz, stereo
+  const MpegBytes frames = SilentMpegFrames(shape, 3);
   // Each tag body carries a false frame header, which refuses the file if the scan ever sees it.
   const MpegBytes falseHeader = {0xFF, 0xFF, 0xFF, 0xFF};
   struct Case {
@@ -111,14 +111,14 @@ TEST_F(MpegFile, TagsAndJunkAroundTheFramesAreSkipped) {
 }
 
 TEST_F(MpegFile, RefusedFilesAreLogged) {
-  const MpegFrameSpec spec;
-  MpegBytes badSecond = SilentMpegFrames(spec, 3);
-  badSecond[MpegFrameBytes(spec) + 2] |= 0xF0;   // bitrate index 15
-  MpegBytes freeFormat = SilentMpegFrames(spec, 2);
+  const MpegFrameShape shape;
+  MpegBytes badSecond = SilentMpegFrames(shape, 3);
+  badSecond[MpegFrameBytes(shape) + 2] |= 0xF0;   // bitrate index 15
+  MpegBytes freeFormat = SilentMpegFrames(shape, 2);
   freeFormat[2] &= 0x0F;   // bitrate index 0
-  MpegBytes layerZero = SilentMpegFrames(spec, 2);
+  MpegBytes layerZero = SilentMpegFrames(shape, 2);
   layerZero[1] &= ~0x06;
-  MpegBytes oneCutFrame = SilentMpegFrames(spec, 1);
+  MpegBytes oneCutFrame = SilentMpegFrames(shape, 1);
   oneCutFrame.resize(oneCutFrame.size() / 2);
   const MpegBytes noFrame(3000, 0x5A);
   const MpegBytes onlyTag = Id3v2Tag(3, 400, false);
@@ -129,9 +129,9 @@ TEST_F(MpegFile, RefusedFilesAreLogged) {
 }
 
 TEST_F(MpegFile, CutLastFrameCountsInTheLengthButDecodesNothing) {
-  MpegFrameSpec spec;
-  spec.mono = true;
-  MpegBytes file = SilentMpegFrames(spec, 3);
+  MpegFrameShape shape;
+  shape.mono = true;
+  MpegBytes file = SilentMpegFrames(shape, 3);
   file.resize(file.size() - 100);
   MemorySource source(file);
   ASSERT_EQ(source.result(), 0);
@@ -213,7 +213,7 @@ TEST_F(MpegFile, MpegFramesInWaveDecodeAsTheBareFile) {
   ASSERT_EQ(fromWave.result, 0);
   EXPECT_EQ(fromWave.bytes, fromBare.bytes);
 
-  const MpegFrameSpec layer2 = {1, 2, 64, 32000, false, true};
+  const MpegFrameShape layer2 = {1, 2, 64, 32000, false, true};
   const DecodedSound silentLayer2 = DecodeImage(WriteWave(MpegWave(SilentMpegFrames(layer2, 4))));
   ASSERT_EQ(silentLayer2.result, 0);
   EXPECT_EQ(silentLayer2.samples.size(), 4u * 1152);

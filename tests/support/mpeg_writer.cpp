@@ -15,66 +15,66 @@ const int kBitrates[2][3][15] = {
      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
 const int kRates[2][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}};
 
-int BitrateIndex(const MpegFrameSpec& spec) {
+int BitrateIndex(const MpegFrameShape& shape) {
   for (int i = 1; i < 15; ++i) {
-    if (kBitrates[spec.version - 1][spec.layer - 1][i] == spec.bitrateKbps) return i;
+    if (kBitrates[shape.version - 1][shape.layer - 1][i] == shape.bitrateKbps) return i;
   }
   throw std::invalid_argument("bitrate not in the MPEG table");
 }
 
-int RateIndex(const MpegFrameSpec& spec) {
+int RateIndex(const MpegFrameShape& shape) {
   for (int i = 0; i < 3; ++i) {
-    if (kRates[spec.version - 1][i] == spec.sampleRate) return i;
+    if (kRates[shape.version - 1][i] == shape.sampleRate) return i;
   }
   throw std::invalid_argument("sample rate not in the MPEG table");
 }
 
 }  // namespace
 
-std::uint32_t MpegFrameHeader(const MpegFrameSpec& spec) {
+std::uint32_t MpegFrameHeader(const MpegFrameShape& shape) {
   std::uint32_t header = 0xFFF00000u;
-  if (spec.version == 1) header |= 1u << 19;
-  header |= static_cast<std::uint32_t>(4 - spec.layer) << 17;
+  if (shape.version == 1) header |= 1u << 19;
+  header |= static_cast<std::uint32_t>(4 - shape.layer) << 17;
   header |= 1u << 16;   // no CRC
-  header |= static_cast<std::uint32_t>(BitrateIndex(spec)) << 12;
-  header |= static_cast<std::uint32_t>(RateIndex(spec)) << 10;
-  if (spec.padding) header |= 1u << 9;
-  if (spec.mono) header |= 3u << 6;
+  header |= static_cast<std::uint32_t>(BitrateIndex(shape)) << 12;
+  header |= static_cast<std::uint32_t>(RateIndex(shape)) << 10;
+  if (shape.padding) header |= 1u << 9;
+  if (shape.mono) header |= 3u << 6;
   return header;
 }
 
-bool ParseMpegFrameHeader(const std::uint8_t* h, MpegFrameSpec* spec) {
+bool ParseMpegFrameHeader(const std::uint8_t* h, MpegFrameShape* shape) {
   if (h[0] != 0xFF || (h[1] & 0xF0) != 0xF0) return false;
   const int layerBits = (h[1] >> 1) & 3;
   const int bitrateIndex = h[2] >> 4;
   const int rateIndex = (h[2] >> 2) & 3;
   if (layerBits == 0 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3) return false;
-  spec->version = (h[1] & 0x08) ? 1 : 2;
-  spec->layer = 4 - layerBits;
-  spec->bitrateKbps = kBitrates[spec->version - 1][spec->layer - 1][bitrateIndex];
-  spec->sampleRate = kRates[spec->version - 1][rateIndex];
-  spec->padding = (h[2] & 0x02) != 0;
-  spec->mono = (h[3] >> 6) == 3;
+  shape->version = (h[1] & 0x08) ? 1 : 2;
+  shape->layer = 4 - layerBits;
+  shape->bitrateKbps = kBitrates[shape->version - 1][shape->layer - 1][bitrateIndex];
+  shape->sampleRate = kRates[shape->version - 1][rateIndex];
+  shape->padding = (h[2] & 0x02) != 0;
+  shape->mono = (h[3] >> 6) == 3;
   return true;
 }
 
-int MpegFrameBytes(const MpegFrameSpec& spec) {
-  const int bitrate = spec.bitrateKbps * 1000;
-  const int pad = spec.padding ? 1 : 0;
-  if (spec.layer == 1) return (12 * bitrate / spec.sampleRate + pad) * 4;
-  if (spec.layer == 3 && spec.version == 2) return 72 * bitrate / spec.sampleRate + pad;
-  return 144 * bitrate / spec.sampleRate + pad;
+int MpegFrameBytes(const MpegFrameShape& shape) {
+  const int bitrate = shape.bitrateKbps * 1000;
+  const int pad = shape.padding ? 1 : 0;
+  if (shape.layer == 1) return (12 * bitrate / shape.sampleRate + pad) * 4;
+  if (shape.layer == 3 && shape.version == 2) return 72 * bitrate / shape.sampleRate + pad;
+  return 144 * bitrate / shape.sampleRate + pad;
 }
 
-int MpegFrameSamples(const MpegFrameSpec& spec) {
-  if (spec.layer == 1) return 384;
-  if (spec.layer == 3 && spec.version == 2) return 576;
+int MpegFrameSamples(const MpegFrameShape& shape) {
+  if (shape.layer == 1) return 384;
+  if (shape.layer == 3 && shape.version == 2) return 576;
   return 1152;
 }
 
-MpegBytes SilentMpegFrames(const MpegFrameSpec& spec, int count) {
-  const std::uint32_t header = MpegFrameHeader(spec);
-  const int bytes = MpegFrameBytes(spec);
+MpegBytes SilentMpegFrames(const MpegFrameShape& shape, int count) {
+  const std::uint32_t header = MpegFrameHeader(shape);
+  const int bytes = MpegFrameBytes(shape);
   MpegBytes out;
   out.reserve(static_cast<std::size_t>(bytes) * count);
   for (int f = 0; f < count; ++f) {

@@ -8,7 +8,7 @@ namespace zelvo_test {
 
 using MpegBytes = std::vector<std::uint8_t>;
 
-struct MpegFrameSpec {
+struct MpegFrameShape {
   int version = 1;          // 1 MPEG-1, 2 MPEG-2
   int layer = 3;            // 1, 2 or 3
   int bitrateKbps = 128;
@@ -18,13 +18,13 @@ struct MpegFrameSpec {
 };
 
 // The 4 header bytes; bitrate and rate must be in the standard tables.
-std::uint32_t MpegFrameHeader(const MpegFrameSpec& spec);
-int MpegFrameBytes(const MpegFrameSpec& spec);
-int MpegFrameSamples(const MpegFrameSpec& spec);
+std::uint32_t MpegFrameHeader(const MpegFrameShape& shape);
+int MpegFrameBytes(const MpegFrameShape& shape);
+int MpegFrameSamples(const MpegFrameShape& shape);
 // Reads a header written by MpegFrameHeader (or any valid one); false for an invalid header.
-bool ParseMpegFrameHeader(const std::uint8_t* header, MpegFrameSpec* spec);
+bool ParseMpegFrameHeader(const std::uint8_t* header, MpegFrameShape* shape);
 // count silent frames back to back.
-MpegBytes SilentMpegFrames(const MpegFrameSpec& spec, int count);
+MpegBytes SilentMpegFrames(const MpegFrameShape& shape, int count);
 
 // An ID3v2 tag of the given version (3 or 4) whose stated size is bodySize; the footer flag adds
 // the 10-byte footer that version 4 allows.

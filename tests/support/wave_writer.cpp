@@ -313,36 +313,36 @@ WaveLayout G711Wave(std::uint16_t tag, const std::vector<std::uint8_t>& codes, i
 }
 
 WaveLayout MpegWave(const WaveBytes& frames) {
-  MpegFrameSpec spec;
-  if (frames.size() < 4 || !ParseMpegFrameHeader(frames.data(), &spec)) throw std::invalid_argument("no MPEG frame");
-  const int frameBytes = MpegFrameBytes(spec);
+  MpegFrameShape shape;
+  if (frames.size() < 4 || !ParseMpegFrameHeader(frames.data(), &shape)) throw std::invalid_argument("no MPEG frame");
+  const int frameBytes = MpegFrameBytes(shape);
   WaveLayout layout;
-  layout.channels = static_cast<std::uint16_t>(spec.mono ? 1 : 2);
-  layout.sampleRate = static_cast<std::uint32_t>(spec.sampleRate);
-  layout.avgBytesPerSec = static_cast<std::uint32_t>(spec.bitrateKbps * 1000 / 8);
+  layout.channels = static_cast<std::uint16_t>(shape.mono ? 1 : 2);
+  layout.sampleRate = static_cast<std::uint32_t>(shape.sampleRate);
+  layout.avgBytesPerSec = static_cast<std::uint32_t>(shape.bitrateKbps * 1000 / 8);
   layout.bitsPerSample = 0;
-  if (spec.layer == 3) {
+  if (shape.layer == 3) {
     layout.formatTag = kWaveMpegLayer3;
     layout.blockAlign = 1;
     Le16(layout.formatExtra, 1);                               // MPEG
-    Le32(layout.formatExtra, spec.padding ? 1 : 0);            // padding flags
+    Le32(layout.formatExtra, shape.padding ? 1 : 0);            // padding flags
     Le16(layout.formatExtra, static_cast<std::uint32_t>(frameBytes));
     Le16(layout.formatExtra, 1);                               // frames per block
     Le16(layout.formatExtra, 1393);                            // codec delay
   } else {
     layout.formatTag = kWaveMpeg;
     layout.blockAlign = static_cast<std::uint16_t>(frameBytes);
-    Le16(layout.formatExtra, spec.layer == 1 ? 1 : 2);         // head layer
-    Le32(layout.formatExtra, static_cast<std::uint32_t>(spec.bitrateKbps * 1000));
-    Le16(layout.formatExtra, spec.mono ? 8 : 1);               // head mode
+    Le16(layout.formatExtra, shape.layer == 1 ? 1 : 2);         // head layer
+    Le32(layout.formatExtra, static_cast<std::uint32_t>(shape.bitrateKbps * 1000));
+    Le16(layout.formatExtra, shape.mono ? 8 : 1);               // head mode
     Le16(layout.formatExtra, 0);                               // mode extension
     Le16(layout.formatExtra, 1);                               // emphasis: none
-    Le16(layout.formatExtra, spec.version == 1 ? 0x10 : 0);    // MPEG-1 flag
+    Le16(layout.formatExtra, shape.version == 1 ? 0x10 : 0);    // MPEG-1 flag
     Le32(layout.formatExtra, 0);
     Le32(layout.formatExtra, 0);
   }
   layout.factChunk = true;
-  layout.factSamples = static_cast<std::uint32_t>(frames.size() / frameBytes * MpegFrameSamples(spec));
+  layout.factSamples = static_cast<std::uint32_t>(frames.size() / frameBytes * MpegFrameSamples(shape));
   layout.data = frames;
   return layout;
 }
