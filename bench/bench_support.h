@@ -41,13 +41,15 @@ inline void SetMpxRate(benchmark::State& state, double pixelsPerIteration) {
                                                benchmark::Counter::kIsRate);
 }
 
-// Keeps every run's Mpx/s; with repetitions the median stands for the benchmark.
+// Keeps every run's rate (Mpx/s unless told another counter); with repetitions the median stands
+// for the benchmark.
 class RateCollector : public benchmark::ConsoleReporter {
  public:
+  explicit RateCollector(const char* counter = "Mpx/s") : counter_(counter) {}
   std::map<std::string, double> rates;
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs) {
-      auto it = r.counters.find("Mpx/s");
+      auto it = r.counters.find(counter_);
       if (it == r.counters.end()) continue;
       if (r.run_type == Run::RT_Aggregate) {
         if (r.aggregate_name == "median") rates[r.run_name.str()] = it->second.value;
@@ -57,6 +59,9 @@ class RateCollector : public benchmark::ConsoleReporter {
     }
     ConsoleReporter::ReportRuns(runs);
   }
+
+ private:
+  std::string counter_;
 };
 
 struct RatioPair {

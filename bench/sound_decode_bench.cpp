@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "media/core/log.h"
 #include "media/sound_input/sound_decode.h"
 #include "media/sound_input/sound_source.h"
@@ -204,28 +205,11 @@ BENCHMARK(BM_MsAdpcm_Libsndfile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Ogg3MinuteLoad_Ours)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Ogg3MinuteLoad_Libvorbisfile)->Unit(benchmark::kMillisecond);
 
-class RateTable : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      auto it = r.counters.find("Msamples/s");
-      if (it == r.counters.end()) continue;
-      if (r.run_type == Run::RT_Aggregate) {
-        if (r.aggregate_name == "median") rates[r.run_name.str()] = it->second.value;
-      } else if (!rates.count(r.benchmark_name())) {
-        rates[r.benchmark_name()] = it->second.value;
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RateTable table;
+  zelvo_bench::RateCollector table("Msamples/s");
   benchmark::RunSpecifiedBenchmarks(&table);
   std::printf("\n%-22s %14s %14s %8s\n", "decode", "ours Ms/s", "peer Ms/s", "ratio");
   const char* pairs[][3] = {{"IMA ADPCM", "BM_ImaAdpcm_Ours", "BM_ImaAdpcm_Libsndfile"},

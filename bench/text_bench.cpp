@@ -14,6 +14,8 @@
 
 #include <zelvo/zelvo.h>
 
+#include "bench_support.h"
+
 #ifdef ZELVO_BENCH_SDL2_TTF
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -94,24 +96,6 @@ void BM_SdlTtf_Text(benchmark::State& state) {
 BENCHMARK(BM_SdlTtf_Text)->Arg(0)->Arg(2)->ArgName("style");
 #endif
 
-class RateCollector : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      auto it = r.counters.find("Mchar/s");
-      if (it == r.counters.end()) continue;
-      // With repetitions the median stands for the benchmark.
-      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
-        rates[r.run_name.str()] = it->second.value;
-      } else if (r.run_type == Run::RT_Iteration && !rates.count(r.benchmark_name())) {
-        rates[r.benchmark_name()] = it->second.value;
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -125,7 +109,7 @@ int main(int argc, char** argv) {
   SetWindowTitleText(title);
   if (StartUpLibrary() != 0) return 1;
   SelectDrawTarget(ZELVO_BACK_BUFFER);
-  RateCollector reporter;
+  zelvo_bench::RateCollector reporter("Mchar/s");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   struct Pair {
     const char* what;
