@@ -134,6 +134,9 @@ struct BattleState {
   int AdviceIndex;
   BossGaugeState BossGauge;
   int MissionScriptVars[kMissionScriptVars];
+  float MachineMaxHp;
+  int MachineGaugeCount;       // 1 or 3; 400 HP a gauge
+  int MachineGunCountdown;     // frames until the machine gun may fire again
 };
 extern BattleState g_battle;
 
