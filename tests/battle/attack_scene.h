@@ -15,6 +15,9 @@ constexpr float kPlayerX = 1000.0f;
 constexpr float kPlayerY = 1000.0f;
 
 inline void ResetScene() {
+  // The program-start values: each test runs in a process of its own, so the first call sees them.
+  static const BattleState kStartState = g_battle;
+  g_battle = kStartState;
   std::memset(CharacterTable, 0, sizeof CharacterTable);
   std::memset(TileMap, 0, sizeof TileMap);
   std::memset(&ParticleRing, 0, sizeof ParticleRing);
