@@ -52,6 +52,9 @@ int TruncateCell(double v) {
   return static_cast<int>(v);
 }
 
+// The cell a coordinate lies in; anything left of or above the map is outside it, not cell 0.
+int CellUnder(float v) { return v >= 0.0f ? CellIndexOf(v) : -1; }
+
 bool CannotBeShotDown(int kind) {
   return IsOneOf(kind, {400, 410, 411, 420, 430, 500, 501, 502, 1000, 1010, 1020});
 }
@@ -124,7 +127,7 @@ int HitTiles(int slot) {
   if (hitClass == 0) return 0;
   const Character& attack = CharacterTable[slot];
   if (hitClass == 1 || hitClass == 5) {
-    const int result = DamageCell(CellIndexOf(attack.x), CellIndexOf(attack.y), hitClass);
+    const int result = DamageCell(CellUnder(attack.x), CellUnder(attack.y), hitClass);
     if (hitClass == 1 && result > 0) {
       if (ResolveHit(slot, kContactCell) != 1) Free(slot);
       return 1;

@@ -3,6 +3,7 @@
 
 #include "attack_scene.h"
 #include "battle_fixture.h"
+#include "game/battle/attacks.h"
 #include "game/battle/character_table.h"
 #include "game/battle/effects.h"
 #include "game/battle/pickups.h"
@@ -175,6 +176,45 @@ TEST_F(EffectDraw, AFullTableRefusesEffectObjectsButNeverParticles) {
   EXPECT_EQ(SpawnEffect(200, 0.0f, 0.0f, 1.0f, 0.0f, 0), 0);
   EXPECT_EQ(ParticleRing.next, 2);
   EXPECT_EQ(ScreenLogText(), "Character Over by effect\n\n");
+}
+
+// Every drawing branch once, with owners gone and weapon numbers from outside the table: nothing
+// may index past a picture table (the sanitizer build watches).
+TEST_F(EffectDraw, EveryKindDrawsWithoutReadingOutsideItsTables) {
+  ResetScene();
+  const int attackKinds[] = {0,   10,  30,  70,  80,  81,  100, 130, 161, 171, 430, 500, 501, 502, 510,
+                             550, 700, 701, 703, 704, 710, 711, 720, 740, 800, 810, 1000, 1010, 9999};
+  for (int kind : attackKinds) {
+    for (int type : {kTypePlayerAttack, kTypeEnemyShot}) {
+      Character& attack = CharacterTable[2];
+      attack = Character{type, kind, 10, 7, 0, 0, 1, 1, -1, 0.5f, 1.0f, kPlayerX, kPlayerY, 3, 3, 40, 40, 250, 999, -7};
+      attack.extra = kind == 130 ? 1 : 1000;
+      DrawAttack(2);
+    }
+  }
+  for (int kind : {kEffectStreak, kEffectBigStreak, kEffectBlast, kEffectSurprise, kEffectQuestion, kEffectFlee,
+                   kEffectLostWeapon, kEffectNumber, kEffectRepair, kEffectRefill, kEffectCharge, 77}) {
+    const int slot = SpawnEffect(kind, kPlayerX, kPlayerY, 1.0f, 0.3f, 299);
+    ASSERT_NE(slot, 0);
+    CharacterTable[slot].param = 5000;
+    DrawEffectObject(slot);
+    UpdateEffectObject(slot);
+    CharacterTable[slot].state = 0;
+  }
+  const int items[][2] = {{kTypeCoin, 12}, {kTypeCoin, 1}, {kTypeSupply, 20}, {kTypeSupply, 99},
+                          {kTypeWeaponPickup, 22}, {kTypeWeaponPickup, 400}, {kTypeMachinePickup, 1},
+                          {kTypeMachinePickup, 10}, {kTypeMachinePickup, 20}, {kTypeMachinePickup, 30}};
+  for (const auto& item : items) {
+    const int slot = SpawnItem(item[0], item[1], kPlayerX + 500.0f, kPlayerY);
+    CharacterTable[slot].motion = -40;
+    DrawItem(slot);
+    UpdateItem(slot, 0);
+    DrawItem(slot);
+    CharacterTable[slot].state = 0;
+  }
+  for (int i = 0; i < 301; ++i) SpawnEffect(i % 2 == 0 ? 110 : 40, kPlayerX, kPlayerY, 1.0f, 0.0f, 0);
+  DrawParticles();
+  EXPECT_EQ(ParticleRing.records[0].life, 10);   // on screen: drawn, not removed
 }
 
 }  // namespace
