@@ -51,9 +51,15 @@ struct Avx2 {
   static V cmpeq16(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
   static V subs16u(V a, V b) { return _mm256_subs_epu16(a, b); }
   static V xor_(V a, V b) { return _mm256_xor_si256(a, b); }
-  static V select(V mask, V a, V b) { return or_(and_(mask, a), andnot(mask, b)); }
+  // masks are whole lanes of ones or zeros
+  static V select(V mask, V a, V b) { return _mm256_blendv_epi8(b, a, mask); }
   static V addsat(V a, V b) { return _mm256_adds_epu8(a, b); }
   static V subsat(V a, V b) { return _mm256_subs_epu8(a, b); }
+  // each pixel's alpha in both of its 16-bit lanes
+  static V alphaPairs(V s, V) {
+    return _mm256_shuffle_epi8(s, _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1,
+                                                   3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1));
+  }
 };
 
 }  // namespace

@@ -22,6 +22,39 @@ ZELVO_VECTOR_INLINE V Div255(V y) {
   return L::srl16(L::add16(L::add16(y, L::set16(1)), L::srl16(y, 8)), 8);
 }
 
+// Per-pixel alpha works on the pixels split into 16-bit lanes of blue and red (mask 0x00FF00FF)
+// and of green and alpha (shifted down by 8), which needs no unpacking or packing. The weight of
+// the alpha lane is 0, so byte 3 keeps the destination's.
+
+// (d << 8) + (s - d) * w equals s * w + d * (256 - w), within 0..65280 for w in 0..256, so the
+// wrapped 16-bit products give it exactly; its high byte is d + floor((s - d) * w / 256).
+template <class L>
+ZELVO_VECTOR_INLINE typename L::V SourceAlphaLanes(typename L::V s, typename L::V d, typename L::V sGA,
+                                                   typename L::V w) {
+  using V = typename L::V;
+  const V low = L::set32(0x00FF00FF), high = L::set32(0xFF00FF00u);
+  const V wG = L::and_(w, L::set32(0xFFFF));
+  const V br = L::srl16(L::add16(L::sll16(d, 8), L::mul16(L::sub16(L::and_(s, low), L::and_(d, low)), w)), 8);
+  const V ga = L::and_(L::add16(L::and_(d, high), L::mul16(L::sub16(sGA, L::srl16(d, 8)), wG)), high);
+  return L::or_(br, ga);
+}
+
+// d + floor((s - d) * w / 65536) for w below 65536: the unsigned high product of the wrapped
+// difference is w too large where the difference is negative.
+template <class L>
+ZELVO_VECTOR_INLINE typename L::V ParamAlphaLanes(typename L::V s, typename L::V d, typename L::V sGA,
+                                                  typename L::V w) {
+  using V = typename L::V;
+  const V low = L::set32(0x00FF00FF);
+  auto step = [](V sc, V dc, V weight) {
+    const V diff = L::sub16(sc, dc);
+    return L::add16(dc, L::sub16(L::mulhi16u(diff, weight), L::and_(L::srai16(diff, 15), weight)));
+  };
+  const V br = step(L::and_(s, low), L::and_(d, low), w);
+  const V ga = step(sGA, L::srl16(d, 8), L::and_(w, L::set32(0xFFFF)));
+  return L::or_(br, L::sll16(ga, 8));
+}
+
 template <class L>
 ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typename L::V d, int param) {
   using V = typename L::V;
@@ -60,45 +93,21 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
     case kRowAddSaturate: return L::addsat(s, d);
     case kRowSubSaturate: return L::subsat(d, s);
     case kRowAlphaSource: {
-      // (s * a + d * (256 - a)) >> 8 with each pixel's own alpha, byte 3 kept; alpha 0 keeps the
-      // destination, 255 takes the source word
-      const V a32 = L::srl32(s, 24);
-      const V a16 = L::or_(a32, L::sll32(a32, 16));
-      const V aLo = L::lo32(a16, a16), aHi = L::hi32(a16, a16);
-      const V n256 = L::set16(256);
-      V lo = L::srl16(L::add16(L::mul16(L::lo8(s), aLo), L::mul16(L::lo8(d), L::sub16(n256, aLo))), 8);
-      V hi = L::srl16(L::add16(L::mul16(L::hi8(s), aHi), L::mul16(L::hi8(d), L::sub16(n256, aHi))), 8);
-      const V lerp = L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
-      const V opaque = L::cmpeq32(a32, L::set32(255)), clear = L::cmpeq32(a32, L::zero());
-      const V keep = L::or_(L::and_(clear, d), L::andnot(clear, lerp));
-      return L::or_(L::and_(opaque, s), L::andnot(opaque, keep));
+      // d + floor((s - d) * a / 256) with each pixel's own alpha, byte 3 kept; alpha 255 takes the
+      // source word (alpha 0 gives d by itself)
+      const V sGA = L::srl16(s, 8);
+      const V a = L::alphaPairs(s, sGA);
+      const V out = SourceAlphaLanes<L>(s, d, sGA, a);
+      return L::select(L::cmpeq16(a, L::set16(255)), s, out);
     }
     case kRowAlphaParam:
     case kRowAlphaParamAll: {
-      // d + floor((s - d) * a * p / 65536) per channel: with m = |s - d| and w = a * p (below
-      // 65536), the high half of m * w, one more for a negative difference with a non-zero low half
-      const V a32 = L::srl32(s, 24);
-      const V a16 = L::or_(a32, L::sll32(a32, 16));
-      const V p = L::set16(param);
-      auto weighed = [&](V s16, V d16, V a) {
-        const V w = L::mul16(a, p);
-        const V diff = L::sub16(s16, d16);
-        const V negative = L::cmpgt16(L::zero(), diff);
-        const V m = L::max16(diff, L::sub16(L::zero(), diff));
-        const V roundDown = L::andnot(L::cmpeq16(L::mul16(m, w), L::zero()), negative);
-        const V q = L::sub16(L::mulhi16u(m, w), roundDown);  // roundDown is -1 where it applies
-        return L::add16(d16, L::sub16(L::xor_(q, negative), negative));
-      };
-      const V lo = weighed(L::lo8(s), L::lo8(d), L::lo32(a16, a16));
-      const V hi = weighed(L::hi8(s), L::hi8(d), L::hi32(a16, a16));
-      const V blended = L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
-      if (kind == kRowAlphaParamAll) return blended;
-      const V q = L::set16(256 - param);
-      const V plainLo = L::srl16(L::add16(L::mul16(L::lo8(s), p), L::mul16(L::lo8(d), q)), 8);
-      const V plainHi = L::srl16(L::add16(L::mul16(L::hi8(s), p), L::mul16(L::hi8(d), q)), 8);
-      const V byParam = L::or_(L::andnot(alphaByte, L::pack(plainLo, plainHi)), L::and_(alphaByte, d));
-      const V opaque = L::cmpeq32(a32, L::set32(255)), clear = L::cmpeq32(a32, L::zero());
-      return L::select(opaque, byParam, L::select(clear, d, blended));
+      // d + floor((s - d) * w / 65536) with w = a * p; with the transparent flag alpha 255 weighs
+      // by the parameter alone, which is w = 256 * p (alpha 0 gives d by itself)
+      const V sGA = L::srl16(s, 8);
+      V a = L::alphaPairs(s, sGA);
+      if (kind == kRowAlphaParam) a = L::sub16(a, L::cmpeq16(a, L::set16(255)));
+      return ParamAlphaLanes<L>(s, d, sGA, L::mul16(a, L::set16(param)));
     }
     default: {
       V lo = L::srl16(L::mul16(L::lo8(s), L::lo8(d)), 8);
