@@ -2,35 +2,23 @@
 // 32-bit direct textures without vertex colour, blend picture or tint, in the none and alpha
 // modes. Eight pixels at a time: depth test and write, perspective division (in double precision,
 // exact for these operands), texel coordinates and bounds, a masked gather of the texels, and the
-// weighted write on 32-bit lanes. The bytes equal the scalar loop's; the scalar loop draws the
+// weighted write on split byte lanes (row_vector.h). The bytes equal the scalar loop's; the scalar loop draws the
 // pixels after the last whole block. Built for AVX2, reached only after the run-time check.
 #include <cstdint>
 
 #include "media/software/raster3d_kernels.h"
+#include "media/software/row_kernels.h"
 #include "media/software/simd_target.h"
 
 ZELVO_SIMD_BEGIN("avx2")
+
+#include "media/software/lanes_avx2.h"
+#include "media/software/row_vector.h"
 
 namespace zelvo::soft {
 namespace {
 
 constexpr int kLanes = 8;
-
-// ((s - d) x F + (d << n)) >> n on each colour byte; byte 3 of d is kept. The exact sum is below
-// 2^32, so wrapping lanes and a logical shift give the exact quotient.
-template <int n>
-[[gnu::always_inline]] inline __m256i WeightedWrite(__m256i s, __m256i d, __m256i F) {
-  const __m256i byteMask = _mm256_set1_epi32(0xFF);
-  __m256i out = _mm256_and_si256(d, _mm256_set1_epi32(static_cast<int>(0xFF000000u)));
-  for (int shift = 0; shift < 24; shift += 8) {
-    const __m256i sc = _mm256_and_si256(_mm256_srli_epi32(s, shift), byteMask);
-    const __m256i dc = _mm256_and_si256(_mm256_srli_epi32(d, shift), byteMask);
-    __m256i v = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(sc, dc), F), _mm256_slli_epi32(dc, n));
-    v = _mm256_and_si256(_mm256_srli_epi32(v, n), byteMask);
-    out = _mm256_or_si256(out, _mm256_slli_epi32(v, shift));
-  }
-  return out;
-}
 
 // The none mode, or the alpha mode at parameter 1..254; Alpha: the texture's alpha flag.
 template <BlendMode Mode, bool Alpha, bool Transparent>
@@ -45,8 +33,8 @@ void Blocks8888(const Raster3DCall& c, SpanCursor& s) {
   const __m256i W = _mm256_set1_epi32(c.texWidth), H = _mm256_set1_epi32(c.texHeight);
   const __m256i lastColumn = _mm256_set1_epi32(c.texWidth - 1), lastRow = _mm256_set1_epi32(c.texHeight - 1);
   const __m256i pitch = _mm256_set1_epi32(c.texPitch), key = _mm256_set1_epi32(static_cast<int>(c.key));
-  const __m256i p = _mm256_set1_epi32(c.rows.param), zero = _mm256_setzero_si256(), all = _mm256_set1_epi32(-1);
-  const __m256i a255 = _mm256_set1_epi32(255);
+  const __m256i p = _mm256_set1_epi16(static_cast<short>(c.rows.param)), zero = _mm256_setzero_si256();
+  const __m256i all = _mm256_set1_epi32(-1);
   const __m256d numerator = _mm256_set1_pd(536870912.0);
   const int* texels = reinterpret_cast<const int*>(c.texels);
   int blocks = 0;
@@ -82,22 +70,22 @@ void Blocks8888(const Raster3DCall& c, SpanCursor& s) {
       const __m256i texel = _mm256_mask_i32gather_epi32(zero, texels, offset, draw, 1);
       const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s.d));
       __m256i result;
+      const __m256i texelGA = _mm256_srli_epi16(texel, 8);
       if constexpr (!Alpha) {
         if constexpr (Transparent) draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(texel, key), draw);
         if constexpr (Mode == BlendMode::kNone) result = texel;
-        else result = WeightedWrite<8>(texel, d, p);
+        else result = SourceAlphaLanes<Avx2>(texel, d, texelGA, p);
       } else {
-        const __m256i a = _mm256_srli_epi32(texel, 24);
-        const __m256i opaque = _mm256_cmpeq_epi32(a, a255);
-        if constexpr (Transparent) draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(a, zero), draw);
+        __m256i a = Avx2::alphaPairs(texel, texelGA);
+        const __m256i opaque = _mm256_cmpeq_epi16(a, _mm256_set1_epi16(255));
+        if constexpr (Transparent) draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(_mm256_srli_epi32(texel, 24), zero), draw);
         if constexpr (Mode == BlendMode::kNone) {
-          result = WeightedWrite<8>(texel, d, a);
+          result = SourceAlphaLanes<Avx2>(texel, d, texelGA, a);
           if constexpr (Transparent) result = _mm256_blendv_epi8(result, texel, opaque);
         } else {
-          // p alone for an opaque texel with the transparent flag: p x 256 over 16 bits is the same.
-          __m256i F = _mm256_mullo_epi32(a, p);
-          if constexpr (Transparent) F = _mm256_blendv_epi8(F, _mm256_slli_epi32(p, 8), opaque);
-          result = WeightedWrite<16>(texel, d, F);
+          // p alone for an opaque texel with the transparent flag: a weight of 256 x p over 16 bits
+          if constexpr (Transparent) a = _mm256_sub_epi16(a, opaque);
+          result = ParamAlphaLanes<Avx2>(texel, d, texelGA, _mm256_mullo_epi16(a, p));
         }
       }
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.d), _mm256_blendv_epi8(d, result, draw));

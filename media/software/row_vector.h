@@ -41,17 +41,19 @@ ZELVO_VECTOR_INLINE typename L::V SourceAlphaLanes(typename L::V s, typename L::
 
 // d + floor((s - d) * w / 65536) for w below 65536: the unsigned high product of the wrapped
 // difference is w too large where the difference is negative.
+template <class L, class V>
+ZELVO_VECTOR_INLINE V ParamStep(V s, V d, V w) {
+  const V diff = L::sub16(s, d);
+  return L::add16(d, L::sub16(L::mulhi16u(diff, w), L::and_(L::srai16(diff, 15), w)));
+}
+
 template <class L>
 ZELVO_VECTOR_INLINE typename L::V ParamAlphaLanes(typename L::V s, typename L::V d, typename L::V sGA,
                                                   typename L::V w) {
   using V = typename L::V;
   const V low = L::set32(0x00FF00FF);
-  auto step = [](V sc, V dc, V weight) {
-    const V diff = L::sub16(sc, dc);
-    return L::add16(dc, L::sub16(L::mulhi16u(diff, weight), L::and_(L::srai16(diff, 15), weight)));
-  };
-  const V br = step(L::and_(s, low), L::and_(d, low), w);
-  const V ga = step(sGA, L::srl16(d, 8), L::and_(w, L::set32(0xFFFF)));
+  const V br = ParamStep<L>(L::and_(s, low), L::and_(d, low), w);
+  const V ga = ParamStep<L>(sGA, L::srl16(d, 8), L::and_(w, L::set32(0xFFFF)));
   return L::or_(br, L::sll16(ga, 8));
 }
 
