@@ -248,9 +248,16 @@ int VectorRow32Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32
 }
 
 // 16-bit alpha sources: 4-byte pixels (565 in bytes 0-1, alpha in byte 2) over 2-byte pixels.
-// Per channel (s * a + d * (256 - a)) >> 8; alpha 0 keeps the destination, 255 takes the source.
-template <class L>
-int VectorRow16AlphaSource(uint8_t* dst, const uint8_t* src, int count) {
+// None mode: per channel (s * a + d * (256 - a)) >> 8; alpha 0 keeps the destination, 255 takes
+// the source. Alpha mode: per channel d + floor((s - d) * a * p / 65536), which alpha 0 leaves
+// alone; with the transparent flag alpha 255 weighs by the parameter alone, d + S[p][s - d].
+template <class L, class V>
+ZELVO_VECTOR_INLINE V AlphaStep(V s, V d, V a) {
+  return L::add16(d, L::srai16(L::mul16(L::sub16(s, d), a), 8));
+}
+
+template <class L, int Kind>
+int VectorRow16AlphaOf(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t) {
   using V = typename L::V;
   int i = 0;
   for (; i + 2 * L::kPixels <= count; i += 2 * L::kPixels) {
@@ -259,10 +266,20 @@ int VectorRow16AlphaSource(uint8_t* dst, const uint8_t* src, int count) {
     const V a = L::pack32to16(L::and_(L::srl32(w0, 16), L::set32(0xFF)), L::and_(L::srl32(w1, 16), L::set32(0xFF)));
     const V d = L::load(dst + i * 2);
     const Fields565<L> fs(s), fd(d);
-    const V na = L::sub16(L::set16(256), a);
-    auto lerp = [&](V sc, V dc) { return L::srl16(L::add16(L::mul16(sc, a), L::mul16(dc, na)), 8); };
-    const V blended = Pack565<L>(lerp(fs.r, fd.r), lerp(fs.g, fd.g), lerp(fs.b, fd.b));
-    const V out = L::select(L::cmpeq16(a, L::set16(255)), s, L::select(L::cmpeq16(a, L::zero()), d, blended));
+    const V opaque = L::cmpeq16(a, L::set16(255));
+    V out;
+    if constexpr (Kind == kRow16AlphaSource) {
+      // d + ((s - d) * a >> 8), the product within 16 signed bits; alpha 0 gives d by itself
+      const V blended = Pack565<L>(AlphaStep<L>(fs.r, fd.r, a), AlphaStep<L>(fs.g, fd.g, a), AlphaStep<L>(fs.b, fd.b, a));
+      out = L::select(opaque, s, blended);
+    } else {
+      const V p = L::set16(param), w = L::mul16(a, p);
+      out = Pack565<L>(ParamStep<L>(fs.r, fd.r, w), ParamStep<L>(fs.g, fd.g, w), ParamStep<L>(fs.b, fd.b, w));
+      if constexpr (Kind == kRow16AlphaParam) {
+        const V byParam = Pack565<L>(SignedStep<L>(fs.r, fd.r, p), SignedStep<L>(fs.g, fd.g, p), SignedStep<L>(fs.b, fd.b, p));
+        out = L::select(opaque, byParam, out);
+      }
+    }
     L::store(dst + i * 2, out);
   }
   return i;
@@ -282,7 +299,12 @@ constexpr std::array<VectorRowFn, 2 * sizeof...(K)> VectorRowTable(std::integer_
 template <class L>
 int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
   constexpr int kKinds = kRow16PairSub + 1;
-  if (kind == kRow16AlphaSource) return VectorRow16AlphaSource<L>(dst, src, count);
+  switch (kind) {
+    case kRow16AlphaSource: return VectorRow16AlphaOf<L, kRow16AlphaSource>(dst, src, count, param, 0);
+    case kRow16AlphaParam: return VectorRow16AlphaOf<L, kRow16AlphaParam>(dst, src, count, param, 0);
+    case kRow16AlphaParamAll: return VectorRow16AlphaOf<L, kRow16AlphaParamAll>(dst, src, count, param, 0);
+    default: break;
+  }
   static constexpr auto table = VectorRowTable<L, false>(std::make_integer_sequence<int, kKinds>{});
   return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }
