@@ -1,8 +1,9 @@
 // AVX2 spans for the mapped draws of direct sources without blend picture or tint: plain and keyed
-// copies and source-alpha blends in both colour types, the 32-bit source-alpha blends at a
-// parameter, and the 32-bit parameter blend, add, subtract and multiply of sources without alpha. Eight positions per step, source pixels
-// gathered, the blend done in 16-bit lanes where every intermediate fits, so each span gives the
-// same bytes as its scalar cell. Spans whose positions wrap go to the scalar cell.
+// copies and source-alpha blends (with and without a parameter) in both colour types, and the
+// 32-bit parameter blend, add, subtract and multiply of sources without alpha. Eight positions per
+// step, source pixels gathered, the blend done in 16-bit lanes where every intermediate fits, so
+// each span gives the same bytes as its scalar cell. Spans whose positions wrap go to the scalar
+// cell.
 #include <cstdint>
 
 #include "media/software/rotate_kernels.h"
@@ -165,17 +166,15 @@ void SpanAvx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
   }
 }
 
-// 16-bit pictures: eight pixels in 32-bit lanes. Each 5- or 6-bit channel becomes
-// (s * a + d * (256 - a)) >> 8, below 65536, so 16-bit products suffice.
-ZELVO_VECTOR_INLINE __m256i Weighted565(__m256i s, __m256i d, __m256i a) {
-  const __m256i na = _mm256_sub_epi32(_mm256_set1_epi32(256), a);
-  auto channel = [&](int shift, int mask) {
-    const __m256i m = _mm256_set1_epi32(mask);
-    const __m256i cs = _mm256_and_si256(_mm256_srli_epi32(s, shift), m), cd = _mm256_and_si256(_mm256_srli_epi32(d, shift), m);
-    return _mm256_slli_epi32(
-        _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi16(cs, a), _mm256_mullo_epi16(cd, na)), 8), shift);
-  };
-  return _mm256_or_si256(_mm256_or_si256(channel(11, 31), channel(5, 63)), channel(0, 31));
+// 16-bit pictures: eight pixels in the low halves of 32-bit lanes, or sixteen in 16-bit lanes; the
+// 16-bit lane forms of the row loops apply to both, since the high halves stay zero.
+template <VectorKind Kind>
+constexpr bool IsParamAlpha() {
+  return Kind == VectorKind::kAlphaParamKeyed || Kind == VectorKind::kAlphaParamWeighted;
+}
+template <VectorKind Kind>
+constexpr bool IsAlphaSource() {
+  return Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaWeighted || IsParamAlpha<Kind>();
 }
 
 template <VectorKind Kind>
@@ -187,9 +186,8 @@ ZELVO_VECTOR_INLINE __m256i Pixels565(const MapCall& c, __m256i raw, __m256i dv)
     return _mm256_blendv_epi8(colour, dv, _mm256_cmpeq_epi32(colour, _mm256_set1_epi32(static_cast<int>(c.op.key))));
   } else {
     const __m256i a = _mm256_and_si256(_mm256_srli_epi32(raw, 16), _mm256_set1_epi32(0xFF));
-    const __m256i out = Weighted565(colour, dv, a);
-    if constexpr (Kind == VectorKind::kAlphaWeighted) return out;
-    return _mm256_blendv_epi8(out, colour, _mm256_cmpeq_epi32(a, _mm256_set1_epi32(255)));
+    constexpr bool kTransparent = Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaParamKeyed;
+    return Alpha565<Avx2, IsParamAlpha<Kind>(), kTransparent>(colour, a, dv, c.op.rows.param);
   }
 }
 
@@ -198,7 +196,7 @@ ZELVO_VECTOR_INLINE __m256i Pixels565(const MapCall& c, __m256i raw, __m256i dv)
 // scalar. Sources with alpha have four bytes per pixel. Left-over pixels go to the scalar cell.
 template <VectorKind Kind>
 void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
-  constexpr bool kAlpha = Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaWeighted;
+  constexpr bool kAlpha = IsAlphaSource<Kind>();
   const SpanRun run = FindSpanRun(c, count, u, v);
   if (run.checked || (!kAlpha && c.uLimit < (2u << kFixedShift))) {
     c.scalar(c, d, count, u, v);
@@ -210,6 +208,27 @@ void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v
   const __m256i pitch = _mm256_set1_epi32(c.srcPitch);
   const int* src = reinterpret_cast<const int*>(c.src);
   int i = 0;
+  if constexpr (kAlpha) {
+    // Sixteen pixels a step: two gathers packed into 16-bit lanes.
+    constexpr bool kTransparent = Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaParamKeyed;
+    auto gather = [&walk, &pitch, src] {
+      const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(walk.pv, kFixedShift), pitch),
+                                              _mm256_slli_epi32(_mm256_srli_epi32(walk.pu, kFixedShift), 2));
+      const __m256i raw = _mm256_i32gather_epi32(src, offset, 1);
+      AdvanceLaneWalk(walk);
+      return raw;
+    };
+    for (; i + 16 <= n; i += 16, d += 32) {
+      const __m256i w0 = gather(), w1 = gather();
+      // the colours sign-extended, so that the signed pack keeps their bits
+      const __m256i s = Avx2::pack32to16(_mm256_srai_epi32(_mm256_slli_epi32(w0, 16), 16),
+                                         _mm256_srai_epi32(_mm256_slli_epi32(w1, 16), 16));
+      const __m256i a = Avx2::pack32to16(_mm256_and_si256(_mm256_srli_epi32(w0, 16), _mm256_set1_epi32(0xFF)),
+                                         _mm256_and_si256(_mm256_srli_epi32(w1, 16), _mm256_set1_epi32(0xFF)));
+      __m256i* dp = reinterpret_cast<__m256i*>(d);
+      _mm256_storeu_si256(dp, Alpha565<Avx2, IsParamAlpha<Kind>(), kTransparent>(s, a, _mm256_loadu_si256(dp), c.op.rows.param));
+    }
+  }
   for (; i + 8 <= n; i += 8, d += 16) {
     const __m256i column = _mm256_srli_epi32(walk.pu, kFixedShift);
     const __m256i rowStart = _mm256_mullo_epi32(_mm256_srli_epi32(walk.pv, kFixedShift), pitch);
@@ -235,6 +254,9 @@ void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v
 MapSpan VectorMapSpanAvx2(int type, const LoopCell& cell) {
   const bool alpha = cell.alpha, keyed = cell.transparent;
   if (type == kMemImg565) {
+    if (cell.mode == BlendMode::kAlpha && alpha) {
+      return keyed ? &Span565Avx2<VectorKind::kAlphaParamKeyed> : &Span565Avx2<VectorKind::kAlphaParamWeighted>;
+    }
     if (cell.mode != BlendMode::kNone) return nullptr;
     if (!alpha) return keyed ? &Span565Avx2<VectorKind::kKeyed> : &Span565Avx2<VectorKind::kCopy>;
     return keyed ? &Span565Avx2<VectorKind::kAlphaKeyed> : &Span565Avx2<VectorKind::kAlphaWeighted>;

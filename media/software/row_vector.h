@@ -247,15 +247,33 @@ int VectorRow32Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32
   return i;
 }
 
-// 16-bit alpha sources: 4-byte pixels (565 in bytes 0-1, alpha in byte 2) over 2-byte pixels.
-// None mode: per channel (s * a + d * (256 - a)) >> 8; alpha 0 keeps the destination, 255 takes
-// the source. Alpha mode: per channel d + floor((s - d) * a * p / 65536), which alpha 0 leaves
-// alone; with the transparent flag alpha 255 weighs by the parameter alone, d + S[p][s - d].
 template <class L, class V>
 ZELVO_VECTOR_INLINE V AlphaStep(V s, V d, V a) {
   return L::add16(d, L::srai16(L::mul16(L::sub16(s, d), a), 8));
 }
 
+// 565 colours s with alpha a (0..255) over d, one pixel per 16-bit lane. None mode (!Param): per
+// channel d + ((s - d) * a >> 8), which alpha 0 leaves alone. Alpha mode: per channel
+// d + floor((s - d) * a * p / 65536). With the transparent flag alpha 255 takes the source, or in
+// the alpha mode weighs by the parameter alone, d + S[p][s - d].
+template <class L, bool Param, bool Transparent>
+ZELVO_VECTOR_INLINE typename L::V Alpha565(typename L::V s, typename L::V a, typename L::V d, int param) {
+  using V = typename L::V;
+  const Fields565<L> fs(s), fd(d);
+  if constexpr (!Param) {
+    const V out = Pack565<L>(AlphaStep<L>(fs.r, fd.r, a), AlphaStep<L>(fs.g, fd.g, a), AlphaStep<L>(fs.b, fd.b, a));
+    if constexpr (!Transparent) return out;
+    return L::select(L::cmpeq16(a, L::set16(255)), s, out);
+  } else {
+    const V p = L::set16(param), w = L::mul16(a, p);
+    const V out = Pack565<L>(ParamStep<L>(fs.r, fd.r, w), ParamStep<L>(fs.g, fd.g, w), ParamStep<L>(fs.b, fd.b, w));
+    if constexpr (!Transparent) return out;
+    const V byParam = Pack565<L>(SignedStep<L>(fs.r, fd.r, p), SignedStep<L>(fs.g, fd.g, p), SignedStep<L>(fs.b, fd.b, p));
+    return L::select(L::cmpeq16(a, L::set16(255)), byParam, out);
+  }
+}
+
+// 16-bit alpha sources: 4-byte pixels (565 in bytes 0-1, alpha in byte 2) over 2-byte pixels.
 template <class L, int Kind>
 int VectorRow16AlphaOf(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t) {
   using V = typename L::V;
@@ -264,22 +282,7 @@ int VectorRow16AlphaOf(uint8_t* dst, const uint8_t* src, int count, int param, u
     const V w0 = L::load(src + i * 4), w1 = L::load(src + i * 4 + L::kPixels * 4);
     const V s = L::pack32to16(L::srai32(L::sll32(w0, 16), 16), L::srai32(L::sll32(w1, 16), 16));
     const V a = L::pack32to16(L::and_(L::srl32(w0, 16), L::set32(0xFF)), L::and_(L::srl32(w1, 16), L::set32(0xFF)));
-    const V d = L::load(dst + i * 2);
-    const Fields565<L> fs(s), fd(d);
-    const V opaque = L::cmpeq16(a, L::set16(255));
-    V out;
-    if constexpr (Kind == kRow16AlphaSource) {
-      // d + ((s - d) * a >> 8), the product within 16 signed bits; alpha 0 gives d by itself
-      const V blended = Pack565<L>(AlphaStep<L>(fs.r, fd.r, a), AlphaStep<L>(fs.g, fd.g, a), AlphaStep<L>(fs.b, fd.b, a));
-      out = L::select(opaque, s, blended);
-    } else {
-      const V p = L::set16(param), w = L::mul16(a, p);
-      out = Pack565<L>(ParamStep<L>(fs.r, fd.r, w), ParamStep<L>(fs.g, fd.g, w), ParamStep<L>(fs.b, fd.b, w));
-      if constexpr (Kind == kRow16AlphaParam) {
-        const V byParam = Pack565<L>(SignedStep<L>(fs.r, fd.r, p), SignedStep<L>(fs.g, fd.g, p), SignedStep<L>(fs.b, fd.b, p));
-        out = L::select(opaque, byParam, out);
-      }
-    }
+    const V out = Alpha565<L, Kind != kRow16AlphaSource, Kind != kRow16AlphaParamAll>(s, a, L::load(dst + i * 2), param);
     L::store(dst + i * 2, out);
   }
   return i;
