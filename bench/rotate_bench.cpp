@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cmath>
-#include <iterator>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -242,54 +241,63 @@ void BM_Pixman(benchmark::State& state) {
 }
 void BM_Pixman_Rotate(benchmark::State& state) { BM_Pixman<false>(state); }
 void BM_Pixman_Quad(benchmark::State& state) { BM_Pixman<true>(state); }
-BENCHMARK(BM_Pixman_Rotate)->ArgsProduct({{kPeerCopy, kPeerOver, kPeerOverMaskAlpha, kPeerOverMaskOpaque}, {1, 0}})->ArgNames({"row", "clip"});
-BENCHMARK(BM_Pixman_Quad)->ArgsProduct({{kPeerCopy, kPeerOver, kPeerOverMaskAlpha, kPeerOverMaskOpaque}, {1, 0}})->ArgNames({"row", "clip"});
+void PixmanArgs(benchmark::internal::Benchmark* b) {
+  b->ArgsProduct({{kPeerCopy, kPeerOver, kPeerOverMaskAlpha, kPeerOverMaskOpaque}, {1, 0}})->ArgNames({"row", "clip"});
+}
+BENCHMARK(BM_Pixman_Rotate)->Apply(PixmanArgs);
+BENCHMARK(BM_Pixman_Quad)->Apply(PixmanArgs);
 
 #endif
 
+std::string Name(const std::string& benchmark, const char* arg, int value) {
+  return benchmark + "/" + arg + ":" + std::to_string(value);
+}
+
 void PrintRatios(const std::map<std::string, double>& rates) {
+  // Keyed copies, add, subtract and multiply have no peer doing the same work.
   struct Row {
     const char* what;
-    const char* ours;
-    const char* peers[3];
+    int op;
+    int peerRow;
   };
-  // Keyed copies, add, subtract and multiply have no peer doing the same work.
   static const Row rows[] = {
-      {"rotate copy", "BM_Rotate/type:1/op:0", {"BM_Pixman_Rotate/row:0/clip:1", "BM_Pixman_Rotate/row:0/clip:0", nullptr}},
-      {"rotate source alpha", "BM_Rotate/type:1/op:2", {"BM_Pixman_Rotate/row:1/clip:1", "BM_Pixman_Rotate/row:1/clip:0", nullptr}},
-      {"rotate source alpha p160", "BM_Rotate/type:1/op:3", {"BM_Pixman_Rotate/row:2/clip:1", "BM_Pixman_Rotate/row:2/clip:0", nullptr}},
-      {"rotate constant alpha p160", "BM_Rotate/type:1/op:4", {"BM_Pixman_Rotate/row:3/clip:1", "BM_Pixman_Rotate/row:3/clip:0", nullptr}},
-      {"quad copy", "BM_Quad/type:1/op:0", {"BM_Pixman_Quad/row:0/clip:1", "BM_Pixman_Quad/row:0/clip:0", "BM_Sdl_RenderGeometry/row:0"}},
-      {"quad source alpha", "BM_Quad/type:1/op:2", {"BM_Pixman_Quad/row:1/clip:1", "BM_Pixman_Quad/row:1/clip:0", "BM_Sdl_RenderGeometry/row:1"}},
-      {"quad source alpha p160", "BM_Quad/type:1/op:3", {"BM_Pixman_Quad/row:2/clip:1", "BM_Pixman_Quad/row:2/clip:0", "BM_Sdl_RenderGeometry/row:2"}},
-      {"quad constant alpha p160", "BM_Quad/type:1/op:4", {"BM_Pixman_Quad/row:3/clip:1", "BM_Pixman_Quad/row:3/clip:0", "BM_Sdl_RenderGeometry/row:3"}},
+      {"copy", kCopy, kPeerCopy},
+      {"source alpha", kSourceAlpha, kPeerOver},
+      {"source alpha p160", kSourceAlphaParam, kPeerOverMaskAlpha},
+      {"constant alpha p160", kParamAlpha, kPeerOverMaskOpaque},
   };
   std::printf("\n%-28s %10s %-30s %10s %7s\n", "32-bit, 256x256", "ours", "fastest peer", "peer", "ratio");
-  for (const Row& r : rows) {
-    auto a = rates.find(r.ours);
-    if (a == rates.end()) continue;
-    const char* best = nullptr;
-    double bestRate = 0;
-    for (const char* p : r.peers) {
-      if (!p) continue;
-      auto b = rates.find(p);
-      if (b != rates.end() && b->second > bestRate) best = p, bestRate = b->second;
+  for (const char* shape : {"Rotate", "Quad"}) {
+    const bool quad = std::string(shape) == "Quad";
+    for (const Row& r : rows) {
+      auto a = rates.find(Name(std::string("BM_") + shape + "/type:1", "op", r.op));
+      if (a == rates.end()) continue;
+      const std::string pixman = Name(std::string("BM_Pixman_") + shape, "row", r.peerRow);
+      std::vector<std::string> peers = {pixman + "/clip:1", pixman + "/clip:0"};
+      if (quad) peers.push_back(Name("BM_Sdl_RenderGeometry", "row", r.peerRow));
+      std::string best;
+      double bestRate = 0;
+      for (const std::string& p : peers) {
+        auto b = rates.find(p);
+        if (b != rates.end() && b->second > bestRate) best = p, bestRate = b->second;
+      }
+      if (best.empty()) continue;
+      const std::string what = std::string(quad ? "quad " : "rotate ") + r.what;
+      std::printf("%-28s %10.0f %-30s %10.0f %7.2f\n", what.c_str(), a->second, best.c_str(), bestRate,
+                  a->second / bestRate);
     }
-    if (!best) continue;
-    std::printf("%-28s %10.0f %-30s %10.0f %7.2f\n", r.what, a->second, best, bestRate, a->second / bestRate);
   }
-  static const char* const kRotated[] = {"BM_Rotate/type:1/op:0", "BM_Rotate/type:1/op:1", "BM_Rotate/type:1/op:2",
-                                         "BM_Rotate/type:1/op:3", "BM_Rotate/type:1/op:4", "BM_Rotate/type:1/op:5",
-                                         "BM_Rotate/type:1/op:6", "BM_Rotate/type:1/op:7", "BM_Pixman_Rotate/row:0/clip:1", "BM_Pixman_Rotate/row:0/clip:0",
-                                         "BM_Pixman_Rotate/row:1/clip:1", "BM_Pixman_Rotate/row:1/clip:0", "BM_Pixman_Rotate/row:2/clip:1", "BM_Pixman_Rotate/row:2/clip:0", "BM_Pixman_Rotate/row:3/clip:1", "BM_Pixman_Rotate/row:3/clip:0"};
-  static const char* const kQuadRows[] = {"BM_Quad/type:1/op:0", "BM_Quad/type:1/op:1", "BM_Quad/type:1/op:2",
-                                          "BM_Quad/type:1/op:3", "BM_Quad/type:1/op:4", "BM_Quad/type:1/op:5",
-                                          "BM_Quad/type:1/op:6", "BM_Quad/type:1/op:7", "BM_Pixman_Quad/row:0/clip:1", "BM_Pixman_Quad/row:0/clip:0",
-                                          "BM_Pixman_Quad/row:1/clip:1", "BM_Pixman_Quad/row:1/clip:0", "BM_Pixman_Quad/row:2/clip:1", "BM_Pixman_Quad/row:2/clip:0", "BM_Pixman_Quad/row:3/clip:1", "BM_Pixman_Quad/row:3/clip:0"};
-  zelvo_bench::PrintCeilingTable("32-bit rotated, against the ceiling", rates, "BM_Ceiling_Rotate",
-                                 std::vector<const char*>(std::begin(kRotated), std::end(kRotated)));
-  zelvo_bench::PrintCeilingTable("32-bit quad, against the ceiling", rates, "BM_Ceiling_Quad",
-                                 std::vector<const char*>(std::begin(kQuadRows), std::end(kQuadRows)));
+  for (const char* shape : {"Rotate", "Quad"}) {
+    std::vector<std::string> names;
+    for (int op = kCopy; op <= kMultiply; ++op) names.push_back(Name(std::string("BM_") + shape + "/type:1", "op", op));
+    for (int row = kPeerCopy; row <= kPeerOverMaskOpaque; ++row) {
+      for (int clip : {1, 0}) names.push_back(Name(Name(std::string("BM_Pixman_") + shape, "row", row), "clip", clip));
+    }
+    std::vector<const char*> list;
+    for (const std::string& n : names) list.push_back(n.c_str());
+    const std::string title = std::string("32-bit ") + shape + ", against the ceiling";
+    zelvo_bench::PrintCeilingTable(title.c_str(), rates, std::string("BM_Ceiling_") + shape, list);
+  }
 }
 
 }  // namespace

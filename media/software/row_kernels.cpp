@@ -55,8 +55,8 @@ void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
   }
 }
 
-// Pixels to do one by one before the destination reaches a 32-byte boundary (vector stores that
-// straddle cache lines cost more); `step` keeps the count a multiple of a pixel group.
+// Pixels before the destination reaches a 32-byte boundary (vector stores that straddle cache
+// lines cost more); `step` keeps the count a multiple of a pixel group.
 inline int HeadPixels(const uint8_t* dst, int bytesPerPixel, int count, int step) {
   const uintptr_t misalign = reinterpret_cast<uintptr_t>(dst) & 31;
   if (misalign == 0 || misalign % bytesPerPixel != 0) return 0;
@@ -80,33 +80,43 @@ void BlendPiece(VectorRowLoop loop, int block, int kind, uint8_t* dst, const uin
   std::memcpy(dst, d, static_cast<size_t>(count) * dstBytes);
 }
 
+using ScalarRowLoop = void (*)(int, uint8_t*, const uint8_t*, int, int, const uint32_t*);
+
+// How a row is split between a vector loop and the scalar one.
+struct RowParts {
+  VectorRowLoop vector;
+  int block;             // pixels per vector step
+  ScalarRowLoop scalar;
+  bool pieces;           // the vector loop may do the head and the tail
+  int dstBytes, srcBytes;
+  int step;              // the head stays a multiple of this many pixels
+};
+
 // The row in three parts: a head up to the destination's 32-byte alignment (vector stores that
-// straddle cache lines cost more), the whole blocks, and the tail. `step` keeps the head a multiple
-// of a pixel group; `pieces` says whether the vector loop may do the head and the tail.
-void BlendRowParts(VectorRowLoop loop, int block, bool pieces, void (*reference)(int, uint8_t*, const uint8_t*, int, int, const uint32_t*),
-                   int kind, uint8_t* dst, const uint8_t* src, int count, int dstBytes, int srcBytes, int step,
-                   int param, const uint32_t* key) {
-  const int head = HeadPixels(dst, dstBytes, count, step);
-  if (head > 0) {
-    if (pieces) BlendPiece(loop, block, kind, dst, src, head, dstBytes, srcBytes, param, key);
-    else reference(kind, dst, src, head, param, key);
-    dst += head * dstBytes;
-    src += head * srcBytes;
-    count -= head;
-  }
-  const int done = loop(kind, dst, src, count, param, key);
-  if (done == count) return;
-  dst += done * dstBytes;
-  src += done * srcBytes;
-  count -= done;
-  if (pieces) BlendPiece(loop, block, kind, dst, src, count, dstBytes, srcBytes, param, key);
-  else reference(kind, dst, src, count, param, key);
+// straddle cache lines cost more), the whole blocks, and the tail.
+void BlendRowParts(const RowParts& parts, int kind, uint8_t* dst, const uint8_t* src, int count, int param,
+                   const uint32_t* key) {
+  auto piece = [&](int n) {
+    if (parts.pieces) BlendPiece(parts.vector, parts.block, kind, dst, src, n, parts.dstBytes, parts.srcBytes, param, key);
+    else parts.scalar(kind, dst, src, n, param, key);
+    dst += n * parts.dstBytes;
+    src += n * parts.srcBytes;
+  };
+  const int head = HeadPixels(dst, parts.dstBytes, count, parts.step);
+  if (head > 0) piece(head);
+  count -= head;
+  const int done = parts.vector(kind, dst, src, count, param, key);
+  dst += done * parts.dstBytes;
+  src += done * parts.srcBytes;
+  if (done < count) piece(count - done);
 }
 
 void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  static constexpr RowParts kAvx2{&BlendRowAvx2, 8, &BlendRow32Reference, true, 4, 4, 1};
+  static constexpr RowParts kSse2{&BlendRowSse2, 4, &BlendRow32Reference, true, 4, 4, 1};
   switch (SoftPathLevel()) {
-    case kSoftPathAvx2: BlendRowParts(&BlendRowAvx2, 8, true, &BlendRow32Reference, kind, dst, src, count, 4, 4, 1, param, key); break;
-    case kSoftPathSse2: BlendRowParts(&BlendRowSse2, 4, true, &BlendRow32Reference, kind, dst, src, count, 4, 4, 1, param, key); break;
+    case kSoftPathAvx2: BlendRowParts(kAvx2, kind, dst, src, count, param, key); break;
+    case kSoftPathSse2: BlendRowParts(kSse2, kind, dst, src, count, param, key); break;
     default: BlendRow32Reference(kind, dst, src, count, param, key); break;
   }
 }
@@ -169,10 +179,10 @@ void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param
   const int step = pairs ? 2 : 1;
   switch (SoftPathLevel()) {
     case kSoftPathAvx2:
-      BlendRowParts(&BlendRow16Avx2, 16, !pairs, &BlendRow16Reference, kind, dst, src, count, 2, srcBytes, step, param, key);
+      BlendRowParts({&BlendRow16Avx2, 16, &BlendRow16Reference, !pairs, 2, srcBytes, step}, kind, dst, src, count, param, key);
       break;
     case kSoftPathSse2:
-      BlendRowParts(&BlendRow16Sse2, 8, !pairs, &BlendRow16Reference, kind, dst, src, count, 2, srcBytes, step, param, key);
+      BlendRowParts({&BlendRow16Sse2, 8, &BlendRow16Reference, !pairs, 2, srcBytes, step}, kind, dst, src, count, param, key);
       break;
     default: BlendRow16Reference(kind, dst, src, count, param, key); break;
   }
