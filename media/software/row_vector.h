@@ -62,13 +62,9 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
   using V = typename L::V;
   const V alphaByte = L::set32(0xFF000000u);
   switch (kind) {
-    case kRowLerp: {
-      // ((s - d) * p + (d << 8)) >> 8 = (s * p + d * (256 - p)) >> 8, byte 3 kept
-      const V p = L::set16(param), q = L::set16(256 - param);
-      V lo = L::srl16(L::add16(L::mul16(L::lo8(s), p), L::mul16(L::lo8(d), q)), 8);
-      V hi = L::srl16(L::add16(L::mul16(L::hi8(s), p), L::mul16(L::hi8(d), q)), 8);
-      return L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
-    }
+    case kRowLerp:
+      // ((s - d) * p + (d << 8)) >> 8, byte 3 kept
+      return SourceAlphaLanes<L>(s, d, L::srl16(s, 8), L::set16(param));
     case kRowHalf: {
       const V m = L::set32(0x7F7F7F);
       return L::add32(L::and_(L::srl32(s, 1), m), L::and_(L::srl32(d, 1), m));
