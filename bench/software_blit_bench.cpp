@@ -1,7 +1,9 @@
 // Software blitters and shape rasterizers against pixman and SDL2's software blitter, on the same
 // input bytes: a full 640x480 frame and 32x32 sprites, 32-bit and 16-bit. Each benchmark reports
-// Mpx/s (destination pixels written); at the end a table gives ours / peer for the pairs that do
-// comparable work.
+// Mpx/s (destination pixels written). At the end one table gives ours / peer for pairs that do the
+// same work (same formats where the peer has a fast path for them, the same blend: constant alpha
+// against a solid mask or an alpha mod, per-pixel alpha against OVER), and one gives every row
+// against this machine's ceiling for the same bytes, measured in the same run.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/machine_ceiling.h"
 #include "media/pixels/memimg.h"
 #include "media/software/blend_state.h"
 #include "media/software/blit.h"
@@ -34,6 +37,7 @@ constexpr int kW = 640, kH = 480;
 
 void SetState(int mode, int param) {
   InitSoftBlendTables();
+  g_softBlend.mmxUsable = 1;  // add and subtract at 255 saturate each byte, as the peers do
   g_softBlend.drawRegion = {0, 0, kW, kH};
   g_softBlend.blendMode = mode;
   g_softBlend.blendParam = param;
@@ -150,8 +154,12 @@ void ModeArgs(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_Blit_Frame)->Apply(ModeArgs);
 BENCHMARK(BM_Blit_Sprites)->Apply(ModeArgs);
-BENCHMARK(BM_Blit_AlphaFrame)->Args({1, 0, 255})->Args({1, 1, 160})->Args({0, 0, 255})->ArgNames({"type", "mode", "param"});
-BENCHMARK(BM_Blit_AlphaSprites)->Args({1, 0, 255})->Args({1, 1, 160})->Args({0, 0, 255})->ArgNames({"type", "mode", "param"});
+void AlphaArgs(benchmark::internal::Benchmark* b) {
+  b->Args({1, 0, 255})->Args({1, 1, 160})->Args({0, 0, 255})->Args({0, 1, 160})->ArgNames({"type", "mode", "param"});
+}
+
+BENCHMARK(BM_Blit_AlphaFrame)->Apply(AlphaArgs);
+BENCHMARK(BM_Blit_AlphaSprites)->Apply(AlphaArgs);
 BENCHMARK(BM_Stretch_Frame)->Apply(ModeArgs);
 BENCHMARK(BM_Stretch_Sprites)->Apply(ModeArgs);
 BENCHMARK(BM_BoxFill_Frame)->Apply(ModeArgs);
@@ -159,7 +167,8 @@ BENCHMARK(BM_Lines)->Apply(ModeArgs);
 
 #ifdef ZELVO_BENCH_PEERS
 
-// pixman on the same bytes: x8r8g8b8 destination, a8r8g8b8 source premultiplied outside the timer.
+// pixman on the same bytes, in the formats its fast paths take. Sources with alpha are
+// premultiplied outside the timer; the destination of the blends is x8r8g8b8, like ours.
 pixman_image_t* PixmanImage(pixman_format_code_t format, Picture& p, bool premultiply) {
   if (premultiply) {
     for (int y = 0; y < p.m.height; ++y) {
@@ -172,28 +181,97 @@ pixman_image_t* PixmanImage(pixman_format_code_t format, Picture& p, bool premul
   return pixman_image_create_bits(format, p.m.width, p.m.height, reinterpret_cast<uint32_t*>(p.m.pixels), p.m.pitch);
 }
 
-// arg: pixman_op_t
+pixman_image_t* SolidMask(int level) {
+  const uint16_t a = static_cast<uint16_t>(level * 257);
+  const pixman_color_t c{a, a, a, a};
+  return pixman_image_create_solid_fill(&c);
+}
+
+// The pixman rows: what each does, in which formats.
+enum PixmanRow : int {
+  kPixmanCopy,            // SRC, x8r8g8b8 onto x8r8g8b8
+  kPixmanOver,            // OVER, a8r8g8b8 onto x8r8g8b8: per-pixel alpha
+  kPixmanOverMaskOpaque,  // OVER, x8r8g8b8 with a solid 160 mask: constant alpha
+  kPixmanOverMaskAlpha,   // OVER, a8r8g8b8 with a solid 160 mask: per-pixel alpha at a parameter
+  kPixmanAdd,             // ADD, a8r8g8b8 onto a8r8g8b8
+  kPixmanAddMask,         // ADD with a solid 128 mask: the source scaled, then added
+  kPixmanMultiplyFast,    // IN_REVERSE, solid white source, component-alpha mask: d * s per channel
+  kPixmanMultiplyGeneral, // PDF MULTIPLY, x8r8g8b8 onto x8r8g8b8 (the general path)
+};
+
 void BM_Pixman_Frame(benchmark::State& state) {
-  const auto op = static_cast<pixman_op_t>(state.range(0));
-  Picture src(kW, kH, kMemImg8888, 1, 1), dst(kW, kH, kMemImg8888, 0, 2);
-  pixman_image_t* s = PixmanImage(PIXMAN_a8r8g8b8, src, true);
-  pixman_image_t* d = PixmanImage(PIXMAN_x8r8g8b8, dst, false);
+  const int row = static_cast<int>(state.range(0));
+  const bool sourceAlpha = row == kPixmanOver || row == kPixmanOverMaskAlpha;
+  Picture src(kW, kH, kMemImg8888, sourceAlpha, 1), dst(kW, kH, kMemImg8888, 0, 2);
+  static const pixman_format_code_t srcFormat[] = {PIXMAN_x8r8g8b8, PIXMAN_a8r8g8b8, PIXMAN_x8r8g8b8, PIXMAN_a8r8g8b8,
+                                                   PIXMAN_a8r8g8b8, PIXMAN_a8r8g8b8, PIXMAN_a8r8g8b8, PIXMAN_x8r8g8b8};
+  static const pixman_op_t ops[] = {PIXMAN_OP_SRC, PIXMAN_OP_OVER, PIXMAN_OP_OVER,       PIXMAN_OP_OVER,
+                                    PIXMAN_OP_ADD, PIXMAN_OP_ADD,  PIXMAN_OP_IN_REVERSE, PIXMAN_OP_MULTIPLY};
+  const bool add = row == kPixmanAdd || row == kPixmanAddMask;
+  pixman_image_t* s = PixmanImage(srcFormat[row], src, sourceAlpha);
+  pixman_image_t* d = PixmanImage(add ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8, dst, false);
+  pixman_image_t* mask = nullptr;
+  if (row == kPixmanOverMaskOpaque || row == kPixmanOverMaskAlpha) mask = SolidMask(160);
+  if (row == kPixmanAddMask) mask = SolidMask(128);
+  if (row == kPixmanMultiplyFast) {
+    // the picture becomes the per-channel mask of a white source
+    mask = s;
+    pixman_image_set_component_alpha(mask, 1);
+    s = SolidMask(255);
+  }
   for (auto _ : state) {
-    pixman_image_composite32(op, s, nullptr, d, 0, 0, 0, 0, 0, 0, kW, kH);
+    pixman_image_composite32(ops[row], s, mask, d, 0, 0, 0, 0, 0, 0, kW, kH);
+    benchmark::ClobberMemory();
+  }
+  pixman_image_unref(s);
+  if (mask) pixman_image_unref(mask);
+  pixman_image_unref(d);
+  zelvo_bench::SetMpxRate(state, kW * kH);
+}
+BENCHMARK(BM_Pixman_Frame)->DenseRange(kPixmanCopy, kPixmanMultiplyGeneral)->ArgName("row");
+
+// A half-size picture doubled onto the frame: nearest scaling, x8r8g8b8 on both sides.
+void BM_Pixman_Scaled(benchmark::State& state) {
+  Picture src(kW / 2, kH / 2, kMemImg8888, 0, 5), dst(kW, kH, kMemImg8888, 0, 6);
+  pixman_image_t* s = PixmanImage(PIXMAN_x8r8g8b8, src, false);
+  pixman_image_t* d = PixmanImage(PIXMAN_x8r8g8b8, dst, false);
+  pixman_transform t;
+  pixman_transform_init_scale(&t, pixman_double_to_fixed(0.5), pixman_double_to_fixed(0.5));
+  pixman_image_set_transform(s, &t);
+  pixman_image_set_filter(s, PIXMAN_FILTER_NEAREST, nullptr, 0);
+  for (auto _ : state) {
+    pixman_image_composite32(PIXMAN_OP_SRC, s, nullptr, d, 0, 0, 0, 0, 0, 0, kW, kH);
     benchmark::ClobberMemory();
   }
   pixman_image_unref(s);
   pixman_image_unref(d);
   zelvo_bench::SetMpxRate(state, kW * kH);
 }
-BENCHMARK(BM_Pixman_Frame)->Arg(PIXMAN_OP_SRC)->Arg(PIXMAN_OP_OVER)->Arg(PIXMAN_OP_ADD)->Arg(PIXMAN_OP_MULTIPLY)->ArgName("op");
+BENCHMARK(BM_Pixman_Scaled);
+
+// The SDL rows: blend mode, whether the source has alpha (ARGB8888) or not (RGB888, alpha 255),
+// and the alpha mod. The destination is RGB888.
+struct SdlRow {
+  SDL_BlendMode mode;
+  bool sourceAlpha;
+  int alphaMod;
+};
+constexpr SdlRow kSdlRows[] = {
+    {SDL_BLENDMODE_NONE, false, 255},   // 0 copy, one format on both sides
+    {SDL_BLENDMODE_BLEND, true, 255},   // 1 per-pixel alpha
+    {SDL_BLENDMODE_BLEND, false, 160},  // 2 constant alpha
+    {SDL_BLENDMODE_BLEND, true, 160},   // 3 per-pixel alpha at a parameter
+    {SDL_BLENDMODE_ADD, false, 255},    // 4 add, the source unweighted
+    {SDL_BLENDMODE_MOD, false, 255},    // 5 product
+};
 
 void BM_Sdl_Frame(benchmark::State& state) {
-  const auto mode = static_cast<SDL_BlendMode>(state.range(0));
-  Picture src(kW, kH, kMemImg8888, 1, 1), dst(kW, kH, kMemImg8888, 0, 2);
-  SDL_Surface* s = SdlSurface(src, true);
+  const SdlRow& row = kSdlRows[state.range(0)];
+  Picture src(kW, kH, kMemImg8888, row.sourceAlpha, 1), dst(kW, kH, kMemImg8888, 0, 2);
+  SDL_Surface* s = SdlSurface(src, row.sourceAlpha);
   SDL_Surface* d = SdlSurface(dst, false);
-  SDL_SetSurfaceBlendMode(s, mode);
+  SDL_SetSurfaceBlendMode(s, row.mode);
+  SDL_SetSurfaceAlphaMod(s, static_cast<Uint8>(row.alphaMod));
   for (auto _ : state) {
     SDL_BlitSurface(s, nullptr, d, nullptr);
     benchmark::ClobberMemory();
@@ -202,9 +280,7 @@ void BM_Sdl_Frame(benchmark::State& state) {
   SDL_FreeSurface(d);
   zelvo_bench::SetMpxRate(state, kW * kH);
 }
-BENCHMARK(BM_Sdl_Frame)
-    ->Arg(SDL_BLENDMODE_NONE)->Arg(SDL_BLENDMODE_BLEND)->Arg(SDL_BLENDMODE_ADD)->Arg(SDL_BLENDMODE_MOD)
-    ->Arg(SDL_BLENDMODE_MUL)->ArgName("mode");
+BENCHMARK(BM_Sdl_Frame)->DenseRange(0, 5)->ArgName("row");
 
 void BM_Sdl_Scaled(benchmark::State& state) {
   Picture src(kW / 2, kH / 2, kMemImg8888, 0, 5), dst(kW, kH, kMemImg8888, 0, 6);
@@ -224,31 +300,50 @@ BENCHMARK(BM_Sdl_Scaled);
 
 #endif
 
-void PrintRatios(const std::map<std::string, double>& rates) {
 #define OURS32(mode, param) "BM_Blit_Frame/type:1/mode:" #mode "/param:" #param
+#define OURS16(mode, param) "BM_Blit_Frame/type:0/mode:" #mode "/param:" #param
+#define ALPHA32(mode, param) "BM_Blit_AlphaFrame/type:1/mode:" #mode "/param:" #param
+
+void PrintRatios(const std::map<std::string, double>& rates) {
   static const std::vector<zelvo_bench::RatioPair> pairs = {
-      {"copy vs pixman SRC", OURS32(0, 255), "BM_Pixman_Frame/op:1"},
-      {"alpha vs pixman OVER", OURS32(1, 160), "BM_Pixman_Frame/op:3"},
-      {"alpha source vs pixman OVER", "BM_Blit_AlphaFrame/type:1/mode:0/param:255", "BM_Pixman_Frame/op:3"},
-      {"alpha source at 160 vs pixman OVER", "BM_Blit_AlphaFrame/type:1/mode:1/param:160", "BM_Pixman_Frame/op:3"},
-      {"add vs pixman ADD", OURS32(2, 255), "BM_Pixman_Frame/op:12"},
-      {"add p128 vs pixman ADD", OURS32(2, 128), "BM_Pixman_Frame/op:12"},
-      {"multiply vs pixman MULTIPLY", OURS32(4, 255), "BM_Pixman_Frame/op:48"},
-      {"copy vs SDL NONE", OURS32(0, 255), "BM_Sdl_Frame/mode:0"},
-      {"alpha vs SDL BLEND", OURS32(1, 160), "BM_Sdl_Frame/mode:1"},
-      {"alpha source vs SDL BLEND", "BM_Blit_AlphaFrame/type:1/mode:0/param:255", "BM_Sdl_Frame/mode:1"},
-      {"add vs SDL ADD", OURS32(2, 255), "BM_Sdl_Frame/mode:2"},
-      {"subtract vs SDL ADD", OURS32(3, 255), "BM_Sdl_Frame/mode:2"},
-      {"multiply vs SDL MOD", OURS32(4, 255), "BM_Sdl_Frame/mode:4"},
-      {"multiply vs SDL MUL", OURS32(4, 255), "BM_Sdl_Frame/mode:8"},
+      {"copy vs pixman SRC", OURS32(0, 255), "BM_Pixman_Frame/row:0"},
+      {"constant alpha p160 vs pixman OVER+mask", OURS32(1, 160), "BM_Pixman_Frame/row:2"},
+      {"source alpha vs pixman OVER", ALPHA32(0, 255), "BM_Pixman_Frame/row:1"},
+      {"source alpha p160 vs pixman OVER+mask", ALPHA32(1, 160), "BM_Pixman_Frame/row:3"},
+      {"add vs pixman ADD", OURS32(2, 255), "BM_Pixman_Frame/row:4"},
+      {"add p128 vs pixman ADD+mask", OURS32(2, 128), "BM_Pixman_Frame/row:5"},
+      {"multiply vs pixman IN_REVERSE ca", OURS32(4, 255), "BM_Pixman_Frame/row:6"},
+      {"multiply vs pixman MULTIPLY (general)", OURS32(4, 255), "BM_Pixman_Frame/row:7"},
+      {"stretch 2x vs pixman nearest", "BM_Stretch_Frame/type:1/mode:0/param:255", "BM_Pixman_Scaled"},
+      {"copy vs SDL NONE", OURS32(0, 255), "BM_Sdl_Frame/row:0"},
+      {"constant alpha p160 vs SDL BLEND+mod", OURS32(1, 160), "BM_Sdl_Frame/row:2"},
+      {"source alpha vs SDL BLEND", ALPHA32(0, 255), "BM_Sdl_Frame/row:1"},
+      {"source alpha p160 vs SDL BLEND+mod", ALPHA32(1, 160), "BM_Sdl_Frame/row:3"},
+      {"add vs SDL ADD", OURS32(2, 255), "BM_Sdl_Frame/row:4"},
+      {"multiply vs SDL MOD", OURS32(4, 255), "BM_Sdl_Frame/row:5"},
       {"stretch 2x vs SDL_BlitScaled", "BM_Stretch_Frame/type:1/mode:0/param:255", "BM_Sdl_Scaled"},
-      {"subtract vs add (ours)", OURS32(3, 255), OURS32(2, 255)},
-      {"subtract p128 vs add p128 (ours)", OURS32(3, 128), OURS32(2, 128)},
   };
-#undef OURS32
   zelvo_bench::PrintRatioTable("32-bit 640x480 frame", "peer Mpx/s", rates, pairs);
+  zelvo_bench::PrintCeilingTable("32-bit 640x480 frame against the ceiling", rates, "BM_Ceiling32",
+                                 {OURS32(0, 255), OURS32(1, 160), OURS32(1, 128), OURS32(2, 255), OURS32(2, 128),
+                                  OURS32(3, 255), OURS32(3, 128), OURS32(4, 255), ALPHA32(0, 255), ALPHA32(1, 160),
+                                  "BM_Pixman_Frame/row:0", "BM_Pixman_Frame/row:1", "BM_Pixman_Frame/row:2",
+                                  "BM_Pixman_Frame/row:3", "BM_Pixman_Frame/row:4", "BM_Pixman_Frame/row:5",
+                                  "BM_Pixman_Frame/row:6", "BM_Sdl_Frame/row:0", "BM_Sdl_Frame/row:1",
+                                  "BM_Sdl_Frame/row:4"});
+  zelvo_bench::PrintCeilingTable("16-bit 640x480 frame against the ceiling", rates, "BM_Ceiling16",
+                                 {OURS16(0, 255), OURS16(1, 160), OURS16(1, 128), OURS16(2, 255), OURS16(2, 128),
+                                  OURS16(3, 255), OURS16(3, 128), OURS16(4, 255)});
 }
+
+#undef OURS32
+#undef OURS16
+#undef ALPHA32
 
 }  // namespace
 
-int main(int argc, char** argv) { return zelvo_bench::RunBenchmarks(argc, argv, PrintRatios); }
+int main(int argc, char** argv) {
+  zelvo_bench::RegisterCeiling("BM_Ceiling32", kW * kH, 4);
+  zelvo_bench::RegisterCeiling("BM_Ceiling16", kW * kH, 2);
+  return zelvo_bench::RunBenchmarks(argc, argv, PrintRatios);
+}

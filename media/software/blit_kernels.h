@@ -146,8 +146,9 @@ constexpr int GeneralRowForm() {
   if (Mode == BlendMode::kNone && Alpha && Transparent && !BlendGraph && !Tint) {
     return Type == PixelType::k8888 ? static_cast<int>(kRowAlphaSource) : static_cast<int>(kRow16AlphaSource);
   }
-  if (Type == PixelType::k8888 && Mode == BlendMode::kAlpha && Alpha && !BlendGraph && !Tint) {
-    return Transparent ? static_cast<int>(kRowAlphaParam) : static_cast<int>(kRowAlphaParamAll);
+  if (Mode == BlendMode::kAlpha && Alpha && !BlendGraph && !Tint) {
+    if (Type == PixelType::k8888) return Transparent ? static_cast<int>(kRowAlphaParam) : static_cast<int>(kRowAlphaParamAll);
+    return Transparent ? static_cast<int>(kRow16AlphaParam) : static_cast<int>(kRow16AlphaParamAll);
   }
   if (Palette || BlendGraph || Tint || Alpha) return kRowNone;
   if (Mode == BlendMode::kNone) {

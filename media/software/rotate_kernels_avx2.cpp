@@ -1,14 +1,18 @@
 // AVX2 spans for the mapped draws of direct sources without blend picture or tint: plain and keyed
-// copies and source-alpha blends in both colour types, and the 32-bit parameter blend, add,
-// subtract and multiply of sources without alpha. Eight positions per step, source pixels
-// gathered, the blend done in 16-bit lanes where every intermediate fits, so each span gives the
-// same bytes as its scalar cell. Spans whose positions wrap go to the scalar cell.
+// copies and source-alpha blends (with and without a parameter) in both colour types, and the
+// 32-bit parameter blend, add, subtract and multiply of sources without alpha. Eight positions per
+// step, source pixels gathered, the blend done in 16-bit lanes where every intermediate fits, so
+// each span gives the same bytes as its scalar cell. Spans whose positions wrap go to the scalar
+// cell.
 #include <cstdint>
 
 #include "media/software/rotate_kernels.h"
 #include "media/software/simd_target.h"
 
 ZELVO_SIMD_BEGIN("avx2")
+
+#include "media/software/lanes_avx2.h"
+#include "media/software/row_vector.h"
 
 namespace zelvo::soft {
 namespace {
@@ -18,6 +22,8 @@ enum class VectorKind : uint8_t {
   kKeyed,           // none mode, colour key: d = s unless s is the key
   kAlphaKeyed,      // none mode, source alpha, transparent flag: a = 255 copies, else weighted by a
   kAlphaWeighted,   // none mode, source alpha, no transparent flag: always weighted by a
+  kAlphaParamKeyed,    // alpha mode, source alpha, transparent flag: a = 255 weighs by p alone, else by a * p
+  kAlphaParamWeighted, // alpha mode, source alpha, no transparent flag: always weighted by a * p
   kParam,           // alpha mode: weighted by the parameter
   kParamKeyed,      // alpha mode, colour key
   kAdd,             // add mode: saturating add of the source scaled by the parameter
@@ -35,7 +41,7 @@ constexpr bool IsKeyed(VectorKind kind) {
 
 // Bytes 0-2 of s times p / 255, truncated, with byte 3 zero: x * p / 255 equals
 // (y + 1 + (y >> 8)) >> 8 for y = x * p, which stays below 65536.
-__m256i ScaledSource(__m256i s, int param) {
+ZELVO_VECTOR_INLINE __m256i ScaledSource(__m256i s, int param) {
   const __m256i zero = _mm256_setzero_si256(), p = _mm256_set1_epi16(static_cast<short>(param)), one = _mm256_set1_epi16(1);
   auto div255 = [&](__m256i y) { return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(y, one), _mm256_srli_epi16(y, 8)), 8); };
   const __m256i lo = div255(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), p));
@@ -44,14 +50,14 @@ __m256i ScaledSource(__m256i s, int param) {
 }
 
 // The whole-word saturating add and subtract with guard bits in the lowest bits of green and red.
-__m256i AddWord(__m256i s, __m256i d) {
+ZELVO_VECTOR_INLINE __m256i AddWord(__m256i s, __m256i d) {
   const __m256i m = _mm256_set1_epi32(0x00FEFEFF), g = _mm256_set1_epi32(0x01010100);
   const __m256i sum = _mm256_add_epi32(_mm256_and_si256(s, m), _mm256_and_si256(d, m));
   const __m256i c = _mm256_and_si256(sum, g);
   return _mm256_or_si256(_mm256_or_si256(sum, _mm256_sub_epi32(c, _mm256_srli_epi32(c, 8))),
                          _mm256_and_si256(_mm256_or_si256(d, s), _mm256_set1_epi32(0x00010100)));
 }
-__m256i SubWord(__m256i s, __m256i d) {
+ZELVO_VECTOR_INLINE __m256i SubWord(__m256i s, __m256i d) {
   const __m256i g = _mm256_set1_epi32(0x01010100);
   const __m256i t = _mm256_sub_epi32(_mm256_or_si256(d, g), _mm256_and_si256(s, _mm256_set1_epi32(0x00FEFEFF)));
   const __m256i b = _mm256_and_si256(t, g);
@@ -59,7 +65,7 @@ __m256i SubWord(__m256i s, __m256i d) {
 }
 
 // Bytes 0-2 become s * d >> 8; byte 3 keeps d's.
-__m256i Product(__m256i s, __m256i d) {
+ZELVO_VECTOR_INLINE __m256i Product(__m256i s, __m256i d) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero)), 8);
   const __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero)), 8);
@@ -67,44 +73,25 @@ __m256i Product(__m256i s, __m256i d) {
   return _mm256_or_si256(_mm256_andnot_si256(byte3, _mm256_packus_epi16(lo, hi)), _mm256_and_si256(byte3, d));
 }
 
-// Bytes 0-2 become (s * w + d * (256 - w)) >> 8, which equals ((s - d) * w + (d << 8)) >> 8 and
-// stays below 65536; byte 3 keeps d's. wLo and wHi hold each pixel's weight in its four 16-bit
-// lanes, laid out as the unpacked low and high halves.
-__m256i Weighted(__m256i s, __m256i d, __m256i wLo, __m256i wHi) {
-  const __m256i zero = _mm256_setzero_si256(), k256 = _mm256_set1_epi16(256);
-  const __m256i lo = _mm256_srli_epi16(
-      _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), wLo),
-                       _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(k256, wLo))),
-      8);
-  const __m256i hi = _mm256_srli_epi16(
-      _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), wHi),
-                       _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(k256, wHi))),
-      8);
-  const __m256i byte3 = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-  return _mm256_or_si256(_mm256_andnot_si256(byte3, _mm256_packus_epi16(lo, hi)), _mm256_and_si256(byte3, d));
-}
-
-// Each pixel's byte 3 spread over its four 16-bit lanes, for the low and the high unpacked half.
-__m256i AlphaLanes(__m256i s, bool high) {
-  const __m256i lowMask = _mm256_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1,
-                                           3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
-  const __m256i highMask = _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1,
-                                            11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
-  return _mm256_shuffle_epi8(s, high ? highMask : lowMask);
-}
-
 template <VectorKind Kind>
-__m256i Blended(const MapCall& c, __m256i s, __m256i dv) {
+ZELVO_VECTOR_INLINE __m256i Blended(const MapCall& c, __m256i s, __m256i dv) {
   if constexpr (Kind == VectorKind::kCopy || Kind == VectorKind::kKeyed) {
     return s;
   } else if constexpr (Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaWeighted) {
-    const __m256i out = Weighted(s, dv, AlphaLanes(s, false), AlphaLanes(s, true));
+    const __m256i sGA = _mm256_srli_epi16(s, 8), a = Avx2::alphaPairs(s, sGA);
+    const __m256i out = SourceAlphaLanes<Avx2>(s, dv, sGA, a);
     if constexpr (Kind == VectorKind::kAlphaWeighted) return out;
-    const __m256i opaque = _mm256_cmpeq_epi32(_mm256_srli_epi32(s, 24), _mm256_set1_epi32(255));
-    return _mm256_blendv_epi8(out, s, opaque);
+    return _mm256_blendv_epi8(out, s, _mm256_cmpeq_epi16(a, _mm256_set1_epi16(255)));
+  } else if constexpr (Kind == VectorKind::kAlphaParamKeyed || Kind == VectorKind::kAlphaParamWeighted) {
+    const __m256i sGA = _mm256_srli_epi16(s, 8);
+    __m256i a = Avx2::alphaPairs(s, sGA);
+    // with the transparent flag an opaque pixel weighs by p alone, which is a weight of 256 * p
+    if constexpr (Kind == VectorKind::kAlphaParamKeyed) a = _mm256_sub_epi16(a, _mm256_cmpeq_epi16(a, _mm256_set1_epi16(255)));
+    const __m256i w = _mm256_mullo_epi16(a, _mm256_set1_epi16(static_cast<short>(c.op.rows.param)));
+    return ParamAlphaLanes<Avx2>(s, dv, sGA, w);
   } else if constexpr (Kind == VectorKind::kParam || Kind == VectorKind::kParamKeyed) {
     const __m256i p = _mm256_set1_epi16(static_cast<short>(c.op.rows.param));
-    return Weighted(s, dv, p, p);
+    return SourceAlphaLanes<Avx2>(s, dv, _mm256_srli_epi16(s, 8), p);
   } else if constexpr (Kind == VectorKind::kAdd || Kind == VectorKind::kAddKeyed) {
     return AddWord(ScaledSource(s, c.op.rows.param), dv);
   } else if constexpr (Kind == VectorKind::kSub || Kind == VectorKind::kSubKeyed) {
@@ -115,7 +102,7 @@ __m256i Blended(const MapCall& c, __m256i s, __m256i dv) {
 }
 
 template <VectorKind Kind>
-__m256i Pixels(const MapCall& c, __m256i s, __m256i dv) {
+ZELVO_VECTOR_INLINE __m256i Pixels(const MapCall& c, __m256i s, __m256i dv) {
   const __m256i out = Blended<Kind>(c, s, dv);
   if constexpr (!IsKeyed(Kind)) return out;
   return _mm256_blendv_epi8(out, dv, _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(c.op.key))));
@@ -141,7 +128,7 @@ LaneWalk StartLaneWalk(const MapCall& c, int first, uint32_t& u, uint32_t& v) {
   return w;
 }
 
-void AdvanceLaneWalk(LaneWalk& w) {
+ZELVO_VECTOR_INLINE void AdvanceLaneWalk(LaneWalk& w) {
   w.pu = _mm256_add_epi32(w.pu, w.stepU);
   w.pv = _mm256_add_epi32(w.pv, w.stepV);
 }
@@ -179,21 +166,19 @@ void SpanAvx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
   }
 }
 
-// 16-bit pictures: eight pixels in 32-bit lanes. Each 5- or 6-bit channel becomes
-// (s * a + d * (256 - a)) >> 8, below 65536, so 16-bit products suffice.
-__m256i Weighted565(__m256i s, __m256i d, __m256i a) {
-  const __m256i na = _mm256_sub_epi32(_mm256_set1_epi32(256), a);
-  auto channel = [&](int shift, int mask) {
-    const __m256i m = _mm256_set1_epi32(mask);
-    const __m256i cs = _mm256_and_si256(_mm256_srli_epi32(s, shift), m), cd = _mm256_and_si256(_mm256_srli_epi32(d, shift), m);
-    return _mm256_slli_epi32(
-        _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi16(cs, a), _mm256_mullo_epi16(cd, na)), 8), shift);
-  };
-  return _mm256_or_si256(_mm256_or_si256(channel(11, 31), channel(5, 63)), channel(0, 31));
+// 16-bit pictures: eight pixels in the low halves of 32-bit lanes, or sixteen in 16-bit lanes; the
+// 16-bit lane forms of the row loops apply to both, since the high halves stay zero.
+template <VectorKind Kind>
+constexpr bool IsParamAlpha() {
+  return Kind == VectorKind::kAlphaParamKeyed || Kind == VectorKind::kAlphaParamWeighted;
+}
+template <VectorKind Kind>
+constexpr bool IsAlphaSource() {
+  return Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaWeighted || IsParamAlpha<Kind>();
 }
 
 template <VectorKind Kind>
-__m256i Pixels565(const MapCall& c, __m256i raw, __m256i dv) {
+ZELVO_VECTOR_INLINE __m256i Pixels565(const MapCall& c, __m256i raw, __m256i dv) {
   const __m256i colour = _mm256_and_si256(raw, _mm256_set1_epi32(0xFFFF));
   if constexpr (Kind == VectorKind::kCopy) {
     return colour;
@@ -201,9 +186,8 @@ __m256i Pixels565(const MapCall& c, __m256i raw, __m256i dv) {
     return _mm256_blendv_epi8(colour, dv, _mm256_cmpeq_epi32(colour, _mm256_set1_epi32(static_cast<int>(c.op.key))));
   } else {
     const __m256i a = _mm256_and_si256(_mm256_srli_epi32(raw, 16), _mm256_set1_epi32(0xFF));
-    const __m256i out = Weighted565(colour, dv, a);
-    if constexpr (Kind == VectorKind::kAlphaWeighted) return out;
-    return _mm256_blendv_epi8(out, colour, _mm256_cmpeq_epi32(a, _mm256_set1_epi32(255)));
+    constexpr bool kTransparent = Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaParamKeyed;
+    return Alpha565<Avx2, IsParamAlpha<Kind>(), kTransparent>(colour, a, dv, c.op.rows.param);
   }
 }
 
@@ -212,7 +196,7 @@ __m256i Pixels565(const MapCall& c, __m256i raw, __m256i dv) {
 // scalar. Sources with alpha have four bytes per pixel. Left-over pixels go to the scalar cell.
 template <VectorKind Kind>
 void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v) {
-  constexpr bool kAlpha = Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaWeighted;
+  constexpr bool kAlpha = IsAlphaSource<Kind>();
   const SpanRun run = FindSpanRun(c, count, u, v);
   if (run.checked || (!kAlpha && c.uLimit < (2u << kFixedShift))) {
     c.scalar(c, d, count, u, v);
@@ -224,6 +208,27 @@ void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v
   const __m256i pitch = _mm256_set1_epi32(c.srcPitch);
   const int* src = reinterpret_cast<const int*>(c.src);
   int i = 0;
+  if constexpr (kAlpha) {
+    // Sixteen pixels a step: two gathers packed into 16-bit lanes.
+    constexpr bool kTransparent = Kind == VectorKind::kAlphaKeyed || Kind == VectorKind::kAlphaParamKeyed;
+    auto gather = [&walk, &pitch, src] {
+      const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(walk.pv, kFixedShift), pitch),
+                                              _mm256_slli_epi32(_mm256_srli_epi32(walk.pu, kFixedShift), 2));
+      const __m256i raw = _mm256_i32gather_epi32(src, offset, 1);
+      AdvanceLaneWalk(walk);
+      return raw;
+    };
+    for (; i + 16 <= n; i += 16, d += 32) {
+      const __m256i w0 = gather(), w1 = gather();
+      // the colours sign-extended, so that the signed pack keeps their bits
+      const __m256i s = Avx2::pack32to16(_mm256_srai_epi32(_mm256_slli_epi32(w0, 16), 16),
+                                         _mm256_srai_epi32(_mm256_slli_epi32(w1, 16), 16));
+      const __m256i a = Avx2::pack32to16(_mm256_and_si256(_mm256_srli_epi32(w0, 16), _mm256_set1_epi32(0xFF)),
+                                         _mm256_and_si256(_mm256_srli_epi32(w1, 16), _mm256_set1_epi32(0xFF)));
+      __m256i* dp = reinterpret_cast<__m256i*>(d);
+      _mm256_storeu_si256(dp, Alpha565<Avx2, IsParamAlpha<Kind>(), kTransparent>(s, a, _mm256_loadu_si256(dp), c.op.rows.param));
+    }
+  }
   for (; i + 8 <= n; i += 8, d += 16) {
     const __m256i column = _mm256_srli_epi32(walk.pu, kFixedShift);
     const __m256i rowStart = _mm256_mullo_epi32(_mm256_srli_epi32(walk.pv, kFixedShift), pitch);
@@ -249,6 +254,9 @@ void Span565Avx2(const MapCall& c, uint8_t* d, int count, uint32_t u, uint32_t v
 MapSpan VectorMapSpanAvx2(int type, const LoopCell& cell) {
   const bool alpha = cell.alpha, keyed = cell.transparent;
   if (type == kMemImg565) {
+    if (cell.mode == BlendMode::kAlpha && alpha) {
+      return keyed ? &Span565Avx2<VectorKind::kAlphaParamKeyed> : &Span565Avx2<VectorKind::kAlphaParamWeighted>;
+    }
     if (cell.mode != BlendMode::kNone) return nullptr;
     if (!alpha) return keyed ? &Span565Avx2<VectorKind::kKeyed> : &Span565Avx2<VectorKind::kCopy>;
     return keyed ? &Span565Avx2<VectorKind::kAlphaKeyed> : &Span565Avx2<VectorKind::kAlphaWeighted>;
@@ -257,7 +265,10 @@ MapSpan VectorMapSpanAvx2(int type, const LoopCell& cell) {
     if (!alpha) return keyed ? &SpanAvx2<VectorKind::kKeyed> : &SpanAvx2<VectorKind::kCopy>;
     return keyed ? &SpanAvx2<VectorKind::kAlphaKeyed> : &SpanAvx2<VectorKind::kAlphaWeighted>;
   }
-  if (alpha) return nullptr;
+  if (alpha) {
+    if (cell.mode != BlendMode::kAlpha) return nullptr;
+    return keyed ? &SpanAvx2<VectorKind::kAlphaParamKeyed> : &SpanAvx2<VectorKind::kAlphaParamWeighted>;
+  }
   switch (cell.mode) {
     case BlendMode::kAlpha: return keyed ? &SpanAvx2<VectorKind::kParamKeyed> : &SpanAvx2<VectorKind::kParam>;
     case BlendMode::kAdd: return keyed ? &SpanAvx2<VectorKind::kAddKeyed> : &SpanAvx2<VectorKind::kAdd>;

@@ -55,8 +55,8 @@ void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
   }
 }
 
-// Pixels to do one by one before the destination reaches a 32-byte boundary (vector stores that
-// straddle cache lines cost more); `step` keeps the count a multiple of a pixel group.
+// Pixels before the destination reaches a 32-byte boundary (vector stores that straddle cache
+// lines cost more); `step` keeps the count a multiple of a pixel group.
 inline int HeadPixels(const uint8_t* dst, int bytesPerPixel, int count, int step) {
   const uintptr_t misalign = reinterpret_cast<uintptr_t>(dst) & 31;
   if (misalign == 0 || misalign % bytesPerPixel != 0) return 0;
@@ -65,21 +65,60 @@ inline int HeadPixels(const uint8_t* dst, int bytesPerPixel, int count, int step
   return head;
 }
 
+using VectorRowLoop = int (*)(int, uint8_t*, const uint8_t*, int, int, const uint32_t*);
+
+// A piece of a row of at most 16 pixels (the head before the destination's alignment, the tail
+// after the last whole block): the loop blends whole blocks in a copy padded with zeros,
+// and only the piece's pixels go back. Every pixel's result depends on that pixel alone, so the
+// bytes are those of the scalar loop, at the vector loop's speed.
+void BlendPiece(VectorRowLoop loop, int block, int kind, uint8_t* dst, const uint8_t* src, int count, int dstBytes,
+                int srcBytes, int param, const uint32_t* key) {
+  alignas(32) uint8_t d[64] = {}, s[64] = {};
+  std::memcpy(d, dst, static_cast<size_t>(count) * dstBytes);
+  std::memcpy(s, src, static_cast<size_t>(count) * srcBytes);
+  loop(kind, d, s, (count + block - 1) / block * block, param, key);
+  std::memcpy(dst, d, static_cast<size_t>(count) * dstBytes);
+}
+
+using ScalarRowLoop = void (*)(int, uint8_t*, const uint8_t*, int, int, const uint32_t*);
+
+// How a row is split between a vector loop and the scalar one.
+struct RowParts {
+  VectorRowLoop vector;
+  int block;             // pixels per vector step
+  ScalarRowLoop scalar;
+  bool pieces;           // the vector loop may do the head and the tail
+  int dstBytes, srcBytes;
+  int step;              // the head stays a multiple of this many pixels
+};
+
+// The row in three parts: a head up to the destination's 32-byte alignment (vector stores that
+// straddle cache lines cost more), the whole blocks, and the tail.
+void BlendRowParts(const RowParts& parts, int kind, uint8_t* dst, const uint8_t* src, int count, int param,
+                   const uint32_t* key) {
+  auto piece = [&](int n) {
+    if (parts.pieces) BlendPiece(parts.vector, parts.block, kind, dst, src, n, parts.dstBytes, parts.srcBytes, param, key);
+    else parts.scalar(kind, dst, src, n, param, key);
+    dst += n * parts.dstBytes;
+    src += n * parts.srcBytes;
+  };
+  const int head = HeadPixels(dst, parts.dstBytes, count, parts.step);
+  if (head > 0) piece(head);
+  count -= head;
+  const int done = parts.vector(kind, dst, src, count, param, key);
+  dst += done * parts.dstBytes;
+  src += done * parts.srcBytes;
+  if (done < count) piece(count - done);
+}
+
 void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  const int head = SoftPathLevel() == kSoftPathReference ? 0 : HeadPixels(dst, 4, count, 1);
-  if (head > 0) {
-    BlendRow32Reference(kind, dst, src, head, param, key);
-    dst += head * 4;
-    src += head * 4;
-    count -= head;
-  }
-  int done = 0;
+  static constexpr RowParts kAvx2{&BlendRowAvx2, 8, &BlendRow32Reference, true, 4, 4, 1};
+  static constexpr RowParts kSse2{&BlendRowSse2, 4, &BlendRow32Reference, true, 4, 4, 1};
   switch (SoftPathLevel()) {
-    case kSoftPathAvx2: done = BlendRowAvx2(kind, dst, src, count, param, key); break;
-    case kSoftPathSse2: done = BlendRowSse2(kind, dst, src, count, param, key); break;
-    default: break;
+    case kSoftPathAvx2: BlendRowParts(kAvx2, kind, dst, src, count, param, key); break;
+    case kSoftPathSse2: BlendRowParts(kSse2, kind, dst, src, count, param, key); break;
+    default: BlendRow32Reference(kind, dst, src, count, param, key); break;
   }
-  BlendRow32Reference(kind, dst + done * 4, src + done * 4, count - done, param, key);
 }
 
 void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
@@ -98,12 +137,22 @@ void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
     return;
   }
   const BlendRows r = MakeBlendRows(param, kTintOff);
-  if (kind == kRow16AlphaSource) {
+  if (Row16HasAlpha(kind)) {
     for (int i = 0; i < count; ++i) {
+      uint8_t* dp = dst + i * 2;
       const uint32_t s = Load16(src + i * 4), a = src[i * 4 + 2];
+      if (kind == kRow16AlphaParamAll) {
+        Combine<PixelType::k565, BlendMode::kAlpha, false, false, true>(r, dp, s, 0, a);
+        continue;
+      }
       if (a == 0) continue;
-      if (a == 255) Store16(dst + i * 2, s);
-      else Combine<PixelType::k565, BlendMode::kNone, false, false, true>(r, dst + i * 2, s, 0, a);
+      if (kind == kRow16AlphaSource) {
+        if (a == 255) Store16(dp, s);
+        else Combine<PixelType::k565, BlendMode::kNone, false, false, true>(r, dp, s, 0, a);
+      } else {
+        if (a == 255) Combine<PixelType::k565, BlendMode::kAlpha, false, false, false>(r, dp, s, 0, 0);
+        else Combine<PixelType::k565, BlendMode::kAlpha, false, false, true>(r, dp, s, 0, a);
+      }
     }
     return;
   }
@@ -124,22 +173,19 @@ void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, 
 }
 
 void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  const int srcBytes = kind == kRow16AlphaSource ? 4 : 2;
+  const int srcBytes = Row16HasAlpha(kind) ? 4 : 2;
+  // pairs run from the row's first pixel and a lone last pixel has its own form: pieces stay scalar
   const bool pairs = kind == kRow16PairAdd || kind == kRow16PairSub;
-  const int head = SoftPathLevel() == kSoftPathReference ? 0 : HeadPixels(dst, 2, count, pairs ? 2 : 1);
-  if (head > 0) {
-    BlendRow16Reference(kind, dst, src, head, param, key);
-    dst += head * 2;
-    src += head * srcBytes;
-    count -= head;
-  }
-  int done = 0;
+  const int step = pairs ? 2 : 1;
   switch (SoftPathLevel()) {
-    case kSoftPathAvx2: done = BlendRow16Avx2(kind, dst, src, count, param, key); break;
-    case kSoftPathSse2: done = BlendRow16Sse2(kind, dst, src, count, param, key); break;
-    default: break;
+    case kSoftPathAvx2:
+      BlendRowParts({&BlendRow16Avx2, 16, &BlendRow16Reference, !pairs, 2, srcBytes, step}, kind, dst, src, count, param, key);
+      break;
+    case kSoftPathSse2:
+      BlendRowParts({&BlendRow16Sse2, 8, &BlendRow16Reference, !pairs, 2, srcBytes, step}, kind, dst, src, count, param, key);
+      break;
+    default: BlendRow16Reference(kind, dst, src, count, param, key); break;
   }
-  BlendRow16Reference(kind, dst + done * 2, src + done * srcBytes, count - done, param, key);
 }
 
 void GatherRow32(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest) {

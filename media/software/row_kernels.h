@@ -36,7 +36,12 @@ enum Row16Kind : int {
   kRow16PairAdd,     // add mode at 255, pixel pairs from the row's first pixel (plain blitter)
   kRow16PairSub,     // subtract mode at 255, likewise
   kRow16AlphaSource, // none mode, source alpha with the transparent flag; source pixels are 4 bytes
+  kRow16AlphaParam,    // alpha mode, source alpha with the transparent flag: 0 skips, 255 weighs by the parameter only
+  kRow16AlphaParamAll, // alpha mode, source alpha without the transparent flag: every alpha weighs
 };
+
+// The 16-bit kinds whose source pixels are 4 bytes: 565 in bytes 0-1, alpha in byte 2.
+constexpr bool Row16HasAlpha(int kind) { return kind >= kRow16AlphaSource; }
 
 // `key` null: every pixel is drawn; else source pixels equal to *key leave the destination alone.
 void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key = nullptr);

@@ -52,6 +52,8 @@ struct Sse2 {
   static V select(V mask, V a, V b) { return or_(and_(mask, a), andnot(mask, b)); }
   static V addsat(V a, V b) { return _mm_adds_epu8(a, b); }
   static V subsat(V a, V b) { return _mm_subs_epu8(a, b); }
+  // each pixel's alpha in both of its 16-bit lanes, from the green-alpha lanes
+  static V alphaPairs(V, V ga) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(ga, 0xF5), 0xF5); }
 };
 
 }  // namespace

@@ -22,18 +22,49 @@ ZELVO_VECTOR_INLINE V Div255(V y) {
   return L::srl16(L::add16(L::add16(y, L::set16(1)), L::srl16(y, 8)), 8);
 }
 
+// Per-pixel alpha works on the pixels split into 16-bit lanes of blue and red (mask 0x00FF00FF)
+// and of green and alpha (shifted down by 8), which needs no unpacking or packing. The weight of
+// the alpha lane is 0, so byte 3 keeps the destination's.
+
+// (d << 8) + (s - d) * w equals s * w + d * (256 - w), within 0..65280 for w in 0..256, so the
+// wrapped 16-bit products give it exactly; its high byte is d + floor((s - d) * w / 256).
+template <class L>
+ZELVO_VECTOR_INLINE typename L::V SourceAlphaLanes(typename L::V s, typename L::V d, typename L::V sGA,
+                                                   typename L::V w) {
+  using V = typename L::V;
+  const V low = L::set32(0x00FF00FF), high = L::set32(0xFF00FF00u);
+  const V wG = L::and_(w, L::set32(0xFFFF));
+  const V br = L::srl16(L::add16(L::sll16(d, 8), L::mul16(L::sub16(L::and_(s, low), L::and_(d, low)), w)), 8);
+  const V ga = L::and_(L::add16(L::and_(d, high), L::mul16(L::sub16(sGA, L::srl16(d, 8)), wG)), high);
+  return L::or_(br, ga);
+}
+
+// d + floor((s - d) * w / 65536) for w below 65536: the unsigned high product of the wrapped
+// difference is w too large where the difference is negative.
+template <class L, class V>
+ZELVO_VECTOR_INLINE V ParamStep(V s, V d, V w) {
+  const V diff = L::sub16(s, d);
+  return L::add16(d, L::sub16(L::mulhi16u(diff, w), L::and_(L::srai16(diff, 15), w)));
+}
+
+template <class L>
+ZELVO_VECTOR_INLINE typename L::V ParamAlphaLanes(typename L::V s, typename L::V d, typename L::V sGA,
+                                                  typename L::V w) {
+  using V = typename L::V;
+  const V low = L::set32(0x00FF00FF);
+  const V br = ParamStep<L>(L::and_(s, low), L::and_(d, low), w);
+  const V ga = ParamStep<L>(sGA, L::srl16(d, 8), L::and_(w, L::set32(0xFFFF)));
+  return L::or_(br, L::sll16(ga, 8));
+}
+
 template <class L>
 ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typename L::V d, int param) {
   using V = typename L::V;
   const V alphaByte = L::set32(0xFF000000u);
   switch (kind) {
-    case kRowLerp: {
-      // ((s - d) * p + (d << 8)) >> 8 = (s * p + d * (256 - p)) >> 8, byte 3 kept
-      const V p = L::set16(param), q = L::set16(256 - param);
-      V lo = L::srl16(L::add16(L::mul16(L::lo8(s), p), L::mul16(L::lo8(d), q)), 8);
-      V hi = L::srl16(L::add16(L::mul16(L::hi8(s), p), L::mul16(L::hi8(d), q)), 8);
-      return L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
-    }
+    case kRowLerp:
+      // ((s - d) * p + (d << 8)) >> 8, byte 3 kept
+      return SourceAlphaLanes<L>(s, d, L::srl16(s, 8), L::set16(param));
     case kRowHalf: {
       const V m = L::set32(0x7F7F7F);
       return L::add32(L::and_(L::srl32(s, 1), m), L::and_(L::srl32(d, 1), m));
@@ -60,45 +91,21 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels(int kind, typename L::V s, typena
     case kRowAddSaturate: return L::addsat(s, d);
     case kRowSubSaturate: return L::subsat(d, s);
     case kRowAlphaSource: {
-      // (s * a + d * (256 - a)) >> 8 with each pixel's own alpha, byte 3 kept; alpha 0 keeps the
-      // destination, 255 takes the source word
-      const V a32 = L::srl32(s, 24);
-      const V a16 = L::or_(a32, L::sll32(a32, 16));
-      const V aLo = L::lo32(a16, a16), aHi = L::hi32(a16, a16);
-      const V n256 = L::set16(256);
-      V lo = L::srl16(L::add16(L::mul16(L::lo8(s), aLo), L::mul16(L::lo8(d), L::sub16(n256, aLo))), 8);
-      V hi = L::srl16(L::add16(L::mul16(L::hi8(s), aHi), L::mul16(L::hi8(d), L::sub16(n256, aHi))), 8);
-      const V lerp = L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
-      const V opaque = L::cmpeq32(a32, L::set32(255)), clear = L::cmpeq32(a32, L::zero());
-      const V keep = L::or_(L::and_(clear, d), L::andnot(clear, lerp));
-      return L::or_(L::and_(opaque, s), L::andnot(opaque, keep));
+      // d + floor((s - d) * a / 256) with each pixel's own alpha, byte 3 kept; alpha 255 takes the
+      // source word (alpha 0 gives d by itself)
+      const V sGA = L::srl16(s, 8);
+      const V a = L::alphaPairs(s, sGA);
+      const V out = SourceAlphaLanes<L>(s, d, sGA, a);
+      return L::select(L::cmpeq16(a, L::set16(255)), s, out);
     }
     case kRowAlphaParam:
     case kRowAlphaParamAll: {
-      // d + floor((s - d) * a * p / 65536) per channel: with m = |s - d| and w = a * p (below
-      // 65536), the high half of m * w, one more for a negative difference with a non-zero low half
-      const V a32 = L::srl32(s, 24);
-      const V a16 = L::or_(a32, L::sll32(a32, 16));
-      const V p = L::set16(param);
-      auto weighed = [&](V s16, V d16, V a) {
-        const V w = L::mul16(a, p);
-        const V diff = L::sub16(s16, d16);
-        const V negative = L::cmpgt16(L::zero(), diff);
-        const V m = L::max16(diff, L::sub16(L::zero(), diff));
-        const V roundDown = L::andnot(L::cmpeq16(L::mul16(m, w), L::zero()), negative);
-        const V q = L::sub16(L::mulhi16u(m, w), roundDown);  // roundDown is -1 where it applies
-        return L::add16(d16, L::sub16(L::xor_(q, negative), negative));
-      };
-      const V lo = weighed(L::lo8(s), L::lo8(d), L::lo32(a16, a16));
-      const V hi = weighed(L::hi8(s), L::hi8(d), L::hi32(a16, a16));
-      const V blended = L::or_(L::andnot(alphaByte, L::pack(lo, hi)), L::and_(alphaByte, d));
-      if (kind == kRowAlphaParamAll) return blended;
-      const V q = L::set16(256 - param);
-      const V plainLo = L::srl16(L::add16(L::mul16(L::lo8(s), p), L::mul16(L::lo8(d), q)), 8);
-      const V plainHi = L::srl16(L::add16(L::mul16(L::hi8(s), p), L::mul16(L::hi8(d), q)), 8);
-      const V byParam = L::or_(L::andnot(alphaByte, L::pack(plainLo, plainHi)), L::and_(alphaByte, d));
-      const V opaque = L::cmpeq32(a32, L::set32(255)), clear = L::cmpeq32(a32, L::zero());
-      return L::select(opaque, byParam, L::select(clear, d, blended));
+      // d + floor((s - d) * w / 65536) with w = a * p; with the transparent flag alpha 255 weighs
+      // by the parameter alone, which is w = 256 * p (alpha 0 gives d by itself)
+      const V sGA = L::srl16(s, 8);
+      V a = L::alphaPairs(s, sGA);
+      if (kind == kRowAlphaParam) a = L::sub16(a, L::cmpeq16(a, L::set16(255)));
+      return ParamAlphaLanes<L>(s, d, sGA, L::mul16(a, L::set16(param)));
     }
     default: {
       V lo = L::srl16(L::mul16(L::lo8(s), L::lo8(d)), 8);
@@ -236,22 +243,42 @@ int VectorRow32Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32
   return i;
 }
 
+template <class L, class V>
+ZELVO_VECTOR_INLINE V AlphaStep(V s, V d, V a) {
+  return L::add16(d, L::srai16(L::mul16(L::sub16(s, d), a), 8));
+}
+
+// 565 colours s with alpha a (0..255) over d, one pixel per 16-bit lane. None mode (!Param): per
+// channel d + ((s - d) * a >> 8), which alpha 0 leaves alone. Alpha mode: per channel
+// d + floor((s - d) * a * p / 65536). With the transparent flag alpha 255 takes the source, or in
+// the alpha mode weighs by the parameter alone, d + S[p][s - d].
+template <class L, bool Param, bool Transparent>
+ZELVO_VECTOR_INLINE typename L::V Alpha565(typename L::V s, typename L::V a, typename L::V d, int param) {
+  using V = typename L::V;
+  const Fields565<L> fs(s), fd(d);
+  if constexpr (!Param) {
+    const V out = Pack565<L>(AlphaStep<L>(fs.r, fd.r, a), AlphaStep<L>(fs.g, fd.g, a), AlphaStep<L>(fs.b, fd.b, a));
+    if constexpr (!Transparent) return out;
+    return L::select(L::cmpeq16(a, L::set16(255)), s, out);
+  } else {
+    const V p = L::set16(param), w = L::mul16(a, p);
+    const V out = Pack565<L>(ParamStep<L>(fs.r, fd.r, w), ParamStep<L>(fs.g, fd.g, w), ParamStep<L>(fs.b, fd.b, w));
+    if constexpr (!Transparent) return out;
+    const V byParam = Pack565<L>(SignedStep<L>(fs.r, fd.r, p), SignedStep<L>(fs.g, fd.g, p), SignedStep<L>(fs.b, fd.b, p));
+    return L::select(L::cmpeq16(a, L::set16(255)), byParam, out);
+  }
+}
+
 // 16-bit alpha sources: 4-byte pixels (565 in bytes 0-1, alpha in byte 2) over 2-byte pixels.
-// Per channel (s * a + d * (256 - a)) >> 8; alpha 0 keeps the destination, 255 takes the source.
-template <class L>
-int VectorRow16AlphaSource(uint8_t* dst, const uint8_t* src, int count) {
+template <class L, int Kind>
+int VectorRow16AlphaOf(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t) {
   using V = typename L::V;
   int i = 0;
   for (; i + 2 * L::kPixels <= count; i += 2 * L::kPixels) {
     const V w0 = L::load(src + i * 4), w1 = L::load(src + i * 4 + L::kPixels * 4);
     const V s = L::pack32to16(L::srai32(L::sll32(w0, 16), 16), L::srai32(L::sll32(w1, 16), 16));
     const V a = L::pack32to16(L::and_(L::srl32(w0, 16), L::set32(0xFF)), L::and_(L::srl32(w1, 16), L::set32(0xFF)));
-    const V d = L::load(dst + i * 2);
-    const Fields565<L> fs(s), fd(d);
-    const V na = L::sub16(L::set16(256), a);
-    auto lerp = [&](V sc, V dc) { return L::srl16(L::add16(L::mul16(sc, a), L::mul16(dc, na)), 8); };
-    const V blended = Pack565<L>(lerp(fs.r, fd.r), lerp(fs.g, fd.g), lerp(fs.b, fd.b));
-    const V out = L::select(L::cmpeq16(a, L::set16(255)), s, L::select(L::cmpeq16(a, L::zero()), d, blended));
+    const V out = Alpha565<L, Kind != kRow16AlphaSource, Kind != kRow16AlphaParamAll>(s, a, L::load(dst + i * 2), param);
     L::store(dst + i * 2, out);
   }
   return i;
@@ -271,7 +298,12 @@ constexpr std::array<VectorRowFn, 2 * sizeof...(K)> VectorRowTable(std::integer_
 template <class L>
 int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
   constexpr int kKinds = kRow16PairSub + 1;
-  if (kind == kRow16AlphaSource) return VectorRow16AlphaSource<L>(dst, src, count);
+  switch (kind) {
+    case kRow16AlphaSource: return VectorRow16AlphaOf<L, kRow16AlphaSource>(dst, src, count, param, 0);
+    case kRow16AlphaParam: return VectorRow16AlphaOf<L, kRow16AlphaParam>(dst, src, count, param, 0);
+    case kRow16AlphaParamAll: return VectorRow16AlphaOf<L, kRow16AlphaParamAll>(dst, src, count, param, 0);
+    default: break;
+  }
   static constexpr auto table = VectorRowTable<L, false>(std::make_integer_sequence<int, kKinds>{});
   return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
 }

@@ -133,7 +133,7 @@ TEST(SoftPaths, VectorRows16MatchTheReferenceOnEveryKind) {
   ResetSoft();
   std::mt19937 rng(11);
   for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level)
-  for (int kind = soft::kRow16Lerp6; kind <= soft::kRow16AlphaSource; ++kind) {
+  for (int kind = soft::kRow16Lerp6; kind <= soft::kRow16AlphaParamAll; ++kind) {
     for (int param = 1; param < 256; ++param) {
       std::vector<uint16_t> src(261), a(261), b(261);
       for (size_t i = 0; i < src.size(); ++i) {
@@ -143,13 +143,13 @@ TEST(SoftPaths, VectorRows16MatchTheReferenceOnEveryKind) {
       LimitSoftPathLevel(level);
       const uint32_t key = src[9];  // keyed on odd parameters
       const uint32_t* keyed = (param % 2 && kind < soft::kRow16PairAdd) ? &key : nullptr;  // pairs take no key
-      if (kind == soft::kRow16AlphaSource) {
+      if (soft::Row16HasAlpha(kind)) {
         // 4-byte source pixels: 565 and an alpha of 0, 255 or between
         std::vector<uint32_t> wide(261);
         for (size_t i = 0; i < wide.size(); ++i) wide[i] = src[i] | (i % 3 == 0 ? 0u : (i % 3 == 1 ? 255u : rng() & 0xFF)) << 16;
         soft::BlendRow16(kind, reinterpret_cast<uint8_t*>(a.data()), reinterpret_cast<const uint8_t*>(wide.data()), 261, param);
         soft::BlendRow16Reference(kind, reinterpret_cast<uint8_t*>(b.data()), reinterpret_cast<const uint8_t*>(wide.data()), 261, param);
-        ASSERT_EQ(b, a) << "level " << level << " alpha source, param " << param;
+        ASSERT_EQ(b, a) << "level " << level << " alpha source kind " << kind << ", param " << param;
         continue;
       }
       soft::BlendRow16(kind, reinterpret_cast<uint8_t*>(a.data()), reinterpret_cast<const uint8_t*>(src.data()), 261, param, keyed);
