@@ -63,7 +63,8 @@ std::uint32_t ChannelAtTop(std::uint32_t value, const PixelFormat& format, int c
 // same format and size, with the converter's reduction option (the graphics option word).
 int ReconvertPixels(GraphImage* image) {
   const std::int64_t bytes = std::int64_t{image->pitch} * image->height;
-  void* fresh = ZELVO_ALLOC(static_cast<std::size_t>(bytes > 0 ? bytes : 1));
+  // Zeroed: the converter writes the pixels, not the padding at the rows' ends.
+  void* fresh = ZELVO_ALLOC_ZEROED(static_cast<std::size_t>(bytes > 0 ? bytes : 1));
   if (fresh == nullptr) return -1;
   const IntRect whole{0, 0, image->width, image->height};
   if (ConvertPixelRect(fresh, image->pitch, &image->format, image->pixels, image->pitch, &image->format, nullptr, 0,
