@@ -245,6 +245,7 @@ int LoadGraphImageWithAlpha(const char* path, const void* memory, int memorySize
 void ResetPictureLoaderState() {
   for (PictureLoader& loader : g_userPictureLoaders) loader = nullptr;
   g_userPictureLoaderCount = 0;
+  EndGraphLoadBudget();
 }
 
 }  // namespace zelvo
