@@ -170,6 +170,10 @@ int InitDirectDraw() {
   if (g_screen.height == 0) g_screen.height = 480;
   if (g_screen.colorDepth == 0) g_screen.colorDepth = 16;
   g_screen.requestedDepth = g_screen.colorDepth;
+  // The software blend state and its tables stand before the mode change starts the graphics
+  // manager, which sets the state from the drawing state; the processor's flag goes in after them.
+  InitSoftBlendTables();
+  g_softBlend.mmxUsable = Services().mmxAvailable != nullptr ? Services().mmxAvailable() : 1;
   if (ChangeScreenMode(-1, -1, -1, 1, -1) < 0) {
     PopLogIndent();
     ShutDownDirectDraw();
@@ -181,11 +185,9 @@ int InitDirectDraw() {
     ServiceSelectDrawTarget(-4);
   }
   g_screen.sceneEndBeforeSoftDraw = 1;
-  g_softBlend.mmxUsable = Services().mmxAvailable != nullptr ? Services().mmxAvailable() : 1;
   ProbeOverlay();
   PopLogIndent();
   WriteLogText("DirectDraw 関連の初期化は正常に終了しました\n");
-  InitSoftBlendTables();
   g_screen.ready = 1;
   return 0;
 }

@@ -71,7 +71,7 @@ void ResetDrawState() {
 }
 
 int SetTextureFilter(int mode) {
-  if (g_graphics.ending) return 0;
+  if (g_graphics.ending || mode == g_draw.textureFilter) return 0;
   g_draw.textureFilter = mode;
   return 0;
 }

@@ -30,6 +30,10 @@ struct DrawState {
   int blendGraphBorderRange;
   std::uint32_t drawTint;
   std::uint32_t transparentColor;
+  // Graphs made from pictures: alpha 0 where a picture shows the transparent colour, and the
+  // transparent colour taken from each picture's top-left pixel.
+  int transparentToAlpha;
+  int transparentFromTopLeft;
   float world[4][4], view[4][4], projection[4][4], viewport[4][4], viewport2D[4][4];
   int matricesDirty;
   int depthTest, depthWrite, depthCompare;

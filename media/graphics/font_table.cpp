@@ -219,8 +219,7 @@ int BuildFontCacheSurface(int handle) {
   const int surface = AddSurface2D(width, height, 0, 0, -1, nullptr, 0, 0, &flags);
   if (surface < 0) return -1;
   font->workSurface = surface;
-  GetSurface2D(surface)->lostFlag = &font->memoryRebuildPending;
-  font->memoryRebuildPending = 0;
+  SetSurface2DLostFlag(surface, &font->memoryRebuildPending);
   return 0;
 }
 

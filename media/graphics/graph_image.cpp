@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "media/core/log.h"
+#include "media/display/convert_pixel_rect.h"
+#include "media/graphics/draw_state.h"
 #include "media/graphics/picture_codecs.h"
 #include "media/graphics/picture_reader.h"
 #include "media/pixels/pixel_format.h"
@@ -55,6 +57,24 @@ std::uint32_t ChannelAtTop(std::uint32_t value, const PixelFormat& format, int c
   if (width == 0) return 0;
   std::uint32_t v = (value & format.ChannelMask[channel]) >> format.ChannelShift[channel];
   return width >= 8 ? (v >> (width - 8)) & 0xFF : (v << (8 - width)) & 0xFF;
+}
+
+// Load option 1: the pixels go through the pixel converter once more, into a fresh buffer of the
+// same format and size, with the converter's reduction option (the graphics option word).
+int ReconvertPixels(GraphImage* image) {
+  const std::int64_t bytes = std::int64_t{image->pitch} * image->height;
+  // Zeroed: the converter writes the pixels, not the padding at the rows' ends.
+  void* fresh = ZELVO_ALLOC_ZEROED(static_cast<std::size_t>(bytes > 0 ? bytes : 1));
+  if (fresh == nullptr) return -1;
+  const IntRect whole{0, 0, image->width, image->height};
+  if (ConvertPixelRect(fresh, image->pitch, &image->format, image->pixels, image->pitch, &image->format, nullptr, 0,
+                       nullptr, 0, 0, &whole, 0, 0, 0, g_draw.optionWord, 0, 0, 0) < 0) {
+    TrackedFree(fresh);
+    return -1;
+  }
+  TrackedFree(image->pixels);
+  image->pixels = fresh;
+  return 0;
 }
 
 }  // namespace
@@ -121,8 +141,43 @@ std::uint32_t GraphImageTopLeftColor(const GraphImage* image) {
          ChannelAtTop(value, image->format, 2);
 }
 
+int MakeKeyedAlphaPicture(const GraphImage* picture, std::uint32_t key, GraphImage* out) {
+  if (AllocGraphImageArgb32(picture->width, picture->height, out) < 0) {
+    FreeGraphImage(out);
+    return -1;
+  }
+  const bool ownAlpha = picture->format.ChannelWidth[3] != 0;
+  const int keyRed = (key >> 16) & 0xFF, keyGreen = (key >> 8) & 0xFF, keyBlue = key & 0xFF;
+  auto isKey = [&](int x, int y) {
+    int r = 0, g = 0, b = 0;
+    GetGraphImagePixel(picture, x, y, &r, &g, &b, nullptr);
+    return r == keyRed && g == keyGreen && b == keyBlue;
+  };
+  for (int y = 0; y < picture->height; ++y) {
+    for (int x = 0; x < picture->width; ++x) {
+      int r = 0, g = 0, b = 0, a = 0;
+      GetGraphImagePixel(picture, x, y, &r, &g, &b, &a);
+      SetGraphImagePixel(out, x, y, r, g, b, isKey(x, y) ? 0 : ownAlpha ? a : 255);
+    }
+  }
+  const int dx[4] = {-1, 0, 1, 0}, dy[4] = {0, -1, 0, 1};
+  for (int y = 0; y < picture->height; ++y) {
+    for (int x = 0; x < picture->width; ++x) {
+      if (isKey(x, y)) continue;
+      int r = 0, g = 0, b = 0;
+      GetGraphImagePixel(picture, x, y, &r, &g, &b, nullptr);
+      for (int i = 0; i < 4; ++i) {
+        const int nx = x + dx[i], ny = y + dy[i];
+        if (nx < 0 || ny < 0 || nx >= picture->width || ny >= picture->height || !isKey(nx, ny)) continue;
+        SetGraphImagePixel(out, nx, ny, r, g, b, 0);
+      }
+    }
+  }
+  return 0;
+}
+
 int LoadGraphImage(const char* path, const void* memory, int memorySize, int memoryFlag, GraphImage* out,
-                   int /*loadOption*/) {
+                   int loadOption) {
   StreamReaderBlock reader{};
   reader.ops = memoryFlag != 0 ? *MemoryStreamOpsTable() : *FileStreamOpsTable();
   // The stream tables are filled at start-up; before that nothing can be read.
@@ -144,7 +199,13 @@ int LoadGraphImage(const char* path, const void* memory, int memorySize, int mem
     result = PictureLoaderTable[i](&reader, out);
   }
   reader.ops.close(reader.data);
-  return result == 0 ? 0 : -1;
+  if (result != 0) return -1;
+  if (loadOption == 1 && ReconvertPixels(out) < 0) {
+    FreeGraphImage(out);
+    return -1;
+  }
+  NotePictureLoaded(out->width, out->height, out->pitch);
+  return 0;
 }
 
 int MakeAlphaPictureName(const char* path, char* out, int size) {
@@ -161,23 +222,30 @@ int MakeAlphaPictureName(const char* path, char* out, int size) {
 int LoadGraphImageWithAlpha(const char* path, const void* memory, int memorySize, int memoryFlag,
                             const void* alphaMemory, int alphaMemorySize, int alphaMemoryFlag,
                             GraphImage* out, GraphImage* alphaOut, int loadOption) {
-  if (LoadGraphImage(path, memory, memorySize, memoryFlag, out, loadOption) != 0) return -1;
-  if (alphaMemoryFlag == 1) {
-    if (alphaMemory != nullptr && LoadGraphImage(nullptr, alphaMemory, alphaMemorySize, 1, alphaOut, loadOption) == 0)
-      return 0;
-  } else if (alphaMemoryFlag == 0 && path != nullptr) {
-    // A name too long for the buffer counts as no alpha picture.
-    char alphaName[kPathBufferSize];
-    if (MakeAlphaPictureName(path, alphaName, kPathBufferSize) == 0 &&
-        LoadGraphImage(alphaName, nullptr, 0, 0, alphaOut, loadOption) == 0)
-      return 0;
+  BeginGraphLoadBudget(loadOption == 1 ? 2 : 1);
+  int result = -1;
+  if (LoadGraphImage(path, memory, memorySize, memoryFlag, out, loadOption) == 0) {
+    result = 1;
+    if (alphaMemoryFlag == 1) {
+      if (alphaMemory != nullptr &&
+          LoadGraphImage(nullptr, alphaMemory, alphaMemorySize, 1, alphaOut, loadOption) == 0)
+        result = 0;
+    } else if (alphaMemoryFlag == 0 && path != nullptr) {
+      // A name too long for the buffer counts as no alpha picture.
+      char alphaName[kPathBufferSize];
+      if (MakeAlphaPictureName(path, alphaName, kPathBufferSize) == 0 &&
+          LoadGraphImage(alphaName, nullptr, 0, 0, alphaOut, loadOption) == 0)
+        result = 0;
+    }
   }
-  return 1;
+  EndGraphLoadBudget();
+  return result;
 }
 
 void ResetPictureLoaderState() {
   for (PictureLoader& loader : g_userPictureLoaders) loader = nullptr;
   g_userPictureLoaderCount = 0;
+  EndGraphLoadBudget();
 }
 
 }  // namespace zelvo

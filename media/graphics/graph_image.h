@@ -38,6 +38,10 @@ int SetGraphImagePixel(GraphImage* image, int x, int y, int red, int green, int 
 int GetGraphImagePixel(const GraphImage* image, int x, int y, int* red, int* green, int* blue, int* alpha);
 int MirrorGraphImage(GraphImage* image);
 std::uint32_t GraphImageTopLeftColor(const GraphImage* image);
+// A 32-bit ARGB copy of the picture in which pixels of the colour `key` (0x00RRGGBB) get alpha 0,
+// and such pixels beside a visible one take that one's colour (still with alpha 0), so filtering
+// at a figure's edge blends toward the figure's colour. 0, or -1 when it cannot be allocated.
+int MakeKeyedAlphaPicture(const GraphImage* picture, std::uint32_t key, GraphImage* out);
 
 // Opens a file through the file layer (memoryFlag 0) or a memory block (memoryFlag 1) and runs the
 // loaders over it. 0, or -1 when it cannot be opened or no loader accepts it.

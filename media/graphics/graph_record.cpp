@@ -119,9 +119,29 @@ int FillGraphFromImage(int graph, const char* fileName, const GraphImage* pictur
   return TransferImageToGraph(picture, alpha, x, y, record);
 }
 
+int FillGraphFromImageRect(int graph, const char* fileName, const GraphImage* picture, const GraphImage* alpha,
+                           const IntRect* rect, int x, int y, int loadOption) {
+  if (g_graphics.ending) return 0;
+  GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr) return -1;
+  StoreFileName(record, fileName);
+  record->sourceX = rect->left - x;
+  record->sourceY = rect->top - y;
+  record->loadOption = loadOption;
+  return TransferImageRectToGraph(picture, alpha, rect, x, y, record);
+}
+
 int CreateGraphFromGraphImage(GraphImage* picture, GraphImage* alpha, int textureAllowed, int mirror, int mirrorHere) {
+  // With the option on the graph is made from an ARGB copy keyed by the transparent colour; a copy
+  // that cannot be made leaves the option out.
+  GraphImage keyed{};
+  if (g_draw.transparentToAlpha && MakeKeyedAlphaPicture(picture, g_draw.transparentColor, &keyed) == 0) {
+    picture = &keyed;
+  }
   RecomputeOutsideBits(&picture->format);
   if (alpha != nullptr) RecomputeOutsideBits(&alpha->format);
+  const std::uint32_t keptTransparent = g_draw.transparentColor;
+  if (g_draw.transparentFromTopLeft) g_draw.transparentColor = GraphImageTopLeftColor(picture);
   const bool mirrored = mirror && mirrorHere;
   if (mirrored) {
     MirrorGraphImage(picture);
@@ -139,10 +159,12 @@ int CreateGraphFromGraphImage(GraphImage* picture, GraphImage* alpha, int textur
       }
     }
   }
+  g_draw.transparentColor = keptTransparent;
   if (mirrored) {
     MirrorGraphImage(picture);
     if (alpha != nullptr) MirrorGraphImage(alpha);
   }
+  FreeGraphImage(&keyed);
   return handle;
 }
 

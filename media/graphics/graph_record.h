@@ -6,6 +6,7 @@
 #include "media/graphics/graph_flags.h"
 #include "media/graphics/graph_image.h"
 #include "media/core/handle_table.h"
+#include "media/core/runtime_routines.h"
 
 namespace zelvo {
 
@@ -41,6 +42,10 @@ int CreateGraph(int width, int height, int textureAllowed, int alphaFlag, int pa
 int CreateBlankGraph(int width, int height, int notTexture);
 int FillGraphFromImage(int graph, const char* fileName, const GraphImage* picture, const GraphImage* alpha, int x,
                        int y, int loadOption);
+// The picture's rectangle placed at (x, y) of the graph; a reload refills the graph from the
+// picture position its top-left corner shows.
+int FillGraphFromImageRect(int graph, const char* fileName, const GraphImage* picture, const GraphImage* alpha,
+                           const IntRect* rect, int x, int y, int loadOption);
 int CreateGraphFromGraphImage(GraphImage* picture, GraphImage* alpha, int textureAllowed, int mirror, int mirrorHere);
 int CreateDivGraphFromGraphImage(GraphImage* picture, GraphImage* alpha, int total, int across, int down,
                                  int cellWidth, int cellHeight, int* handles, int textureAllowed, int mirror,

@@ -30,8 +30,11 @@ void ScreenReadsRegion(IntRect* out) { *out = g_draw.region; }
 void ScreenSetsRegion(const IntRect* r) { SetDrawRegion(r->left, r->top, r->right, r->bottom); }
 std::uint32_t ScreenTransparentColor() { return g_draw.transparentColor; }
 void ScreenSetsTransparentColor(std::uint32_t color) { g_draw.transparentColor = color; }
-// No texture graphs are ever made without a Direct3D device.
-void ScreenSwitchesOffTextures() { g_draw.use3D = 0; }
+// GDI output: no texture graphs, and 2D graphs no longer forced into system memory.
+void ScreenSwitchesOffTextures() {
+  g_draw.use3D = 0;
+  g_draw.systemMemoryOption = 0;
+}
 void ScreenReleasesSurfaceObjects() { ReleaseAllSurfaceObjects(); }
 void ScreenRecreatesSurfaceObjects() { RecreateAllSurfaceObjects(); }
 

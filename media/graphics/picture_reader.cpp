@@ -4,6 +4,29 @@
 
 namespace zelvo {
 
+namespace {
+
+struct GraphLoadBudget {
+  int open;
+  int pictureCopies;
+  int storageCounted;
+  std::int64_t used;
+};
+GraphLoadBudget g_graphLoad;
+
+}  // namespace
+
+void BeginGraphLoadBudget(int pictureCopies) { g_graphLoad = GraphLoadBudget{1, pictureCopies, 0, 0}; }
+
+void NotePictureLoaded(std::int64_t width, std::int64_t height, std::int64_t pitch) {
+  if (!g_graphLoad.open) return;
+  g_graphLoad.used += pitch * height;
+  if (!g_graphLoad.storageCounted) g_graphLoad.used += kGraphStorageBytesPerPixel * width * height;
+  g_graphLoad.storageCounted = 1;
+}
+
+void EndGraphLoadBudget() { g_graphLoad = GraphLoadBudget{}; }
+
 std::int64_t StreamBytesLeft(StreamReaderBlock* reader) {
   std::int32_t start = reader->ops.tell(reader->data);
   if (start < 0 || reader->ops.seek(reader->data, 0, 2) != 0) return -1;
@@ -44,7 +67,11 @@ std::uint8_t* ReadStreamBlock(StreamReaderBlock* reader, std::int64_t size) {
 
 bool PictureFits(std::int64_t width, std::int64_t height, std::int64_t pitch) {
   if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) return false;
-  return pitch >= 1 && pitch <= kMaxPictureBytes && pitch * height <= kMaxPictureBytes;
+  if (pitch < 1 || pitch > kMaxPictureBytes || pitch * height > kMaxPictureBytes) return false;
+  if (!g_graphLoad.open) return true;
+  std::int64_t need = pitch * height * g_graphLoad.pictureCopies;
+  if (!g_graphLoad.storageCounted) need += kGraphStorageBytesPerPixel * width * height;
+  return need <= kMaxPictureBytes - g_graphLoad.used;
 }
 
 }  // namespace zelvo

@@ -23,8 +23,19 @@ bool SeekStream(StreamReaderBlock* reader, std::int64_t offset);
 std::uint8_t* ReadStreamBlock(StreamReaderBlock* reader, std::int64_t size);
 
 // True when width and height are 1..kMaxPictureSide and pitch x height fits kMaxPictureBytes;
-// pitch must already be at least the row's bytes.
+// pitch must already be at least the row's bytes. Inside a graph load the cap also holds what the
+// load has taken so far and the graph storage the picture becomes.
 bool PictureFits(std::int64_t width, std::int64_t height, std::int64_t pitch);
+
+// The pictures of one graph load and the storage made from them share kMaxPictureBytes: the first
+// picture is counted with kGraphStorageBytesPerPixel a pixel for the storage (the widest a graph
+// pixel takes) and `pictureCopies` times its own bytes (a load that converts its pixels holds two
+// copies for a moment), so a picture that could not become a graph is refused before its pixels
+// are allocated. Loads do not nest.
+constexpr std::int64_t kGraphStorageBytesPerPixel = 4;
+void BeginGraphLoadBudget(int pictureCopies);
+void NotePictureLoaded(std::int64_t width, std::int64_t height, std::int64_t pitch);
+void EndGraphLoadBudget();
 
 inline std::int64_t RoundUp4(std::int64_t n) { return (n + 3) & ~std::int64_t{3}; }
 inline std::uint32_t ReadLe16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }

@@ -116,6 +116,7 @@ int LoadTgaFromStream(StreamReaderBlock* reader, GraphImage* out) {
   int depth = 0;
   if (!Acceptable(h, &depth)) return -1;
   int bytes = depth / 8;
+  if (!PictureFits(h.width, h.height, std::int64_t{h.width} * bytes)) return -1;
   bool mapped = IsColorMapped(h);
   // A colour map is skipped whole even when the picture does not use it.
   std::int64_t mapBytes = (mapped || h.colorMapType != 0) ? std::int64_t{h.mapLength} * ((h.mapEntryBits + 7) / 8) : 0;

@@ -43,6 +43,51 @@ IntRect Ordered(int x1, int y1, int x2, int y2) {
   return IntRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
 }
 
+// The source columns or rows [first, last) a stretched span of `length` destination pixels shows
+// from `skipped` pixels into it: the 16.16 walk from the first shown one, and one more for the
+// walk's advance on an exact boundary.
+void StretchSourceSpan(std::int64_t length, std::int64_t skipped, std::int64_t shown, int size, bool mirrored,
+                       int* first, int* last) {
+  const std::int64_t step = (length << 16) / size;
+  std::int64_t from = 0, to = size;
+  if (step > 0) {
+    from = (skipped << 16) / step;
+    to = from + ((shown << 16) + step - 1) / step + 1;
+  }
+  from = std::clamp<std::int64_t>(from, 0, size);
+  to = std::clamp<std::int64_t>(to, from, size);
+  *first = static_cast<int>(mirrored ? size - to : from);
+  *last = static_cast<int>(mirrored ? size - from : to);
+}
+
+IntRect StretchSourceWindow(const IntRect& whole, const IntRect& clipped, int width, int height, bool mirrorX,
+                            bool mirrorY) {
+  IntRect window{};
+  StretchSourceSpan(std::int64_t{whole.right} - whole.left, std::int64_t{clipped.left} - whole.left,
+                    std::int64_t{clipped.right} - clipped.left, width, mirrorX, &window.left, &window.right);
+  StretchSourceSpan(std::int64_t{whole.bottom} - whole.top, std::int64_t{clipped.top} - whole.top,
+                    std::int64_t{clipped.bottom} - clipped.top, height, mirrorY, &window.top, &window.bottom);
+  return window;
+}
+
+// The source pixels a mapped triangle can read: the box of its u, v corners widened by what one
+// destination pixel spans in the source (spans include both end pixels), inside the source.
+IntRect TriangleSourceWindow(const TriangleMapVertex* v, int width, int height) {
+  double marginU = 1, marginV = 1;
+  const double dx1 = v[1].x - v[0].x, dy1 = v[1].y - v[0].y, dx2 = v[2].x - v[0].x, dy2 = v[2].y - v[0].y;
+  const double det = dx1 * dy2 - dx2 * dy1;
+  if (det != 0) {
+    const double du1 = v[1].u - v[0].u, du2 = v[2].u - v[0].u, dv1 = v[1].v - v[0].v, dv2 = v[2].v - v[0].v;
+    marginU += std::ceil(std::fabs((du1 * dy2 - du2 * dy1) / det) + std::fabs((du2 * dx1 - du1 * dx2) / det));
+    marginV += std::ceil(std::fabs((dv1 * dy2 - dv2 * dy1) / det) + std::fabs((dv2 * dx1 - dv1 * dx2) / det));
+  }
+  auto inside = [](double value, int size) { return static_cast<int>(std::clamp(value, 0.0, static_cast<double>(size))); };
+  return IntRect{inside(std::min({v[0].u, v[1].u, v[2].u}) - marginU, width),
+                 inside(std::min({v[0].v, v[1].v, v[2].v}) - marginV, height),
+                 inside(std::max({v[0].u, v[1].u, v[2].u}) + 1 + marginU, width),
+                 inside(std::max({v[0].v, v[1].v, v[2].v}) + 1 + marginV, height)};
+}
+
 // `colour` is the variable the draw reads.
 template <typename Draw>
 int DrawShape(const IntRect& touched, std::uint32_t* colour, Draw draw) {
@@ -86,9 +131,12 @@ int StretchGraphSoft(float fx1, float fy1, float fx2, float fy2, const GraphReco
   if (ordered.left == ordered.right || ordered.top == ordered.bottom) return -1;
   const int w = graph->width, h = graph->height;
   if (x2 - x1 == w && y2 - y1 == h) return BlitGraphSoft(fx1, fy1, graph, trans, 1);
-  // The whole source is locked; the blitter picks the pixels of the clipped destination.
-  const IntRect source{0, 0, w, h};
-  if (BeginOn(entry, &source, ordered) < 0) return -1;
+  IntRect clipped = ordered;
+  ClipRect(&clipped, &g_draw.region);
+  if (clipped.right <= clipped.left || clipped.bottom <= clipped.top) return -1;
+  // Only the source pixels the clipped destination shows are locked.
+  const IntRect source = StretchSourceWindow(ordered, clipped, w, h, x2 < x1, y2 < y1);
+  if (BeginOn(entry, &source, clipped) < 0) return -1;
   if (SoftLockTarget() != nullptr && SoftLockSource() != nullptr) {
     StretchBlitMemImg(SoftLockTarget(), SoftLockSource(), &rect, trans, GetBlendGraphMemImg());
   }
@@ -149,7 +197,7 @@ int DrawMappedTriangleSoft(const TriangleMapVertex* v, const GraphRecord* graph,
   const IntRect box{std::min({v[0].x, v[1].x, v[2].x}), std::min({v[0].y, v[1].y, v[2].y}),
                     std::max({v[0].x, v[1].x, v[2].x}) + 1, std::max({v[0].y, v[1].y, v[2].y}) + 1};
   const IntRect source =
-      entry != nullptr ? IntRect{0, 0, entry->width, entry->height} : IntRect{0, 0, 0, 0};
+      entry != nullptr ? TriangleSourceWindow(v, entry->width, entry->height) : IntRect{0, 0, 0, 0};
   if (BeginOn(entry, entry != nullptr ? &source : nullptr, box, entry == nullptr ? &flatColour : nullptr) < 0) {
     return -1;
   }

@@ -7,6 +7,7 @@
 #include "media/display/convert_pixel_rect.h"
 
 #include "media/display/screen_state.h"
+#include "media/display/surface_copy.h"
 #include "media/pixels/pixel_format.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/soft_target.h"
@@ -40,6 +41,10 @@ struct SoftDrawLockState {
   void* lockedTargetPixels;
   int lockedTargetPitch;
   IntRect targetRect;
+  // The target rectangle copied into work surface 1 and drawn there; copied back at the end.
+  int workCopy;
+  pf::DirectDrawSurface7* workCopyTarget;
+  pf::Rect workCopyPlace;
 };
 SoftDrawLockState g_softDrawLock;
 std::vector<std::uint8_t> g_targetCopy;
@@ -168,10 +173,27 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
   pf::DirectDrawSurface7* surface = g_softTarget.surface;
   if (surface == nullptr) return 0;
   const int dx = g_softTarget.originX + g_draw.drawOffset.left, dy = g_softTarget.originY + g_draw.drawOffset.top;
-  const pf::Rect lockRect{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+  pf::Rect lockRect{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+  // Video memory is slow to read: a drawing that reads the destination of a target counted as video
+  // memory (the front screen in a window) works on a copy in work surface 1.
+  const bool targetCountsAsVideo = g_draw.drawOffset.left != 0 || g_draw.drawOffset.top != 0;
+  if (targetCountsAsVideo && DrawingReadsDestination(sourceRecord)) {
+    pf::DirectDrawSurface7* work = GetWorkSurface();
+    const IntRect from{lockRect.left, lockRect.top, lockRect.right, lockRect.bottom};
+    if (work == nullptr || BlitSurfaceToSurface(work, surface, 0, 0, &from, kSurfaceCopyMeasured) < 0) {
+      EndSoftDrawOnTarget();
+      return 0;
+    }
+    g_softDrawLock.workCopy = 1;
+    g_softDrawLock.workCopyTarget = surface;
+    g_softDrawLock.workCopyPlace = lockRect;
+    surface = work;
+    lockRect = pf::Rect{0, 0, rect.right - rect.left, rect.bottom - rect.top};
+  }
   pf::SurfaceDesc desc{};
   desc.size = sizeof desc;
   if (surface->Lock(&lockRect, &desc, pf::DDLOCK_WAIT, nullptr) != pf::DD_OK) {
+    g_softDrawLock.workCopy = 0;
     EndSoftDrawOnTarget();
     return 0;
   }
@@ -211,6 +233,12 @@ int EndSoftDrawOnTarget() {
                 GetMemImgPixelFormat(ScreenColorType(), 0, 0), w, h);
   }
   if (g_softDrawLock.lockedTarget != nullptr) g_softDrawLock.lockedTarget->Unlock(&g_softDrawLock.lockedTargetRect);
+  if (g_softDrawLock.workCopy) {
+    const pf::Rect& place = g_softDrawLock.workCopyPlace;
+    const IntRect drawn{0, 0, place.right - place.left, place.bottom - place.top};
+    BlitSurfaceToSurface(g_softDrawLock.workCopyTarget, g_softDrawLock.lockedTarget, place.left, place.top, &drawn,
+                         kSurfaceCopyMeasured);
+  }
   if (g_softDrawLock.sourceRecordLocked) UnlockSurfaceRecord(g_softDrawLock.sourceRecord, &g_softDrawLock.lockedSourceRect);
   if (g_softDrawLock.regionNarrowed) g_softBlend.drawRegion = g_softDrawLock.savedRegion;
   std::memset(&g_softDrawLock, 0, sizeof g_softDrawLock);

@@ -1,12 +1,15 @@
 // The 2D surface table and the picture transfers into 2D surfaces.
 #include "media/graphics/surface2d.h"
 
+#include <cstring>
+
 #include "media/core/log.h"
 #include "media/display/convert_pixel_rect.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/surface_data.h"
+#include "media/pixels/pixel_format.h"
 
 namespace zelvo {
 
@@ -14,6 +17,28 @@ Surface2DTable g_surface2D;
 
 namespace {
 int DisplayIsUp() { return GetDirectDrawObject() != nullptr || !IsDirectDrawMode(); }
+
+// A palette image is keyed by index: the first palette entry that holds the record's colour key
+// (the low 24 bits of 32-bit entries, 16 bits of 16-bit ones), or 0 when none does.
+std::uint32_t PaletteKeyIndex(const MEMIMG* image, std::uint32_t colorKey) {
+  const PixelFormat* format = GetMemImgPixelFormat(image->colorType, 0, 0);
+  const std::uint32_t packed =
+      RgbaToColorValue(format, (colorKey >> 16) & 0xFF, (colorKey >> 8) & 0xFF, colorKey & 0xFF, 255);
+  const auto* entries = static_cast<const std::uint8_t*>(image->palette);
+  for (std::uint32_t i = 0; i < 256; ++i) {
+    if (image->colorType == kMemImg8888) {
+      std::uint32_t entry;
+      std::memcpy(&entry, entries + i * 4, 4);
+      if (((entry ^ packed) & 0xFFFFFF) == 0) return i;
+    } else {
+      std::uint16_t entry;
+      std::memcpy(&entry, entries + i * 2, 2);
+      if (entry == (packed & 0xFFFF)) return i;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 Surface2DEntry* GetSurface2D(int handle) { return g_surface2D.Find(handle); }
@@ -102,6 +127,25 @@ int TransferImageToGraph(const GraphImage* picture, const GraphImage* alpha, int
   return result;
 }
 
+int TransferImageRectToGraph(const GraphImage* picture, const GraphImage* alpha, const IntRect* rect, int x, int y,
+                             GraphRecord* graph) {
+  int result = 0;
+  for (int i = 0; i < graph->backEndCount; ++i) {
+    const Surface2DEntry* entry = GetSurface2D(graph->backEnds[i]);
+    if (entry == nullptr) return -1;
+    IntRect part{x, y, x + rect->right - rect->left, y + rect->bottom - rect->top};
+    const IntRect covered{entry->positionX, entry->positionY, entry->positionX + entry->width,
+                          entry->positionY + entry->height};
+    ClipRect(&part, &covered);
+    if (part.right <= part.left || part.bottom <= part.top) continue;
+    const IntRect source{rect->left + part.left - x, rect->top + part.top - y, rect->left + part.right - x,
+                         rect->top + part.bottom - y};
+    result |= TransferImageRectToSurface2D(picture, alpha, &source, entry->originX + part.left - entry->positionX,
+                                           entry->originY + part.top - entry->positionY, graph->backEnds[i]);
+  }
+  return result;
+}
+
 int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* alpha, const IntRect* sourceRect,
                                  int x, int y, int handle) {
   if (!DisplayIsUp()) return -1;
@@ -127,6 +171,7 @@ int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* al
     if (image->paletteFlag) {
       SetMemImgPaletteFromFormat(image, &picture->format);
       if (top + 1 > image->paletteCount) image->paletteCount = top + 1;
+      image->transparentColor = PaletteKeyIndex(image, record->colorKey);
     }
     CompleteMemImgTransfer(image, rect.right - rect.left, rect.bottom - rect.top);
   } else {
@@ -142,6 +187,14 @@ int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* al
     UnlockSurfaceRecord(entry->record, &target);
   }
   ApplySurfaceColorKey(entry->record);
+  return 0;
+}
+
+int SetSurface2DLostFlag(int handle, int* flag) {
+  Surface2DEntry* entry = GetSurface2D(handle);
+  if (entry == nullptr) return -1;
+  entry->lostFlag = flag;
+  if (flag != nullptr) *flag = 0;
   return 0;
 }
 

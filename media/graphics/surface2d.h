@@ -35,8 +35,13 @@ int CreateGraphSurfaces(GraphRecord* graph);
 int DeriveGraphSurface(GraphRecord* graph, int x, int y, int width, int height, const GraphRecord* parent);
 int DeleteGraphSurfaces(GraphRecord* graph);
 int TransferImageToGraph(const GraphImage* picture, const GraphImage* alpha, int x, int y, GraphRecord* graph);
+// The picture's rectangle placed at (x, y) of the graph: each 2D surface takes the part it covers.
+int TransferImageRectToGraph(const GraphImage* picture, const GraphImage* alpha, const IntRect* rect, int x, int y,
+                             GraphRecord* graph);
 int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* alpha, const IntRect* sourceRect,
                                  int x, int y, int handle);
 int RestoreGraphSurfaces(GraphRecord* graph);
+// Stores the owner's flag in the entry and clears it; deleting the entry sets it to 1.
+int SetSurface2DLostFlag(int handle, int* flag);
 
 }  // namespace zelvo

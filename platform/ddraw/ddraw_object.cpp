@@ -36,6 +36,8 @@ struct LayerState {
   int deadCalls = 0;
   DirectDrawObject* exclusiveOwner = nullptr;
   Direct3DFactory direct3D = nullptr;
+  const DirectDrawSurface7* watchedSurface = nullptr;
+  std::vector<Rect> watchedLocks;
 };
 
 LayerState& State() {
@@ -114,6 +116,11 @@ bool Fault(const char* method, HResult* code, HResult fallback) {
   auto found = State().faultResults.find(std::string_view(method));
   *code = found != State().faultResults.end() ? found->second : fallback;
   return true;
+}
+
+void NoteLock(const DirectDrawSurface7* surface, const Rect& area) {
+  Guard guard(Mutex());
+  if (surface != nullptr && surface == State().watchedSurface) State().watchedLocks.push_back(area);
 }
 
 HResult DeadObjectCall() {
@@ -586,7 +593,22 @@ void ResetDisplayStandIn() {
   display::RestoreDesktop();
   ddraw::State().faultResults.clear();
   ddraw::State().videoBudget = ddraw::kDefaultVideoMemory;
+  ddraw::State().watchedSurface = nullptr;
+  ddraw::State().watchedLocks.clear();
   SetReportedRefreshRate(-1);
+}
+
+void WatchSurfaceLocks(DirectDrawSurface7* surface) {
+  ddraw::Guard guard(ddraw::Mutex());
+  ddraw::State().watchedSurface = surface;
+  ddraw::State().watchedLocks.clear();
+}
+
+std::vector<Rect> TakeSurfaceLocks() {
+  ddraw::Guard guard(ddraw::Mutex());
+  std::vector<Rect> locks;
+  locks.swap(ddraw::State().watchedLocks);
+  return locks;
 }
 
 int LiveDirectDrawObjects() {

@@ -28,7 +28,10 @@ void LoseVideoMemory();
 void SetFaultResult(const char* method, HResult code);
 // What GetDeviceCaps (VREFRESH) reports; -1 (default) reports the display's rate.
 void SetReportedRefreshRate(int hertz);
-// Back to the defaults above, the desktop mode restored, fault results forgotten.
+// The rectangles locked on one surface (null: none) from now on, taken out in lock order.
+void WatchSurfaceLocks(DirectDrawSurface7* surface);
+std::vector<Rect> TakeSurfaceLocks();
+// Back to the defaults above, the desktop mode restored, fault results and watched locks forgotten.
 void ResetDisplayStandIn();
 
 int LiveDirectDrawObjects();

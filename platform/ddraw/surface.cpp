@@ -121,6 +121,7 @@ HResult SurfaceObject::Lock(const Rect* rect, SurfaceDesc* desc, std::uint32_t, 
   Rect area = rect != nullptr ? *rect : whole;
   if (!RectInside(area, width_, height_)) return DDERR_INVALIDRECT;
   ++locks_;
+  NoteLock(this, area);
   std::memset(desc, 0, sizeof *desc);
   desc->size = sizeof *desc;
   desc->flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_LPSURFACE;

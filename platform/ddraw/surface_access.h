@@ -13,6 +13,8 @@ using Guard = std::lock_guard<std::recursive_mutex>;
 
 // True when the fault switch of `method` fires; *code is then the result the test chose.
 bool Fault(const char* method, HResult* code, HResult fallback = DDERR_GENERIC);
+// Records a successful lock of the surface a test watches.
+void NoteLock(const DirectDrawSurface7* surface, const Rect& area);
 // Counts a call on an object whose DirectDraw object is gone.
 HResult DeadObjectCall();
 

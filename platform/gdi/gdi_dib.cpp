@@ -54,7 +54,8 @@ pixels::View DibView(const void* bits, const BitmapInfo* info, const pixels::Lay
 bool StretchClipped(const pixels::View& destination, const Rect& to, const pixels::View& source, const Rect& from) {
   const std::int64_t dw = to.right - to.left, dh = to.bottom - to.top;
   const std::int64_t sw = from.right - from.left, sh = from.bottom - from.top;
-  if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return false;
+  // A negative source width (from the rightmost column) mirrors the rows left to right.
+  if (dw <= 0 || dh <= 0 || sw == 0 || sh <= 0) return false;
   const int db = pixels::BytesPerPixel(destination.layout), sb = pixels::BytesPerPixel(source.layout);
   const bool same = pixels::SameLayout(destination.layout, source.layout);   // palette indices stay
   bool drew = false;

@@ -1,7 +1,8 @@
 // Graphs on screen through the public entry points: pictures loaded loose and from an archive,
-// drawn plain, rotated and into cells with each blend mode, every shape, presented, and the screen
-// saved as BMP, PNG and JPEG; in DirectDraw mode and in software rendering. Only the copy of the
-// screen into a graph, which no entry offers, calls the library operation itself.
+// palette sprites keyed by index, drawn plain, rotated and into cells with each blend mode, every
+// shape, presented, and the screen saved as BMP, PNG and JPEG; in each rendering mode (one row of
+// the mode table each). Only the copy of the screen into a graph, which no entry offers, calls the
+// library operation itself.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -202,6 +203,38 @@ TEST_P(GraphsOnScreen, ReleasedAndForgedHandlesFail) {
   EXPECT_EQ(BlitGraph(0, 0, green, 0), -1);
   EXPECT_EQ(LoadGraphFile("missing.bmp", 0), -1);
   EXPECT_NE(ReadLog().find("グラフィックファイル missing.bmp がありません"), std::string::npos);
+}
+
+TEST_P(GraphsOnScreen, PaletteSpritesKeyTheIndexOfTheTransparentColour) {
+  // Index 5 holds black, the transparent colour; index 255 is an opaque red.
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = -2;
+  layout.bits = 8;
+  layout.palette.assign(256, 0x404040);
+  layout.palette[0] = 0x00C800;
+  layout.palette[5] = 0x000000;
+  layout.palette[255] = 0xC80000;
+  layout.pixels = PadRows({{5, 0, 255, 5}, {255, 5, 0, 255}});
+  WriteFileBytes(folder_ + "/palette.bmp", WriteBmp(layout));
+  const int sprite = LoadGraphFile("palette.bmp", 0);
+  ASSERT_GE(sprite, 0);
+  Background(kGrey);
+  EXPECT_EQ(BlitGraph(10, 10, sprite, 1), 0);
+  EXPECT_EQ(BlitGraph(20, 10, sprite, 0), 0);
+  const SavedBmp shot = Save();
+  const struct {
+    int x, y;
+    Rgb colour;
+  } probes[] = {
+      {10, 10, kGrey}, {11, 10, kGreen}, {12, 10, kRed}, {13, 10, kGrey},
+      {10, 11, kRed},  {11, 11, kGrey},  {12, 11, kGreen}, {13, 11, kRed},
+      {20, 10, kBlack}, {21, 10, kGreen}, {22, 10, kRed}, {21, 11, kBlack},
+  };
+  for (const auto& p : probes) {
+    SCOPED_TRACE(testing::Message() << "(" << p.x << ", " << p.y << ")");
+    EXPECT_EQ(shot.At(p.x, p.y), OnScreen(p.colour));
+  }
 }
 
 struct BlendCase {
