@@ -38,6 +38,7 @@ class ShellScreenTest : public zelvo_test::LibraryTest {
  protected:
   // The screen's first frame comes after this many presented frames; start-up presents fewer.
   static constexpr int kBaseFrame = 100;
+  static constexpr int kBackspaceCode = 14;
 
   void SetUp() override {
     LibraryTest::SetUp();
@@ -45,6 +46,8 @@ class ShellScreenTest : public zelvo_test::LibraryTest {
     ClearQuitRequest();
     FillKeyNames();
     SetDefaultKeyBindings();
+    // The script names keys in one word: cancel moves from Right Shift to Backspace.
+    KeyBindings[kKeyCancel].keyCode = kBackspaceCode;
     std::memset(&g_pictures, 0xFF, sizeof g_pictures);
     for (int& sound : SoundEffectTable) sound = -1;
     g_stage.musicHandle = -1;
