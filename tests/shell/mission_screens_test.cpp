@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/battle/game_math.h"
+#include "game/battle/shell_services.h"
 #include "game/shell/hud.h"
 #include "game/shell/mission_scoring.h"
 #include "game/shell/mission_screens.h"
@@ -211,6 +212,16 @@ TEST_F(MissionScreens, KeysDoNothingInTheBossDefeatButEscapeEndsEveryScreen) {
   // The end is kept: the screens around it return at once.
   EXPECT_EQ(Run(MissionClear), 0);
   EXPECT_EQ(Run(FadeBattleToBlack), 0);
+}
+
+TEST_F(MissionScreens, TheBattleReachesTheScreensThroughItsShellTable) {
+  Start();
+  g_shell = DefaultShellServices();
+  InstallShellServices();
+  EXPECT_EQ(Run(g_shell.FadeBattleFromBlack), 32);
+  EXPECT_EQ(Run(g_shell.MissionFailed), 302);
+  EXPECT_EQ(Run([] { g_shell.PlayMissionText(1, 99); }), 0) << "no such text";
+  g_shell = DefaultShellServices();
 }
 
 class ClearScreen : public MissionScreens {
