@@ -13,7 +13,10 @@
 #include "game/battle/motion_tables.h"
 #include "game/battle/resources.h"
 #include "game/battle/shell_services.h"
+#include "game/shell/cg_pictures.h"
 #include "game/shell/key_bindings.h"
+#include "game/shell/mission_screens.h"
+#include "game/shell/mission_text_player.h"
 
 namespace horundel {
 
@@ -272,6 +275,15 @@ void InstallShellServices() {
   g_shell.StepWeaponSlot = StepWeaponSlot;
   g_shell.DrawBattleHud = DrawBattleHud;
   g_shell.DrawNumber = DrawNumber;
+  g_shell.FadeBattleToBlack = FadeBattleToBlack;
+  g_shell.FadeBattleFromBlack = FadeBattleFromBlack;
+  g_shell.MissionStart = MissionStart;
+  g_shell.MissionClear = MissionClear;
+  g_shell.MissionFailed = MissionFailed;
+  g_shell.BossWarning = BossWarning;
+  g_shell.BossDefeatSequence = BossDefeatSequence;
+  g_shell.PlayMissionText = PlayMissionText;
+  g_shell.ShowCgPicture = ShowCgPicture;
 }
 
 }  // namespace horundel
