@@ -41,6 +41,9 @@ constexpr HResult DSERR_UNINITIALIZED = MakeDSResult(170);
 extern const Guid CLSID_DirectSound;
 extern const Guid IID_IDirectSound;
 extern const Guid IID_IDirectSoundBuffer;
+// DirectMusic's loader: no class is registered for it, as on a machine without DirectMusic.
+extern const Guid CLSID_DirectMusicLoader;
+extern const Guid IID_IDirectMusicLoader8;
 
 enum : std::uint32_t { DSSCL_NORMAL = 1, DSSCL_PRIORITY = 2, DSSCL_EXCLUSIVE = 3, DSSCL_WRITEPRIMARY = 4 };
 
