@@ -104,6 +104,10 @@ class SdlOutput final : public AudioOutput {
     return true;
   }
 
+  bool Lost() const override {
+    return AudioOutput::Lost() || (device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED);
+  }
+
   void Close() override {
     if (device_ == 0) return;
     SDL_CloseAudioDevice(device_);

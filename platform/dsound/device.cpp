@@ -28,6 +28,8 @@ DeviceObject::~DeviceObject() {
   // The output's own thread may be inside the mix: close it without holding the lock.
   if (output_ != nullptr) output_->Close();
   output_.reset();
+  for (auto& lost : lostOutputs_) lost->Close();
+  lostOutputs_.clear();
   capture_.Close();
   if (CurrentDevice() == this) SetCurrentDevice(nullptr);
 }
@@ -173,7 +175,21 @@ HResult DeviceObject::SetOutputFormat(const WaveFormatEx& format) {
 
 void DeviceObject::CatchUp() {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  if (output_ != nullptr && !ManualClock()) output_->CatchUp();
+  if (output_ == nullptr) return;
+  if (output_->Lost()) {
+    // Sounds go on moving by the clock, heard nowhere, so nothing waits for ever on a sound's end.
+    std::unique_ptr<AudioOutput> clock = MakeClockOutput();
+    if (clock->Open(outputRate_, PullMix, this)) {
+      lostOutputs_.push_back(std::move(output_));
+      output_ = std::move(clock);
+    }
+  }
+  if (!ManualClock()) output_->CatchUp();
+}
+
+void DeviceObject::LoseOutput() {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (output_ != nullptr) output_->MarkLost();
 }
 
 void DeviceObject::AdvanceManualClock(int frames) {

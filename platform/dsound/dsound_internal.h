@@ -30,6 +30,12 @@ class AudioOutput {
   virtual void CatchUp() {}
   // Manual clock: pulls exactly this many frames now.
   virtual void Advance(int) {}
+  // The device went away under us (unplugged, its server gone); a test can say so too.
+  virtual bool Lost() const { return lostForTest_; }
+  void MarkLost() { lostForTest_ = true; }
+
+ private:
+  bool lostForTest_ = false;
 };
 // The output the profile (ZELVO_AUDIO, or the test switch) names; nullptr for "none".
 std::unique_ptr<AudioOutput> MakeAudioOutput();
@@ -150,6 +156,7 @@ class DeviceObject final : public DirectSound {
   // Test controls: frames pulled through the manual clock, lost buffers.
   void AdvanceManualClock(int frames);
   void LoseBuffers();
+  void LoseOutput();
 
  private:
   ~DeviceObject() override;
@@ -162,6 +169,8 @@ class DeviceObject final : public DirectSound {
   std::uint32_t level_ = 0;
   int outputRate_ = 44100;
   std::unique_ptr<AudioOutput> output_;
+  // Outputs that were lost: kept, unused, until the device goes (closing one may wait for its thread).
+  std::vector<std::unique_ptr<AudioOutput>> lostOutputs_;
   CaptureFile capture_;
   bool capturing_ = false;
   std::vector<BufferObject*> buffers_;

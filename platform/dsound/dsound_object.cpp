@@ -153,6 +153,11 @@ void LoseSoundBuffers() {
   if (device != nullptr) device->LoseBuffers();
 }
 
+void LoseSoundDevice() {
+  dsound::DeviceObject* device = dsound::CurrentDevice();
+  if (device != nullptr) device->LoseOutput();
+}
+
 std::int64_t SoundSampleBytes() { return dsound::LiveSampleBytes().load(); }
 
 }  // namespace testing

@@ -24,6 +24,9 @@ std::vector<std::int16_t> TakeMixedSound();
 // Every secondary buffer of the current device is lost: stopped, and Play and Lock answer
 // DSERR_BUFFERLOST until Restore.
 void LoseSoundBuffers();
+// The current device's audio output is lost, as when SDL's device goes away: the mix goes on by
+// the platform clock, heard nowhere.
+void LoseSoundDevice();
 // Bytes of buffer sample memory alive (duplicates share their original's).
 std::int64_t SoundSampleBytes();
 

@@ -185,6 +185,14 @@ TEST_F(SoundWithClock, AWaitingStartReturnsWhenTheWindowCloses) {
   EXPECT_EQ(IsSoundPlaying(handle), 1);
 }
 
+TEST_F(SoundWithClock, SoundsGoOnByTheClockWhenTheDeviceIsLost) {
+  const int handle = LoadSoundFile(WriteWaveFile("a.wav", Pattern(4410, 1, 13), 1).c_str(), 1, -1);
+  ASSERT_EQ(StartSound(handle, ZELVO_PLAY_RETURN, 1), 0);
+  pf::testing::LoseSoundDevice();
+  ASSERT_EQ(StartSound(handle, ZELVO_PLAY_WAIT, 1), 0);
+  EXPECT_EQ(IsSoundPlaying(handle), 0);
+}
+
 class NoSoundDevice : public SoundPlayTest {
  protected:
   void SetUp() override {
