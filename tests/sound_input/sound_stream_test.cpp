@@ -110,6 +110,16 @@ TEST_F(SoundStreams, AStreamThatDoesNotLoopRepeatsItsPartsThenEndsInSilence) {
   EXPECT_EQ(again[2 * 99], expected[99]);
 }
 
+TEST_F(SoundStreams, APartRepeatedEndlesslyNeverReachesTheNext) {
+  // Only the repeat count's low byte counts: 255 is -1, endless.
+  const std::vector<Samples> parts = {Pattern(4410, 1, 22), Pattern(4410, 1, 23)};
+  const int handle = MakeStream(parts, {255, 0}, 1);
+  ASSERT_EQ(StartSound(handle, ZELVO_PLAY_RETURN, 1), 0);
+  const Samples mixed = Render(3 * 44100);
+  for (std::size_t i = 0; i < 3u * 44100; ++i) ASSERT_EQ(mixed[2 * i], parts[0][i % 4410]) << i;
+  EXPECT_EQ(IsSoundPlaying(handle), 1);
+}
+
 TEST_F(SoundStreams, AShortStreamEndsWithinItsFirstFill) {
   const std::vector<Samples> parts = {Pattern(2000, 2, 12)};
   const int handle = MakeStream(parts, {0}, 2);
