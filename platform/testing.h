@@ -9,3 +9,4 @@
 #include "platform/acm/acm_testing.h"
 #include "platform/net/net_testing.h"
 #include "platform/gdi/font_testing.h"
+#include "platform/dsound/dsound_testing.h"

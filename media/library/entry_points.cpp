@@ -25,6 +25,7 @@
 #include "media/core/window_mode.h"
 #include "media/pixels/pixel_format.h"
 #include "media/sound_input/input.h"
+#include "media/sound_input/sound.h"
 
 
 int StartUpLibrary(void) {
@@ -324,26 +325,32 @@ int SetDefaultFontStyle(int styleFlags) {
   return result;
 }
 
-int LoadSoundFile(const char* /*path*/, int /*bufferCount*/, int /*linkedHandle*/) {
-  return -1;
+int LoadSoundFile(const char* path, int bufferCount, int linkedHandle) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::LoadSoundFromFile(path, bufferCount, linkedHandle);
 }
 
-int ReleaseSound(int /*handle*/, int /*ignored*/) {
-  return -1;
+int ReleaseSound(int handle, int ignored) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::ReleaseSoundHandle(handle, ignored);
 }
 
-int StartSound(int /*handle*/, int /*playType*/, int /*fromTop*/) {
-  return -1;
+int StartSound(int handle, int playType, int fromTop) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::StartSoundHandle(handle, playType, fromTop);
 }
 
-int HaltSound(int /*handle*/) {
-  return -1;
+int HaltSound(int handle) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::StopSoundHandle(handle);
 }
 
-int IsSoundPlaying(int /*handle*/) {
-  return -1;
+int IsSoundPlaying(int handle) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::IsSoundPlayingBody(handle);
 }
 
-int SetSoundLevel(int /*volume*/, int /*handle*/) {
-  return -1;
+int SetSoundLevel(int volume, int handle) {
+  zelvo::LibraryLockGuard lock;
+  return zelvo::SetSoundVolumeBody(volume, handle);
 }

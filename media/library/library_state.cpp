@@ -21,6 +21,7 @@
 #include "media/graphics/soft_draw_lock.h"
 #include "media/pixels/pixel_format.h"
 #include "media/software/blend_state.h"
+#include "media/sound_input/sound_state.h"
 
 namespace zelvo {
 namespace {
@@ -54,6 +55,8 @@ constexpr void (*kStateResets[])() = {
     ResetSoftDrawLockState,
     ResetPictureLoaderState,
     ResetFontState,
+    // sound
+    ResetSoundState,
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "media/graphics/text_draw_console.h"
 #include "media/pixels/pixel_format.h"
 #include "media/sound_input/input.h"
+#include "media/sound_input/sound.h"
 
 namespace zelvo {
 namespace {
@@ -121,6 +122,7 @@ void ReleaseDisplayWhileInactive() {
 void RegisterLibrarySubsystems() {
   RegisterSubsystem(kSubsystemDisplay, DisplayRow());
   RegisterSubsystem(kSubsystemGraphics, GraphicsRow());
+  RegisterSubsystem(kSubsystemSound, SoundSubsystemRow());
   RegisterSubsystem(kSubsystemInput, InputSubsystemRow());
   RegisterSubsystem(kSubsystemNetwork, NetworkRow());
   RegisterScreenHooks(ScreenAnswers());

@@ -13,11 +13,11 @@ using LibraryState = LibraryTest;
 
 TEST_F(LibraryState, StartUpRegistersTheBuiltSubsystemsOnly) {
   ASSERT_EQ(StartUpLibrary(), 0);
-  for (zelvo::SubsystemId present : {zelvo::kSubsystemDisplay, zelvo::kSubsystemGraphics, zelvo::kSubsystemInput,
-                                     zelvo::kSubsystemNetwork}) {
+  for (zelvo::SubsystemId present : {zelvo::kSubsystemDisplay, zelvo::kSubsystemGraphics, zelvo::kSubsystemSound,
+                                     zelvo::kSubsystemInput, zelvo::kSubsystemNetwork}) {
     EXPECT_TRUE(zelvo::IsSubsystemPresent(present)) << present;
   }
-  for (zelvo::SubsystemId absent : {zelvo::kSubsystemSound, zelvo::kSubsystemFonts, zelvo::kSubsystemMovies}) {
+  for (zelvo::SubsystemId absent : {zelvo::kSubsystemFonts, zelvo::kSubsystemMovies}) {
     EXPECT_FALSE(zelvo::IsSubsystemPresent(absent)) << absent;
   }
   // The screen answers from the display once registered.
