@@ -12,6 +12,7 @@
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/movie_table.h"
 #include "media/pixels/pixel_format.h"
 #include "media/graphics/soft_draw.h"
 #include "media/software/blend_state.h"
@@ -75,6 +76,7 @@ int BlitGraph(int x, int y, int graph, int trans) {
   if (Refused()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (record == nullptr) return -1;
+  if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
   return Bracket(IntRect{x, y, x + record->width, y + record->height}, [&] {
     return BlitGraphSoft(static_cast<float>(x), static_cast<float>(y), record, trans, 1);
   });
@@ -85,6 +87,7 @@ int BlitGraphStretched(int x1, int y1, int x2, int y2, int graph, int trans) {
   if (Refused()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (record == nullptr) return -1;
+  if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
   return Bracket(NormalizedRect(x1, y1, x2, y2), [&] {
     return StretchGraphSoft(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
                             static_cast<float>(y2), record, trans, 1);
