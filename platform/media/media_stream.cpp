@@ -4,6 +4,7 @@
 #include "platform/media/media_stream.h"
 
 #include <atomic>
+#include <cerrno>
 #include <string>
 
 #include "platform/media/media_testing.h"
@@ -12,6 +13,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/log.h>
+#include <libavutil/mathematics.h>
 #include <libavutil/mem.h>
 #include <libswscale/swscale.h>
 }
@@ -217,7 +219,8 @@ MediaResult OpenMediaFile(MediaStream stream, const char* path) {
   av_dict_set(&options, "protocol_whitelist", "file", 0);
   const int opened = avformat_open_input(&stream->file, hostPath.c_str(), nullptr, &options);
   av_dict_free(&options);
-  if (opened < 0) return MS_E_FILE_NOT_FOUND;
+  if (opened == AVERROR(ENOENT) || opened == AVERROR(EACCES) || opened == AVERROR(EISDIR)) return MS_E_FILE_NOT_FOUND;
+  if (opened < 0) return MS_E_UNSUPPORTED_STREAM;
   MediaResult result = MS_E_UNSUPPORTED_STREAM;
   if (IsAcceptedContainer(stream->file->iformat->name) && avformat_find_stream_info(stream->file, nullptr) >= 0) {
     const int index = av_find_best_stream(stream->file, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
@@ -297,7 +300,8 @@ MediaResult SeekStream(MediaStream stream, StreamTime time) {
   if (stream == nullptr) return MS_E_POINTER;
   if (stream->decoder == nullptr) return MS_E_NOSTREAM;
   if (time < 0) time = 0;
-  const std::int64_t target = stream->firstPts + av_rescale_q(time, kStreamUnit, stream->timeBase);
+  const std::int64_t target =
+      stream->firstPts + av_rescale_q_rnd(time, kStreamUnit, stream->timeBase, AV_ROUND_DOWN);
   if (av_seek_frame(stream->file, stream->videoIndex, target, AVSEEK_FLAG_BACKWARD) < 0) return MS_E_FAIL;
   avcodec_flush_buffers(stream->decoder);
   stream->hasNext = false;
