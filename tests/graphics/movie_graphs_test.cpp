@@ -47,7 +47,7 @@ int FrameShown(std::uint32_t pixel) {
   return -1;
 }
 
-enum class DrawKind { kPlain, kStretched };
+enum class DrawKind { kPlain, kStretched, kRotated };
 
 class MovieGraphs : public LibraryTest {
  protected:
@@ -72,6 +72,8 @@ class MovieGraphs : public LibraryTest {
   int DrawAndRead(int graph, DrawKind kind = DrawKind::kPlain) {
     if (kind == DrawKind::kPlain) {
       EXPECT_EQ(BlitGraph(0, 0, graph, 0), 0);
+    } else if (kind == DrawKind::kRotated) {
+      EXPECT_EQ(BlitGraphRotated(32, 24, 1.0, 0.0, graph, 0, 0), 0);
     } else {
       zelvo::LibraryLockGuard lock;
       EXPECT_EQ(zelvo::BlitGraphStretched(0, 0, 128, 96, graph, 0), 0);
@@ -136,10 +138,17 @@ TEST_P(MovieTiming, EachFrameAppearsAtItsTimeWithinOneFrame) {
   EXPECT_EQ(MovieOf(graph)->playing, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Draws, MovieTiming, ::testing::Values(DrawKind::kPlain, DrawKind::kStretched),
-                         [](const ::testing::TestParamInfo<DrawKind>& info) {
-                           return info.param == DrawKind::kPlain ? "Plain" : "Stretched";
-                         });
+std::string DrawName(const ::testing::TestParamInfo<DrawKind>& info) {
+  switch (info.param) {
+    case DrawKind::kPlain: return "Plain";
+    case DrawKind::kStretched: return "Stretched";
+    case DrawKind::kRotated: return "Rotated";
+  }
+  return "";
+}
+
+INSTANTIATE_TEST_SUITE_P(Draws, MovieTiming,
+                         ::testing::Values(DrawKind::kPlain, DrawKind::kStretched, DrawKind::kRotated), DrawName);
 
 TEST_F(MovieGraphs, PauseHoldsTheFrameAndResumeGoesOnFromIt) {
   zelvo::LibraryLockGuard lock;
