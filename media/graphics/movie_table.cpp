@@ -73,10 +73,4 @@ int CloseMovie(int graph) {
   return CloseMovieHandle(graphRecord->movie);
 }
 
-void CloseAllMovies() {
-  for (int slot = 0; slot < kMovieSlots; ++slot) {
-    if (g_movies.slots[slot] != nullptr) FreeMovie(slot);
-  }
-}
-
 }  // namespace zelvo

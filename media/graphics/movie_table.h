@@ -84,7 +84,5 @@ void ResumeAllMovies();
 void PauseAllMovies();
 void ReleaseAllMovieObjects();
 int ReopenAllMovies();
-// Shut-down: every movie still open is closed.
-void CloseAllMovies();
 
 }  // namespace zelvo

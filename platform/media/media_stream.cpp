@@ -146,12 +146,10 @@ bool ReadNextFrame(MediaStreamObject* stream) {
       stream->hasNext = true;
       return true;
     }
-    if (received != AVERROR(EAGAIN) || stream->draining) {
-      if (received == AVERROR_EOF || stream->draining) {
-        stream->ended = true;
-        return false;
-      }
-      continue;
+    // Anything else is a damaged frame: decoding goes on with the next packet.
+    if (received == AVERROR_EOF || stream->draining) {
+      stream->ended = true;
+      return false;
     }
     if (av_read_frame(stream->file, stream->packet) < 0) {
       stream->draining = true;
