@@ -13,6 +13,8 @@ PACKAGES=(
   xdotool
   libmpg123-dev libsndfile1-dev sox libsox-fmt-mp3
   libsdl2-ttf-dev
+  # Movies: FFmpeg's demuxers, decoders and scaler.
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
 )
 
 missing=()

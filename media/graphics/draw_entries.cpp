@@ -12,6 +12,7 @@
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/movie_table.h"
 #include "media/pixels/pixel_format.h"
 #include "media/graphics/soft_draw.h"
 #include "media/software/blend_state.h"
@@ -75,6 +76,7 @@ int BlitGraph(int x, int y, int graph, int trans) {
   if (Refused()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (record == nullptr) return -1;
+  if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
   return Bracket(IntRect{x, y, x + record->width, y + record->height}, [&] {
     return BlitGraphSoft(static_cast<float>(x), static_cast<float>(y), record, trans, 1);
   });
@@ -85,6 +87,7 @@ int BlitGraphStretched(int x1, int y1, int x2, int y2, int graph, int trans) {
   if (Refused()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (record == nullptr) return -1;
+  if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
   return Bracket(NormalizedRect(x1, y1, x2, y2), [&] {
     return StretchGraphSoft(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
                             static_cast<float>(y2), record, trans, 1);
@@ -112,6 +115,7 @@ int BlitGraphFourCorners(float x1, float y1, float x2, float y2, float x3, float
   if (Refused()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (record == nullptr) return -1;
+  if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
   const IntRect touched{static_cast<int>(std::min({x1, x2, x3, x4})), static_cast<int>(std::min({y1, y2, y3, y4})),
                         static_cast<int>(std::max({x1, x2, x3, x4})) + 1,
                         static_cast<int>(std::max({y1, y2, y3, y4})) + 1};
@@ -169,6 +173,7 @@ int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int grap
   if (Refused()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (record == nullptr) return -1;
+  if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
   IntRect touched{0, 0, 0, 0};
   if (SoftwareFront()) {
     const int w = record->width, h = record->height;
@@ -231,6 +236,7 @@ int DrawPolygonList(const PolygonVertex2D* vertices, int count, int kind, int te
     triangleCount = count - 2;
   }
   if (count <= 0) return -1;
+  if (record != nullptr && record->movie >= 0) AdvanceMovieFrame(texture, 0);
   auto* converted = static_cast<ScreenVertex*>(ZELVO_ALLOC(sizeof(ScreenVertex) * static_cast<std::size_t>(count)));
   if (converted == nullptr) return -1;
   auto* triangles = static_cast<ScreenVertex*>(

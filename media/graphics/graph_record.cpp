@@ -8,6 +8,7 @@
 #include "media/core/log.h"
 #include "media/core/message_pump.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/movie_table.h"
 #include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
 #include "media/pixels/pixel_format.h"
@@ -208,11 +209,7 @@ int LoadGraph(const char* fileName, int notTexture) {
   const FileHandle file = FileOpen(fileName, 0, 0, 0);
   if (file == 0) return LogGraphFileMissing(fileName);
   FileClose(file);
-  // A file no decoder accepts would open as a movie; movies are not part of the library, so the
-  // movie open fails here.
-  char text[512];
-  std::snprintf(text, sizeof text, "右記のグラフィックファイルのロードに失敗しました：%s \n", fileName);
-  return WriteLogText(text);
+  return LoadMovieGraph(fileName, notTexture);
 }
 
 int LoadDivGraph(const char* fileName, int total, int across, int down, int cellWidth, int cellHeight,
@@ -272,6 +269,7 @@ int DeleteGraph(int graph, int logFlag) {
   if (g_graphics.ending) return 0;
   GraphRecord* record = GetGraphRecord(graph);
   if (record == nullptr) return -1;
+  CloseMovie(graph);
   DeleteGraphSurfaces(record);
   if (logFlag) {
     char text[256];

@@ -11,6 +11,7 @@
 #include "media/graphics/draw_state.h"
 #include "media/graphics/font_table.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/movie_table.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
 
@@ -48,6 +49,7 @@ int RebuildGraphicsAfterDisplayChange() {
   PresentBackScreen();
   RefillAllGraphs();
   RecreateAllFonts();
+  ReopenAllMovies();
   return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graph_restore.h"
 #include "media/graphics/graphics_manager.h"
+#include "media/graphics/movie_table.h"
 #include "media/graphics/text_draw_console.h"
 #include "media/pixels/pixel_format.h"
 #include "media/sound_input/input.h"
@@ -58,6 +59,16 @@ SubsystemHooks GraphicsRow() {
   row.end = EndGraphics;
   row.recreateSurfaces = RecreateGraphSurfaces;
   row.windowMoved = SetDrawAreaAgain;
+  return row;
+}
+
+// Movies follow the window into the background and back, and let go of their objects while the
+// display is rebuilt (the rebuild opens them again).
+SubsystemHooks MoviesRow() {
+  SubsystemHooks row{};
+  row.suspend = PauseAllMovies;
+  row.resume = ResumeAllMovies;
+  row.releaseObjects = ReleaseAllMovieObjects;
   return row;
 }
 
@@ -125,6 +136,7 @@ void RegisterLibrarySubsystems() {
   RegisterSubsystem(kSubsystemSound, SoundSubsystemRow());
   RegisterSubsystem(kSubsystemInput, InputSubsystemRow());
   RegisterSubsystem(kSubsystemNetwork, NetworkRow());
+  RegisterSubsystem(kSubsystemMovies, MoviesRow());
   RegisterScreenHooks(ScreenAnswers());
 }
 

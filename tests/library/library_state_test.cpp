@@ -14,10 +14,10 @@ using LibraryState = LibraryTest;
 TEST_F(LibraryState, StartUpRegistersTheBuiltSubsystemsOnly) {
   ASSERT_EQ(StartUpLibrary(), 0);
   for (zelvo::SubsystemId present : {zelvo::kSubsystemDisplay, zelvo::kSubsystemGraphics, zelvo::kSubsystemSound,
-                                     zelvo::kSubsystemInput, zelvo::kSubsystemNetwork}) {
+                                     zelvo::kSubsystemInput, zelvo::kSubsystemNetwork, zelvo::kSubsystemMovies}) {
     EXPECT_TRUE(zelvo::IsSubsystemPresent(present)) << present;
   }
-  for (zelvo::SubsystemId absent : {zelvo::kSubsystemFonts, zelvo::kSubsystemMovies}) {
+  for (zelvo::SubsystemId absent : {zelvo::kSubsystemFonts}) {
     EXPECT_FALSE(zelvo::IsSubsystemPresent(absent)) << absent;
   }
   // The screen answers from the display once registered.

@@ -1,0 +1,27 @@
+#pragma once
+// Short AVI movies for tests and benchmarks, written through FFmpeg's muxer: frame n is filled
+// with MovieFrameColor(n), optionally under a fine pattern that gives the encoder real work.
+#include <cstdint>
+#include <string>
+
+namespace zelvo_test {
+
+enum class AviCodec { kMjpeg, kRawBgr24 };
+
+struct AviLayout {
+  int width = 64;
+  int height = 48;
+  int framesPerSecond = 10;
+  int frameCount = 10;
+  AviCodec codec = AviCodec::kMjpeg;
+  bool patterned = false;   // colour plus a pattern in every second block of 8 x 8 pixels
+};
+
+// 0xRRGGBB of frame n; distinct for the first 32 frames, with channels far enough apart that JPEG's
+// loss cannot make one frame look like another.
+std::uint32_t MovieFrameColor(int frame);
+
+// true when the file was written.
+bool WriteAvi(const std::string& path, const AviLayout& layout);
+
+}  // namespace zelvo_test
