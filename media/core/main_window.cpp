@@ -76,6 +76,7 @@ void TestTimerPrecision() {
 // memory and desktop are recorded, the clock is chosen and the random generator seeded.
 void PrepareWindowStart() {
   ClearWindowState();
+  FixClassName();
   g_window.mainThreadId = pf::GetCurrentThreadId();
   LogMemory();
   pf::GetDesktopMode(&g_window.desktopWidth, &g_window.desktopHeight, &g_window.desktopBits);

@@ -27,9 +27,14 @@ void ResetWindowState() {
 }
 
 const char* EffectiveClassName() {
+  if (g_window.className[0] != '\0') return g_window.className;
   if (g_windowSettings.className[0] != '\0') return g_windowSettings.className;
   if (g_windowSettings.title[0] != '\0') return g_windowSettings.title;
   return "D123987X";
+}
+
+void FixClassName() {
+  std::strncpy(g_window.className, EffectiveClassName(), sizeof g_window.className - 1);
 }
 
 int IsMainThread() {

@@ -51,6 +51,7 @@ extern WindowSettings g_windowSettings;
 
 struct WindowState {
   pf::WindowHandle window;
+  char className[kTextMax];   // fixed at the window start, so a later title cannot change it
   void* instance;
   std::uint32_t mainThreadId;
   int active;
@@ -86,8 +87,11 @@ extern WindowState g_window;
 void ClearWindowState();
 // The settings too, as at process start.
 void ResetWindowState();
-// The class name in force: the one set, else the title, else "D123987X".
+// The class name in force: the one fixed at the window start; before that the one set, else the
+// title, else "D123987X".
 const char* EffectiveClassName();
+// Fixes the class name for the window about to be made.
+void FixClassName();
 // 1 on the thread that started the library.
 int IsMainThread();
 
