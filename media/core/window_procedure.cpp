@@ -185,7 +185,7 @@ pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::W
       WriteLogText("ウインドウが破棄されようとしています\n");
       WriteLogText("ソフトを終了する準備が整いました\n");
       if (g_windowSettings.noQuitMessage == 0) pf::PostQuitMessage(0);
-      g_window.closed = 1;
+      MarkWindowClosed();
       break;
     case pf::WM_CLOSE:
       WriteLogText("ウインドウを閉じようとしています\n");

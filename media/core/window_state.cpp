@@ -1,6 +1,7 @@
 // The main window's state records.
 #include "media/core/window_state.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace zelvo {
@@ -36,6 +37,10 @@ const char* EffectiveClassName() {
 void FixClassName() {
   std::strncpy(g_window.className, EffectiveClassName(), sizeof g_window.className - 1);
 }
+
+int WindowClosed() { return std::atomic_ref<int>(g_window.closed).load(); }
+
+void MarkWindowClosed() { std::atomic_ref<int>(g_window.closed).store(1); }
 
 int IsMainThread() {
   return g_window.mainThreadId != 0 && pf::GetCurrentThreadId() == g_window.mainThreadId ? 1 : 0;

@@ -55,7 +55,7 @@ struct WindowState {
   void* instance;
   std::uint32_t mainThreadId;
   int active;
-  volatile int closed;        // read by the message thread while it waits for the lock
+  int closed;                 // read by the message thread outside the lock: WindowClosed, MarkWindowClosed
   int closePosted;
   int creating;
   int modeChangeRunning;
@@ -92,6 +92,10 @@ void ResetWindowState();
 const char* EffectiveClassName();
 // Fixes the class name for the window about to be made.
 void FixClassName();
+// The closed flag, read and set atomically: the message thread reads it while it waits for the
+// lock that the thread setting it holds.
+int WindowClosed();
+void MarkWindowClosed();
 // 1 on the thread that started the library.
 int IsMainThread();
 
