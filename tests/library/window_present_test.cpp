@@ -1,0 +1,84 @@
+// What the window shows: a magnified window shows the frame stretched, in DirectDraw and in
+// software rendering, read back from the host.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include <zelvo/zelvo.h>
+
+#include "media/core/library_lock.h"
+#include "media/core/main_window.h"
+#include "media/core/window_state.h"
+#include "platform/testing.h"
+#include "support/library_fixture.h"
+
+namespace zelvo_test {
+namespace {
+
+enum Rendering { kDirectDraw, kSoftware };
+
+class WindowPresent : public LibraryTest, public ::testing::WithParamInterface<Rendering> {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    // Room for the magnified window on the desktop.
+    pf::testing::SetHeadlessDesktop(1600, 1200, 32);
+    // The Z buffer cannot be attached: the screen falls back to software rendering.
+    if (GetParam() == kSoftware) pf::testing::FailNextCalls("AddAttachedSurface", 1);
+    ASSERT_EQ(StartUpLibrary(), 0);
+    ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+  }
+  void TearDown() override {
+    EXPECT_EQ(ShutDownLibrary(), 0);
+    LibraryTest::TearDown();
+  }
+  std::uint32_t At(int x, int y) const { return frame_[static_cast<std::size_t>(y) * width_ + x] & 0xFFFFFF; }
+  void Present() {
+    ASSERT_EQ(PresentBackBuffer(), 0);
+    pf::testing::LastPresentedFrame(&frame_, &width_, &height_);
+  }
+  std::vector<std::uint32_t> frame_;
+  int width_ = 0, height_ = 0;
+};
+
+TEST_P(WindowPresent, AMagnifiedWindowShowsTheFrameStretched) {
+  {
+    zelvo::LibraryLockGuard lock;
+    zelvo::g_windowSettings.scaleRate = 1.5;   // as a drag of the window's corner leaves it
+    zelvo::FitWindowToScreen();
+  }
+  ASSERT_EQ(DrawRectangle(0, 0, 320, 480, PackColor(255, 0, 0), 1), 0);
+  ASSERT_EQ(DrawRectangle(320, 0, 640, 480, PackColor(0, 0, 255), 1), 0);
+  ASSERT_EQ(DrawRectangle(100, 100, 110, 110, PackColor(255, 255, 255), 1), 0);
+  Present();
+  ASSERT_EQ(width_, 960);
+  ASSERT_EQ(height_, 720);
+  EXPECT_EQ(At(0, 0), 0xFF0000u);
+  EXPECT_EQ(At(477, 700), 0xFF0000u);
+  EXPECT_EQ(At(482, 700), 0x0000FFu);
+  EXPECT_EQ(At(959, 719), 0x0000FFu);
+  EXPECT_EQ(At(151, 151), 0xFFFFFFu);
+  EXPECT_EQ(At(163, 163), 0xFFFFFFu);
+  EXPECT_EQ(At(147, 151), 0xFF0000u);
+  EXPECT_EQ(At(167, 151), 0xFF0000u);
+  // Back at its own size the window shows the frame pixel for pixel.
+  {
+    zelvo::LibraryLockGuard lock;
+    zelvo::g_windowSettings.scaleRate = 1.0;
+    zelvo::FitWindowToScreen();
+  }
+  Present();
+  ASSERT_EQ(width_, 640);
+  EXPECT_EQ(At(100, 100), 0xFFFFFFu);
+  EXPECT_EQ(At(110, 100), 0xFF0000u);
+  EXPECT_EQ(At(320, 0), 0x0000FFu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, WindowPresent, ::testing::Values(kDirectDraw, kSoftware),
+                         [](const ::testing::TestParamInfo<Rendering>& info) {
+                           return info.param == kDirectDraw ? "DirectDraw" : "Software";
+                         });
+
+}  // namespace
+}  // namespace zelvo_test
