@@ -10,6 +10,7 @@
 #include "media/core/library_lock.h"
 #include "media/core/main_window.h"
 #include "media/core/window_state.h"
+#include "media/graphics/draw_state.h"
 #include "platform/testing.h"
 #include "support/library_fixture.h"
 
@@ -73,6 +74,40 @@ TEST_P(WindowPresent, AMagnifiedWindowShowsTheFrameStretched) {
   EXPECT_EQ(At(100, 100), 0xFFFFFFu);
   EXPECT_EQ(At(110, 100), 0xFF0000u);
   EXPECT_EQ(At(320, 0), 0x0000FFu);
+}
+
+TEST_P(WindowPresent, FrontBufferDrawingFollowsTheWindowAndKeepsToTheDesktop) {
+  ASSERT_EQ(SelectDrawTarget(ZELVO_FRONT_BUFFER), 0);
+  const pf::WindowHandle window = zelvo::g_window.window;
+  auto moveClientTo = [&](int x, int y) {
+    zelvo::LibraryLockGuard lock;
+    pf::Point origin{0, 0};
+    pf::ClientToScreen(window, &origin);
+    pf::Rect outer{};
+    pf::GetWindowRect(window, &outer);
+    pf::MoveWindow(window, outer.left + x - origin.x, outer.top + y - origin.y, outer.right - outer.left,
+                   outer.bottom - outer.top, true);
+  };
+  const bool direct = GetParam() == kDirectDraw;   // software rendering draws into its own image
+  moveClientTo(300, 200);
+  EXPECT_EQ(zelvo::g_draw.drawOffset.left, direct ? 300 : 0);
+  EXPECT_EQ(zelvo::g_draw.drawOffset.top, direct ? 200 : 0);
+  ASSERT_EQ(DrawRectangle(0, 0, 640, 480, PackColor(0, 255, 0), 1), 0);
+  pf::testing::LastPresentedFrame(&frame_, &width_, &height_);
+  ASSERT_EQ(width_, 640);
+  EXPECT_EQ(At(0, 0), 0x00FF00u);
+  EXPECT_EQ(At(639, 479), 0x00FF00u);
+  // Partly off the desktop (1600 x 1200): the draw region keeps to the part that is on it.
+  moveClientTo(-100, 1000);
+  const zelvo::IntRect region = zelvo::g_draw.region;
+  EXPECT_EQ(region.left, direct ? 100 : 0);
+  EXPECT_EQ(region.top, 0);
+  EXPECT_EQ(region.right, 640);
+  EXPECT_EQ(region.bottom, direct ? 200 : 480);
+  EXPECT_EQ(DrawRectangle(0, 0, 640, 480, PackColor(255, 0, 255), 1), 0);
+  moveClientTo(300, 200);
+  EXPECT_EQ(zelvo::g_draw.region.left, 0);
+  EXPECT_EQ(zelvo::g_draw.region.bottom, 480);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, WindowPresent, ::testing::Values(kDirectDraw, kSoftware),
