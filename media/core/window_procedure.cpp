@@ -57,6 +57,7 @@ void OnActivate(pf::WindowHandle window, int active, int minimized) {
       CallSubsystem(kSubsystemMovies, &SubsystemHooks::suspend);
       CallSubsystem(kSubsystemInput, &SubsystemHooks::activate, active);
     }
+    if (g_window.inactiveImage != 0) CallSubsystem(kSubsystemGraphics, &SubsystemHooks::paintInactive);
   }
   CallSubsystem(kSubsystemInput, &SubsystemHooks::afterActivation);
   if (g_windowSettings.activationCallback != nullptr) {
@@ -122,7 +123,9 @@ void OnSizing(pf::WParam edge, pf::Rect* rect) {
 
 void OnPaint(pf::WindowHandle window) {
   g_window.painting = 1;
-  if (g_runState.ready != 0 || HasWindowRegion() != 0) {
+  if (g_window.active == 0 && g_window.inactiveImage != 0 && g_windowSettings.runInBackground == 0) {
+    CallSubsystem(kSubsystemGraphics, &SubsystemHooks::paintInactive);
+  } else if (g_runState.ready != 0 || HasWindowRegion() != 0) {
     if (ScreenBackBufferIsTarget() != 0) {
       int vblank = ScreenVblankWaitEnabled();
       ScreenEnableVblankWait(0);

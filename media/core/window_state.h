@@ -78,6 +78,7 @@ struct WindowState {
   char* droppedFiles[kMaxDroppedFiles];
   int droppedFileCount;
   int instanceLocked;
+  int inactiveImage;           // graph handle of the picture shown while inactive, 0 for none
   pf::Handle messageThread;
   int messageThreadEnded;      // set by the message thread as it leaves (read through atomic_ref)
 };

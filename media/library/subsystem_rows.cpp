@@ -12,6 +12,7 @@
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graph_restore.h"
 #include "media/graphics/graphics_manager.h"
+#include "media/graphics/inactive_image.h"
 #include "media/graphics/text_draw_console.h"
 #include "media/pixels/pixel_format.h"
 #include "media/sound_input/input.h"
@@ -52,6 +53,7 @@ SubsystemHooks GraphicsRow() {
   row.end = EndGraphics;
   row.recreateSurfaces = RecreateGraphSurfaces;
   row.windowMoved = FollowWindowMove;
+  row.paintInactive = [] { PaintInactiveImage(); };
   return row;
 }
 

@@ -2,7 +2,9 @@
 // software rendering, read back from the host.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include <zelvo/zelvo.h>
@@ -11,8 +13,11 @@
 #include "media/core/main_window.h"
 #include "media/core/window_state.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/inactive_image.h"
 #include "platform/testing.h"
 #include "support/library_fixture.h"
+#include "support/picture_writers.h"
+#include "support/zva_writer.h"
 
 namespace zelvo_test {
 namespace {
@@ -108,6 +113,48 @@ TEST_P(WindowPresent, FrontBufferDrawingFollowsTheWindowAndKeepsToTheDesktop) {
   moveClientTo(300, 200);
   EXPECT_EQ(zelvo::g_draw.region.left, 0);
   EXPECT_EQ(zelvo::g_draw.region.bottom, 480);
+}
+
+std::atomic<std::uint32_t> g_shownWhileInactive{0};
+
+TEST_P(WindowPresent, WhileInactiveTheWindowShowsTheInactivePicture) {
+  std::vector<Bytes> rows(4, Bytes{});
+  for (auto& row : rows) {
+    for (int x = 0; x < 4; ++x) row.insert(row.end(), {255, 0, 0});   // blue, stored blue first
+  }
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = 4;
+  layout.pixels = PadRows(rows);
+  WriteFileBytes(folder_ + "/away.bmp", WriteBmp(layout));
+  g_shownWhileInactive = 0;
+  {
+    zelvo::LibraryLockGuard lock;
+    ASSERT_EQ(zelvo::SetInactiveImage("missing.bmp", nullptr, 0), -1);
+    ASSERT_EQ(zelvo::SetInactiveImage("away.bmp", nullptr, 0), 0);
+    // Runs on the pumping thread once the window has gone inactive.
+    zelvo::g_windowSettings.activationCallback = [](int active, void*) {
+      if (active != 0) return;
+      std::vector<std::uint32_t> frame;
+      int width = 0, height = 0;
+      pf::testing::LastPresentedFrame(&frame, &width, &height);
+      if (width == 640) g_shownWhileInactive = frame[240 * 640 + 320] | 0xFF000000u;
+    };
+  }
+  ASSERT_EQ(DrawRectangle(0, 0, 640, 480, PackColor(0, 255, 0), 1), 0);
+  ASSERT_EQ(SetBlendMode(1, 128), 0);
+  pf::testing::InjectFocus(false);
+  std::thread activator([] {
+    for (int i = 0; i < 2000000 && g_shownWhileInactive == 0; ++i) std::this_thread::yield();
+    pf::testing::InjectFocus(true);
+  });
+  EXPECT_EQ(PumpMessages(), 0);
+  activator.join();
+  EXPECT_EQ(g_shownWhileInactive & 0xFFFFFF, 0x0000FFu);
+  // The program's frame and drawing state are as they were.
+  ASSERT_EQ(SetBlendMode(0, 0), 0);
+  Present();
+  EXPECT_EQ(At(320, 240), 0x00FF00u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, WindowPresent, ::testing::Values(kDirectDraw, kSoftware),
