@@ -51,13 +51,19 @@ void OnActivate(pf::WindowHandle window, int active, int minimized) {
       CallSubsystem(kSubsystemDisplay, &SubsystemHooks::releaseDisplay);
       pf::ShowWindow(window, pf::SW_MINIMIZE);
     }
-    // The built-in restore always stands ready, so losing the screen in full screen never ends the
-    // program: lost surfaces are restored on the next activation.
+    // The graphics' built-in restore always stands ready, so losing the screen in full screen ends
+    // the program only when no graphics are there to restore it: lost surfaces come back on the next
+    // activation.
     if (g_windowSettings.windowMode != 0 || ScreenFullScreenModeSet() == 0 || ScreenHasDirectDraw() == 0) {
       CallSubsystem(kSubsystemMovies, &SubsystemHooks::suspend);
       CallSubsystem(kSubsystemInput, &SubsystemHooks::activate, active);
+    } else if (!IsSubsystemPresent(kSubsystemGraphics) && g_startUpOptions.hosted == 0) {
+      WriteLogText("復元関数が登録されていないため終了します\n");
+      PostCloseOnce(window);
     }
-    if (g_window.inactiveImage != 0) CallSubsystem(kSubsystemGraphics, &SubsystemHooks::paintInactive);
+    if (g_window.inactiveImage != 0 && g_window.closePosted == 0) {
+      CallSubsystem(kSubsystemGraphics, &SubsystemHooks::paintInactive);
+    }
   }
   CallSubsystem(kSubsystemInput, &SubsystemHooks::afterActivation);
   if (g_windowSettings.activationCallback != nullptr) {
