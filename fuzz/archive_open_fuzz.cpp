@@ -1,5 +1,6 @@
-// Writes the input as an archive beside an empty working folder, then lists every folder of it
-// and reads every entry through the archive-aware file operations, plainly and asynchronously.
+// Writes the input as an archive into a scratch folder, then, inside that folder, lists every folder
+// of the archive and reads every entry through the archive-aware file operations, plainly and
+// asynchronously.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,7 +10,7 @@
 
 #include "media/core/archive_files.h"
 #include "media/core/file_ops.h"
-#include "platform/kernel/kernel.h"
+#include "fuzz/scratch_folder.h"
 #include "support/test_paths.h"
 #include "support/zva_writer.h"
 
@@ -59,12 +60,13 @@ void Walk(const std::string& folder, int depth) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   g_folder = zelvo_test::MakeScratchFolder("archive_open_fuzz");
-  pf::SetCurrentDirectory(pf::HostPathToWindows(g_folder).c_str());
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   zelvo_test::WriteFileBytes(g_folder + "/X.ZVA", std::vector<std::uint8_t>(data, data + size));
+  zelvo_fuzz::InScratchFolder inside(g_folder);
+  if (!inside.entered()) __builtin_trap();
   g_opens = 0;
   Walk("x", 0);
   ReadEntry("x\\A", 0);

@@ -183,7 +183,8 @@ void ReleaseLibraryLock() {
   }
 }
 
-int TakeLibraryLockUnlessClosed(const volatile int* windowClosed) {
+int TakeLibraryLockUnlessClosed(int* windowClosed) {
+  const std::atomic_ref<int> closed(*windowClosed);
   EnsureInitialised();
   const std::uint32_t id = CallerId();
   for (;;) {
@@ -192,7 +193,7 @@ int TakeLibraryLockUnlessClosed(const volatile int* windowClosed) {
     if (attempt == Attempt::kTaken) {
       return 1;
     }
-    if (*windowClosed != 0) {
+    if (closed.load() != 0) {
       LeaveQueue(id);
       return 0;
     }
@@ -201,13 +202,13 @@ int TakeLibraryLockUnlessClosed(const volatile int* windowClosed) {
       continue;
     }
     while (pf::WaitForSingleObject(event, kClosedPollMs) == pf::kWaitTimeout) {
-      if (*windowClosed != 0) {
+      if (closed.load() != 0) {
         LeaveQueue(id);
         return 0;
       }
     }
     pf::ResetEvent(event);
-    if (*windowClosed != 0) {
+    if (closed.load() != 0) {
       LeaveQueue(id);
       return 0;
     }

@@ -9,8 +9,9 @@ void ReleaseLibraryLock();
 void CloseLibraryLock();
 
 // The message thread's variant: waits in 1000 ms slices and gives up (leaving the queue) once
-// *windowClosed becomes nonzero; returns 1 when the lock was taken, 0 when it gave up.
-int TakeLibraryLockUnlessClosed(const volatile int* windowClosed);
+// *windowClosed becomes nonzero (read atomically: its writer holds the lock); returns 1 when the
+// lock was taken, 0 when it gave up.
+int TakeLibraryLockUnlessClosed(int* windowClosed);
 // The message thread's release: signals the next waiter without yielding.
 void ReleaseLibraryLockNoYield();
 // Wakes the thread if it waits in the queue, so a waiter that gives up when the window closes

@@ -76,6 +76,7 @@ void TestTimerPrecision() {
 // memory and desktop are recorded, the clock is chosen and the random generator seeded.
 void PrepareWindowStart() {
   ClearWindowState();
+  FixClassName();
   g_window.mainThreadId = pf::GetCurrentThreadId();
   LogMemory();
   pf::GetDesktopMode(&g_window.desktopWidth, &g_window.desktopHeight, &g_window.desktopBits);
@@ -91,7 +92,7 @@ int CheckDoubleLaunch() {
   if (taken == 0) {
     if (g_windowSettings.allowDoubleLaunch == 0) {
       WriteLogText("二重起動されています、ソフトを終了します\n");
-      g_window.closed = 1;
+      MarkWindowClosed();
       return -1;
     }
     WriteLogText("二重起動されていますが続行します\n");
@@ -174,7 +175,7 @@ int StartMainWindow() {
                               nullptr,
                               EffectiveClassName()};
   if (pf::RegisterClass(&windowClass) == 0) {
-    g_window.closed = 1;
+    MarkWindowClosed();
     WriteLogText("ウインドウクラスの登録に失敗しました\n");
     pf::ReleaseInstanceLock();
     return -1;
@@ -184,7 +185,7 @@ int StartMainWindow() {
 
   g_window.window = CreateMainWindow();
   if (g_window.window == nullptr) {
-    g_window.closed = 1;
+    MarkWindowClosed();
     WriteLogText("ウインドウの作成に失敗しました\n");
     // Left registered, the class would refuse the next start-up's registration.
     pf::UnregisterClass(EffectiveClassName(), g_window.instance);
@@ -242,7 +243,7 @@ int EndMainWindow() {
   while (ProcessMessage() == 0 && pf::timeGetTime() - start < kCloseWaitLimitMs) {
   }
   if (pf::IsWindow(g_window.window)) pf::DestroyWindow(g_window.window);
-  g_window.closed = 1;
+  MarkWindowClosed();
   pf::UnregisterClass(EffectiveClassName(), g_window.instance);
   DeleteAllKeyInputs();
   ClearImeState();

@@ -49,8 +49,8 @@ void RunPasses() {
       if (message.message == pf::WM_ACTIVATEAPP && g_windowSettings.windowMode != 0) {
         g_window.active = static_cast<int>(message.wParam & 0xFFFF);
       }
-      if (g_window.closed != 0) return;
-      if (message.message == pf::WM_QUIT) g_window.closed = 1;
+      if (WindowClosed() != 0) return;
+      if (message.message == pf::WM_QUIT) MarkWindowClosed();
       pf::TranslateMessage(&message);
       pf::DispatchMessage(&message);
       if (++budget > kMessageBudget) {
@@ -65,10 +65,10 @@ void RunPasses() {
       CallSubsystem(kSubsystemSound, &SubsystemHooks::pumpWhileInactive);
       pf::Sleep(1);
     }
-    if (g_window.closed != 0 || mainThread == 0) return;
+    if (WindowClosed() != 0 || mainThread == 0) return;
     lastPassHandled = nothingHandled == 0 ? 1 : 0;
   } while ((g_window.closePosted == 0 && g_window.active == 0 && g_windowSettings.runInBackground == 0) ||
-           (lastPassHandled != 0 && g_window.closed == 0));
+           (lastPassHandled != 0 && WindowClosed() == 0));
 }
 
 }  // namespace
@@ -76,7 +76,7 @@ void RunPasses() {
 int ProcessMessage() {
   if (g_window.inTextInputStep != 0) return 0;
   if (g_startUpOptions.noWindow == 0) {
-    if (g_window.window == nullptr) return g_window.closed != 0 ? -1 : 0;
+    if (g_window.window == nullptr) return WindowClosed() != 0 ? -1 : 0;
     if (g_startUpOptions.hosted == 0) {
       if (g_window.modeSwitchRequested != 0 && g_windowSettings.maximizeSwitch != 0 && IsMainThread() != 0) {
         g_window.modeSwitchRequested = 0;
@@ -95,7 +95,7 @@ int ProcessMessage() {
   g_window.inTextInputStep = 1;
   RunTextInputStep();
   g_window.inTextInputStep = 0;
-  return g_window.closed != 0 ? -1 : 0;
+  return WindowClosed() != 0 ? -1 : 0;
 }
 
 int UpdateFullScreenMouseUi() {

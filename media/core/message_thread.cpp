@@ -16,7 +16,7 @@ std::atomic<std::uint32_t> g_messageThreadId{0};
 
 std::uint32_t MessageThreadMain(void*) {
   g_messageThreadId.store(pf::GetCurrentThreadId());
-  while (g_window.closed == 0) {
+  while (WindowClosed() == 0) {
     if (TakeLibraryLockUnlessClosed(&g_window.closed) == 0) break;
     int result = ProcessMessage();
     g_messageThreadPasses.fetch_add(1, std::memory_order_relaxed);

@@ -92,7 +92,7 @@ void RecvSocket(NetWorkRecord* record) {
   if (record->packetMode == 0 || record->receiving != 0) return;
   record->receiving = 1;
   PumpNetWorkWindow(0);
-  for (int reads = 0; reads < kMaxReadsPerReceive && g_window.closed == 0 && record->errorFlag == 0; ++reads) {
+  for (int reads = 0; reads < kMaxReadsPerReceive && WindowClosed() == 0 && record->errorFlag == 0; ++reads) {
     // Enough complete packets wait: the rest stays with the socket until the program reads.
     if (record->receiveCompleteBytes >= kMaxNetWorkPacket) break;
     if (record->receiveMissing > kNetWorkStageSize) {
@@ -124,7 +124,7 @@ void RecvSocket(NetWorkRecord* record) {
 void SendSocket(NetWorkRecord* record) {
   if (record->packetMode == 0 || record->sending != 0 || PendingSendBytes(record) == 0) return;
   record->sending = 1;
-  while (g_window.closed == 0) {
+  while (WindowClosed() == 0) {
     if (record->sendRemaining == 0) {
       if (record->sendRing.dataLength == 0) break;
       // What is queued goes out as one packet, up to the longest a peer takes.

@@ -44,6 +44,7 @@ struct SubsystemHooks {
   void (*releaseObjects)();       // before a display rebuild
   void (*recreateSurfaces)();     // after an inactive wait
   void (*windowMoved)();
+  void (*paintInactive)();        // the picture shown while the program is inactive, into the window
 };
 
 // What the ground floor reads of the screen and draws on it (the display and fonts fill their part).

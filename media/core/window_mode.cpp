@@ -148,7 +148,7 @@ int SetWindowStyleIndex(int index) {
   return 0;
 }
 
-int IsWindowClosed() { return g_window.closed; }
+int IsWindowClosed() { return WindowClosed(); }
 int IsClosePosted() { return g_window.closePosted; }
 pf::WindowHandle QueryMainWindow() { return g_window.window; }
 int QueryWindowMode() { return g_windowSettings.windowMode; }

@@ -51,11 +51,18 @@ void OnActivate(pf::WindowHandle window, int active, int minimized) {
       CallSubsystem(kSubsystemDisplay, &SubsystemHooks::releaseDisplay);
       pf::ShowWindow(window, pf::SW_MINIMIZE);
     }
-    // The built-in restore always stands ready, so losing the screen in full screen never ends the
-    // program: lost surfaces are restored on the next activation.
+    // The graphics' built-in restore always stands ready, so losing the screen in full screen ends
+    // the program only when no graphics are there to restore it: lost surfaces come back on the next
+    // activation.
     if (g_windowSettings.windowMode != 0 || ScreenFullScreenModeSet() == 0 || ScreenHasDirectDraw() == 0) {
       CallSubsystem(kSubsystemMovies, &SubsystemHooks::suspend);
       CallSubsystem(kSubsystemInput, &SubsystemHooks::activate, active);
+    } else if (!IsSubsystemPresent(kSubsystemGraphics) && g_startUpOptions.hosted == 0) {
+      WriteLogText("復元関数が登録されていないため終了します\n");
+      PostCloseOnce(window);
+    }
+    if (g_window.inactiveImage != 0 && g_window.closePosted == 0) {
+      CallSubsystem(kSubsystemGraphics, &SubsystemHooks::paintInactive);
     }
   }
   CallSubsystem(kSubsystemInput, &SubsystemHooks::afterActivation);
@@ -122,7 +129,9 @@ void OnSizing(pf::WParam edge, pf::Rect* rect) {
 
 void OnPaint(pf::WindowHandle window) {
   g_window.painting = 1;
-  if (g_runState.ready != 0 || HasWindowRegion() != 0) {
+  if (g_window.active == 0 && g_window.inactiveImage != 0 && g_windowSettings.runInBackground == 0) {
+    CallSubsystem(kSubsystemGraphics, &SubsystemHooks::paintInactive);
+  } else if (g_runState.ready != 0 || HasWindowRegion() != 0) {
     if (ScreenBackBufferIsTarget() != 0) {
       int vblank = ScreenVblankWaitEnabled();
       ScreenEnableVblankWait(0);
@@ -185,7 +194,7 @@ pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::W
       WriteLogText("ウインドウが破棄されようとしています\n");
       WriteLogText("ソフトを終了する準備が整いました\n");
       if (g_windowSettings.noQuitMessage == 0) pf::PostQuitMessage(0);
-      g_window.closed = 1;
+      MarkWindowClosed();
       break;
     case pf::WM_CLOSE:
       WriteLogText("ウインドウを閉じようとしています\n");

@@ -51,10 +51,11 @@ extern WindowSettings g_windowSettings;
 
 struct WindowState {
   pf::WindowHandle window;
+  char className[kTextMax];   // fixed at the window start, so a later title cannot change it
   void* instance;
   std::uint32_t mainThreadId;
   int active;
-  volatile int closed;        // read by the message thread while it waits for the lock
+  int closed;                 // read by the message thread outside the lock: WindowClosed, MarkWindowClosed
   int closePosted;
   int creating;
   int modeChangeRunning;
@@ -77,6 +78,7 @@ struct WindowState {
   char* droppedFiles[kMaxDroppedFiles];
   int droppedFileCount;
   int instanceLocked;
+  int inactiveImage;           // graph handle of the picture shown while inactive, 0 for none
   pf::Handle messageThread;
   int messageThreadEnded;      // set by the message thread as it leaves (read through atomic_ref)
 };
@@ -86,8 +88,15 @@ extern WindowState g_window;
 void ClearWindowState();
 // The settings too, as at process start.
 void ResetWindowState();
-// The class name in force: the one set, else the title, else "D123987X".
+// The class name in force: the one fixed at the window start; before that the one set, else the
+// title, else "D123987X".
 const char* EffectiveClassName();
+// Fixes the class name for the window about to be made.
+void FixClassName();
+// The closed flag, read and set atomically: the message thread reads it while it waits for the
+// lock that the thread setting it holds.
+int WindowClosed();
+void MarkWindowClosed();
 // 1 on the thread that started the library.
 int IsMainThread();
 

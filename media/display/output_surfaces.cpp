@@ -1,6 +1,7 @@
 // The output surfaces of each rendering mode: the primary (flipping in full screen), the back
 // surface, the temporary primary, two work surfaces and the Z buffer under DirectDraw; three
 // MEMIMGs in software rendering.
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
@@ -37,6 +38,23 @@ pf::DirectDrawSurface7* CreateScreenSurface(std::uint32_t caps, std::uint32_t ba
 void FillBlack(pf::DirectDrawSurface7* surface) {
   pf::DDBltFx fx{sizeof(pf::DDBltFx), RgbToScreenColor(0, 0, 0), 0};
   surface->Blt(nullptr, nullptr, nullptr, pf::DDBLT_COLORFILL | pf::DDBLT_WAIT, &fx);
+}
+
+// The desktop's primary keeps whatever it held until the program draws; the part under the window
+// starts black, so no frame ever shows memory that nothing has drawn.
+void FillClientAreaBlack(pf::DirectDrawSurface7* primary) {
+  pf::Rect client{};
+  pf::Point origin{0, 0};
+  if (!pf::GetClientRect(ServiceMainWindow(), &client) || !pf::ClientToScreen(ServiceMainWindow(), &origin)) return;
+  pf::SurfaceDesc desc{};
+  desc.size = sizeof desc;
+  if (primary->GetSurfaceDesc(&desc) != pf::DD_OK) return;
+  const pf::Rect area{origin.x < 0 ? 0 : origin.x, origin.y < 0 ? 0 : origin.y,
+                      std::min<int>(origin.x + client.right, static_cast<int>(desc.width)),
+                      std::min<int>(origin.y + client.bottom, static_cast<int>(desc.height))};
+  if (area.right <= area.left || area.bottom <= area.top) return;
+  pf::DDBltFx fx{sizeof(pf::DDBltFx), RgbToScreenColor(0, 0, 0), 0};
+  primary->Blt(&area, nullptr, nullptr, pf::DDBLT_COLORFILL | pf::DDBLT_WAIT, &fx);
 }
 
 pf::DirectDrawSurface7* CreateWorkSurface(const char* failure) {
@@ -78,6 +96,7 @@ int CreateDirectDrawSurfaces() {
     g_screen.backSurface = CreateScreenSurface(pf::DDSCAPS_OFFSCREENPLAIN | pf::DDSCAPS_3DDEVICE, 0);
     if (g_screen.backSurface == nullptr) AbortWithLog("バックサーフェスの作成に失敗しました");
     FillBlack(g_screen.backSurface);
+    FillClientAreaBlack(g_screen.primarySurface);
   } else {
     g_screen.primarySurface = CreateScreenSurface(
         pf::DDSCAPS_PRIMARYSURFACE | pf::DDSCAPS_FLIP | pf::DDSCAPS_COMPLEX | pf::DDSCAPS_3DDEVICE, 1);

@@ -50,6 +50,13 @@ pf::Rect ClientRectOnScreen(int width, int height) {
   return pf::Rect{origin.x, origin.y, origin.x + width, origin.y + height};
 }
 
+// The screen's size in the window, magnified by the window's rate (window mode only).
+void MagnifiedScreenSize(int* width, int* height) {
+  const double rate = ServiceWindowMode() == 1 ? ServiceWindowScaleRate() : 1.0;
+  *width = static_cast<int>(g_screen.width * rate);
+  *height = static_cast<int>(g_screen.height * rate);
+}
+
 // The on-screen console over the frame, drawn by the graphics front end that owns the draw state.
 void DrawScreenLogOverFrame() { ServiceCall(Services().drawScreenLogOverFrame); }
 
@@ -146,17 +153,24 @@ void ShowBackScreenFullScreen() {
 
 void ShowBackScreenInWindow() {
   const int width = g_screen.width, height = g_screen.height;
+  int shownWidth = width, shownHeight = height;
+  MagnifiedScreenSize(&shownWidth, &shownHeight);
   if (g_screen.softwareRendering) {
     if (g_screen.vblankWait) FrameWait();
     const pf::BitmapInfo info = SoftScreenInfo(&SoftBackScreen);
     pf::DeviceContext dc = pf::GetDC(ServiceMainWindow());
-    pf::SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, SoftBackScreen.pixels, &info,
-                          pf::DIB_RGB_COLORS);
+    if (shownWidth == width && shownHeight == height) {
+      pf::SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, SoftBackScreen.pixels, &info,
+                            pf::DIB_RGB_COLORS);
+    } else {
+      pf::StretchDIBits(dc, 0, 0, shownWidth, shownHeight, 0, 0, width, height, SoftBackScreen.pixels, &info,
+                        pf::DIB_RGB_COLORS, pf::SRCCOPY);
+    }
     pf::ReleaseDC(ServiceMainWindow(), dc);
     MarkSoftScreenStale();
   } else if (ServiceWindowMode() == 1) {
     if (g_screen.vblankWait) FrameWait();
-    const pf::Rect destination = ClientRectOnScreen(width, height);
+    const pf::Rect destination = ClientRectOnScreen(shownWidth, shownHeight);
     g_screen.primarySurface->Blt(&destination, g_screen.backSurface, nullptr, pf::DDBLT_WAIT, nullptr);
   } else {
     ShowBackScreenFullScreen();

@@ -5,23 +5,13 @@
 #include <cstring>
 #include <vector>
 
-#include "media/core/log.h"
+#include "media/display/screen_bmp_file.h"
 #include "media/display/screen_state.h"
-#include "platform/kernel/kernel.h"
 
 namespace zelvo {
 namespace {
 
-void Put16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  Put16(p, v);
-  Put16(p + 2, v >> 16);
-}
-
-constexpr std::uint32_t kHeadersAndTable = 54 + 1024;
+constexpr std::uint32_t kColourTableBytes = 1024;
 
 }  // namespace
 
@@ -43,27 +33,14 @@ int WritePaletteScreenBmp(const char* path, const std::uint8_t* pixels, int pitc
     std::memcpy(rows.data() + static_cast<std::size_t>(height - 1 - y) * stride,
                 pixels + static_cast<std::ptrdiff_t>(y) * pitch, static_cast<std::size_t>(width));
   }
-  std::uint8_t headers[kHeadersAndTable] = {'B', 'M'};
-  Put32(headers + 2, kHeadersAndTable + stride * static_cast<std::uint32_t>(height));
-  Put32(headers + 10, kHeadersAndTable);
-  std::uint8_t* info = headers + 14;
-  Put32(info, 40);
-  Put32(info + 4, static_cast<std::uint32_t>(width));
-  Put32(info + 8, static_cast<std::uint32_t>(height));
-  Put16(info + 12, 1);
-  Put16(info + 14, 8);
+  std::uint8_t fileHeader[14];
+  std::uint8_t info[40 + kColourTableBytes];
+  BuildScreenBmpHeaders(fileHeader, info, width, height, 8, kColourTableBytes, static_cast<std::uint32_t>(rows.size()));
   PixelFormat colours{};
   ReadScreenPaletteColours(&colours);
-  std::memcpy(headers + 54, colours.Palette, sizeof colours.Palette);
-  pf::DeleteFile(path);
-  pf::Handle file = pf::CreateFile(path, pf::kGenericWrite, pf::kShareNone, pf::kCreateNew);
-  if (file == pf::kInvalidHandle) return WriteLogText("ＢＭＰセーブ用ファイルのオープンに失敗しました\n");
-  std::uint32_t written = 0;
-  pf::WriteFile(file, headers, 14, &written);
-  pf::WriteFile(file, info, 40 + 1024, &written);
-  pf::WriteFile(file, rows.data(), static_cast<std::uint32_t>(rows.size()), &written);
-  pf::CloseHandle(file);
-  return 0;
+  std::memcpy(info + 40, colours.Palette, sizeof colours.Palette);
+  return StoreScreenBmp(path, ScreenBmpPieces{fileHeader, info, sizeof info, rows.data(),
+                                              static_cast<std::uint32_t>(rows.size())});
 }
 
 }  // namespace zelvo

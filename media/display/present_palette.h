@@ -6,10 +6,10 @@
 
 namespace zelvo {
 
-// Writes the rectangle (first pixel, pitch, width, height) of palette indices; 0 also when the
-// file cannot be created (logged).
 // The screen palette's colours (blue, green, red, 0) into a format's palette; black without one.
 void ReadScreenPaletteColours(PixelFormat* format);
+// Writes the rectangle (first pixel, pitch, width, height) of palette indices; 0, or -1 when the
+// file could not be stored.
 int WritePaletteScreenBmp(const char* path, const std::uint8_t* pixels, int pitch, int width, int height);
 
 }  // namespace zelvo

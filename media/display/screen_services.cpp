@@ -24,6 +24,7 @@ ScreenServices CoreServices() {
   ScreenServices s{};
   s.mainWindow = &QueryMainWindow;
   s.windowMode = &QueryWindowMode;
+  s.windowScaleRate = &QueryWindowScaleRate;
   s.menuEnabled = &QueryMenuEnabled;
   s.hasWindowRegion = &HasWindowRegion;
   s.applyWindowStyle = [] { ApplyWindowStyle(); };
@@ -46,6 +47,11 @@ void ResetScreenServices() { services = CoreServices(); }
 pf::WindowHandle ServiceMainWindow() { return services.mainWindow != nullptr ? services.mainWindow() : nullptr; }
 
 int ServiceWindowMode() { return services.windowMode != nullptr ? services.windowMode() : 1; }
+
+double ServiceWindowScaleRate() {
+  const double rate = services.windowScaleRate != nullptr ? services.windowScaleRate() : 1.0;
+  return rate > 0.0 ? rate : 1.0;
+}
 
 int ServiceMenuEnabled() { return services.menuEnabled != nullptr ? services.menuEnabled() : 0; }
 

@@ -19,6 +19,7 @@ struct ScreenServices {
   // Library core.
   pf::WindowHandle (*mainWindow)();           // null
   int (*windowMode)();                        // 1 window, 0 full screen (1)
+  double (*windowScaleRate)();                // the window's magnification (1.0)
   int (*menuEnabled)();                       // 0
   int (*hasWindowRegion)();                   // 0
   void (*applyWindowStyle)();
@@ -61,6 +62,7 @@ void ResetScreenServices();
 // The entries with their defaults.
 pf::WindowHandle ServiceMainWindow();
 int ServiceWindowMode();
+double ServiceWindowScaleRate();
 int ServiceMenuEnabled();
 int ServiceOsVersionCode();
 int ServiceGraphicsEnding();

@@ -9,6 +9,7 @@
 #include "media/core/message_pump.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/front_buffer.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/soft_target.h"
 #include "media/software/blend_state.h"
@@ -133,13 +134,7 @@ int SelectDrawTarget(int target) {
   const int old = g_draw.target;
   g_draw.target = target;
   // The front buffer in a window is the desktop's primary surface: drawing lands at the client area.
-  g_draw.drawOffset = IntRect{0, 0, 0, 0};
-  if (target == kTargetFrontBuffer && ServiceWindowMode() == 1 && !IsSoftwareRenderMode() &&
-      !g_screen.temporaryPrimary && g_screen.primarySurface != nullptr) {
-    pf::Point origin{0, 0};
-    pf::ClientToScreen(ServiceMainWindow(), &origin);
-    g_draw.drawOffset = IntRect{origin.x, origin.y, 0, 0};
-  }
+  g_draw.drawOffset = FrontBufferDrawOffset();
   if (SelectDrawScreen(target, old) < 0) {
     g_draw.target = old;
     SelectDrawScreen(old, target);
@@ -170,8 +165,10 @@ int SetDrawRegion(int x1, int y1, int x2, int y2) {
   }
   IntRect r{x1, y1, x2, y2};
   NormalizeRect(&r);
-  auto clampTo = [](int v, int hi) { return v < 0 ? 0 : (v > hi ? hi : v); };
-  r = IntRect{clampTo(r.left, width), clampTo(r.top, height), clampTo(r.right, width), clampTo(r.bottom, height)};
+  const IntRect bounds = FrontBufferVisiblePart(width, height);
+  auto clampTo = [](int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); };
+  r = IntRect{clampTo(r.left, bounds.left, bounds.right), clampTo(r.top, bounds.top, bounds.bottom),
+              clampTo(r.right, bounds.left, bounds.right), clampTo(r.bottom, bounds.top, bounds.bottom)};
   g_draw.region = r;
   g_draw.regionFloat = FloatRect{static_cast<float>(r.left), static_cast<float>(r.top), static_cast<float>(r.right),
                                  static_cast<float>(r.bottom)};

@@ -26,8 +26,9 @@ int SetGraphRestoreCallback(void (*callback)()) {
 int QueryGraphRestoreCallback() { return 1; }
 
 int RebuildGraphicsAfterDisplayChange() {
-  // Software rendering keeps its screens in memory: nothing is ever lost.
-  if (!g_graphics.started || g_graphics.ending || IsSoftwareRenderMode()) return 0;
+  // Software rendering goes through the same steps: its screens are made again in memory and the
+  // display mode (in full screen) is set again through GDI.
+  if (!g_graphics.started || g_graphics.ending) return 0;
   ReleaseOutputSurfaces();
   // Input goes with the old screen; the next read starts it again.
   CallSubsystem(kSubsystemInput, &SubsystemHooks::end);

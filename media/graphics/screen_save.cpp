@@ -8,6 +8,7 @@
 #include "media/core/log.h"
 #include "media/core/message_pump.h"
 #include "media/display/present.h"
+#include "media/display/screen_bmp_file.h"
 #include "media/display/present_palette.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
@@ -19,15 +20,6 @@
 namespace zelvo {
 namespace {
 
-void Put16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  Put16(p, v);
-  Put16(p + 2, v >> 16);
-}
-
 // The pixels to save: the rectangle's top-left pixel, the pitch and the format.
 struct SaveSource {
   const std::uint8_t* pixels;
@@ -38,7 +30,7 @@ struct SaveSource {
 int WriteBmp(const char* path, const SaveSource& source, int width, int height) {
   const int depth = source.format->ColorBitDepth;
   if (depth == 8) return WritePaletteScreenBmp(path, source.pixels, source.pitch, width, height);
-  if (depth != 16 && depth != 32) return 0;
+  if (depth != 16 && depth != 32) return -1;
   const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
   std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * height, 0);
   for (int y = 0; y < height; ++y) {
@@ -57,24 +49,11 @@ int WriteBmp(const char* path, const SaveSource& source, int width, int height) 
       }
     }
   }
-  std::uint8_t fileHeader[14] = {'B', 'M'};
-  Put32(fileHeader + 2, 54 + stride * static_cast<std::uint32_t>(height));
-  Put32(fileHeader + 10, 54);
-  std::uint8_t infoHeader[40] = {};
-  Put32(infoHeader, 40);
-  Put32(infoHeader + 4, static_cast<std::uint32_t>(width));
-  Put32(infoHeader + 8, static_cast<std::uint32_t>(height));
-  Put16(infoHeader + 12, 1);
-  Put16(infoHeader + 14, 24);
-  pf::DeleteFile(path);
-  pf::Handle file = pf::CreateFile(path, pf::kGenericWrite, pf::kShareNone, pf::kCreateNew);
-  if (file == pf::kInvalidHandle) return WriteLogText("ＢＭＰセーブ用ファイルのオープンに失敗しました\n");
-  std::uint32_t written = 0;
-  pf::WriteFile(file, fileHeader, sizeof fileHeader, &written);
-  pf::WriteFile(file, infoHeader, sizeof infoHeader, &written);
-  pf::WriteFile(file, rows.data(), static_cast<std::uint32_t>(rows.size()), &written);
-  pf::CloseHandle(file);
-  return 0;
+  std::uint8_t fileHeader[14];
+  std::uint8_t info[40];
+  BuildScreenBmpHeaders(fileHeader, info, width, height, 24, 0, static_cast<std::uint32_t>(rows.size()));
+  return StoreScreenBmp(path, ScreenBmpPieces{fileHeader, info, sizeof info, rows.data(),
+                                              static_cast<std::uint32_t>(rows.size())});
 }
 
 int WriteCoded(const char* path, const SaveSource& source, int width, int height, int type, int quality, int level) {
@@ -90,12 +69,7 @@ int WriteCoded(const char* path, const SaveSource& source, int width, int height
                 source.pixels + static_cast<std::ptrdiff_t>(y) * source.pitch, static_cast<std::size_t>(image.pitch));
   }
   image.pixels = pixels.data();
-  if (type == 1) {
-    SaveJpegFile(path, &image, quality);
-  } else {
-    SavePngFile(path, &image, level);
-  }
-  return 0;
+  return type == 1 ? SaveJpegFile(path, &image, quality) : SavePngFile(path, &image, level);
 }
 
 }  // namespace
@@ -129,13 +103,14 @@ int SaveScreenToImageFile(int x1, int y1, int x2, int y2, const char* path, int 
     }
     source = SaveSource{static_cast<const std::uint8_t*>(desc.surface), desc.pitch, GetScreenPixelFormat()};
   }
+  int result = 0;
   if (type == 0) {
-    WriteBmp(path, source, width, height);
+    result = WriteBmp(path, source, width, height);
   } else if (type == 1 || type == 2) {
-    WriteCoded(path, source, width, height, type, jpegQuality, pngLevel);
+    result = WriteCoded(path, source, width, height, type, jpegQuality, pngLevel);
   }
   if (locked != nullptr) locked->Unlock(nullptr);
-  return 0;
+  return result;
 }
 
 }  // namespace zelvo

@@ -1,6 +1,7 @@
 // The software path's draw target, switched with the draw target of the drawing state.
 #include "media/graphics/soft_target.h"
 
+#include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/soft_draw_lock.h"
 #include "media/graphics/surface2d.h"
@@ -19,6 +20,19 @@ SurfaceRecord* GraphSurfaceRecord(const GraphRecord* graph, const Surface2DEntry
   if (entry == nullptr) return nullptr;
   if (entryOut != nullptr) *entryOut = entry;
   return GetSurfaceRecord(entry->record);
+}
+
+// In a window the primary is the whole desktop: the copy of the back buffer keeps to the window
+// through the clipper, while drawing on the front buffer goes straight to the window's pixels.
+void ApplyPrimaryClipper(int target) {
+  pf::DirectDrawSurface7* const primary = g_screen.primarySurface;
+  if (IsSoftwareRenderMode() || !IsDirectDrawMode() || primary == nullptr || g_screen.clipper == nullptr) return;
+  if (ServiceWindowMode() != 1 && GetGdiSurfaceMode() == 0 && ServiceMenuEnabled() == 0) return;
+  if (target == kTargetFrontBuffer) {
+    primary->SetClipper(nullptr);
+  } else if (target == kTargetBackBuffer) {
+    primary->SetClipper(g_screen.clipper);
+  }
 }
 }  // namespace
 
@@ -52,6 +66,7 @@ int SelectDrawScreen(int target, int /*previous*/) {
     next.inVideoMemory = (caps.caps & pf::DDSCAPS_VIDEOMEMORY) ? 1 : 0;
   }
   g_softTarget = next;
+  ApplyPrimaryClipper(target);
   return 0;
 }
 

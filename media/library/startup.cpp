@@ -63,7 +63,7 @@ void ShutDownForFatalStop() { ShutDownLibrary(); }
 void PumpUntilWindowGone(int hadWindow) {
   if (g_startUpOptions.noWindow != 0 || hadWindow == 0 || IsMainThread() == 0) return;
   std::uint32_t start = pf::timeGetTime();
-  while (ProcessMessage() == 0 && g_window.closed == 0 && pf::timeGetTime() - start < kFinalPumpLimitMs) {
+  while (ProcessMessage() == 0 && WindowClosed() == 0 && pf::timeGetTime() - start < kFinalPumpLimitMs) {
   }
 }
 

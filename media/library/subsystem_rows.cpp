@@ -8,9 +8,11 @@
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/front_buffer.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graph_restore.h"
 #include "media/graphics/graphics_manager.h"
+#include "media/graphics/inactive_image.h"
 #include "media/graphics/movie_table.h"
 #include "media/graphics/text_draw_console.h"
 #include "media/pixels/pixel_format.h"
@@ -28,12 +30,6 @@ void EndGraphics() { EndDirectDrawLayer(); }
 void RestoreLostSurfaces() { RestoreLostScreenSurfaces(); }
 void RebuildDisplay() { RebuildGraphicsAfterDisplayChange(); }
 void RecreateGraphSurfaces() { RestoreAllGraphSurfaces(); }
-
-// The draw region asked for is set again: the window's position enters the front target's origin.
-void SetDrawAreaAgain() {
-  const IntRect r = g_draw.requestedRegion;
-  SetDrawRegion(r.left, r.top, r.right, r.bottom);
-}
 
 void SwitchToSoftwareRender() { SetSoftwareRenderMode(0); }
 void SetTemporaryPrimary(int on) { SetTemporaryPrimaryFlag(on); }
@@ -58,7 +54,8 @@ SubsystemHooks GraphicsRow() {
   row.start = StartGraphics;
   row.end = EndGraphics;
   row.recreateSurfaces = RecreateGraphSurfaces;
-  row.windowMoved = SetDrawAreaAgain;
+  row.windowMoved = FollowWindowMove;
+  row.paintInactive = [] { PaintInactiveImage(); };
   return row;
 }
 

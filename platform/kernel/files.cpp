@@ -52,14 +52,9 @@ Handle CreateFile(const char* path, std::uint32_t access, std::uint32_t share, s
   if (disposition == kTruncateExisting && (access & kGenericWrite) == 0) return kInvalidHandle;
   const std::string host = MapPathToHost(path);
   if (host.empty()) return kInvalidHandle;
-  const int fd = open(host.c_str(), AccessFlags(access) | disposal | O_CLOEXEC, 0666);
-  if (fd < 0) return kInvalidHandle;
+  const int fd = host_paths::OpenRegularFile(host, AccessFlags(access) | disposal);
   if ((disposal & O_CREAT) != 0) host_paths::ForgetFolderListings();
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {  // folders are not opened as files
-    close(fd);
-    return kInvalidHandle;
-  }
+  if (fd < 0) return kInvalidHandle;
   return kernel_objects::Register(std::make_shared<FileObject>(fd, access, share));
 }
 

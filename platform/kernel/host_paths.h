@@ -9,6 +9,9 @@ namespace pf::host_paths {
 void ForgetFolderListings();
 // The host folder that holds a host path ("/" for "/x", "." for "x").
 std::string FolderOf(const std::string& hostPath);
+// open() of a host path that must be a regular file: a FIFO, device, socket or folder is refused
+// (-1) without waiting on it. The descriptor is blocking and closed on exec.
+int OpenRegularFile(const std::string& hostPath, int flags);
 // The absolute current folder of the process ("/" on failure).
 std::string CurrentFolder();
 

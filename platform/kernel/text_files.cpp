@@ -75,7 +75,7 @@ int CreateReplacement(const std::string& target, std::string* path) {
 std::FILE* OpenReplacement(TextFile* file, const OpenMode& mode) {
   struct stat info {};
   const bool replacing = stat(file->targetPath.c_str(), &info) == 0;
-  if (replacing && (S_ISDIR(info.st_mode) || access(file->targetPath.c_str(), W_OK) != 0)) return nullptr;
+  if (replacing && (!S_ISREG(info.st_mode) || access(file->targetPath.c_str(), W_OK) != 0)) return nullptr;
   const int fd = CreateReplacement(file->targetPath, &file->replacementPath);
   if (fd < 0) return nullptr;
   if (replacing) fchmod(fd, info.st_mode & 07777);  // the file keeps its permissions, as with truncation
@@ -88,15 +88,13 @@ std::FILE* OpenReplacement(TextFile* file, const OpenMode& mode) {
 }
 
 std::FILE* OpenInPlace(const TextFile& file, const OpenMode& mode) {
-  char flags[4] = {mode.kind, 0, 0, 0};
-  if (mode.update) flags[1] = '+';
-  std::strcat(flags, "e");  // close on exec
-  std::FILE* stream = std::fopen(file.targetPath.c_str(), flags);
-  struct stat info {};
-  if (stream != nullptr && (fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode))) {
-    std::fclose(stream);
-    return nullptr;
-  }
+  int flags = mode.update ? O_RDWR : (mode.kind == 'r' ? O_RDONLY : O_WRONLY);
+  if (mode.kind == 'a') flags |= O_CREAT | O_APPEND;
+  const int fd = host_paths::OpenRegularFile(file.targetPath, flags);
+  if (fd < 0) return nullptr;
+  const char streamMode[3] = {mode.kind, mode.update ? '+' : '\0', '\0'};
+  std::FILE* stream = fdopen(fd, streamMode);
+  if (stream == nullptr) close(fd);
   return stream;
 }
 

@@ -82,7 +82,7 @@ TEST(LibraryLock, NoYieldReleaseHandsOverToTheHead) {
 }
 
 TEST(LibraryLock, MessageThreadVariantGivesUpAtOnceWhenAlreadyClosed) {
-  volatile int closed = 1;
+  int closed = 1;
   TakeLibraryLock();
   int result = -1;
   std::thread message([&] { result = TakeLibraryLockUnlessClosed(&closed); });
@@ -90,13 +90,13 @@ TEST(LibraryLock, MessageThreadVariantGivesUpAtOnceWhenAlreadyClosed) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(LibraryLockWaiterCount(), 0);
   ReleaseLibraryLock();
-  closed = 0;
+  std::atomic_ref<int>(closed).store(0);
   EXPECT_EQ(TakeLibraryLockUnlessClosed(&closed), 1);   // free lock: taken even by the variant
   ReleaseLibraryLockNoYield();
 }
 
 TEST(LibraryLock, MessageThreadAtTheHeadLeavesAndWakesTheNext) {
-  volatile int closed = 0;
+  int closed = 0;
   ServedOrder order;
   TakeLibraryLock();
   int result = -1;
@@ -109,7 +109,7 @@ TEST(LibraryLock, MessageThreadAtTheHeadLeavesAndWakesTheNext) {
   WaitForWaiters(1);
   std::thread second([&] { order.TakeRecordRelease(2); });
   WaitForWaiters(2);
-  closed = 1;
+  std::atomic_ref<int>(closed).store(1);
   ReleaseLibraryLock();
   message.join();
   second.join();
@@ -121,7 +121,7 @@ TEST(LibraryLock, MessageThreadAtTheHeadLeavesAndWakesTheNext) {
 // Queued in the middle, the message thread notices the closed flag within its 1000 ms wait slice
 // and leaves without disturbing the order of the others.
 TEST(LibraryLock, MessageThreadInTheMiddleLeavesTheQueue) {
-  volatile int closed = 0;
+  int closed = 0;
   ServedOrder order;
   TakeLibraryLock();
   std::thread first([&] { order.TakeRecordRelease(1); });
@@ -135,7 +135,7 @@ TEST(LibraryLock, MessageThreadInTheMiddleLeavesTheQueue) {
   WaitForWaiters(2);
   std::thread third([&] { order.TakeRecordRelease(3); });
   WaitForWaiters(3);
-  closed = 1;
+  std::atomic_ref<int>(closed).store(1);
   // The waiter sees the close at the end of its current slice, as time goes on.
   EXPECT_TRUE(testing_support::PollUntil([&] { return gaveUp.load(); }));
   message.join();

@@ -113,6 +113,23 @@ TEST_F(FullScreenOutput, PaletteScreenSavesAnEightBitBmpWithTheCurrentPalette) {
   zelvo::FreeGraphImage(&image);
 }
 
+TEST_F(FullScreenOutput, PaletteScreenSaveThatFailsPartWayKeepsTheOldFile) {
+  g_screen.colorDepth = 8;
+  ASSERT_EQ(InitDirectDraw(), 0);
+  TargetBackSurface();
+  const std::string path = folder_ + "/screen.bmp";
+  { std::ofstream(path, std::ios::binary) << "old"; }
+  for (const char* fault : {"WriteFile", "FlushFileBuffers", "MoveFileReplace"}) {
+    SCOPED_TRACE(fault);
+    pf::testing::FailNextCalls(fault, 1);
+    EXPECT_EQ(SaveScreenToImageFile(0, 0, 5, 3, path.c_str(), 0, 0, 0), -1);
+    pf::testing::ClearFaults();
+    EXPECT_EQ(ReadSaved(), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+  }
+  ASSERT_EQ(SaveScreenToImageFile(0, 0, 5, 3, path.c_str(), 0, 0, 0), 0);
+  EXPECT_EQ(ReadSaved().size(), 1078u + 8 * 3);
+}
+
 TEST_F(FullScreenOutput, GdiSurfaceModeCopiesTheBackScreenInsteadOfFlipping) {
   ASSERT_EQ(InitDirectDraw(), 0);
   TargetBackSurface();

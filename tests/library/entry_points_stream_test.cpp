@@ -3,8 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdio>
+#include <ctime>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/test_paths.h"
@@ -45,6 +52,37 @@ TEST(PublicStreams, MissingFileAndFailedHandles) {
   EXPECT_EQ(CloseReadStream(0), -1);
   char line[8];
   EXPECT_EQ(ReadStreamLine(line, sizeof line, 0), -1);
+}
+
+TEST(PublicStreams, PathsThatAreNotRegularFilesFailAtOnce) {
+  std::string dir = zelvo_test::MakeScratchFolder("public_streams_special");
+  const std::string fifo = dir + "/pipe";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+  ASSERT_EQ(mkdir((dir + "/folder").c_str(), 0777), 0);
+  // Should an open wait for a writer after all, a writer comes after 30 s and the time check fails.
+  auto seconds = [] {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec;
+  };
+  const time_t start = seconds();
+  std::atomic<bool> done{false};
+  std::thread rescue([&] {
+    while (!done) {
+      if (seconds() - start >= 30) {
+        const int fd = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+        if (fd >= 0) close(fd);
+      }
+      usleep(5000);
+    }
+  });
+  for (const std::string& path : {fifo, dir + "/folder", std::string("/dev/zero")}) {
+    for (int async : {0, 1}) EXPECT_EQ(OpenReadStream(path.c_str(), async), 0) << path << " " << async;
+  }
+  EXPECT_LT(seconds() - start, 30);
+  done = true;
+  rescue.join();
+  zelvo_test::RemoveFolderTree(dir);
 }
 
 TEST(PublicStreams, The513thOpenStreamFailsAndTheOthersStillRead) {

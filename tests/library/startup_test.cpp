@@ -102,6 +102,28 @@ TEST_F(StartUp, FailingStepUnwindsAndTheNextStartUpWorks) {
   }
 }
 
+TEST_F(StartUp, WithoutATitleTheClassAndTitleTakeTheirDefaults) {
+  // The default class name is shared by every test process: let them run side by side.
+  zelvo::g_windowSettings.allowDoubleLaunch = 1;
+  for (int windowMode : {1, 0}) {
+    SCOPED_TRACE(windowMode);
+    SwitchWindowMode(windowMode);
+    SetWindowTitleText("");
+    ASSERT_EQ(StartUpLibrary(), 0);
+    std::string title;
+    int width = 0, height = 0;
+    ASSERT_TRUE(pf::testing::HostWindowState(&width, &height, &title));
+    EXPECT_EQ(title, "Zelvo");
+    // The class is registered under the default name: registering it again is refused.
+    pf::WindowClass again{};
+    again.className = "D123987X";
+    EXPECT_EQ(pf::RegisterClass(&again), 0);
+    EXPECT_EQ(PumpMessages(), 0);
+    EXPECT_EQ(ShutDownLibrary(), 0);
+    EXPECT_EQ(ReadLog().find("ウインドウの作成に失敗しました"), std::string::npos);
+  }
+}
+
 TEST_F(StartUp, RefusesADoubleLaunch) {
   // Another process holding the class name's lock file.
   std::string path = "/tmp/zelvo-instance-";
