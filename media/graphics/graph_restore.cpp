@@ -4,6 +4,7 @@
 #include "media/graphics/graph_restore.h"
 
 #include "media/core/subsystem_hooks.h"
+#include "media/display/d3d_device.h"
 #include "media/display/present.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
@@ -27,6 +28,7 @@ int QueryGraphRestoreCallback() { return 1; }
 int RebuildGraphicsAfterDisplayChange() {
   // Software rendering keeps its screens in memory: nothing is ever lost.
   if (!g_graphics.started || g_graphics.ending || IsSoftwareRenderMode()) return 0;
+  ReleaseDirect3DObject();
   ReleaseOutputSurfaces();
   // Input goes with the old screen; the next read starts it again.
   CallSubsystem(kSubsystemInput, &SubsystemHooks::end);
@@ -44,6 +46,7 @@ int RebuildGraphicsAfterDisplayChange() {
   CreateOutputSurfaces();
   RestoreScreenPalette();
   SelectDrawScreen(g_draw.target, g_draw.target);
+  GetDirect3DObject();
   ClearDrawTarget();
   PresentBackScreen();
   RefillAllGraphs();

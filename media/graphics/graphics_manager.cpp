@@ -2,6 +2,7 @@
 #include "media/graphics/graphics_manager.h"
 
 #include "media/core/log.h"
+#include "media/display/d3d_device.h"
 #include "media/display/present.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
@@ -34,6 +35,7 @@ void ScreenSetsTransparentColor(std::uint32_t color) { g_draw.transparentColor =
 void ScreenSwitchesOffTextures() { g_draw.use3D = 0; }
 void ScreenReleasesSurfaceObjects() { ReleaseAllSurfaceObjects(); }
 void ScreenRecreatesSurfaceObjects() { RecreateAllSurfaceObjects(); }
+void ScreenEndsDirect3D() { G_D3D_End(); }
 
 }  // namespace
 
@@ -58,6 +60,8 @@ void InstallGraphicsScreenServices() {
   s.resetFlipCounter = ResetFlipCounter;
   s.drawScreenLogOverFrame = DrawScreenLogOverFrame;
   s.waitWhileInactive = WaitWhileInactiveForDrawing;
+  s.startDirect3D = G_D3D_Start;
+  s.endDirect3D = ScreenEndsDirect3D;
 }
 
 int StartDirectDrawLayer() {
