@@ -13,6 +13,7 @@
 #include "media/graphics/text_draw_console.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/soft_target.h"
+#include "media/graphics/surface3d.h"
 #include "media/graphics/surface_data.h"
 
 namespace zelvo {
@@ -36,6 +37,7 @@ void ScreenSwitchesOffTextures() { g_draw.use3D = 0; }
 void ScreenReleasesSurfaceObjects() { ReleaseAllSurfaceObjects(); }
 void ScreenRecreatesSurfaceObjects() { RecreateAllSurfaceObjects(); }
 void ScreenEndsDirect3D() { G_D3D_End(); }
+void Direct3DDeletesPieces() { ReleaseAllSurface3D(); }
 
 }  // namespace
 
@@ -62,6 +64,7 @@ void InstallGraphicsScreenServices() {
   s.waitWhileInactive = WaitWhileInactiveForDrawing;
   s.startDirect3D = G_D3D_Start;
   s.endDirect3D = ScreenEndsDirect3D;
+  g_d3dSurfaceHooks.deleteAllSurfaces = Direct3DDeletesPieces;
 }
 
 int StartDirectDrawLayer() {
@@ -98,9 +101,10 @@ int StartGraphicsManager() {
   g_softTarget = SoftTargetState{};
   ResetDrawState();
   g_graphics.started = 1;
-  // There is no Direct3D device: its texture table cannot be cleared.
-  g_graphics.direct3DUsable = 0;
-  WriteLogText("３Ｄグラフィック描画機能は使用しません\n");
+  g_surface3D.Reset();
+  // Clearing the texture table fails without a Direct3D object.
+  g_graphics.direct3DUsable = ReleaseAllSurface3D() == 0 ? 1 : 0;
+  WriteLogText(g_graphics.direct3DUsable ? "３Ｄグラフィック描画機能を使用します\n" : "３Ｄグラフィック描画機能は使用しません\n");
   g_draw.colorBitDepthOption = 0;
   g_draw.maskRequested = 1;
   int width = 0, height = 0;
