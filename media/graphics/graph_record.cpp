@@ -95,6 +95,8 @@ int CreateGraph(int width, int height, int textureAllowed, int alphaFlag, int pa
   const int handle = CreateGraphRecord(width, height, textureAllowed, alphaFlag, paletteFlag, &record);
   if (handle <= 0 && record == nullptr) return handle;
   if (CreateGraphSurfaces(record) < 0) {
+    // A division that failed part-way leaves pieces behind.
+    DeleteGraphSurfaces(record);
     WriteLogText("グラフィックの作成に失敗しました\n");
     g_graphs.Free(handle);
     return -1;
