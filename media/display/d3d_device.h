@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "media/core/runtime_routines.h"
+#include "media/software/screen_vertex.h"
 #include "platform/d3d/d3d.h"
 
 namespace zelvo {
@@ -17,13 +18,6 @@ constexpr int kVertexCapacities[kVertexKindCount] = {3225, 2340, 1638};
 constexpr int kVertexBufferBytes = 65520;
 constexpr int kDeviceSlotCount = 4;
 constexpr int kStageCount = 4;
-
-struct ScreenVertex {
-  float x, y, z, rhw;
-  std::uint32_t diffuse;
-  float u, v;
-};
-static_assert(sizeof(ScreenVertex) == 28);
 
 struct ShapeVertex {
   float x, y, z, rhw;

@@ -286,6 +286,11 @@ int G_D3D_ReleaseDevice(int slot) {
   s->device = nullptr;
   s->inScene = 0;
   s->batchCount = 0;
+  // The textures the cache names go with their surface objects; the new device starts without them.
+  s->currentTexture = nullptr;
+  s->blendGraphTexture = nullptr;
+  for (StageRecord& stage : s->stages) stage.texture = nullptr;
+  s->blendDirty = 1;
   WriteLogText("Ｄｉｒｅｃｔ３Ｄデバイスを削除しました\n");
   return 0;
 }

@@ -273,6 +273,35 @@ int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int tr
   return 0;
 }
 
+int G_D3D_DrawVertexList(const ScreenVertex* vertices, int triangleCount, const GraphRecord* graph, int transparent) {
+  const int ready = BeginDraw();
+  if (ready <= 0) return ready;
+  G_D3D_BeginScene(Slot());
+  Device3DSlot* slot = UsableSlot(Slot());
+  // Vertex lists never use the blend graph.
+  if (slot->blendGraphTexture != nullptr || slot->force) {
+    G_D3D_FlushBatch(Slot());
+    slot->blendGraphTexture = nullptr;
+    slot->blendDirty = 1;
+  }
+  TextureFacts facts{nullptr, 0, 0};
+  if (graph != nullptr) {
+    const Surface3DRecord* first = graph->backEndCount > 0 ? GetSurface3DRecord(graph->backEnds[0]) : nullptr;
+    if (first == nullptr) return -1;
+    facts = PieceTextureFacts(first);
+  }
+  G_D3D_PrepareDrawState(graph != nullptr ? &facts : nullptr,
+                         (transparent ? kPrepareTransparent : 0) | kPrepareGouraud | kPreparePerspective |
+                             kPrepareModulation | kPrepareBlending);
+  G_D3D_FlushBatch(Slot());
+  if (triangleCount > 0) {
+    slot->device->DrawPrimitive(pf::D3DPT_TRIANGLELIST, kVertexFormats[1], vertices,
+                                static_cast<std::uint32_t>(triangleCount * 3), 0);
+  }
+  EndDraw();
+  return 0;
+}
+
 int G_D3D_FillBox(int x1, int y1, int x2, int y2, std::uint32_t color) {
   const int ready = BeginDraw();
   if (ready <= 0) return ready;

@@ -3,6 +3,7 @@
 // six vertices per texture piece in the device's batch; the subtract emulation and the untextured box
 // it fills with.
 #include "media/core/runtime_routines.h"
+#include "media/software/screen_vertex.h"
 
 namespace zelvo {
 
@@ -15,6 +16,9 @@ int G_D3D_BlitGraphRotated(float x, float y, double scale, double angle, const G
                            int mirror);
 // Corners top-left, top-right, bottom-left, bottom-right.
 int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int transparent);
+// The caller's triangles as they stand (positions, colours and texture coordinates), textured by the
+// graph's first piece.
+int G_D3D_DrawVertexList(const ScreenVertex* vertices, int triangleCount, const GraphRecord* graph, int transparent);
 int G_D3D_FillBox(int x1, int y1, int x2, int y2, std::uint32_t color);
 // Ends the open scene before anything else touches the screen's surfaces.
 void EndDirect3DScene();

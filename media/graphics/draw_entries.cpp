@@ -305,7 +305,14 @@ int DrawPolygonList(const PolygonVertex2D* vertices, int count, int kind, int te
   const IntRect touched{static_cast<int>(minX), static_cast<int>(minY), static_cast<int>(maxX), static_cast<int>(maxY)};
   const int result = triangleCount == 0
                          ? 0
-                         : Bracket(touched, [&] { return DrawPolygonSoft(triangles, triangleCount, record, trans, 0, 0); });
+                         : Bracket(touched, [&] {
+                             if (record != nullptr && record->flags.isTexture) {
+                               return Direct3DDraw(touched, [&] {
+                                 return G_D3D_DrawVertexList(triangles, triangleCount, record, trans);
+                               });
+                             }
+                             return DrawPolygonSoft(triangles, triangleCount, record, trans, 0, 0);
+                           });
   TrackedFree(triangles);
   TrackedFree(converted);
   return result;

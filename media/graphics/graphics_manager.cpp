@@ -65,6 +65,7 @@ void InstallGraphicsScreenServices() {
   s.startDirect3D = G_D3D_Start;
   s.endDirect3D = ScreenEndsDirect3D;
   g_d3dSurfaceHooks.deleteAllSurfaces = Direct3DDeletesPieces;
+  g_d3dSurfaceHooks.recreateSurfaceObjects = ScreenRecreatesSurfaceObjects;
 }
 
 int StartDirectDrawLayer() {

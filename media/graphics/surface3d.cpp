@@ -55,7 +55,8 @@ struct PieceRect {
 
 int CreateTextureStorage(SurfaceRecord* record) {
   if (record->surface != nullptr) return 0;
-  if (g_d3d.object == nullptr || GetDirectDrawObject() == nullptr) return -1;
+  // A texture is a DirectDraw surface: it is made again after a display change before Direct3D is back.
+  if (GetDirectDrawObject() == nullptr || TextureFormatTable[0].format.ColorBitDepth == 0) return -1;
   PixelFormatRequest request{};
   request.bytes[1] = record->flags.alphaCh;
   request.bytes[2] = record->flags.drawValid;

@@ -5,11 +5,14 @@
 
 #include <vector>
 
+#include "media/core/library_lock.h"
 #include "media/display/d3d_device.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/d3d_graph_draw.h"
+#include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/graph_restore.h"
 #include "media/graphics/surface3d.h"
 #include "media/graphics/surface_data.h"
 #include "platform/d3d/d3d_testing.h"
@@ -146,6 +149,59 @@ TEST_F(TexturePieces, GraphsComeBackAfterVideoMemoryIsLost) {
   ASSERT_EQ(::BlitGraph(10, 10, graph, 0), 0);
   EndDirect3DScene();
   EXPECT_EQ(pf::testing::SurfacePixel(GetBackSurface(), 12, 12) & 0xFFFFFF, 0xC80000u);
+}
+
+TEST_F(TexturePieces, ADisplayRebuildBringsTheDeviceAndTheGraphsBack) {
+  std::vector<Bytes> rows(4, Bytes(12, 0));
+  for (Bytes& row : rows) {
+    for (int x = 0; x < 4; ++x) row[x * 3] = 200;   // blue
+  }
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = 4;
+  layout.pixels = PadRows(rows);
+  WriteFileBytes(folder_ + "/blue.bmp", WriteBmp(layout));
+  Start('A');
+  ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+  const int graph = LoadGraphFile("blue.bmp", 0);
+  ASSERT_GE(graph, 0);
+  {
+    zelvo::LibraryLockGuard lock;
+    EXPECT_EQ(RebuildGraphicsAfterDisplayChange(), 0);
+  }
+  EXPECT_NE(g_d3d.slots[0].device, nullptr);
+  EXPECT_EQ(g_d3d.started, 1);
+  ::ClearDrawTarget();
+  ASSERT_EQ(::BlitGraph(30, 30, graph, 0), 0);
+  EndDirect3DScene();
+  EXPECT_EQ(pf::testing::SurfacePixel(GetBackSurface(), 31, 31) & 0xFFFFFF, 0x0000C8u);
+}
+
+TEST_F(TexturePieces, APolygonListTexturedByATextureGraphTakesItsTexels) {
+  std::vector<Bytes> rows(4, Bytes(12, 0));
+  for (Bytes& row : rows) {
+    for (int x = 0; x < 4; ++x) row[x * 3 + 2] = 200;   // red
+  }
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = 4;
+  layout.pixels = PadRows(rows);
+  WriteFileBytes(folder_ + "/red.bmp", WriteBmp(layout));
+  Start('A');
+  ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+  const int graph = LoadGraphFile("red.bmp", 0);
+  ASSERT_GE(graph, 0);
+  ::ClearDrawTarget();
+  // Texture coordinates of the graph's own 4 x 4 texture; the vertex colours modulate them.
+  const PolygonVertex2D strip[4] = {{40, 40, 255, 255, 255, 255, 0, 0}, {48, 40, 255, 255, 255, 255, 1, 0},
+                                    {40, 48, 255, 255, 255, 255, 0, 1}, {48, 48, 255, 255, 255, 255, 1, 1}};
+  {
+    zelvo::LibraryLockGuard lock;
+    EXPECT_EQ(DrawPolygonList(strip, 4, kTriangleStrip, graph, 0), 0);
+    EndDirect3DScene();
+  }
+  EXPECT_EQ(pf::testing::SurfacePixel(GetBackSurface(), 44, 44) & 0xFFFFFF, 0xC80000u);
+  EXPECT_EQ(pf::testing::SurfacePixel(GetBackSurface(), 49, 44) & 0xFFFFFF, 0u);
 }
 
 }  // namespace
