@@ -3,6 +3,7 @@
 #include "media/display/present.h"
 
 #include "media/core/message_pump.h"
+#include "media/display/d3d_device.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
 #include "media/pixels/rectangles.h"
@@ -96,6 +97,7 @@ void FrameWait() {
 
 int PresentBackScreen() {
   if (!DisplayUp()) return -1;
+  G_D3D_EndScene(g_d3d.currentDevice);
   ServiceCall(Services().waitWhileInactive);
   if (g_screen.softwareRendering || g_screen.gdiSurface || ServiceWindowMode() == 1 || ServiceMenuEnabled()) {
     return CopyBackScreenToWindow();

@@ -1,5 +1,5 @@
-// The draw bracket around every drawing back-end call. Direct3D is never usable here, so graph
-// draws and shapes go to the software front ends.
+// The draw bracket around every drawing back-end call: texture graphs go to the Direct3D back-end,
+// everything else to the software front ends.
 #include "media/graphics/draw_entries.h"
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include "media/core/runtime_routines.h"
 #include "media/display/present.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/d3d_graph_draw.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/movie_table.h"
@@ -45,6 +46,16 @@ int Bracket(IntRect touched, Draw draw) {
   return result;
 }
 
+// A texture graph's draw; Direct3D cannot subtract, so subtraction is emulated around it.
+template <typename Draw>
+int Direct3DDraw(const IntRect& touched, Draw draw) {
+  if (g_draw.blendMode != kBlendSubtract) return draw();
+  BeginSubtractEmulation(&touched);
+  const int result = draw();
+  EndSubtractEmulation(&touched);
+  return result;
+}
+
 IntRect NormalizedRect(int x1, int y1, int x2, int y2) {
   return IntRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
 }
@@ -61,6 +72,7 @@ int ClearDrawTarget() {
   if (NotStarted()) return -1;
   if (g_graphics.ending) return 0;
   WaitWhileInactiveForDrawing();
+  EndDirect3DScene();
   ClearTargetSoft();
   if (SoftwareFront()) {
     int w = 0, h = 0;
@@ -77,7 +89,9 @@ int BlitGraph(int x, int y, int graph, int trans) {
   const GraphRecord* record = DrawableGraph(graph);
   if (record == nullptr) return -1;
   if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
-  return Bracket(IntRect{x, y, x + record->width, y + record->height}, [&] {
+  const IntRect touched{x, y, x + record->width, y + record->height};
+  return Bracket(touched, [&] {
+    if (record->flags.isTexture) return Direct3DDraw(touched, [&] { return G_D3D_BlitGraph(x, y, record, trans); });
     return BlitGraphSoft(static_cast<float>(x), static_cast<float>(y), record, trans, 1);
   });
 }
@@ -88,9 +102,14 @@ int BlitGraphStretched(int x1, int y1, int x2, int y2, int graph, int trans) {
   const GraphRecord* record = DrawableGraph(graph);
   if (record == nullptr) return -1;
   if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
-  return Bracket(NormalizedRect(x1, y1, x2, y2), [&] {
-    return StretchGraphSoft(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
-                            static_cast<float>(y2), record, trans, 1);
+  const IntRect touched = NormalizedRect(x1, y1, x2, y2);
+  const float fx1 = static_cast<float>(x1), fy1 = static_cast<float>(y1);
+  const float fx2 = static_cast<float>(x2), fy2 = static_cast<float>(y2);
+  return Bracket(touched, [&] {
+    if (record->flags.isTexture) {
+      return Direct3DDraw(touched, [&] { return G_D3D_BlitGraphStretched(fx1, fy1, fx2, fy2, record, trans, 1); });
+    }
+    return StretchGraphSoft(fx1, fy1, fx2, fy2, record, trans, 1);
   });
 }
 
@@ -99,8 +118,14 @@ int BlitGraphStretchedFloat(float x1, float y1, float x2, float y2, int graph, i
   if (Refused()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (record == nullptr) return -1;
-  return Bracket(NormalizedRect(static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2), static_cast<int>(y2)),
-                 [&] { return StretchGraphSoft(x1, y1, x2, y2, record, trans, 0); });
+  const IntRect touched =
+      NormalizedRect(static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2), static_cast<int>(y2));
+  return Bracket(touched, [&] {
+    if (record->flags.isTexture) {
+      return Direct3DDraw(touched, [&] { return G_D3D_BlitGraphStretched(x1, y1, x2, y2, record, trans, 0); });
+    }
+    return StretchGraphSoft(x1, y1, x2, y2, record, trans, 0);
+  });
 }
 
 int BlitGraphMirrored(int x, int y, int graph, int trans) {
@@ -121,7 +146,10 @@ int BlitGraphFourCorners(float x1, float y1, float x2, float y2, float x3, float
                         static_cast<int>(std::max({y1, y2, y3, y4})) + 1};
   // The back-end takes top left, top right, bottom left, bottom right.
   const float corners[8] = {x1, y1, x2, y2, x4, y4, x3, y3};
-  return Bracket(touched, [&] { return DrawFourCornersSoft(corners, record, trans); });
+  return Bracket(touched, [&] {
+    if (record->flags.isTexture) return Direct3DDraw(touched, [&] { return G_D3D_BlitGraphQuad(corners, record, trans); });
+    return DrawFourCornersSoft(corners, record, trans);
+  });
 }
 
 namespace {
@@ -175,7 +203,7 @@ int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int grap
   if (record == nullptr) return -1;
   if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
   IntRect touched{0, 0, 0, 0};
-  if (SoftwareFront()) {
+  if (SoftwareFront() || (record->flags.isTexture && g_draw.blendMode == kBlendSubtract)) {
     const int w = record->width, h = record->height;
     const double corners[4][2] = {{static_cast<double>(-(w / 2)), static_cast<double>(-(h / 2))},
                                   {static_cast<double>(w - w / 2), static_cast<double>(-(h / 2))},
@@ -191,7 +219,12 @@ int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int grap
     touched = IntRect{static_cast<int>(minX - 5), static_cast<int>(minY - 5), static_cast<int>(maxX + 5),
                       static_cast<int>(maxY + 5)};
   }
-  return Bracket(touched, [&] { return RotateGraphSoft(x, y, scale, angle, record, trans, mirror); });
+  return Bracket(touched, [&] {
+    if (record->flags.isTexture) {
+      return Direct3DDraw(touched, [&] { return G_D3D_BlitGraphRotated(x, y, scale, angle, record, trans & 0xFF, mirror); });
+    }
+    return RotateGraphSoft(x, y, scale, angle, record, trans, mirror);
+  });
 }
 
 int BlitGraphRotatedPivot(int x, int y, int cx, int cy, double scale, double angle, int graph, int trans,
@@ -278,7 +311,14 @@ int DrawPolygonList(const PolygonVertex2D* vertices, int count, int kind, int te
   const IntRect touched{static_cast<int>(minX), static_cast<int>(minY), static_cast<int>(maxX), static_cast<int>(maxY)};
   const int result = triangleCount == 0
                          ? 0
-                         : Bracket(touched, [&] { return DrawPolygonSoft(triangles, triangleCount, record, trans, 0, 0); });
+                         : Bracket(touched, [&] {
+                             if (record != nullptr && record->flags.isTexture) {
+                               return Direct3DDraw(touched, [&] {
+                                 return G_D3D_DrawVertexList(triangles, triangleCount, record, trans);
+                               });
+                             }
+                             return DrawPolygonSoft(triangles, triangleCount, record, trans, 0, 0);
+                           });
   TrackedFree(triangles);
   TrackedFree(converted);
   return result;

@@ -95,8 +95,9 @@ int CreateGraph(int width, int height, int textureAllowed, int alphaFlag, int pa
   GraphRecord* record = nullptr;
   const int handle = CreateGraphRecord(width, height, textureAllowed, alphaFlag, paletteFlag, &record);
   if (handle <= 0 && record == nullptr) return handle;
-  // Textures belong to the Direct3D back-end, which is not in use: every graph is 2D there.
-  if (record->flags.isTexture || CreateGraphSurfaces(record) < 0) {
+  if (CreateGraphSurfaces(record) < 0) {
+    // A division that failed part-way leaves pieces behind.
+    DeleteGraphSurfaces(record);
     WriteLogText("グラフィックの作成に失敗しました\n");
     g_graphs.Free(handle);
     return -1;

@@ -4,6 +4,7 @@
 #include "media/graphics/graph_restore.h"
 
 #include "media/core/subsystem_hooks.h"
+#include "media/display/d3d_device.h"
 #include "media/display/present.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
@@ -29,6 +30,7 @@ int RebuildGraphicsAfterDisplayChange() {
   // Software rendering goes through the same steps: its screens are made again in memory and the
   // display mode (in full screen) is set again through GDI.
   if (!g_graphics.started || g_graphics.ending) return 0;
+  ReleaseDirect3DObject();
   ReleaseOutputSurfaces();
   // Input goes with the old screen; the next read starts it again.
   CallSubsystem(kSubsystemInput, &SubsystemHooks::end);
@@ -46,6 +48,7 @@ int RebuildGraphicsAfterDisplayChange() {
   CreateOutputSurfaces();
   RestoreScreenPalette();
   SelectDrawScreen(g_draw.target, g_draw.target);
+  GetDirect3DObject();
   ClearDrawTarget();
   PresentBackScreen();
   RefillAllGraphs();

@@ -2,6 +2,7 @@
 #include "media/graphics/graphics_manager.h"
 
 #include "media/core/log.h"
+#include "media/display/d3d_device.h"
 #include "media/display/present.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
@@ -12,6 +13,7 @@
 #include "media/graphics/text_draw_console.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/soft_target.h"
+#include "media/graphics/surface3d.h"
 #include "media/graphics/surface_data.h"
 
 namespace zelvo {
@@ -37,6 +39,8 @@ void ScreenSwitchesOffTextures() {
 }
 void ScreenReleasesSurfaceObjects() { ReleaseAllSurfaceObjects(); }
 void ScreenRecreatesSurfaceObjects() { RecreateAllSurfaceObjects(); }
+void ScreenEndsDirect3D() { G_D3D_End(); }
+void Direct3DDeletesPieces() { ReleaseAllSurface3D(); }
 
 }  // namespace
 
@@ -61,6 +65,10 @@ void InstallGraphicsScreenServices() {
   s.resetFlipCounter = ResetFlipCounter;
   s.drawScreenLogOverFrame = DrawScreenLogOverFrame;
   s.waitWhileInactive = WaitWhileInactiveForDrawing;
+  s.startDirect3D = G_D3D_Start;
+  s.endDirect3D = ScreenEndsDirect3D;
+  g_d3dSurfaceHooks.deleteAllSurfaces = Direct3DDeletesPieces;
+  g_d3dSurfaceHooks.recreateSurfaceObjects = ScreenRecreatesSurfaceObjects;
 }
 
 int StartDirectDrawLayer() {
@@ -97,9 +105,10 @@ int StartGraphicsManager() {
   g_softTarget = SoftTargetState{};
   ResetDrawState();
   g_graphics.started = 1;
-  // There is no Direct3D device: its texture table cannot be cleared.
-  g_graphics.direct3DUsable = 0;
-  WriteLogText("３Ｄグラフィック描画機能は使用しません\n");
+  g_surface3D.Reset();
+  // Clearing the texture table fails without a Direct3D object.
+  g_graphics.direct3DUsable = ReleaseAllSurface3D() == 0 ? 1 : 0;
+  WriteLogText(g_graphics.direct3DUsable ? "３Ｄグラフィック描画機能を使用します\n" : "３Ｄグラフィック描画機能は使用しません\n");
   g_draw.colorBitDepthOption = 0;
   g_draw.maskRequested = 1;
   int width = 0, height = 0;

@@ -11,6 +11,7 @@
 #include "media/display/screen_bmp_file.h"
 #include "media/display/present_palette.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/d3d_graph_draw.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_image.h"
 #include "media/graphics/picture_codecs.h"
@@ -78,6 +79,7 @@ int SaveScreenToImageFile(int x1, int y1, int x2, int y2, const char* path, int 
                           int pngLevel) {
   if (GetDirectDrawObject() == nullptr && IsDirectDrawMode()) return -1;
   WaitWhileInactiveForDrawing();
+  EndDirect3DScene();
   IntRect rect{x1, y1, x2, y2};
   NormalizeRect(&rect);
   ClipRect(&rect, &g_draw.region);

@@ -1,4 +1,4 @@
-// Copying a rectangle of the draw target into a 2D graph. Every combination of screen and graph
+// Copying a rectangle of the draw target into a graph (texture graphs go to the Direct3D grabs). Every combination of screen and graph
 // storage (memory image or surface) goes through one lock on each side and the pixel converter, so
 // a graph whose format differs from the screen's gets converted pixels.
 #include "media/graphics/screen_to_graph.h"
@@ -13,6 +13,7 @@
 #include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/screen_grab3d.h"
 #include "media/pixels/memimg.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
@@ -110,11 +111,12 @@ int CopyScreenRectToGraphSoft(int x1, int y1, int x2, int y2, GraphRecord* graph
   return result;
 }
 
-int CopyScreenToGraph(int x1, int y1, int x2, int y2, int graph, int /*flag*/) {
+int CopyScreenToGraph(int x1, int y1, int x2, int y2, int graph, int flag) {
   if (g_graphics.ending) return 0;
   GraphRecord* record = GetGraphRecord(graph);
   if (record == nullptr) return -1;
   WaitWhileInactiveForDrawing();
+  if (record->flags.isTexture) return G_D3D_CopyScreenToGraph(x1, y1, x2, y2, record, flag);
   return CopyScreenRectToGraphSoft(x1, y1, x2, y2, record);
 }
 

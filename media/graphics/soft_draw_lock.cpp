@@ -10,6 +10,7 @@
 #include "media/display/surface_copy.h"
 #include "media/pixels/pixel_format.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/d3d_graph_draw.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
 #include "media/software/blend_state.h"
@@ -109,6 +110,8 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
     if (source != nullptr) g_softDrawLock.sourceImage = Surface2DSourceImage(source, &g_softDrawLock.source);
     return 0;
   }
+  // The device's queued vertices land before software pixels touch the target.
+  if (g_screen.sceneEndBeforeSoftDraw) EndDirect3DScene();
   const SurfaceRecord* blitRecord = source != nullptr ? GetSurfaceRecord(source->record) : nullptr;
   if (transparent == 1 && blitRecord != nullptr && !DrawingReadsDestination(blitRecord) &&
       (g_draw.drawTint & 0xFFFFFF) == 0xFFFFFF && !blitRecord->memoryImage && g_softTarget.surface != nullptr &&

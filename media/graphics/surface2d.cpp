@@ -8,6 +8,7 @@
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/surface3d.h"
 #include "media/graphics/surface_data.h"
 #include "media/pixels/pixel_format.h"
 
@@ -90,6 +91,7 @@ int DeleteAllSurface2D() {
 }
 
 int CreateGraphSurfaces(GraphRecord* graph) {
+  if (graph->flags.isTexture) return CreateGraph3DDivided(graph);
   const int handle = AddSurface2D(graph->width, graph->height, 0, 0, graph->handle, nullptr, 0, 0, &graph->flags);
   if (handle < 0) return -1;
   graph->backEnds[0] = handle;
@@ -98,6 +100,7 @@ int CreateGraphSurfaces(GraphRecord* graph) {
 }
 
 int DeriveGraphSurface(GraphRecord* graph, int x, int y, int width, int height, const GraphRecord* parent) {
+  if (parent->flags.isTexture) return DeriveGraph3D(graph, x, y, width, height, parent);
   const Surface2DEntry* parentEntry = GetSurface2D(parent->backEnds[0]);
   if (parentEntry == nullptr) return -1;
   const int handle = AddSurface2D(width, height, 0, 0, graph->handle, parentEntry, parentEntry->originX + x,
@@ -109,6 +112,7 @@ int DeriveGraphSurface(GraphRecord* graph, int x, int y, int width, int height, 
 }
 
 int DeleteGraphSurfaces(GraphRecord* graph) {
+  if (graph->flags.isTexture) return ReleaseGraph3DPieces(graph);
   int result = 0;
   for (int i = 0; i < graph->backEndCount; ++i) result |= DeleteSurface2D(graph->backEnds[i]);
   graph->backEndCount = 0;
@@ -116,6 +120,7 @@ int DeleteGraphSurfaces(GraphRecord* graph) {
 }
 
 int TransferImageToGraph(const GraphImage* picture, const GraphImage* alpha, int x, int y, GraphRecord* graph) {
+  if (graph->flags.isTexture) return FillGraph3DFromImage(picture, alpha, x, y, graph);
   int result = 0;
   for (int i = 0; i < graph->backEndCount; ++i) {
     const Surface2DEntry* entry = GetSurface2D(graph->backEnds[i]);
@@ -199,6 +204,7 @@ int SetSurface2DLostFlag(int handle, int* flag) {
 }
 
 int RestoreGraphSurfaces(GraphRecord* graph) {
+  if (graph->flags.isTexture) return RestoreGraph3DTextures(graph);
   int result = 0;
   for (int i = 0; i < graph->backEndCount; ++i) {
     const Surface2DEntry* entry = GetSurface2D(graph->backEnds[i]);

@@ -1,5 +1,5 @@
 // Surface-data records and their storage: a MEMIMG in system memory or a DirectDraw standard
-// surface. Textures belong to the Direct3D back-end and are not made here.
+// surface, or a texture of the Direct3D back-end.
 #include "media/graphics/surface_data.h"
 
 #include <cstring>
@@ -7,6 +7,8 @@
 #include "media/core/log.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
+#include "media/display/convert_pixel_rect.h"
+#include "media/graphics/surface3d.h"
 #include "media/pixels/pixel_format.h"
 
 namespace zelvo {
@@ -71,6 +73,7 @@ int CreateSurfaceStorage(int handle, SurfaceRecord* record) {
     if (CreateMemoryImage(record) < 0) return -1;
     return SetSurfaceDepthBuffer(handle, record->depthBuffer);
   }
+  if (record->flags.isTexture) return CreateTextureStorage(record);
   if (GetDirectDrawObject() == nullptr) return -1;
   int screenWidth = 0, screenHeight = 0;
   GetScreenSize(&screenWidth, &screenHeight);
@@ -116,6 +119,7 @@ void ReleaseSurfaceStorage(SurfaceRecord* record) {
 SurfaceRecord* GetSurfaceRecord(int handle) { return g_surfaceData.Find(handle); }
 
 const PixelFormat* SurfaceRecordFormat(const SurfaceRecord* record) {
+  if (record->flags.isTexture) return GetPixelFormatDesc(record->kindCode);
   return record->memoryImage ? record->image.format : GetScreenPixelFormat();
 }
 
@@ -202,7 +206,8 @@ int ApplySurfaceColorKey(int handle) {
   if (record == nullptr) return -1;
   if (record->surface == nullptr) return 0;
   const std::uint32_t value =
-      GetScreenColorBitDepth() == 8
+      record->flags.isTexture ? TextureColorKeyValue(record)
+      : GetScreenColorBitDepth() == 8
           ? 0
           : RgbToScreenColor((record->colorKey >> 16) & 0xFF, (record->colorKey >> 8) & 0xFF, record->colorKey & 0xFF);
   pf::DDColorKey key{value, value};

@@ -11,6 +11,7 @@
 #include "media/core/text_input.h"
 #include "media/core/window_region.h"
 #include "media/core/window_state.h"
+#include "media/display/d3d_device.h"
 #include "media/display/present.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
@@ -50,6 +51,7 @@ constexpr void (*kStateResets[])() = {
     ResetScreenState,
     ResetScreenServices,
     ResetPresentState,
+    ResetDirect3DState,
     // graphics
     ResetGraphicsState,
     ResetDrawState,

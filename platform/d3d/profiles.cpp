@@ -8,24 +8,24 @@
 namespace pf::d3d {
 namespace {
 
-DDPixelFormat Rgb(std::uint32_t bits, std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a) {
+constexpr DDPixelFormat Rgb(std::uint32_t bits, std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a) {
   return DDPixelFormat{sizeof(DDPixelFormat), a != 0 ? DDPF_RGB | DDPF_ALPHAPIXELS : static_cast<std::uint32_t>(DDPF_RGB),
                        0, bits, r, g, b, a};
 }
 
-const DDPixelFormat kR5G6B5 = Rgb(16, 0xF800, 0x07E0, 0x001F, 0);
-const DDPixelFormat kX1R5G5B5 = Rgb(16, 0x7C00, 0x03E0, 0x001F, 0);
-const DDPixelFormat kA1R5G5B5 = Rgb(16, 0x7C00, 0x03E0, 0x001F, 0x8000);
-const DDPixelFormat kA4R4G4B4 = Rgb(16, 0x0F00, 0x00F0, 0x000F, 0xF000);
-const DDPixelFormat kX8R8G8B8 = Rgb(32, 0xFF0000, 0xFF00, 0xFF, 0);
-const DDPixelFormat kA8R8G8B8 = Rgb(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
-const DDPixelFormat kL8{sizeof(DDPixelFormat), DDPF_LUMINANCE, 0, 8, 0xFF, 0, 0, 0};
-const DDPixelFormat kDxt1{sizeof(DDPixelFormat), DDPF_FOURCC, 0x31545844, 0, 0, 0, 0, 0};
-const DDPixelFormat kA8{sizeof(DDPixelFormat), DDPF_ALPHA, 0, 8, 0, 0, 0, 0xFF};
-const DDPixelFormat kV8U8{sizeof(DDPixelFormat), DDPF_BUMPDUDV, 0, 16, 0xFF, 0xFF00, 0, 0};
+constexpr DDPixelFormat kR5G6B5 = Rgb(16, 0xF800, 0x07E0, 0x001F, 0);
+constexpr DDPixelFormat kX1R5G5B5 = Rgb(16, 0x7C00, 0x03E0, 0x001F, 0);
+constexpr DDPixelFormat kA1R5G5B5 = Rgb(16, 0x7C00, 0x03E0, 0x001F, 0x8000);
+constexpr DDPixelFormat kA4R4G4B4 = Rgb(16, 0x0F00, 0x00F0, 0x000F, 0xF000);
+constexpr DDPixelFormat kX8R8G8B8 = Rgb(32, 0xFF0000, 0xFF00, 0xFF, 0);
+constexpr DDPixelFormat kA8R8G8B8 = Rgb(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
+constexpr DDPixelFormat kL8{sizeof(DDPixelFormat), DDPF_LUMINANCE, 0, 8, 0xFF, 0, 0, 0};
+constexpr DDPixelFormat kDxt1{sizeof(DDPixelFormat), DDPF_FOURCC, 0x31545844, 0, 0, 0, 0, 0};
+constexpr DDPixelFormat kA8{sizeof(DDPixelFormat), DDPF_ALPHA, 0, 8, 0, 0, 0, 0xFF};
+constexpr DDPixelFormat kV8U8{sizeof(DDPixelFormat), DDPF_BUMPDUDV, 0, 16, 0xFF, 0xFF00, 0, 0};
 // Z formats: bit depth, then stencil depth and Z mask in the mask fields.
-const DDPixelFormat kD24S8{sizeof(DDPixelFormat), DDPF_ZBUFFER | 0x4000, 0, 32, 8, 0xFFFFFF00u, 0xFF, 0};
-const DDPixelFormat kD16{sizeof(DDPixelFormat), DDPF_ZBUFFER, 0, 16, 0, 0xFFFF, 0, 0};
+constexpr DDPixelFormat kD24S8{sizeof(DDPixelFormat), DDPF_ZBUFFER | 0x4000, 0, 32, 8, 0xFFFFFF00u, 0xFF, 0};
+constexpr DDPixelFormat kD16{sizeof(DDPixelFormat), DDPF_ZBUFFER, 0, 16, 0, 0xFFFF, 0, 0};
 
 Profile ProfileA() {
   Profile p;

@@ -349,7 +349,12 @@ bool PlanAlpha(const Stage& s, bool* texture, Modulation* scale) {
 
 FastPlan PlanFastSpans(const RasterState& st) {
   FastPlan plan{};
-  if (!g_fastSpans || st.stageCount != 1 || st.alphaTest || st.perspective) return plan;
+  if (!g_fastSpans || st.stageCount != 1 || st.perspective) return plan;
+  // Of the alpha tests only those that pass alphas from a floor up have a span.
+  if (st.alphaTest && st.alphaFunc != D3DCMP_GREATER && st.alphaFunc != D3DCMP_GREATEREQUAL &&
+      st.alphaFunc != D3DCMP_ALWAYS) {
+    return plan;
+  }
   if (st.depth != nullptr && (st.depthTest || st.depthWrite)) return plan;
   if (st.targetKind != PixelKind::kX888 && st.targetKind != PixelKind::k565) return plan;
   const Stage& s = st.stages[0];
@@ -555,6 +560,9 @@ void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, con
       run.modulate = modulate & 0x00FFFFFFu;
       run.textureAlpha = plan.textureAlpha;
       run.alphaScale = PlanValue(plan.alpha, va.diffuse, st.textureFactor) >> 24;
+      if (st.alphaTest && st.alphaFunc != D3DCMP_ALWAYS) {
+        run.alphaFloor = st.alphaFunc == D3DCMP_GREATER ? st.alphaRef + 1 : st.alphaRef;
+      }
       run.du = ToFixed(u[0].dx);
       run.dv = ToFixed(vv[0].dx);
     }

@@ -2,7 +2,7 @@
 // Specialised spans for the state sets sprites use: one texture stage that selects the texture or
 // modulates it by a constant colour, clamped addressing, no depth and no alpha test, written as a
 // copy, an alpha blend or an additive blend, with point or bilinear sampling and with or without the
-// colour key. One template over that grid; the general path handles everything else.
+// colour key; an alpha test that passes alphas from a floor up drops the other pixels. One template over that grid; the general path handles everything else.
 #include <cstdint>
 
 #include "platform/d3d/raster.h"
@@ -20,6 +20,7 @@ struct SpanRun {
   std::uint32_t modulate;         // 0x00RRGGBB multiplied into the texel colour
   std::uint32_t alphaScale;       // multiplied into the source alpha
   bool textureAlpha;              // the source alpha starts from the texel (else 255)
+  std::uint32_t alphaFloor;       // the alpha test: pixels whose alpha is below it are dropped (0: no test)
 };
 
 using SpanFunction = void (*)(const SpanRun& run);

@@ -46,6 +46,7 @@ void RunSpan(const SpanRun& run) {
   const std::uint64_t du = run.du, dv = run.dv;
   const std::uint32_t modulate = run.modulate, alphaScale = run.alphaScale;
   const bool textureAlpha = run.textureAlpha, plainAlpha = textureAlpha && alphaScale == 255;
+  const std::uint32_t alphaFloor = run.alphaFloor;
   const std::uint32_t keyLow = texture.keyLow, keyHigh = texture.keyHigh;
   std::uint8_t* out = run.destination;
   std::uint8_t* const end = out + static_cast<std::ptrdiff_t>(run.count) * BytesOf<D>();
@@ -56,7 +57,8 @@ void RunSpan(const SpanRun& run) {
   if constexpr (B == SpanBlend::kCopy && F == SpanFilter::kPoint && !Modulated) {
     // A copy placed texel for pixel along a row reads the row straight, without clamping.
     const std::int64_t first = TexelIndex(u);
-    if (du == (std::uint64_t{1} << 32) && rowsFixed && first >= 0 && first + run.count <= texture.width) {
+    if (du == (std::uint64_t{1} << 32) && rowsFixed && first >= 0 && first + run.count <= texture.width &&
+        alphaFloor == 0) {
       const std::uint8_t* from = rows.top + first * BytesOf<T>();
       for (; out != end; from += BytesOf<T>(), out += BytesOf<D>()) {
         const std::uint32_t raw = LoadPixel<T>(from);
@@ -69,40 +71,42 @@ void RunSpan(const SpanRun& run) {
     }
   }
   if constexpr (B != SpanBlend::kCopy && D == PixelKind::kX888 && !Keyed) {
-    // Blends on 32-bit targets go two pixels at a time; the source alpha rides in the top byte.
-    const auto source = [&](std::uint64_t at) {
-      const std::uint32_t texel = SampleRows<T, F>(texture, rows, at);
-      std::uint32_t colour = texel & 0x00FFFFFFu;
-      if constexpr (Modulated) colour = Modulate(colour, modulate);
-      const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
-      return colour | alpha << 24;
-    };
-    const std::int64_t first = TexelIndex(u);
-    if (F == SpanFilter::kPoint && du == (std::uint64_t{1} << 32) && rowsFixed && first >= 0 &&
-        first + run.count <= texture.width) {
-      // Texel for pixel along a row: the texels are read straight, without clamping.
-      const auto straight = [&](const std::uint8_t* from) {
-        const std::uint32_t texel = Widen<T>(LoadPixel<T>(from));
+    if (alphaFloor == 0) {
+      // Blends on 32-bit targets go two pixels at a time; the source alpha rides in the top byte.
+      const auto source = [&](std::uint64_t at) {
+        const std::uint32_t texel = SampleRows<T, F>(texture, rows, at);
         std::uint32_t colour = texel & 0x00FFFFFFu;
         if constexpr (Modulated) colour = Modulate(colour, modulate);
         const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
         return colour | alpha << 24;
       };
-      const std::uint8_t* from = rows.top + first * BytesOf<T>();
-      for (; end - out >= 8; out += 8, from += 2 * BytesOf<T>(), u += 2 * du) {
-        BlendPairX888<B == SpanBlend::kAdd>(out, straight(from), straight(from + BytesOf<T>()));
+      const std::int64_t first = TexelIndex(u);
+      if (F == SpanFilter::kPoint && du == (std::uint64_t{1} << 32) && rowsFixed && first >= 0 &&
+          first + run.count <= texture.width) {
+        // Texel for pixel along a row: the texels are read straight, without clamping.
+        const auto straight = [&](const std::uint8_t* from) {
+          const std::uint32_t texel = Widen<T>(LoadPixel<T>(from));
+          std::uint32_t colour = texel & 0x00FFFFFFu;
+          if constexpr (Modulated) colour = Modulate(colour, modulate);
+          const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
+          return colour | alpha << 24;
+        };
+        const std::uint8_t* from = rows.top + first * BytesOf<T>();
+        for (; end - out >= 8; out += 8, from += 2 * BytesOf<T>(), u += 2 * du) {
+          BlendPairX888<B == SpanBlend::kAdd>(out, straight(from), straight(from + BytesOf<T>()));
+        }
       }
-    }
-    for (; end - out >= 8; out += 8) {
-      if (!rowsFixed) rows = RowsAt<F>(texture, v);
-      const std::uint32_t first = source(u);
-      u += du;
-      v += dv;
-      if (!rowsFixed) rows = RowsAt<F>(texture, v);
-      const std::uint32_t second = source(u);
-      u += du;
-      v += dv;
-      BlendPairX888<B == SpanBlend::kAdd>(out, first, second);
+      for (; end - out >= 8; out += 8) {
+        if (!rowsFixed) rows = RowsAt<F>(texture, v);
+        const std::uint32_t first = source(u);
+        u += du;
+        v += dv;
+        if (!rowsFixed) rows = RowsAt<F>(texture, v);
+        const std::uint32_t second = source(u);
+        u += du;
+        v += dv;
+        BlendPairX888<B == SpanBlend::kAdd>(out, first, second);
+      }
     }
   }
   for (; out != end; u += du, v += dv, out += BytesOf<D>()) {
@@ -116,10 +120,12 @@ void RunSpan(const SpanRun& run) {
     std::uint32_t colour = texel & 0x00FFFFFFu;
     if constexpr (Modulated) colour = Modulate(colour, modulate);
     if constexpr (B == SpanBlend::kCopy) {
-      StorePixel<D>(out, Narrow<D>(colour | Mul255(textureAlpha ? texel >> 24 : 255, alphaScale) << 24));
+      const std::uint32_t alpha = Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
+      if (alpha < alphaFloor) continue;
+      StorePixel<D>(out, Narrow<D>(colour | alpha << 24));
     } else {
       const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
-      if (alpha == 0) continue;
+      if (alpha == 0 || alpha < alphaFloor) continue;
       if (B == SpanBlend::kAlpha && alpha == 255) {
         StorePixel<D>(out, Narrow<D>(colour | 0xFF000000u));
         continue;

@@ -47,6 +47,8 @@ class DisplayRebuild : public LibraryTest, public ::testing::WithParamInterface<
     layout.pixels = PadRows(rows);
     WriteFileBytes(folder_ + "/red.bmp", WriteBmp(layout));
     if (GetParam() == 0) SwitchWindowMode(0);
+    // Graphs of these tests are 2D surfaces: drawing with DirectDraw alone.
+    zelvo::SetDirect3DOffFlag(1);
     ASSERT_EQ(StartUpLibrary(), 0);
     ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
     graph_ = LoadGraphFile("red.bmp", 0);
@@ -59,6 +61,7 @@ class DisplayRebuild : public LibraryTest, public ::testing::WithParamInterface<
   void TearDown() override {
     EXPECT_EQ(SetGraphRestoreCallback(nullptr), 0);
     EXPECT_EQ(ShutDownLibrary(), 0);
+    zelvo::SetDirect3DOffFlag(0);
     LibraryTest::TearDown();
   }
 

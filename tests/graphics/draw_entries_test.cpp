@@ -31,6 +31,8 @@ class DrawEntries : public LibraryTest {
     layout.height = 8;
     layout.pixels = PadRows(rows);
     WriteFileBytes(folder_ + "/halves.bmp", WriteBmp(layout));
+    // Graphs of these tests are 2D surfaces: drawing with DirectDraw alone.
+    zelvo::SetDirect3DOffFlag(1);
     ASSERT_EQ(::StartUpLibrary(), 0);
     ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
     graph_ = LoadGraphFile("halves.bmp", 0);
@@ -39,6 +41,7 @@ class DrawEntries : public LibraryTest {
   }
   void TearDown() override {
     EXPECT_EQ(::ShutDownLibrary(), 0);
+    zelvo::SetDirect3DOffFlag(0);
     LibraryTest::TearDown();
   }
   std::uint32_t At(int x, int y) { return pf::testing::SurfacePixel(GetBackSurface(), x, y) & 0xFFFFFF; }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/library_fixture.h"
+#include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graphics_manager.h"
@@ -17,10 +18,13 @@ class DrawStateTest : public LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
+    // Graphs of these tests are 2D surfaces: drawing with DirectDraw alone.
+    zelvo::SetDirect3DOffFlag(1);
     ASSERT_EQ(::StartUpLibrary(), 0);
   }
   void TearDown() override {
     EXPECT_EQ(::ShutDownLibrary(), 0);
+    zelvo::SetDirect3DOffFlag(0);
     LibraryTest::TearDown();
   }
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/library_fixture.h"
+#include "media/display/screen_state.h"
 #include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/font_table.h"
@@ -102,6 +103,8 @@ class GraphRecords : public LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
+    // Graphs of these tests are 2D surfaces: drawing with DirectDraw alone.
+    zelvo::SetDirect3DOffFlag(1);
     ASSERT_EQ(::StartUpLibrary(), 0);
     // A fresh manager: empty tables, counters at 0.
     EndGraphicsManager();
@@ -113,6 +116,7 @@ class GraphRecords : public LibraryTest {
   }
   void TearDown() override {
     EXPECT_EQ(::ShutDownLibrary(), 0);
+    zelvo::SetDirect3DOffFlag(0);
     LibraryTest::TearDown();
   }
 };

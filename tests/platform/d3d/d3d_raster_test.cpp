@@ -524,6 +524,14 @@ TEST_F(RasterTest, SpecialisedSpansMatchTheGeneralPath) {
           if (blend == 2) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_ONE);
           Filter(drawing() % 2 ? pf::D3DTFG_LINEAR : pf::D3DTFG_POINT);
           device_->SetRenderState(pf::D3DRS_COLORKEYENABLE, drawing() % 2);
+          // Alpha tests: off, the two that spans take, and one only the general path takes.
+          const std::uint32_t alphaTests[] = {0, pf::D3DCMP_GREATER, pf::D3DCMP_GREATEREQUAL, pf::D3DCMP_LESS};
+          const std::uint32_t alphaTest = alphaTests[drawing() % 4];
+          device_->SetRenderState(pf::D3DRS_ALPHATESTENABLE, alphaTest != 0);
+          if (alphaTest != 0) {
+            device_->SetRenderState(pf::D3DRS_ALPHAFUNC, alphaTest);
+            device_->SetRenderState(pf::D3DRS_ALPHAREF, drawing() % 256);
+          }
           const std::uint32_t diffuse = drawing() % 2 ? 0xFFFFFFFF : drawing();
           const auto at = [&](int range) { return static_cast<float>(drawing() % (range * 8)) / 8.0f - 2; };
           const float x0 = at(20), y0 = at(16);

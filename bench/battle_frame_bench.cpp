@@ -1,0 +1,253 @@
+// A battle-like frame through the public entries: a 640x480 background, 250 keyed 32x32 tiles,
+// 100 alpha-blended 64x64 sprites, 300 additive 12x12 particles and a 200-character text line.
+// Drawn through Direct3D (the stand-in's default device), in software rendering, and the same frame
+// through SDL2's software renderer. Reported as frames per second and milliseconds a frame.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <zelvo/zelvo.h>
+
+#include "bench_support.h"
+#include "media/core/library_lock.h"
+#include "media/graphics/d3d_graph_draw.h"
+#include "platform/testing.h"
+
+namespace {
+
+constexpr int kTiles = 250, kSprites = 100, kParticles = 300, kTextLength = 200;
+
+struct Place {
+  int x, y;
+};
+
+std::vector<Place> Places(int count, int size, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::vector<Place> out;
+  for (int i = 0; i < count; ++i) {
+    out.push_back(Place{static_cast<int>(rng() % static_cast<std::uint32_t>(640 - size)),
+                        static_cast<int>(rng() % static_cast<std::uint32_t>(480 - size))});
+  }
+  return out;
+}
+
+// A 24-bit bottom-up BMP of `pixel(x, y)` as 0xRRGGBB.
+template <typename Pixel>
+void WriteBmp(const std::string& path, int width, int height, Pixel pixel) {
+  const int stride = (width * 3 + 3) & ~3;
+  std::vector<unsigned char> bytes(54 + static_cast<std::size_t>(stride) * height, 0);
+  auto put32 = [&](int at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put32(2, static_cast<std::uint32_t>(bytes.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(width));
+  put32(22, static_cast<std::uint32_t>(height));
+  bytes[26] = 1;
+  bytes[28] = 24;
+  for (int y = 0; y < height; ++y) {
+    unsigned char* row = &bytes[54 + static_cast<std::size_t>(height - 1 - y) * stride];
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t c = pixel(x, y);
+      row[x * 3] = static_cast<unsigned char>(c);
+      row[x * 3 + 1] = static_cast<unsigned char>(c >> 8);
+      row[x * 3 + 2] = static_cast<unsigned char>(c >> 16);
+    }
+  }
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+std::uint32_t Background(int x, int y) { return static_cast<std::uint32_t>((x * 3) & 0xFF) << 16 | ((y * 2) & 0xFF) << 8 | 0x40; }
+// Black is the key: a ring of black around a patterned tile.
+std::uint32_t Tile(int x, int y) { return x < 2 || y < 2 || x > 29 || y > 29 ? 0 : 0x80A040u + static_cast<std::uint32_t>(x ^ y); }
+std::uint32_t Sprite(int x, int y) { return 0xC08040u + static_cast<std::uint32_t>((x + y) & 0x3F); }
+// The sprite's alpha picture: a soft disc.
+std::uint32_t SpriteAlpha(int x, int y) {
+  const int dx = x - 32, dy = y - 32, d = dx * dx + dy * dy;
+  const int a = d >= 1024 ? 0 : 255 - d / 4;
+  const std::uint32_t v = static_cast<std::uint32_t>(a < 0 ? 0 : a);
+  return v << 16 | v << 8 | v;
+}
+std::uint32_t Particle(int x, int y) {
+  const int dx = x - 6, dy = y - 6;
+  return dx * dx + dy * dy > 36 ? 0 : 0x806020u;
+}
+
+std::string Folder() {
+  static const std::string folder = [] {
+    char name[] = "/tmp/zelvo-battle-frame-XXXXXX";
+    const char* made = mkdtemp(name);
+    const std::string path = made != nullptr ? made : "/tmp";
+    WriteBmp(path + "/bg.bmp", 640, 480, Background);
+    WriteBmp(path + "/tile.bmp", 32, 32, Tile);
+    WriteBmp(path + "/sprite.bmp", 64, 64, Sprite);
+    WriteBmp(path + "/sprite_a.bmp", 64, 64, SpriteAlpha);
+    WriteBmp(path + "/spark.bmp", 12, 12, Particle);
+    return path;
+  }();
+  return folder;
+}
+
+const std::string& TextLine() {
+  static const std::string line = [] {
+    std::string s;
+    while (static_cast<int>(s.size()) < kTextLength) s += "Zelvo battle frame 0123456789 ";
+    s.resize(kTextLength);
+    return s;
+  }();
+  return line;
+}
+
+void SetFrameRate(benchmark::State& state) {
+  state.counters["frame/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The library's frame: `software` starts it in software rendering (the Z buffer cannot be attached).
+void BM_Zelvo_BattleFrame(benchmark::State& state) {
+  const bool software = state.range(0) == 1;
+  const std::string folder = Folder();
+  if (chdir(folder.c_str()) != 0) {
+    state.SkipWithError("no scratch folder");
+    return;
+  }
+  SwitchWindowMode(1);
+  SetWindowTitleText("zelvo battle frame");
+  SetLogFileEnabled(0);
+  if (software) pf::testing::FailNextCalls("AddAttachedSurface", 1);
+  if (StartUpLibrary() != 0) {
+    state.SkipWithError("the library did not start");
+    return;
+  }
+  SelectDrawTarget(ZELVO_BACK_BUFFER);
+  const int background = LoadGraphFile("bg.bmp", 0), tile = LoadGraphFile("tile.bmp", 0);
+  const int sprite = LoadGraphFile("sprite.bmp", 0), spark = LoadGraphFile("spark.bmp", 0);
+  const std::vector<Place> tiles = Places(kTiles, 32, 1), sprites = Places(kSprites, 64, 2);
+  const std::vector<Place> sparks = Places(kParticles, 12, 3);
+  const unsigned white = PackColor(255, 255, 255), black = PackColor(0, 0, 0);
+  auto frame = [&] {
+    BlitGraph(0, 0, background, 0);
+    for (const Place& p : tiles) BlitGraph(p.x, p.y, tile, 1);
+    for (const Place& p : sprites) BlitGraph(p.x, p.y, sprite, 1);
+    SetBlendMode(2, 200);
+    for (const Place& p : sparks) BlitGraph(p.x, p.y, spark, 1);
+    SetBlendMode(0, 0);
+    DrawTextDefaultFont(0, 440, TextLine().c_str(), white, black);
+    // Every queued vertex reaches the back buffer inside the frame.
+    zelvo::LibraryLockGuard lock;
+    zelvo::EndDirect3DScene();
+  };
+  frame();   // textures, glyph cache
+  for (auto _ : state) frame();
+  SetFrameRate(state);
+  ShutDownLibrary();
+}
+BENCHMARK(BM_Zelvo_BattleFrame)->Arg(0)->Arg(1)->ArgName("software")->Unit(benchmark::kMillisecond);
+
+#ifdef ZELVO_BENCH_PEERS
+SDL_Texture* LoadTexture(SDL_Renderer* renderer, const std::string& path, const std::string& alphaPath, bool keyed) {
+  SDL_Surface* surface = SDL_LoadBMP(path.c_str());
+  if (surface == nullptr) return nullptr;
+  SDL_Surface* converted = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(surface);
+  if (!alphaPath.empty()) {
+    SDL_Surface* alpha = SDL_LoadBMP(alphaPath.c_str());
+    SDL_Surface* alpha32 = alpha != nullptr ? SDL_ConvertSurfaceFormat(alpha, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
+    if (alpha32 != nullptr) {
+      for (int y = 0; y < converted->h; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(converted->pixels) + y * converted->pitch);
+        const auto* a = reinterpret_cast<const std::uint32_t*>(static_cast<unsigned char*>(alpha32->pixels) + y * alpha32->pitch);
+        for (int x = 0; x < converted->w; ++x) row[x] = (row[x] & 0xFFFFFF) | (a[x] & 0xFF) << 24;
+      }
+      SDL_FreeSurface(alpha32);
+    }
+    if (alpha != nullptr) SDL_FreeSurface(alpha);
+  }
+  if (keyed) SDL_SetColorKey(converted, SDL_TRUE, SDL_MapRGB(converted->format, 0, 0, 0));
+  SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, converted);
+  SDL_FreeSurface(converted);
+  return texture;
+}
+
+// The same frame through SDL2's software renderer; the text is 200 glyph-sized copies from a glyph
+// sheet, as a cached text path would draw it.
+void BM_Sdl_BattleFrame(benchmark::State& state) {
+  const std::string folder = Folder();
+  std::vector<std::uint32_t> pixels(640 * 480, 0);
+  SDL_Surface* target = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), 640, 480, 32, 640 * 4, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(target);
+  if (renderer == nullptr) {
+    state.SkipWithError(SDL_GetError());
+    return;
+  }
+  SDL_Texture* background = LoadTexture(renderer, folder + "/bg.bmp", "", false);
+  SDL_Texture* tile = LoadTexture(renderer, folder + "/tile.bmp", "", true);
+  SDL_Texture* sprite = LoadTexture(renderer, folder + "/sprite.bmp", folder + "/sprite_a.bmp", false);
+  SDL_Texture* spark = LoadTexture(renderer, folder + "/spark.bmp", "", true);
+  SDL_Texture* glyphs = LoadTexture(renderer, folder + "/tile.bmp", "", true);
+  if (background == nullptr || tile == nullptr || sprite == nullptr || spark == nullptr || glyphs == nullptr) {
+    state.SkipWithError("SDL could not load the pictures");
+    return;
+  }
+  SDL_SetTextureBlendMode(background, SDL_BLENDMODE_NONE);
+  SDL_SetTextureBlendMode(sprite, SDL_BLENDMODE_BLEND);
+  SDL_SetTextureBlendMode(spark, SDL_BLENDMODE_ADD);
+  SDL_SetTextureAlphaMod(spark, 200);
+  const std::vector<Place> tiles = Places(kTiles, 32, 1), sprites = Places(kSprites, 64, 2);
+  const std::vector<Place> sparks = Places(kParticles, 12, 3);
+  auto copy = [&](SDL_Texture* t, int x, int y, int w, int h) {
+    const SDL_Rect to{x, y, w, h};
+    SDL_RenderCopy(renderer, t, nullptr, &to);
+  };
+  for (auto _ : state) {
+    SDL_RenderCopy(renderer, background, nullptr, nullptr);
+    for (const Place& p : tiles) copy(tile, p.x, p.y, 32, 32);
+    for (const Place& p : sprites) copy(sprite, p.x, p.y, 64, 64);
+    for (const Place& p : sparks) copy(spark, p.x, p.y, 12, 12);
+    for (int i = 0; i < kTextLength; ++i) {
+      const SDL_Rect from{(i * 3) % 24, 0, 8, 16}, to{i * 8, 440, 8, 16};
+      SDL_RenderCopy(renderer, glyphs, &from, &to);
+    }
+    SDL_RenderFlush(renderer);
+  }
+  SetFrameRate(state);
+  for (SDL_Texture* t : {background, tile, sprite, spark, glyphs}) SDL_DestroyTexture(t);
+  SDL_DestroyRenderer(renderer);
+  SDL_FreeSurface(target);
+}
+BENCHMARK(BM_Sdl_BattleFrame)->Unit(benchmark::kMillisecond);
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  zelvo_bench::RateCollector reporter("frame/s");
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const struct {
+    const char* what;
+    const char* name;
+  } rows[] = {{"Zelvo, Direct3D (profile A)", "BM_Zelvo_BattleFrame/software:0"},
+              {"Zelvo, software rendering", "BM_Zelvo_BattleFrame/software:1"},
+              {"SDL2 software renderer", "BM_Sdl_BattleFrame"}};
+  const auto sdl = reporter.rates.find("BM_Sdl_BattleFrame");
+  std::printf("\n%-32s %10s %10s %12s\n", "battle frame", "frame/s", "ms/frame", "SDL / ours");
+  for (const auto& row : rows) {
+    const auto it = reporter.rates.find(row.name);
+    if (it == reporter.rates.end() || it->second <= 0) continue;
+    const double ratio = sdl != reporter.rates.end() && sdl->second > 0 ? it->second / sdl->second : 0.0;
+    std::printf("%-32s %10.0f %10.3f %12.2f\n", row.what, it->second, 1000.0 / it->second, ratio);
+  }
+  benchmark::Shutdown();
+  return 0;
+}

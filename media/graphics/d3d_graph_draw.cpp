@@ -1,0 +1,355 @@
+// Texture graphs on the Direct3D device. Pictures are placed half a pixel up and left so that their
+// texel centres fall on pixel centres; every draw adds the draw offset, and the draw region is the
+// device viewport.
+#include "media/graphics/d3d_graph_draw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "media/display/d3d_device.h"
+#include "media/display/screen_state.h"
+#include "media/graphics/draw_state.h"
+#include "media/graphics/graph_record.h"
+#include "media/graphics/surface3d.h"
+#include "media/graphics/surface_data.h"
+#include "media/pixels/pixel_format.h"
+#include "media/software/blend_state.h"
+
+namespace zelvo {
+namespace {
+
+struct Corner {
+  float x, y, u, v;
+  float blendU, blendV;   // graph point, for the blend graph's coordinates
+};
+
+int Slot() { return g_d3d.currentDevice; }
+
+// Hands the drawing state to the device and points it at the draw target; 0 when the target is one
+// Direct3D cannot render into, -1 without a device, 1 to draw.
+int BeginDraw() {
+  Device3DSlot* slot = UsableSlot(Slot());
+  if (slot == nullptr || slot->device == nullptr) return -1;
+  if (g_draw.target != kTargetBackBuffer && g_draw.target != kTargetFrontBuffer) return 0;
+  pf::DirectDrawSurface7* target = g_draw.target == kTargetBackBuffer ? GetBackSurface() : GetFrontSurface();
+  if (target == nullptr) return 0;
+  Direct3DDrawInputs& in = g_d3d.inputs;
+  in.zEnable = g_draw.depthTest;
+  in.zWrite = g_draw.depthWrite;
+  in.zFunc = g_draw.depthCompare;
+  in.drawZ = g_draw.depth2D;
+  in.offsetX = g_draw.drawOffset.left;
+  in.offsetY = g_draw.drawOffset.top;
+  in.textureFilter = g_draw.textureFilter;
+  if (G_D3D_SetRenderTarget(target, Slot()) < 0) return 0;
+  // Drawing on the front buffer shows at once: each draw ends its scene.
+  g_d3d.sceneEndsAfterEachDraw = target == GetFrontSurface() ? 1 : 0;
+  if (G_D3D_SetDrawRegion(&g_draw.region) < 0) return 0;
+  if (slot->filter != g_draw.textureFilter) G_D3D_SetFilterState(g_draw.textureFilter, Slot());
+  G_D3D_UpdateVertexColor();
+  const GraphRecord* blend = g_draw.blendGraph != -1 ? GetGraphRecord(g_draw.blendGraph) : nullptr;
+  if (blend != nullptr && blend->flags.isTexture) {
+    G_D3D_SetBlendGraph(blend, g_draw.blendGraphBorderParam, g_draw.blendGraphBorderRange);
+  } else {
+    G_D3D_SetBlendGraph(nullptr, -1, -1);
+  }
+  return 1;
+}
+
+void EndDraw() {
+  if (g_d3d.sceneEndsAfterEachDraw) G_D3D_EndScene(Slot());
+}
+
+int DepthFlag() { return g_draw.depthTest ? kPrepareDepth : 0; }
+
+void WriteVertex(unsigned char* at, int kind, const Corner& c) {
+  const float z = g_d3d.inputs.drawZ;
+  if (kind == 2) {
+    const BlendGraphVertex v{c.x, c.y, z, 1.0f, g_d3d.vertexColor, 0xFFFFFFFF,
+                             c.blendU * BlendGraphTextureScale[2], c.blendV * BlendGraphTextureScale[3], c.u, c.v};
+    std::memcpy(at, &v, sizeof v);
+  } else {
+    const ScreenVertex v{c.x, c.y, z, 1.0f, g_d3d.vertexColor, c.u, c.v};
+    std::memcpy(at, &v, sizeof v);
+  }
+}
+
+// Binds a piece's texture (a change flushes) and queues its two triangles.
+int QueuePiece(const Surface3DRecord* piece, const Corner quad[4]) {
+  Device3DSlot* slot = UsableSlot(Slot());
+  const TextureFacts facts = PieceTextureFacts(piece);
+  if (facts.texture != slot->currentTexture) G_D3D_SetTexture(facts.texture, Slot());
+  if (slot->blendDirty || slot->textureDirty) G_D3D_ApplyStageStates(Slot());
+  unsigned char* at = G_D3D_ReserveTriangleVertices(Slot(), 6);
+  if (at == nullptr) return -1;
+  const int kind = slot->batchKind;
+  const int size = kVertexSizes[kind];
+  const int order[6] = {0, 1, 2, 3, 2, 1};
+  for (int i = 0; i < 6; ++i) WriteVertex(at + i * size, kind, quad[order[i]]);
+  G_D3D_CommitVertices(Slot(), 6);
+  return 0;
+}
+
+// The piece's corners placed by `place` (graph point to screen point).
+template <typename Place>
+void PlacedCorners(const Surface3DRecord* piece, Place place, Corner out[4]) {
+  for (int i = 0; i < 4; ++i) {
+    const ScreenVertex& c = piece->corners[i];
+    float x = 0, y = 0;
+    place(c.x, c.y, &x, &y);
+    out[i] = Corner{x, y, c.u, c.v, c.x, c.y};
+  }
+}
+
+// Clamps the corners to the offset float region, moving the texture coordinates by the distance cut
+// off (in texels scaled by the stretch).
+void ClampCorners(Corner quad[4], const Surface3DRecord* piece, float scaleX, float scaleY) {
+  const SurfaceRecord* texture = GetSurfaceRecord(piece->texture);
+  if (texture == nullptr) return;
+  const float texW = texture->width * std::fabs(scaleX), texH = texture->height * std::fabs(scaleY);
+  const float signX = scaleX < 0 ? -1.0f : 1.0f, signY = scaleY < 0 ? -1.0f : 1.0f;
+  const float ox = static_cast<float>(g_draw.drawOffset.left), oy = static_cast<float>(g_draw.drawOffset.top);
+  const float left = g_draw.regionFloat.left + ox, right = g_draw.regionFloat.right + ox;
+  const float top = g_draw.regionFloat.top + oy, bottom = g_draw.regionFloat.bottom + oy;
+  for (int i = 0; i < 4; ++i) {
+    Corner& c = quad[i];
+    if (c.x < left) {
+      const float d = left - c.x;
+      c.x = left, c.u += signX * d / texW, c.blendU += signX * d / std::fabs(scaleX);
+    } else if (c.x > right) {
+      const float d = c.x - right;
+      c.x = right, c.u -= signX * d / texW, c.blendU -= signX * d / std::fabs(scaleX);
+    }
+    if (c.y < top) {
+      const float d = top - c.y;
+      c.y = top, c.v += signY * d / texH, c.blendV += signY * d / std::fabs(scaleY);
+    } else if (c.y > bottom) {
+      const float d = c.y - bottom;
+      c.y = bottom, c.v -= signY * d / texH, c.blendV -= signY * d / std::fabs(scaleY);
+    }
+  }
+}
+
+// The common frame of the batch draws: scene, state from the first piece, every piece queued.
+template <typename Place>
+int QueueGraph(const GraphRecord* graph, int flags, Place place, bool clamp, float scaleX, float scaleY) {
+  G_D3D_BeginScene(Slot());
+  const Surface3DRecord* first = graph->backEndCount > 0 ? GetSurface3DRecord(graph->backEnds[0]) : nullptr;
+  if (first == nullptr) return -1;
+  const TextureFacts facts = PieceTextureFacts(first);
+  G_D3D_PrepareDrawState(&facts, flags);
+  for (int i = 0; i < graph->backEndCount; ++i) {
+    const Surface3DRecord* piece = GetSurface3DRecord(graph->backEnds[i]);
+    if (piece == nullptr) return -1;
+    Corner quad[4];
+    PlacedCorners(piece, place, quad);
+    if (clamp) ClampCorners(quad, piece, scaleX, scaleY);
+    if (QueuePiece(piece, quad) < 0) return -1;
+  }
+  EndDraw();
+  return 0;
+}
+
+// -1 wholly outside the region, 0 partly, 1 wholly inside.
+int RegionTest(int left, int top, int right, int bottom) {
+  const IntRect& r = g_draw.region;
+  if (left >= r.right || right <= r.left || top >= r.bottom || bottom <= r.top) return -1;
+  return r.left <= left && right <= r.right && r.top <= top && bottom <= r.bottom ? 1 : 0;
+}
+
+// One piece into four free corners: two triangles for a parallelogram, else an 8 x 8 grid.
+int DrawQuadPiece(const Surface3DRecord* piece, const Corner quad[4]) {
+  const bool parallelogram = std::fabs((quad[1].x - quad[0].x) - (quad[3].x - quad[2].x)) < 1.0f &&
+                             std::fabs((quad[1].y - quad[0].y) - (quad[3].y - quad[2].y)) < 1.0f &&
+                             std::fabs((quad[2].x - quad[0].x) - (quad[3].x - quad[1].x)) < 1.0f &&
+                             std::fabs((quad[2].y - quad[0].y) - (quad[3].y - quad[1].y)) < 1.0f;
+  if (parallelogram) return QueuePiece(piece, quad);
+  Device3DSlot* slot = UsableSlot(Slot());
+  const TextureFacts facts = PieceTextureFacts(piece);
+  if (facts.texture != slot->currentTexture) G_D3D_SetTexture(facts.texture, Slot());
+  if (slot->blendDirty || slot->textureDirty) G_D3D_ApplyStageStates(Slot());
+  constexpr int kGrid = 8;
+  ScreenVertex grid[kGrid * kGrid];
+  for (int r = 0; r < kGrid; ++r) {
+    const float t = static_cast<float>(r) / (kGrid - 1);
+    const float lx = quad[0].x + (quad[2].x - quad[0].x) * t, ly = quad[0].y + (quad[2].y - quad[0].y) * t;
+    const float rx = quad[1].x + (quad[3].x - quad[1].x) * t, ry = quad[1].y + (quad[3].y - quad[1].y) * t;
+    for (int c = 0; c < kGrid; ++c) {
+      const float s = static_cast<float>(c) / (kGrid - 1);
+      grid[r * kGrid + c] = ScreenVertex{lx + (rx - lx) * s, ly + (ry - ly) * s, g_d3d.inputs.drawZ, 1.0f,
+                                         g_d3d.vertexColor, quad[0].u + (quad[1].u - quad[0].u) * s,
+                                         quad[0].v + (quad[2].v - quad[0].v) * t};
+    }
+  }
+  return G_D3D_DrawGridStrips(grid, kGrid, kGrid, Slot());
+}
+
+}  // namespace
+
+void EndDirect3DScene() { G_D3D_EndScene(Slot()); }
+
+int G_D3D_BlitGraph(int x, int y, const GraphRecord* graph, int transparent) {
+  const int ready = BeginDraw();
+  if (ready <= 0) return ready;
+  const int inside = RegionTest(x, y, x + graph->width, y + graph->height);
+  if (inside < 0) return 0;
+  const float ox = g_draw.drawOffset.left + (x - 0.5f), oy = g_draw.drawOffset.top + (y - 0.5f);
+  auto place = [&](float cx, float cy, float* px, float* py) { *px = ox + cx, *py = oy + cy; };
+  return QueueGraph(graph, (transparent ? kPrepareTransparent : 0) | kPrepareKeepColorKey | DepthFlag(), place,
+                    inside == 0, 1.0f, 1.0f);
+}
+
+int G_D3D_BlitGraphStretched(float x1, float y1, float x2, float y2, const GraphRecord* graph, int transparent,
+                             int integerCoords) {
+  const int ix1 = FloatToInt(x1), iy1 = FloatToInt(y1), ix2 = FloatToInt(x2), iy2 = FloatToInt(y2);
+  if (ix1 == ix2 || iy1 == iy2) return -1;
+  const int ready = BeginDraw();
+  if (ready <= 0) return ready;
+  const int inside = RegionTest(std::min(ix1, ix2), std::min(iy1, iy2), std::max(ix1, ix2), std::max(iy1, iy2));
+  if (inside < 0) return 0;
+  const float sx = (x2 - x1) / graph->width, sy = (y2 - y1) / graph->height;
+  const float ox = g_draw.drawOffset.left + (x1 - 0.5f), oy = g_draw.drawOffset.top + (y1 - 0.5f);
+  auto place = [&](float cx, float cy, float* px, float* py) { *px = ox + cx * sx, *py = oy + cy * sy; };
+  const int keep = integerCoords && g_draw.textureFilter != 1 ? kPrepareKeepColorKey : 0;
+  return QueueGraph(graph, (transparent ? kPrepareTransparent : 0) | keep | DepthFlag(), place, inside == 0, sx, sy);
+}
+
+int G_D3D_BlitGraphRotated(float x, float y, double scale, double angle, const GraphRecord* graph, int transparent,
+                           int mirror) {
+  if (scale == 0.0) return -1;
+  const int ready = BeginDraw();
+  if (ready <= 0) return ready;
+  float centreX = g_draw.drawOffset.left + x, centreY = g_draw.drawOffset.top + y;
+  const int w = graph->width, h = graph->height;
+  float hx = w * 0.5f, hy = h * 0.5f;
+  if (scale == 1.0) {
+    if (w % 2 == 0 && h % 2 == 0) {
+      centreX -= 0.5f, centreY -= 0.5f;
+    } else if (w % 2 != h % 2) {
+      if (w % 2 == 0) hx -= 0.5f;
+      if (h % 2 == 0) hy -= 0.5f;
+    }
+  } else {
+    centreX -= 0.5f, centreY -= 0.5f;
+  }
+  float s = 0.0f, c = 1.0f;
+  if (angle != 0.0) SinCosFloat(static_cast<float>(angle), &s, &c);
+  const float scaleX = static_cast<float>(mirror == 1 ? -scale : scale), scaleY = static_cast<float>(scale);
+  auto place = [&](float cx, float cy, float* px, float* py) {
+    const float dx = (cx - hx) * scaleX, dy = (cy - hy) * scaleY;
+    *px = centreX + dx * c - dy * s;
+    *py = centreY + dy * c + dx * s;
+  };
+  return QueueGraph(graph, (transparent ? kPrepareTransparent : 0) | DepthFlag(), place, false, 1.0f, 1.0f);
+}
+
+int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int transparent) {
+  const int ready = BeginDraw();
+  if (ready <= 0) return ready;
+  G_D3D_BeginScene(Slot());
+  const Surface3DRecord* first = graph->backEndCount > 0 ? GetSurface3DRecord(graph->backEnds[0]) : nullptr;
+  if (first == nullptr) return -1;
+  const TextureFacts facts = PieceTextureFacts(first);
+  G_D3D_PrepareDrawState(&facts, (transparent ? kPrepareTransparent : 0) | DepthFlag());
+  const double ox = g_draw.drawOffset.left, oy = g_draw.drawOffset.top;
+  const double p[4][2] = {{corners[0] + ox, corners[1] + oy}, {corners[2] + ox, corners[3] + oy},
+                          {corners[4] + ox, corners[5] + oy}, {corners[6] + ox, corners[7] + oy}};
+  auto place = [&](float cx, float cy, float* px, float* py) {
+    const double s = cx / graph->width, t = cy / graph->height;
+    const double lx = p[0][0] + (p[2][0] - p[0][0]) * t, ly = p[0][1] + (p[2][1] - p[0][1]) * t;
+    const double rx = p[1][0] + (p[3][0] - p[1][0]) * t, ry = p[1][1] + (p[3][1] - p[1][1]) * t;
+    *px = static_cast<float>(lx + (rx - lx) * s);
+    *py = static_cast<float>(ly + (ry - ly) * s);
+  };
+  for (int i = 0; i < graph->backEndCount; ++i) {
+    const Surface3DRecord* piece = GetSurface3DRecord(graph->backEnds[i]);
+    if (piece == nullptr) return -1;
+    Corner quad[4];
+    PlacedCorners(piece, place, quad);
+    if (DrawQuadPiece(piece, quad) < 0) return -1;
+  }
+  EndDraw();
+  return 0;
+}
+
+int G_D3D_DrawVertexList(const ScreenVertex* vertices, int triangleCount, const GraphRecord* graph, int transparent) {
+  const int ready = BeginDraw();
+  if (ready <= 0) return ready;
+  G_D3D_BeginScene(Slot());
+  Device3DSlot* slot = UsableSlot(Slot());
+  // Vertex lists never use the blend graph.
+  if (slot->blendGraphTexture != nullptr || slot->force) {
+    G_D3D_FlushBatch(Slot());
+    slot->blendGraphTexture = nullptr;
+    slot->blendDirty = 1;
+  }
+  TextureFacts facts{nullptr, 0, 0};
+  if (graph != nullptr) {
+    const Surface3DRecord* first = graph->backEndCount > 0 ? GetSurface3DRecord(graph->backEnds[0]) : nullptr;
+    if (first == nullptr) return -1;
+    facts = PieceTextureFacts(first);
+  }
+  G_D3D_PrepareDrawState(graph != nullptr ? &facts : nullptr,
+                         (transparent ? kPrepareTransparent : 0) | kPrepareGouraud | kPreparePerspective |
+                             kPrepareModulation | kPrepareBlending);
+  G_D3D_FlushBatch(Slot());
+  if (triangleCount > 0) {
+    slot->device->DrawPrimitive(pf::D3DPT_TRIANGLELIST, kVertexFormats[1], vertices,
+                                static_cast<std::uint32_t>(triangleCount * 3), 0);
+  }
+  EndDraw();
+  return 0;
+}
+
+int G_D3D_FillBox(int x1, int y1, int x2, int y2, std::uint32_t color) {
+  const int ready = BeginDraw();
+  if (ready <= 0) return ready;
+  G_D3D_BeginScene(Slot());
+  G_D3D_PrepareDrawState(nullptr, DepthFlag());
+  unsigned char* at = G_D3D_ReserveTriangleVertices(Slot(), 6);
+  if (at == nullptr) return -1;
+  int r = 0, g = 0, b = 0;
+  ScreenColorToRgb(color, &r, &g, &b);
+  const std::uint32_t diffuse = (g_d3d.vertexColor & 0xFF000000u) | static_cast<std::uint32_t>(r) << 16 |
+                                static_cast<std::uint32_t>(g) << 8 | static_cast<std::uint32_t>(b);
+  const float ox = static_cast<float>(g_draw.drawOffset.left), oy = static_cast<float>(g_draw.drawOffset.top);
+  const float l = x1 + ox, t = y1 + oy, rt = x2 + ox, bt = y2 + oy, z = g_d3d.inputs.drawZ;
+  const ShapeVertex v[6] = {{l, t, z, 1, diffuse},   {rt, t, z, 1, diffuse}, {l, bt, z, 1, diffuse},
+                            {rt, bt, z, 1, diffuse}, {l, bt, z, 1, diffuse}, {rt, t, z, 1, diffuse}};
+  std::memcpy(at, v, sizeof v);
+  G_D3D_CommitVertices(Slot(), 6);
+  EndDraw();
+  return 0;
+}
+
+namespace {
+struct SubtractSaved {
+  std::uint32_t tint;
+  int param;
+};
+SubtractSaved g_subtractSaved;
+
+void InvertRect(const IntRect* rect) {
+  SetDrawTintPacked(0xFFFFFF);
+  g_softBlend.blendMode = 3;
+  g_softBlend.blendParam = 255;
+  G_D3D_FillBox(rect->left, rect->top, rect->right, rect->bottom, RgbToScreenColor(255, 255, 255));
+  SetDrawTintPacked(g_subtractSaved.tint);
+}
+}  // namespace
+
+void BeginSubtractEmulation(const IntRect* rect) {
+  g_subtractSaved = SubtractSaved{g_draw.drawTint, g_draw.blendParam};
+  InvertRect(rect);
+  g_softBlend.blendMode = 5;
+  g_softBlend.blendParam = g_subtractSaved.param;
+}
+
+void EndSubtractEmulation(const IntRect* rect) {
+  InvertRect(rect);
+  g_softBlend.blendMode = 3;
+  g_softBlend.blendParam = g_subtractSaved.param;
+}
+
+}  // namespace zelvo

@@ -1,0 +1,29 @@
+#pragma once
+// Texture graphs drawn by the Direct3D device: plain, stretched, rotated and four-corner draws queue
+// six vertices per texture piece in the device's batch; the subtract emulation and the untextured box
+// it fills with.
+#include "media/core/runtime_routines.h"
+#include "media/software/screen_vertex.h"
+
+namespace zelvo {
+
+struct GraphRecord;
+
+int G_D3D_BlitGraph(int x, int y, const GraphRecord* graph, int transparent);
+int G_D3D_BlitGraphStretched(float x1, float y1, float x2, float y2, const GraphRecord* graph, int transparent,
+                             int integerCoords);
+int G_D3D_BlitGraphRotated(float x, float y, double scale, double angle, const GraphRecord* graph, int transparent,
+                           int mirror);
+// Corners top-left, top-right, bottom-left, bottom-right.
+int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int transparent);
+// The caller's triangles as they stand (positions, colours and texture coordinates), textured by the
+// graph's first piece.
+int G_D3D_DrawVertexList(const ScreenVertex* vertices, int triangleCount, const GraphRecord* graph, int transparent);
+int G_D3D_FillBox(int x1, int y1, int x2, int y2, std::uint32_t color);
+// Ends the open scene before anything else touches the screen's surfaces.
+void EndDirect3DScene();
+// Subtraction as invert(invert(destination) + source) around a texture-graph draw.
+void BeginSubtractEmulation(const IntRect* rect);
+void EndSubtractEmulation(const IntRect* rect);
+
+}  // namespace zelvo
