@@ -48,6 +48,8 @@ class SoftDrawWindows : public LibraryTest, public ::testing::WithParamInterface
       SwitchWindowMode(0);
       pf::testing::SetDisplay16Bit555(true);
     }
+    // The graph must be a DirectDraw surface drawn in software: drawing with DirectDraw alone.
+    zelvo::SetDirect3DOffFlag(1);
     ASSERT_EQ(StartUpLibrary(), 0);
     WriteFileBytes(folder_ + "/coords.bmp", CoordinatePicture());
     graph_ = LoadGraphFile("coords.bmp", 0);
@@ -62,6 +64,7 @@ class SoftDrawWindows : public LibraryTest, public ::testing::WithParamInterface
     pf::testing::WatchSurfaceLocks(nullptr);
     lock_.reset();
     EXPECT_EQ(ShutDownLibrary(), 0);
+    zelvo::SetDirect3DOffFlag(0);
     LibraryTest::TearDown();
   }
   std::uint32_t Shown(int x, int y) const {
