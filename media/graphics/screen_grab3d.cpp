@@ -85,17 +85,6 @@ void ConvertInto(void* pixels, int pitch, const SurfaceRecord* texture, const vo
                    0, 0, &all, 0, HasAlpha(texture) ? 1 : 0, texture->colorKey, kReduceTruncate, 0, 0, 0);
 }
 
-pf::DirectDrawSurface7* CreateWorkTexture(const SurfaceRecord* texture) {
-  pf::SurfaceDesc desc{};
-  desc.size = sizeof desc;
-  desc.flags = pf::DDSD_CAPS | pf::DDSD_WIDTH | pf::DDSD_HEIGHT | pf::DDSD_PIXELFORMAT;
-  desc.caps.caps = pf::DDSCAPS_TEXTURE | pf::DDSCAPS_SYSTEMMEMORY;
-  desc.width = texture->width;
-  desc.height = texture->height;
-  std::memcpy(&desc.pixelFormat, GetColorFormatEntry(texture->kindCode), sizeof desc.pixelFormat);
-  pf::DirectDrawSurface7* work = nullptr;
-  return GetDirectDrawObject()->CreateSurface(&desc, &work, nullptr) == pf::DD_OK ? work : nullptr;
-}
 
 int Fail(const char* format, long code) {
   WriteLogFormat(format, static_cast<int>(code));
@@ -175,7 +164,7 @@ int GrabThroughWorkTexture(int x1, int y1, int x2, int y2, GraphRecord* graph, i
   int result = 0;
   for (int i = 0; i < count && result == 0; ++i) {
     const PieceCopy& c = copies[i];
-    pf::DirectDrawSurface7* work = CreateWorkTexture(c.texture);
+    pf::DirectDrawSurface7* work = CreateSystemMemoryTexture(c.texture);
     if (work == nullptr) {
       result = fail("作業用テクスチャサーフェスの作成に失敗しました", "CreateSurface", -1, false);
       break;

@@ -274,6 +274,19 @@ int ReleaseGraph3DPieces(GraphRecord* graph) {
   return result;
 }
 
+// A texture of the same size and format in system memory, to write in and Load from.
+pf::DirectDrawSurface7* CreateSystemMemoryTexture(const SurfaceRecord* texture) {
+  pf::SurfaceDesc desc{};
+  desc.size = sizeof desc;
+  desc.flags = pf::DDSD_CAPS | pf::DDSD_WIDTH | pf::DDSD_HEIGHT | pf::DDSD_PIXELFORMAT;
+  desc.caps.caps = pf::DDSCAPS_TEXTURE | pf::DDSCAPS_SYSTEMMEMORY;
+  desc.width = texture->width;
+  desc.height = texture->height;
+  std::memcpy(&desc.pixelFormat, GetColorFormatEntry(texture->kindCode), sizeof desc.pixelFormat);
+  pf::DirectDrawSurface7* work = nullptr;
+  return GetDirectDrawObject()->CreateSurface(&desc, &work, nullptr) == pf::DD_OK ? work : nullptr;
+}
+
 namespace {
 
 // Converts the source rectangle of a picture into a piece's texture at (u, v), through a temporary
@@ -295,14 +308,8 @@ int UploadTexturePiece(const GraphImage* picture, const GraphImage* alpha, const
   if (texture->surface->Lock(&area, &locked, pf::DDLOCK_WAIT | pf::DDLOCK_WRITEONLY, nullptr) == pf::DD_OK) {
     pixels = static_cast<unsigned char*>(locked.surface);
   } else {
-    pf::SurfaceDesc desc{};
-    desc.size = sizeof desc;
-    desc.flags = pf::DDSD_CAPS | pf::DDSD_WIDTH | pf::DDSD_HEIGHT | pf::DDSD_PIXELFORMAT;
-    desc.caps.caps = pf::DDSCAPS_TEXTURE | pf::DDSCAPS_SYSTEMMEMORY;
-    desc.width = texture->width;
-    desc.height = texture->height;
-    std::memcpy(&desc.pixelFormat, GetColorFormatEntry(texture->kindCode), sizeof desc.pixelFormat);
-    if (GetDirectDrawObject()->CreateSurface(&desc, &temporary, nullptr) != pf::DD_OK) {
+    temporary = CreateSystemMemoryTexture(texture);
+    if (temporary == nullptr) {
       return WriteLogText("テンポラリテクスチャサーフェスの作成に失敗しました\n");
     }
     locked = pf::SurfaceDesc{};

@@ -45,6 +45,8 @@ int DeriveGraph3D(GraphRecord* graph, int x, int y, int width, int height, const
 int ReleaseGraph3DPieces(GraphRecord* graph);
 int FillGraph3DFromImage(const GraphImage* picture, const GraphImage* alpha, int x, int y, GraphRecord* graph);
 int RestoreGraph3DTextures(GraphRecord* graph);
+// A texture of the same size and format in system memory, to write in and Load from; null on failure.
+pf::DirectDrawSurface7* CreateSystemMemoryTexture(const SurfaceRecord* texture);
 int G_D3D_SetBlendGraph(const GraphRecord* blendGraph, int borderParam, int borderRange);
 // The texture of a surface-data record: a power-of-two texture in the format its flags ask for
 // (the descriptor index goes to its kind code), and its colour key in that format.
