@@ -46,6 +46,19 @@ std::int32_t SoftwareSample(const SoundBuffer& buffer, std::int32_t frame, int c
   return value;
 }
 
+// A software buffer starts stopped at the top, centred, at full volume and its own rate.
+void StartSoftwareBuffer(SoundBuffer* buffer, std::int32_t length, const pf::WaveFormatEx& format) {
+  buffer->playing = 0;
+  buffer->position = 0;
+  buffer->loop = 0;
+  buffer->pan = 0;
+  buffer->volume = 255;
+  buffer->frequency = -1;
+  buffer->length = length;
+  buffer->format = format;
+  buffer->valid = 1;
+}
+
 }  // namespace
 
 int CreateSoundBuffer(SoundBuffer* buffer, const pf::DSBufferDesc* desc) {
@@ -54,15 +67,8 @@ int CreateSoundBuffer(SoundBuffer* buffer, const pf::DSBufferDesc* desc) {
     if (desc->format == nullptr || desc->format->blockAlign == 0) return -1;
     buffer->data = static_cast<std::uint8_t*>(ZELVO_ALLOC_ZEROED(desc->bufferBytes));
     if (buffer->data == nullptr) return -1;
-    buffer->playing = 0;
-    buffer->position = 0;
-    buffer->loop = 0;
-    buffer->pan = 0;
-    buffer->volume = 255;
-    buffer->frequency = -1;
-    buffer->length = static_cast<std::int32_t>(desc->bufferBytes / desc->format->blockAlign);
-    buffer->format = *desc->format;
-    buffer->valid = 1;
+    StartSoftwareBuffer(buffer, static_cast<std::int32_t>(desc->bufferBytes / desc->format->blockAlign),
+                        *desc->format);
     return 0;
   }
   if (g_sound.directSound == nullptr) return -1;
@@ -80,15 +86,7 @@ int DuplicateSoundBuffer(SoundBuffer* buffer, const SoundBuffer* original) {
     const std::size_t bytes = static_cast<std::size_t>(original->length) * original->format.blockAlign;
     buffer->data = static_cast<std::uint8_t*>(ZELVO_ALLOC_ZEROED(std::max<std::size_t>(bytes, 1)));
     if (buffer->data == nullptr) return -1;
-    buffer->playing = 0;
-    buffer->position = 0;
-    buffer->loop = 0;
-    buffer->pan = 0;
-    buffer->volume = 255;
-    buffer->frequency = -1;
-    buffer->length = original->length;
-    buffer->format = original->format;
-    buffer->valid = 1;
+    StartSoftwareBuffer(buffer, original->length, original->format);
     return 0;
   }
   if (g_sound.directSound == nullptr) return -1;
