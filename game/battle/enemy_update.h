@@ -1,0 +1,10 @@
+#pragma once
+// The enemies' frame: burn-down and destruction, and each kind's behaviour cycle.
+namespace horundel {
+
+// Update modes as for the player: 0 play, 1 settling, 2 overlay screens, 3 boss defeat.
+void UpdateEnemy(int slot, int mode);
+// Fires the carried weapon when its cadence allows this frame; 1 when it fired.
+int FireEnemyWeapon(int slot);
+
+}  // namespace horundel
