@@ -8,3 +8,10 @@ void UpdateEnemy(int slot, int mode);
 int FireEnemyWeapon(int slot);
 
 }  // namespace horundel
+
+namespace horundel {
+
+// Draws one enemy; the hit flash counts down here, and the boss fills the boss gauge.
+void DrawEnemy(int slot);
+
+}  // namespace horundel

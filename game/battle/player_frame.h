@@ -30,7 +30,7 @@ void RunAim(const PlayerFrame& frame);
 void RunWeaponSwitch();
 // Timers and exits of the gun, throw and special states; false when the state is not one of them.
 bool RunWeaponStateTimers(const PlayerFrame& frame);
-// The held enemy follows her; false (and she is freed) when it is no longer there to hold.
+// The held enemy follows her through the hold and throw states.
 void RunHeldEnemy(const PlayerFrame& frame);
 // Drops a hold whose enemy is gone, so no freed or reused slot is written.
 void ReleaseVanishedHold();

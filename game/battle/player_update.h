@@ -16,3 +16,10 @@ void UpdateFlyingMachine(int slot, int mode);
 void LeaveMachine();
 
 }  // namespace horundel
+
+namespace horundel {
+
+// Draws the player slot: the heroine, or the machine she rides, and the tool-weapon's charge.
+void DrawPlayer(int slot);
+
+}  // namespace horundel

@@ -242,5 +242,26 @@ TEST(Enemies, ThrownEnemyThatStopsBecomesABlast) {
   EXPECT_EQ(CountKind(kTypeEnemyShot, 731) + CountKind(kTypePlayerAttack, 731), 1);
 }
 
+TEST(Enemies, DrawCountsDownTheHitFlashOnScreenAndShowsTheBossGauge) {
+  ResetHeroineScene();
+  Character& near = PlaceEnemy(5, 0, 1100.0f, kStandingY);
+  near.extra = 3;
+  Character& offScreen = PlaceEnemy(6, 0, 2000.0f, kStandingY);
+  offScreen.extra = 3;
+  Character& burning = PlaceEnemy(7, 0, 1000.0f, kStandingY);
+  burning.hp = -5.0f;
+  burning.extra = 3;
+  for (int slot : {5, 6, 7}) DrawEnemy(slot);
+  EXPECT_EQ(near.extra, 2);
+  EXPECT_EQ(offScreen.extra, 3);
+  EXPECT_EQ(burning.extra, 3);   // while dying it is the burn-down counter
+  const int boss = SpawnEnemy(60, 1100.0f, 840.0f, -1, 0);
+  CharacterTable[boss].hp = 1234.0f;
+  g_battle.BossGauge.shown = 0;
+  DrawEnemy(boss);
+  EXPECT_EQ(g_battle.BossGauge.shown, 1);
+  EXPECT_EQ(g_battle.BossGauge.value, 1234.0f);
+}
+
 }  // namespace
 }  // namespace horundel
