@@ -82,6 +82,28 @@ TEST(Enemies, SoldierLungesUpCloseAndRecoversAtOnceOnChallange) {
   EXPECT_EQ(CountKind(kTypeEnemyShot, 501), 1);
 }
 
+TEST(Enemies, SoldierJumpsAWallWithRoomAboveAndWaitsAtAHigherOne) {
+  ResetHeroineScene();
+  for (int column = 12; column <= 14; ++column) TileMap[column][kFloorRow - 1].kind = 1;   // one cell high: jumped
+  // The wall must be right ahead: a soldier that sees the heroine stops approaching to fire.
+  const int slot = SpawnEnemy(0, 1540.0f, kStandingY, -1, 2);
+  const Transitions changes = RunEnemy(slot, 60);
+  ASSERT_GE(changes.size(), 3u);
+  EXPECT_EQ(changes[0], (std::pair<int, int>{1, 120}));
+  EXPECT_EQ(changes[1], (std::pair<int, int>{2, 20}));
+  EXPECT_EQ(changes[2].second, 120);   // landed (state 10) and at once approaches again
+  EXPECT_FLOAT_EQ(CharacterTable[slot].y, 960.0f);   // on top of the wall
+  EXPECT_LT(CharacterTable[slot].x, 1500.0f);
+
+  ResetHeroineScene();
+  g_battle.Difficulty = 2;
+  TileMap[14][kFloorRow - 1].kind = 1;
+  TileMap[14][kFloorRow - 2].kind = 1;   // two cells high: it waits
+  const int waiting = SpawnEnemy(0, 1540.0f, kStandingY, -1, 2);
+  EXPECT_EQ(RunEnemy(waiting, 4), (Transitions{{1, 120}, {2, 10}}));
+  EXPECT_EQ(CharacterTable[waiting].timer, 78);   // a pause of 80 before it tries again
+}
+
 TEST(Enemies, InTrainingEnemiesNeverApproachOrFire) {
   ResetHeroineScene();
   g_battle.CurrentMission = 0;
