@@ -91,6 +91,19 @@ TEST(HeroineWeapons, ShotReactionsFollowTheWeapon) {
   EXPECT_FLOAT_EQ(Heroine().vx, -11.5f);
 }
 
+TEST(HeroineWeapons, AShotCancelsOnlyTheLastThirtyFramesOfTheThirdComboHit) {
+  ResetHeroineScene();
+  CarryGun(1, 10);
+  Heroine().state = 302;
+  Heroine().timer = 31;
+  Frame({kKeyShoot});
+  EXPECT_EQ(Heroine().state, 302);
+  EXPECT_TRUE(LiveKinds(kTypePlayerAttack).empty());
+  Frame({kKeyShoot});
+  EXPECT_EQ(Heroine().state, 10);
+  EXPECT_EQ(LiveKinds(kTypePlayerAttack).size(), 1u);
+}
+
 TEST(HeroineWeapons, ShotsDuringTheSpinGoRoundTenAnglesAtDoubleRate) {
   ResetHeroineScene();
   WeaponRecords[1].reload = 4;
