@@ -65,6 +65,11 @@ void BoardMachine(int kind) {
   player.vy = 0.0f;
   g_battle.GunOut = 0;
   g_battle.ToolWeaponState = 1;
+  // The hover and the helicopter carry no gun, but they need hit points so that they can be lost.
+  if (kind == 20 || kind == 30) {
+    g_battle.MachineGaugeCount = 1;
+    g_battle.MachineHp = g_battle.MachineMaxHp = 400.0f;
+  }
   if (kind != 1 && kind != 10) return;
   g_battle.MachineGaugeCount = kind == 1 ? 1 : 3;
   g_battle.MachineHp = 400.0f * static_cast<float>(g_battle.MachineGaugeCount);
