@@ -22,13 +22,6 @@ constexpr int kBlendAdd = 2;
 constexpr int kToolPivotX = 48;
 constexpr int kToolPivotY = 32;
 
-bool IsOneOf(int kind, std::initializer_list<int> kinds) {
-  for (int k : kinds) {
-    if (k == kind) return true;
-  }
-  return false;
-}
-
 bool DrawsNothing(int kind) {
   return IsOneOf(kind, {110, 140, 400, 410, 411, 412, 420, 440, 531, 540, 541, 542, 730, 731, 1020});
 }

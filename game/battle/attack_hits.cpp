@@ -15,13 +15,6 @@ namespace horundel {
 
 namespace {
 
-bool IsOneOf(int kind, std::initializer_list<int> kinds) {
-  for (int k : kinds) {
-    if (k == kind) return true;
-  }
-  return false;
-}
-
 float Random(int n) { return static_cast<float>(RandomUpTo(n)); }
 
 int CellKindAt(int column, int row) {

@@ -19,13 +19,6 @@ namespace horundel {
 
 namespace {
 
-bool IsOneOf(int kind, std::initializer_list<int> kinds) {
-  for (int k : kinds) {
-    if (k == kind) return true;
-  }
-  return false;
-}
-
 bool IsSlotOfTable(int slot) { return slot >= kPlayerSlot && slot <= kLastObjectSlot; }
 
 // A slot still holds a live object of the type; a freed slot, or one reused by something else,

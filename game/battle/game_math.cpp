@@ -97,4 +97,11 @@ float TurnToward(float current, float target, float step) {
   return WrapAngle(current + static_cast<float>(direction) * step);
 }
 
+bool IsOneOf(int kind, std::initializer_list<int> kinds) {
+  for (int k : kinds) {
+    if (k == kind) return true;
+  }
+  return false;
+}
+
 }  // namespace horundel

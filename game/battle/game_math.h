@@ -1,4 +1,6 @@
 #pragma once
+#include <initializer_list>
+
 // The game's small pure helpers: easing, counters, clamping, screen projection and angles. Their
 // tie rules are exact because timers and animations are built from them.
 namespace horundel {
@@ -20,6 +22,8 @@ float MaxFloat(float a, float b);
 int ClampInt(int lo, int v, int hi);
 int WrapIncrement(int v, int max);
 int CountdownReload(int v, int reload);
+// Whether kind is one of the listed kind numbers.
+bool IsOneOf(int kind, std::initializer_list<int> kinds);
 
 // Truncation toward zero for screen coordinates: NaN gives 0 and values saturate at +-2^24, far
 // beyond any screen yet exact as a float, so the drawing entries' own conversions stay in range.

@@ -12,13 +12,6 @@ namespace horundel {
 
 namespace {
 
-bool IsOneOf(int kind, std::initializer_list<int> kinds) {
-  for (int k : kinds) {
-    if (k == kind) return true;
-  }
-  return false;
-}
-
 struct LaunchSound {
   int sound;
   std::initializer_list<int> kinds;

@@ -16,16 +16,8 @@
 
 namespace zelvo_test {
 
-class BattleTest : public LibraryTest {
+class BattleTest : public StartedLibraryTest {
  protected:
-  void SetUp() override {
-    LibraryTest::SetUp();
-    ASSERT_EQ(StartUpLibrary(), 0);
-  }
-  void TearDown() override {
-    EXPECT_EQ(ShutDownLibrary(), 0);
-    LibraryTest::TearDown();
-  }
   // `relative` uses slashes; folders are made as needed.
   void Put(const std::string& relative, const std::vector<std::uint8_t>& bytes) {
     std::filesystem::path path = std::filesystem::path(folder_) / relative;

@@ -12,16 +12,8 @@ namespace {
 
 using zelvo::g_screenLog;
 
-class ScreenLog : public LibraryTest {
+class ScreenLog : public StartedLibraryTest {
  protected:
-  void SetUp() override {
-    LibraryTest::SetUp();
-    ASSERT_EQ(StartUpLibrary(), 0);
-  }
-  void TearDown() override {
-    EXPECT_EQ(ShutDownLibrary(), 0);
-    LibraryTest::TearDown();
-  }
   std::string Line(int i) { return g_screenLog.lines[i]; }
   // A character's width in the console's font.
   static int Width(const char* character) {

@@ -116,16 +116,8 @@ TEST_F(TextInput, CountsCharactersNotBytes) {
   EXPECT_EQ(zelvo::CountCommonChars("abc", "abd"), 2);
 }
 
-class TextInputWindow : public LibraryTest {
+class TextInputWindow : public StartedLibraryTest {
  protected:
-  void SetUp() override {
-    LibraryTest::SetUp();
-    ASSERT_EQ(StartUpLibrary(), 0);
-  }
-  void TearDown() override {
-    EXPECT_EQ(ShutDownLibrary(), 0);
-    LibraryTest::TearDown();
-  }
 };
 
 TEST_F(TextInputWindow, CompositionAndResultFromTheHostEditor) {

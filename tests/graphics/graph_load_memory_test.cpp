@@ -52,16 +52,8 @@ Bytes CutJpeg(int width, int height) {
   return file;
 }
 
-class GraphLoadMemory : public LibraryTest {
+class GraphLoadMemory : public StartedLibraryTest {
  protected:
-  void SetUp() override {
-    LibraryTest::SetUp();
-    ASSERT_EQ(StartUpLibrary(), 0);
-  }
-  void TearDown() override {
-    EXPECT_EQ(ShutDownLibrary(), 0);
-    LibraryTest::TearDown();
-  }
 
   // Loads the file with the allocator's totals in the log and returns the most live bytes seen.
   long long PeakBytesOfLoad(const std::string& name, int* handle) {

@@ -58,4 +58,17 @@ class LibraryTest : public ::testing::Test {
   char title_[64] = {};
 };
 
+// A library started for each test and shut down after it.
+class StartedLibraryTest : public LibraryTest {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    ASSERT_EQ(StartUpLibrary(), 0);
+  }
+  void TearDown() override {
+    EXPECT_EQ(ShutDownLibrary(), 0);
+    LibraryTest::TearDown();
+  }
+};
+
 }  // namespace zelvo_test
