@@ -14,23 +14,6 @@
 namespace horundel {
 namespace {
 
-Character& PlaceAttack(int slot, int type, int kind, float x, float y, float damage = 100.0f, int life = 50) {
-  Character& attack = CharacterTable[slot];
-  attack = Character{};
-  attack.type = type;
-  attack.kind = kind;
-  attack.state = 10;
-  attack.timer = life;
-  attack.hp = damage;
-  attack.facing = 1;
-  attack.x = x;
-  attack.y = y;
-  attack.halfWidth = attack.halfHeight = 30.0f;
-  attack.param = type == kTypePlayerAttack ? kPlayerSlot : 0;
-  attack.link = type == kTypeEnemyShot ? kPlayerSlot : 0;
-  return attack;
-}
-
 // Freed slots are soon reused by the effects of the hit, so a freed shot is told by its type too.
 bool IsShot(int slot) { return CharacterTable[slot].state != 0 && CharacterTable[slot].type == kTypeEnemyShot; }
 

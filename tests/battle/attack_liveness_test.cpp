@@ -11,21 +11,6 @@
 namespace horundel {
 namespace {
 
-Character& PlaceAttack(int slot, int type, int kind, float x, float y, int life = 50) {
-  Character& attack = CharacterTable[slot];
-  attack = Character{};
-  attack.type = type;
-  attack.kind = kind;
-  attack.state = 10;
-  attack.timer = life;
-  attack.facing = 1;
-  attack.x = x;
-  attack.y = y;
-  attack.halfWidth = attack.halfHeight = 30.0f;
-  attack.param = type == kTypePlayerAttack ? kPlayerSlot : 0;
-  return attack;
-}
-
 // The slot is freed and handed to a coin far from everything.
 Character ReuseAsCoin(int slot) {
   Character& coin = CharacterTable[slot];
@@ -46,7 +31,7 @@ bool Unchanged(int slot, const Character& before) {
 TEST(AttackLiveness, HomingDropsATargetThatIsGone) {
   ResetScene();
   PlaceEnemy(10, 0, 2000.0f, 500.0f);
-  Character& missile = PlaceAttack(2, kTypePlayerAttack, 40, 500.0f, 500.0f);
+  Character& missile = PlaceAttack(2, kTypePlayerAttack, 40, 500.0f, 500.0f, 0.0f);
   missile.link = 10;
   missile.angle = 0.0f;
   missile.vy = 20.0f;
@@ -65,7 +50,7 @@ TEST(AttackLiveness, LockedWiresAndThrownEnemiesGoWithTheirTarget) {
     SCOPED_TRACE(kind);
     ResetScene();
     PlaceEnemy(10, 0, 2000.0f, 500.0f).state = 232;
-    Character& attack = PlaceAttack(2, kTypePlayerAttack, kind, 2000.0f, 500.0f, 37);
+    Character& attack = PlaceAttack(2, kTypePlayerAttack, kind, 2000.0f, 500.0f, 0.0f, 37);
     attack.link = 10;
     const Character coin = ReuseAsCoin(10);
     UpdateAttack(2, 0);
@@ -75,7 +60,7 @@ TEST(AttackLiveness, LockedWiresAndThrownEnemiesGoWithTheirTarget) {
   // A thrown enemy that lands and gets up ends its throw.
   ResetScene();
   PlaceEnemy(10, 0, 2000.0f, 500.0f).state = 10;
-  PlaceAttack(2, kTypePlayerAttack, 730, 2000.0f, 500.0f, 37).link = 10;
+  PlaceAttack(2, kTypePlayerAttack, 730, 2000.0f, 500.0f, 0.0f, 37).link = 10;
   UpdateAttack(2, 0);
   EXPECT_EQ(CharacterTable[2].state, 0);
 }
@@ -86,7 +71,7 @@ TEST(AttackLiveness, TheToolWeaponLetsGoOfAVanishedEnemy) {
     ResetScene();
     g_battle.ToolWeaponState = 0;
     PlaceEnemy(10, 70, 2000.0f, 500.0f);
-    Character& hold = PlaceAttack(2, kTypePlayerAttack, kind, 2100.0f, 500.0f, 30);
+    Character& hold = PlaceAttack(2, kTypePlayerAttack, kind, 2100.0f, 500.0f, 0.0f, 30);
     hold.link = 10;
     UpdateAttack(2, 0);
     EXPECT_EQ(CharacterTable[10].state, kind == 702 ? 230 : 231);
@@ -101,7 +86,7 @@ TEST(AttackLiveness, TheToolWeaponLetsGoOfAVanishedEnemy) {
   ResetScene();
   g_battle.ToolWeaponState = 0;
   PlaceEnemy(10, 0, 2000.0f, 500.0f, 100.0f).hp = -150.0f;
-  PlaceAttack(2, kTypePlayerAttack, 702, 2100.0f, 500.0f, 30).link = 10;
+  PlaceAttack(2, kTypePlayerAttack, 702, 2100.0f, 500.0f, 0.0f, 30).link = 10;
   UpdateAttack(2, 0);
   EXPECT_EQ(CharacterTable[2].kind, 701);
 }
@@ -109,7 +94,7 @@ TEST(AttackLiveness, TheToolWeaponLetsGoOfAVanishedEnemy) {
 TEST(AttackLiveness, AttachedAttacksGoWithTheirOwnersState) {
   ResetScene();
   CharacterTable[kPlayerSlot].state = 300;
-  Character& swing = PlaceAttack(2, kTypePlayerAttack, 500, 0.0f, 0.0f, 10);
+  Character& swing = PlaceAttack(2, kTypePlayerAttack, 500, 0.0f, 0.0f, 0.0f, 10);
   swing.vx = 60.0f;
   UpdateAttack(2, 0);
   EXPECT_EQ(swing.x, kPlayerX + 60.0f);   // it follows her
@@ -122,7 +107,7 @@ TEST(AttackLiveness, AttachedAttacksGoWithTheirOwnersState) {
     SCOPED_TRACE(kind);
     ResetScene();
     PlaceEnemy(10, 0, 2000.0f, 500.0f).state = 301;
-    Character& shot = PlaceAttack(2, kTypeEnemyShot, kind, 2000.0f, 500.0f, 20);
+    Character& shot = PlaceAttack(2, kTypeEnemyShot, kind, 2000.0f, 500.0f, 0.0f, 20);
     shot.param = 10;
     shot.link = kPlayerSlot;
     UpdateAttack(2, 0);

@@ -54,6 +54,25 @@ inline Character& PlaceEnemy(int slot, int kind, float x, float y, float hp = 10
   return enemy;
 }
 
+// An attack of the given type and kind at (x, y); a player's attack is the heroine's, an enemy's
+// shot aims at her.
+inline Character& PlaceAttack(int slot, int type, int kind, float x, float y, float damage = 100.0f, int life = 50) {
+  Character& attack = CharacterTable[slot];
+  attack = Character{};
+  attack.type = type;
+  attack.kind = kind;
+  attack.state = 10;
+  attack.timer = life;
+  attack.hp = damage;
+  attack.facing = 1;
+  attack.x = x;
+  attack.y = y;
+  attack.halfWidth = attack.halfHeight = 30.0f;
+  attack.param = type == kTypePlayerAttack ? kPlayerSlot : 0;
+  attack.link = type == kTypeEnemyShot ? kPlayerSlot : 0;
+  return attack;
+}
+
 // Slots 2..299 that hold a live object of the type.
 inline int CountLive(int type) {
   int count = 0;

@@ -25,15 +25,7 @@ class SoftwareRebuild : public LibraryTest, public ::testing::WithParamInterface
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
-    std::vector<Bytes> rows(4, Bytes{});
-    for (auto& row : rows) {
-      for (int x = 0; x < 4; ++x) row.insert(row.end(), {0, 0, 120});
-    }
-    BmpLayout layout;
-    layout.width = 4;
-    layout.height = 4;
-    layout.pixels = PadRows(rows);
-    WriteFileBytes(folder_ + "/red.bmp", WriteBmp(layout));
+    WriteFileBytes(folder_ + "/red.bmp", WriteOneColourBmp(4, 4, 0, 0, 120));
     if (GetParam() == 0) SwitchWindowMode(0);
     // The Z buffer cannot be attached: the screen falls back to software rendering.
     pf::testing::FailNextCalls("AddAttachedSurface", 1);

@@ -118,15 +118,7 @@ TEST_P(WindowPresent, FrontBufferDrawingFollowsTheWindowAndKeepsToTheDesktop) {
 std::atomic<std::uint32_t> g_shownWhileInactive{0};
 
 TEST_P(WindowPresent, WhileInactiveTheWindowShowsTheInactivePicture) {
-  std::vector<Bytes> rows(4, Bytes{});
-  for (auto& row : rows) {
-    for (int x = 0; x < 4; ++x) row.insert(row.end(), {255, 0, 0});   // blue, stored blue first
-  }
-  BmpLayout layout;
-  layout.width = 4;
-  layout.height = 4;
-  layout.pixels = PadRows(rows);
-  WriteFileBytes(folder_ + "/away.bmp", WriteBmp(layout));
+  WriteFileBytes(folder_ + "/away.bmp", WriteOneColourBmp(4, 4, 255, 0, 0));
   g_shownWhileInactive = 0;
   {
     zelvo::LibraryLockGuard lock;

@@ -31,6 +31,18 @@ Bytes PadRows(const std::vector<Bytes>& rows) {
   return out;
 }
 
+Bytes WriteOneColourBmp(int width, int height, std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
+  std::vector<Bytes> rows(static_cast<std::size_t>(height), Bytes{});
+  for (auto& row : rows) {
+    for (int x = 0; x < width; ++x) row.insert(row.end(), {blue, green, red});
+  }
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.pixels = PadRows(rows);
+  return WriteBmp(layout);
+}
+
 Bytes WriteBmp(const BmpLayout& layout) {
   Bytes tables;
   if (layout.compression == 3)

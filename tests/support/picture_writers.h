@@ -27,6 +27,8 @@ struct BmpLayout {
 Bytes WriteBmp(const BmpLayout& layout);
 // Rows of rowBytes each, padded to a multiple of 4, in the order given.
 Bytes PadRows(const std::vector<Bytes>& rows);
+// A 24-bit BMP of width x height pixels all of one colour, given as stored: blue, green, red.
+Bytes WriteOneColourBmp(int width, int height, std::uint8_t blue, std::uint8_t green, std::uint8_t red);
 
 struct TgaLayout {
   int imageType = 2;
