@@ -14,6 +14,7 @@
 #include "media/core/subsystem_hooks.h"
 #include "media/core/system_report.h"
 #include "media/core/text_input.h"
+#include "media/core/toolbar.h"
 #include "media/core/window_mode.h"
 #include "media/core/window_region.h"
 #include "media/core/window_state.h"
@@ -235,6 +236,7 @@ int EndMainWindow() {
   RemoveWindowRegion(g_window.window);
   pf::SetMenu(g_window.window, nullptr);
   g_menu.shown = 0;
+  RemoveToolbar();
   if (g_window.closePosted == 0) {
     pf::PostMessage(g_window.window, pf::WM_CLOSE, 0, 0);
     g_window.closePosted = 1;
@@ -324,7 +326,5 @@ int FreeDroppedFiles() {
   g_window.droppedFileCount = 0;
   return 0;
 }
-
-int GetToolbarHeight() { return g_window.toolbarHeight; }
 
 }  // namespace zelvo

@@ -12,7 +12,6 @@ int FitWindowToScreen();
 int SetCursorVisible(int flag);
 int GetMousePosition(int* x, int* y);
 int FreeDroppedFiles();
-int GetToolbarHeight();
 // The client size of a window-mode window: the screen size times the scale rate, truncated.
 void WindowClientSize(int* width, int* height);
 

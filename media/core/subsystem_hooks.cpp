@@ -91,4 +91,8 @@ void DrawConsoleLine(int font, int y, const char* text) {
   if (Screen().drawConsoleLine) Screen().drawConsoleLine(font, y, text);
 }
 
+pf::GdiObjectRecord* ScreenLoadDibPicture(const char* path) {
+  return Screen().loadDibPicture ? Screen().loadDibPicture(path) : nullptr;
+}
+
 }  // namespace zelvo

@@ -10,6 +10,10 @@
 #include <cstdint>
 #include <type_traits>
 
+namespace pf {
+struct GdiObjectRecord;
+}
+
 namespace zelvo {
 
 enum SubsystemId : int {
@@ -72,6 +76,8 @@ struct ScreenHooks {
   void (*deleteConsoleFont)(int font);
   int (*consoleCharWidth)(int font, const char* character, int bytes);   // 8 per byte
   void (*drawConsoleLine)(int font, int y, const char* text);
+  // A picture file as a DIB section for the window's accessories; the caller deletes it.
+  pf::GdiObjectRecord* (*loadDibPicture)(const char* path);   // null: no picture
 };
 
 struct SubsystemTable {
@@ -122,5 +128,6 @@ int CreateConsoleFont(int* fontLostFlag);
 void DeleteConsoleFont(int font);
 int ConsoleCharWidth(int font, const char* character, int bytes);
 void DrawConsoleLine(int font, int y, const char* text);
+pf::GdiObjectRecord* ScreenLoadDibPicture(const char* path);
 
 }  // namespace zelvo

@@ -10,6 +10,7 @@
 #include "media/core/message_pump.h"
 #include "media/core/subsystem_hooks.h"
 #include "media/core/system_report.h"
+#include "media/core/toolbar.h"
 #include "media/core/window_state.h"
 
 namespace zelvo {

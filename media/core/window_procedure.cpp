@@ -9,6 +9,7 @@
 #include "media/core/menu.h"
 #include "media/core/subsystem_hooks.h"
 #include "media/core/text_input.h"
+#include "media/core/toolbar.h"
 #include "media/core/window_mode.h"
 #include "media/core/window_region.h"
 #include "media/core/window_state.h"
@@ -220,6 +221,7 @@ pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::W
                  g_window.modeChangeRunning == 0 && g_window.creating == 0) {
         g_window.modeSwitchRequested = 1;
       }
+      PassSizeToToolbar(wParam, lParam);
       break;
     case pf::WM_SIZING:
       if (g_windowSettings.windowMode != 0 && lParam != 0) {
@@ -267,7 +269,7 @@ pf::LResult MainWindowProc(pf::WindowHandle window, std::uint32_t message, pf::W
     case pf::WM_IME_SETCONTEXT:
     case pf::WM_IME_NOTIFY: return InputMethodProc(window, message, wParam, lParam);
     case pf::WM_COMMAND:
-      if (g_menu.inUse != 0) OnMenuCommand(LowWord(wParam));   // no tool bar takes ids here
+      if (OnToolbarCommand(LowWord(wParam)) == 0 && g_menu.inUse != 0) OnMenuCommand(LowWord(wParam));
       break;
     case pf::WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == pf::SC_KEYMENU && g_windowSettings.blockSystemKeys != 0) return 0;

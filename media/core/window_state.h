@@ -3,6 +3,7 @@
 // clearing) and the live window, pump and message-thread state (cleared at start-up).
 #include <cstdint>
 
+#include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
 #include "platform/window/window.h"
 
@@ -10,6 +11,7 @@ namespace zelvo {
 
 constexpr int kTextMax = 256;
 constexpr int kMaxDroppedFiles = 1000;
+constexpr int kMaxToolbarButtons = 64;
 
 using MessageCallback = int (*)(pf::WindowHandle window, std::uint32_t message, pf::WParam wParam, pf::LParam lParam);
 using ActivationCallback = void (*)(int active, void* user);
@@ -49,6 +51,22 @@ struct WindowSettings {
 };
 extern WindowSettings g_windowSettings;
 
+// A tool-bar button: its command id (from 1280 up), its kind (0 push button) and whether it was
+// clicked since the program last looked.
+struct ToolbarButton {
+  int id;
+  int type;
+  int clicked;
+};
+
+struct Toolbar {
+  int exists;
+  pf::ToolbarHandle window;
+  pf::GdiObject picture;       // the button images, owned here
+  ToolbarButton buttons[kMaxToolbarButtons];
+  int buttonCount;
+};
+
 struct WindowState {
   pf::WindowHandle window;
   char className[kTextMax];   // fixed at the window start, so a later title cannot change it
@@ -71,7 +89,7 @@ struct WindowState {
   std::uint32_t inactiveSince;
   int inTextInputStep;
   int mouseNearTop;
-  int toolbarHeight;
+  Toolbar toolbar;
   int wheelCount;
   int f10Flag;
   int secondInputFlag;

@@ -3,6 +3,7 @@
 #include "media/display/present.h"
 
 #include "media/core/message_pump.h"
+#include "media/core/toolbar.h"
 #include "media/display/d3d_device.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
@@ -47,7 +48,10 @@ bool PollBlank(bool wanted) {
 
 pf::Rect ClientRectOnScreen(int width, int height) {
   pf::Point origin{0, 0};
-  if (!g_screen.temporaryPrimary) pf::ClientToScreen(ServiceMainWindow(), &origin);
+  if (!g_screen.temporaryPrimary) {
+    pf::ClientToScreen(ServiceMainWindow(), &origin);
+    origin.y += GetToolbarHeight();   // the screen shows below the window's tool bar
+  }
   return pf::Rect{origin.x, origin.y, origin.x + width, origin.y + height};
 }
 
@@ -161,11 +165,12 @@ void ShowBackScreenInWindow() {
     if (g_screen.vblankWait) FrameWait();
     const pf::BitmapInfo info = SoftScreenInfo(&SoftBackScreen);
     pf::DeviceContext dc = pf::GetDC(ServiceMainWindow());
+    const int top = GetToolbarHeight();
     if (shownWidth == width && shownHeight == height) {
-      pf::SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, SoftBackScreen.pixels, &info,
+      pf::SetDIBitsToDevice(dc, 0, top, width, height, 0, 0, 0, height, SoftBackScreen.pixels, &info,
                             pf::DIB_RGB_COLORS);
     } else {
-      pf::StretchDIBits(dc, 0, 0, shownWidth, shownHeight, 0, 0, width, height, SoftBackScreen.pixels, &info,
+      pf::StretchDIBits(dc, 0, top, shownWidth, shownHeight, 0, 0, width, height, SoftBackScreen.pixels, &info,
                         pf::DIB_RGB_COLORS, pf::SRCCOPY);
     }
     pf::ReleaseDC(ServiceMainWindow(), dc);

@@ -6,6 +6,7 @@
 #include "media/core/subsystem_hooks.h"
 #include "media/display/present.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/dib_graph.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/front_buffer.h"
@@ -39,6 +40,7 @@ int HasDirectDraw() { return GetDirectDrawObject() != nullptr ? 1 : 0; }
 void ApplyGdiSurfaceMode(int mode) { SetGdiSurfaceMode(mode); }
 int ChangeModeForWindowSwitch() { return ChangeScreenMode(-1, -1, -1, 1, -1); }
 void LogPixelFormat() { LogScreenPixelFormat(); }
+pf::GdiObject LoadDibPicture(const char* path) { return CreateDIBGraph(path, 0, nullptr); }
 int BackBufferIsTarget() { return IsDrawingOnPrimary() != 0 ? 0 : 1; }
 
 SubsystemHooks DisplayRow() {
@@ -116,6 +118,7 @@ ScreenHooks ScreenAnswers() {
   screen.deleteConsoleFont = DeleteScreenLogFont;
   screen.consoleCharWidth = ScreenLogCharWidth;
   screen.drawConsoleLine = DrawScreenLogLine;
+  screen.loadDibPicture = LoadDibPicture;
   return screen;
 }
 

@@ -271,6 +271,26 @@ int SetWindowRgn(WindowHandle window, RegionHandle region, bool redraw);
 // The rectangles of the window's region; false when it has none.
 bool GetWindowRegionRects(WindowHandle window, std::vector<Rect>* rects);
 
+// ---------------------------------------------------------------- tool bars
+// The common-control tool bar: a visible child strip along the top of its parent's client area,
+// as wide as that area and as high as its buttons plus a margin. It keeps its bitmap and button
+// size as data; the host does not draw it, what matters is the client area below it.
+struct ToolbarRecord;
+using ToolbarHandle = ToolbarRecord*;
+// Nullptr when the parent is no window or the fault switch ("CreateToolbarWindow") says so.
+ToolbarHandle CreateToolbarWindow(WindowHandle parent);
+bool DestroyToolbarWindow(ToolbarHandle toolbar);
+bool SetToolbarButtonStructSize(ToolbarHandle toolbar, int size);
+// Adds `imageCount` button images cut from a bitmap (an opaque bitmap handle); the index of the
+// first image, -1 on failure.
+int AddToolbarBitmap(ToolbarHandle toolbar, const void* bitmap, int imageCount);
+bool ReplaceToolbarBitmap(ToolbarHandle toolbar, const void* oldBitmap, const void* newBitmap, int imageCount);
+bool SetToolbarButtonSize(ToolbarHandle toolbar, int width, int height);
+// The parent's WM_SIZE passed on: the strip takes the parent's client width again.
+void PassSizeToToolbar(ToolbarHandle toolbar, WParam wParam, LParam lParam);
+// The strip in screen coordinates; false for a tool bar that is gone.
+bool GetToolbarRect(ToolbarHandle toolbar, Rect* out);
+
 // ---------------------------------------------------------------- single instance
 // Takes the desktop-wide lock named by `name` (a lock file in the system temporary folder, named by
 // the hex of the CP932 name). 1 taken, 0 another process holds it, -1 failure. Held until released

@@ -11,6 +11,7 @@
 
 #include "media/core/library_lock.h"
 #include "media/core/main_window.h"
+#include "media/core/toolbar.h"
 #include "media/core/window_state.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/inactive_image.h"
@@ -79,6 +80,30 @@ TEST_P(WindowPresent, AMagnifiedWindowShowsTheFrameStretched) {
   EXPECT_EQ(At(100, 100), 0xFFFFFFu);
   EXPECT_EQ(At(110, 100), 0xFF0000u);
   EXPECT_EQ(At(320, 0), 0x0000FFu);
+}
+
+TEST_P(WindowPresent, TheFrameShowsBelowTheToolbar) {
+  BmpLayout layout;
+  layout.width = 32;
+  layout.height = 20;
+  layout.pixels = PadRows(std::vector<Bytes>(20, Bytes(32 * 3, 0)));
+  WriteFileBytes(folder_ + "/buttons.bmp", WriteBmp(layout));
+  int strip = 0;
+  {
+    zelvo::LibraryLockGuard lock;
+    ASSERT_EQ(zelvo::SetToolbar("buttons.bmp", 2), 0);
+    strip = zelvo::GetToolbarHeight();
+  }
+  ASSERT_GT(strip, 0);
+  ASSERT_EQ(DrawRectangle(0, 0, 640, 480, PackColor(255, 0, 0), 1), 0);
+  ASSERT_EQ(DrawRectangle(0, 0, 640, 1, PackColor(0, 0, 255), 1), 0);
+  Present();
+  ASSERT_EQ(width_, 640);
+  ASSERT_EQ(height_, 480 + strip);
+  EXPECT_NE(At(0, strip - 1), 0x0000FFu);
+  EXPECT_EQ(At(0, strip), 0x0000FFu);
+  EXPECT_EQ(At(639, strip + 1), 0xFF0000u);
+  EXPECT_EQ(At(639, strip + 479), 0xFF0000u);
 }
 
 TEST_P(WindowPresent, FrontBufferDrawingFollowsTheWindowAndKeepsToTheDesktop) {
