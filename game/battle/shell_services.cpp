@@ -55,6 +55,7 @@ ShellServices DefaultShellServices() {
   services.BossDefeatSequence = ReturnAtOnceFor;
   services.PlayMissionText = ReturnAtOnceForText;
   services.ShowCgPicture = ReturnAtOnceFor;
+  services.ResetHud = ReturnAtOnce;
   return services;
 }
 

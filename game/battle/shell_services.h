@@ -65,6 +65,8 @@ struct ShellServices {
   void (*BossDefeatSequence)(int slot);
   void (*PlayMissionText)(int source, int number);
   void (*ShowCgPicture)(int number);
+  // The HUD's money counter back to its mission start: showing Money, out of sight.
+  void (*ResetHud)();
 };
 extern ShellServices g_shell;
 

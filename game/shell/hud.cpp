@@ -17,6 +17,7 @@
 #include "game/shell/key_bindings.h"
 #include "game/shell/mission_screens.h"
 #include "game/shell/mission_text_player.h"
+#include "game/shell/mission_world.h"
 
 namespace horundel {
 
@@ -284,6 +285,7 @@ void InstallShellServices() {
   g_shell.BossDefeatSequence = BossDefeatSequence;
   g_shell.PlayMissionText = PlayMissionText;
   g_shell.ShowCgPicture = ShowCgPicture;
+  InstallMissionWorld();
 }
 
 }  // namespace horundel

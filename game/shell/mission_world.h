@@ -15,4 +15,7 @@ extern MissionWorld g_missionWorld;
 // The still world: passes that do nothing.
 MissionWorld StillMissionWorld();
 
+// Hands the battle's real passes, effect spawner and machine exit to the mission screens.
+void InstallMissionWorld();
+
 }  // namespace horundel
