@@ -15,6 +15,7 @@
 #include "game/battle/shell_services.h"
 #include "game/shell/cg_pictures.h"
 #include "game/shell/key_bindings.h"
+#include "game/shell/menu_frame.h"
 #include "game/shell/mission_screens.h"
 #include "game/shell/mission_text_player.h"
 #include "game/shell/mission_world.h"
@@ -273,6 +274,7 @@ int StepWeaponSlot(int slot, int step) {
 
 void InstallShellServices() {
   g_shell.ClearMenuKeys = ClearMenuKeys;
+  g_shell.RunMenu = RunMenu;
   g_shell.StepWeaponSlot = StepWeaponSlot;
   g_shell.DrawBattleHud = DrawBattleHud;
   g_shell.DrawNumber = DrawNumber;
