@@ -128,7 +128,12 @@ void BlendRowParts(const RowParts& parts, int kind, uint8_t* dst, const uint8_t*
     dst += n * parts.dstBytes;
     src += n * parts.srcBytes;
   };
-  const int head = HeadPixels(dst, parts.dstBytes, count, parts.step);
+  // A row no longer than a piece is one piece; the alignment head pays only on long rows.
+  if (parts.pieces && count <= 16) {
+    piece(count);
+    return;
+  }
+  const int head = count >= 64 ? HeadPixels(dst, parts.dstBytes, count, parts.step) : 0;
   if (head > 0) piece(head);
   count -= head;
   const int done = parts.vector(kind, dst, src, count, param, key);
