@@ -64,6 +64,11 @@ void RunSpan(const SpanRun& run) {
     if (straight && alphaFloor == 0) {
       const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
       if constexpr (kWideTexels && D == PixelKind::kX888) {
+        if (StraightRowsAvx2Usable()) {
+          const int done = StraightCopyAvx2(out, from, run.count, 0, T == PixelKind::kX888);
+          out += done * 4;
+          from += done * 4;
+        }
         const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
         for (; end - out >= 16; out += 16, from += 16) {
           const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
@@ -86,6 +91,12 @@ void RunSpan(const SpanRun& run) {
       const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
       const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
       const __m128i below = _mm_set1_epi32(static_cast<int>(alphaFloor) - 1);
+      if (StraightRowsAvx2Usable()) {
+        const int done = StraightCopyAvx2(out, from, run.count, alphaFloor, T == PixelKind::kX888);
+        out += done * 4;
+        from += done * 4;
+        u += static_cast<std::uint64_t>(done) * du;
+      }
       for (; end - out >= 16; out += 16, from += 16, u += 4 * du) {
         const __m128i texels = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)),
                                             T == PixelKind::kX888 ? opaque : _mm_setzero_si128());
@@ -116,6 +127,12 @@ void RunSpan(const SpanRun& run) {
         };
         const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
         if (kWideTexels && plainAlpha) {
+          if (StraightRowsAvx2Usable()) {
+            const int done = StraightBlendAvx2(out, from, run.count, B == SpanBlend::kAdd, T == PixelKind::kX888);
+            out += done * 4;
+            from += done * 4;
+            u += static_cast<std::uint64_t>(done) * du;
+          }
           for (; end - out >= 16; out += 16, from += 16, u += 4 * du) {
             __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
             if constexpr (T == PixelKind::kX888) texels = _mm_or_si128(texels, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
