@@ -40,11 +40,18 @@ bool StraightRowsAvx2Usable() {
 }
 
 ZELVO_D3D_AVX2 int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from, int count, bool add,
-                                     bool opaqueTexels) {
+                                     bool opaqueTexels, std::uint32_t alphaScale) {
   const __m256i zero = _mm256_setzero_si256(), opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m256i scale = _mm256_set1_epi32(static_cast<int>(alphaScale));
+  const __m256i colourMask = _mm256_set1_epi32(0x00FFFFFF);
   int done = 0;
   for (; done + 8 <= count; done += 8, out += 32, from += 32) {
-    const __m256i texels = LoadTexels(from, opaqueTexels);
+    __m256i texels = LoadTexels(from, opaqueTexels);
+    if (alphaScale != 255) {
+      // Each alpha times the scale, floored: the product fits the low sixteen bits of its lane.
+      const __m256i alpha = Floor255x16(_mm256_mullo_epi16(_mm256_srli_epi32(texels, 24), scale));
+      texels = _mm256_or_si256(_mm256_and_si256(texels, colourMask), _mm256_slli_epi32(alpha, 24));
+    }
     const __m256i destinations = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out));
     const __m256i low = BlendWide(_mm256_unpacklo_epi8(texels, zero), _mm256_unpacklo_epi8(destinations, zero), add);
     const __m256i high = BlendWide(_mm256_unpackhi_epi8(texels, zero), _mm256_unpackhi_epi8(destinations, zero), add);

@@ -126,16 +126,23 @@ void RunSpan(const SpanRun& run) {
           return colour | alpha << 24;
         };
         const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
-        if (kWideTexels && plainAlpha) {
+        if (kWideTexels && textureAlpha) {
           if (StraightRowsAvx2Usable()) {
-            const int done = StraightBlendAvx2(out, from, run.count, B == SpanBlend::kAdd, T == PixelKind::kX888);
+            const int done =
+                StraightBlendAvx2(out, from, run.count, B == SpanBlend::kAdd, T == PixelKind::kX888, alphaScale);
             out += done * 4;
             from += done * 4;
             u += static_cast<std::uint64_t>(done) * du;
           }
+          const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
           for (; end - out >= 16; out += 16, from += 16, u += 4 * du) {
             __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
             if constexpr (T == PixelKind::kX888) texels = _mm_or_si128(texels, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+            if (!plainAlpha) {
+              // Each alpha times the scale, floored: the product fits the low sixteen bits of its lane.
+              const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));
+              texels = _mm_or_si128(_mm_and_si128(texels, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24));
+            }
             BlendQuadX888<B == SpanBlend::kAdd>(out, texels);
           }
         } else {
