@@ -19,9 +19,15 @@
 namespace zelvo {
 namespace {
 
-struct SoftDrawLockState {
+// The headers over locked or viewed pixels; each is written in full before it is used, so the
+// bracket's reset leaves their palette storage alone.
+struct SoftDrawLockImages {
   MEMIMG target;
   MEMIMG source;
+};
+SoftDrawLockImages g_softDrawImages;
+
+struct SoftDrawLockState {
   MEMIMG* targetImage;
   const MEMIMG* sourceImage;
   pf::DirectDrawSurface7* lockedTarget;
@@ -107,7 +113,7 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
   std::memset(&g_softDrawLock, 0, sizeof g_softDrawLock);
   if (IsSoftwareRenderMode()) {
     g_softDrawLock.targetImage = g_softTarget.image;
-    if (source != nullptr) g_softDrawLock.sourceImage = Surface2DSourceImage(source, &g_softDrawLock.source);
+    if (source != nullptr) g_softDrawLock.sourceImage = Surface2DSourceImage(source, &g_softDrawImages.source);
     return 0;
   }
   // The device's queued vertices land before software pixels touch the target.
@@ -141,7 +147,7 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
   if (source != nullptr) {
     if (sourceRecord == nullptr) return 0;
     if (sourceRecord->memoryImage) {
-      g_softDrawLock.sourceImage = Surface2DSourceImage(source, &g_softDrawLock.source);
+      g_softDrawLock.sourceImage = Surface2DSourceImage(source, &g_softDrawImages.source);
     } else {
       const IntRect whole{0, 0, source->width, source->height};
       IntRect area = sourceRect != nullptr ? *sourceRect : whole;
@@ -165,8 +171,8 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
         pixels = g_sourceCopy.data();
         pitch = w * 2;
       }
-      WrapLockedPixels(&g_softDrawLock.source, pixels, pitch, area, source->width, source->height, ScreenColorType(), key);
-      g_softDrawLock.sourceImage = &g_softDrawLock.source;
+      WrapLockedPixels(&g_softDrawImages.source, pixels, pitch, area, source->width, source->height, ScreenColorType(), key);
+      g_softDrawLock.sourceImage = &g_softDrawImages.source;
     }
   }
   if (g_softTarget.image != nullptr) {
@@ -224,8 +230,8 @@ int BeginSoftDrawOnTarget(const Surface2DEntry* source, int transparent, const I
       if (colour != nullptr) *colour = ConvertColorValue(standard, GetScreenPixelFormat(), *colour);
     }
   }
-  WrapLockedPixels(&g_softDrawLock.target, pixels, pitch, rect, g_draw.targetWidth, g_draw.targetHeight, ScreenColorType(), 0);
-  g_softDrawLock.targetImage = &g_softDrawLock.target;
+  WrapLockedPixels(&g_softDrawImages.target, pixels, pitch, rect, g_draw.targetWidth, g_draw.targetHeight, ScreenColorType(), 0);
+  g_softDrawLock.targetImage = &g_softDrawImages.target;
   return 0;
 }
 
@@ -282,6 +288,9 @@ int DrawGraphSoft(int x, int y, int surfaceHandle, int transparent) {
   return 0;
 }
 
-void ResetSoftDrawLockState() { g_softDrawLock = SoftDrawLockState{}; }
+void ResetSoftDrawLockState() {
+  g_softDrawLock = SoftDrawLockState{};
+  g_softDrawImages = SoftDrawLockImages{};
+}
 
 }  // namespace zelvo

@@ -2,6 +2,8 @@
 // which give the same bytes.
 #include "media/software/row_kernels.h"
 
+#include <cstring>
+#include <type_traits>
 
 namespace zelvo::soft {
 
@@ -71,13 +73,37 @@ using VectorRowLoop = int (*)(int, uint8_t*, const uint8_t*, int, int, const uin
 // after the last whole block): the loop blends whole blocks in a copy padded with zeros,
 // and only the piece's pixels go back. Every pixel's result depends on that pixel alone, so the
 // bytes are those of the scalar loop, at the vector loop's speed.
+// Copies n bytes (at most 64, at least 2) between distinct buffers in fixed-size moves that may
+// overlap each other, so that no library call is made for a few pixels.
+ZELVO_PIXEL_INLINE void CopyPieceBytes(uint8_t* to, const uint8_t* from, size_t n) {
+  const auto move = [&](size_t at, auto width) {
+    constexpr size_t kWidth = decltype(width)::value;
+    std::memcpy(to + at, from + at, kWidth);
+  };
+  if (n >= 16) {
+    for (size_t at = 0; at + 16 < n; at += 16) move(at, std::integral_constant<size_t, 16>{});
+    move(n - 16, std::integral_constant<size_t, 16>{});
+  } else if (n >= 8) {
+    move(0, std::integral_constant<size_t, 8>{});
+    move(n - 8, std::integral_constant<size_t, 8>{});
+  } else if (n >= 4) {
+    move(0, std::integral_constant<size_t, 4>{});
+    move(n - 4, std::integral_constant<size_t, 4>{});
+  } else if (n >= 2) {
+    move(0, std::integral_constant<size_t, 2>{});
+    move(n - 2, std::integral_constant<size_t, 2>{});
+  } else if (n == 1) {
+    to[0] = from[0];
+  }
+}
+
 void BlendPiece(VectorRowLoop loop, int block, int kind, uint8_t* dst, const uint8_t* src, int count, int dstBytes,
                 int srcBytes, int param, const uint32_t* key) {
   alignas(32) uint8_t d[64] = {}, s[64] = {};
-  std::memcpy(d, dst, static_cast<size_t>(count) * dstBytes);
-  std::memcpy(s, src, static_cast<size_t>(count) * srcBytes);
+  CopyPieceBytes(d, dst, static_cast<size_t>(count) * dstBytes);
+  CopyPieceBytes(s, src, static_cast<size_t>(count) * srcBytes);
   loop(kind, d, s, (count + block - 1) / block * block, param, key);
-  std::memcpy(dst, d, static_cast<size_t>(count) * dstBytes);
+  CopyPieceBytes(dst, d, static_cast<size_t>(count) * dstBytes);
 }
 
 using ScalarRowLoop = void (*)(int, uint8_t*, const uint8_t*, int, int, const uint32_t*);
@@ -102,7 +128,12 @@ void BlendRowParts(const RowParts& parts, int kind, uint8_t* dst, const uint8_t*
     dst += n * parts.dstBytes;
     src += n * parts.srcBytes;
   };
-  const int head = HeadPixels(dst, parts.dstBytes, count, parts.step);
+  // A row no longer than a piece is one piece; the alignment head pays only on long rows.
+  if (parts.pieces && count <= 16) {
+    piece(count);
+    return;
+  }
+  const int head = count >= 64 ? HeadPixels(dst, parts.dstBytes, count, parts.step) : 0;
   if (head > 0) piece(head);
   count -= head;
   const int done = parts.vector(kind, dst, src, count, param, key);

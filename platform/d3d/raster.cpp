@@ -32,6 +32,12 @@ std::uint64_t ToFixed(double texels) {
   return static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled + (scaled >= 0 ? 0.5 : -0.5)));
 }
 
+// ToFixed for a value known to be finite and well inside the clamp.
+std::uint64_t ToFixedInRange(double texels) {
+  const double scaled = texels * 4294967296.0;
+  return static_cast<std::uint64_t>(static_cast<std::int64_t>(scaled + (scaled >= 0 ? 0.5 : -0.5)));
+}
+
 std::uint32_t ToByte(double v) { return static_cast<std::uint32_t>(std::clamp(std::lround(v), 0L, 255L)); }
 
 bool Compare(std::uint32_t func, std::uint32_t value, std::uint32_t reference) {
@@ -279,6 +285,32 @@ std::int64_t EdgeBound(const Edge& e, std::int64_t Yc) {
   const std::int64_t c = -e.a * e.x + e.b * (Yc - e.y);  // E = a * X + c
   return e.a > 0 ? CeilDiv(-c, e.a * 256) : CeilDiv(c, -e.a * 256);
 }
+
+// An edge's column bound from row to row without a division: the quotient and remainder of the
+// bound on the current row, moved on by the per-row step's quotient and remainder.
+struct EdgeWalk {
+  std::int64_t bound, remainder, divisor, stepQuotient, stepRemainder;
+  bool rising;  // a > 0: the bound is where the inside starts
+
+  void Start(const Edge& e, std::int64_t Yc) {
+    rising = e.a > 0;
+    const std::int64_t c = -e.a * e.x + e.b * (Yc - e.y);
+    const std::int64_t numerator = rising ? -c : c, step = rising ? -e.b * 256 : e.b * 256;
+    divisor = rising ? e.a * 256 : -e.a * 256;
+    bound = CeilDiv(numerator, divisor);
+    remainder = bound * divisor - numerator;
+    stepQuotient = FloorDiv(step, divisor);
+    stepRemainder = step - stepQuotient * divisor;
+  }
+  void NextRow() {
+    bound += stepQuotient;
+    remainder -= stepRemainder;
+    if (remainder < 0) {
+      remainder += divisor;
+      ++bound;
+    }
+  }
+};
 
 struct Setup {
   double x[3], y[3], det;
@@ -568,27 +600,60 @@ void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, con
     }
   }
 
+  // Sloped edges walk their bounds down the rows.
+  EdgeWalk walks[3];
+  int walkCount = 0;
+  std::int64_t fixedLeft = r.left, fixedRight = r.right;
+  for (const Edge& e : edges) {
+    if (e.a == 0) continue;
+    if (e.b == 0) {
+      if (e.a > 0) fixedLeft = std::max(fixedLeft, e.bound);
+      else fixedRight = std::min(fixedRight, e.bound);
+      continue;
+    }
+    walks[walkCount++].Start(e, static_cast<std::int64_t>(top) * 256);
+  }
+  // A span's texel coordinates skip the range checks when the planes stay well inside them over the
+  // rows and columns drawn (a plane's extremes lie at the corners).
+  bool tameCoordinates = false;
+  if (span != nullptr) {
+    tameCoordinates = true;
+    const double limit = 536870912.0;
+    for (const Plane& plane : {u[0], vv[0]}) {
+      for (const double cx : {static_cast<double>(r.left), static_cast<double>(r.right)}) {
+        for (const double cy : {static_cast<double>(top), static_cast<double>(bottom)}) {
+          const double value = plane.At(cx, cy);
+          if (!(std::fabs(value) < limit)) tameCoordinates = false;
+        }
+      }
+    }
+  }
+  const int targetBytes = pixels::BytesPerPixel(st.target.layout);
+
   for (int py = top; py < bottom; ++py) {
-    std::int64_t xs = r.left, xe = r.right;
+    std::int64_t xs = fixedLeft, xe = fixedRight;
     const std::int64_t Yc = static_cast<std::int64_t>(py) * 256;
     bool empty = false;
     for (const Edge& e : edges) {
-      if (e.a == 0) {
-        const std::int64_t c = e.b * (Yc - e.y);
-        if (!(c > 0 || (c == 0 && e.tie))) empty = true;
-        continue;
-      }
-      const std::int64_t bound = e.b == 0 ? e.bound : EdgeBound(e, Yc);
-      if (e.a > 0) xs = std::max(xs, bound);
-      else xe = std::min(xe, bound);
+      if (e.a != 0) continue;
+      const std::int64_t c = e.b * (Yc - e.y);
+      if (!(c > 0 || (c == 0 && e.tie))) empty = true;
+    }
+    for (int w = 0; w < walkCount; ++w) {
+      EdgeWalk& walk = walks[w];
+      if (walk.rising) xs = std::max(xs, walk.bound);
+      else xe = std::min(xe, walk.bound);
+      walk.NextRow();
     }
     if (empty || xs >= xe) continue;
     const int x0 = static_cast<int>(xs), count = static_cast<int>(xe - xs);
     if (span != nullptr) {
-      run.destination = pixels::PixelAddress(st.target, x0, py);
+      run.destination = st.target.origin + static_cast<std::ptrdiff_t>(py) * st.target.pitch +
+                        static_cast<std::ptrdiff_t>(x0) * targetBytes;
       run.count = count;
-      run.u = ToFixed(u[0].At(x0, py));
-      run.v = ToFixed(vv[0].At(x0, py));
+      const double atU = u[0].At(x0, py), atV = vv[0].At(x0, py);
+      run.u = tameCoordinates ? ToFixedInRange(atU) : ToFixed(atU);
+      run.v = tameCoordinates ? ToFixedInRange(atV) : ToFixed(atV);
       span(run);
       continue;
     }

@@ -14,15 +14,15 @@
 namespace pf::d3d {
 
 // floor(a * b / 255) for a, b in 0..255.
-inline std::uint32_t Mul255(std::uint32_t a, std::uint32_t b) {
+[[gnu::always_inline]] inline std::uint32_t Mul255(std::uint32_t a, std::uint32_t b) {
   const std::uint32_t x = a * b;
   return (x + 1 + (x >> 8)) >> 8;
 }
 
-inline std::uint32_t Widen5(std::uint32_t v) { return (v << 3) | (v >> 2); }
-inline std::uint32_t Widen6(std::uint32_t v) { return (v << 2) | (v >> 4); }
+[[gnu::always_inline]] inline std::uint32_t Widen5(std::uint32_t v) { return (v << 3) | (v >> 2); }
+[[gnu::always_inline]] inline std::uint32_t Widen6(std::uint32_t v) { return (v << 2) | (v >> 4); }
 
-inline std::uint32_t ReadRawAt(const std::uint8_t* at, int bytes) {
+[[gnu::always_inline]] inline std::uint32_t ReadRawAt(const std::uint8_t* at, int bytes) {
   if (bytes == 2) {
     std::uint16_t v;
     std::memcpy(&v, at, 2);
@@ -40,7 +40,7 @@ constexpr int BytesOf() {
 
 // A raw pixel widened to 0xAARRGGBB; formats without alpha read alpha 255.
 template <PixelKind K>
-inline std::uint32_t Widen(std::uint32_t raw) {
+[[gnu::always_inline]] inline std::uint32_t Widen(std::uint32_t raw) {
   if constexpr (K == PixelKind::k565) {
     return 0xFF000000u | Widen5(raw >> 11) << 16 | Widen6((raw >> 5) & 0x3F) << 8 | Widen5(raw & 0x1F);
   } else if constexpr (K == PixelKind::k555 || K == PixelKind::k1555) {
@@ -62,7 +62,7 @@ std::uint32_t NarrowByLayout(const pixels::Layout& layout, std::uint32_t argb);
 
 // 0xAARRGGBB cut to the target's channels; X888 writes its unused byte as 0xFF.
 template <PixelKind K>
-inline std::uint32_t Narrow(std::uint32_t argb) {
+[[gnu::always_inline]] inline std::uint32_t Narrow(std::uint32_t argb) {
   if constexpr (K == PixelKind::k565) {
     return (argb >> 8 & 0xF800) | (argb >> 5 & 0x07E0) | (argb >> 3 & 0x1F);
   } else if constexpr (K == PixelKind::k555) {
@@ -79,7 +79,7 @@ inline std::uint32_t Narrow(std::uint32_t argb) {
 }
 
 template <PixelKind K>
-inline std::uint32_t LoadPixel(const std::uint8_t* at) {
+[[gnu::always_inline]] inline std::uint32_t LoadPixel(const std::uint8_t* at) {
   if constexpr (BytesOf<K>() == 2) {
     std::uint16_t v;
     std::memcpy(&v, at, 2);
@@ -92,7 +92,7 @@ inline std::uint32_t LoadPixel(const std::uint8_t* at) {
 }
 
 template <PixelKind K>
-inline void StorePixel(std::uint8_t* at, std::uint32_t raw) {
+[[gnu::always_inline]] inline void StorePixel(std::uint8_t* at, std::uint32_t raw) {
   if constexpr (BytesOf<K>() == 2) {
     const auto v = static_cast<std::uint16_t>(raw);
     std::memcpy(at, &v, 2);
@@ -104,9 +104,9 @@ inline void StorePixel(std::uint8_t* at, std::uint32_t raw) {
 // ---------------------------------------------------------------- texture coordinates
 // Texel coordinates are 32.32 fixed point in texel units, carried as unsigned so that far-off
 // coordinates wrap instead of overflowing; the texel index is the signed integer part.
-inline std::int64_t TexelIndex(std::uint64_t coordinate) { return static_cast<std::int64_t>(coordinate) >> 32; }
+[[gnu::always_inline]] inline std::int64_t TexelIndex(std::uint64_t coordinate) { return static_cast<std::int64_t>(coordinate) >> 32; }
 
-inline int Address(std::int64_t index, int size, std::uint32_t mode) {
+[[gnu::always_inline]] inline int Address(std::int64_t index, int size, std::uint32_t mode) {
   if (mode == D3DTADDRESS_WRAP) {
     std::int64_t m = index % size;
     return static_cast<int>(m < 0 ? m + size : m);
@@ -120,7 +120,7 @@ inline int Address(std::int64_t index, int size, std::uint32_t mode) {
   return static_cast<int>(std::clamp<std::int64_t>(index, 0, size - 1));
 }
 
-inline int ClampIndex(std::int64_t index, int size) {
+[[gnu::always_inline]] inline int ClampIndex(std::int64_t index, int size) {
   return static_cast<int>(std::clamp<std::int64_t>(index, 0, size - 1));
 }
 
@@ -130,7 +130,7 @@ struct Taps {
   std::int64_t index;
   std::uint32_t weight;
 };
-inline Taps LinearTaps(std::uint64_t coordinate) {
+[[gnu::always_inline]] inline Taps LinearTaps(std::uint64_t coordinate) {
   const std::uint64_t t = coordinate - 0x80000000ull;
   Taps taps{TexelIndex(t), static_cast<std::uint32_t>(((t & 0xFFFFFFFFull) + 0x800000ull) >> 24)};
   if (taps.weight == 256) {
@@ -141,7 +141,7 @@ inline Taps LinearTaps(std::uint64_t coordinate) {
 }
 
 // (a * (256 - w) + b * w + 128) >> 8 per channel, two channels at a time.
-inline std::uint32_t Lerp8888(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
+[[gnu::always_inline]] inline std::uint32_t Lerp8888(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
   const std::uint32_t iw = 256 - w;
   const std::uint32_t rb = (((a & 0x00FF00FFu) * iw + (b & 0x00FF00FFu) * w + 0x00800080u) >> 8) & 0x00FF00FFu;
   const std::uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * iw + ((b >> 8) & 0x00FF00FFu) * w + 0x00800080u)) &
@@ -151,7 +151,7 @@ inline std::uint32_t Lerp8888(std::uint32_t a, std::uint32_t b, std::uint32_t w)
 
 // The bilinear blend of four texels (upper-left, upper-right, lower-left, lower-right): the same
 // per-channel arithmetic as three Lerp8888 calls, with both rows in one SSE2 register.
-inline std::uint32_t Bilinear(std::uint32_t c00, std::uint32_t c10, std::uint32_t c01, std::uint32_t c11,
+[[gnu::always_inline]] inline std::uint32_t Bilinear(std::uint32_t c00, std::uint32_t c10, std::uint32_t c01, std::uint32_t c11,
                               std::uint32_t wx, std::uint32_t wy) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i left = _mm_unpacklo_epi8(
@@ -174,50 +174,69 @@ inline std::uint32_t Bilinear(std::uint32_t c00, std::uint32_t c10, std::uint32_
 }
 
 template <PixelKind K>
-inline std::uint32_t TexelRaw(const Texture& t, int x, int y) {
+[[gnu::always_inline]] inline std::uint32_t TexelRaw(const Texture& t, int x, int y) {
   return LoadPixel<K>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch + x * BytesOf<K>());
 }
 
 // ---------------------------------------------------------------- products and blending
-inline std::uint32_t Channel(std::uint32_t argb, int shift) { return (argb >> shift) & 0xFF; }
+[[gnu::always_inline]] inline std::uint32_t Channel(std::uint32_t argb, int shift) { return (argb >> shift) & 0xFF; }
 
-inline std::uint32_t Modulate(std::uint32_t a, std::uint32_t b) {
+[[gnu::always_inline]] inline std::uint32_t Modulate(std::uint32_t a, std::uint32_t b) {
   return Mul255(a >> 24, b >> 24) << 24 | Mul255(Channel(a, 16), Channel(b, 16)) << 16 |
          Mul255(Channel(a, 8), Channel(b, 8)) << 8 | Mul255(a & 0xFF, b & 0xFF);
 }
 
-inline __m128i Widen16(std::uint32_t argb) {
+[[gnu::always_inline]] inline __m128i Widen16(std::uint32_t argb) {
   return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(argb)), _mm_setzero_si128());
 }
 
 // floor(x / 255) in each 16-bit lane, for x up to 255 * 255.
-inline __m128i Floor255(__m128i x) {
+[[gnu::always_inline]] inline __m128i Floor255(__m128i x) {
   return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_srli_epi16(x, 8)), 8);
 }
 
-inline std::uint32_t Narrow16(__m128i lanes) {
+[[gnu::always_inline]] inline std::uint32_t Narrow16(__m128i lanes) {
   return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(lanes, _mm_setzero_si128())));
 }
 
 // src * sa + dst * (255 - sa), each product floored: the usual alpha blend (the sum never passes 255).
 // The alpha byte of the result is not meaningful.
-inline std::uint32_t BlendAlphaRgb(std::uint32_t src, std::uint32_t dst, std::uint32_t sa) {
+[[gnu::always_inline]] inline std::uint32_t BlendAlphaRgb(std::uint32_t src, std::uint32_t dst, std::uint32_t sa) {
   const __m128i s = _mm_mullo_epi16(Widen16(src), _mm_set1_epi16(static_cast<short>(sa)));
   const __m128i d = _mm_mullo_epi16(Widen16(dst), _mm_set1_epi16(static_cast<short>(255 - sa)));
   return Narrow16(_mm_add_epi16(Floor255(s), Floor255(d))) & 0x00FFFFFFu;
 }
 
 // dst + src * sa, saturating per channel.
-inline std::uint32_t BlendAddRgb(std::uint32_t src, std::uint32_t dst, std::uint32_t sa) {
+[[gnu::always_inline]] inline std::uint32_t BlendAddRgb(std::uint32_t src, std::uint32_t dst, std::uint32_t sa) {
   const __m128i s = _mm_mullo_epi16(Widen16(src), _mm_set1_epi16(static_cast<short>(sa)));
   return Narrow16(_mm_add_epi16(Floor255(s), Widen16(dst))) & 0x00FFFFFFu;
+}
+
+// Four neighbouring 32-bit pixels blended at once: the same arithmetic as the pair below, with the
+// sources' alphas in their top bytes.
+template <bool Add>
+[[gnu::always_inline]] inline void BlendQuadX888(std::uint8_t* at, __m128i sources) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i destinations = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  const auto half = [&](__m128i s, __m128i d) {
+    const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+    const __m128i sourcePart = Floor255(_mm_mullo_epi16(s, alpha));
+    const __m128i destinationPart =
+        Add ? d : Floor255(_mm_mullo_epi16(d, _mm_sub_epi16(_mm_set1_epi16(255), alpha)));
+    return _mm_add_epi16(sourcePart, destinationPart);
+  };
+  const __m128i low = half(_mm_unpacklo_epi8(sources, zero), _mm_unpacklo_epi8(destinations, zero));
+  const __m128i high = half(_mm_unpackhi_epi8(sources, zero), _mm_unpackhi_epi8(destinations, zero));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(at),
+                   _mm_or_si128(_mm_packus_epi16(low, high), _mm_set1_epi32(static_cast<int>(0xFF000000u))));
 }
 
 // Two neighbouring 32-bit pixels blended at once: src * sa + dst * (255 - sa), or dst + src * sa
 // when adding; each source carries its own alpha in its top byte. Same arithmetic as the single
 // pixel forms; the results' top bytes are 0xFF.
 template <bool Add>
-inline void BlendPairX888(std::uint8_t* at, std::uint32_t src0, std::uint32_t src1) {
+[[gnu::always_inline]] inline void BlendPairX888(std::uint8_t* at, std::uint32_t src0, std::uint32_t src1) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i s = _mm_unpacklo_epi8(
       _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(src0)), _mm_cvtsi32_si128(static_cast<int>(src1))), zero);

@@ -14,7 +14,7 @@ struct Rows {
 };
 
 template <SpanFilter F>
-inline Rows RowsAt(const Texture& t, std::uint64_t v) {
+[[gnu::always_inline]] inline Rows RowsAt(const Texture& t, std::uint64_t v) {
   if constexpr (F == SpanFilter::kPoint) {
     const std::uint8_t* row = t.pixels + static_cast<std::ptrdiff_t>(ClampIndex(TexelIndex(v), t.height)) * t.pitch;
     return Rows{row, row, 0};
@@ -26,7 +26,7 @@ inline Rows RowsAt(const Texture& t, std::uint64_t v) {
 }
 
 template <PixelKind T, SpanFilter F>
-inline std::uint32_t SampleRows(const Texture& t, const Rows& rows, std::uint64_t u) {
+[[gnu::always_inline]] inline std::uint32_t SampleRows(const Texture& t, const Rows& rows, std::uint64_t u) {
   constexpr int kBytes = BytesOf<T>();
   if constexpr (F == SpanFilter::kPoint) {
     return Widen<T>(LoadPixel<T>(rows.top + ClampIndex(TexelIndex(u), t.width) * kBytes));
@@ -54,12 +54,27 @@ void RunSpan(const SpanRun& run) {
   // Rows are found once when the span runs along the texture's rows.
   const bool rowsFixed = dv == 0;
   Rows rows = RowsAt<F>(texture, v);
+  // Texel for pixel along a row: the texels are read straight, without clamping.
+  const std::int64_t firstTexel = TexelIndex(u);
+  const bool straight = F == SpanFilter::kPoint && du == (std::uint64_t{1} << 32) && rowsFixed && firstTexel >= 0 &&
+                        firstTexel + run.count <= texture.width;
+  // 32-bit texels whose alpha is used as it stands load four at a time.
+  constexpr bool kWideTexels = (T == PixelKind::k8888 || T == PixelKind::kX888) && !Modulated && !Keyed;
   if constexpr (B == SpanBlend::kCopy && F == SpanFilter::kPoint && !Modulated) {
-    // A copy placed texel for pixel along a row reads the row straight, without clamping.
-    const std::int64_t first = TexelIndex(u);
-    if (du == (std::uint64_t{1} << 32) && rowsFixed && first >= 0 && first + run.count <= texture.width &&
-        alphaFloor == 0) {
-      const std::uint8_t* from = rows.top + first * BytesOf<T>();
+    if (straight && alphaFloor == 0) {
+      const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
+      if constexpr (kWideTexels && D == PixelKind::kX888) {
+        if (StraightRowsAvx2Usable()) {
+          const int done = StraightCopyAvx2(out, from, run.count, 0, T == PixelKind::kX888);
+          out += done * 4;
+          from += done * 4;
+        }
+        const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+        for (; end - out >= 16; out += 16, from += 16) {
+          const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(texels, opaque));
+        }
+      }
       for (; out != end; from += BytesOf<T>(), out += BytesOf<D>()) {
         const std::uint32_t raw = LoadPixel<T>(from);
         if constexpr (Keyed) {
@@ -70,9 +85,31 @@ void RunSpan(const SpanRun& run) {
       return;
     }
   }
+  if constexpr (B == SpanBlend::kCopy && kWideTexels && D == PixelKind::kX888) {
+    // The alpha test on a copy: the pixels whose texel alpha reaches the floor are written, four at a time.
+    if (straight && alphaFloor != 0 && alphaFloor <= 256 && plainAlpha) {
+      const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
+      const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+      const __m128i below = _mm_set1_epi32(static_cast<int>(alphaFloor) - 1);
+      if (StraightRowsAvx2Usable()) {
+        const int done = StraightCopyAvx2(out, from, run.count, alphaFloor, T == PixelKind::kX888);
+        out += done * 4;
+        from += done * 4;
+        u += static_cast<std::uint64_t>(done) * du;
+      }
+      for (; end - out >= 16; out += 16, from += 16, u += 4 * du) {
+        const __m128i texels = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)),
+                                            T == PixelKind::kX888 ? opaque : _mm_setzero_si128());
+        const __m128i pass = _mm_cmpgt_epi32(_mm_srli_epi32(texels, 24), below);
+        const __m128i kept = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                         _mm_or_si128(_mm_and_si128(pass, _mm_or_si128(texels, opaque)), _mm_andnot_si128(pass, kept)));
+      }
+    }
+  }
   if constexpr (B != SpanBlend::kCopy && D == PixelKind::kX888 && !Keyed) {
     if (alphaFloor == 0) {
-      // Blends on 32-bit targets go two pixels at a time; the source alpha rides in the top byte.
+      // Blends on 32-bit targets go several pixels at a time; the source alpha rides in the top byte.
       const auto source = [&](std::uint64_t at) {
         const std::uint32_t texel = SampleRows<T, F>(texture, rows, at);
         std::uint32_t colour = texel & 0x00FFFFFFu;
@@ -80,20 +117,45 @@ void RunSpan(const SpanRun& run) {
         const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
         return colour | alpha << 24;
       };
-      const std::int64_t first = TexelIndex(u);
-      if (F == SpanFilter::kPoint && du == (std::uint64_t{1} << 32) && rowsFixed && first >= 0 &&
-          first + run.count <= texture.width) {
-        // Texel for pixel along a row: the texels are read straight, without clamping.
-        const auto straight = [&](const std::uint8_t* from) {
+      if (straight) {
+        const auto straightSource = [&](const std::uint8_t* from) {
           const std::uint32_t texel = Widen<T>(LoadPixel<T>(from));
           std::uint32_t colour = texel & 0x00FFFFFFu;
           if constexpr (Modulated) colour = Modulate(colour, modulate);
           const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
           return colour | alpha << 24;
         };
-        const std::uint8_t* from = rows.top + first * BytesOf<T>();
+        const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
+        if (kWideTexels && textureAlpha) {
+          if (StraightRowsAvx2Usable()) {
+            const int done =
+                StraightBlendAvx2(out, from, run.count, B == SpanBlend::kAdd, T == PixelKind::kX888, alphaScale);
+            out += done * 4;
+            from += done * 4;
+            u += static_cast<std::uint64_t>(done) * du;
+          }
+          const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
+          for (; end - out >= 16; out += 16, from += 16, u += 4 * du) {
+            __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+            if constexpr (T == PixelKind::kX888) texels = _mm_or_si128(texels, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+            if (!plainAlpha) {
+              // Each alpha times the scale, floored: the product fits the low sixteen bits of its lane.
+              const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));
+              texels = _mm_or_si128(_mm_and_si128(texels, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24));
+            }
+            BlendQuadX888<B == SpanBlend::kAdd>(out, texels);
+          }
+        } else {
+          for (; end - out >= 16; out += 16, from += 4 * BytesOf<T>(), u += 4 * du) {
+            const __m128i sources = _mm_setr_epi32(
+                static_cast<int>(straightSource(from)), static_cast<int>(straightSource(from + BytesOf<T>())),
+                static_cast<int>(straightSource(from + 2 * BytesOf<T>())),
+                static_cast<int>(straightSource(from + 3 * BytesOf<T>())));
+            BlendQuadX888<B == SpanBlend::kAdd>(out, sources);
+          }
+        }
         for (; end - out >= 8; out += 8, from += 2 * BytesOf<T>(), u += 2 * du) {
-          BlendPairX888<B == SpanBlend::kAdd>(out, straight(from), straight(from + BytesOf<T>()));
+          BlendPairX888<B == SpanBlend::kAdd>(out, straightSource(from), straightSource(from + BytesOf<T>()));
         }
       }
       for (; end - out >= 8; out += 8) {

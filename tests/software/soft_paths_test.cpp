@@ -129,6 +129,39 @@ TEST(SoftPaths, VectorRowsMatchTheReferenceOnEveryKind) {
   }
 }
 
+// The split of a row into an alignment head, whole blocks and a padded tail, or a single padded
+// piece for a short row: every length and starting offset gives the reference bytes, and the
+// pixels around the row stay as they were.
+TEST(SoftPaths, VectorRowsMatchTheReferenceAtEveryLengthAndOffset) {
+  ResetSoft();
+  std::mt19937 rng(13);
+  std::vector<uint32_t> src(96), a(96), b(96);
+  std::vector<uint16_t> src16(96), a16(96), b16(96);
+  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level) {
+    LimitSoftPathLevel(level);
+    for (int kind : {soft::kRowLerp, soft::kRowAdd, soft::kRowAlphaParam}) {
+      for (int offset = 0; offset < 8; ++offset) {
+        for (int count = 1; count <= 80; ++count) {
+          for (size_t i = 0; i < src.size(); ++i) {
+            src[i] = static_cast<uint32_t>(rng());
+            a[i] = b[i] = static_cast<uint32_t>(rng());
+            src16[i] = static_cast<uint16_t>(rng());
+            a16[i] = b16[i] = static_cast<uint16_t>(rng());
+          }
+          const auto* from = reinterpret_cast<const uint8_t*>(src.data() + offset);
+          soft::BlendRow32(kind, reinterpret_cast<uint8_t*>(a.data() + offset), from, count, 100, nullptr);
+          soft::BlendRow32Reference(kind, reinterpret_cast<uint8_t*>(b.data() + offset), from, count, 100, nullptr);
+          ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " offset " << offset << " count " << count;
+          const auto* from16 = reinterpret_cast<const uint8_t*>(src16.data() + offset);
+          soft::BlendRow16(soft::kRow16Add, reinterpret_cast<uint8_t*>(a16.data() + offset), from16, count, 100);
+          soft::BlendRow16Reference(soft::kRow16Add, reinterpret_cast<uint8_t*>(b16.data() + offset), from16, count, 100);
+          ASSERT_EQ(b16, a16) << "level " << level << " offset " << offset << " count " << count;
+        }
+      }
+    }
+  }
+}
+
 TEST(SoftPaths, VectorRows16MatchTheReferenceOnEveryKind) {
   ResetSoft();
   std::mt19937 rng(11);

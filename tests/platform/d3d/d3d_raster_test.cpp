@@ -556,3 +556,50 @@ TEST_F(RasterTest, SpecialisedSpansMatchTheGeneralPath) {
 }
 
 }  // namespace
+
+// Wide rows placed texel for pixel take the eight- and four-pixel loops: copies, alpha-tested
+// copies and blends (with the texel alpha scaled by the diffuse alpha or not) over a patterned
+// background give the general path's bytes, tails included.
+TEST_F(RasterTest, WideTexelForPixelRowsMatchTheGeneralPath) {
+  struct Case {
+    const char* what;
+    int blend;               // 0 copy, 1 alpha, 2 add
+    std::uint32_t alphaRef;  // D3DCMP_GREATEREQUAL reference, 0: no alpha test
+    std::uint32_t diffuse;
+    Format texture;
+  };
+  const Case cases[] = {
+      {"copy", 0, 0, 0xFFFFFFFF, kA8888},          {"copy of opaque texels", 0, 0, 0xFFFFFFFF, kX888},
+      {"alpha-tested copy", 0, 128, 0xFFFFFFFF, kA8888}, {"alpha blend", 1, 0, 0xFFFFFFFF, kA8888},
+      {"scaled alpha blend", 1, 0, 0xC8FFFFFF, kA8888},  {"add", 2, 0, 0xFFFFFFFF, kA8888},
+      {"scaled add", 2, 0, 0xC8FFFFFF, kA8888},          {"scaled add of opaque texels", 2, 0, 0x80FFFFFF, kX888},
+  };
+  std::mt19937 random(5);
+  std::vector<std::uint32_t> backdrop(48 * 12), sprite(37 * 9);
+  for (auto& t : backdrop) t = static_cast<std::uint32_t>(random()) | 0xFF000000u;
+  for (std::size_t i = 0; i < sprite.size(); ++i) {
+    const std::uint32_t alphas[] = {0, 255, static_cast<std::uint32_t>(random() & 0xFF)};
+    sprite[i] = (static_cast<std::uint32_t>(random()) & 0x00FFFFFFu) | alphas[i % 3] << 24;
+  }
+  for (const Case& c : cases) {
+    std::vector<std::uint32_t> results[2];
+    for (int fast = 0; fast < 2; ++fast) {
+      OpenDevice(48, 12);
+      pf::testing::UseSpecialisedSpans(fast == 1);
+      ModulateStage0(Texture(48, 12, backdrop, kX888));
+      Filter(pf::D3DTFG_POINT);
+      Draw(pf::D3DPT_TRIANGLESTRIP, Quad(-0.5f, -0.5f, 47.5f, 11.5f, 0xFFFFFFFF));
+      ModulateStage0(Texture(37, 9, sprite, c.texture));
+      if (c.blend == 1) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
+      if (c.blend == 2) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_ONE);
+      device_->SetRenderState(pf::D3DRS_ALPHATESTENABLE, c.alphaRef != 0);
+      device_->SetRenderState(pf::D3DRS_ALPHAFUNC, pf::D3DCMP_GREATEREQUAL);
+      device_->SetRenderState(pf::D3DRS_ALPHAREF, c.alphaRef);
+      Draw(pf::D3DPT_TRIANGLESTRIP, Quad(2.5f, 1.5f, 39.5f, 10.5f, c.diffuse));
+      for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 48; ++x) results[fast].push_back(Pixel(x, y));
+      }
+    }
+    EXPECT_EQ(results[0], results[1]) << c.what;
+  }
+}
