@@ -32,16 +32,18 @@ int G_D3D_FlushBatch(int slot) {
 
 int G_D3D_FlushBatchCurrent() { return G_D3D_FlushBatch(g_d3d.currentDevice); }
 
-unsigned char* G_D3D_ReserveTriangleVertices(int slot, int count) {
+unsigned char* G_D3D_ReserveVertices(int slot, int count, pf::D3DPrimitiveType type) {
   Device3DSlot* s = DeviceSlot(slot);
   if (s == nullptr) return nullptr;
   if (s->blendDirty || s->textureDirty) G_D3D_ApplyStageStates(slot);
-  if (s->primitiveType == pf::D3DPT_TRIANGLELIST && s->batchCount + count <= kVertexCapacities[s->batchKind]) {
-    return s->writePointer;
-  }
+  if (s->primitiveType == type && s->batchCount + count <= kVertexCapacities[s->batchKind]) return s->writePointer;
   DrawQueued(s);
-  s->primitiveType = pf::D3DPT_TRIANGLELIST;
+  s->primitiveType = type;
   return s->writePointer;
+}
+
+unsigned char* G_D3D_ReserveTriangleVertices(int slot, int count) {
+  return G_D3D_ReserveVertices(slot, count, pf::D3DPT_TRIANGLELIST);
 }
 
 void G_D3D_CommitVertices(int slot, int count) {

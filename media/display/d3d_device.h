@@ -88,6 +88,9 @@ struct Direct3DState {
   int minTextureSize, maxTextureSize;
   int started;
   int sceneEndsAfterEachDraw;
+  // The selected draw target is one the device cannot render into: graph draws draw nothing,
+  // shapes go to the software path.
+  int targetInvalid;
   int grabChoice[2];            // remembered screen-grab strategy: opaque, transparent (-1 none)
   std::uint32_t vertexColor;
   Direct3DDrawInputs inputs;
@@ -128,6 +131,8 @@ int G_D3D_FlushBatch(int slot);
 int G_D3D_FlushBatchCurrent();
 // Room for n vertices of a triangle list; null without a usable slot.
 unsigned char* G_D3D_ReserveTriangleVertices(int slot, int count);
+// The same for any primitive type: a batch of another type, or one too full, is drawn first.
+unsigned char* G_D3D_ReserveVertices(int slot, int count, pf::D3DPrimitiveType type);
 // Advances the write pointer and count after the reserved vertices are written.
 void G_D3D_CommitVertices(int slot, int count);
 int G_D3D_BeginScene(int slot);

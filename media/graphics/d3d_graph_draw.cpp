@@ -9,6 +9,8 @@
 
 #include "media/display/d3d_device.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/d3d_render_target.h"
+#include "media/graphics/d3d_shapes.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/surface3d.h"
@@ -26,13 +28,12 @@ struct Corner {
 
 int Slot() { return g_d3d.currentDevice; }
 
-// Hands the drawing state to the device and points it at the draw target; 0 when the target is one
-// Direct3D cannot render into, -1 without a device, 1 to draw.
-int BeginDraw() {
+}  // namespace
+
+int BeginDirect3DDraw() {
   Device3DSlot* slot = UsableSlot(Slot());
   if (slot == nullptr || slot->device == nullptr) return -1;
-  if (g_draw.target != kTargetBackBuffer && g_draw.target != kTargetFrontBuffer) return 0;
-  pf::DirectDrawSurface7* target = g_draw.target == kTargetBackBuffer ? GetBackSurface() : GetFrontSurface();
+  pf::DirectDrawSurface7* target = Direct3DTargetSurface();
   if (target == nullptr) return 0;
   Direct3DDrawInputs& in = g_d3d.inputs;
   in.zEnable = g_draw.depthTest;
@@ -57,9 +58,11 @@ int BeginDraw() {
   return 1;
 }
 
-void EndDraw() {
+void EndDirect3DDraw() {
   if (g_d3d.sceneEndsAfterEachDraw) G_D3D_EndScene(Slot());
 }
+
+namespace {
 
 int DepthFlag() { return g_draw.depthTest ? kPrepareDepth : 0; }
 
@@ -147,7 +150,7 @@ int QueueGraph(const GraphRecord* graph, int flags, Place place, bool clamp, flo
     if (clamp) ClampCorners(quad, piece, scaleX, scaleY);
     if (QueuePiece(piece, quad) < 0) return -1;
   }
-  EndDraw();
+  EndDirect3DDraw();
   return 0;
 }
 
@@ -190,7 +193,7 @@ int DrawQuadPiece(const Surface3DRecord* piece, const Corner quad[4]) {
 void EndDirect3DScene() { G_D3D_EndScene(Slot()); }
 
 int G_D3D_BlitGraph(int x, int y, const GraphRecord* graph, int transparent) {
-  const int ready = BeginDraw();
+  const int ready = BeginDirect3DDraw();
   if (ready <= 0) return ready;
   const int inside = RegionTest(x, y, x + graph->width, y + graph->height);
   if (inside < 0) return 0;
@@ -204,7 +207,7 @@ int G_D3D_BlitGraphStretched(float x1, float y1, float x2, float y2, const Graph
                              int integerCoords) {
   const int ix1 = FloatToInt(x1), iy1 = FloatToInt(y1), ix2 = FloatToInt(x2), iy2 = FloatToInt(y2);
   if (ix1 == ix2 || iy1 == iy2) return -1;
-  const int ready = BeginDraw();
+  const int ready = BeginDirect3DDraw();
   if (ready <= 0) return ready;
   const int inside = RegionTest(std::min(ix1, ix2), std::min(iy1, iy2), std::max(ix1, ix2), std::max(iy1, iy2));
   if (inside < 0) return 0;
@@ -218,7 +221,7 @@ int G_D3D_BlitGraphStretched(float x1, float y1, float x2, float y2, const Graph
 int G_D3D_BlitGraphRotated(float x, float y, double scale, double angle, const GraphRecord* graph, int transparent,
                            int mirror) {
   if (scale == 0.0) return -1;
-  const int ready = BeginDraw();
+  const int ready = BeginDirect3DDraw();
   if (ready <= 0) return ready;
   float centreX = g_draw.drawOffset.left + x, centreY = g_draw.drawOffset.top + y;
   const int w = graph->width, h = graph->height;
@@ -245,7 +248,7 @@ int G_D3D_BlitGraphRotated(float x, float y, double scale, double angle, const G
 }
 
 int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int transparent) {
-  const int ready = BeginDraw();
+  const int ready = BeginDirect3DDraw();
   if (ready <= 0) return ready;
   G_D3D_BeginScene(Slot());
   const Surface3DRecord* first = graph->backEndCount > 0 ? GetSurface3DRecord(graph->backEnds[0]) : nullptr;
@@ -269,12 +272,12 @@ int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int tr
     PlacedCorners(piece, place, quad);
     if (DrawQuadPiece(piece, quad) < 0) return -1;
   }
-  EndDraw();
+  EndDirect3DDraw();
   return 0;
 }
 
 int G_D3D_DrawVertexList(const ScreenVertex* vertices, int triangleCount, const GraphRecord* graph, int transparent) {
-  const int ready = BeginDraw();
+  const int ready = BeginDirect3DDraw();
   if (ready <= 0) return ready;
   G_D3D_BeginScene(Slot());
   Device3DSlot* slot = UsableSlot(Slot());
@@ -298,28 +301,7 @@ int G_D3D_DrawVertexList(const ScreenVertex* vertices, int triangleCount, const 
     slot->device->DrawPrimitive(pf::D3DPT_TRIANGLELIST, kVertexFormats[1], vertices,
                                 static_cast<std::uint32_t>(triangleCount * 3), 0);
   }
-  EndDraw();
-  return 0;
-}
-
-int G_D3D_FillBox(int x1, int y1, int x2, int y2, std::uint32_t color) {
-  const int ready = BeginDraw();
-  if (ready <= 0) return ready;
-  G_D3D_BeginScene(Slot());
-  G_D3D_PrepareDrawState(nullptr, DepthFlag());
-  unsigned char* at = G_D3D_ReserveTriangleVertices(Slot(), 6);
-  if (at == nullptr) return -1;
-  int r = 0, g = 0, b = 0;
-  ScreenColorToRgb(color, &r, &g, &b);
-  const std::uint32_t diffuse = (g_d3d.vertexColor & 0xFF000000u) | static_cast<std::uint32_t>(r) << 16 |
-                                static_cast<std::uint32_t>(g) << 8 | static_cast<std::uint32_t>(b);
-  const float ox = static_cast<float>(g_draw.drawOffset.left), oy = static_cast<float>(g_draw.drawOffset.top);
-  const float l = x1 + ox, t = y1 + oy, rt = x2 + ox, bt = y2 + oy, z = g_d3d.inputs.drawZ;
-  const ShapeVertex v[6] = {{l, t, z, 1, diffuse},   {rt, t, z, 1, diffuse}, {l, bt, z, 1, diffuse},
-                            {rt, bt, z, 1, diffuse}, {l, bt, z, 1, diffuse}, {rt, t, z, 1, diffuse}};
-  std::memcpy(at, v, sizeof v);
-  G_D3D_CommitVertices(Slot(), 6);
-  EndDraw();
+  EndDirect3DDraw();
   return 0;
 }
 
@@ -331,6 +313,8 @@ struct SubtractSaved {
 SubtractSaved g_subtractSaved;
 
 void InvertRect(const IntRect* rect) {
+  // Nothing is drawn into a target the device cannot render into, so nothing is inverted either.
+  if (g_d3d.targetInvalid) return;
   SetDrawTintPacked(0xFFFFFF);
   g_softBlend.blendMode = 3;
   g_softBlend.blendParam = 255;

@@ -19,7 +19,11 @@ int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int tr
 // The caller's triangles as they stand (positions, colours and texture coordinates), textured by the
 // graph's first piece.
 int G_D3D_DrawVertexList(const ScreenVertex* vertices, int triangleCount, const GraphRecord* graph, int transparent);
-int G_D3D_FillBox(int x1, int y1, int x2, int y2, std::uint32_t color);
+// Hands the drawing state to the device (render target, viewport, filter, vertex colour, blend
+// graph): 1 to draw, 0 when the target is one the device cannot render into, -1 without a device.
+int BeginDirect3DDraw();
+// Ends the scene after the draw when drawing on the front surface.
+void EndDirect3DDraw();
 // Ends the open scene before anything else touches the screen's surfaces.
 void EndDirect3DScene();
 // Subtraction as invert(invert(destination) + source) around a texture-graph draw.

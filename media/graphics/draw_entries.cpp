@@ -11,6 +11,8 @@
 #include "media/display/present.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/d3d_graph_draw.h"
+#include "media/graphics/d3d_render_target.h"
+#include "media/graphics/d3d_shapes.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/movie_table.h"
@@ -73,6 +75,7 @@ int ClearDrawTarget() {
   if (g_graphics.ending) return 0;
   WaitWhileInactiveForDrawing();
   EndDirect3DScene();
+  if (g_graphics.direct3DUsable) G_D3D_ClearTarget();
   ClearTargetSoft();
   if (SoftwareFront()) {
     int w = 0, h = 0;
@@ -249,6 +252,7 @@ int BlitGraphRotatedPivot(int x, int y, int cx, int cy, double scale, double ang
 int FillGraphColor(int graph, int red, int green, int blue, int alpha) {
   const GraphRecord* record = GetGraphRecord(graph);
   if (record == nullptr) return -1;
+  if (record->flags.isTexture) return G_D3D_FillSurface(record, red, green, blue, alpha);
   return FillGraphSurfacesSoft(record, red, green, blue, alpha) < 0 ? -1 : 0;
 }
 
@@ -312,7 +316,7 @@ int DrawPolygonList(const PolygonVertex2D* vertices, int count, int kind, int te
   const int result = triangleCount == 0
                          ? 0
                          : Bracket(touched, [&] {
-                             if (record != nullptr && record->flags.isTexture) {
+                             if (record != nullptr ? record->flags.isTexture : Is3DDrawingInEffect()) {
                                return Direct3DDraw(touched, [&] {
                                  return G_D3D_DrawVertexList(triangles, triangleCount, record, trans);
                                });
@@ -351,13 +355,18 @@ int DrawLineSegment(int x1, int y1, int x2, int y2, std::uint32_t colour, int th
   touched.right += 1;
   touched.bottom += 1;
   if (thickness > 1) return DrawThickLine(x1, y1, x2, y2, colour, thickness);
-  return Bracket(touched, [&] { return DrawLineSoft(x1, y1, x2, y2, colour); });
+  return Bracket(touched, [&] {
+    return Is3DDrawingInEffect() ? G_D3D_DrawLine(x1, y1, x2, y2, colour) : DrawLineSoft(x1, y1, x2, y2, colour);
+  });
 }
 
 int DrawRectangle(int x1, int y1, int x2, int y2, std::uint32_t colour, int fill) {
   if (NotStarted()) return -1;
   if (Refused()) return 0;
   return Bracket(NormalizedRect(x1, y1, x2, y2), [&] {
+    if (Is3DDrawingInEffect()) {
+      return fill ? G_D3D_FillBox(x1, y1, x2, y2, colour) : G_D3D_DrawBoxOutline(x1, y1, x2, y2, colour);
+    }
     return fill ? DrawBoxSoft(x1, y1, x2, y2, colour) : DrawBoxOutlineSoft(x1, y1, x2, y2, colour);
   });
 }
@@ -365,15 +374,18 @@ int DrawRectangle(int x1, int y1, int x2, int y2, std::uint32_t colour, int fill
 int DrawCircleShape(int x, int y, int r, std::uint32_t colour, int fill) {
   if (NotStarted()) return -1;
   if (Refused() || r < 0) return 0;
-  return Bracket(IntRect{x - r - 1, y - r - 1, x + r + 1, y + r + 1},
-                 [&] { return DrawSoftCircle(x, y, r, colour, fill); });
+  return Bracket(IntRect{x - r - 1, y - r - 1, x + r + 1, y + r + 1}, [&] {
+    return Is3DDrawingInEffect() ? G_D3D_DrawCircle(x, y, r, colour, fill) : DrawSoftCircle(x, y, r, colour, fill);
+  });
 }
 
 int DrawEllipse(int x, int y, int rx, int ry, std::uint32_t colour, int fill) {
   if (NotStarted()) return -1;
   if (Refused() || rx < 0 || ry < 0) return 0;
-  return Bracket(IntRect{x - rx - 1, y - ry - 1, x + rx + 1, y + ry + 1},
-                 [&] { return DrawSoftOval(x, y, rx, ry, colour, fill); });
+  return Bracket(IntRect{x - rx - 1, y - ry - 1, x + rx + 1, y + ry + 1}, [&] {
+    return Is3DDrawingInEffect() ? G_D3D_DrawEllipse(x, y, rx, ry, colour, fill)
+                                 : DrawSoftOval(x, y, rx, ry, colour, fill);
+  });
 }
 
 int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, std::uint32_t colour, int fill) {
@@ -382,7 +394,10 @@ int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, std::uint3
   // One past the far corner, so the window copy includes the last row and column.
   const IntRect box{std::min({x1, x2, x3}), std::min({y1, y2, y3}), std::max({x1, x2, x3}) + 1,
                     std::max({y1, y2, y3}) + 1};
-  return Bracket(box, [&] { return DrawSoftTriangle(x1, y1, x2, y2, x3, y3, colour, fill); });
+  return Bracket(box, [&] {
+    return Is3DDrawingInEffect() ? G_D3D_DrawTriangle(x1, y1, x2, y2, x3, y3, colour, fill)
+                                 : DrawSoftTriangle(x1, y1, x2, y2, x3, y3, colour, fill);
+  });
 }
 
 }  // namespace zelvo

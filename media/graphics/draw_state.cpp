@@ -9,6 +9,8 @@
 #include "media/core/message_pump.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/d3d_render_target.h"
+#include "media/graphics/draw_matrices.h"
 #include "media/graphics/front_buffer.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/soft_target.h"
@@ -29,18 +31,17 @@ void ScreenSizeOrDefault(int* width, int* height) {
   if (*height == 0) *height = 480;
 }
 
-// The 2D transforms of a target of w x h: one unit is one pixel at depth 0.
-void SetTargetMatrices(int width, int height) {
-  MatrixIdentity(g_draw.world);
-  MatrixViewport(g_draw.viewport, static_cast<float>(width), static_cast<float>(height));
-  std::memcpy(g_draw.viewport2D, g_draw.viewport, sizeof g_draw.viewport);
-  const float d = static_cast<float>(height / 2) * 1.7320508f;
-  const float eye[3] = {width / 2.0f, height / 2.0f, -d};
-  const float at[3] = {width / 2.0f, height / 2.0f, -d + 1.0f};
-  const float up[3] = {0.0f, 1.0f, 0.0f};
-  MatrixLookAt(g_draw.view, eye, at, up);
-  MatrixPerspective(g_draw.projection, 1.0471976f, d * 0.1f, d + 1000.0f);
-  g_draw.matricesDirty = 1;
+// The device and the software path follow the target. A texture graph is drawn into by the device
+// alone, so it must become the device's render target; any other target needs the software switch
+// (a 2D graph the device cannot render into is then drawn in software).
+int SwitchBackEndTargets(int target, int previous) {
+  const GraphRecord* graph = target >= 0 ? GetGraphRecord(target) : nullptr;
+  const int direct3D = g_graphics.direct3DUsable ? G_D3D_SelectRenderTarget(target) : 0;
+  const int software = SelectDrawScreen(target, previous);
+  if (graph != nullptr && graph->flags.isTexture) {
+    return g_graphics.direct3DUsable && direct3D == 0 && IsRenderableTextureGraph(target) ? 0 : -1;
+  }
+  return software;
 }
 
 }  // namespace
@@ -135,9 +136,10 @@ int SelectDrawTarget(int target) {
   g_draw.target = target;
   // The front buffer in a window is the desktop's primary surface: drawing lands at the client area.
   g_draw.drawOffset = FrontBufferDrawOffset();
-  if (SelectDrawScreen(target, old) < 0) {
+  if (SwitchBackEndTargets(target, old) < 0) {
     g_draw.target = old;
-    SelectDrawScreen(old, target);
+    g_draw.drawOffset = FrontBufferDrawOffset();
+    SwitchBackEndTargets(old, target);
     return -1;
   }
   const int oldWidth = g_draw.targetWidth, oldHeight = g_draw.targetHeight;

@@ -36,6 +36,13 @@ struct DrawState {
   int transparentFromTopLeft;
   float world[4][4], view[4][4], projection[4][4], viewport[4][4], viewport2D[4][4];
   int matricesDirty;
+  // world x view x projection x viewport, and the transpose of the view's rotation.
+  float combined[4][4], viewRotation[4][4];
+  // What depth-only drawing replaced, put back when it ends.
+  struct {
+    float depth2D;
+    int blendMode, blendParam, depthWrite, depthCompare;
+  } depthOnlySaved;
   int depthTest, depthWrite, depthCompare;
   float depth2D;
   int direct3DStartSetting;

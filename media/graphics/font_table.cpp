@@ -6,6 +6,7 @@
 
 #include "media/core/log.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/d3d_text.h"
 #include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
 #include "media/core/handle_table.h"
@@ -81,11 +82,23 @@ int MakeMemoryCache(FontRecord* font, int handle) {
   const int cell = font->cellSize;
   if (cell > kMaxCellSize) return WriteLogText("フォントのキャッシュ用メモリの確保に失敗しました in CreateFontToHandle");
   font->stripBits = font->style == 0 ? 1 : 8;
-  int cells = kMemoryCacheBytes / (cell * cell);
-  if (cells < 20) cells = 20;
-  if (cells > kMaxGlyphCells) cells = kMaxGlyphCells;
-  font->cellCount = cells;
-  font->cellsPerColumn = cells;
+  if (font->usesTextureCache) {
+    // The texture cache's cells are rendered in memory first: the strip has as many.
+    SizeTextureCache(font);
+    font->textureRebuildPending = 1;
+    if (BuildTextureCache(font, handle) < 0) {
+      WriteLogText("テクスチャ文字キャッシュの作成に失敗しました\n");
+      font->usesTextureCache = 0;
+    }
+  }
+  int cells = font->cellCount;
+  if (!font->usesTextureCache) {
+    cells = kMemoryCacheBytes / (cell * cell);
+    if (cells < 20) cells = 20;
+    if (cells > kMaxGlyphCells) cells = kMaxGlyphCells;
+    font->cellCount = cells;
+    font->cellsPerColumn = cells;
+  }
   font->stripPitch = (font->stripBits * cell + 7) / 8;
   const std::size_t bytes = static_cast<std::size_t>(font->stripPitch) * static_cast<std::size_t>(cells) *
                             static_cast<std::size_t>(cell);
@@ -105,6 +118,7 @@ void FreeFontResources(FontRecord* font) {
   font->strip = nullptr;
   if (font->workSurface != -1) DeleteSurface2D(font->workSurface);
   font->workSurface = -1;
+  ReleaseTextureCache(font);
 }
 
 void FreeSlot(int slot) {
@@ -166,6 +180,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int style, int
   g_fonts.slots[slot] = font;
   ++g_fonts.count;
   font->workSurface = -1;
+  font->cacheGraph = font->edgeCacheGraph = -1;
   if (ScreenDepth() == 8) style &= ~kFontStyleAntialias;
   if (face != nullptr) StringPrintf(font->face, sizeof font->face, "%s", face);
   font->size = size == -1 ? 16 : size;
@@ -182,8 +197,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int style, int
   }
   const int handle = MakeHandle(slot, kHandleFont, font->check);
 
-  // There is no Direct3D device to hold a texture cache: every font caches glyphs in memory.
-  font->usesTextureCache = 0;
+  font->usesTextureCache = TextureCacheUsable();
   int failed = 0;
   pf::GdiFont gdiFont = CreateGdiFontWithFallbacks(font);
   if (gdiFont == nullptr || MeasureFont(font, gdiFont) < 0) {
@@ -206,6 +220,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int style, int
 int BuildFontCacheSurface(int handle) {
   FontRecord* font = GetFontRecord(handle);
   if (font == nullptr) return -1;
+  if (font->usesTextureCache && BuildTextureCache(font, handle) < 0) return -1;
   if (!font->memoryRebuildPending) return 0;
   if (font->workSurface != -1) DeleteSurface2D(font->workSurface);
   font->workSurface = -1;

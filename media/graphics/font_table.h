@@ -57,6 +57,10 @@ struct FontRecord {
   int workSurface;        // 2D surface handle, -1 none
   int memoryRebuildPending;
   int usesTextureCache;
+  int cacheGraph;         // texture cache graph, -1 none
+  int edgeCacheGraph;     // its right half in edge style, -1 none
+  int textureRebuildPending;
+  int textureWidth, textureHeight;
   int ascent;             // text-metric ascent: where the baseline lies in the character box
 };
 

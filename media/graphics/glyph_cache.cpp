@@ -7,6 +7,7 @@
 
 #include "media/core/log.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/d3d_text.h"
 #include "media/graphics/draw_state.h"
 
 namespace zelvo {
@@ -177,6 +178,7 @@ int RenderGlyphsToCache(int count, const std::uint16_t* codes, int handle) {
     font->codeMap[code] = CodeMapEntry{1, static_cast<std::uint16_t>(index)};
     ClearCell(font, slot->cell);
     RenderGlyph(font, slot, code);
+    if (font->usesTextureCache) UploadGlyphCell(font, slot);
     last = index;
   }
   return last;

@@ -15,35 +15,13 @@
 #include "media/graphics/graph_record.h"
 #include "media/graphics/screen_grab3d.h"
 #include "media/pixels/memimg.h"
+#include "media/pixels/spare_bits.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
 
 namespace zelvo {
 
 namespace {
-
-// Bits of a pixel that belong to no channel are set, so that screen pixels read as opaque when
-// those bits are later taken for alpha.
-void SetRectSpareBits(std::uint8_t* pixels, int pitch, const PixelFormat* format, int width, int height) {
-  if (format->OutsideBitsMask == 0) return;
-  const std::uint32_t spare = 0xFFu << format->OutsideBitsShift;
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
-    for (int x = 0; x < width; ++x) {
-      if (format->BytesPerPixel == 2) {
-        std::uint16_t value = 0;
-        std::memcpy(&value, row + x * 2, 2);
-        value = static_cast<std::uint16_t>(value | (spare & 0xFFFF));
-        std::memcpy(row + x * 2, &value, 2);
-      } else if (format->BytesPerPixel == 4) {
-        std::uint32_t value = 0;
-        std::memcpy(&value, row + x * 4, 4);
-        value |= spare;
-        std::memcpy(row + x * 4, &value, 4);
-      }
-    }
-  }
-}
 
 struct ScreenSource {
   const std::uint8_t* pixels;
@@ -103,7 +81,8 @@ int CopyScreenRectToGraphSoft(int x1, int y1, int x2, int y2, GraphRecord* graph
     const IntRect all{0, 0, width, height};
     ConvertPixelRect(pixels, pitch, format, source.pixels, source.pitch, source.format, nullptr, 0, nullptr, 0, 0,
                      &all, 0, 0, 0, kReduceTruncate, 0, 0, 0);
-    SetRectSpareBits(static_cast<std::uint8_t*>(pixels), pitch, format, width, height);
+    // Spare bits of copied screen pixels read as opaque when later taken for alpha.
+    SetRectSpareBits(&all, pixels, pitch, format, 255);
     UnlockSurfaceRecord(entry->record, &place);
     result = 0;
   }

@@ -46,8 +46,15 @@ int SelectDrawScreen(int target, int /*previous*/) {
     next.image = &SoftBackScreen;
     next.depthImage = &SoftDepthScreen;
   } else {
+    const GraphRecord* graph = GetGraphRecord(target);
+    if (graph != nullptr && graph->flags.isTexture) {
+      // Only the Direct3D device draws into a texture graph; software drawing finds no target.
+      g_softTarget = SoftTargetState{};
+      g_softTarget.notReady = 1;
+      return 0;
+    }
     const Surface2DEntry* entry = nullptr;
-    SurfaceRecord* record = GraphSurfaceRecord(GetGraphRecord(target), &entry);
+    SurfaceRecord* record = GraphSurfaceRecord(graph, &entry);
     if (record == nullptr) return -1;
     if (record->memoryImage) {
       next.image = &record->image;

@@ -4,6 +4,8 @@
 #include "media/core/log.h"
 #include "media/display/present.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/d3d_graph_draw.h"
+#include "media/graphics/d3d_text.h"
 #include "media/graphics/soft_draw_lock.h"
 #include "media/graphics/surface2d.h"
 #include "media/graphics/draw_state.h"
@@ -122,7 +124,17 @@ int DrawTextWithFont(int x, int y, const char* text, std::uint32_t colour, int h
                                    : IntRect{x, y, g_draw.region.right, y + font->lineHeight + 1};
   if (x >= g_draw.region.right) return 0;
   if (SoftwareFront()) ReloadSoftScreenFromDisplay();
-  const int result = DrawStringSoft(x, y, text, colour, handle, edge, vertical);
+  int result = 0;
+  if (g_draw.use3D == 1 && g_graphics.direct3DUsable) {
+    // The device cannot subtract: a texture-cache font adds onto the inverted target, which is then
+    // inverted back. Other fonts draw in software, which subtracts itself.
+    const int emulate = g_draw.blendMode == kBlendSubtract && font->usesTextureCache && !vertical;
+    if (emulate) BeginSubtractEmulation(&touched);
+    result = G_D3D_DrawTextCached(x, y, text, colour, handle, edge, vertical);
+    if (emulate) EndSubtractEmulation(&touched);
+  } else {
+    result = DrawStringSoft(x, y, text, colour, handle, edge, vertical);
+  }
   if (SoftwareFront()) TransferSoftScreenRect(&touched);
   return result;
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "media/display/screen_state.h"
+#include "media/graphics/d3d_text.h"
 #include "media/graphics/soft_draw_lock.h"
 #include "media/graphics/draw_state.h"
 #include "media/pixels/rectangles.h"
@@ -325,9 +326,21 @@ int RenderTextWithFont(int mode, int x, int y, int scaleEnable, double scaleX, d
     colours = ColoursFor(target, colour, edgeColour);
     draw = kDrawers[KindOf(target)][font->style & 3];
   }
+  // Without a target image a texture-cache font draws its glyphs from the cache graph.
+  const bool textured = mode == kTextDraw && target == nullptr && font->usesTextureCache && font->cacheGraph != -1;
+  std::uint32_t textRgb = 0, edgeRgb = 0;
+  if (textured) {
+    const Rgb text = Tinted(colour), edge = Tinted(edgeColour);
+    textRgb = static_cast<std::uint32_t>(text.r << 16 | text.g << 8 | text.b);
+    edgeRgb = static_cast<std::uint32_t>(edge.r << 16 | edge.g << 8 | edge.b);
+  }
+  const int scaled = scaleX != 1.0 || scaleY != 1.0;
   double pen = 0.0;
   for (int i = 0; i < count; ++i) {
     const GlyphSlot* glyph = FindGlyph(font, handle, codes[i]);
+    if (textured && glyph->width > 0 && glyph->height > 0) {
+      DrawTextureGlyph(font, glyph, x, y, pen, scaled, scaleX, scaleY, textRgb, edgeRgb);
+    }
     if (drawing && glyph->width > 0 && glyph->height > 0) {
       const GlyphPlacement placement = Place(font, glyph, x, y, static_cast<int>(pen), vertical, bounds);
       if (placement.rect.right > placement.rect.left && placement.rect.bottom > placement.rect.top) {

@@ -20,11 +20,14 @@ class FrontScreenWorkCopy : public LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
+    // Shapes go to the software path (with Direct3D up they are drawn by the device).
+    zelvo::SetDirect3DOffFlag(1);
     ASSERT_EQ(StartUpLibrary(), 0);
     ASSERT_EQ(SelectDrawTarget(ZELVO_FRONT_BUFFER), 0);
   }
   void TearDown() override {
     EXPECT_EQ(ShutDownLibrary(), 0);
+    zelvo::SetDirect3DOffFlag(0);
     LibraryTest::TearDown();
   }
   std::uint32_t Shown(int x, int y) {

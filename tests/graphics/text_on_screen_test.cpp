@@ -161,13 +161,17 @@ TEST_P(TextOnScreen, AntialiasedLineBlendsFreeTypeGreyLevels) {
   ASSERT_EQ(DrawTextDefaultFont(kX, kY, kLine, PackColor(255, 255, 255), 0), 0);
   const SavedBmp shot = Save();
   const std::vector<int> grey = reference_.Draw(kLineUnicode, kX, kY, true, 0, kW, kH);
-  const int tolerance = bits_ == 16 ? 8 : 2;
+  // The device blends each glyph cell over the target at 4-bit alpha, overlapping cells one over
+  // the other: within one alpha step of the grey level.
+  const int tolerance = GetParam() != kSoftware ? 18 : (bits_ == 16 ? 8 : 2);
   for (int y = 0; y < kH; ++y) {
     for (int x = 0; x < kW; ++x) {
       // Grey level L counts from 1: level 1 is empty, 16 solid.
       const int level = grey[static_cast<std::size_t>(y) * kW + x];
       const int g = level > 0 ? level - 1 : 0;
-      const int alpha = g == 15 ? 255 : 16 * g;
+      // Outside software rendering the device draws from the 4:4:4:4 texture cache, whose 4-bit
+      // alpha g widens to 17 g; the software path writes 16 g.
+      const int alpha = GetParam() != kSoftware ? 17 * g : (g == 15 ? 255 : 16 * g);
       const Rgb got = shot.At(x, y);
       ASSERT_EQ(got.g == 0, alpha == 0) << x << ", " << y << " level " << level << " got " << got;
       ASSERT_NEAR(got.g, alpha, tolerance) << x << ", " << y;

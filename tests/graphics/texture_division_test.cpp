@@ -118,12 +118,13 @@ TEST_F(TexturePieces, DerivedPiecesAddTheirOffsetsAndShareTheTexture) {
   EXPECT_EQ(piece->vOffset, 10);
   EXPECT_EQ(piece->texture, Piece(parent, 0)->texture);
   const int texture = piece->texture;
+  const int pieceHandle = GetGraphRecord(grandchild)->backEnds[0];
   EXPECT_EQ(DeleteGraph(parent, 0), 0);
   EXPECT_EQ(DeleteGraph(child, 0), 0);
   EXPECT_NE(GetSurfaceRecord(texture), nullptr);   // the last piece keeps it
   EXPECT_EQ(DeleteGraph(grandchild, 0), 0);
   EXPECT_EQ(GetSurfaceRecord(texture), nullptr);
-  EXPECT_EQ(ReleaseSurface3D(0x30000000), -1);
+  EXPECT_EQ(ReleaseSurface3D(pieceHandle), -1);   // released with its graph
 }
 
 TEST_F(TexturePieces, GraphsComeBackAfterVideoMemoryIsLost) {
