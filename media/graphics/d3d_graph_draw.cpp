@@ -11,6 +11,7 @@
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/mask_screen.h"
 #include "media/graphics/surface3d.h"
 #include "media/graphics/surface_data.h"
 #include "media/pixels/pixel_format.h"
@@ -34,6 +35,8 @@ int BeginDraw() {
   if (g_draw.target != kTargetBackBuffer && g_draw.target != kTargetFrontBuffer) return 0;
   pf::DirectDrawSurface7* target = g_draw.target == kTargetBackBuffer ? GetBackSurface() : GetFrontSurface();
   if (target == nullptr) return 0;
+  // While the mask is active the device draws into the mask screen.
+  if (MaskRenderTarget() != nullptr) target = MaskRenderTarget();
   Direct3DDrawInputs& in = g_d3d.inputs;
   in.zEnable = g_draw.depthTest;
   in.zWrite = g_draw.depthWrite;

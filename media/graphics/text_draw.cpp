@@ -9,6 +9,7 @@
 #include "media/graphics/draw_state.h"
 #include "media/pixels/rectangles.h"
 #include "media/graphics/font_table.h"
+#include "media/graphics/mask_screen.h"
 #include "media/pixels/pixel_format.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
@@ -122,7 +123,9 @@ int DrawTextWithFont(int x, int y, const char* text, std::uint32_t colour, int h
                                    : IntRect{x, y, g_draw.region.right, y + font->lineHeight + 1};
   if (x >= g_draw.region.right) return 0;
   if (SoftwareFront()) ReloadSoftScreenFromDisplay();
+  BeginMaskedDraw(&touched);
   const int result = DrawStringSoft(x, y, text, colour, handle, edge, vertical);
+  EndMaskedDraw(&touched);
   if (SoftwareFront()) TransferSoftScreenRect(&touched);
   return result;
 }
