@@ -8,14 +8,18 @@
 
 #include "media/core/library_lock.h"
 #include "media/core/log.h"
+#include "media/core/subsystem_hooks.h"
 #include "media/display/d3d_device.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/d3d_graph_draw.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/graph_restore.h"
 #include "media/graphics/screen_to_graph.h"
 #include "platform/testing.h"
 #include "support/library_fixture.h"
+#include "support/picture_writers.h"
+#include "support/zva_writer.h"
 
 namespace zelvo_test {
 namespace {
@@ -136,6 +140,37 @@ TEST_F(InjectedFailures, AnOpaqueGraphIsCopiedByBltFastWhenTheWorkSurfaceFails) 
     EXPECT_EQ(g_d3d.grabChoice[kind_], 1);
   }
   EXPECT_EQ(DrawnPixel(), 0x0000C8u);
+}
+
+int g_restoreRuns = 0;
+void CountingRestore() { ++g_restoreRuns; }
+
+// Video memory lost while the program runs: after the inactive wait the graphics room restores
+// the surfaces, and the texture graphs come back from their files, or through the program's
+// callback when one is set.
+TEST_F(InjectedFailures, TexturesLostMidRunComeBackFromTheirFilesOrTheCallback) {
+  WriteFileBytes(folder_ + "/red.bmp", WriteOneColourBmp(8, 8, 0, 0, 200));
+  graph_ = ::LoadGraphFile("red.bmp", 0);
+  ASSERT_GE(graph_, 0);
+  {
+    LibraryLockGuard lock;
+    ASSERT_EQ(GetGraphRecord(graph_)->flags.isTexture, 1);
+    pf::testing::LoseVideoMemory();
+    CallSubsystem(kSubsystemGraphics, &SubsystemHooks::recreateSurfaces);
+  }
+  EXPECT_EQ(DrawnPixel(), 0xC80000u);
+
+  g_restoreRuns = 0;
+  {
+    LibraryLockGuard lock;
+    ASSERT_EQ(SetGraphRestoreCallback(CountingRestore), 0);
+    pf::testing::LoseVideoMemory();
+    const std::size_t before = ReadLog().size();
+    CallSubsystem(kSubsystemGraphics, &SubsystemHooks::recreateSurfaces);
+    EXPECT_EQ(g_restoreRuns, 1);
+    EXPECT_EQ(ReadLog().find("グラフィックを復帰します", before), std::string::npos);
+    ASSERT_EQ(SetGraphRestoreCallback(nullptr), 0);
+  }
 }
 
 }  // namespace
