@@ -13,6 +13,7 @@
 #include "media/graphics/d3d_shapes.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/mask_screen.h"
 #include "media/graphics/surface3d.h"
 #include "media/graphics/surface_data.h"
 #include "media/pixels/pixel_format.h"
@@ -35,6 +36,8 @@ int BeginDirect3DDraw() {
   if (slot == nullptr || slot->device == nullptr) return -1;
   pf::DirectDrawSurface7* target = Direct3DTargetSurface();
   if (target == nullptr) return 0;
+  // While the mask is active the device draws into the mask screen.
+  if (MaskRenderTarget() != nullptr) target = MaskRenderTarget();
   Direct3DDrawInputs& in = g_d3d.inputs;
   in.zEnable = g_draw.depthTest;
   in.zWrite = g_draw.depthWrite;

@@ -15,6 +15,7 @@
 #include "media/graphics/d3d_shapes.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/mask_screen.h"
 #include "media/graphics/movie_table.h"
 #include "media/pixels/pixel_format.h"
 #include "media/graphics/soft_draw.h"
@@ -37,13 +38,17 @@ int BlendGraphFits(const GraphRecord* graph) {
   return blend != nullptr && blend->width >= graph->width && blend->height >= graph->height;
 }
 
-// Every drawing entry runs inside this: the inactive wait, and on the software front screen the
-// window's pixels read back before `draw` and the touched rectangle copied to the window after.
+// Every drawing entry runs inside this: the inactive wait, on the software front screen the
+// window's pixels read back before `draw` and the touched rectangle copied to the window after,
+// and the mask's save and restore around `draw` while the mask is active.
 template <typename Draw>
 int Bracket(IntRect touched, Draw draw) {
   WaitWhileInactiveForDrawing();
+  // The stale screen is read back first: the mask's save step copies from it.
   if (SoftwareFront()) ReloadSoftScreenFromDisplay();
+  BeginMaskedDraw(&touched);
   const int result = draw();
+  EndMaskedDraw(&touched);
   if (SoftwareFront()) TransferSoftScreenRect(&touched);
   return result;
 }
@@ -76,7 +81,12 @@ int ClearDrawTarget() {
   WaitWhileInactiveForDrawing();
   EndDirect3DScene();
   if (g_graphics.direct3DUsable) G_D3D_ClearTarget();
+  if (SoftwareFront()) ReloadSoftScreenFromDisplay();
+  // The mask confines a clear like any other drawing.
+  const IntRect target{0, 0, g_draw.targetWidth, g_draw.targetHeight};
+  BeginMaskedDraw(&target);
   ClearTargetSoft();
+  EndMaskedDraw(&target);
   if (SoftwareFront()) {
     int w = 0, h = 0;
     GetScreenSize(&w, &h);
@@ -206,7 +216,7 @@ int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int grap
   if (record == nullptr) return -1;
   if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
   IntRect touched{0, 0, 0, 0};
-  if (SoftwareFront() || (record->flags.isTexture && g_draw.blendMode == kBlendSubtract)) {
+  if (SoftwareFront() || g_draw.maskActive || (record->flags.isTexture && g_draw.blendMode == kBlendSubtract)) {
     const int w = record->width, h = record->height;
     const double corners[4][2] = {{static_cast<double>(-(w / 2)), static_cast<double>(-(h / 2))},
                                   {static_cast<double>(w - w / 2), static_cast<double>(-(h / 2))},

@@ -13,6 +13,7 @@
 #include "media/graphics/draw_matrices.h"
 #include "media/graphics/front_buffer.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/mask_screen.h"
 #include "media/graphics/soft_target.h"
 #include "media/software/blend_state.h"
 
@@ -127,10 +128,9 @@ int SetDrawTintPacked(std::uint32_t tint) {
   return 0;
 }
 
-int SelectDrawTarget(int target) {
-  if (!g_graphics.started) return -1;
-  if (g_graphics.ending) return 0;
-  WaitWhileInactiveForDrawing();
+namespace {
+
+int SwitchDrawTarget(int target) {
   if (target != kTargetBackBuffer && target != kTargetFrontBuffer && GetGraphRecord(target) == nullptr) return -1;
   const int old = g_draw.target;
   g_draw.target = target;
@@ -151,6 +151,21 @@ int SelectDrawTarget(int target) {
   }
   SetTargetMatrices(g_draw.targetWidth, g_draw.targetHeight);
   return 0;
+}
+
+}  // namespace
+
+int SelectDrawTarget(int target) {
+  if (!g_graphics.started) return -1;
+  if (g_graphics.ending) return 0;
+  WaitWhileInactiveForDrawing();
+  // The mask is off across the switch; its request comes back after it, whether the switch worked
+  // or not.
+  const int maskRequested = IsMaskEnabled();
+  EnableMask(0);
+  const int result = SwitchDrawTarget(target);
+  EnableMask(maskRequested);
+  return result;
 }
 
 int SetDrawRegion(int x1, int y1, int x2, int y2) {

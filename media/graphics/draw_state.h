@@ -47,6 +47,7 @@ struct DrawState {
   float depth2D;
   int direct3DStartSetting;
   int maskRequested;
+  int maskActive;      // requested and the mask screen made: every drawing operation is masked
   int optionWord;
   // Create options of new graphs.
   int use3D;

@@ -10,7 +10,7 @@
 
 namespace zelvo {
 
-IntRect FrontBufferDrawOffset() {
+IntRect FrontBufferClientOffset() {
   if (g_draw.target != kTargetFrontBuffer || ServiceWindowMode() != 1 || IsSoftwareRenderMode() ||
       g_screen.temporaryPrimary || g_screen.primarySurface == nullptr) {
     return IntRect{0, 0, 0, 0};
@@ -19,6 +19,8 @@ IntRect FrontBufferDrawOffset() {
   pf::ClientToScreen(ServiceMainWindow(), &origin);
   return IntRect{origin.x, origin.y, 0, 0};
 }
+
+IntRect FrontBufferDrawOffset() { return g_draw.maskActive ? IntRect{0, 0, 0, 0} : FrontBufferClientOffset(); }
 
 IntRect FrontBufferVisiblePart(int width, int height) {
   IntRect part{0, 0, width, height};

@@ -4,8 +4,11 @@
 
 namespace zelvo {
 
-// The offset added to drawing on the front buffer: the client area's position on the desktop in a
-// DirectDraw window, else (0, 0, 0, 0).
+// The client area's position on the desktop while the front buffer is the target of a DirectDraw
+// window, else (0, 0, 0, 0).
+IntRect FrontBufferClientOffset();
+// The offset added to drawing on the front buffer: the client offset, except while the mask is
+// active (drawing then goes into the mask screen, which has no window offset).
 IntRect FrontBufferDrawOffset();
 // The part of the front buffer (0, 0, width, height) that lies on the desktop, for a front buffer
 // drawn through the offset; any other target keeps the whole rectangle.

@@ -12,6 +12,7 @@
 #include "media/graphics/draw_state.h"
 #include "media/graphics/font_table.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/mask_screen.h"
 #include "media/graphics/movie_table.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
@@ -31,6 +32,7 @@ int RebuildGraphicsAfterDisplayChange() {
   // display mode (in full screen) is set again through GDI.
   if (!g_graphics.started || g_graphics.ending) return 0;
   ReleaseDirect3DObject();
+  ReleaseMaskScreen();
   ReleaseOutputSurfaces();
   // Input goes with the old screen; the next read starts it again.
   CallSubsystem(kSubsystemInput, &SubsystemHooks::end);
@@ -54,6 +56,7 @@ int RebuildGraphicsAfterDisplayChange() {
   RefillAllGraphs();
   RecreateAllFonts();
   ReopenAllMovies();
+  RecreateMaskScreen();
   return 0;
 }
 

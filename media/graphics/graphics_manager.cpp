@@ -12,6 +12,7 @@
 #include "media/graphics/font_table.h"
 #include "media/graphics/text_draw_console.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/mask_screen.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface3d.h"
 #include "media/graphics/surface_data.h"
@@ -111,6 +112,7 @@ int StartGraphicsManager() {
   WriteLogText(g_graphics.direct3DUsable ? "３Ｄグラフィック描画機能を使用します\n" : "３Ｄグラフィック描画機能は使用しません\n");
   g_draw.colorBitDepthOption = 0;
   g_draw.maskRequested = 1;
+  g_draw.maskActive = g_mask.created;
   int width = 0, height = 0;
   GetScreenSize(&width, &height);
   g_draw.target = kTargetBackBuffer;
@@ -126,6 +128,8 @@ int StartGraphicsManager() {
 
 int EndGraphicsManager() {
   if (!g_graphics.started) return 0;
+  EndMaskScreen();
+  DeleteAllMasks();
   DeleteAllGraphs(0);
   EndFonts();
   g_graphics.started = 0;

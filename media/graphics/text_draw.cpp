@@ -11,6 +11,7 @@
 #include "media/graphics/draw_state.h"
 #include "media/pixels/rectangles.h"
 #include "media/graphics/font_table.h"
+#include "media/graphics/mask_screen.h"
 #include "media/pixels/pixel_format.h"
 #include "media/graphics/soft_target.h"
 #include "media/graphics/surface_data.h"
@@ -124,6 +125,7 @@ int DrawTextWithFont(int x, int y, const char* text, std::uint32_t colour, int h
                                    : IntRect{x, y, g_draw.region.right, y + font->lineHeight + 1};
   if (x >= g_draw.region.right) return 0;
   if (SoftwareFront()) ReloadSoftScreenFromDisplay();
+  BeginMaskedDraw(&touched);
   int result = 0;
   if (g_draw.use3D == 1 && g_graphics.direct3DUsable) {
     // The device cannot subtract: a texture-cache font adds onto the inverted target, which is then
@@ -135,6 +137,7 @@ int DrawTextWithFont(int x, int y, const char* text, std::uint32_t colour, int h
   } else {
     result = DrawStringSoft(x, y, text, colour, handle, edge, vertical);
   }
+  EndMaskedDraw(&touched);
   if (SoftwareFront()) TransferSoftScreenRect(&touched);
   return result;
 }

@@ -19,6 +19,7 @@
 #include "media/graphics/font_table.h"
 #include "media/graphics/graph_image.h"
 #include "media/graphics/graphics_manager.h"
+#include "media/graphics/mask_screen.h"
 #include "media/graphics/movie_table.h"
 #include "media/graphics/soft_draw_lock.h"
 #include "media/pixels/pixel_format.h"
@@ -55,6 +56,7 @@ constexpr void (*kStateResets[])() = {
     // graphics
     ResetGraphicsState,
     ResetDrawState,
+    ResetMaskState,
     ResetSoftDrawLockState,
     ResetPictureLoaderState,
     ResetFontState,

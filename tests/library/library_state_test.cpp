@@ -4,6 +4,7 @@
 #include "media/core/subsystem_hooks.h"
 #include "media/core/window_state.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/mask_screen.h"
 #include "media/library/library_state.h"
 
 namespace zelvo_test {
@@ -37,6 +38,7 @@ TEST_F(LibraryState, ResetPutsEveryStateBackAndTheLibraryStartsAgain) {
   ASSERT_NE(zelvo::g_runState.startFolder[0], '\0');
   ASSERT_NE(zelvo::g_windowSettings.title[0], '\0');
   ASSERT_EQ(zelvo::g_draw.blendMode, 2);
+  zelvo::g_mask.inverse = 1;
 
   zelvo::ResetLibraryState();
   EXPECT_EQ(zelvo::g_runState.ready, 0);
@@ -45,6 +47,7 @@ TEST_F(LibraryState, ResetPutsEveryStateBackAndTheLibraryStartsAgain) {
   EXPECT_EQ(zelvo::g_windowSettings.scaleRate, 1.0);
   EXPECT_EQ(zelvo::g_graphics.started, 0);
   EXPECT_EQ(zelvo::g_draw.blendMode, 0);
+  EXPECT_EQ(zelvo::g_mask.inverse, 0);
   EXPECT_FALSE(zelvo::IsSubsystemPresent(zelvo::kSubsystemDisplay));
 
   // The fixture's window settings are gone with the rest: set them again and start afresh.
