@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,9 @@ struct HangarRoute {
   int mission;       // CurrentMission afterwards
   int extraFrames;   // frames between the last key and the fade-out
 };
+
+// Cases print as their names.
+void PrintTo(const HangarRoute& c, std::ostream* os) { *os << c.name; }
 
 class HangarRoutes : public MissionSelect, public ::testing::WithParamInterface<HangarRoute> {};
 

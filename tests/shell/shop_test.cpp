@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,9 @@ struct StatusPurchase {
   int moneyAfter;
 };
 
+// Cases print as their names.
+void PrintTo(const StatusPurchase& c, std::ostream* os) { *os << c.name; }
+
 class StatusPurchases : public Shop, public ::testing::WithParamInterface<StatusPurchase> {};
 
 TEST_P(StatusPurchases, PayOrRefuseWithTheRowsMessage) {
@@ -206,6 +210,9 @@ struct GunPurchase {
   int slot;         // where the gun is afterwards (0: not carried)
   int ammunition;
 };
+
+// Cases print as their names.
+void PrintTo(const GunPurchase& c, std::ostream* os) { *os << c.name; }
 
 class GunPurchases : public Shop, public ::testing::WithParamInterface<GunPurchase> {};
 
