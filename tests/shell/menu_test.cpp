@@ -303,6 +303,23 @@ TEST_F(Pause, ContinueGiveUpAndThePauseKey) {
   EXPECT_TRUE(Calls('u').empty());
 }
 
+TEST_F(Pause, TheFrameDarkensTheBattleAndDrawsTheCursorBarAndTheHelpBand) {
+  Hold("Escape", 3, 4);
+  Start();
+  worldColour_ = 0xFFFFFF;
+  EXPECT_EQ(RunMenu(kScreenPause), kQuitResult);
+  ASSERT_EQ(Presented(), 2);
+  const std::uint32_t outside = Shown(600, 20);
+  EXPECT_NEAR(static_cast<int>(outside & 0xFF), 95, 3) << "white under black at alpha 160";
+  // The bar of row 0 glows blue-green over the panel; row 1 of the same panel does not.
+  const std::uint32_t bar = Shown(380, 108);
+  const std::uint32_t row = Shown(380, 130);
+  EXPECT_EQ(bar >> 16, row >> 16) << "no red in the glow";
+  EXPECT_GT(bar & 0xFF, row & 0xFF);
+  // The help band darkens the bottom once more.
+  EXPECT_LT(Shown(600, 460) & 0xFF, outside & 0xFF);
+}
+
 TEST_F(Pause, EscapeRowGivesUp) {
   Press("Up", 3);
   Press("Return", 8);
