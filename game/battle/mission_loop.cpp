@@ -22,41 +22,6 @@ namespace {
 constexpr int kEscapeKey = 1;
 constexpr int kComboShownFrames = 120;
 
-// The camera leads the heroine by 150 pixels and is pulled toward nearby enemies; the zoom
-// widens when one of them is far off. Returns whether any enemy pulled it.
-bool MoveCamera() {
-  const Character& heroine = CharacterTable[kPlayerSlot];
-  const float anchorX = heroine.x + 150.0f * static_cast<float>(heroine.facing);
-  const float anchorY = heroine.y;
-  float targetX = anchorX;
-  float targetY = anchorY;
-  float farthestX = 0.0f;
-  float farthestY = 0.0f;
-  bool pulled = false;
-  for (int slot = kFirstObjectSlot; slot <= kLastObjectSlot; ++slot) {
-    const Character& enemy = CharacterTable[slot];
-    if (enemy.state == 0 || enemy.type != kTypeEnemy || !(enemy.hp >= 0.0f)) continue;
-    const float dx = AbsFloat(enemy.x - anchorX);
-    const float dy = AbsFloat(enemy.y - anchorY);
-    if (!(dx <= 800.0f && dy <= 500.0f)) continue;
-    pulled = true;
-    targetX = StepTowardFraction(StepTowardFraction(targetX, enemy.x, 0.5f), anchorX, 0.5f);
-    targetY = StepTowardFraction(StepTowardFraction(targetY, enemy.y, 0.5f), anchorY, 0.5f);
-    farthestX = MaxFloat(farthestX, dx);
-    farthestY = MaxFloat(farthestY, dy);
-  }
-  if (!pulled) {
-    targetX = heroine.x;
-    targetY = heroine.y;
-  }
-  BattleCameraState& camera = g_battle.BattleCamera;
-  camera.x = StepTowardFraction(camera.x, targetX, 0.05f);
-  camera.y = StepTowardFraction(camera.y, targetY, 0.05f);
-  const float zoomTarget = farthestX > 600.0f || farthestY > 300.0f ? 0.5f : 0.75f;
-  camera.zoom = StepTowardF(camera.zoom, zoomTarget, (2.0f - zoomTarget) * 0.005f);
-  return pulled;
-}
-
 int GaugeWidth(float value, float maximum) {
   if (!(maximum > 1.0f)) return 300;
   // A burning boss has negative HP: the bar empties instead of turning over.
@@ -103,31 +68,6 @@ void DrawCountdown() {
   for (const auto& part : parts) {
     glyphs += g_shell.DrawNumber(250.0f + 25.0f * static_cast<float>(glyphs), 400.0f, part[0], part[1], 1.0f, 255, 255,
                                  blue);
-  }
-}
-
-// Bonus hits join the combo one by one, faster as it grows; a combo left alone for its display
-// time ends and counts toward the best.
-void StepCombo() {
-  BattleState& b = g_battle;
-  if (b.PendingHits >= 1) {
-    b.ComboDisplayTimer = kComboShownFrames;
-    b.PendingHitTimer += 1;
-    if (b.PendingHitTimer >= MaxInt(1, 6 - b.ComboCount / 300)) {
-      b.PendingHitTimer = 0;
-      b.PendingHits -= 1;
-      b.ComboCount += 1;
-    }
-  } else {
-    b.PendingHitTimer = 0;
-  }
-  if (b.ComboCount > 0) {
-    b.ComboDisplayTimer = StepToward(b.ComboDisplayTimer, 0, 1);
-    if (b.ComboDisplayTimer == 0) {
-      b.MaxHit = MaxInt(b.MaxHit, b.ComboCount);
-      b.ComboCount = 0;
-      b.PendingHits = 0;
-    }
   }
 }
 
@@ -219,6 +159,66 @@ int RunBattleFrame() {
 }
 
 }  // namespace
+
+// The camera leads the heroine by 150 pixels and is pulled toward nearby enemies; the zoom
+// widens when one of them is far off. Returns whether any enemy pulled it.
+bool MoveCamera() {
+  const Character& heroine = CharacterTable[kPlayerSlot];
+  const float anchorX = heroine.x + 150.0f * static_cast<float>(heroine.facing);
+  const float anchorY = heroine.y;
+  float targetX = anchorX;
+  float targetY = anchorY;
+  float farthestX = 0.0f;
+  float farthestY = 0.0f;
+  bool pulled = false;
+  for (int slot = kFirstObjectSlot; slot <= kLastObjectSlot; ++slot) {
+    const Character& enemy = CharacterTable[slot];
+    if (enemy.state == 0 || enemy.type != kTypeEnemy || !(enemy.hp >= 0.0f)) continue;
+    const float dx = AbsFloat(enemy.x - anchorX);
+    const float dy = AbsFloat(enemy.y - anchorY);
+    if (!(dx <= 800.0f && dy <= 500.0f)) continue;
+    pulled = true;
+    targetX = StepTowardFraction(StepTowardFraction(targetX, enemy.x, 0.5f), anchorX, 0.5f);
+    targetY = StepTowardFraction(StepTowardFraction(targetY, enemy.y, 0.5f), anchorY, 0.5f);
+    farthestX = MaxFloat(farthestX, dx);
+    farthestY = MaxFloat(farthestY, dy);
+  }
+  if (!pulled) {
+    targetX = heroine.x;
+    targetY = heroine.y;
+  }
+  BattleCameraState& camera = g_battle.BattleCamera;
+  camera.x = StepTowardFraction(camera.x, targetX, 0.05f);
+  camera.y = StepTowardFraction(camera.y, targetY, 0.05f);
+  const float zoomTarget = farthestX > 600.0f || farthestY > 300.0f ? 0.5f : 0.75f;
+  camera.zoom = StepTowardF(camera.zoom, zoomTarget, (2.0f - zoomTarget) * 0.005f);
+  return pulled;
+}
+
+// Bonus hits join the combo one by one, faster as it grows; a combo left alone for its display
+// time ends and counts toward the best.
+void StepCombo() {
+  BattleState& b = g_battle;
+  if (b.PendingHits >= 1) {
+    b.ComboDisplayTimer = kComboShownFrames;
+    b.PendingHitTimer += 1;
+    if (b.PendingHitTimer >= MaxInt(1, 6 - b.ComboCount / 300)) {
+      b.PendingHitTimer = 0;
+      b.PendingHits -= 1;
+      b.ComboCount += 1;
+    }
+  } else {
+    b.PendingHitTimer = 0;
+  }
+  if (b.ComboCount > 0) {
+    b.ComboDisplayTimer = StepToward(b.ComboDisplayTimer, 0, 1);
+    if (b.ComboDisplayTimer == 0) {
+      b.MaxHit = MaxInt(b.MaxHit, b.ComboCount);
+      b.ComboCount = 0;
+      b.PendingHits = 0;
+    }
+  }
+}
 
 void ResetMission() {
   BattleState& b = g_battle;

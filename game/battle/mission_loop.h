@@ -30,6 +30,11 @@ void PollBattleInput();
 // she is put at the centre of the map so that the mission can still be played or given up.
 void PlaceUnplacedPlayer();
 
+// Frame steps of the loop: the camera eased toward the heroine and nearby enemies (returns
+// whether an enemy pulled it), and the combo's bonus hits and expiry.
+bool MoveCamera();
+void StepCombo();
+
 // One update pass and one draw pass over every object.
 void UpdateAll(int mode);
 void DrawAll(int mode);

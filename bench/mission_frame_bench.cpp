@@ -1,0 +1,151 @@
+// A whole battle frame on the busiest generated mission map with its enemies: the camera step, the
+// update pass and the draw pass of every object at 640x480, through Direct3D (profile A, the
+// stand-in's default device) and in software rendering. A frame must take at most 2 ms on one
+// core (500 frames a second).
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <zelvo/zelvo.h>
+
+#include "bench_support.h"
+#include "game/battle/battle_state.h"
+#include "game/battle/effects.h"
+#include "game/battle/map_file.h"
+#include "game/battle/mission_loop.h"
+#include "game/battle/resources.h"
+#include "media/core/library_lock.h"
+#include "media/core/random.h"
+#include "media/graphics/d3d_graph_draw.h"
+#include "platform/testing.h"
+
+namespace horundel {
+namespace {
+
+struct Scene {
+  Character characters[kCharacterSlots];
+  TileCell tiles[kMapSide][kMapSide];
+  ParticleRingState ring;
+  BattleState battle;
+};
+Scene g_scene;
+int g_sceneMission = -1;
+int g_sceneArea = -1;
+int g_sceneObjects = 0;
+
+int LiveObjects() {
+  int live = 0;
+  for (int slot = kFirstObjectSlot; slot <= kLastObjectSlot; ++slot) live += CharacterTable[slot].state != 0 ? 1 : 0;
+  return live;
+}
+
+// The hard map with the most objects, set up as a mission starts, after a second of play so that
+// shots, effects and particles are under way.
+void BuildScene() {
+  g_battle.Difficulty = 3;
+  g_battle.HpGaugeCount = 2;
+  g_sceneObjects = 0;
+  for (int mission = 0; mission <= 5; ++mission) {
+    for (int area = 0; area <= 9; ++area) {
+      ResetMission();
+      LoadMap(kMapSourceMission, mission, area);
+      const int live = LiveObjects();
+      if (CharacterTable[kPlayerSlot].type == kTypePlayer && live > g_sceneObjects) {
+        g_sceneObjects = live;
+        g_sceneMission = mission;
+        g_sceneArea = area;
+      }
+    }
+  }
+  g_battle.CurrentMission = g_sceneMission;
+  g_battle.CurrentArea = g_sceneArea;
+  ResetMission();
+  LoadMap(kMapSourceMission, g_sceneMission, g_sceneArea);
+  zelvo::SeedRandom(1);
+  Character& heroine = CharacterTable[kPlayerSlot];
+  heroine.hp = heroine.maxHp = 400.0f * static_cast<float>(g_battle.HpGaugeCount);
+  g_battle.BattleCamera.zoom = 0.75f;
+  for (int frame = 0; frame < 60; ++frame) {
+    MoveCamera();
+    UpdateAll(kModeBattle);
+  }
+  std::memcpy(g_scene.characters, CharacterTable, sizeof CharacterTable);
+  std::memcpy(g_scene.tiles, TileMap, sizeof TileMap);
+  g_scene.ring = ParticleRing;
+  g_scene.battle = g_battle;
+}
+
+void RestoreScene() {
+  std::memcpy(CharacterTable, g_scene.characters, sizeof CharacterTable);
+  std::memcpy(TileMap, g_scene.tiles, sizeof TileMap);
+  ParticleRing = g_scene.ring;
+  g_battle = g_scene.battle;
+}
+
+void BattleFrame() {
+  ClearDrawTarget();
+  MoveCamera();
+  UpdateAll(kModeBattle);
+  DrawAll(kModeBattle);
+  // Every queued vertex reaches the back buffer inside the frame.
+  zelvo::LibraryLockGuard lock;
+  zelvo::EndDirect3DScene();
+}
+
+// `software` starts the library in software rendering (the Z buffer cannot be attached).
+void BM_MissionFrame(benchmark::State& state) {
+  const bool software = state.range(0) == 1;
+  char title[64];
+  std::snprintf(title, sizeof title, "zelvo-mission-bench-%d", static_cast<int>(getpid()));
+  SetLogFileEnabled(0);
+  SwitchWindowMode(1);
+  SetWindowTitleText(title);
+  if (software) pf::testing::FailNextCalls("AddAttachedSurface", 1);
+  if (StartUpLibrary() != 0) {
+    state.SkipWithError("the library did not start");
+    return;
+  }
+  SelectDrawTarget(ZELVO_BACK_BUFFER);
+  LoadAll();
+  BuildScene();
+  BattleFrame();   // textures and caches
+  for (auto _ : state) {
+    state.PauseTiming();
+    RestoreScene();
+    state.ResumeTiming();
+    BattleFrame();
+  }
+  state.counters["frame/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["objects"] = g_sceneObjects;
+  ShutDownLibrary();
+}
+BENCHMARK(BM_MissionFrame)->Arg(0)->Arg(1)->ArgName("software")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace horundel
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (chdir((std::string(ZELVO_GAMEDATA_DIR) + "/loose").c_str()) != 0) return 1;
+  zelvo_bench::RateCollector reporter("frame/s");
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const struct {
+    const char* what;
+    const char* name;
+  } rows[] = {{"Direct3D (profile A)", "BM_MissionFrame/software:0"}, {"software rendering", "BM_MissionFrame/software:1"}};
+  std::printf("\nmission %d, area %d (hard), %d objects\n", horundel::g_sceneMission, horundel::g_sceneArea,
+              horundel::g_sceneObjects);
+  std::printf("%-24s %10s %10s %8s\n", "battle frame", "frame/s", "ms/frame", "target");
+  for (const auto& row : rows) {
+    const auto it = reporter.rates.find(row.name);
+    if (it == reporter.rates.end() || it->second <= 0) continue;
+    std::printf("%-24s %10.0f %10.3f %8s\n", row.what, it->second, 1000.0 / it->second, it->second >= 500.0 ? "met" : "missed");
+  }
+  benchmark::Shutdown();
+  return 0;
+}
