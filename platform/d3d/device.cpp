@@ -533,7 +533,19 @@ HResult DeviceObject::Draw(D3DPrimitiveType type, std::uint32_t fvf, const void*
       for (std::uint32_t i = 0; i + 1 < count; ++i) DrawLine(st, vertex(i), vertex(i + 1));
       break;
     case D3DPT_TRIANGLELIST:
-      for (std::uint32_t i = 0; i + 2 < count; i += 3) DrawTriangle(st, vertex(i), vertex(i + 1), vertex(i + 2));
+      for (std::uint32_t i = 0; i + 2 < count;) {
+        if (i + 5 < count) {
+          // Two triangles at a time: a quad's halves share their rows.
+          const Vertex corners[6] = {vertex(i), vertex(i + 1), vertex(i + 2), vertex(i + 3), vertex(i + 4), vertex(i + 5)};
+          const Vertex* first[3] = {&corners[0], &corners[1], &corners[2]};
+          const Vertex* second[3] = {&corners[3], &corners[4], &corners[5]};
+          DrawTrianglePair(st, first, second);
+          i += 6;
+        } else {
+          DrawTriangle(st, vertex(i), vertex(i + 1), vertex(i + 2));
+          i += 3;
+        }
+      }
       break;
     case D3DPT_TRIANGLESTRIP:
       // Odd triangles swap their last two vertices to keep the winding; each starts at its own vertex.

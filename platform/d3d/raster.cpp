@@ -511,24 +511,43 @@ void DrawLine(const RasterState& st, const Vertex& a, const Vertex& b) {
 }
 
 // ---------------------------------------------------------------- triangles
-void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, const Vertex& vc) {
+namespace {
+
+// A triangle set up for scan conversion: its edges, attribute planes and, where the state allows,
+// the specialised span and the fields of its runs that stay the same on every row.
+struct TriangleScan {
+  const Vertex* colours;  // the vertex whose colours a flat or constant triangle takes
+  Edge edges[3];
+  EdgeWalk walks[3];
+  int walkCount;
+  std::int64_t fixedLeft, fixedRight;
+  int top, bottom;
+  bool perspective, constantColour, tameCoordinates;
+  Plane u[kD3DStageCount], vv[kD3DStageCount], q, z, colour[8];
+  bool linear[kD3DStageCount];
+  SpanFunction span;
+  SpanRun run;
+  int targetBytes;
+};
+
+// False when the triangle covers no row.
+bool SetUpTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, const Vertex& vc, TriangleScan* t) {
   const Vertex* v[3] = {&va, &vb, &vc};
   std::int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) {
-    if (!std::isfinite(v[i]->x) || !std::isfinite(v[i]->y)) return;
+    if (!std::isfinite(v[i]->x) || !std::isfinite(v[i]->y)) return false;
     X[i] = std::llround(std::clamp<double>(v[i]->x, -kPositionLimit, kPositionLimit) * kSubpixel);
     Y[i] = std::llround(std::clamp<double>(v[i]->y, -kPositionLimit, kPositionLimit) * kSubpixel);
   }
   const std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
-  if (area == 0) return;
+  if (area == 0) return false;
   // Positive area is clockwise on the screen (y grows downwards).
-  if ((st.cull == D3DCULL_CW && area > 0) || (st.cull == D3DCULL_CCW && area < 0)) return;
+  if ((st.cull == D3DCULL_CW && area > 0) || (st.cull == D3DCULL_CCW && area < 0)) return false;
   int order[3] = {0, 1, 2};
   if (area < 0) std::swap(order[1], order[2]);
-  Edge edges[3];
   for (int i = 0; i < 3; ++i) {
     const int p = order[i], q = order[(i + 1) % 3];
-    Edge& e = edges[i];
+    Edge& e = t->edges[i];
     e.a = Y[p] - Y[q];
     e.b = X[q] - X[p];
     e.x = X[p];
@@ -538,9 +557,10 @@ void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, con
   }
   const Rect& r = st.scissor;
   const std::int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
-  const int top = static_cast<int>(std::max<std::int64_t>(CeilDiv(minY, 256), r.top));
-  const int bottom = static_cast<int>(std::min<std::int64_t>(FloorDiv(maxY, 256) + 1, r.bottom));
-  if (top >= bottom) return;
+  t->top = static_cast<int>(std::max<std::int64_t>(CeilDiv(minY, 256), r.top));
+  t->bottom = static_cast<int>(std::min<std::int64_t>(FloorDiv(maxY, 256) + 1, r.bottom));
+  if (t->top >= t->bottom) return false;
+  t->colours = &va;
 
   Setup setup{};
   for (int i = 0; i < 3; ++i) {
@@ -551,43 +571,47 @@ void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, con
 
   // Texture coordinates per stage in its texels; perspective divides them per pixel.
   const bool perspective = st.perspective && !(va.rhw == vb.rhw && va.rhw == vc.rhw);
-  Plane u[kD3DStageCount]{}, vv[kD3DStageCount]{};
-  bool linear[kD3DStageCount] = {};
-  const Plane q = setup.Make(va.rhw, vb.rhw, vc.rhw);
+  t->perspective = perspective;
+  t->q = perspective ? setup.Make(va.rhw, vb.rhw, vc.rhw) : Plane{};
   for (int s = 0; s < st.stageCount; ++s) {
     const Stage& stage = st.stages[s];
+    t->u[s] = Plane{};
+    t->vv[s] = Plane{};
+    t->linear[s] = false;
     if (stage.texture == nullptr) continue;
     const int set = static_cast<int>(stage.texCoordIndex % kTexCoordSets);
     const double w = stage.texture->width, h = stage.texture->height;
     const double wa = perspective ? va.rhw : 1, wb = perspective ? vb.rhw : 1, wc = perspective ? vc.rhw : 1;
-    u[s] = setup.Make(va.u[set] * w * wa, vb.u[set] * w * wb, vc.u[set] * w * wc);
-    vv[s] = setup.Make(va.v[set] * h * wa, vb.v[set] * h * wb, vc.v[set] * h * wc);
-    const double texelsPerPixel = std::fabs(u[s].dx * vv[s].dy - u[s].dy * vv[s].dx);
-    linear[s] = (texelsPerPixel <= 1.0 ? stage.magFilter : stage.minFilter) == D3DTFG_LINEAR;
+    t->u[s] = setup.Make(va.u[set] * w * wa, vb.u[set] * w * wb, vc.u[set] * w * wc);
+    t->vv[s] = setup.Make(va.v[set] * h * wa, vb.v[set] * h * wb, vc.v[set] * h * wc);
+    const double texelsPerPixel = std::fabs(t->u[s].dx * t->vv[s].dy - t->u[s].dy * t->vv[s].dx);
+    t->linear[s] = (texelsPerPixel <= 1.0 ? stage.magFilter : stage.minFilter) == D3DTFG_LINEAR;
   }
   const bool constantColour = st.flat || (va.diffuse == vb.diffuse && va.diffuse == vc.diffuse &&
                                           va.specular == vb.specular && va.specular == vc.specular);
-  Plane colour[8]{};
+  t->constantColour = constantColour;
   if (!constantColour) {
     for (int c = 0; c < 4; ++c) {
       const int shift = 8 * c;
-      colour[c] = setup.Make(Channel(va.diffuse, shift), Channel(vb.diffuse, shift), Channel(vc.diffuse, shift));
-      colour[4 + c] =
+      t->colour[c] = setup.Make(Channel(va.diffuse, shift), Channel(vb.diffuse, shift), Channel(vc.diffuse, shift));
+      t->colour[4 + c] =
           setup.Make(Channel(va.specular, shift), Channel(vb.specular, shift), Channel(vc.specular, shift));
     }
   }
-  const Plane z = setup.Make(va.z, vb.z, vc.z);
+  // Depth is only read when there is a depth buffer.
+  t->z = st.depth != nullptr ? setup.Make(va.z, vb.z, vc.z) : Plane{};
 
-  SpanFunction span = nullptr;
-  SpanRun run{};
+  t->span = nullptr;
+  t->run = SpanRun{};
   if (constantColour && !perspective) {
     const FastPlan plan = PlanFastSpans(st);
     if (plan.usable) {
       const Texture* texture = st.stages[0].texture;
       const std::uint32_t modulate = PlanValue(plan.colour, va.diffuse, st.textureFactor);
-      span = FindSpan(SpanKey{plan.blend, linear[0] ? SpanFilter::kLinear : SpanFilter::kPoint,
-                              st.colorKey && texture->keyed, (modulate & 0x00FFFFFFu) != 0x00FFFFFFu, texture->kind,
-                              st.targetKind});
+      t->span = FindSpan(SpanKey{plan.blend, t->linear[0] ? SpanFilter::kLinear : SpanFilter::kPoint,
+                                 st.colorKey && texture->keyed, (modulate & 0x00FFFFFFu) != 0x00FFFFFFu,
+                                 texture->kind, st.targetKind});
+      SpanRun& run = t->run;
       run.texture = texture;
       run.modulate = modulate & 0x00FFFFFFu;
       run.textureAlpha = plan.textureAlpha;
@@ -595,102 +619,189 @@ void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, con
       if (st.alphaTest && st.alphaFunc != D3DCMP_ALWAYS) {
         run.alphaFloor = st.alphaFunc == D3DCMP_GREATER ? st.alphaRef + 1 : st.alphaRef;
       }
-      run.du = ToFixed(u[0].dx);
-      run.dv = ToFixed(vv[0].dx);
+      run.du = ToFixed(t->u[0].dx);
+      run.dv = ToFixed(t->vv[0].dx);
     }
   }
 
   // Sloped edges walk their bounds down the rows.
-  EdgeWalk walks[3];
-  int walkCount = 0;
-  std::int64_t fixedLeft = r.left, fixedRight = r.right;
-  for (const Edge& e : edges) {
+  t->walkCount = 0;
+  t->fixedLeft = r.left;
+  t->fixedRight = r.right;
+  for (const Edge& e : t->edges) {
     if (e.a == 0) continue;
     if (e.b == 0) {
-      if (e.a > 0) fixedLeft = std::max(fixedLeft, e.bound);
-      else fixedRight = std::min(fixedRight, e.bound);
+      if (e.a > 0) t->fixedLeft = std::max(t->fixedLeft, e.bound);
+      else t->fixedRight = std::min(t->fixedRight, e.bound);
       continue;
     }
-    walks[walkCount++].Start(e, static_cast<std::int64_t>(top) * 256);
+    t->walks[t->walkCount++].Start(e, static_cast<std::int64_t>(t->top) * 256);
   }
   // A span's texel coordinates skip the range checks when the planes stay well inside them over the
   // rows and columns drawn (a plane's extremes lie at the corners).
-  bool tameCoordinates = false;
-  if (span != nullptr) {
-    tameCoordinates = true;
+  t->tameCoordinates = false;
+  if (t->span != nullptr) {
+    t->tameCoordinates = true;
     const double limit = 536870912.0;
-    for (const Plane& plane : {u[0], vv[0]}) {
+    for (const Plane& plane : {t->u[0], t->vv[0]}) {
       for (const double cx : {static_cast<double>(r.left), static_cast<double>(r.right)}) {
-        for (const double cy : {static_cast<double>(top), static_cast<double>(bottom)}) {
+        for (const double cy : {static_cast<double>(t->top), static_cast<double>(t->bottom)}) {
           const double value = plane.At(cx, cy);
-          if (!(std::fabs(value) < limit)) tameCoordinates = false;
+          if (!(std::fabs(value) < limit)) t->tameCoordinates = false;
         }
       }
     }
   }
-  const int targetBytes = pixels::BytesPerPixel(st.target.layout);
+  t->targetBytes = pixels::BytesPerPixel(st.target.layout);
+  return true;
+}
 
-  for (int py = top; py < bottom; ++py) {
-    std::int64_t xs = fixedLeft, xe = fixedRight;
-    const std::int64_t Yc = static_cast<std::int64_t>(py) * 256;
-    bool empty = false;
-    for (const Edge& e : edges) {
-      if (e.a != 0) continue;
-      const std::int64_t c = e.b * (Yc - e.y);
-      if (!(c > 0 || (c == 0 && e.tie))) empty = true;
-    }
-    for (int w = 0; w < walkCount; ++w) {
-      EdgeWalk& walk = walks[w];
-      if (walk.rising) xs = std::max(xs, walk.bound);
-      else xe = std::min(xe, walk.bound);
-      walk.NextRow();
-    }
-    if (empty || xs >= xe) continue;
-    const int x0 = static_cast<int>(xs), count = static_cast<int>(xe - xs);
-    if (span != nullptr) {
-      run.destination = st.target.origin + static_cast<std::ptrdiff_t>(py) * st.target.pitch +
-                        static_cast<std::ptrdiff_t>(x0) * targetBytes;
-      run.count = count;
-      const double atU = u[0].At(x0, py), atV = vv[0].At(x0, py);
-      run.u = tameCoordinates ? ToFixedInRange(atU) : ToFixed(atU);
-      run.v = tameCoordinates ? ToFixedInRange(atV) : ToFixed(atV);
-      span(run);
-      continue;
-    }
-    PixelInput in{};
-    in.diffuse = va.diffuse;
-    in.specular = va.specular;
-    std::uint64_t su[kD3DStageCount] = {}, sv[kD3DStageCount] = {}, sdu[kD3DStageCount] = {},
-                  sdv[kD3DStageCount] = {};
+// The columns [x0, x0 + count) the triangle covers on row `py`; rows must be asked in order from
+// the top, each once, as the sloped edges step down with them. False on an empty row.
+bool RowColumns(TriangleScan& t, int py, int* x0, int* count) {
+  std::int64_t xs = t.fixedLeft, xe = t.fixedRight;
+  const std::int64_t Yc = static_cast<std::int64_t>(py) * 256;
+  bool empty = false;
+  for (const Edge& e : t.edges) {
+    if (e.a != 0) continue;
+    const std::int64_t c = e.b * (Yc - e.y);
+    if (!(c > 0 || (c == 0 && e.tie))) empty = true;
+  }
+  for (int w = 0; w < t.walkCount; ++w) {
+    EdgeWalk& walk = t.walks[w];
+    if (walk.rising) xs = std::max(xs, walk.bound);
+    else xe = std::min(xe, walk.bound);
+    walk.NextRow();
+  }
+  if (empty || xs >= xe) return false;
+  *x0 = static_cast<int>(xs);
+  *count = static_cast<int>(xe - xs);
+  return true;
+}
+
+// Fills in the row-dependent fields of the triangle's span run.
+void PlaceRun(const RasterState& st, TriangleScan& t, int py, int x0, int count) {
+  SpanRun& run = t.run;
+  run.destination = st.target.origin + static_cast<std::ptrdiff_t>(py) * st.target.pitch +
+                    static_cast<std::ptrdiff_t>(x0) * t.targetBytes;
+  run.count = count;
+  const double atU = t.u[0].At(x0, py), atV = t.vv[0].At(x0, py);
+  run.u = t.tameCoordinates ? ToFixedInRange(atU) : ToFixed(atU);
+  run.v = t.tameCoordinates ? ToFixedInRange(atV) : ToFixed(atV);
+}
+
+// One row through the general per-pixel pipeline.
+void ShadeRow(const RasterState& st, const TriangleScan& t, int py, int x0, int count) {
+  PixelInput in{};
+  in.diffuse = t.colours->diffuse;
+  in.specular = t.colours->specular;
+  std::uint64_t su[kD3DStageCount] = {}, sv[kD3DStageCount] = {}, sdu[kD3DStageCount] = {},
+                sdv[kD3DStageCount] = {};
+  for (int s = 0; s < st.stageCount; ++s) {
+    su[s] = ToFixed(t.u[s].At(x0, py));
+    sv[s] = ToFixed(t.vv[s].At(x0, py));
+    sdu[s] = ToFixed(t.u[s].dx);
+    sdv[s] = ToFixed(t.vv[s].dx);
+    in.linear[s] = t.linear[s];
+  }
+  for (int i = 0; i < count; ++i) {
+    const int px = x0 + i;
     for (int s = 0; s < st.stageCount; ++s) {
-      su[s] = ToFixed(u[s].At(x0, py));
-      sv[s] = ToFixed(vv[s].At(x0, py));
-      sdu[s] = ToFixed(u[s].dx);
-      sdv[s] = ToFixed(vv[s].dx);
-      in.linear[s] = linear[s];
-    }
-    for (int i = 0; i < count; ++i) {
-      const int px = x0 + i;
-      for (int s = 0; s < st.stageCount; ++s) {
-        if (perspective) {
-          const double w = q.At(px, py);
-          in.u[s] = ToFixed(u[s].At(px, py) / w);
-          in.v[s] = ToFixed(vv[s].At(px, py) / w);
-        } else {
-          in.u[s] = su[s] + sdu[s] * static_cast<std::uint64_t>(i);
-          in.v[s] = sv[s] + sdv[s] * static_cast<std::uint64_t>(i);
-        }
+      if (t.perspective) {
+        const double w = t.q.At(px, py);
+        in.u[s] = ToFixed(t.u[s].At(px, py) / w);
+        in.v[s] = ToFixed(t.vv[s].At(px, py) / w);
+      } else {
+        in.u[s] = su[s] + sdu[s] * static_cast<std::uint64_t>(i);
+        in.v[s] = sv[s] + sdv[s] * static_cast<std::uint64_t>(i);
       }
-      if (!constantColour) {
-        in.diffuse = in.specular = 0;
-        for (int c = 0; c < 4; ++c) {
-          in.diffuse |= ToByte(colour[c].At(px, py)) << (8 * c);
-          in.specular |= ToByte(colour[4 + c].At(px, py)) << (8 * c);
-        }
-      }
-      if (st.depth != nullptr) in.depth = DepthValue(st, z.At(px, py));
-      ShadePixel(st, px, py, in);
     }
+    if (!t.constantColour) {
+      in.diffuse = in.specular = 0;
+      for (int c = 0; c < 4; ++c) {
+        in.diffuse |= ToByte(t.colour[c].At(px, py)) << (8 * c);
+        in.specular |= ToByte(t.colour[4 + c].At(px, py)) << (8 * c);
+      }
+    }
+    if (st.depth != nullptr) in.depth = DepthValue(st, t.z.At(px, py));
+    ShadePixel(st, px, py, in);
+  }
+}
+
+void DrawRow(const RasterState& st, TriangleScan& t, int py, int x0, int count) {
+  if (t.span != nullptr) {
+    PlaceRun(st, t, py, x0, count);
+    t.span(t.run);
+  } else {
+    ShadeRow(st, t, py, x0, count);
+  }
+}
+
+void ScanTriangle(const RasterState& st, TriangleScan& t) {
+  for (int py = t.top; py < t.bottom; ++py) {
+    int x0 = 0, count = 0;
+    if (RowColumns(t, py, &x0, &count)) DrawRow(st, t, py, x0, count);
+  }
+}
+
+// Whether two triangles' rows may go through one span call: the same span with the same constant
+// fields, so a joined row differs from the two rows only in how it is cut.
+// A texture drawn onto itself is left to the triangle order, as its rows read what earlier rows wrote.
+bool SameSpanRuns(const RasterState& st, const TriangleScan& first, const TriangleScan& second) {
+  if (first.span == nullptr || first.span != second.span) return false;
+  if (first.run.texture->pixels == st.target.origin) return false;
+  const SpanRun& a = first.run;
+  const SpanRun& b = second.run;
+  return a.du == b.du && a.dv == b.dv && a.texture == b.texture && a.modulate == b.modulate &&
+         a.alphaScale == b.alphaScale && a.textureAlpha == b.textureAlpha && a.alphaFloor == b.alphaFloor;
+}
+
+// The right-hand run continues the left-hand one exactly: adjacent columns and texel coordinates
+// that the left run's steps reach at its end.
+bool Continues(const SpanRun& left, int leftX0, int leftCount, const SpanRun& right, int rightX0) {
+  const std::uint64_t steps = static_cast<std::uint64_t>(leftCount);
+  return leftX0 + leftCount == rightX0 && right.u == left.u + left.du * steps && right.v == left.v + left.dv * steps;
+}
+
+}  // namespace
+
+void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, const Vertex& vc) {
+  TriangleScan t;
+  if (SetUpTriangle(st, va, vb, vc, &t)) ScanTriangle(st, t);
+}
+
+void DrawTrianglePair(const RasterState& st, const Vertex* first[3], const Vertex* second[3]) {
+  TriangleScan a, b;
+  const bool drawA = SetUpTriangle(st, *first[0], *first[1], *first[2], &a);
+  const bool drawB = SetUpTriangle(st, *second[0], *second[1], *second[2], &b);
+  if (!drawA || !drawB || !SameSpanRuns(st, a, b)) {
+    if (drawA) ScanTriangle(st, a);
+    if (drawB) ScanTriangle(st, b);
+    return;
+  }
+  // Row by row, the first triangle's span before the second's: a pixel both cover still takes the
+  // first and then the second, as when they are drawn one after the other.
+  const int top = std::min(a.top, b.top), bottom = std::max(a.bottom, b.bottom);
+  for (int py = top; py < bottom; ++py) {
+    int ax = 0, acount = 0, bx = 0, bcount = 0;
+    const bool rowA = py >= a.top && py < a.bottom && RowColumns(a, py, &ax, &acount);
+    const bool rowB = py >= b.top && py < b.bottom && RowColumns(b, py, &bx, &bcount);
+    if (rowA) PlaceRun(st, a, py, ax, acount);
+    if (rowB) PlaceRun(st, b, py, bx, bcount);
+    if (rowA && rowB) {
+      if (Continues(a.run, ax, acount, b.run, bx)) {
+        a.run.count = acount + bcount;
+        a.span(a.run);
+        continue;
+      }
+      if (Continues(b.run, bx, bcount, a.run, ax)) {
+        b.run.count = acount + bcount;
+        b.span(b.run);
+        continue;
+      }
+    }
+    if (rowA) a.span(a.run);
+    if (rowB) b.span(b.run);
   }
 }
 

@@ -71,6 +71,8 @@ void DrawPoint(const RasterState& state, const Vertex& v);
 void DrawLine(const RasterState& state, const Vertex& a, const Vertex& b);
 // A flat-shaded triangle takes the colours of `a`.
 void DrawTriangle(const RasterState& state, const Vertex& a, const Vertex& b, const Vertex& c);
+// Two triangles drawn as if one after the other; rows the same span covers in one piece go as one call.
+void DrawTrianglePair(const RasterState& state, const Vertex* first[3], const Vertex* second[3]);
 
 // Whether triangles may take the specialised spans (tests compare both paths).
 void SetFastSpansEnabled(bool enabled);

@@ -603,3 +603,80 @@ TEST_F(RasterTest, WideTexelForPixelRowsMatchTheGeneralPath) {
     EXPECT_EQ(results[0], results[1]) << c.what;
   }
 }
+
+// Triangle lists go two triangles at a time, a quad's halves sharing their rows: the pixels must be
+// those of the same triangles drawn one call each. Quads as the batches make them (texel for pixel,
+// scaled, with fractional texture coordinates), sheared pairs, halves meeting with a jump in the
+// texture, overlapping blended pairs, and an
+// odd triangle left over at the end of the list.
+TEST_F(RasterTest, TriangleListsInPairsMatchOneTriangleAtATime) {
+  std::mt19937 random(3);
+  std::vector<std::uint32_t> texels(10 * 7);
+  for (auto& t : texels) t = static_cast<std::uint32_t>(random());
+  const auto list = [](const std::vector<TexturedVertex>& strip) {
+    return std::vector<TexturedVertex>{strip[0], strip[1], strip[2], strip[2], strip[1], strip[3]};
+  };
+  for (int blend = 0; blend < 3; ++blend) {
+    for (std::uint32_t filter : {pf::D3DTFG_POINT, pf::D3DTFG_LINEAR}) {
+      std::mt19937 shapes(17);
+      std::vector<TexturedVertex> vertices;
+      for (int n = 0; n < 15; ++n) {
+        const auto at = [&](int range) { return static_cast<float>(shapes() % (range * 8)) / 8.0f - 2; };
+        const float x0 = std::floor(at(24)) - 0.5f, y0 = std::floor(at(18)) - 0.5f;
+        const std::uint32_t diffuse = n % 2 ? 0xFFFFFFFF : (static_cast<std::uint32_t>(shapes()) | 0x40000000u);
+        std::vector<TexturedVertex> quad;
+        switch (n % 5) {
+          case 0: quad = list(Quad(x0, y0, x0 + 10, y0 + 7, diffuse)); break;
+          case 1: quad = list(Quad(at(24), at(18), at(24) + 14, at(18) + 9, diffuse, at(2) / 3, at(2) / 3, 1.3f, 0.9f)); break;
+          case 2: {
+            quad = list(Quad(x0, y0, x0 + 9, y0 + 6, diffuse));
+            quad[4].x += 2.5f;  // the second half leans out
+            quad[5].x += 2.5f;
+            break;
+          }
+          case 3: {
+            // Halves that meet on every row but sample the texture 2.5 texels apart.
+            quad = list(Quad(x0, y0, x0 + 10, y0 + 7, diffuse));
+            for (int k = 3; k < 6; ++k) quad[k].u += 0.25f;
+            break;
+          }
+          default: {
+            // Two triangles over the same pixels: the second blends over the first.
+            const std::vector<TexturedVertex> q = list(Quad(x0, y0, x0 + 8, y0 + 8, diffuse));
+            quad = {q[0], q[1], q[2], q[0], q[1], q[5]};
+            break;
+          }
+        }
+        vertices.insert(vertices.end(), quad.begin(), quad.end());
+      }
+      vertices.resize(vertices.size() - 3);
+      std::vector<std::uint32_t> results[2];
+      for (int paired = 0; paired < 2; ++paired) {
+        OpenDevice(28, 22, kX888, 0x3C5A7E);
+        pf::testing::UseSpecialisedSpans(true);
+        const std::uint32_t keyRaw = texels[4];
+        pf::DirectDrawSurface7* texture = Texture(10, 7, texels, kA8888);
+        pf::DDColorKey key{keyRaw, keyRaw};
+        texture->SetColorKey(pf::DDCKEY_SRCBLT, &key);
+        ModulateStage0(texture);
+        device_->SetRenderState(pf::D3DRS_COLORKEYENABLE, 1);
+        if (blend == 1) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
+        if (blend == 2) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_ONE);
+        Filter(filter);
+        if (paired == 1) {
+          Draw(pf::D3DPT_TRIANGLELIST, vertices);
+        } else {
+          for (std::size_t i = 0; i + 2 < vertices.size(); i += 3) {
+            Draw(pf::D3DPT_TRIANGLELIST, {vertices[i], vertices[i + 1], vertices[i + 2]});
+          }
+        }
+        for (int y = 0; y < 22; ++y) {
+          for (int x = 0; x < 28; ++x) results[paired].push_back(Pixel(x, y));
+        }
+        device_->Release();
+        device_ = nullptr;
+      }
+      EXPECT_EQ(results[0], results[1]) << "blend " << blend << " filter " << filter;
+    }
+  }
+}
