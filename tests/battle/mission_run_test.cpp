@@ -53,6 +53,9 @@ class MissionRunTest : public zelvo_test::BattleTest {
  protected:
   void SetUp() override {
     BattleTest::SetUp();
+    // The game draws into the back buffer and presents it once a frame; drawn on the front screen,
+    // every draw would show the window anew.
+    SelectDrawTarget(ZELVO_BACK_BUFFER);
     // The generated data set, with the maps of this test in place of its own.
     const std::filesystem::path data = std::filesystem::path(ZELVO_GAMEDATA_DIR) / "loose";
     for (const auto& entry : std::filesystem::directory_iterator(data)) {
