@@ -11,6 +11,8 @@
 
 #include <zelvo/zelvo.h>
 
+#include "battle_snapshot.h"
+
 #include "game/battle/attack_spawning.h"
 #include "game/battle/attacks.h"
 #include "game/battle/battle_state.h"
@@ -23,13 +25,7 @@
 namespace horundel {
 namespace {
 
-struct Scene {
-  Character characters[kCharacterSlots];
-  TileCell tiles[kMapSide][kMapSide];
-  ParticleRingState ring;
-  BattleState battle;
-};
-Scene g_scene;
+BattleSnapshot g_scene;
 
 constexpr int kLiveAttacks = 200;
 // Player guns, enemy shots and blasts in turn, so every hit test and movement rule takes part.
@@ -117,17 +113,7 @@ void BuildScene() {
     SpawnEffect(i % 2 == 0 ? 50 : 0, 1200.0f + static_cast<float>(i * 2), 800.0f + static_cast<float>(i), 2.0f, 0.0f, 0);
   }
   for (Particle& p : ParticleRing.records) p.life = 1000;
-  std::memcpy(g_scene.characters, CharacterTable, sizeof CharacterTable);
-  std::memcpy(g_scene.tiles, TileMap, sizeof TileMap);
-  g_scene.ring = ParticleRing;
-  g_scene.battle = g_battle;
-}
-
-void RestoreScene() {
-  std::memcpy(CharacterTable, g_scene.characters, sizeof CharacterTable);
-  std::memcpy(TileMap, g_scene.tiles, sizeof TileMap);
-  ParticleRing = g_scene.ring;
-  g_battle = g_scene.battle;
+  TakeBattleSnapshot(&g_scene);
 }
 
 void UpdatePass() {
@@ -163,7 +149,7 @@ void DrawPass() {
 void BM_UpdatePass(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
-    RestoreScene();
+    RestoreBattleSnapshot(g_scene);
     state.ResumeTiming();
     UpdatePass();
   }
@@ -173,7 +159,7 @@ BENCHMARK(BM_UpdatePass)->Unit(benchmark::kMicrosecond);
 void BM_DrawPass(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
-    RestoreScene();
+    RestoreBattleSnapshot(g_scene);
     state.ResumeTiming();
     DrawPass();
   }

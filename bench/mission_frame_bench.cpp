@@ -13,6 +13,7 @@
 #include <zelvo/zelvo.h>
 
 #include "bench_support.h"
+#include "battle_snapshot.h"
 #include "game/battle/battle_state.h"
 #include "game/battle/effects.h"
 #include "game/battle/map_file.h"
@@ -26,13 +27,7 @@
 namespace horundel {
 namespace {
 
-struct Scene {
-  Character characters[kCharacterSlots];
-  TileCell tiles[kMapSide][kMapSide];
-  ParticleRingState ring;
-  BattleState battle;
-};
-Scene g_scene;
+BattleSnapshot g_scene;
 int g_sceneMission = -1;
 int g_sceneArea = -1;
 int g_sceneObjects = 0;
@@ -73,17 +68,7 @@ void BuildScene() {
     MoveCamera();
     UpdateAll(kModeBattle);
   }
-  std::memcpy(g_scene.characters, CharacterTable, sizeof CharacterTable);
-  std::memcpy(g_scene.tiles, TileMap, sizeof TileMap);
-  g_scene.ring = ParticleRing;
-  g_scene.battle = g_battle;
-}
-
-void RestoreScene() {
-  std::memcpy(CharacterTable, g_scene.characters, sizeof CharacterTable);
-  std::memcpy(TileMap, g_scene.tiles, sizeof TileMap);
-  ParticleRing = g_scene.ring;
-  g_battle = g_scene.battle;
+  TakeBattleSnapshot(&g_scene);
 }
 
 void BattleFrame() {
@@ -115,7 +100,7 @@ void BM_MissionFrame(benchmark::State& state) {
   BattleFrame();   // textures and caches
   for (auto _ : state) {
     state.PauseTiming();
-    RestoreScene();
+    RestoreBattleSnapshot(g_scene);
     state.ResumeTiming();
     BattleFrame();
   }

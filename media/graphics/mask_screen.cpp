@@ -236,21 +236,31 @@ pf::DirectDrawSurface7* MaskRenderTarget() {
   return g_draw.maskActive && !g_mask.hasImage ? g_mask.surface : nullptr;
 }
 
-int MaskSaveRect(const IntRect* rect, pf::DirectDrawSurface7* targetSurface, MEMIMG* targetImage) {
-  if (!MaskScreenPresent()) return 0;
-  // Queued vertices land on the target before its pixels are read.
+// Opens the mask screen and the target over the rectangle clipped to both and hands the two
+// windows to `copyRows`. Queued vertices land on the target before its pixels are touched.
+template <typename CopyRows>
+void WithMaskAndTarget(const IntRect* rect, pf::DirectDrawSurface7* targetSurface, MEMIMG* targetImage,
+                       CopyRows copyRows) {
   EndDirect3DScene();
   IntRect area{};
   int shiftX = 0, shiftY = 0;
-  if (!MaskArea(rect, targetSurface, targetImage, &area, &shiftX, &shiftY)) return 0;
+  if (!MaskArea(rect, targetSurface, targetImage, &area, &shiftX, &shiftY)) return;
   PixelWindow mask{}, target{};
-  if (!OpenWindow(g_mask.surface, GetMaskImage(), area, 0, 0, &mask)) return 0;
+  if (!OpenWindow(g_mask.surface, GetMaskImage(), area, 0, 0, &mask)) return;
   if (OpenWindow(targetSurface, targetImage, area, shiftX, shiftY, &target)) {
-    const int width = area.right - area.left;
-    for (int y = 0; y < area.bottom - area.top; ++y) CopyRun(mask, target, 0, y, width);
+    copyRows(mask, target, area);
     CloseWindow(&target);
   }
   CloseWindow(&mask);
+}
+
+int MaskSaveRect(const IntRect* rect, pf::DirectDrawSurface7* targetSurface, MEMIMG* targetImage) {
+  if (!MaskScreenPresent()) return 0;
+  WithMaskAndTarget(rect, targetSurface, targetImage,
+                    [](const PixelWindow& mask, const PixelWindow& target, const IntRect& area) {
+                      const int width = area.right - area.left;
+                      for (int y = 0; y < area.bottom - area.top; ++y) CopyRun(mask, target, 0, y, width);
+                    });
   return 0;
 }
 
@@ -259,27 +269,21 @@ int MaskSaveRect(const IntRect* rect, pf::DirectDrawSurface7* targetSurface, MEM
 // equal the key is not lost.
 int MaskRestoreRect(const IntRect* rect, pf::DirectDrawSurface7* targetSurface, MEMIMG* targetImage) {
   if (!g_draw.maskActive || !MaskScreenPresent()) return 0;
-  EndDirect3DScene();
-  IntRect area{};
-  int shiftX = 0, shiftY = 0;
-  if (!MaskArea(rect, targetSurface, targetImage, &area, &shiftX, &shiftY)) return 0;
-  PixelWindow mask{}, target{};
-  if (!OpenWindow(g_mask.surface, GetMaskImage(), area, 0, 0, &mask)) return 0;
-  if (OpenWindow(targetSurface, targetImage, area, shiftX, shiftY, &target)) {
-    const int width = area.right - area.left;
-    for (int y = 0; y < area.bottom - area.top; ++y) {
-      const std::uint8_t* maskRow = g_mask.data + static_cast<std::ptrdiff_t>(area.top + y) * g_mask.pitch + area.left;
-      int x = 0;
-      while (x < width) {
-        while (x < width && Masked(maskRow[x])) ++x;
-        const int start = x;
-        while (x < width && !Masked(maskRow[x])) ++x;
-        if (x > start) CopyRun(target, mask, start, y, x - start);
-      }
-    }
-    CloseWindow(&target);
-  }
-  CloseWindow(&mask);
+  WithMaskAndTarget(rect, targetSurface, targetImage,
+                    [](const PixelWindow& mask, const PixelWindow& target, const IntRect& area) {
+                      const int width = area.right - area.left;
+                      for (int y = 0; y < area.bottom - area.top; ++y) {
+                        const std::uint8_t* maskRow =
+                            g_mask.data + static_cast<std::ptrdiff_t>(area.top + y) * g_mask.pitch + area.left;
+                        int x = 0;
+                        while (x < width) {
+                          while (x < width && Masked(maskRow[x])) ++x;
+                          const int start = x;
+                          while (x < width && !Masked(maskRow[x])) ++x;
+                          if (x > start) CopyRun(target, mask, start, y, x - start);
+                        }
+                      }
+                    });
   return 0;
 }
 

@@ -25,6 +25,7 @@
 #include "media/pixels/pixel_format.h"
 #include "platform/d3d/d3d_testing.h"
 #include "platform/testing.h"
+#include "direct3d_library_fixture.h"
 #include "support/library_fixture.h"
 
 namespace zelvo_test {
@@ -34,35 +35,18 @@ using zelvo::g_d3d;
 
 constexpr unsigned kWhite = 0xFFFFFF;
 
-class Direct3DShapes : public LibraryTest {
+class Direct3DShapes : public Direct3DLibraryTest {
  protected:
   void SetUp() override {
-    LibraryTest::SetUp();
-    pf::testing::SetDirect3DProfile('A');
-    ASSERT_EQ(::StartUpLibrary(), 0);
+    Direct3DLibraryTest::SetUp();
     ASSERT_EQ(zelvo::g_graphics.direct3DUsable, 1);
-    ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
-  }
-  void TearDown() override {
-    pf::testing::TraceDirect3D(false);
-    EXPECT_EQ(::ShutDownLibrary(), 0);
-    pf::testing::ResetDirect3DStandIn();
-    LibraryTest::TearDown();
   }
 
   // The back buffer's pixels (0x00RRGGBB) of a rectangle, after the queued vertices are drawn.
   static std::vector<std::uint32_t> Pixels(int left, int top, int right, int bottom) {
-    zelvo::G_D3D_EndSceneCurrent();
-    std::vector<std::uint32_t> out;
-    for (int y = top; y < bottom; ++y) {
-      for (int x = left; x < right; ++x) out.push_back(Pixel(x, y));
-    }
-    return out;
+    return BackPixels(left, top, right, bottom);
   }
-  static std::uint32_t Pixel(int x, int y) {
-    zelvo::G_D3D_EndSceneCurrent();
-    return pf::testing::SurfacePixelArgb(zelvo::GetBackSurface(), x, y) & 0xFFFFFF;
-  }
+  static std::uint32_t Pixel(int x, int y) { return BackPixel(x, y); }
   static void Clear() {
     ::SetBlendMode(0, 0);
     ASSERT_EQ(::ClearDrawTarget(), 0);

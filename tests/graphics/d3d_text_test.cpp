@@ -21,6 +21,7 @@
 #include "media/graphics/text_draw.h"
 #include "media/pixels/pixel_format.h"
 #include "platform/d3d/d3d_testing.h"
+#include "direct3d_library_fixture.h"
 #include "support/library_fixture.h"
 
 namespace zelvo_test {
@@ -28,28 +29,9 @@ namespace {
 
 using namespace zelvo;
 
-class Direct3DText : public LibraryTest {
+class Direct3DText : public Direct3DLibraryTest {
  protected:
-  void SetUp() override {
-    LibraryTest::SetUp();
-    pf::testing::SetDirect3DProfile('A');
-    ASSERT_EQ(::StartUpLibrary(), 0);
-    ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
-  }
-  void TearDown() override {
-    pf::testing::TraceDirect3D(false);
-    EXPECT_EQ(::ShutDownLibrary(), 0);
-    pf::testing::ResetDirect3DStandIn();
-    LibraryTest::TearDown();
-  }
-  static std::vector<std::uint32_t> Pixels(int width, int height) {
-    G_D3D_EndSceneCurrent();
-    std::vector<std::uint32_t> out;
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) out.push_back(pf::testing::SurfacePixelArgb(GetBackSurface(), x, y) & 0xFFFFFF);
-    }
-    return out;
-  }
+  static std::vector<std::uint32_t> Pixels(int width, int height) { return BackPixels(0, 0, width, height); }
   // The text drawn by the device path and by the software path, on a cleared back buffer each.
   void ExpectSamePixels(int font, const char* text, std::uint32_t colour, std::uint32_t edge, int width, int height) {
     ASSERT_EQ(::ClearDrawTarget(), 0);

@@ -15,6 +15,7 @@
 #include "media/graphics/draw_state.h"
 #include "platform/d3d/d3d_testing.h"
 #include "platform/testing.h"
+#include "direct3d_library_fixture.h"
 #include "support/library_fixture.h"
 
 namespace zelvo_test {
@@ -22,20 +23,8 @@ namespace {
 
 using namespace zelvo;
 
-class DrawMatrices : public LibraryTest {
+class DrawMatrices : public Direct3DLibraryTest {
  protected:
-  void SetUp() override {
-    LibraryTest::SetUp();
-    pf::testing::SetDirect3DProfile('A');
-    ASSERT_EQ(::StartUpLibrary(), 0);
-    ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
-  }
-  void TearDown() override {
-    pf::testing::TraceDirect3D(false);
-    EXPECT_EQ(::ShutDownLibrary(), 0);
-    pf::testing::ResetDirect3DStandIn();
-    LibraryTest::TearDown();
-  }
   static pf::D3DMatrix DeviceTransform(std::uint32_t state) {
     pf::D3DMatrix m{};
     g_d3d.slots[g_d3d.currentDevice].device->GetTransform(state, &m);
