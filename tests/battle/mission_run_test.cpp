@@ -56,10 +56,14 @@ class MissionRunTest : public zelvo_test::BattleTest {
     // The game draws into the back buffer and presents it once a frame; drawn on the front screen,
     // every draw would show the window anew.
     SelectDrawTarget(ZELVO_BACK_BUFFER);
-    // The generated data set, with the maps of this test in place of its own.
+    // The generated data set, with the maps of this test in place of its own. Only what the game
+    // reads is linked: what the test writes (the maps) or the game may write (saves, screenshots)
+    // stays in the scratch folder, so the generated set is never changed through a link.
     const std::filesystem::path data = std::filesystem::path(ZELVO_GAMEDATA_DIR) / "loose";
     for (const auto& entry : std::filesystem::directory_iterator(data)) {
-      if (entry.path().filename() != "map") std::filesystem::create_symlink(entry.path(), folder_ + "/" + entry.path().filename().string());
+      const std::string name = entry.path().filename().string();
+      if (name == "map" || name == "tempmap.dat" || name == "save" || name == "ss") continue;
+      std::filesystem::create_symlink(entry.path(), folder_ + "/" + name);
     }
     LoadAll();
     // Mission 1: five short rooms, each ending at the door to the next, then the main computer.
