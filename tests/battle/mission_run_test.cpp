@@ -15,8 +15,6 @@
 namespace horundel {
 namespace {
 
-constexpr int kSafetyFrames = 20000;   // a run still going after this gives up, and fails its test
-
 struct Outcome {
   int result;
   int phase;
@@ -35,20 +33,6 @@ void PrintTo(const Outcome& o, std::ostream* out) {
        << o.money << " area " << o.area << " screen " << o.screen << " calls " << o.calls;
 }
 
-// The keys the scripted player holds, changed through the host only when they change.
-struct ScriptedPad {
-  static inline bool held[kKeyBindingCount] = {};
-  static void Set(int action, bool down) {
-    if (held[action] == down) return;
-    held[action] = down;
-    SetSceneKey(action, down);
-  }
-  static void ReleaseAll() {
-    for (int action = 0; action < kKeyBindingCount; ++action) Set(action, false);
-    PumpMessages();
-  }
-};
-
 class MissionRunTest : public zelvo_test::BattleTest {
  protected:
   void SetUp() override {
@@ -66,12 +50,7 @@ class MissionRunTest : public zelvo_test::BattleTest {
       std::filesystem::create_symlink(entry.path(), folder_ + "/" + name);
     }
     LoadAll();
-    // Mission 1: five short rooms, each ending at the door to the next, then the main computer.
-    for (int area = 0; area <= 4; ++area) {
-      Put("map/easy/c010" + std::to_string(area) + ".dat",
-          RoomMap(14, {{40, 0, 12, 5, area + 1}, {2, 10, 7, 5, 1}}, area % 3));
-    }
-    Put("map/easy/c0105.dat", RoomMap(30, {{2, 60, 24, 5, 0}}, 5));
+    for (const MapFile& map : MissionOneMaps()) Put(map.name, map.text);
     Put("tempmap.dat", RoomMap(12, {{2, 0, 5, 5, 1}, {2, 0, 6, 5, 2}, {2, 0, 7, 5, 3}}, 1));
   }
 
@@ -100,34 +79,6 @@ class MissionRunTest : public zelvo_test::BattleTest {
   }
 
 };
-
-void GiveUpWhenTooLong() {
-  if (g_battle.MissionFrames > kSafetyFrames) ScriptedPad::Set(kKeyPause, true);
-}
-
-// Right through every door, striking whatever stands in the way, then the gun against the boss.
-void PlayMissionOne() {
-  GiveUpWhenTooLong();
-  const Character& heroine = CharacterTable[kPlayerSlot];
-  static float lastX = 0.0f;
-  const bool stalled = heroine.x == lastX;
-  lastX = heroine.x;
-  if (g_battle.CurrentArea < 5) {
-    ScriptedPad::Set(kKeyRight, true);
-    ScriptedPad::Set(kKeyMelee, stalled && !ScriptedPad::held[kKeyMelee]);
-    return;
-  }
-  ScriptedPad::Set(kKeyMelee, false);
-  const bool inRange = heroine.x > 1900.0f;
-  ScriptedPad::Set(kKeyRight, !inRange);
-  if (!inRange) return;
-  if (g_battle.CurrentWeaponSlot == 0) {
-    ScriptedPad::Set(kKeyNextWeapon, !ScriptedPad::held[kKeyNextWeapon]);
-    return;
-  }
-  ScriptedPad::Set(kKeyNextWeapon, false);
-  ScriptedPad::Set(kKeyShoot, !ScriptedPad::held[kKeyShoot]);
-}
 
 TEST_F(MissionRunTest, MissionOneIsClearedThroughItsBossTheSameWayTwice) {
   // Overwhelming but legal strength from the game's own records: the last weapon of the shop's

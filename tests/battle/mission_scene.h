@@ -16,42 +16,9 @@
 #include "game/battle/shell_services.h"
 #include "game/battle/stage_resources.h"
 #include "platform/testing.h"
+#include "support/mission_one_player.h"
 
 namespace horundel {
-
-// One map object line: type 2 enemy or 40 event, its kind, the cell it stands in and its parameter.
-struct MapObject {
-  int type;
-  int kind;
-  int column;
-  int row;
-  int parameter;
-};
-
-constexpr int kSceneRows = 8;          // rows 6 and 7 are floor
-constexpr int kSceneFloorRow = 6;
-
-// A walled room `columns` cells wide with a floor; the heroine starts in column 2.
-inline std::string RoomMap(int columns, std::initializer_list<MapObject> objects, int background = 0) {
-  std::vector<std::string> lines = {std::to_string(background), "-1", "0", std::to_string(columns - 1),
-                                    std::to_string(kSceneRows - 1), "150.0", "550.0"};
-  for (int row = 0; row < kSceneRows; ++row) {
-    std::string cells(static_cast<std::size_t>(columns), '0');
-    cells.front() = cells.back() = '2';
-    if (row >= kSceneFloorRow) cells.assign(static_cast<std::size_t>(columns), '2');
-    lines.push_back(cells);
-  }
-  lines.push_back("250.0,560.0");
-  for (const MapObject& o : objects) {
-    // Doors stand 90 pixels above the floor, walkers 40, the boss 260.
-    const int lift = o.type == 40 ? 90 : o.kind == 60 ? 260 : 40;
-    lines.push_back(std::to_string(o.type) + "," + std::to_string(o.kind) + "," + std::to_string(100 * o.column + 50) +
-                    ".0," + std::to_string(100 * kSceneFloorRow - lift) + ".0," + std::to_string(o.parameter));
-  }
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
 
 // What the shell was asked to show, in order.
 struct ShellCall {
@@ -99,29 +66,9 @@ struct ShellRecorder {
   }
 };
 
-// DirectInput codes of the battle keys and the host scancodes that press them.
-struct SceneKey {
-  int action;
-  int keyCode;
-  int scancode;
-};
-constexpr SceneKey kSceneKeys[] = {
-    {kKeyUp, 200, 82},       {kKeyDown, 208, 81},  {kKeyLeft, 203, 80},   {kKeyRight, 205, 79},
-    {kKeyMelee, 30, 4},      {kKeyShoot, 31, 22},  {kKeySpecial, 32, 7},  {kKeyJump, 46, 6},
-    {kKeyDash, 45, 27},      {kKeyNextWeapon, 17, 26}, {kKeyPreviousWeapon, 18, 8}, {kKeyPause, 57, 44},
-    {kKeyEquipment, 28, 40},
-};
-
 inline void BindSceneKeys() {
   for (KeyBinding& binding : KeyBindings) binding = KeyBinding{31, -1, 0, 0, 0};
   for (const SceneKey& key : kSceneKeys) KeyBindings[key.action].keyCode = key.keyCode;
-}
-
-// Presses or releases a battle key through the host; it reaches the battle at the next frame.
-inline void SetSceneKey(int action, bool down) {
-  for (const SceneKey& key : kSceneKeys) {
-    if (key.action == action) pf::testing::InjectKey(key.scancode, down);
-  }
 }
 
 // The game state a mission starts from after a new game, with the zoom of a fresh program.
