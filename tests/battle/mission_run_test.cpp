@@ -10,6 +10,7 @@
 #include "game/battle/mission_scripts.h"
 #include "game/battle/pickups.h"
 #include "media/core/random.h"
+#include "platform/d3d/d3d_testing.h"
 #include "mission_scene.h"
 
 namespace horundel {
@@ -35,7 +36,10 @@ void PrintTo(const Outcome& o, std::ostream* out) {
 
 class MissionRunTest : public zelvo_test::BattleTest {
  protected:
+  // Whole missions are thousands of frames: they are played in software rendering (the stand-in
+  // offers no usable Direct3D device), where a frame costs a tenth of the stand-in device's.
   void SetUp() override {
+    pf::testing::SetDirect3DProfile('B');
     BattleTest::SetUp();
     // The game draws into the back buffer and presents it once a frame; drawn on the front screen,
     // every draw would show the window anew.
@@ -52,6 +56,10 @@ class MissionRunTest : public zelvo_test::BattleTest {
     LoadAll();
     for (const MapFile& map : MissionOneMaps()) Put(map.name, map.text);
     Put("tempmap.dat", RoomMap(12, {{2, 0, 5, 5, 1}, {2, 0, 6, 5, 2}, {2, 0, 7, 5, 3}}, 1));
+  }
+  void TearDown() override {
+    BattleTest::TearDown();
+    pf::testing::ResetDirect3DStandIn();
   }
 
   // One mission from the new-game state; `onFrame` plays it from the HUD's place in each frame.
