@@ -48,7 +48,8 @@ void ClearMission() {
   MissionRecords[g_battle.CurrentMission].cleared = 1;
 }
 
-// Steps 12 and 13 of the training; a long jump may run through both in one frame.
+// The training's last stretch: past x 9300 the rescue door is pointed out and watched until it
+// opens; past x 9600 the training ends. A long jump may cross both marks in one frame.
 void RunTrainingTail() {
   int* vars = Vars();
   if (g_battle.MissionPhase == 12) {

@@ -79,7 +79,7 @@ TEST_F(MissionScriptTest, WeaponMachineAndRescueHintsShowOnce) {
   FrameAt(5800);
   FrameAt(5900);
   EXPECT_EQ(Texts(), (std::vector<int>{11, 12, 13}));
-  // Riding a machine in step 9.
+  // Climbing into a machine while the training waits for it.
   ShellRecorder::calls.clear();
   g_battle.MissionPhase = 9;
   g_battle.MissionScriptVars[0] = 0;
@@ -87,7 +87,7 @@ TEST_F(MissionScriptTest, WeaponMachineAndRescueHintsShowOnce) {
   FrameAt(8000);
   FrameAt(8000);
   EXPECT_EQ(Texts(), (std::vector<int>{15}));
-  // The rescue door found at step 12 and seen opening in step 13.
+  // Past x 9300 the rescue door is found and remembered; its opening is pointed out once.
   ShellRecorder::calls.clear();
   g_battle.MissionPhase = 12;
   Character& door = CharacterTable[7];
