@@ -41,41 +41,46 @@ fail() {
   failures=$((failures + 1))
 }
 
-check_file() {
-  local file=$1 folder=$2
-  local line included target
-  while IFS= read -r line; do
-    included=${line#*\"}
-    included=${included%%\"*}
-    target=$(dirname "$included")
-    [ "$target" = "$folder" ] && continue
-    case "$included" in media/* | platform/* | game/*) ;; *) continue ;; esac
-    if [[ "$included" == *_internal.h ]]; then
-      if [[ " ${PENDING_INTERNAL[*]/%/ |} " == *" $file $included |"* ]]; then
-        pending_seen["$file $included"]=1
-        continue
-      fi
-      fail "$file" "includes $included, the internal header of another folder"
-      continue
+# One grep reads every include line of the tree as "file:line".
+check_include() {
+  local file=$1 folder=$2 line=$3
+  local included target
+  included=${line#*\"}
+  included=${included%%\"*}
+  target=${included%/*}
+  [ "$target" = "$folder" ] && return 0
+  case "$included" in media/* | platform/* | game/*) ;; *) return 0 ;; esac
+  if [[ "$included" == *_internal.h ]]; then
+    if [[ " ${PENDING_INTERNAL[*]/%/ |} " == *" $file $included |"* ]]; then
+      pending_seen["$file $included"]=1
+      return 0
     fi
-    if [[ "$folder" == game/* ]]; then
-      [[ "$included" == platform/* ]] && fail "$file" "includes $included: the game never reaches the platform"
-      continue
-    fi
-    if [[ " ${MAY_INCLUDE[$folder]} " != *" $target "* ]]; then
-      fail "$file" "includes $included: $folder may not include $target"
-    fi
-  done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]+"' "$file" || true)
+    fail "$file" "includes $included, the internal header of another folder"
+    return 0
+  fi
+  if [[ "$folder" == game/* ]]; then
+    [[ "$included" == platform/* ]] && fail "$file" "includes $included: the game never reaches the platform"
+    return 0
+  fi
+  if [[ " ${MAY_INCLUDE[$folder]} " != *" $target "* ]]; then
+    fail "$file" "includes $included: $folder may not include $target"
+  fi
 }
 
-while IFS= read -r file; do
-  folder=$(dirname "$file")
+mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- 'media/*' 'platform/*' 'game/*' | grep -E '\.(h|cpp)$')
+declare -A unplaced=()
+for file in "${sources[@]}"; do
+  folder=${file%/*}
   if [[ "$folder" != game/* && -z "${MAY_INCLUDE[$folder]+set}" ]]; then
     fail "$file" "$folder has no row in the layer table of scripts/check_layers.sh"
-    continue
+    unplaced["$file"]=1
   fi
-  check_file "$file" "$folder"
-done < <(git ls-files --cached --others --exclude-standard -- 'media/*' 'platform/*' 'game/*' | grep -E '\.(h|cpp)$')
+done
+while IFS= read -r match; do
+  file=${match%%:*}
+  [ -n "${unplaced[$file]+set}" ] && continue
+  check_include "$file" "${file%/*}" "${match#*:}"
+done < <(grep -HE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"' "${sources[@]}" || true)
 
 for pending in "${PENDING_INTERNAL[@]}"; do
   [ -n "${pending_seen[$pending]+set}" ] || echo "check_layers: no longer needed, remove from PENDING_INTERNAL: $pending" >&2
