@@ -16,6 +16,7 @@
 #include "game/battle/battle_state.h"
 #include "game/battle/map_file.h"
 #include "game/battle/resources.h"
+#include "game/battle/stage_resources.h"
 
 namespace {
 
@@ -56,6 +57,9 @@ void LoadAllAndStage(benchmark::State& state, const char* folder) {
     }
     horundel::g_battle.CurrentMission = 1;
     horundel::g_battle.Difficulty = 1;
+    // The stage keeps what it holds across library sessions; without this every run after the
+    // first would skip the background, music and enemy set.
+    horundel::g_stage = horundel::StageState{-1, -1, -1, -1, -1};
     state.ResumeTiming();
     horundel::LoadAll();
     horundel::LoadMap(horundel::kMapSourceMission, 1, 0);

@@ -38,6 +38,8 @@ void* SystemAlloc(std::size_t n) {
   return std::malloc(n);
 }
 
+void* SystemAllocZeroed(std::size_t n) { return std::calloc(n, 1); }
+
 void SystemFree(void* p) {
   std::free(p);
 }

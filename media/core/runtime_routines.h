@@ -38,6 +38,8 @@ void Multiply64To128(std::uint64_t a, std::uint64_t b, UInt128* out);
 void Divide128By64(const UInt128* a, std::uint64_t b, std::uint64_t* quotient);
 
 void* SystemAlloc(std::size_t n);
+// Zero-filled; fresh pages from the system are not written, so they cost nothing until used.
+void* SystemAllocZeroed(std::size_t n);
 void SystemFree(void* p);
 
 // printf-style into a caller's buffer of `size` bytes; never writes past it and never leaves half a

@@ -103,11 +103,10 @@ bool Watched(const BlockHeader* header) {
 
 }  // namespace
 
-void* TrackedAlloc(std::size_t size, const char* file, int line) {
-  BlockHeader* header = nullptr;
-  if (size <= kMaxBlockSize) {
-    header = static_cast<BlockHeader*>(SystemAlloc(size + sizeof(BlockHeader)));
-  }
+namespace {
+
+// Puts a block fresh from the system on the list; the caller's data, or nullptr when there was none.
+void* TrackNewBlock(BlockHeader* header, std::size_t size, const char* file, int line) {
   if (header == nullptr) {
     DumpTrackedBlocks();
     return nullptr;
@@ -140,12 +139,16 @@ void* TrackedAlloc(std::size_t size, const char* file, int line) {
   return DataOf(header);
 }
 
+}  // namespace
+
+void* TrackedAlloc(std::size_t size, const char* file, int line) {
+  void* block = size <= kMaxBlockSize ? SystemAlloc(size + sizeof(BlockHeader)) : nullptr;
+  return TrackNewBlock(static_cast<BlockHeader*>(block), size, file, line);
+}
+
 void* TrackedAllocZeroed(std::size_t size, const char* file, int line) {
-  void* data = TrackedAlloc(size, file, line);
-  if (data != nullptr) {
-    FillBytes(data, 0, size);
-  }
-  return data;
+  void* block = size <= kMaxBlockSize ? SystemAllocZeroed(size + sizeof(BlockHeader)) : nullptr;
+  return TrackNewBlock(static_cast<BlockHeader*>(block), size, file, line);
 }
 
 int TrackedFree(void* pointer) {

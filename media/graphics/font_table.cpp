@@ -129,6 +129,12 @@ void FreeSlot(int slot) {
   --g_fonts.count;
 }
 
+void ResetGlyphSlots(FontRecord* font) {
+  std::memset(font->glyphSlots, 0, sizeof font->glyphSlots);
+  for (int i = 0; i < kGlyphSlotEntries; ++i) font->glyphSlots[i].cell = i < font->cellCount ? i : -1;
+  font->cursor = 0;
+}
+
 }  // namespace
 
 void ResetFontState() {
@@ -213,7 +219,8 @@ int CreateFontToHandle(const char* face, int size, int thickness, int style, int
     FreeSlot(slot);
     return -1;
   }
-  ResetGlyphCache(handle);
+  // A new record's code map is zero already: writing it again would touch every page of it.
+  ResetGlyphSlots(font);
   return handle;
 }
 
@@ -242,9 +249,7 @@ int ResetGlyphCache(int handle) {
   FontRecord* font = GetFontRecord(handle);
   if (font == nullptr) return -1;
   std::memset(font->codeMap, 0, sizeof font->codeMap);
-  std::memset(font->glyphSlots, 0, sizeof font->glyphSlots);
-  for (int i = 0; i < kGlyphSlotEntries; ++i) font->glyphSlots[i].cell = i < font->cellCount ? i : -1;
-  font->cursor = 0;
+  ResetGlyphSlots(font);
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/pixel_view.h"
 #include "platform/ddraw/surface_access.h"
+#include "platform/ddraw/surface_memory.h"
 
 namespace pf::ddraw {
 
@@ -125,7 +126,8 @@ class SurfaceObject final : public DirectDrawSurface7, public Child {
   DDPixelFormat format_;
   std::uint32_t caps_, caps2_;
   bool video_;
-  std::vector<std::uint8_t> memory_;
+  SurfaceMemory memory_;
+  bool contentPending_ = true;   // the undefined content is still to be written
   std::uint32_t refs_ = 1;
   bool lost_ = false;
   int locks_ = 0;

@@ -3,6 +3,8 @@
 // window whenever their pixels change.
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "platform/ddraw/ddraw_internal.h"
 #include "platform/ddraw/display.h"
@@ -27,7 +29,7 @@ SurfaceObject::SurfaceObject(DirectDrawObject* owner, SurfaceKind kind, int widt
     : owner_(owner), kind_(kind), width_(width), height_(height), layout_(layout), format_(format), caps_(caps),
       caps2_(caps2), video_(video) {
   pitch_ = (width_ * pixels::BytesPerPixel(layout_) + 3) & ~3;
-  memory_.assign(static_cast<std::size_t>(pitch_) * height_, kUndefinedContent);
+  if (!memory_.Reserve(static_cast<std::size_t>(pitch_) * height_)) throw std::bad_alloc();
   LiveSurfaces().push_back(this);
 }
 
@@ -94,7 +96,13 @@ HResult SurfaceObject::CheckUsable(bool forDrawing) {
 pixels::View SurfaceObject::View() {
   const std::uint32_t* palette = palette_ != nullptr ? palette_->Rgb() : nullptr;
   if (palette == nullptr && front_ != nullptr && front_->palette_ != nullptr) palette = front_->palette_->Rgb();
-  return pixels::View{memory_.data(), width_, height_, pitch_, layout_, palette};
+  // The undefined content is written on first use: a surface that is never touched costs no page
+  // of memory.
+  if (contentPending_) {
+    memory_.Fill(kUndefinedContent);
+    contentPending_ = false;
+  }
+  return pixels::View{memory_.Data(), width_, height_, pitch_, layout_, palette};
 }
 
 bool SurfaceObject::Visible() const { return kind_ == SurfaceKind::kPrimary || kind_ == SurfaceKind::kFront; }
@@ -103,7 +111,7 @@ void SurfaceObject::ShowIfVisible() {
   if (Visible() && owner_ != nullptr && !lost_) display::ShowPrimary(View());
 }
 
-void SurfaceObject::FillPattern() { std::fill(memory_.begin(), memory_.end(), kUndefinedContent); }
+void SurfaceObject::FillPattern() { contentPending_ = true; }
 
 void SurfaceObject::AttachBackBuffer(SurfaceObject* back) {
   backBuffers_.push_back(back);
@@ -195,7 +203,7 @@ HResult SurfaceObject::Blt(const Rect* destination, DirectDrawSurface7* source, 
   pixels::View fromView = src->View();
   std::vector<std::uint8_t> copy;
   if (src == this) {   // overlapping source: stretch from a snapshot
-    copy = memory_;
+    copy.assign(memory_.Data(), memory_.Data() + memory_.Size());
     fromView.origin = copy.data();
   }
   pixels::StretchPixels(view, out.left, out.top, out.right - out.left, out.bottom - out.top, fromView, from.left,
@@ -227,7 +235,7 @@ HResult SurfaceObject::BltFast(std::uint32_t x, std::uint32_t y, DirectDrawSurfa
   pixels::View from = src->View();
   std::vector<std::uint8_t> copy;
   if (src == this) {
-    copy = memory_;
+    copy.assign(memory_.Data(), memory_.Data() + memory_.Size());
     from.origin = copy.data();
   }
   const bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) && src->hasKey_;
@@ -251,7 +259,10 @@ HResult SurfaceObject::BltFast(std::uint32_t x, std::uint32_t y, DirectDrawSurfa
 
 void SurfaceObject::SwapWithChain() {
   // The front takes the next buffer's memory, each buffer the following one's, the last the old front's.
-  for (SurfaceObject* back : backBuffers_) memory_.swap(back->memory_);
+  for (SurfaceObject* back : backBuffers_) {
+    memory_.Swap(back->memory_);
+    std::swap(contentPending_, back->contentPending_);
+  }
   flipParity_ = (flipParity_ + 1) % static_cast<int>(backBuffers_.size() + 1);
 }
 

@@ -51,6 +51,27 @@ pixels::View DibView(const void* bits, const BitmapInfo* info, const pixels::Lay
   return view;
 }
 
+namespace {
+
+// An unscaled copy between like layouts (the common BitBlt): whole clipped rows at once, the same
+// pixels the general loop below would pick.
+bool CopyClipped(const pixels::View& destination, const Rect& to, const pixels::View& source, const Rect& from) {
+  const int shiftX = from.left - to.left, shiftY = from.top - to.top;
+  const int left = std::max({to.left, 0, -shiftX});
+  const int right = std::min({to.right, destination.width, source.width - shiftX});
+  const int top = std::max({to.top, 0, -shiftY});
+  const int bottom = std::min({to.bottom, destination.height, source.height - shiftY});
+  if (left >= right || top >= bottom) return false;
+  const std::size_t bytes = static_cast<std::size_t>(right - left) * pixels::BytesPerPixel(destination.layout);
+  for (int y = top; y < bottom; ++y) {
+    std::memmove(pixels::PixelAddress(destination, left, y), pixels::PixelAddress(source, left + shiftX, y + shiftY),
+                 bytes);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool StretchClipped(const pixels::View& destination, const Rect& to, const pixels::View& source, const Rect& from) {
   const std::int64_t dw = to.right - to.left, dh = to.bottom - to.top;
   const std::int64_t sw = from.right - from.left, sh = from.bottom - from.top;
@@ -58,6 +79,7 @@ bool StretchClipped(const pixels::View& destination, const Rect& to, const pixel
   if (dw <= 0 || dh <= 0 || sw == 0 || sh <= 0) return false;
   const int db = pixels::BytesPerPixel(destination.layout), sb = pixels::BytesPerPixel(source.layout);
   const bool same = pixels::SameLayout(destination.layout, source.layout);   // palette indices stay
+  if (same && dw == sw && dh == sh) return CopyClipped(destination, to, source, from);
   bool drew = false;
   for (int y = std::max(to.top, 0); y < std::min(to.bottom, destination.height); ++y) {
     const int sy = static_cast<int>(from.top + (y - to.top) * sh / dh);

@@ -7,16 +7,10 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/media/ffmpeg_calls.h"
 #include "platform/media/media_testing.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/log.h>
-#include <libavutil/mathematics.h>
-#include <libavutil/mem.h>
-#include <libswscale/swscale.h>
-}
+using pf::media::Ffmpeg;
 
 struct pf::StreamSampleObject {
   MediaStreamObject* stream;
@@ -107,7 +101,7 @@ std::int64_t ClockNow() {
 StreamTime CountsToStreamTime(std::int64_t counts) {
   std::int64_t frequency = 1;
   QueryPerformanceFrequency(&frequency);
-  return av_rescale(counts, kUnitsPerSecond, frequency);
+  return Ffmpeg().av_rescale(counts, kUnitsPerSecond, frequency);
 }
 
 StreamTime StreamNow(const MediaStreamObject* stream) {
@@ -116,11 +110,11 @@ StreamTime StreamNow(const MediaStreamObject* stream) {
 }
 
 void CloseFile(MediaStreamObject* stream) {
-  avcodec_free_context(&stream->decoder);
-  avformat_close_input(&stream->file);
-  av_packet_free(&stream->packet);
-  av_frame_free(&stream->next);
-  av_frame_free(&stream->current);
+  Ffmpeg().avcodec_free_context(&stream->decoder);
+  Ffmpeg().avformat_close_input(&stream->file);
+  Ffmpeg().av_packet_free(&stream->packet);
+  Ffmpeg().av_frame_free(&stream->next);
+  Ffmpeg().av_frame_free(&stream->current);
   stream->videoIndex = -1;
   stream->hasNext = false;
   stream->width = stream->height = 0;
@@ -130,7 +124,7 @@ void CloseFile(MediaStreamObject* stream) {
 StreamTime FrameTime(MediaStreamObject* stream, const AVFrame* frame) {
   const std::int64_t pts = frame->best_effort_timestamp;
   if (pts == AV_NOPTS_VALUE) return stream->framesDecoded * stream->timePerFrame;
-  return av_rescale_q(pts - stream->firstPts, stream->timeBase, kStreamUnit);
+  return Ffmpeg().av_rescale_q(pts - stream->firstPts, stream->timeBase, kStreamUnit);
 }
 
 // Decodes until a frame is held back, or the stream has ended. A packet the decoder refuses (a
@@ -139,7 +133,7 @@ bool ReadNextFrame(MediaStreamObject* stream) {
   if (stream->hasNext) return true;
   if (stream->ended || stream->decoder == nullptr) return false;
   for (;;) {
-    const int received = avcodec_receive_frame(stream->decoder, stream->next);
+    const int received = Ffmpeg().avcodec_receive_frame(stream->decoder, stream->next);
     if (received == 0) {
       stream->nextTime = FrameTime(stream, stream->next);
       ++stream->framesDecoded;
@@ -151,39 +145,41 @@ bool ReadNextFrame(MediaStreamObject* stream) {
       stream->ended = true;
       return false;
     }
-    if (av_read_frame(stream->file, stream->packet) < 0) {
+    if (Ffmpeg().av_read_frame(stream->file, stream->packet) < 0) {
       stream->draining = true;
-      avcodec_send_packet(stream->decoder, nullptr);
+      Ffmpeg().avcodec_send_packet(stream->decoder, nullptr);
       continue;
     }
-    if (stream->packet->stream_index == stream->videoIndex) avcodec_send_packet(stream->decoder, stream->packet);
-    av_packet_unref(stream->packet);
+    if (stream->packet->stream_index == stream->videoIndex) {
+      Ffmpeg().avcodec_send_packet(stream->decoder, stream->packet);
+    }
+    Ffmpeg().av_packet_unref(stream->packet);
   }
 }
 
 // The held-back frame becomes the current one.
 void TakeNextFrame(MediaStreamObject* stream) {
-  av_frame_unref(stream->current);
-  av_frame_move_ref(stream->current, stream->next);
+  Ffmpeg().av_frame_unref(stream->current);
+  Ffmpeg().av_frame_move_ref(stream->current, stream->next);
   stream->hasNext = false;
 }
 
 void ConvertCurrentFrame(StreamSampleObject* sample) {
   const AVFrame* frame = sample->stream->current;
-  sample->scaler = sws_getCachedContext(sample->scaler, frame->width, frame->height,
+  sample->scaler = Ffmpeg().sws_getCachedContext(sample->scaler, frame->width, frame->height,
                                         static_cast<AVPixelFormat>(frame->format), sample->width, sample->height,
                                         sample->pixelFormat, SWS_BILINEAR, nullptr, nullptr, nullptr);
   if (sample->scaler == nullptr) return;
   std::uint8_t* planes[4] = {sample->pixels, nullptr, nullptr, nullptr};
   int pitches[4] = {sample->pitch, 0, 0, 0};
-  sws_scale(sample->scaler, frame->data, frame->linesize, 0, frame->height, planes, pitches);
+  Ffmpeg().sws_scale(sample->scaler, frame->data, frame->linesize, 0, frame->height, planes, pitches);
 }
 
 StreamTime FrameDuration(const AVStream* video) {
   AVRational rate = video->avg_frame_rate;
   if (rate.num <= 0 || rate.den <= 0) rate = video->r_frame_rate;
   if (rate.num <= 0 || rate.den <= 0) return 0;
-  return av_rescale(kUnitsPerSecond, rate.den, rate.num);
+  return Ffmpeg().av_rescale(kUnitsPerSecond, rate.den, rate.num);
 }
 
 }  // namespace
@@ -192,8 +188,9 @@ MediaResult CreateMultiMediaStream(MediaStream* out) {
   if (out == nullptr) return MS_E_POINTER;
   *out = nullptr;
   if (testing::ShouldFail("CreateMultiMediaStream")) return MS_E_OUTOFMEMORY;
+  if (!media::LoadFfmpeg()) return MS_E_FAIL;
   // Damaged files are the caller's to report; the libraries stay silent.
-  av_log_set_level(AV_LOG_QUIET);
+  Ffmpeg().av_log_set_level(AV_LOG_QUIET);
   auto* stream = new MediaStreamObject{};
   stream->videoIndex = -1;
   stream->state = STREAMSTATE_STOP;
@@ -214,26 +211,27 @@ MediaResult OpenMediaFile(MediaStream stream, const char* path) {
   if (stream->file != nullptr) return MS_E_FAIL;
   const std::string hostPath = MapPathToHost(path);
   AVDictionary* options = nullptr;
-  av_dict_set(&options, "protocol_whitelist", "file", 0);
-  const int opened = avformat_open_input(&stream->file, hostPath.c_str(), nullptr, &options);
-  av_dict_free(&options);
+  Ffmpeg().av_dict_set(&options, "protocol_whitelist", "file", 0);
+  const int opened = Ffmpeg().avformat_open_input(&stream->file, hostPath.c_str(), nullptr, &options);
+  Ffmpeg().av_dict_free(&options);
   if (opened == AVERROR(ENOENT) || opened == AVERROR(EACCES) || opened == AVERROR(EISDIR)) return MS_E_FILE_NOT_FOUND;
   if (opened < 0) return MS_E_UNSUPPORTED_STREAM;
   MediaResult result = MS_E_UNSUPPORTED_STREAM;
-  if (IsAcceptedContainer(stream->file->iformat->name) && avformat_find_stream_info(stream->file, nullptr) >= 0) {
-    const int index = av_find_best_stream(stream->file, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  if (IsAcceptedContainer(stream->file->iformat->name) &&
+      Ffmpeg().avformat_find_stream_info(stream->file, nullptr) >= 0) {
+    const int index = Ffmpeg().av_find_best_stream(stream->file, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     // A file without pictures opens, and tells so by a video format of 0 x 0.
     if (index < 0) return MS_OK;
     const AVStream* video = stream->file->streams[index];
-    const AVCodec* codec = avcodec_find_decoder(video->codecpar->codec_id);
+    const AVCodec* codec = Ffmpeg().avcodec_find_decoder(video->codecpar->codec_id);
     if (codec != nullptr && IsAcceptedCodec(codec->id)) {
-      stream->decoder = avcodec_alloc_context3(codec);
-      stream->packet = av_packet_alloc();
-      stream->next = av_frame_alloc();
-      stream->current = av_frame_alloc();
+      stream->decoder = Ffmpeg().avcodec_alloc_context3(codec);
+      stream->packet = Ffmpeg().av_packet_alloc();
+      stream->next = Ffmpeg().av_frame_alloc();
+      stream->current = Ffmpeg().av_frame_alloc();
       if (stream->decoder != nullptr && stream->packet != nullptr && stream->next != nullptr &&
-          stream->current != nullptr && avcodec_parameters_to_context(stream->decoder, video->codecpar) >= 0 &&
-          avcodec_open2(stream->decoder, codec, nullptr) >= 0) {
+          stream->current != nullptr && Ffmpeg().avcodec_parameters_to_context(stream->decoder, video->codecpar) >= 0 &&
+          Ffmpeg().avcodec_open2(stream->decoder, codec, nullptr) >= 0) {
         stream->videoIndex = index;
         stream->timeBase = video->time_base;
         stream->firstPts = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
@@ -241,9 +239,9 @@ MediaResult OpenMediaFile(MediaStream stream, const char* path) {
         stream->height = video->codecpar->height;
         stream->timePerFrame = FrameDuration(video);
         if (video->duration != AV_NOPTS_VALUE) {
-          stream->stopPosition = av_rescale_q(video->duration, video->time_base, kStreamUnit);
+          stream->stopPosition = Ffmpeg().av_rescale_q(video->duration, video->time_base, kStreamUnit);
         } else if (stream->file->duration != AV_NOPTS_VALUE) {
-          stream->stopPosition = av_rescale_q(stream->file->duration, AV_TIME_BASE_Q, kStreamUnit);
+          stream->stopPosition = Ffmpeg().av_rescale_q(stream->file->duration, AV_TIME_BASE_Q, kStreamUnit);
         }
         result = MS_OK;
       }
@@ -299,9 +297,9 @@ MediaResult SeekStream(MediaStream stream, StreamTime time) {
   if (stream->decoder == nullptr) return MS_E_NOSTREAM;
   if (time < 0) time = 0;
   const std::int64_t target =
-      stream->firstPts + av_rescale_q_rnd(time, kStreamUnit, stream->timeBase, AV_ROUND_DOWN);
-  if (av_seek_frame(stream->file, stream->videoIndex, target, AVSEEK_FLAG_BACKWARD) < 0) return MS_E_FAIL;
-  avcodec_flush_buffers(stream->decoder);
+      stream->firstPts + Ffmpeg().av_rescale_q_rnd(time, kStreamUnit, stream->timeBase, AV_ROUND_DOWN);
+  if (Ffmpeg().av_seek_frame(stream->file, stream->videoIndex, target, AVSEEK_FLAG_BACKWARD) < 0) return MS_E_FAIL;
+  Ffmpeg().avcodec_flush_buffers(stream->decoder);
   stream->hasNext = false;
   stream->draining = false;
   stream->ended = false;
@@ -328,7 +326,8 @@ MediaResult CreateStreamSample(MediaStream stream, const SampleFormat* format, S
   sample->height = stream->height;
   // Rows aligned for the converter's vector stores.
   sample->pitch = (stream->width * chosen.bitsPerPixel / 8 + 31) & ~31;
-  sample->pixels = static_cast<std::uint8_t*>(av_mallocz(static_cast<std::size_t>(sample->pitch) * sample->height));
+  const std::size_t bytes = static_cast<std::size_t>(sample->pitch) * sample->height;
+  sample->pixels = static_cast<std::uint8_t*>(Ffmpeg().av_mallocz(bytes));
   if (sample->pixels == nullptr) {
     delete sample;
     return MS_E_OUTOFMEMORY;
@@ -339,8 +338,8 @@ MediaResult CreateStreamSample(MediaStream stream, const SampleFormat* format, S
 
 void ReleaseStreamSample(StreamSample sample) {
   if (sample == nullptr) return;
-  sws_freeContext(sample->scaler);
-  av_free(sample->pixels);
+  Ffmpeg().sws_freeContext(sample->scaler);
+  Ffmpeg().av_free(sample->pixels);
   delete sample;
 }
 

@@ -371,3 +371,49 @@ TEST_F(DirectDrawTest, PaletteColoursAnEightBitPrimary) {
 }
 
 }  // namespace
+
+// New memory holds the undefined-content bytes whatever the surface's size (large ones are mapped
+// apart from the heap), a lost and restored one gets them back, and a flip carries them along.
+TEST_F(DirectDrawTest, NewAndRestoredSurfacesHoldTheUndefinedContent) {
+  constexpr std::uint32_t kUndefined = 0xCDCDCDu;
+  ASSERT_EQ(dd_->SetCooperativeLevel(window_, pf::DDSCL_NORMAL), pf::DD_OK);
+  struct Size {
+    int width, height;
+  };
+  for (const Size size : {Size{4, 4}, Size{640, 480}, Size{1024, 1024}}) {
+    pf::DirectDrawSurface7* surface =
+        Create(Desc(pf::DDSCAPS_OFFSCREENPLAIN | pf::DDSCAPS_SYSTEMMEMORY, size.width, size.height));
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(pf::testing::SurfacePixel(surface, 0, 0), kUndefined) << size.width;
+    EXPECT_EQ(pf::testing::SurfacePixel(surface, size.width - 1, size.height - 1), kUndefined) << size.width;
+    pf::SurfaceDesc locked{};
+    ASSERT_EQ(surface->Lock(nullptr, &locked, pf::DDLOCK_WAIT, nullptr), pf::DD_OK);
+    const auto* bytes = static_cast<const std::uint8_t*>(locked.surface);
+    EXPECT_EQ(bytes[static_cast<std::size_t>(locked.pitch) * (size.height - 1) + 3], 0xCD) << size.width;
+    ASSERT_EQ(surface->Unlock(nullptr), pf::DD_OK);
+    surface->Release();
+  }
+
+  pf::DirectDrawSurface7* video = Create(Desc(pf::DDSCAPS_OFFSCREENPLAIN | pf::DDSCAPS_3DDEVICE, 640, 480));
+  Fill(video, nullptr, 0x123456);
+  pf::testing::LoseVideoMemory();
+  ASSERT_EQ(video->Restore(), pf::DD_OK);
+  EXPECT_EQ(pf::testing::SurfacePixel(video, 639, 479), kUndefined);
+  video->Release();
+
+  ASSERT_EQ(dd_->SetCooperativeLevel(window_, pf::DDSCL_FULLSCREEN | pf::DDSCL_EXCLUSIVE), pf::DD_OK);
+  ASSERT_EQ(dd_->SetDisplayMode(640, 480, 32, 0, 0), pf::DD_OK);
+  pf::SurfaceDesc chain = Desc(pf::DDSCAPS_PRIMARYSURFACE | pf::DDSCAPS_FLIP | pf::DDSCAPS_COMPLEX);
+  chain.flags |= pf::DDSD_BACKBUFFERCOUNT;
+  chain.backBufferCount = 1;
+  pf::DirectDrawSurface7* front = Create(chain);
+  pf::DDCaps2 backCaps{pf::DDSCAPS_BACKBUFFER, 0, 0, 0};
+  pf::DirectDrawSurface7* back = nullptr;
+  ASSERT_EQ(front->GetAttachedSurface(&backCaps, &back), pf::DD_OK);
+  Fill(front, nullptr, 0x00FF00);   // the back buffer is never touched before the flip
+  ASSERT_EQ(front->Flip(nullptr, pf::DDFLIP_WAIT), pf::DD_OK);
+  EXPECT_EQ(pf::testing::SurfacePixel(front, 10, 10), kUndefined);
+  EXPECT_EQ(pf::testing::SurfacePixel(back, 10, 10), 0x00FF00u);
+  back->Release();
+  front->Release();
+}

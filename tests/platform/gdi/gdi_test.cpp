@@ -167,3 +167,53 @@ TEST_F(GdiTest, ShiftStateFollowsTheHostKeys) {
 }
 
 }  // namespace
+
+// An unscaled copy between like 32-bit DIB sections, clipped on every side, from top-down and
+// bottom-up sources: each pixel lands where the source rectangle puts it, nothing else changes.
+TEST_F(GdiTest, BitBltBetweenLikeSectionsClipsOnEverySide) {
+  struct Case {
+    int x, y, width, height, sourceX, sourceY;
+    bool sourceTopDown;
+  };
+  const Case cases[] = {
+      {0, 0, 4, 4, 0, 0, true},  {2, -1, 4, 4, -1, 0, true}, {-2, 1, 5, 5, 1, -2, false},
+      {1, 1, 2, 2, 2, 2, false}, {3, 3, 4, 4, 3, 3, true},   {0, 0, 4, 4, 4, 0, true},
+  };
+  pf::DeviceContext window = pf::GetDC(window_);
+  for (const Case& c : cases) {
+    pf::BitmapInfo info{};
+    info.header = pf::BitmapInfoHeader{40, 4, c.sourceTopDown ? -4 : 4, 1, 32, pf::BI_RGB, 0, 0, 0, 0, 0};
+    pf::DeviceContext from = pf::CreateCompatibleDC(window), to = pf::CreateCompatibleDC(window);
+    void* sourceBits = nullptr;
+    void* targetBits = nullptr;
+    pf::GdiObject source = pf::CreateDIBSection(from, &info, pf::DIB_RGB_COLORS, &sourceBits, nullptr, 0);
+    info.header.height = -4;
+    pf::GdiObject target = pf::CreateDIBSection(to, &info, pf::DIB_RGB_COLORS, &targetBits, nullptr, 0);
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(target, nullptr);
+    auto* in = static_cast<std::uint32_t*>(sourceBits);
+    auto* out = static_cast<std::uint32_t*>(targetBits);
+    // Source pixel (x, y) holds 0x100 + y * 16 + x, whichever way its rows are stored.
+    for (int y = 0; y < 4; ++y) {
+      for (int x = 0; x < 4; ++x) in[(c.sourceTopDown ? y : 3 - y) * 4 + x] = 0x100u + y * 16 + x;
+    }
+    std::memset(out, 0, 16 * sizeof *out);
+    pf::GdiObject oldFrom = pf::SelectObject(from, source), oldTo = pf::SelectObject(to, target);
+    pf::BitBlt(to, c.x, c.y, c.width, c.height, from, c.sourceX, c.sourceY, pf::SRCCOPY);
+    for (int y = 0; y < 4; ++y) {
+      for (int x = 0; x < 4; ++x) {
+        const int sx = x - c.x + c.sourceX, sy = y - c.y + c.sourceY;
+        const bool inside = x >= c.x && x < c.x + c.width && y >= c.y && y < c.y + c.height && sx >= 0 && sx < 4 &&
+                            sy >= 0 && sy < 4;
+        EXPECT_EQ(out[y * 4 + x], inside ? 0x100u + sy * 16 + sx : 0u) << c.x << "," << c.y << " at " << x << "," << y;
+      }
+    }
+    pf::SelectObject(from, oldFrom);
+    pf::SelectObject(to, oldTo);
+    pf::DeleteObject(source);
+    pf::DeleteObject(target);
+    pf::DeleteDC(from);
+    pf::DeleteDC(to);
+  }
+  pf::ReleaseDC(window_, window);
+}
