@@ -517,6 +517,7 @@ namespace {
 // the specialised span and the fields of its runs that stay the same on every row.
 struct TriangleScan {
   const Vertex* colours;  // the vertex whose colours a flat or constant triangle takes
+  std::int64_t cornerX[3], cornerY[3];  // the vertices snapped to 1/256 pixel
   Edge edges[3];
   EdgeWalk walks[3];
   int walkCount;
@@ -541,6 +542,10 @@ bool SetUpTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, co
   }
   const std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0) return false;
+  for (int i = 0; i < 3; ++i) {
+    t->cornerX[i] = X[i];
+    t->cornerY[i] = Y[i];
+  }
   // Positive area is clockwise on the screen (y grows downwards).
   if ((st.cull == D3DCULL_CW && area > 0) || (st.cull == D3DCULL_CCW && area < 0)) return false;
   int order[3] = {0, 1, 2};
@@ -763,6 +768,87 @@ bool Continues(const SpanRun& left, int leftX0, int leftCount, const SpanRun& ri
   return leftX0 + leftCount == rightX0 && right.u == left.u + left.du * steps && right.v == left.v + left.dv * steps;
 }
 
+// The rectangle two triangles make when they are halves of one axis-aligned rectangle: each has
+// three of its corners and each lacks a different one. In 1/256 pixel.
+struct CornerRect {
+  std::int64_t left, top, right, bottom;
+};
+bool HalvesOfRectangle(const TriangleScan& a, const TriangleScan& b, CornerRect* out) {
+  CornerRect r{a.cornerX[0], a.cornerY[0], a.cornerX[0], a.cornerY[0]};
+  for (const TriangleScan* t : {&a, &b}) {
+    for (int i = 0; i < 3; ++i) {
+      r.left = std::min(r.left, t->cornerX[i]);
+      r.right = std::max(r.right, t->cornerX[i]);
+      r.top = std::min(r.top, t->cornerY[i]);
+      r.bottom = std::max(r.bottom, t->cornerY[i]);
+    }
+  }
+  // Corners numbered by bits: 1 right, 2 bottom. A triangle of three distinct corners lacks one.
+  const auto missing = [&](const TriangleScan& t, int* lacked) {
+    int seen = 0;
+    for (int i = 0; i < 3; ++i) {
+      const bool atLeft = t.cornerX[i] == r.left, atRight = t.cornerX[i] == r.right;
+      const bool atTop = t.cornerY[i] == r.top, atBottom = t.cornerY[i] == r.bottom;
+      if (!(atLeft || atRight) || !(atTop || atBottom)) return false;
+      seen |= 1 << ((atRight ? 1 : 0) | (atBottom ? 2 : 0));
+    }
+    if (__builtin_popcount(static_cast<unsigned>(seen)) != 3) return false;
+    *lacked = __builtin_ctz(static_cast<unsigned>(~seen & 0xF));
+    return true;
+  };
+  int lackedA = 0, lackedB = 0;
+  if (!missing(a, &lackedA) || !missing(b, &lackedB) || lackedA == lackedB) return false;
+  *out = r;
+  return true;
+}
+
+// The fractional part of a texel coordinate keeps this far from a texel edge on the rectangle path,
+// far beyond the rounding of either half's planes, so both halves pick the same texels.
+constexpr double kTexelEdgeMargin = 1.0 / 4096;
+
+bool ClearOfTexelEdges(double coordinate) {
+  const double fraction = coordinate - std::floor(coordinate);
+  return fraction > kTexelEdgeMargin && fraction < 1 - kTexelEdgeMargin;
+}
+
+// Whether the rows of a rectangle's two halves may go as one run per row: point sampling with texel
+// for pixel (one texel per column, one row per row, exactly), both halves on the same span with the
+// same constants (checked by the caller), and texel coordinates clear of texel edges. A point-sampled
+// span reads only the integer texel of each pixel, so every way of cutting a row between the halves
+// gives the same pixels.
+bool TexelForPixel(const TriangleScan& a, const TriangleScan& b, int left, int top) {
+  if (a.linear[0] || b.linear[0] || !a.tameCoordinates || !b.tameCoordinates) return false;
+  for (const TriangleScan* t : {&a, &b}) {
+    if (t->u[0].dx != 1.0 || t->u[0].dy != 0.0 || t->vv[0].dx != 0.0 || t->vv[0].dy != 1.0) return false;
+  }
+  return ClearOfTexelEdges(a.u[0].At(left, top)) && ClearOfTexelEdges(a.vv[0].At(left, top)) &&
+         ClearOfTexelEdges(b.u[0].At(left, top)) && ClearOfTexelEdges(b.vv[0].At(left, top)) &&
+         std::floor(a.u[0].At(left, top)) == std::floor(b.u[0].At(left, top)) &&
+         std::floor(a.vv[0].At(left, top)) == std::floor(b.vv[0].At(left, top));
+}
+
+// The rectangle's pixels (the top-left rule: left and top edges in, right and bottom out), one run
+// per row. False when the pair does not qualify and must go by rows of triangles.
+bool DrawRectangleRuns(const RasterState& st, TriangleScan& a, const TriangleScan& b) {
+  CornerRect r{};
+  if (!HalvesOfRectangle(a, b, &r)) return false;
+  const Rect& clip = st.scissor;
+  const std::int64_t left = std::max<std::int64_t>(CeilDiv(r.left, 256), clip.left);
+  const std::int64_t right = std::min<std::int64_t>(CeilDiv(r.right, 256), clip.right);
+  const std::int64_t top = std::max<std::int64_t>(CeilDiv(r.top, 256), clip.top);
+  const std::int64_t bottom = std::min<std::int64_t>(CeilDiv(r.bottom, 256), clip.bottom);
+  if (left >= right || top >= bottom) return true;
+  if (!TexelForPixel(a, b, static_cast<int>(left), static_cast<int>(top))) return false;
+  PlaceRun(st, a, static_cast<int>(top), static_cast<int>(left), static_cast<int>(right - left));
+  SpanRun& run = a.run;
+  for (std::int64_t row = top; row < bottom; ++row) {
+    a.span(run);
+    run.destination += st.target.pitch;
+    run.v += std::uint64_t{1} << 32;
+  }
+  return true;
+}
+
 }  // namespace
 
 void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, const Vertex& vc) {
@@ -779,6 +865,7 @@ void DrawTrianglePair(const RasterState& st, const Vertex* first[3], const Verte
     if (drawB) ScanTriangle(st, b);
     return;
   }
+  if (DrawRectangleRuns(st, a, b)) return;
   // Row by row, the first triangle's span before the second's: a pixel both cover still takes the
   // first and then the second, as when they are drawn one after the other.
   const int top = std::min(a.top, b.top), bottom = std::max(a.bottom, b.bottom);
