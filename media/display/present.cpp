@@ -63,7 +63,12 @@ void MagnifiedScreenSize(int* width, int* height) {
 }
 
 // The on-screen console over the frame, drawn by the graphics front end that owns the draw state.
-void DrawScreenLogOverFrame() { ServiceCall(Services().drawScreenLogOverFrame); }
+// Its glyphs may still be queued on the device: the scene ends so that they land before the frame
+// is shown.
+void DrawScreenLogOverFrame() {
+  ServiceCall(Services().drawScreenLogOverFrame);
+  G_D3D_EndScene(g_d3d.currentDevice);
+}
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #include "media/graphics/surface3d.h"
 #include "media/graphics/surface_data.h"
 #include "media/pixels/pixel_format.h"
+#include "media/pixels/rectangles.h"
 #include "media/software/blend_state.h"
 
 namespace zelvo {
@@ -108,16 +109,16 @@ void PlacedCorners(const Surface3DRecord* piece, Place place, Corner out[4]) {
   }
 }
 
-// Clamps the corners to the offset float region, moving the texture coordinates by the distance cut
-// off (in texels scaled by the stretch).
-void ClampCorners(Corner quad[4], const Surface3DRecord* piece, float scaleX, float scaleY) {
+// Clamps the corners to the offset float rectangle `region`, moving the texture coordinates by the
+// distance cut off (in texels scaled by the stretch).
+void ClampCorners(Corner quad[4], const Surface3DRecord* piece, float scaleX, float scaleY, const FloatRect& region) {
   const SurfaceRecord* texture = GetSurfaceRecord(piece->texture);
   if (texture == nullptr) return;
   const float texW = texture->width * std::fabs(scaleX), texH = texture->height * std::fabs(scaleY);
   const float signX = scaleX < 0 ? -1.0f : 1.0f, signY = scaleY < 0 ? -1.0f : 1.0f;
   const float ox = static_cast<float>(g_draw.drawOffset.left), oy = static_cast<float>(g_draw.drawOffset.top);
-  const float left = g_draw.regionFloat.left + ox, right = g_draw.regionFloat.right + ox;
-  const float top = g_draw.regionFloat.top + oy, bottom = g_draw.regionFloat.bottom + oy;
+  const float left = region.left + ox, right = region.right + ox;
+  const float top = region.top + oy, bottom = region.bottom + oy;
   for (int i = 0; i < 4; ++i) {
     Corner& c = quad[i];
     if (c.x < left) {
@@ -137,9 +138,10 @@ void ClampCorners(Corner quad[4], const Surface3DRecord* piece, float scaleX, fl
   }
 }
 
-// The common frame of the batch draws: scene, state from the first piece, every piece queued.
+// The common frame of the batch draws: scene, state from the first piece, every piece queued; with
+// `clampTo` the corners are clamped to that rectangle.
 template <typename Place>
-int QueueGraph(const GraphRecord* graph, int flags, Place place, bool clamp, float scaleX, float scaleY) {
+int QueueGraph(const GraphRecord* graph, int flags, Place place, const FloatRect* clampTo, float scaleX, float scaleY) {
   G_D3D_BeginScene(Slot());
   const Surface3DRecord* first = graph->backEndCount > 0 ? GetSurface3DRecord(graph->backEnds[0]) : nullptr;
   if (first == nullptr) return -1;
@@ -150,19 +152,22 @@ int QueueGraph(const GraphRecord* graph, int flags, Place place, bool clamp, flo
     if (piece == nullptr) return -1;
     Corner quad[4];
     PlacedCorners(piece, place, quad);
-    if (clamp) ClampCorners(quad, piece, scaleX, scaleY);
+    if (clampTo != nullptr) ClampCorners(quad, piece, scaleX, scaleY, *clampTo);
     if (QueuePiece(piece, quad) < 0) return -1;
   }
   EndDirect3DDraw();
   return 0;
 }
 
-// -1 wholly outside the region, 0 partly, 1 wholly inside.
-int RegionTest(int left, int top, int right, int bottom) {
-  const IntRect& r = g_draw.region;
+// -1 wholly outside `r`, 0 partly, 1 wholly inside.
+int RectTest(const IntRect& r, int left, int top, int right, int bottom) {
   if (left >= r.right || right <= r.left || top >= r.bottom || bottom <= r.top) return -1;
   return r.left <= left && right <= r.right && r.top <= top && bottom <= r.bottom ? 1 : 0;
 }
+
+int RegionTest(int left, int top, int right, int bottom) { return RectTest(g_draw.region, left, top, right, bottom); }
+
+const FloatRect* ClampToRegionWhen(bool partly) { return partly ? &g_draw.regionFloat : nullptr; }
 
 // One piece into four free corners: two triangles for a parallelogram, else an 8 x 8 grid.
 int DrawQuadPiece(const Surface3DRecord* piece, const Corner quad[4]) {
@@ -203,7 +208,26 @@ int G_D3D_BlitGraph(int x, int y, const GraphRecord* graph, int transparent) {
   const float ox = g_draw.drawOffset.left + (x - 0.5f), oy = g_draw.drawOffset.top + (y - 0.5f);
   auto place = [&](float cx, float cy, float* px, float* py) { *px = ox + cx, *py = oy + cy; };
   return QueueGraph(graph, (transparent ? kPrepareTransparent : 0) | kPrepareKeepColorKey | DepthFlag(), place,
-                    inside == 0, 1.0f, 1.0f);
+                    ClampToRegionWhen(inside == 0), 1.0f, 1.0f);
+}
+
+int G_D3D_BlitGraphPart(int x, int y, const IntRect& part, const GraphRecord* graph, int transparent, int modulated) {
+  const int ready = BeginDirect3DDraw();
+  if (ready <= 0) return ready;
+  // The part is cut by clamping the corners to it: the viewport stays the draw region, so parts drawn
+  // one after another share one batch.
+  IntRect cut = part;
+  ClipRect(&cut, &g_draw.region);
+  if (cut.left == cut.right || cut.top == cut.bottom) return 0;
+  const int inside = RectTest(cut, x, y, x + graph->width, y + graph->height);
+  if (inside < 0) return 0;
+  const FloatRect cutFloat{static_cast<float>(cut.left), static_cast<float>(cut.top), static_cast<float>(cut.right),
+                           static_cast<float>(cut.bottom)};
+  const float ox = g_draw.drawOffset.left + (x - 0.5f), oy = g_draw.drawOffset.top + (y - 0.5f);
+  auto place = [&](float cx, float cy, float* px, float* py) { *px = ox + cx, *py = oy + cy; };
+  const int flags = (transparent ? kPrepareTransparent : 0) | kPrepareKeepColorKey | DepthFlag() |
+                    (modulated ? kPrepareModulation : 0);
+  return QueueGraph(graph, flags, place, inside == 0 ? &cutFloat : nullptr, 1.0f, 1.0f);
 }
 
 int G_D3D_BlitGraphStretched(float x1, float y1, float x2, float y2, const GraphRecord* graph, int transparent,
@@ -218,7 +242,8 @@ int G_D3D_BlitGraphStretched(float x1, float y1, float x2, float y2, const Graph
   const float ox = g_draw.drawOffset.left + (x1 - 0.5f), oy = g_draw.drawOffset.top + (y1 - 0.5f);
   auto place = [&](float cx, float cy, float* px, float* py) { *px = ox + cx * sx, *py = oy + cy * sy; };
   const int keep = integerCoords && g_draw.textureFilter != 1 ? kPrepareKeepColorKey : 0;
-  return QueueGraph(graph, (transparent ? kPrepareTransparent : 0) | keep | DepthFlag(), place, inside == 0, sx, sy);
+  return QueueGraph(graph, (transparent ? kPrepareTransparent : 0) | keep | DepthFlag(), place,
+                    ClampToRegionWhen(inside == 0), sx, sy);
 }
 
 int G_D3D_BlitGraphRotated(float x, float y, double scale, double angle, const GraphRecord* graph, int transparent,
@@ -247,7 +272,7 @@ int G_D3D_BlitGraphRotated(float x, float y, double scale, double angle, const G
     *px = centreX + dx * c - dy * s;
     *py = centreY + dy * c + dx * s;
   };
-  return QueueGraph(graph, (transparent ? kPrepareTransparent : 0) | DepthFlag(), place, false, 1.0f, 1.0f);
+  return QueueGraph(graph, (transparent ? kPrepareTransparent : 0) | DepthFlag(), place, nullptr, 1.0f, 1.0f);
 }
 
 int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int transparent) {

@@ -10,6 +10,10 @@ namespace zelvo {
 struct GraphRecord;
 
 int G_D3D_BlitGraph(int x, int y, const GraphRecord* graph, int transparent);
+// The part `part` (screen pixels) of the graph placed with its top-left at (x, y), cut to the part and
+// the draw region. `modulated` keeps the tint's modulation on also for white (the same pixels), so
+// that parts drawn in alternating tints keep one device state.
+int G_D3D_BlitGraphPart(int x, int y, const IntRect& part, const GraphRecord* graph, int transparent, int modulated);
 int G_D3D_BlitGraphStretched(float x1, float y1, float x2, float y2, const GraphRecord* graph, int transparent,
                              int integerCoords);
 int G_D3D_BlitGraphRotated(float x, float y, double scale, double angle, const GraphRecord* graph, int transparent,

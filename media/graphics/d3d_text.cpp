@@ -172,8 +172,10 @@ void DrawTextureGlyph(const FontRecord* font, const GlyphSlot* glyph, int x, int
   auto drawFrom = [&](int graph, std::uint32_t rgb) {
     SetDrawTintPacked(rgb);
     if (!scaled) {
-      BlitGraphPart(x + static_cast<int>(pen) + glyph->originX, y + glyph->originY, left, top, glyph->width,
-                    glyph->height, graph, 1, 0);
+      // Modulation stays on whatever the tint, so that edge and glyph in their two tints keep one
+      // device state and the whole string goes out in one batch.
+      BlitTextureGraphPart(x + static_cast<int>(pen) + glyph->originX, y + glyph->originY, left, top, glyph->width,
+                           glyph->height, graph, 1, 1);
       return;
     }
     const int dx = x + static_cast<int>(scaleX * glyph->originX + pen);

@@ -179,9 +179,25 @@ int WithRegionNarrowed(IntRect part, Draw draw) {
 }
 }  // namespace
 
+int BlitTextureGraphPart(int x, int y, int sx, int sy, int w, int h, int graph, int trans, int modulated) {
+  if (NotStarted()) return -1;
+  if (Refused()) return 0;
+  const GraphRecord* record = DrawableGraph(graph);
+  if (record == nullptr) return -1;
+  if (!record->flags.isTexture) return BlitGraphPart(x, y, sx, sy, w, h, graph, trans, 0);
+  if (record->movie >= 0) AdvanceMovieFrame(graph, 0);
+  IntRect touched{x, y, x + w, y + h};
+  ClipRect(&touched, &g_draw.region);
+  if (touched.left == touched.right || touched.top == touched.bottom) return 0;
+  return Bracket(touched, [&] {
+    return Direct3DDraw(touched, [&] { return G_D3D_BlitGraphPart(x - sx, y - sy, touched, record, trans, modulated); });
+  });
+}
+
 int BlitGraphPart(int x, int y, int sx, int sy, int w, int h, int graph, int trans, int mirror) {
   const GraphRecord* record = GetGraphRecord(graph);
   if (record == nullptr) return NotStarted() ? -1 : (Refused() ? 0 : -1);
+  if (record->flags.isTexture && !mirror) return BlitTextureGraphPart(x, y, sx, sy, w, h, graph, trans, 0);
   const int width = record->width;
   return WithRegionNarrowed(IntRect{x, y, x + w, y + h}, [&] {
     return mirror ? BlitGraphMirrored(x + sx + w - width, y - sy, graph, trans)

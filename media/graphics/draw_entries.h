@@ -24,6 +24,10 @@ int BlitGraphMirrored(int x, int y, int graph, int trans);
 int BlitGraphFourCorners(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int graph,
                          int trans);
 int BlitGraphPart(int x, int y, int sx, int sy, int w, int h, int graph, int trans, int mirror);
+// BlitGraphPart unmirrored; the part of a texture graph is cut by the device's vertices instead of a
+// narrowed draw region, so that parts drawn one after another share one batch; `modulated` as for
+// G_D3D_BlitGraphPart.
+int BlitTextureGraphPart(int x, int y, int sx, int sy, int w, int h, int graph, int trans, int modulated);
 int BlitGraphPartStretched(int x1, int y1, int x2, int y2, int sx, int sy, int sw, int sh, int graph, int trans);
 int BlitGraphRotated(int x, int y, double scale, double angle, int graph, int trans, int mirror);
 int BlitGraphRotatedFloat(float x, float y, double scale, double angle, int graph, int trans, int mirror);

@@ -530,8 +530,10 @@ struct TriangleScan {
   int targetBytes;
 };
 
-// False when the triangle covers no row.
-bool SetUpTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, const Vertex& vc, TriangleScan* t) {
+// False when the triangle covers no row. Without `walkRows` the sloped edges are not made ready for
+// RowColumns (for a triangle drawn as half of a rectangle).
+bool SetUpTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, const Vertex& vc, TriangleScan* t,
+                   bool walkRows = true) {
   const Vertex* v[3] = {&va, &vb, &vc};
   std::int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) {
@@ -635,7 +637,7 @@ bool SetUpTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, co
       else t->fixedRight = std::min(t->fixedRight, e.bound);
       continue;
     }
-    t->walks[t->walkCount++].Start(e, static_cast<std::int64_t>(t->top) * 256);
+    if (walkRows) t->walks[t->walkCount++].Start(e, static_cast<std::int64_t>(t->top) * 256);
   }
   // A span's texel coordinates skip the range checks when the planes stay well inside them over the
   // rows and columns drawn (a plane's extremes lie at the corners).
@@ -763,6 +765,149 @@ bool Continues(const SpanRun& left, int leftX0, int leftCount, const SpanRun& ri
   return leftX0 + leftCount == rightX0 && right.u == left.u + left.du * steps && right.v == left.v + left.dv * steps;
 }
 
+// The rectangle two triangles make when they are halves of one axis-aligned rectangle: each has
+// three of its corners and each lacks a different one. In 1/256 pixel.
+struct CornerRect {
+  std::int64_t left, top, right, bottom;
+};
+struct Corners {
+  std::int64_t x[3], y[3];
+};
+bool HalvesOfRectangle(const Corners& a, const Corners& b, CornerRect* out) {
+  CornerRect r{a.x[0], a.y[0], a.x[0], a.y[0]};
+  for (const Corners* t : {&a, &b}) {
+    for (int i = 0; i < 3; ++i) {
+      r.left = std::min(r.left, t->x[i]);
+      r.right = std::max(r.right, t->x[i]);
+      r.top = std::min(r.top, t->y[i]);
+      r.bottom = std::max(r.bottom, t->y[i]);
+    }
+  }
+  // Corners numbered by bits: 1 right, 2 bottom. A triangle of three distinct corners lacks one.
+  const auto missing = [&](const Corners& t, int* lacked) {
+    int seen = 0;
+    for (int i = 0; i < 3; ++i) {
+      const bool atLeft = t.x[i] == r.left, atRight = t.x[i] == r.right;
+      const bool atTop = t.y[i] == r.top, atBottom = t.y[i] == r.bottom;
+      if (!(atLeft || atRight) || !(atTop || atBottom)) return false;
+      seen |= 1 << ((atRight ? 1 : 0) | (atBottom ? 2 : 0));
+    }
+    if (__builtin_popcount(static_cast<unsigned>(seen)) != 3) return false;
+    *lacked = __builtin_ctz(static_cast<unsigned>(~seen & 0xF));
+    return true;
+  };
+  int lackedA = 0, lackedB = 0;
+  if (!missing(a, &lackedA) || !missing(b, &lackedB) || lackedA == lackedB) return false;
+  *out = r;
+  return true;
+}
+
+// The fractional part of a texel coordinate keeps this far from a texel edge on the rectangle path,
+// far beyond the rounding of either half's planes, so both halves pick the same texels.
+constexpr double kTexelEdgeMargin = 1.0 / 4096;
+
+bool ClearOfTexelEdges(double coordinate) {
+  const double fraction = coordinate - std::floor(coordinate);
+  return fraction > kTexelEdgeMargin && fraction < 1 - kTexelEdgeMargin;
+}
+
+// Whether the rows of a rectangle's two halves may go as one run per row: point sampling with texel
+// for pixel (one texel per column, one row per row, exactly), both halves on the same span with the
+// same constants (checked by the caller), and texel coordinates clear of texel edges. A point-sampled
+// span reads only the integer texel of each pixel, so every way of cutting a row between the halves
+// gives the same pixels.
+// The texture-coordinate planes of stage 0 of each half.
+struct HalfPlanes {
+  Plane u, v;
+};
+bool TexelForPixel(const TriangleScan& a, const HalfPlanes& first, const HalfPlanes& second, int left, int top) {
+  if (a.linear[0] || !a.tameCoordinates) return false;
+  for (const HalfPlanes* t : {&first, &second}) {
+    if (t->u.dx != 1.0 || t->u.dy != 0.0 || t->v.dx != 0.0 || t->v.dy != 1.0) return false;
+  }
+  return ClearOfTexelEdges(first.u.At(left, top)) && ClearOfTexelEdges(first.v.At(left, top)) &&
+         ClearOfTexelEdges(second.u.At(left, top)) && ClearOfTexelEdges(second.v.At(left, top)) &&
+         std::floor(first.u.At(left, top)) == std::floor(second.u.At(left, top)) &&
+         std::floor(first.v.At(left, top)) == std::floor(second.v.At(left, top));
+}
+
+// The rectangle's pixels (the top-left rule: left and top edges in, right and bottom out), one run
+// per row with the span of `a`, the first half. False when the pair does not qualify and must go by
+// rows of triangles.
+bool DrawRectangleRuns(const RasterState& st, TriangleScan& a, const CornerRect& r, const HalfPlanes& second) {
+  const Rect& clip = st.scissor;
+  const std::int64_t left = std::max<std::int64_t>(CeilDiv(r.left, 256), clip.left);
+  const std::int64_t right = std::min<std::int64_t>(CeilDiv(r.right, 256), clip.right);
+  const std::int64_t top = std::max<std::int64_t>(CeilDiv(r.top, 256), clip.top);
+  const std::int64_t bottom = std::min<std::int64_t>(CeilDiv(r.bottom, 256), clip.bottom);
+  if (left >= right || top >= bottom) return true;
+  if (!TexelForPixel(a, HalfPlanes{a.u[0], a.vv[0]}, second, static_cast<int>(left), static_cast<int>(top))) {
+    return false;
+  }
+  PlaceRun(st, a, static_cast<int>(top), static_cast<int>(left), static_cast<int>(right - left));
+  SpanRun& run = a.run;
+  for (std::int64_t row = top; row < bottom; ++row) {
+    a.span(run);
+    run.destination += st.target.pitch;
+    run.v += std::uint64_t{1} << 32;
+  }
+  return true;
+}
+
+// Vertex positions snapped as the triangle set-up snaps them; false for a position not finite.
+bool SnapCorners(const Vertex* const v[3], Corners* out) {
+  for (int i = 0; i < 3; ++i) {
+    if (!std::isfinite(v[i]->x) || !std::isfinite(v[i]->y)) return false;
+    out->x[i] = std::llround(std::clamp<double>(v[i]->x, -kPositionLimit, kPositionLimit) * kSubpixel);
+    out->y[i] = std::llround(std::clamp<double>(v[i]->y, -kPositionLimit, kPositionLimit) * kSubpixel);
+  }
+  return true;
+}
+
+// The second half of a rectangle whose first half `a` is set up: its stage-0 planes, when it would
+// take the same span with the same constants as `a` (the same colour, no perspective).
+bool SecondHalfLikeFirst(const RasterState& st, const TriangleScan& a, const Vertex* const v[3], const Corners& at,
+                         HalfPlanes* out) {
+  const Vertex& first = *a.colours;
+  if (v[0]->diffuse != first.diffuse) return false;
+  if (!st.flat) {
+    for (int i = 1; i < 3; ++i) {
+      if (v[i]->diffuse != v[0]->diffuse || v[i]->specular != v[0]->specular) return false;
+    }
+  }
+  if (st.perspective && !(v[0]->rhw == v[1]->rhw && v[0]->rhw == v[2]->rhw)) return false;
+  const Stage& stage = st.stages[0];
+  const int set = static_cast<int>(stage.texCoordIndex % kTexCoordSets);
+  const double w = stage.texture->width, h = stage.texture->height;
+  Setup setup{};
+  for (int i = 0; i < 3; ++i) {
+    setup.x[i] = static_cast<double>(at.x[i]) / kSubpixel;
+    setup.y[i] = static_cast<double>(at.y[i]) / kSubpixel;
+  }
+  setup.det = (setup.x[1] - setup.x[0]) * (setup.y[2] - setup.y[0]) - (setup.x[2] - setup.x[0]) * (setup.y[1] - setup.y[0]);
+  if (setup.det == 0) return false;
+  out->u = setup.Make(v[0]->u[set] * w, v[1]->u[set] * w, v[2]->u[set] * w);
+  out->v = setup.Make(v[0]->v[set] * h, v[1]->v[set] * h, v[2]->v[set] * h);
+  return true;
+}
+
+// Two triangles that are halves of one rectangle placed texel for pixel, drawn as the rectangle with
+// the first half alone set up. False when they are not, and nothing was drawn.
+bool DrawPairAsRectangle(const RasterState& st, const Vertex* first[3], const Vertex* second[3]) {
+  // Culling could keep one half and drop the other.
+  if (st.cull != D3DCULL_NONE) return false;
+  Corners a{}, b{};
+  CornerRect r{};
+  if (!SnapCorners(first, &a) || !SnapCorners(second, &b) || !HalvesOfRectangle(a, b, &r)) return false;
+  TriangleScan t;
+  // A half of a rectangle spans all its rows: covering none, the rectangle covers none either.
+  if (!SetUpTriangle(st, *first[0], *first[1], *first[2], &t, false)) return true;
+  if (t.span == nullptr || t.run.texture->pixels == st.target.origin) return false;
+  HalfPlanes other{};
+  if (!SecondHalfLikeFirst(st, t, second, b, &other)) return false;
+  return DrawRectangleRuns(st, t, r, other);
+}
+
 }  // namespace
 
 void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, const Vertex& vc) {
@@ -771,6 +916,7 @@ void DrawTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, con
 }
 
 void DrawTrianglePair(const RasterState& st, const Vertex* first[3], const Vertex* second[3]) {
+  if (DrawPairAsRectangle(st, first, second)) return;
   TriangleScan a, b;
   const bool drawA = SetUpTriangle(st, *first[0], *first[1], *first[2], &a);
   const bool drawB = SetUpTriangle(st, *second[0], *second[1], *second[2], &b);

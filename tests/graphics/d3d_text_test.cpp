@@ -59,8 +59,22 @@ class Direct3DText : public Direct3DLibraryTest {
   }
   static int TexturedDraws() {
     int n = 0;
-    for (const std::string& line : pf::testing::TakeDirect3DTrace()) n += line == "DrawPrimitive TRIANGLELIST 0x144 6";
+    for (const std::string& line : pf::testing::TakeDirect3DTrace()) {
+      n += line.rfind("DrawPrimitive TRIANGLELIST 0x144 ", 0) == 0;
+    }
     return n;
+  }
+  // The device draws a string whose glyphs are all cached: the whole string is one batch.
+  static int TexturedDrawsOfCachedString(int font, const char* text, std::uint32_t colour, std::uint32_t edge) {
+    EXPECT_EQ(DrawTextWithFont(2, 3, text, colour, font, edge, 0), 0);
+    G_D3D_EndSceneCurrent();
+    pf::testing::TraceDirect3D(true);
+    pf::testing::TakeDirect3DTrace();
+    EXPECT_EQ(DrawTextWithFont(2, 3, text, colour, font, edge, 0), 0);
+    G_D3D_EndSceneCurrent();
+    const int draws = TexturedDraws();
+    pf::testing::TraceDirect3D(false);
+    return draws;
   }
 };
 
@@ -76,6 +90,7 @@ TEST_F(Direct3DText, ATextureCacheFontDrawsTheSoftwarePathsPixels) {
   ExpectSamePixels(font, "Zelvo 123 テスト", 0xFFFF00, 0, 200, 24);
   EXPECT_GT(TexturedDraws(), 0);
   pf::testing::TraceDirect3D(false);
+  EXPECT_EQ(TexturedDrawsOfCachedString(font, "Zelvo 123 テスト", 0xFFFF00, 0), 1);
   EXPECT_EQ(ReleaseFontHandle(font), 0);
 }
 
@@ -86,6 +101,8 @@ TEST_F(Direct3DText, EdgedTextPutsTheEdgeUnderTheGlyphs) {
   ASSERT_EQ(GetFontRecord(font)->usesTextureCache, 1);
   ASSERT_NE(GetFontRecord(font)->edgeCacheGraph, -1);
   ExpectSamePixels(font, "AbgWx", 0xFFFFFF, 0x0000FF, 120, 28);
+  // Edge and glyph alternate their tints without breaking the batch.
+  EXPECT_EQ(TexturedDrawsOfCachedString(font, "AbgWx", 0xFFFFFF, 0x0000FF), 1);
 }
 
 TEST_F(Direct3DText, AStringWithMoreCharactersThanCellsDrawsEveryOne) {

@@ -680,3 +680,83 @@ TEST_F(RasterTest, TriangleListsInPairsMatchOneTriangleAtATime) {
     }
   }
 }
+
+// A quad whose halves make an axis-aligned rectangle placed texel for pixel goes as one run per row:
+// the pixels must be those of its two triangles drawn one call each, wherever the rectangle sits
+// against pixel centres, texel centres, the viewport and the texture's edges, in either split, and
+// for quads that only look like one (mirrored, scaled, sampling next to a texel edge, overlapping).
+TEST_F(RasterTest, TexelForPixelRectanglesMatchTheirTriangles) {
+  struct Case {
+    const char* what;
+    float x0, y0, x1, y1, u0, v0, u1, v1;  // texture of 8 x 6 texels
+    bool otherSplit, sameHalfTwice, cutByViewport, secondHalfTinted;
+  };
+  const float tw = 1.0f / 8, th = 1.0f / 6;
+  const Case cases[] = {
+      {"half-pixel placement", 2.5f, 1.5f, 10.5f, 7.5f, 0, 0, 1, 1, false, false, false, false},
+      {"clamped to whole pixels", 3, 2, 9, 7, 0.5f * tw, 0.5f * th, 6.5f * tw, 5.5f * th, false, false, false, false},
+      {"a 256th past the half pixel", 2.5f + 1 / 256.0f, 1.5f, 10.5f + 1 / 256.0f, 7.5f, 0, 0, 1, 1, false, false, false, false},
+      {"off pixel centres", 2.3f, 1.7f, 10.3f, 7.7f, 0, 0, 1, 1, false, false, false, false},
+      {"sampling on texel edges", 2.5f, 1.5f, 10.5f, 7.5f, 0.5f * tw, 0.5f * th, 1 + 0.5f * tw, 1 + 0.5f * th, false,
+       false, false, false},
+      {"next to a texel edge", 2.5f, 1.5f, 10.5f, 7.5f, (1 / 8192.0f - 0.5f) * tw, 0, 1 + (1 / 8192.0f - 0.5f) * tw, 1,
+       false, false, false, false},
+      {"beyond the texture", 1.5f, 0.5f, 13.5f, 9.5f, -2 * tw, -2 * th, 1 + 2 * tw, 1 + 1 * th, false, false, false, false},
+      {"past the target's corner", -3.5f, -2.5f, 4.5f, 3.5f, 0, 0, 1, 1, false, false, false, false},
+      {"past the target's far corner", 12.5f, 8.5f, 20.5f, 14.5f, 0, 0, 1, 1, false, false, false, false},
+      {"cut by the viewport", 2.5f, 1.5f, 10.5f, 7.5f, 0, 0, 1, 1, false, false, true, false},
+      {"split the other way", 2.5f, 1.5f, 10.5f, 7.5f, 0, 0, 1, 1, true, false, false, false},
+      {"mirrored", 2.5f, 1.5f, 10.5f, 7.5f, 1, 0, 0, 1, false, false, false, false},
+      {"scaled", 2.5f, 1.5f, 14.5f, 10.5f, 0, 0, 1, 1, false, false, false, false},
+      {"halves in two colours", 2.5f, 1.5f, 10.5f, 7.5f, 0, 0, 1, 1, false, false, false, true},
+      {"one half twice", 2.5f, 1.5f, 10.5f, 7.5f, 0, 0, 1, 1, false, true, false, false},
+  };
+  std::mt19937 random(11);
+  std::vector<std::uint32_t> texels(8 * 6), backdrop(16 * 12);
+  for (auto& t : texels) t = static_cast<std::uint32_t>(random());
+  for (auto& t : backdrop) t = static_cast<std::uint32_t>(random()) | 0xFF000000u;
+  for (const Case& c : cases) {
+    for (int blend = 0; blend < 6; ++blend) {
+      for (const std::uint32_t diffuse : {0xFFFFFFFFu, 0x9060C0A0u}) {
+        const bool flat = blend >= 3;
+        const std::vector<TexturedVertex> q = Quad(c.x0, c.y0, c.x1, c.y1, diffuse, c.u0, c.v0, c.u1, c.v1);
+        std::vector<TexturedVertex> list = c.otherSplit ? std::vector<TexturedVertex>{q[0], q[1], q[3], q[3], q[2], q[0]}
+                                                        : std::vector<TexturedVertex>{q[0], q[1], q[2], q[3], q[2], q[1]};
+        if (c.sameHalfTwice) list = {q[0], q[1], q[2], q[0], q[1], q[2]};
+        if (c.secondHalfTinted) list[3].diffuse = 0xC0FF8040u;
+        std::vector<std::uint32_t> results[2];
+        for (int paired = 0; paired < 2; ++paired) {
+          OpenDevice(16, 12);
+          pf::testing::UseSpecialisedSpans(true);
+          ModulateStage0(Texture(16, 12, backdrop, kX888));
+          Filter(pf::D3DTFG_POINT);
+          Draw(pf::D3DPT_TRIANGLESTRIP, Quad(-0.5f, -0.5f, 15.5f, 11.5f, 0xFFFFFFFF));
+          pf::DirectDrawSurface7* texture = Texture(8, 6, texels, kA8888);
+          pf::DDColorKey key{pf::d3d::Narrow<pf::d3d::PixelKind::k8888>(texels[9]),
+                             pf::d3d::Narrow<pf::d3d::PixelKind::k8888>(texels[9])};
+          texture->SetColorKey(pf::DDCKEY_SRCBLT, &key);
+          ModulateStage0(texture);
+          device_->SetRenderState(pf::D3DRS_COLORKEYENABLE, 1);
+          if (blend % 3 == 1) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
+          if (blend % 3 == 2) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_ONE);
+          device_->SetRenderState(pf::D3DRS_SHADEMODE, flat ? pf::D3DSHADE_FLAT : pf::D3DSHADE_GOURAUD);
+          if (c.cutByViewport) {
+            pf::D3DViewport7 viewport{4, 3, 5, 3, 0.0f, 1.0f};
+            device_->SetViewport(&viewport);
+          }
+          if (paired == 1) {
+            Draw(pf::D3DPT_TRIANGLELIST, list);
+          } else {
+            Draw(pf::D3DPT_TRIANGLELIST, {list[0], list[1], list[2]});
+            Draw(pf::D3DPT_TRIANGLELIST, {list[3], list[4], list[5]});
+          }
+          for (int y = 0; y < 12; ++y) {
+            for (int x = 0; x < 16; ++x) results[paired].push_back(Pixel(x, y));
+          }
+        }
+        EXPECT_EQ(results[0], results[1]) << c.what << ", blend " << blend % 3 << (flat ? ", flat" : ", Gouraud")
+                                          << ", diffuse " << std::hex << diffuse;
+      }
+    }
+  }
+}
