@@ -1,4 +1,4 @@
-// The training played to its end on the generated maps of both difficulties by
+// The training and mission 1 played to their clear on the generated maps of both difficulties by
 // the scripted players, through the host's keys with a fixed seed.
 #include <gtest/gtest.h>
 
@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <string>
 
+#include "game/battle/game_math.h"
 #include "game/battle/mission_scripts.h"
 #include "media/core/random.h"
 #include "platform/d3d/d3d_testing.h"
 #include "mission_scene.h"
+#include "support/base_attack_player.h"
 #include "support/training_player.h"
 
 namespace horundel {
@@ -41,11 +43,17 @@ void TracedFrame() {
   g_player();
   static const bool trace = std::getenv("ZELVO_TRACE_PLAYER") != nullptr;
   const Character& p = CharacterTable[kPlayerSlot];
-  if (trace && g_battle.MissionFrames % 10 == 0) {
+  if (trace && (g_battle.MissionFrames % 10 == 0 || std::getenv("ZELVO_TRACE_ALL") != nullptr)) {
     std::printf("f %d area %d x %.0f y %.0f vx %.1f vy %.1f state %d hp %.0f keys R%d L%d J%d M%d\n",
                 g_battle.MissionFrames, g_battle.CurrentArea, p.x, p.y, p.vx, p.vy, p.state, p.hp,
                 ScriptedPad::held[kKeyRight], ScriptedPad::held[kKeyLeft], ScriptedPad::held[kKeyJump],
                 ScriptedPad::held[kKeyMelee]);
+    for (int slot = kFirstObjectSlot; slot <= kLastFreeSlot; ++slot) {
+      const Character& e = CharacterTable[slot];
+      if (e.state != 0 && e.type == kTypeEnemy && AbsFloat(e.x - p.x) < 900.0f) {
+        std::printf("   enemy %d kind %d x %.0f y %.0f hp %.0f state %d\n", slot, e.kind, e.x, e.y, e.hp, e.state);
+      }
+    }
   }
 }
 
@@ -108,6 +116,19 @@ TEST_P(TrainingClear, ReachesTheSecondAreaWithinItsBudget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Difficulties, TrainingClear, ::testing::Values(kEasy, kHard));
+
+class BaseAttackClear : public GeneratedClearTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(BaseAttackClear, DefeatsTheMainComputerWithANewGamesHeroine) {
+  const ClearRun run = Play(1, GetParam(), PlayBaseAttack);
+  EXPECT_EQ(run.result, 0) << ::testing::PrintToString(run);
+  EXPECT_EQ(run.phase, kPhaseEnded);
+  EXPECT_EQ(run.area, 5);
+  EXPECT_EQ(run.cleared, 1);
+  EXPECT_LT(run.frames, 12000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Difficulties, BaseAttackClear, ::testing::Values(kEasy));
 
 }  // namespace
 }  // namespace horundel

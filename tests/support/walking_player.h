@@ -17,7 +17,8 @@ struct WalkerMemory {
   int lastFrame = -1;
   float lastX = 0.0f;
   int stalledFrames = 0;
-  int strikeFrames = 0;
+  int climbRow = -1;      // the row of the platform a climbing jump is to land on
+  int climbAcross = 0;    // the side it reaches from: 1 right, -1 left
 };
 
 inline WalkerMemory& Walker() {
@@ -99,9 +100,23 @@ inline int EnemyAhead(int direction, float reach, float height) {
   return nearest;
 }
 
+// How she deals with an enemy in her way: over it, or through it with her fists; and whether she
+// dashes along where the way is clear, which halves the time armed enemies have to hit her.
+enum EnemyHandling { kJumpOverEnemies, kStrikeEnemies, kDashAndStrikeEnemies };
+
+constexpr int kDashingState = 30;
+
+// Holds the dash key while wanted; a dash starts only on a fresh press, so a dash that ended
+// under a held key is let go for a frame first.
+inline void HoldDash(bool wanted) {
+  const bool dashing = Heroine().state == kDashingState;
+  ScriptedPad::Set(kKeyDash, wanted && (dashing || !ScriptedPad::held[kKeyDash]));
+}
+
 // One frame of walking toward `targetX`: over steps of up to two cells, across pits, striking
-// breakable blocks and enemies it cannot pass. True once she stands within `near` of the target.
-inline bool WalkToward(float targetX, float near = 20.0f) {
+// breakable blocks it cannot pass and enemies in the way. True once she stands within `near` of
+// the target.
+inline bool WalkToward(float targetX, float near = 20.0f, EnemyHandling enemies = kJumpOverEnemies) {
   WalkerMemory& memory = Walker();
   const Character& p = Heroine();
   const float gap = targetX - p.x;
@@ -111,33 +126,42 @@ inline bool WalkToward(float targetX, float near = 20.0f) {
     ScriptedPad::Set(kKeyLeft, false);
     ScriptedPad::Set(kKeyRight, false);
     ScriptedPad::Set(kKeyJump, false);
-    Tap(kKeyMelee, false);
+    ScriptedPad::Set(kKeyMelee, false);
+    HoldDash(false);
     return HeroineStanding();
   }
   const int direction = gap > 0 ? 1 : -1;
-  ScriptedPad::Set(kKeyRight, direction > 0);
-  ScriptedPad::Set(kKeyLeft, direction < 0);
   bool jump = false;
   bool strike = false;
+  bool hold = false;
   if (HeroineStanding()) {
     const int wall = WallHeightAhead(direction);
     const int blocker = TileAheadKind(direction);
     const int enemy = EnemyAhead(direction, 160.0f, 40.0f);
-    if (blocker == kBreakableTileKind && wall > 2) {
+    const bool close = enemy != 0 && (CharacterTable[enemy].x - p.x) * static_cast<float>(direction) -
+                                             CharacterTable[enemy].halfWidth < 100.0f;
+    if (enemy != 0 && enemies != kJumpOverEnemies) {
+      strike = close;
+      hold = close;
+    } else if (blocker == kBreakableTileKind && wall > 2) {
       strike = true;
     } else if (wall > 0 || DropAhead(direction)) {
       jump = true;
     } else if (enemy != 0) {
-      strike = CharacterTable[enemy].x * static_cast<float>(direction) - p.x * static_cast<float>(direction) < 140.0f;
+      strike = close;
       jump = !strike;
     }
     if (memory.stalledFrames > 30) strike = true;
-    if (memory.stalledFrames > 60) jump = true;
+    if (memory.stalledFrames > 60 && !hold) jump = true;
+    // Dashing stops short of enemies she is to strike and of the target; in the air a held dash
+    // key changes nothing, so it is kept through jumps.
+    const bool enemyNear = EnemyAhead(direction, 400.0f, 60.0f) != 0;
+    HoldDash(enemies == kDashAndStrikeEnemies && !enemyNear && !strike && (gap > 250.0f || gap < -250.0f));
   }
+  ScriptedPad::Set(kKeyRight, direction > 0 && !hold);
+  ScriptedPad::Set(kKeyLeft, direction < 0 && !hold);
   Tap(kKeyJump, jump);
-  if (!jump && ScriptedPad::held[kKeyJump]) ScriptedPad::Set(kKeyJump, false);
   Tap(kKeyMelee, strike);
-  if (!strike && ScriptedPad::held[kKeyMelee]) ScriptedPad::Set(kKeyMelee, false);
   return false;
 }
 
