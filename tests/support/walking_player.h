@@ -75,12 +75,29 @@ inline int TileAheadKind(int direction) {
   return 0;
 }
 
-// True when the ground a little ahead is lower than under her feet.
+// True when the ground a little ahead is lower than under her feet. Climbing and the training jump
+// at every such edge; the armed areas jump only pits.
 inline bool DropAhead(int direction) {
   const Character& p = Heroine();
   const float feet = p.y + p.halfHeight;
   const float x = p.x + static_cast<float>(direction) * 70.0f;
   return !Solid(x, feet + 1.0f);
+}
+
+constexpr int kLiveWireTileKind = 90;
+
+// True when the way ahead falls into a pit deeper than she can climb out of, or onto live wires:
+// to be jumped. A step down of a cell or two is simply walked off; a jump there may bring her head
+// against what hangs overhead.
+inline bool PitAhead(int direction) {
+  const Character& p = Heroine();
+  const float feet = p.y + p.halfHeight;
+  const float x = p.x + static_cast<float>(direction) * 70.0f;
+  for (int cells = 0; cells < 3; ++cells) {
+    const int kind = TileKindAt(x, feet + 1.0f + 100.0f * static_cast<float>(cells));
+    if (kind > 0) return kind == kLiveWireTileKind;
+  }
+  return true;
 }
 
 // The nearest live enemy ahead of her within `reach` pixels and at about her height; 0 if none.
@@ -98,6 +115,18 @@ inline int EnemyAhead(int direction, float reach, float height) {
     nearestDistance = distance;
   }
   return nearest;
+}
+
+// True when an enemy shot is about to reach her from the side she faces: a blow strikes it down.
+inline bool ShotIncoming() {
+  const Character& p = Heroine();
+  for (int slot = kFirstObjectSlot; slot <= kLastFreeSlot; ++slot) {
+    const Character& shot = CharacterTable[slot];
+    if (shot.state == 0 || shot.type != kTypeEnemyShot) continue;
+    const float ahead = (shot.x - p.x) * static_cast<float>(p.facing);
+    if (ahead > 0.0f && ahead < 130.0f && shot.y > p.y - 90.0f && shot.y < p.y + 90.0f) return true;
+  }
+  return false;
 }
 
 // How she deals with an enemy in her way: over it, or through it with her fists; and whether she
@@ -145,7 +174,7 @@ inline bool WalkToward(float targetX, float near = 20.0f, EnemyHandling enemies 
       hold = close;
     } else if (blocker == kBreakableTileKind && wall > 2) {
       strike = true;
-    } else if (wall > 0 || DropAhead(direction)) {
+    } else if (wall > 0 || (enemies == kDashAndStrikeEnemies ? PitAhead(direction) : DropAhead(direction))) {
       jump = true;
     } else if (enemy != 0) {
       strike = close;
@@ -153,6 +182,12 @@ inline bool WalkToward(float targetX, float near = 20.0f, EnemyHandling enemies 
     }
     if (memory.stalledFrames > 30) strike = true;
     if (memory.stalledFrames > 60 && !hold) jump = true;
+    // A shot about to hit her is struck down in the armed areas; not while climbing (plain
+    // striking), where a blow may break the platform she is to land on.
+    if (enemies == kDashAndStrikeEnemies && ShotIncoming()) {
+      strike = true;
+      jump = false;
+    }
     // Dashing stops short of enemies she is to strike and of the target; in the air a held dash
     // key changes nothing, so it is kept through jumps.
     const bool enemyNear = EnemyAhead(direction, 400.0f, 60.0f) != 0;
