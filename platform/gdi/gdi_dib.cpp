@@ -51,11 +51,27 @@ pixels::View DibView(const void* bits, const BitmapInfo* info, const pixels::Lay
   return view;
 }
 
+// An unscaled copy, as a window's every frame is: the rectangle clipped to both pictures, then whole
+// rows at once.
+namespace {
+bool CopyClipped(const pixels::View& destination, const Rect& to, const pixels::View& source, const Rect& from) {
+  const int left = std::max({to.left, 0, to.left - from.left});
+  const int top = std::max({to.top, 0, to.top - from.top});
+  const int right = std::min({to.right, destination.width, to.left - from.left + source.width});
+  const int bottom = std::min({to.bottom, destination.height, to.top - from.top + source.height});
+  if (right <= left || bottom <= top) return false;
+  pixels::CopyPixels(destination, left, top, source, from.left + left - to.left, from.top + top - to.top, right - left,
+                     bottom - top);
+  return true;
+}
+}  // namespace
+
 bool StretchClipped(const pixels::View& destination, const Rect& to, const pixels::View& source, const Rect& from) {
   const std::int64_t dw = to.right - to.left, dh = to.bottom - to.top;
   const std::int64_t sw = from.right - from.left, sh = from.bottom - from.top;
   // A negative source width (from the rightmost column) mirrors the rows left to right.
   if (dw <= 0 || dh <= 0 || sw == 0 || sh <= 0) return false;
+  if (dw == sw && dh == sh) return CopyClipped(destination, to, source, from);
   const int db = pixels::BytesPerPixel(destination.layout), sb = pixels::BytesPerPixel(source.layout);
   const bool same = pixels::SameLayout(destination.layout, source.layout);   // palette indices stay
   bool drew = false;
