@@ -89,6 +89,46 @@ TEST_F(GdiTest, SetDIBitsToDeviceShowsATopDownBitfieldsPicture) {
   pf::ReleaseDC(window_, dc);
 }
 
+// Unscaled copies, as every software-rendered frame is, clipped by the window on each side and by the
+// picture where the source rectangle runs past it; nothing outside the rectangle changes.
+TEST_F(GdiTest, UnscaledDIBCopiesAreClippedByTheWindowAndByThePicture) {
+  std::uint32_t picture[4 * 4];
+  for (int i = 0; i < 16; ++i) picture[i] = 0x010101u * static_cast<std::uint32_t>(i + 1);
+  pf::BitmapInfo info{};
+  info.header = pf::BitmapInfoHeader{40, 4, -4, 1, 32, pf::BI_RGB, 0, 0, 0, 0, 0};
+  const std::uint32_t blank[8 * 8] = {};
+  pf::BitmapInfo blankInfo{};
+  blankInfo.header = pf::BitmapInfoHeader{40, 8, -8, 1, 32, pf::BI_RGB, 0, 0, 0, 0, 0};
+  struct Case {
+    int x, y, width, height, sourceX, sourceY;
+  };
+  const Case cases[] = {{-2, -1, 4, 4, 0, 0}, {6, 5, 4, 4, 0, 0}, {1, 2, 3, 2, 1, 1},
+                        {0, 0, 4, 4, 2, 2},   {3, 3, 4, 4, -1, 0}, {0, 0, 8, 8, 0, 0}};
+  pf::DeviceContext dc = pf::GetDC(window_);
+  for (const Case& c : cases) {
+    ASSERT_EQ(pf::SetDIBitsToDevice(dc, 0, 0, 8, 8, 0, 0, 0, 8, blank, &blankInfo, pf::DIB_RGB_COLORS), 8);
+    pf::StretchDIBits(dc, c.x, c.y, c.width, c.height, c.sourceX, c.sourceY, c.width, c.height, picture, &info,
+                      pf::DIB_RGB_COLORS, pf::SRCCOPY);
+    std::vector<std::uint32_t> frame;
+    int width = 0, height = 0;
+    pf::testing::LastPresentedFrame(&frame, &width, &height);
+    ASSERT_GE(width, 8);
+    ASSERT_GE(height, 8);
+    const int top = 4 - c.sourceY - c.height;   // source rows count from the picture's bottom
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        const int sx = c.sourceX + x - c.x, sy = top + y - c.y;
+        const bool inside = x >= c.x && x < c.x + c.width && y >= c.y && y < c.y + c.height;
+        const std::uint32_t expected = inside && sx >= 0 && sx < 4 && sy >= 0 && sy < 4 ? picture[sy * 4 + sx] : 0;
+        EXPECT_EQ(frame[static_cast<std::size_t>(y) * width + x], expected)
+            << "at " << x << "," << y << " copying to " << c.x << "," << c.y << " from " << c.sourceX << ","
+            << c.sourceY;
+      }
+    }
+  }
+  pf::ReleaseDC(window_, dc);
+}
+
 TEST_F(GdiTest, BitBltAndGetDIBitsConvertBetweenFormats) {
   pf::DeviceContext window = pf::GetDC(window_);
   pf::BitmapInfo info = FourRowDib(true);
