@@ -1,5 +1,6 @@
 #include "support/test_paths.h"
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/kernel/kernel.h"
@@ -8,9 +9,26 @@
 
 namespace zelvo_test {
 
+namespace {
+
+std::filesystem::path ProcessScratchBase() {
+  return std::filesystem::temp_directory_path() / ("zelvo_test_" + std::to_string(getpid()));
+}
+
+// The process's scratch base goes when the process ends: left behind, one folder per test process
+// piles up in the temporary folder, and every lookup there that needs its listing reads them all.
+void RemoveProcessScratchBase() {
+  std::error_code ec;
+  std::filesystem::remove_all(ProcessScratchBase(), ec);
+}
+
+}  // namespace
+
 std::string MakeScratchFolder(const std::string& name) {
   namespace fs = std::filesystem;
-  fs::path base = fs::temp_directory_path() / ("zelvo_test_" + std::to_string(getpid()));
+  static const bool removalRegistered = std::atexit(RemoveProcessScratchBase) == 0;
+  (void)removalRegistered;
+  fs::path base = ProcessScratchBase();
   fs::path dir = base / name;
   fs::remove_all(dir);
   fs::create_directories(dir);
