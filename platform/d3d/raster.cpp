@@ -25,6 +25,15 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 }
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
+// A position in 1/256 pixel, rounded half away from zero as llround does, without the library call:
+// the part cut off by truncation is exact for values this small.
+std::int64_t SnapToSubpixel(double position) {
+  const double scaled = std::clamp<double>(position, -kPositionLimit, kPositionLimit) * kSubpixel;
+  const auto whole = static_cast<std::int64_t>(scaled);
+  const double rest = scaled - static_cast<double>(whole);
+  return rest >= 0.5 ? whole + 1 : (rest <= -0.5 ? whole - 1 : whole);
+}
+
 // Rounds half away from zero, as llround does, without the library call.
 std::uint64_t ToFixed(double texels) {
   if (!std::isfinite(texels)) return 0;
@@ -538,8 +547,8 @@ bool SetUpTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, co
   std::int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) {
     if (!std::isfinite(v[i]->x) || !std::isfinite(v[i]->y)) return false;
-    X[i] = std::llround(std::clamp<double>(v[i]->x, -kPositionLimit, kPositionLimit) * kSubpixel);
-    Y[i] = std::llround(std::clamp<double>(v[i]->y, -kPositionLimit, kPositionLimit) * kSubpixel);
+    X[i] = SnapToSubpixel(v[i]->x);
+    Y[i] = SnapToSubpixel(v[i]->y);
   }
   const std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0) return false;
@@ -858,8 +867,8 @@ bool DrawRectangleRuns(const RasterState& st, TriangleScan& a, const CornerRect&
 bool SnapCorners(const Vertex* const v[3], Corners* out) {
   for (int i = 0; i < 3; ++i) {
     if (!std::isfinite(v[i]->x) || !std::isfinite(v[i]->y)) return false;
-    out->x[i] = std::llround(std::clamp<double>(v[i]->x, -kPositionLimit, kPositionLimit) * kSubpixel);
-    out->y[i] = std::llround(std::clamp<double>(v[i]->y, -kPositionLimit, kPositionLimit) * kSubpixel);
+    out->x[i] = SnapToSubpixel(v[i]->x);
+    out->y[i] = SnapToSubpixel(v[i]->y);
   }
   return true;
 }
