@@ -564,7 +564,7 @@ bool SetUpTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, co
     e.x = X[p];
     e.y = Y[p];
     e.tie = e.a > 0 || (e.a == 0 && e.b > 0);
-    e.bound = e.a != 0 && e.b == 0 ? EdgeBound(e, 0) : 0;
+    e.bound = walkRows && e.a != 0 && e.b == 0 ? EdgeBound(e, 0) : 0;
   }
   const Rect& r = st.scissor;
   const std::int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
@@ -801,8 +801,9 @@ bool HalvesOfRectangle(const Corners& a, const Corners& b, CornerRect* out) {
       if (!(atLeft || atRight) || !(atTop || atBottom)) return false;
       seen |= 1 << ((atRight ? 1 : 0) | (atBottom ? 2 : 0));
     }
-    if (__builtin_popcount(static_cast<unsigned>(seen)) != 3) return false;
-    *lacked = __builtin_ctz(static_cast<unsigned>(~seen & 0xF));
+    const unsigned absent = ~static_cast<unsigned>(seen) & 0xFu;
+    if (absent == 0 || (absent & (absent - 1)) != 0) return false;
+    *lacked = __builtin_ctz(absent);
     return true;
   };
   int lackedA = 0, lackedB = 0;
@@ -820,15 +821,16 @@ bool ClearOfTexelEdges(double coordinate) {
   return fraction > kTexelEdgeMargin && fraction < 1 - kTexelEdgeMargin;
 }
 
+// The texture-coordinate planes of stage 0 of each half.
+struct HalfPlanes {
+  Plane u, v;
+};
+
 // Whether the rows of a rectangle's two halves may go as one run per row: point sampling with texel
 // for pixel (one texel per column, one row per row, exactly), both halves on the same span with the
 // same constants (checked by the caller), and texel coordinates clear of texel edges. A point-sampled
 // span reads only the integer texel of each pixel, so every way of cutting a row between the halves
 // gives the same pixels.
-// The texture-coordinate planes of stage 0 of each half.
-struct HalfPlanes {
-  Plane u, v;
-};
 bool TexelForPixel(const TriangleScan& a, const HalfPlanes& first, const HalfPlanes& second, int left, int top) {
   if (a.linear[0] || !a.tameCoordinates) return false;
   for (const HalfPlanes* t : {&first, &second}) {
