@@ -31,14 +31,6 @@ ZELVO_D3D_AVX2 inline __m256i LoadTexels(const std::uint8_t* from, bool opaqueTe
 
 }  // namespace
 
-bool StraightRowsAvx2Usable() {
-  static const bool usable = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return usable;
-}
-
 ZELVO_D3D_AVX2 int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from, int count, bool add,
                                      bool opaqueTexels, std::uint32_t alphaScale) {
   const __m256i zero = _mm256_setzero_si256(), opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
