@@ -25,6 +25,15 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 }
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
+// A position in 1/256 pixel, rounded half away from zero as llround does, without the library call:
+// the part cut off by truncation is exact for values this small.
+std::int64_t SnapToSubpixel(double position) {
+  const double scaled = std::clamp<double>(position, -kPositionLimit, kPositionLimit) * kSubpixel;
+  const auto whole = static_cast<std::int64_t>(scaled);
+  const double rest = scaled - static_cast<double>(whole);
+  return rest >= 0.5 ? whole + 1 : (rest <= -0.5 ? whole - 1 : whole);
+}
+
 // Rounds half away from zero, as llround does, without the library call.
 std::uint64_t ToFixed(double texels) {
   if (!std::isfinite(texels)) return 0;
@@ -538,8 +547,8 @@ bool SetUpTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, co
   std::int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) {
     if (!std::isfinite(v[i]->x) || !std::isfinite(v[i]->y)) return false;
-    X[i] = std::llround(std::clamp<double>(v[i]->x, -kPositionLimit, kPositionLimit) * kSubpixel);
-    Y[i] = std::llround(std::clamp<double>(v[i]->y, -kPositionLimit, kPositionLimit) * kSubpixel);
+    X[i] = SnapToSubpixel(v[i]->x);
+    Y[i] = SnapToSubpixel(v[i]->y);
   }
   const std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0) return false;
@@ -555,7 +564,7 @@ bool SetUpTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, co
     e.x = X[p];
     e.y = Y[p];
     e.tie = e.a > 0 || (e.a == 0 && e.b > 0);
-    e.bound = e.a != 0 && e.b == 0 ? EdgeBound(e, 0) : 0;
+    e.bound = walkRows && e.a != 0 && e.b == 0 ? EdgeBound(e, 0) : 0;
   }
   const Rect& r = st.scissor;
   const std::int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
@@ -792,8 +801,9 @@ bool HalvesOfRectangle(const Corners& a, const Corners& b, CornerRect* out) {
       if (!(atLeft || atRight) || !(atTop || atBottom)) return false;
       seen |= 1 << ((atRight ? 1 : 0) | (atBottom ? 2 : 0));
     }
-    if (__builtin_popcount(static_cast<unsigned>(seen)) != 3) return false;
-    *lacked = __builtin_ctz(static_cast<unsigned>(~seen & 0xF));
+    const unsigned absent = ~static_cast<unsigned>(seen) & 0xFu;
+    if (absent == 0 || (absent & (absent - 1)) != 0) return false;
+    *lacked = __builtin_ctz(absent);
     return true;
   };
   int lackedA = 0, lackedB = 0;
@@ -811,15 +821,16 @@ bool ClearOfTexelEdges(double coordinate) {
   return fraction > kTexelEdgeMargin && fraction < 1 - kTexelEdgeMargin;
 }
 
+// The texture-coordinate planes of stage 0 of each half.
+struct HalfPlanes {
+  Plane u, v;
+};
+
 // Whether the rows of a rectangle's two halves may go as one run per row: point sampling with texel
 // for pixel (one texel per column, one row per row, exactly), both halves on the same span with the
 // same constants (checked by the caller), and texel coordinates clear of texel edges. A point-sampled
 // span reads only the integer texel of each pixel, so every way of cutting a row between the halves
 // gives the same pixels.
-// The texture-coordinate planes of stage 0 of each half.
-struct HalfPlanes {
-  Plane u, v;
-};
 bool TexelForPixel(const TriangleScan& a, const HalfPlanes& first, const HalfPlanes& second, int left, int top) {
   if (a.linear[0] || !a.tameCoordinates) return false;
   for (const HalfPlanes* t : {&first, &second}) {
@@ -858,8 +869,8 @@ bool DrawRectangleRuns(const RasterState& st, TriangleScan& a, const CornerRect&
 bool SnapCorners(const Vertex* const v[3], Corners* out) {
   for (int i = 0; i < 3; ++i) {
     if (!std::isfinite(v[i]->x) || !std::isfinite(v[i]->y)) return false;
-    out->x[i] = std::llround(std::clamp<double>(v[i]->x, -kPositionLimit, kPositionLimit) * kSubpixel);
-    out->y[i] = std::llround(std::clamp<double>(v[i]->y, -kPositionLimit, kPositionLimit) * kSubpixel);
+    out->x[i] = SnapToSubpixel(v[i]->x);
+    out->y[i] = SnapToSubpixel(v[i]->y);
   }
   return true;
 }

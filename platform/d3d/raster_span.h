@@ -34,11 +34,19 @@ struct SpanKey {
   PixelKind target;
 };
 
+// Whether the processor has AVX2. Asked for every row: inline, so that it costs a load, not a call.
+inline bool StraightRowsAvx2Usable() {
+  static const bool usable = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return usable;
+}
+
 // Texel-for-pixel rows of 32-bit texels onto a 32-bit target, eight pixels a step with AVX2; each
 // returns how many pixels it did (whole steps). `opaqueTexels`: the texels have no alpha (255).
 // The blend takes the texel alpha times `alphaScale` (floored, in 1/255); the copy drops pixels whose alpha is below
 // `alphaFloor` (0: no test, at most 256).
-bool StraightRowsAvx2Usable();
 int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from, int count, bool add, bool opaqueTexels,
                       std::uint32_t alphaScale);
 int StraightCopyAvx2(std::uint8_t* out, const std::uint8_t* from, int count, std::uint32_t alphaFloor,
