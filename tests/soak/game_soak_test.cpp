@@ -321,8 +321,8 @@ constexpr bool kResidentSizeMeaningful = true;
 #endif
 
 // The resident size is flat when its largest sample after the warm-up (the first 30% of the frames,
-// by which every screen the run reaches has shown many times) stays within 4 MiB of the largest
-// during it: a leak of some 60 bytes a frame or more breaks that over the rest of the run.
+// by which the default seed's run has shown every screen and mission it reaches) stays within 4 MiB
+// of the largest during it: a leak of some 60 bytes a frame or more breaks that over the rest.
 constexpr int kWarmUpPercent = 30;
 constexpr int kFullLengthFrames = 50000;
 constexpr std::size_t kResidentSlack = 4u << 20;
@@ -348,8 +348,8 @@ ResidentSummary SummariseResident(int warmUpFrames) {
   return summary;
 }
 
-// Missions 0 and 1 cleared with money to spend, in every slot, so a load from the title reaches the
-// last mission and a full shop.
+// Missions 0 and 1 cleared with money to spend, in every slot, so a load from the title opens
+// mission 2 (the last the hangar offers) and the whole shop.
 constexpr int kSavedMoney = 500000;
 
 void WriteAdvancedSaves() {
