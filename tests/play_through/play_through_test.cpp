@@ -58,8 +58,8 @@ constexpr int kHangarRows = 3;   // missions 0 to 2 at most
 std::uint64_t PresentedFrames() { return pf::testing::LastPresentedFrame(nullptr, nullptr, nullptr); }
 
 // The pilot's pump runs on the message thread as well as on the main thread, while the game's
-// screens log lines and queue presses from the main thread between library calls: the pilot's
-// presses and the frame hash are shared under this lock.
+// screens queue presses from the main thread between library calls: the pilot's presses and
+// settings are shared under this lock.
 std::mutex g_pilotMutex;
 
 std::uint64_t TakeStageHash();
@@ -72,49 +72,41 @@ void Log(const std::string& line) {
 
 // ---------------------------------------------------------------- the player in the child process
 
-// Every presented frame folded into one FNV-style hash, two pixels a step; only where a run is to be
-// compared with another, since reading each frame back costs time.
+// Every presented frame folded into one FNV-style hash, two pixels a step, as the host is given it;
+// only where a run is to be compared with another, since hashing each frame costs time. Frames are
+// presented on the game's thread and stages end on it too, while the message thread pumps: the hash
+// has its own lock, taken inside the host's present.
 struct FrameHash {
   static inline bool enabled = false;
+  static inline std::mutex mutex;
   static inline std::uint64_t hash = 1469598103934665603ull;
-  static inline std::uint64_t lastFrame = 0;
-  static inline std::vector<std::uint32_t> pixels;
-
   static inline bool paused = false;
   static inline std::uint64_t skipped = 0;
-  // Frames presented twice or more between two pumps: only the last of them is folded.
-  static inline std::uint64_t missed = 0;
 
-  static void Fold() {
-    if (!enabled) return;
+  static void Fold(std::uint64_t, const std::uint32_t* pixels, int width, int height) {
+    std::lock_guard<std::mutex> lock(mutex);
     if (paused) {
-      const std::uint64_t frame = PresentedFrames();
-      skipped += frame != lastFrame ? 1 : 0;
-      lastFrame = frame;
+      ++skipped;
       return;
     }
-    int width = 0;
-    int height = 0;
-    const std::uint64_t frame = pf::testing::LastPresentedFrame(&pixels, &width, &height);
-    if (frame == lastFrame) return;
-    missed += frame > lastFrame + 1 ? frame - lastFrame - 1 : 0;
-    lastFrame = frame;
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     std::uint64_t h = hash ^ (static_cast<std::uint64_t>(width) << 32 | static_cast<std::uint32_t>(height));
-    const std::size_t pairs = pixels.size() / 2;
-    for (std::size_t i = 0; i < pairs; ++i) {
-      h = (h ^ (static_cast<std::uint64_t>(pixels[2 * i]) << 32 | pixels[2 * i + 1])) * 1099511628211ull;
+    for (std::size_t i = 0; i + 1 < count; i += 2) {
+      h = (h ^ (static_cast<std::uint64_t>(pixels[i]) << 32 | pixels[i + 1])) * 1099511628211ull;
     }
-    if (pixels.size() % 2 != 0) h = (h ^ pixels.back()) * 1099511628211ull;
+    if (count % 2 != 0) h = (h ^ pixels[count - 1]) * 1099511628211ull;
     hash = h;
+  }
+
+  static void Pause(bool on) {
+    std::lock_guard<std::mutex> lock(mutex);
+    paused = on;
   }
 };
 
-// The frames presented up to now belong to the stage that ends here, whether or not a pump has
-// seen the last of them yet.
 std::uint64_t TakeStageHash() {
-  std::lock_guard<std::mutex> lock(g_pilotMutex);
   if (!FrameHash::enabled) return 0;
-  FrameHash::Fold();
+  std::lock_guard<std::mutex> lock(FrameHash::mutex);
   const std::uint64_t stageHash = FrameHash::hash;
   FrameHash::hash = 1469598103934665603ull;
   return stageHash;
@@ -173,7 +165,6 @@ struct Pilot {
   static void Pump() {
     if (inputPump != nullptr) inputPump();
     std::lock_guard<std::mutex> lock(g_pilotMutex);
-    FrameHash::Fold();
     const std::uint64_t now = PresentedFrames();
     if (pageTexts && now % 8 == 0) Queue(0, kRightShiftScancode);
     SteerHangar();
@@ -299,9 +290,9 @@ struct Screens {
     }
     const std::uint64_t from = PresentedFrames();
     // The slot list shows the wall-clock time of each save, which no two runs share.
-    SetShared(&FrameHash::paused, true);
+    FrameHash::Pause(true);
     const int result = RealEntryScreens().SaveLoadScreen(mode);
-    SetShared(&FrameHash::paused, false);
+    FrameHash::Pause(false);
     std::string line = std::string(mode == kLoadMode ? "load" : "save") + " frames " + std::to_string(from) + "-" +
                        std::to_string(PresentedFrames()) + " result " + std::to_string(result);
     if (mode == kSaveMode && result == 1) line += " slot " + std::to_string(savesMade++) + " lines " + ExpectedSlotLines();
@@ -417,9 +408,10 @@ class PlayThrough : public ProgramEntryTest {
       setenv("ZELVO_INPUT_SCRIPT", (folder_ + "/input.txt").c_str(), 1);
       g_entryScreens = screens;
       pf::testing::SetDirect3DProfile(direct3DProfile);
+      if (FrameHash::enabled) pf::testing::WatchPresentedFrames(FrameHash::Fold);
       const int result = WinMain();
-      Log("presented " + std::to_string(PresentedFrames()) + " unhashed " + std::to_string(FrameHash::skipped) +
-          " missed " + std::to_string(FrameHash::missed));
+      pf::testing::WatchPresentedFrames(nullptr);
+      Log("presented " + std::to_string(PresentedFrames()) + " unhashed " + std::to_string(FrameHash::skipped));
       std::fflush(nullptr);
       _exit(result & 0xFF);
     }
