@@ -10,8 +10,8 @@
 // hard on short rooms, for want of a player of its generated maps). The player is scripted in the
 // child process: keys whose frame is known beforehand come from the
 // host's input script; the rest (menus reached after a mission of unknown length, the clear screens,
-// the save offers) are pressed from the input subsystem's place in the message pump, which also
-// folds every presented frame into one hash.
+// the save offers) are pressed from the input subsystem's place in the message pump. Where a run
+// is compared with another, every presented frame is folded into a hash as the host is given it.
 #include <sys/wait.h>
 #include <unistd.h>
 
