@@ -8,6 +8,7 @@
 #include "platform/host/hosts.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,8 @@
 
 namespace pf::host {
 namespace {
+
+std::atomic<pf::testing::PresentedFrameWatcher> g_frameWatcher{nullptr};
 
 std::mutex injectedMutex;
 std::deque<Event> injectedEvents;
@@ -202,6 +205,9 @@ void Host::Present(const std::uint32_t* pixels, int width, int height, int pitch
     lastHeight_ = height;
     number = ++framesPresented_;
     DumpFrameIfAsked(number, lastFrame_.data(), width, height);
+    if (const pf::testing::PresentedFrameWatcher watcher = g_frameWatcher.load()) {
+      watcher(number, lastFrame_.data(), width, height);
+    }
     ShowFrame(lastFrame_.data(), width, height);
   }
 }
@@ -331,6 +337,8 @@ bool PadRumble(int slot, int* lowStrength, int* highStrength, int* milliseconds)
   if (milliseconds != nullptr) *milliseconds = pad->rumbleMilliseconds;
   return true;
 }
+
+void WatchPresentedFrames(PresentedFrameWatcher watcher) { host::g_frameWatcher.store(watcher); }
 
 std::uint64_t LastPresentedFrame(std::vector<std::uint32_t>* pixels, int* width, int* height) {
   host::Host* current = host::CurrentHost();

@@ -33,6 +33,10 @@ void SetHeadlessDesktop(int width, int height, int bitsPerPixel);
 
 // The last frame presented through the host; returns the count of frames presented so far.
 std::uint64_t LastPresentedFrame(std::vector<std::uint32_t>* pixels, int* width, int* height);
+// Called with every frame the host is given, on the presenting thread and before the next frame can
+// come; nullptr stops the calls. For tests that must see each frame, not only the latest.
+using PresentedFrameWatcher = void (*)(std::uint64_t number, const std::uint32_t* pixels, int width, int height);
+void WatchPresentedFrames(PresentedFrameWatcher watcher);
 // The host window as the host sees it: whether it is open, its client size and its title (UTF-8).
 bool HostWindowState(int* width, int* height, std::string* titleUtf8);
 

@@ -79,6 +79,43 @@ TEST(HeadlessHost, PresentedFrameReadsBackAndOpensAsPng) {
   zelvo_test::RemoveFolderTree(folder);
 }
 
+struct WatchedFrame {
+  std::uint64_t number;
+  std::vector<std::uint32_t> pixels;
+  int width;
+  int height;
+};
+std::vector<WatchedFrame> g_watched;
+
+void KeepWatchedFrame(std::uint64_t number, const std::uint32_t* pixels, int width, int height) {
+  g_watched.push_back({number, std::vector<std::uint32_t>(pixels, pixels + width * height), width, height});
+}
+
+// Frames presented back to back, with no readback between them, each reach the watcher: the
+// readback only ever shows the latest.
+TEST(HeadlessHost, WatcherSeesEveryPresentedFrameUntilStopped) {
+  pf::host::Host* host = pf::host::CurrentHost();
+  ASSERT_NE(host, nullptr);
+  g_watched.clear();
+  const std::uint64_t before = pf::testing::LastPresentedFrame(nullptr, nullptr, nullptr);
+  pf::testing::WatchPresentedFrames(KeepWatchedFrame);
+  // Rows three pixels apart in memory, two wide: the watcher gets them packed.
+  const std::uint32_t first[6] = {1, 2, 99, 3, 4, 99};
+  const std::uint32_t second[6] = {5, 6, 99, 7, 8, 99};
+  host->Present(first, 2, 2, 12);
+  host->Present(second, 2, 2, 12);
+  pf::testing::WatchPresentedFrames(nullptr);
+  host->Present(first, 2, 2, 12);
+  ASSERT_EQ(g_watched.size(), 2u);
+  EXPECT_EQ(g_watched[0].number, before + 1);
+  EXPECT_EQ(g_watched[0].pixels, (std::vector<std::uint32_t>{1, 2, 3, 4}));
+  EXPECT_EQ(g_watched[1].number, before + 2);
+  EXPECT_EQ(g_watched[1].pixels, (std::vector<std::uint32_t>{5, 6, 7, 8}));
+  EXPECT_EQ(g_watched[1].width, 2);
+  EXPECT_EQ(g_watched[1].height, 2);
+  EXPECT_EQ(pf::testing::LastPresentedFrame(nullptr, nullptr, nullptr), before + 3);
+}
+
 TEST(HeadlessHost, InputScriptParsesEveryEventKindAndReportsBadLines) {
   std::vector<int> errors;
   auto events = pf::host::ParseInputScript(
