@@ -26,6 +26,19 @@ class BattleTest : public StartedLibraryTest {
   }
   void Put(const std::string& relative, const std::string& text) { Put(relative, BytesOf(text)); }
 
+  // The generated loose data set as the game folder. Only what the game reads is linked: what it may
+  // write (the temporary map, saves, screenshots) and the folders named in `ownFolders` (a test's own
+  // maps) stay the scratch folder's own, so the generated set is never changed through a link.
+  void LinkGeneratedSet(const std::string& generated, std::initializer_list<const char*> ownFolders = {}) {
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(generated) / "loose")) {
+      const std::string name = entry.path().filename().string();
+      bool own = name == "tempmap.dat" || name == "save" || name == "ss";
+      for (const char* folder : ownFolders) own = own || name == folder;
+      if (!own) std::filesystem::create_symlink(entry.path(), folder_ + "/" + name);
+    }
+    std::filesystem::create_directories(folder_ + "/save");
+  }
+
   // Every line of the on-screen log, each followed by a line feed.
   static std::string ScreenLogText() {
     std::string text;

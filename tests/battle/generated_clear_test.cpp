@@ -45,14 +45,7 @@ class GeneratedClearTest : public zelvo_test::BattleTest {
     pf::testing::SetDirect3DProfile('B');
     BattleTest::SetUp();
     SelectDrawTarget(ZELVO_BACK_BUFFER);
-    // The generated loose set is the game folder, maps included; what the game may write stays in
-    // the scratch folder.
-    const std::filesystem::path data = std::filesystem::path(ZELVO_GAMEDATA_DIR) / "loose";
-    for (const auto& entry : std::filesystem::directory_iterator(data)) {
-      const std::string name = entry.path().filename().string();
-      if (name == "save" || name == "ss") continue;
-      std::filesystem::create_symlink(entry.path(), folder_ + "/" + name);
-    }
+    LinkGeneratedSet(ZELVO_GAMEDATA_DIR);
     LoadAll();
   }
   void TearDown() override {

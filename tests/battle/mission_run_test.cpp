@@ -44,15 +44,8 @@ class MissionRunTest : public zelvo_test::BattleTest {
     // The game draws into the back buffer and presents it once a frame; drawn on the front screen,
     // every draw would show the window anew.
     SelectDrawTarget(ZELVO_BACK_BUFFER);
-    // The generated data set, with the maps of this test in place of its own. Only what the game
-    // reads is linked: what the test writes (the maps) or the game may write (saves, screenshots)
-    // stays in the scratch folder, so the generated set is never changed through a link.
-    const std::filesystem::path data = std::filesystem::path(ZELVO_GAMEDATA_DIR) / "loose";
-    for (const auto& entry : std::filesystem::directory_iterator(data)) {
-      const std::string name = entry.path().filename().string();
-      if (name == "map" || name == "tempmap.dat" || name == "save" || name == "ss") continue;
-      std::filesystem::create_symlink(entry.path(), folder_ + "/" + name);
-    }
+    // The generated data set, with the maps of this test in place of its own.
+    LinkGeneratedSet(ZELVO_GAMEDATA_DIR, {"map"});
     LoadAll();
     for (const MapFile& map : MissionOneMaps()) Put(map.name, map.text);
     Put("tempmap.dat", RoomMap(12, {{2, 0, 5, 5, 1}, {2, 0, 6, 5, 2}, {2, 0, 7, 5, 3}}, 1));

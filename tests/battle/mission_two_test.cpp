@@ -41,15 +41,7 @@ class MissionTwoTest : public zelvo_test::BattleTest, public ::testing::WithPara
     pf::testing::SetDirect3DProfile('B');
     BattleTest::SetUp();
     SelectDrawTarget(ZELVO_BACK_BUFFER);
-    // The generated data set linked in, maps included (the game only reads them); what the game may
-    // write (the temporary map, saves, screenshots) stays the scratch folder's own.
-    const std::filesystem::path data = std::filesystem::path(ZELVO_GAMEDATA_DIR) / "loose";
-    for (const auto& entry : std::filesystem::directory_iterator(data)) {
-      const std::string name = entry.path().filename().string();
-      if (name == "tempmap.dat" || name == "save" || name == "ss") continue;
-      std::filesystem::create_symlink(entry.path(), folder_ + "/" + name);
-    }
-    std::filesystem::create_directories(folder_ + "/save");
+    LinkGeneratedSet(ZELVO_GAMEDATA_DIR);
     LoadAll();
   }
   void TearDown() override {
