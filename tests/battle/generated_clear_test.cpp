@@ -3,12 +3,10 @@
 // heroine: nothing carried in, nothing bought.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "game/battle/mission_scripts.h"
 #include "media/core/random.h"
-#include "platform/d3d/d3d_testing.h"
 #include "mission_scene.h"
 #include "support/base_attack_player.h"
 #include "support/training_player.h"
@@ -39,20 +37,8 @@ void PrintTo(const ClearRun& r, std::ostream* out) {
        << r.screen;
 }
 
-class GeneratedClearTest : public zelvo_test::BattleTest {
+class GeneratedClearTest : public MissionPlayTest {
  protected:
-  void SetUp() override {
-    pf::testing::SetDirect3DProfile('B');
-    BattleTest::SetUp();
-    SelectDrawTarget(ZELVO_BACK_BUFFER);
-    LinkGeneratedSet(ZELVO_GAMEDATA_DIR);
-    LoadAll();
-  }
-  void TearDown() override {
-    BattleTest::TearDown();
-    pf::testing::ResetDirect3DStandIn();
-  }
-
   static ClearRun Play(int mission, int difficulty, void (*player)()) {
     ScriptedPad::ReleaseAll();
     NewGameState();

@@ -4,13 +4,11 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 #include "game/battle/mission_scripts.h"
 #include "game/battle/pickups.h"
 #include "media/core/random.h"
-#include "platform/d3d/d3d_testing.h"
 #include "mission_scene.h"
 
 namespace horundel {
@@ -34,25 +32,13 @@ void PrintTo(const Outcome& o, std::ostream* out) {
        << o.money << " area " << o.area << " screen " << o.screen << " calls " << o.calls;
 }
 
-class MissionRunTest : public zelvo_test::BattleTest {
+class MissionRunTest : public MissionPlayTest {
  protected:
-  // Whole missions are thousands of frames: they are played in software rendering (the stand-in
-  // offers no usable Direct3D device), where a frame costs a tenth of the stand-in device's.
+  // The maps of this test in place of the set's.
   void SetUp() override {
-    pf::testing::SetDirect3DProfile('B');
-    BattleTest::SetUp();
-    // The game draws into the back buffer and presents it once a frame; drawn on the front screen,
-    // every draw would show the window anew.
-    SelectDrawTarget(ZELVO_BACK_BUFFER);
-    // The generated data set, with the maps of this test in place of its own.
-    LinkGeneratedSet(ZELVO_GAMEDATA_DIR, {"map"});
-    LoadAll();
+    StartOnGeneratedSet(true);
     for (const MapFile& map : MissionOneMaps()) Put(map.name, map.text);
     Put("tempmap.dat", RoomMap(12, {{2, 0, 5, 5, 1}, {2, 0, 6, 5, 2}, {2, 0, 7, 5, 3}}, 1));
-  }
-  void TearDown() override {
-    BattleTest::TearDown();
-    pf::testing::ResetDirect3DStandIn();
   }
 
   // One mission from the new-game state; `onFrame` plays it from the HUD's place in each frame.

@@ -15,6 +15,7 @@
 #include "game/battle/resources.h"
 #include "game/battle/shell_services.h"
 #include "game/battle/stage_resources.h"
+#include "platform/d3d/d3d_testing.h"
 #include "platform/testing.h"
 #include "support/mission_one_player.h"
 
@@ -93,5 +94,27 @@ inline std::uint64_t ScreenHash() {
   for (std::uint32_t pixel : pixels) hash = (hash ^ pixel) * 1099511628211ull;
   return hash;
 }
+
+// Whole missions are thousands of frames: they are played in software rendering (the stand-in
+// offers no usable Direct3D device), where a frame costs a fraction of the stand-in device's, on
+// the generated data set. The game draws into the back buffer and presents it once a frame; drawn
+// on the front screen, every draw would show the window anew.
+class MissionPlayTest : public zelvo_test::BattleTest {
+ protected:
+  void SetUp() override { StartOnGeneratedSet(false); }
+  void TearDown() override {
+    BattleTest::TearDown();
+    pf::testing::ResetDirect3DStandIn();
+  }
+  // `ownMaps`: the test writes its maps in place of the set's.
+  void StartOnGeneratedSet(bool ownMaps) {
+    pf::testing::SetDirect3DProfile('B');
+    BattleTest::SetUp();
+    SelectDrawTarget(ZELVO_BACK_BUFFER);
+    if (ownMaps) LinkGeneratedSet(ZELVO_GAMEDATA_DIR, {"map"});
+    else LinkGeneratedSet(ZELVO_GAMEDATA_DIR);
+    LoadAll();
+  }
+};
 
 }  // namespace horundel

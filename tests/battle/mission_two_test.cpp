@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 #include "game/battle/mission_scripts.h"
 #include "media/core/random.h"
-#include "platform/d3d/d3d_testing.h"
 #include "mission_scene.h"
 #include "support/mission_two_player.h"
 
@@ -35,20 +33,8 @@ void PrintTo(const RaidOutcome& o, std::ostream* out) {
        << o.money << " area " << o.area << " hp " << o.heroineHp << " trucks " << o.trucksBroken << " screen " << o.screen << " calls " << o.calls;
 }
 
-class MissionTwoTest : public zelvo_test::BattleTest, public ::testing::WithParamInterface<int> {
+class MissionTwoTest : public MissionPlayTest, public ::testing::WithParamInterface<int> {
  protected:
-  void SetUp() override {
-    pf::testing::SetDirect3DProfile('B');
-    BattleTest::SetUp();
-    SelectDrawTarget(ZELVO_BACK_BUFFER);
-    LinkGeneratedSet(ZELVO_GAMEDATA_DIR);
-    LoadAll();
-  }
-  void TearDown() override {
-    BattleTest::TearDown();
-    pf::testing::ResetDirect3DStandIn();
-  }
-
   static RaidOutcome Play(int difficulty) {
     ScriptedPad::ReleaseAll();
     NewGameState();

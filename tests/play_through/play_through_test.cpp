@@ -400,44 +400,14 @@ class PlayThrough : public ProgramEntryTest {
 
   // One run of the game in a child process; its exit status, or -1 when it did not exit.
   int RunGame(const std::string& script, EntryScreens screens, char direct3DProfile) {
-    std::ofstream(folder_ + "/input.txt") << script;
     std::filesystem::remove(folder_ + "/" + kRunLog);
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-      setenv("ZELVO_INPUT_SCRIPT", (folder_ + "/input.txt").c_str(), 1);
-      g_entryScreens = screens;
-      pf::testing::SetDirect3DProfile(direct3DProfile);
+    return RunInChild(script, screens, direct3DProfile, [] {
       if (FrameHash::enabled) pf::testing::WatchPresentedFrames(FrameHash::Fold);
       const int result = WinMain();
       pf::testing::WatchPresentedFrames(nullptr);
       Log("presented " + std::to_string(PresentedFrames()) + " unhashed " + std::to_string(FrameHash::skipped));
-      std::fflush(nullptr);
-      _exit(result & 0xFF);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-  }
-
-  std::vector<std::string> RunLog() const {
-    std::vector<std::string> lines;
-    std::ifstream in(folder_ + "/" + kRunLog);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-
-  static std::string Find(const std::vector<std::string>& log, const std::string& prefix) {
-    for (const std::string& line : log) {
-      if (line.rfind(prefix, 0) == 0) return line;
-    }
-    return "";
-  }
-
-  static std::string Joined(const std::vector<std::string>& log) {
-    std::string text;
-    for (const std::string& line : log) text += line + "\n";
-    return text;
+      return result;
+    });
   }
 
   // The whole first run; its log.
@@ -448,7 +418,7 @@ class PlayThrough : public ProgramEntryTest {
                                             RealEntryScreens().GalleryScreen},
                                c.direct3DProfile);
     EXPECT_EQ(status, 0);
-    return RunLog();
+    return LogLines(kRunLog);
   }
 
   // The slot file's lines after its date, joined as the run logged the records.
@@ -498,7 +468,7 @@ TEST_P(PlayThroughMatrix, EveryMissionIsClearedSavedAndLoaded) {
                                  RealEntryScreens().GalleryScreen},
                     c.direct3DProfile),
             0);
-  const std::vector<std::string> loaded = RunLog();
+  const std::vector<std::string> loaded = LogLines(kRunLog);
   EXPECT_EQ(Find(loaded, "load ").find("result 1 open 1") != std::string::npos, true) << Joined(loaded);
   EXPECT_EQ(Find(loaded, "mission 2 chosen"), "mission 2 chosen") << Joined(loaded);
 }

@@ -200,42 +200,8 @@ class EndToEnd : public ProgramEntryTest {
   // device, so the game draws in software rendering); returns its exit status, or -1 when it did not
   // exit.
   int RunGame(const InputScript& script, EntryScreens screens, char direct3DProfile = 'A') {
-    std::ofstream(folder_ + "/input.txt") << script.Text();
     std::filesystem::remove(folder_ + "/" + kEntryLog);
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-      setenv("ZELVO_INPUT_SCRIPT", (folder_ + "/input.txt").c_str(), 1);
-      g_entryScreens = screens;
-      pf::testing::SetDirect3DProfile(direct3DProfile);
-      const int result = WinMain();
-      std::fflush(nullptr);
-      _exit(result & 0xFF);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-  }
-
-  std::vector<std::string> EntryLog() const {
-    std::vector<std::string> lines;
-    std::ifstream in(folder_ + "/" + kEntryLog);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-
-  // The logged line that starts with `prefix`, or an empty one.
-  static std::string Find(const std::vector<std::string>& log, const std::string& prefix) {
-    for (const std::string& line : log) {
-      if (line.rfind(prefix, 0) == 0) return line;
-    }
-    return "";
-  }
-
-  static std::string Joined(const std::vector<std::string>& log) {
-    std::string text;
-    for (const std::string& line : log) text += line + "\n";
-    return text;
+    return RunInChild(script.Text(), screens, direct3DProfile, [] { return WinMain(); });
   }
 };
 
@@ -257,7 +223,7 @@ TEST_F(EndToEnd, TitleTutorialAndGivingTheTrainingUpReachTheMissionSelect) {
   InputScript script = FirstRun();
   script.Key("Escape", 1000);
   EXPECT_EQ(RunGame(script, EntryScreens{LoggedMenu, LoggedMission, LoggedSaveLoad, RealEntryScreens().GalleryScreen}), 0);
-  const std::vector<std::string> log = EntryLog();
+  const std::vector<std::string> log = LogLines(kEntryLog);
   EXPECT_NE(Find(log, "menu 0 ").find("result 1"), std::string::npos) << Joined(log);
   EXPECT_NE(Find(log, "mission 0 ").find("result 0"), std::string::npos) << Joined(log);
   EXPECT_NE(Find(log, "menu 410 "), "") << Joined(log);
@@ -271,7 +237,7 @@ TEST_F(EndToEnd, EscapeOnTheTitleEndsWithoutStartingTheTraining) {
   script.Key("Escape", 250);   // on the tutorial prompt
   script.Key("Return", 260);
   EXPECT_EQ(RunGame(script, EntryScreens{LoggedMenu, LoggedMission, LoggedSaveLoad, RealEntryScreens().GalleryScreen}), 0);
-  const std::vector<std::string> log = EntryLog();
+  const std::vector<std::string> log = LogLines(kEntryLog);
   ASSERT_EQ(log.size(), 1u) << Joined(log);
   EXPECT_NE(log[0].find("result " + std::to_string(kQuitResult)), std::string::npos) << log[0];
   EXPECT_TRUE(std::filesystem::exists(folder_ + "/save/saveconfig.dat"));
@@ -308,7 +274,7 @@ TEST_F(EndToEnd, ClearedMissionSavedToASlotIsOpenInTheHangarAfterLoadingIt) {
                                             RealEntryScreens().GalleryScreen},
                     'B'),
             0);
-  std::vector<std::string> log = EntryLog();
+  std::vector<std::string> log = LogLines(kEntryLog);
   const std::string hangar = Find(log, "menu 410 ");
   int from = 0, to = 0;
   ASSERT_EQ(std::sscanf(hangar.c_str(), "menu 410 frames %d-%d", &from, &to), 2) << Joined(log);
@@ -346,7 +312,7 @@ TEST_F(EndToEnd, ClearedMissionSavedToASlotIsOpenInTheHangarAfterLoadingIt) {
   EXPECT_EQ(RunGame(LoadRun(), EntryScreens{LoggedMenu, EndAtTheNextMission, LoggedSaveLoad,
                                             RealEntryScreens().GalleryScreen}),
             0);
-  log = EntryLog();
+  log = LogLines(kEntryLog);
   EXPECT_NE(Find(log, "load ").find("result 1"), std::string::npos) << Joined(log);
   EXPECT_NE(Find(log, "menu 410 ").find("mission1cleared 1"), std::string::npos) << Joined(log);
   EXPECT_NE(Find(log, "mission 2 "), "") << "mission 2 was not offered\n" << Joined(log);

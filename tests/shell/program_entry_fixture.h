@@ -2,6 +2,8 @@
 // Runs the program's entry in a scratch game folder on the headless host. Each test process takes
 // a window class of its own, so the entry's single-instance lock never meets a parallel test.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -13,6 +15,7 @@
 
 #include "game/shell/program_entry.h"
 #include "media/core/window_state.h"
+#include "platform/d3d/d3d_testing.h"
 #include "support/library_fixture.h"
 
 namespace horundel {
@@ -52,6 +55,49 @@ class ProgramEntryTest : public zelvo_test::LibraryTest {
       at = end + 2;
     }
     return lines;
+  }
+
+  // A test's own log, one line feed ended line each.
+  std::vector<std::string> LogLines(const std::string& name) const {
+    std::vector<std::string> lines;
+    std::ifstream in(folder_ + "/" + name);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  // The logged line that starts with `prefix`, or an empty one.
+  static std::string Find(const std::vector<std::string>& log, const std::string& prefix) {
+    for (const std::string& line : log) {
+      if (line.rfind(prefix, 0) == 0) return line;
+    }
+    return "";
+  }
+
+  static std::string Joined(const std::vector<std::string>& log) {
+    std::string text;
+    for (const std::string& line : log) text += line + "\n";
+    return text;
+  }
+
+  // One run of the game in a child process, as the game is a process of its own (the host reads its
+  // input script once a process), with the script, the entry's screens and the stand-in's Direct3D
+  // profile given; `run` plays it there and returns the exit status. -1 when the child did not exit.
+  template <class Run>
+  int RunInChild(const std::string& script, EntryScreens screens, char direct3DProfile, Run run) {
+    std::ofstream(folder_ + "/input.txt") << script;
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+      setenv("ZELVO_INPUT_SCRIPT", (folder_ + "/input.txt").c_str(), 1);
+      g_entryScreens = screens;
+      pf::testing::SetDirect3DProfile(direct3DProfile);
+      const int result = run();
+      std::fflush(nullptr);
+      _exit(result & 0xFF);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
   }
 };
 
