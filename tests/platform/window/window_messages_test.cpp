@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -155,10 +156,20 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilReleased) {
   int other = open(path.c_str(), O_RDWR);
   ASSERT_GE(other, 0);
   EXPECT_NE(flock(other, LOCK_EX | LOCK_NB), 0);   // as another process would find it
-  pf::ReleaseInstanceLock();
-  EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
-  EXPECT_EQ(pf::AcquireInstanceLock("ゼルボ-lock-test"), 0);
   close(other);
+  pf::ReleaseInstanceLock();
+  EXPECT_FALSE(std::filesystem::exists(path)) << "the lock file outlives its holder";
+
+  // Another process holding the name refuses us until it lets go the same way.
+  other = open(path.c_str(), O_RDWR | O_CREAT, 0666);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(pf::AcquireInstanceLock("ゼルボ-lock-test"), 0);
+  unlink(path.c_str());
+  close(other);
+  EXPECT_EQ(pf::AcquireInstanceLock("ゼルボ-lock-test"), 1);
+  pf::ReleaseInstanceLock();
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 }  // namespace
