@@ -231,14 +231,30 @@ int VectorRow16Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32
 }
 
 template <class L, int Kind, bool Keyed>
+ZELVO_VECTOR_INLINE typename L::V Blend32(typename L::V s, typename L::V d, int param, typename L::V keyed) {
+  typename L::V out = VectorPixels<L>(Kind, s, d, param);
+  if constexpr (Keyed) out = L::select(L::cmpeq32(s, keyed), d, out);
+  return out;
+}
+
+// Whole blocks; where the lanes offer partial blocks, the row's last pixels too (the result is then
+// `count`), else the caller finishes the row.
+template <class L, int Kind, bool Keyed>
 int VectorRow32Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t key) {
+  using V = typename L::V;
   int i = 0;
-  const typename L::V keyed = L::set32(key);
+  const V keyed = L::set32(key);
   for (; i + L::kPixels <= count; i += L::kPixels) {
-    const typename L::V s = L::load(src + i * 4), d = L::load(dst + i * 4);
-    typename L::V out = VectorPixels<L>(Kind, s, d, param);
-    if constexpr (Keyed) out = L::select(L::cmpeq32(s, keyed), d, out);
-    L::store(dst + i * 4, out);
+    const V s = L::load(src + i * 4);
+    L::store(dst + i * 4, Blend32<L, Kind, Keyed>(s, L::load(dst + i * 4), param, keyed));
+  }
+  if constexpr (L::kPartialBlocks) {
+    if (i < count) {
+      const V lanes = L::firstLanes(count - i);
+      const V s = L::loadFirst(src + i * 4, lanes), d = L::loadFirst(dst + i * 4, lanes);
+      L::storeFirst(dst + i * 4, lanes, Blend32<L, Kind, Keyed>(s, d, param, keyed));
+      i = count;
+    }
   }
   return i;
 }
