@@ -230,6 +230,12 @@ int VectorRow16Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32
   return i;
 }
 
+// The kinds whose alpha 0 leaves the destination pixel as it is, so a block of such pixels is
+// passed over without a load or a store.
+constexpr bool ClearBlocksSkip(int kind) {
+  return kind == kRowAlphaSource || kind == kRowAlphaParam || kind == kRowAlphaParamAll;
+}
+
 template <class L, int Kind, bool Keyed>
 ZELVO_VECTOR_INLINE typename L::V Blend32(typename L::V s, typename L::V d, int param, typename L::V keyed) {
   typename L::V out = VectorPixels<L>(Kind, s, d, param);
@@ -244,8 +250,19 @@ int VectorRow32Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32
   using V = typename L::V;
   int i = 0;
   const V keyed = L::set32(key);
+  const V alphaBytes = L::set32(0xFF000000u);
   for (; i + L::kPixels <= count; i += L::kPixels) {
     const V s = L::load(src + i * 4);
+    if constexpr (ClearBlocksSkip(Kind)) {
+      if (L::noneSet(s, alphaBytes)) continue;
+    }
+    if constexpr (Kind == kRowAlphaSource && !Keyed) {
+      // alpha 255 everywhere: the source words as they stand
+      if (L::allSet(s, alphaBytes)) {
+        L::store(dst + i * 4, s);
+        continue;
+      }
+    }
     L::store(dst + i * 4, Blend32<L, Kind, Keyed>(s, L::load(dst + i * 4), param, keyed));
   }
   if constexpr (L::kPartialBlocks) {
