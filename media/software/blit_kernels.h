@@ -192,14 +192,28 @@ constexpr int SpecialRowForm() {
   }
 }
 
-// Hands a row of source colours to the row form of the destination's colour type, with the call's
-// colour key when the loop has the transparent flag.
+// Hands rows of source colours to the row form of the destination's colour type, with the call's
+// colour key when the loop has the transparent flag; the 32-bit loop is picked once per call.
 template <class Op>
-inline void BlendRowOf(const BlitCall& c, int form, uint8_t* dst, const uint8_t* src) {
-  const uint32_t* key = Op::kKeyed && c.rowKeyed ? &c.rowKey : nullptr;
-  if constexpr (Op::kDstBytes == 4) BlendRow32(form, dst, src, c.width, c.rows.param, key);
-  else BlendRow16(form, dst, src, c.width, c.rows.param, key);
-}
+class RowBlendOf {
+ public:
+  RowBlendOf(const BlitCall& c, int form)
+      : call_(c), form_(form), key_(Op::kKeyed && c.rowKeyed ? &c.rowKey : nullptr) {
+    if constexpr (Op::kDstBytes == 4) {
+      if (form != kRowNone && form != kRowMove) blend32_ = PickRowBlend32(form, key_);
+    }
+  }
+  void Blend(uint8_t* dst, const uint8_t* src) const {
+    if constexpr (Op::kDstBytes == 4) BlendRow32With(blend32_, dst, src, call_.width, call_.rows.param);
+    else BlendRow16(form_, dst, src, call_.width, call_.rows.param, key_);
+  }
+
+ private:
+  const BlitCall& call_;
+  int form_;
+  const uint32_t* key_;
+  RowBlend32 blend32_{};
+};
 
 // The plain walk: rows top to bottom, pixels left to right.
 template <class Op, int RowForm>
@@ -218,12 +232,13 @@ void PlainWalk(const BlitCall& c) {
   uint8_t* dRow = c.dst;
   const uint8_t* sRow = c.src;
   const uint8_t* gRow = c.graph;
+  [[maybe_unused]] const RowBlendOf<Op> rows(c, RowForm);
   for (int y = 0; y < c.height; ++y) {
     if constexpr (RowForm == kRowMove) {
       // memmove: a picture drawn onto itself may overlap its own rows
       std::memmove(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
     } else if constexpr (RowForm != kRowNone) {
-      BlendRowOf<Op>(c, RowForm, dRow, sRow);
+      rows.Blend(dRow, sRow);
     } else {
       uint8_t* d = dRow;
       const uint8_t* s = sRow;
@@ -272,6 +287,7 @@ void StretchWalk(const BlitCall& c) {
   const uint8_t* gRow = c.graph;
   int64_t phaseY = c.phaseY;
   bool sameRow = false;
+  [[maybe_unused]] const RowBlendOf<Op> rows(c, RowForm);
   for (int y = 0;; ++y) {
     if constexpr (RowForm == kRowMove) {
       if (sameRow) {
@@ -289,7 +305,7 @@ void StretchWalk(const BlitCall& c) {
           std::memcpy(c.rowBuffer + i * kSrcBytes, sRow + columns[i] * kSrcBytes, kSrcBytes);
         }
       }
-      BlendRowOf<Op>(c, RowForm, dRow, c.rowBuffer);
+      rows.Blend(dRow, c.rowBuffer);
     } else {
       for (int i = 0; i < c.width; ++i) {
         Op::Apply(c, dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, gRow ? gRow + columns[i] : nullptr);

@@ -11,6 +11,7 @@ int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int para
 int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
 int BlendRow16Sse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
 int BlendRow16Avx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
+RowBlend32 PickRowBlend32Avx2(int kind, const uint32_t* key);
 int GatherRowAvx2(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest);
 
 namespace {
@@ -114,7 +115,6 @@ struct RowParts {
   int block;             // pixels per vector step
   ScalarRowLoop scalar;
   bool pieces;           // the vector loop may do the head and the tail
-  bool finishes;         // the vector loop draws a row of any length to its end itself
   int dstBytes, srcBytes;
   int step;              // the head stays a multiple of this many pixels
 };
@@ -129,13 +129,6 @@ void BlendRowParts(const RowParts& parts, int kind, uint8_t* dst, const uint8_t*
     dst += n * parts.dstBytes;
     src += n * parts.srcBytes;
   };
-  if (parts.finishes) {
-    // the alignment head pays only on long rows
-    const int head = count >= 64 ? HeadPixels(dst, parts.dstBytes, count, parts.step) : 0;
-    if (head > 0) parts.vector(kind, dst, src, head, param, key);
-    parts.vector(kind, dst + head * parts.dstBytes, src + head * parts.srcBytes, count - head, param, key);
-    return;
-  }
   // A row no longer than a piece is one piece; the alignment head pays only on long rows.
   if (parts.pieces && count <= 16) {
     piece(count);
@@ -151,13 +144,18 @@ void BlendRowParts(const RowParts& parts, int kind, uint8_t* dst, const uint8_t*
 }
 
 void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  static constexpr RowParts kAvx2{&BlendRowAvx2, 8, &BlendRow32Reference, true, true, 4, 4, 1};
-  static constexpr RowParts kSse2{&BlendRowSse2, 4, &BlendRow32Reference, true, false, 4, 4, 1};
+  static constexpr RowParts kSse2{&BlendRowSse2, 4, &BlendRow32Reference, true, 4, 4, 1};
   switch (SoftPathLevel()) {
-    case kSoftPathAvx2: BlendRowParts(kAvx2, kind, dst, src, count, param, key); break;
+    // the AVX2 loops finish the row with a partial block, and gain nothing from an aligned head
+    case kSoftPathAvx2: BlendRowAvx2(kind, dst, src, count, param, key); break;
     case kSoftPathSse2: BlendRowParts(kSse2, kind, dst, src, count, param, key); break;
     default: BlendRow32Reference(kind, dst, src, count, param, key); break;
   }
+}
+
+RowBlend32 PickRowBlend32(int kind, const uint32_t* key) {
+  if (SoftPathLevel() == kSoftPathAvx2) return PickRowBlend32Avx2(kind, key);
+  return RowBlend32{nullptr, kind, key};
 }
 
 void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
@@ -218,10 +216,10 @@ void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param
   const int step = pairs ? 2 : 1;
   switch (SoftPathLevel()) {
     case kSoftPathAvx2:
-      BlendRowParts({&BlendRow16Avx2, 16, &BlendRow16Reference, !pairs, false, 2, srcBytes, step}, kind, dst, src, count, param, key);
+      BlendRowParts({&BlendRow16Avx2, 16, &BlendRow16Reference, !pairs, 2, srcBytes, step}, kind, dst, src, count, param, key);
       break;
     case kSoftPathSse2:
-      BlendRowParts({&BlendRow16Sse2, 8, &BlendRow16Reference, !pairs, false, 2, srcBytes, step}, kind, dst, src, count, param, key);
+      BlendRowParts({&BlendRow16Sse2, 8, &BlendRow16Reference, !pairs, 2, srcBytes, step}, kind, dst, src, count, param, key);
       break;
     default: BlendRow16Reference(kind, dst, src, count, param, key); break;
   }

@@ -342,10 +342,15 @@ int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param
 }
 
 template <class L>
-int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+VectorRowFn VectorRowLoop(int kind, bool keyed) {
   constexpr int kKinds = kRowAlphaParamAll + 1;
   static constexpr auto table = VectorRowTable<L, true>(std::make_integer_sequence<int, kKinds>{});
-  return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
+  return table[(keyed ? kKinds : 0) + kind];
+}
+
+template <class L>
+int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRowLoop<L>(kind, key != nullptr)(dst, src, count, param, key ? *key : 0);
 }
 
 }  // namespace
