@@ -193,26 +193,20 @@ constexpr int SpecialRowForm() {
 }
 
 // Hands rows of source colours to the row form of the destination's colour type, with the call's
-// colour key when the loop has the transparent flag; the 32-bit loop is picked once per call.
+// colour key when the loop has the transparent flag; the loop is picked once per call.
 template <class Op>
 class RowBlendOf {
  public:
-  RowBlendOf(const BlitCall& c, int form)
-      : call_(c), form_(form), key_(Op::kKeyed && c.rowKeyed ? &c.rowKey : nullptr) {
-    if constexpr (Op::kDstBytes == 4) {
-      if (form != kRowNone && form != kRowMove) blend32_ = PickRowBlend32(form, key_);
-    }
+  RowBlendOf(const BlitCall& c, int form) : call_(c) {
+    const uint32_t* key = Op::kKeyed && c.rowKeyed ? &c.rowKey : nullptr;
+    if (form == kRowNone || form == kRowMove) return;
+    blend_ = Op::kDstBytes == 4 ? PickRowBlend32(form, key) : PickRowBlend16(form, key);
   }
-  void Blend(uint8_t* dst, const uint8_t* src) const {
-    if constexpr (Op::kDstBytes == 4) BlendRow32With(blend32_, dst, src, call_.width, call_.rows.param);
-    else BlendRow16(form_, dst, src, call_.width, call_.rows.param, key_);
-  }
+  void Blend(uint8_t* dst, const uint8_t* src) const { BlendRowWith(blend_, dst, src, call_.width, call_.rows.param); }
 
  private:
   const BlitCall& call_;
-  int form_;
-  const uint32_t* key_;
-  RowBlend32 blend32_{};
+  RowBlend blend_{};
 };
 
 // The plain walk: rows top to bottom, pixels left to right.
@@ -332,9 +326,8 @@ void PairWalk16(const BlitCall& c) {
   if constexpr (!Palette && !Transparent) {
     uint8_t* dRow = c.dst;
     const uint8_t* sRow = c.src;
-    for (int y = 0; y < c.height; ++y, dRow += c.dstPitch, sRow += c.srcRowStride) {
-      BlendRow16(Add ? kRow16PairAdd : kRow16PairSub, dRow, sRow, c.width, 255);
-    }
+    const RowBlend rows = PickRowBlend16(Add ? kRow16PairAdd : kRow16PairSub, nullptr);
+    for (int y = 0; y < c.height; ++y, dRow += c.dstPitch, sRow += c.srcRowStride) BlendRowWith(rows, dRow, sRow, c.width, 255);
     return;
   }
   constexpr int kSrcBytes = Palette ? 1 : 2;
