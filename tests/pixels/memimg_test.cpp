@@ -95,13 +95,14 @@ TEST(MemImg, ScreenImagesFollowTheRequestedDepth) {
   EXPECT_EQ(kMemImgDepth16, depth.m.colorType);
 }
 
-// The rectangle fill against the pixel-by-pixel rule: every colour type's pixel size, widths
-// across the whole-block fill, rectangles clipped on each side; the pixels outside stay as they were.
+// The rectangle fill against the pixel-by-pixel rule: every colour type's pixel size, values of
+// one repeated byte or not, widths across the whole-block fill, whole images and rectangles
+// clipped on each side; the pixels outside stay as they were.
 TEST(MemImg, RectangleFillMatchesThePixelRule) {
   struct Type {
     int colorType, alpha, palette;
   } types[] = {{kMemImg565, 0, 0}, {kMemImg565, 1, 0}, {kMemImg8888, 0, 0}, {kMemImg8888, 0, 1}, {kMemImgDepth16, 0, 0}};
-  const uint32_t value = 0xA1B2C3D4u;
+  for (const uint32_t value : {0xA1B2C3D4u, 0u, 0xFFFFu, 0x3F3F3F3Fu})
   for (const Type& t : types) {
     for (const IntRect r : {IntRect{0, 0, 70, 3}, IntRect{1, 0, 2, 3}, IntRect{3, 1, 36, 2}, IntRect{-4, -1, 19, 9},
                             IntRect{5, 0, 90, 3}, IntRect{17, 1, 33, 3}, IntRect{6, 1, 6, 2}}) {
