@@ -215,8 +215,7 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, type
   }
 }
 
-// One loop per kind and key use, so the loop body holds neither test. Source pixels equal to the
-// key (when keyed) keep the destination pixel.
+// Source pixels equal to the key (when keyed) keep the destination pixel.
 template <class L, int Kind, bool Keyed>
 ZELVO_VECTOR_INLINE typename L::V Blend16(typename L::V s, typename L::V d, int param, typename L::V keyed) {
   typename L::V out = VectorPixels16<L>(Kind, s, d, param);
@@ -224,9 +223,10 @@ ZELVO_VECTOR_INLINE typename L::V Blend16(typename L::V s, typename L::V d, int 
   return out;
 }
 
-// Where the lanes offer partial blocks, the 16-bit loops finish the row too (the result is then
-// `count`): the pixel pairs left as 32-bit lanes, and a lone last pixel through the reference,
-// which also gives the pair kinds' own form of a row's lone last pixel.
+// One loop per kind and key use, so the loop body holds neither test. Where the lanes offer
+// partial blocks, the 16-bit loops finish the row too (the result is then `count`): the pixel pairs
+// left as 32-bit lanes, and a lone last pixel through the reference, which also gives the pair
+// kinds' own form of a row's lone last pixel.
 template <class L, int Kind, bool Keyed>
 int VectorRow16Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t key) {
   using V = typename L::V;
@@ -323,7 +323,8 @@ ZELVO_VECTOR_INLINE typename L::V Alpha565(typename L::V s, typename L::V a, typ
   }
 }
 
-// 16-bit alpha sources: 4-byte pixels (565 in bytes 0-1, alpha in byte 2) over 2-byte pixels.
+// 16-bit alpha sources: 4-byte pixels (565 in bytes 0-1, alpha in byte 2) over 2-byte pixels;
+// w0 and w1 hold the source pixels of the two halves of d.
 template <class L, int Kind>
 ZELVO_VECTOR_INLINE typename L::V AlphaBlend16(typename L::V w0, typename L::V w1, typename L::V d, int param) {
   using V = typename L::V;
