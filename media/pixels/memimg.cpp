@@ -233,19 +233,31 @@ void FillMemImgRect(MEMIMG* image, const IntRect* rect, uint32_t value) {
   if (r.right > whole.right) r.right = whole.right;
   if (r.bottom > whole.bottom) r.bottom = whole.bottom;
   if (r.right <= r.left || r.bottom <= r.top) return;
+  // Rows are filled from a block of the pixel value repeated (the value's low bpp bytes, in memory
+  // order), whole blocks at a time; a value of one repeated byte (black, a cleared depth buffer) is
+  // a memset, and rows that follow each other without a gap are one.
   const int bpp = image->format->BytesPerPixel;
-  for (int y = r.top; y < r.bottom; ++y) {
-    uint8_t* p = image->pixels + static_cast<ptrdiff_t>(y) * image->pitch + static_cast<ptrdiff_t>(r.left) * bpp;
-    for (int x = r.left; x < r.right; ++x, p += bpp) {
-      if (bpp == 1) {
-        *p = static_cast<uint8_t>(value);
-      } else if (bpp == 2) {
-        uint16_t v = static_cast<uint16_t>(value);
-        std::memcpy(p, &v, 2);
-      } else {
-        std::memcpy(p, &value, 4);
-      }
+  if (bpp < 1 || bpp > 4) return;
+  const size_t pixelBytes = static_cast<size_t>(bpp);
+  uint8_t block[64];
+  const size_t blockBytes = sizeof block / pixelBytes * pixelBytes;
+  for (size_t at = 0; at < blockBytes; at += pixelBytes) std::memcpy(block + at, &value, pixelBytes);
+  const bool oneByte = std::memcmp(block, block + 1, pixelBytes - 1) == 0;
+  size_t rowBytes = static_cast<size_t>(r.right - r.left) * pixelBytes;
+  int rows = r.bottom - r.top;
+  if (rowBytes == static_cast<size_t>(image->pitch)) {
+    rowBytes *= static_cast<size_t>(rows);
+    rows = 1;
+  }
+  for (int y = 0; y < rows; ++y) {
+    uint8_t* p = image->pixels + static_cast<ptrdiff_t>(r.top + y) * image->pitch + static_cast<ptrdiff_t>(r.left) * bpp;
+    if (oneByte) {
+      std::memset(p, block[0], rowBytes);
+      continue;
     }
+    size_t at = 0;
+    for (; at + blockBytes <= rowBytes; at += blockBytes) std::memcpy(p + at, block, blockBytes);
+    std::memcpy(p + at, block, rowBytes - at);
   }
 }
 

@@ -192,14 +192,22 @@ constexpr int SpecialRowForm() {
   }
 }
 
-// Hands a row of source colours to the row form of the destination's colour type, with the call's
-// colour key when the loop has the transparent flag.
+// Hands rows of source colours to the row form of the destination's colour type, with the call's
+// colour key when the loop has the transparent flag; the loop is picked once per call.
 template <class Op>
-inline void BlendRowOf(const BlitCall& c, int form, uint8_t* dst, const uint8_t* src) {
-  const uint32_t* key = Op::kKeyed && c.rowKeyed ? &c.rowKey : nullptr;
-  if constexpr (Op::kDstBytes == 4) BlendRow32(form, dst, src, c.width, c.rows.param, key);
-  else BlendRow16(form, dst, src, c.width, c.rows.param, key);
-}
+class RowBlendOf {
+ public:
+  RowBlendOf(const BlitCall& c, int form) : call_(c) {
+    const uint32_t* key = Op::kKeyed && c.rowKeyed ? &c.rowKey : nullptr;
+    if (form == kRowNone || form == kRowMove) return;
+    blend_ = Op::kDstBytes == 4 ? PickRowBlend32(form, key) : PickRowBlend16(form, key);
+  }
+  void Blend(uint8_t* dst, const uint8_t* src) const { BlendRowWith(blend_, dst, src, call_.width, call_.rows.param); }
+
+ private:
+  const BlitCall& call_;
+  RowBlend blend_{};
+};
 
 // The plain walk: rows top to bottom, pixels left to right.
 template <class Op, int RowForm>
@@ -218,12 +226,13 @@ void PlainWalk(const BlitCall& c) {
   uint8_t* dRow = c.dst;
   const uint8_t* sRow = c.src;
   const uint8_t* gRow = c.graph;
+  [[maybe_unused]] const RowBlendOf<Op> rows(c, RowForm);
   for (int y = 0; y < c.height; ++y) {
     if constexpr (RowForm == kRowMove) {
       // memmove: a picture drawn onto itself may overlap its own rows
       std::memmove(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
     } else if constexpr (RowForm != kRowNone) {
-      BlendRowOf<Op>(c, RowForm, dRow, sRow);
+      rows.Blend(dRow, sRow);
     } else {
       uint8_t* d = dRow;
       const uint8_t* s = sRow;
@@ -272,6 +281,7 @@ void StretchWalk(const BlitCall& c) {
   const uint8_t* gRow = c.graph;
   int64_t phaseY = c.phaseY;
   bool sameRow = false;
+  [[maybe_unused]] const RowBlendOf<Op> rows(c, RowForm);
   for (int y = 0;; ++y) {
     if constexpr (RowForm == kRowMove) {
       if (sameRow) {
@@ -289,7 +299,7 @@ void StretchWalk(const BlitCall& c) {
           std::memcpy(c.rowBuffer + i * kSrcBytes, sRow + columns[i] * kSrcBytes, kSrcBytes);
         }
       }
-      BlendRowOf<Op>(c, RowForm, dRow, c.rowBuffer);
+      rows.Blend(dRow, c.rowBuffer);
     } else {
       for (int i = 0; i < c.width; ++i) {
         Op::Apply(c, dRow + i * kDstBytes, sRow + columns[i] * kSrcBytes, gRow ? gRow + columns[i] : nullptr);
@@ -316,9 +326,8 @@ void PairWalk16(const BlitCall& c) {
   if constexpr (!Palette && !Transparent) {
     uint8_t* dRow = c.dst;
     const uint8_t* sRow = c.src;
-    for (int y = 0; y < c.height; ++y, dRow += c.dstPitch, sRow += c.srcRowStride) {
-      BlendRow16(Add ? kRow16PairAdd : kRow16PairSub, dRow, sRow, c.width, 255);
-    }
+    const RowBlend rows = PickRowBlend16(Add ? kRow16PairAdd : kRow16PairSub, nullptr);
+    for (int y = 0; y < c.height; ++y, dRow += c.dstPitch, sRow += c.srcRowStride) BlendRowWith(rows, dRow, sRow, c.width, 255);
     return;
   }
   constexpr int kSrcBytes = Palette ? 1 : 2;

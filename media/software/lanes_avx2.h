@@ -52,6 +52,15 @@ struct Avx2 {
   static V select(V mask, V a, V b) { return _mm256_blendv_epi8(b, a, mask); }
   static V addsat(V a, V b) { return _mm256_adds_epu8(a, b); }
   static V subsat(V a, V b) { return _mm256_subs_epu8(a, b); }
+  // Whether no bit, or every bit, of `mask` is set in a.
+  static bool noneSet(V a, V mask) { return _mm256_testz_si256(a, mask) != 0; }
+  static bool allSet(V a, V mask) { return _mm256_testc_si256(a, mask) != 0; }
+  // Blocks of fewer pixels than a register holds: the first n 32-bit lanes (n below 8) are read and
+  // written, the others neither read nor written, so a row's last pixels need no padded copy.
+  static constexpr bool kPartialBlocks = true;
+  static V firstLanes(int n) { return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)); }
+  static V loadFirst(const uint8_t* p, V lanes) { return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), lanes); }
+  static void storeFirst(uint8_t* p, V lanes, V v) { _mm256_maskstore_epi32(reinterpret_cast<int*>(p), lanes, v); }
   // each pixel's alpha in both of its 16-bit lanes
   static V alphaPairs(V s, V) {
     return _mm256_shuffle_epi8(s, _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1,

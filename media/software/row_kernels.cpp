@@ -11,6 +11,8 @@ int BlendRowSse2(int kind, uint8_t* dst, const uint8_t* src, int count, int para
 int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
 int BlendRow16Sse2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
 int BlendRow16Avx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
+RowBlend PickRowBlend32Avx2(int kind, const uint32_t* key);
+RowBlend PickRowBlend16Avx2(int kind, const uint32_t* key);
 int GatherRowAvx2(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest);
 
 namespace {
@@ -143,13 +145,23 @@ void BlendRowParts(const RowParts& parts, int kind, uint8_t* dst, const uint8_t*
 }
 
 void BlendRow32(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  static constexpr RowParts kAvx2{&BlendRowAvx2, 8, &BlendRow32Reference, true, 4, 4, 1};
   static constexpr RowParts kSse2{&BlendRowSse2, 4, &BlendRow32Reference, true, 4, 4, 1};
   switch (SoftPathLevel()) {
-    case kSoftPathAvx2: BlendRowParts(kAvx2, kind, dst, src, count, param, key); break;
+    // the AVX2 loops finish the row with a partial block, and gain nothing from an aligned head
+    case kSoftPathAvx2: BlendRowAvx2(kind, dst, src, count, param, key); break;
     case kSoftPathSse2: BlendRowParts(kSse2, kind, dst, src, count, param, key); break;
     default: BlendRow32Reference(kind, dst, src, count, param, key); break;
   }
+}
+
+RowBlend PickRowBlend32(int kind, const uint32_t* key) {
+  if (SoftPathLevel() == kSoftPathAvx2) return PickRowBlend32Avx2(kind, key);
+  return RowBlend{nullptr, &BlendRow32, kind, key};
+}
+
+RowBlend PickRowBlend16(int kind, const uint32_t* key) {
+  if (SoftPathLevel() == kSoftPathAvx2) return PickRowBlend16Avx2(kind, key);
+  return RowBlend{nullptr, &BlendRow16, kind, key};
 }
 
 void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
@@ -209,9 +221,8 @@ void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param
   const bool pairs = kind == kRow16PairAdd || kind == kRow16PairSub;
   const int step = pairs ? 2 : 1;
   switch (SoftPathLevel()) {
-    case kSoftPathAvx2:
-      BlendRowParts({&BlendRow16Avx2, 16, &BlendRow16Reference, !pairs, 2, srcBytes, step}, kind, dst, src, count, param, key);
-      break;
+    // the AVX2 loops finish the row themselves
+    case kSoftPathAvx2: BlendRow16Avx2(kind, dst, src, count, param, key); break;
     case kSoftPathSse2:
       BlendRowParts({&BlendRow16Sse2, 8, &BlendRow16Reference, !pairs, 2, srcBytes, step}, kind, dst, src, count, param, key);
       break;

@@ -49,6 +49,22 @@ void BlendRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param
 void BlendRow16Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key = nullptr);
 void BlendRow32Reference(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key = nullptr);
 
+// A row form fixed for the many rows of one draw, with the loop of the path level in use picked
+// once: `whole` draws a row of any length to its end (the AVX2 loops); where it is null the rows go
+// through `row` (BlendRow32 or BlendRow16).
+struct RowBlend {
+  int (*whole)(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t key);
+  void (*row)(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
+  int kind;
+  const uint32_t* key;
+};
+RowBlend PickRowBlend32(int kind, const uint32_t* key);
+RowBlend PickRowBlend16(int kind, const uint32_t* key);
+inline void BlendRowWith(const RowBlend& form, uint8_t* dst, const uint8_t* src, int count, int param) {
+  if (form.whole != nullptr) form.whole(dst, src, count, param, form.key ? *form.key : 0);
+  else form.row(form.kind, dst, src, count, param, form.key);
+}
+
 // dst[i] = the 32-bit pixel at srcRow + columns[i] pixels. Columns may be negative; every column
 // from `lowest` to `highest` (relative to srcRow) may be read.
 void GatherRow32(uint8_t* dst, const uint8_t* srcRow, const int32_t* columns, int count, int32_t lowest, int32_t highest);

@@ -18,6 +18,15 @@ int BlendRowAvx2(int kind, uint8_t* dst, const uint8_t* src, int count, int para
   return VectorRow<Avx2>(kind, dst, src, count, param, key);
 }
 
+// The AVX2 loops draw rows of any length to their end.
+RowBlend PickRowBlend32Avx2(int kind, const uint32_t* key) {
+  return RowBlend{VectorRowLoop<Avx2>(kind, key != nullptr), &BlendRow32, kind, key};
+}
+
+RowBlend PickRowBlend16Avx2(int kind, const uint32_t* key) {
+  return RowBlend{VectorRow16Loop<Avx2>(kind, key != nullptr), &BlendRow16, kind, key};
+}
+
 int BlendRow16Avx2(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
   return VectorRow16<Avx2>(kind, dst, src, count, param, key);
 }

@@ -52,6 +52,10 @@ struct Sse2 {
   static V select(V mask, V a, V b) { return or_(and_(mask, a), andnot(mask, b)); }
   static V addsat(V a, V b) { return _mm_adds_epu8(a, b); }
   static V subsat(V a, V b) { return _mm_subs_epu8(a, b); }
+  static bool noneSet(V a, V mask) { return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(a, mask), _mm_setzero_si128())) == 0xFFFF; }
+  static bool allSet(V a, V mask) { return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(a, mask), mask)) == 0xFFFF; }
+  // no partial loads and stores: the callers pad a row's last pixels
+  static constexpr bool kPartialBlocks = false;
   // each pixel's alpha in both of its 16-bit lanes, from the green-alpha lanes
   static V alphaPairs(V, V ga) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(ga, 0xF5), 0xF5); }
 };

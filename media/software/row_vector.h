@@ -215,30 +215,84 @@ ZELVO_VECTOR_INLINE typename L::V VectorPixels16(int kind, typename L::V s, type
   }
 }
 
-// One loop per kind and key use, so the loop body holds neither test. Source pixels equal to the
-// key (when keyed) keep the destination pixel.
+// Source pixels equal to the key (when keyed) keep the destination pixel.
+template <class L, int Kind, bool Keyed>
+ZELVO_VECTOR_INLINE typename L::V Blend16(typename L::V s, typename L::V d, int param, typename L::V keyed) {
+  typename L::V out = VectorPixels16<L>(Kind, s, d, param);
+  if constexpr (Keyed) out = L::select(L::cmpeq16(s, keyed), d, out);
+  return out;
+}
+
+// One loop per kind and key use, so the loop body holds neither test. Where the lanes offer
+// partial blocks, the 16-bit loops finish the row too (the result is then `count`): the pixel pairs
+// left as 32-bit lanes, and a lone last pixel through the reference, which also gives the pair
+// kinds' own form of a row's lone last pixel.
 template <class L, int Kind, bool Keyed>
 int VectorRow16Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t key) {
+  using V = typename L::V;
   int i = 0;
-  const typename L::V keyed = L::set16(static_cast<int16_t>(key));
+  const V keyed = L::set16(static_cast<int16_t>(key));
   for (; i + 2 * L::kPixels <= count; i += 2 * L::kPixels) {
-    const typename L::V s = L::load(src + i * 2), d = L::load(dst + i * 2);
-    typename L::V out = VectorPixels16<L>(Kind, s, d, param);
-    if constexpr (Keyed) out = L::select(L::cmpeq16(s, keyed), d, out);
-    L::store(dst + i * 2, out);
+    L::store(dst + i * 2, Blend16<L, Kind, Keyed>(L::load(src + i * 2), L::load(dst + i * 2), param, keyed));
+  }
+  if constexpr (L::kPartialBlocks) {
+    const int pairs = (count - i) / 2;
+    if (pairs > 0) {
+      const V lanes = L::firstLanes(pairs);
+      const V s = L::loadFirst(src + i * 2, lanes), d = L::loadFirst(dst + i * 2, lanes);
+      L::storeFirst(dst + i * 2, lanes, Blend16<L, Kind, Keyed>(s, d, param, keyed));
+      i += 2 * pairs;
+    }
+    if (i < count) {
+      BlendRow16Reference(Kind, dst + i * 2, src + i * 2, 1, param, Keyed ? &key : nullptr);
+      i = count;
+    }
   }
   return i;
 }
 
+// The kinds whose alpha 0 leaves the destination pixel as it is, so a block of such pixels is
+// passed over without a load or a store.
+constexpr bool ClearBlocksSkip(int kind) {
+  return kind == kRowAlphaSource || kind == kRowAlphaParam || kind == kRowAlphaParamAll;
+}
+
+template <class L, int Kind, bool Keyed>
+ZELVO_VECTOR_INLINE typename L::V Blend32(typename L::V s, typename L::V d, int param, typename L::V keyed) {
+  typename L::V out = VectorPixels<L>(Kind, s, d, param);
+  if constexpr (Keyed) out = L::select(L::cmpeq32(s, keyed), d, out);
+  return out;
+}
+
+// Whole blocks; where the lanes offer partial blocks, the row's last pixels too (the result is then
+// `count`), else the caller finishes the row.
 template <class L, int Kind, bool Keyed>
 int VectorRow32Of(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t key) {
+  using V = typename L::V;
   int i = 0;
-  const typename L::V keyed = L::set32(key);
+  const V keyed = L::set32(key);
+  const V alphaBytes = L::set32(0xFF000000u);
   for (; i + L::kPixels <= count; i += L::kPixels) {
-    const typename L::V s = L::load(src + i * 4), d = L::load(dst + i * 4);
-    typename L::V out = VectorPixels<L>(Kind, s, d, param);
-    if constexpr (Keyed) out = L::select(L::cmpeq32(s, keyed), d, out);
-    L::store(dst + i * 4, out);
+    const V s = L::load(src + i * 4);
+    if constexpr (ClearBlocksSkip(Kind)) {
+      if (L::noneSet(s, alphaBytes)) continue;
+    }
+    if constexpr (Kind == kRowAlphaSource && !Keyed) {
+      // alpha 255 everywhere: the source words as they stand
+      if (L::allSet(s, alphaBytes)) {
+        L::store(dst + i * 4, s);
+        continue;
+      }
+    }
+    L::store(dst + i * 4, Blend32<L, Kind, Keyed>(s, L::load(dst + i * 4), param, keyed));
+  }
+  if constexpr (L::kPartialBlocks) {
+    if (i < count) {
+      const V lanes = L::firstLanes(count - i);
+      const V s = L::loadFirst(src + i * 4, lanes), d = L::loadFirst(dst + i * 4, lanes);
+      L::storeFirst(dst + i * 4, lanes, Blend32<L, Kind, Keyed>(s, d, param, keyed));
+      i = count;
+    }
   }
   return i;
 }
@@ -269,17 +323,41 @@ ZELVO_VECTOR_INLINE typename L::V Alpha565(typename L::V s, typename L::V a, typ
   }
 }
 
-// 16-bit alpha sources: 4-byte pixels (565 in bytes 0-1, alpha in byte 2) over 2-byte pixels.
+// 16-bit alpha sources: 4-byte pixels (565 in bytes 0-1, alpha in byte 2) over 2-byte pixels;
+// w0 and w1 hold the source pixels of the two halves of d.
+template <class L, int Kind>
+ZELVO_VECTOR_INLINE typename L::V AlphaBlend16(typename L::V w0, typename L::V w1, typename L::V d, int param) {
+  using V = typename L::V;
+  const V s = L::pack32to16(L::srai32(L::sll32(w0, 16), 16), L::srai32(L::sll32(w1, 16), 16));
+  const V a = L::pack32to16(L::and_(L::srl32(w0, 16), L::set32(0xFF)), L::and_(L::srl32(w1, 16), L::set32(0xFF)));
+  return Alpha565<L, Kind != kRow16AlphaSource, Kind != kRow16AlphaParamAll>(s, a, d, param);
+}
+
+// Every 16-bit alpha kind leaves the destination alone at alpha 0, so a block of such pixels is
+// passed over; partial blocks as in VectorRow16Of.
 template <class L, int Kind>
 int VectorRow16AlphaOf(uint8_t* dst, const uint8_t* src, int count, int param, uint32_t) {
   using V = typename L::V;
+  const V alphaBytes = L::set32(0x00FF0000);
   int i = 0;
   for (; i + 2 * L::kPixels <= count; i += 2 * L::kPixels) {
     const V w0 = L::load(src + i * 4), w1 = L::load(src + i * 4 + L::kPixels * 4);
-    const V s = L::pack32to16(L::srai32(L::sll32(w0, 16), 16), L::srai32(L::sll32(w1, 16), 16));
-    const V a = L::pack32to16(L::and_(L::srl32(w0, 16), L::set32(0xFF)), L::and_(L::srl32(w1, 16), L::set32(0xFF)));
-    const V out = Alpha565<L, Kind != kRow16AlphaSource, Kind != kRow16AlphaParamAll>(s, a, L::load(dst + i * 2), param);
-    L::store(dst + i * 2, out);
+    if (L::noneSet(L::or_(w0, w1), alphaBytes)) continue;
+    L::store(dst + i * 2, AlphaBlend16<L, Kind>(w0, w1, L::load(dst + i * 2), param));
+  }
+  if constexpr (L::kPartialBlocks) {
+    const int left = count - i, pairs = left / 2;
+    if (pairs > 0) {
+      const V dstLanes = L::firstLanes(pairs);
+      const V w0 = L::loadFirst(src + i * 4, L::firstLanes(left < L::kPixels ? left : L::kPixels));
+      const V w1 = left > L::kPixels ? L::loadFirst(src + i * 4 + L::kPixels * 4, L::firstLanes(left - L::kPixels)) : L::zero();
+      L::storeFirst(dst + i * 2, dstLanes, AlphaBlend16<L, Kind>(w0, w1, L::loadFirst(dst + i * 2, dstLanes), param));
+      i += 2 * pairs;
+    }
+    if (i < count) {
+      BlendRow16Reference(Kind, dst + i * 2, src + i * 4, 1, param, nullptr);
+      i = count;
+    }
   }
   return i;
 }
@@ -295,24 +373,35 @@ constexpr std::array<VectorRowFn, 2 * sizeof...(K)> VectorRowTable(std::integer_
   }
 }
 
+// The alpha-source kinds take no key.
 template <class L>
-int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+VectorRowFn VectorRow16Loop(int kind, bool keyed) {
   constexpr int kKinds = kRow16PairSub + 1;
   switch (kind) {
-    case kRow16AlphaSource: return VectorRow16AlphaOf<L, kRow16AlphaSource>(dst, src, count, param, 0);
-    case kRow16AlphaParam: return VectorRow16AlphaOf<L, kRow16AlphaParam>(dst, src, count, param, 0);
-    case kRow16AlphaParamAll: return VectorRow16AlphaOf<L, kRow16AlphaParamAll>(dst, src, count, param, 0);
+    case kRow16AlphaSource: return &VectorRow16AlphaOf<L, kRow16AlphaSource>;
+    case kRow16AlphaParam: return &VectorRow16AlphaOf<L, kRow16AlphaParam>;
+    case kRow16AlphaParamAll: return &VectorRow16AlphaOf<L, kRow16AlphaParamAll>;
     default: break;
   }
   static constexpr auto table = VectorRowTable<L, false>(std::make_integer_sequence<int, kKinds>{});
-  return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
+  return table[(keyed ? kKinds : 0) + kind];
+}
+
+template <class L>
+int VectorRow16(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
+  return VectorRow16Loop<L>(kind, key != nullptr)(dst, src, count, param, key ? *key : 0);
+}
+
+template <class L>
+VectorRowFn VectorRowLoop(int kind, bool keyed) {
+  constexpr int kKinds = kRowAlphaParamAll + 1;
+  static constexpr auto table = VectorRowTable<L, true>(std::make_integer_sequence<int, kKinds>{});
+  return table[(keyed ? kKinds : 0) + kind];
 }
 
 template <class L>
 int VectorRow(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key) {
-  constexpr int kKinds = kRowAlphaParamAll + 1;
-  static constexpr auto table = VectorRowTable<L, true>(std::make_integer_sequence<int, kKinds>{});
-  return table[(key ? kKinds : 0) + kind](dst, src, count, param, key ? *key : 0);
+  return VectorRowLoop<L>(kind, key != nullptr)(dst, src, count, param, key ? *key : 0);
 }
 
 }  // namespace

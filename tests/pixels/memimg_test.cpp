@@ -95,6 +95,33 @@ TEST(MemImg, ScreenImagesFollowTheRequestedDepth) {
   EXPECT_EQ(kMemImgDepth16, depth.m.colorType);
 }
 
+// The rectangle fill against the pixel-by-pixel rule: every colour type's pixel size, values of
+// one repeated byte or not, widths across the whole-block fill, whole images and rectangles
+// clipped on each side; the pixels outside stay as they were.
+TEST(MemImg, RectangleFillMatchesThePixelRule) {
+  struct Type {
+    int colorType, alpha, palette;
+  } types[] = {{kMemImg565, 0, 0}, {kMemImg565, 1, 0}, {kMemImg8888, 0, 0}, {kMemImg8888, 0, 1}, {kMemImgDepth16, 0, 0}};
+  for (const uint32_t value : {0xA1B2C3D4u, 0u, 0xFFFFu, 0x3F3F3F3Fu})
+  for (const Type& t : types) {
+    for (const IntRect r : {IntRect{0, 0, 70, 3}, IntRect{1, 0, 2, 3}, IntRect{3, 1, 36, 2}, IntRect{-4, -1, 19, 9},
+                            IntRect{5, 0, 90, 3}, IntRect{17, 1, 33, 3}, IntRect{6, 1, 6, 2}}) {
+      Image img;
+      ASSERT_EQ(0, InitMemImg(&img.m, 70, 3, -1, 0, t.colorType, t.palette, t.alpha, 0));
+      const int bpp = img.m.format->BytesPerPixel;
+      std::vector<uint8_t> expected(static_cast<size_t>(img.m.pitch) * 3);
+      for (size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<uint8_t>(i * 7 + 1);
+      std::memcpy(img.m.pixels, expected.data(), expected.size());
+      for (int y = r.top < 0 ? 0 : r.top; y < r.bottom && y < 3; ++y)
+        for (int x = r.left < 0 ? 0 : r.left; x < r.right && x < 70; ++x)
+          std::memcpy(&expected[static_cast<size_t>(y * img.m.pitch + x * bpp)], &value, static_cast<size_t>(bpp));
+      FillMemImgRect(&img.m, &r, value);
+      ASSERT_EQ(0, std::memcmp(expected.data(), img.m.pixels, expected.size()))
+          << "type " << t.colorType << " bpp " << bpp << " rect " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    }
+  }
+}
+
 TEST(MemImg, ViewsAndRectangleFill) {
   Image img;
   ASSERT_EQ(0, InitMemImg(&img.m, 8, 4, -1, 0x1234, kMemImg565, 0, 0, 0));

@@ -1,0 +1,142 @@
+// The row forms at every short length: the vector loops finish a row's last pixels themselves
+// (partial blocks) and pass over blocks whose pixels cannot change the destination, so every kind,
+// with and without a key, at lengths 0 to 40 and at odd starting pixels must give the reference
+// bytes and leave the pixels around the row alone.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "media/software/row_kernels.h"
+#include "soft_image.h"
+
+namespace zelvo {
+namespace {
+
+using testing_soft::ResetSoft;
+
+constexpr int kGuard = 9;     // pixels before and after the row that must not change
+constexpr int kLongest = 40;
+
+// Source pixels in blocks of eight of one alpha shape: all 0, all 255, mixed, or holding the key.
+std::vector<uint32_t> SourceRow(std::mt19937& rng, uint32_t key, int length) {
+  std::vector<uint32_t> src(static_cast<size_t>(length));
+  int shape = 0;
+  for (int i = 0; i < length; ++i) {
+    if (i % 8 == 0) shape = static_cast<int>(rng() % 4);
+    const uint32_t colour = rng() & 0x00FFFFFF;
+    switch (shape) {
+      case 0: src[i] = colour; break;
+      case 1: src[i] = colour | 0xFF000000u; break;
+      case 2: src[i] = static_cast<uint32_t>(rng()); break;
+      default: src[i] = i % 3 == 0 ? key : (colour | (i % 2 ? 0xFF000000u : 0u)); break;
+    }
+  }
+  return src;
+}
+
+TEST(RowKernels, ShortRows32MatchTheReferenceAtEveryLengthAndOffset) {
+  ResetSoft();
+  std::mt19937 rng(29);
+  const uint32_t key = 0xFF102030u;
+  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level) {
+    LimitSoftPathLevel(level);
+    for (int kind = soft::kRowLerp; kind <= soft::kRowAlphaParamAll; ++kind) {
+      for (int param : {1, 128, 200, 255}) {
+        for (bool keyed : {false, true}) {
+          for (int offset : {0, 1, 3, 7}) {
+            for (int count = 0; count <= kLongest; ++count) {
+              const size_t total = static_cast<size_t>(kGuard + offset + count + kGuard);
+              std::vector<uint32_t> a(total), b(total);
+              for (size_t i = 0; i < total; ++i) a[i] = b[i] = static_cast<uint32_t>(rng());
+              // the source starts at another offset than the destination
+              std::vector<uint32_t> src = SourceRow(rng, key, count + 5);
+              const auto* from = reinterpret_cast<const uint8_t*>(src.data() + (offset + 2) % 5);
+              const uint32_t* k = keyed ? &key : nullptr;
+              soft::BlendRow32(kind, reinterpret_cast<uint8_t*>(a.data() + kGuard + offset), from, count, param, k);
+              soft::BlendRow32Reference(kind, reinterpret_cast<uint8_t*>(b.data() + kGuard + offset), from, count, param, k);
+              ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " param " << param << " keyed " << keyed
+                              << " offset " << offset << " count " << count;
+            }
+          }
+        }
+      }
+    }
+  }
+  ForceSoftReferencePath(0);
+}
+
+// 16-bit rows: pixel pairs in partial blocks and a lone last pixel; the alpha kinds read 4-byte
+// source pixels (565, then the alpha) in blocks of one alpha shape; the pair kinds take no key.
+TEST(RowKernels, ShortRows16MatchTheReferenceAtEveryLengthAndOffset) {
+  ResetSoft();
+  std::mt19937 rng(37);
+  const uint32_t key = 0x1234;
+  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level) {
+    LimitSoftPathLevel(level);
+    for (int kind = soft::kRow16Lerp6; kind <= soft::kRow16AlphaParamAll; ++kind) {
+      const bool wide = soft::Row16HasAlpha(kind);
+      const bool pairs = kind == soft::kRow16PairAdd || kind == soft::kRow16PairSub;
+      for (int param : {1, 128, 200, 255}) {
+        for (bool keyed : {false, true}) {
+          if (keyed && (pairs || wide)) continue;
+          for (int offset : {0, 1, 3, 7}) {
+            for (int count = 0; count <= kLongest; ++count) {
+              const size_t total = static_cast<size_t>(kGuard + offset + count + kGuard);
+              std::vector<uint16_t> a(total), b(total);
+              for (size_t i = 0; i < total; ++i) a[i] = b[i] = static_cast<uint16_t>(rng());
+              std::vector<uint32_t> src = SourceRow(rng, key, count + 5);
+              for (uint32_t& v : src) v = wide ? (v & 0xFFFF) | (v >> 24) << 16 : v & 0xFFFF;
+              const auto* from = reinterpret_cast<const uint8_t*>(src.data()) + ((offset + 2) % 5) * (wide ? 4 : 2);
+              const uint32_t* k = keyed ? &key : nullptr;
+              soft::BlendRow16(kind, reinterpret_cast<uint8_t*>(a.data() + kGuard + offset), from, count, param, k);
+              soft::BlendRow16Reference(kind, reinterpret_cast<uint8_t*>(b.data() + kGuard + offset), from, count, param, k);
+              ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " param " << param << " keyed " << keyed
+                              << " offset " << offset << " count " << count;
+            }
+          }
+        }
+      }
+    }
+  }
+  ForceSoftReferencePath(0);
+}
+
+// Long rows made of whole blocks of alpha 0 and alpha 255, which the alpha kinds pass over or
+// copy, among mixed blocks, in both colour types.
+TEST(RowKernels, AlphaBlocksOfOneKindMatchTheReference) {
+  ResetSoft();
+  std::mt19937 rng(31);
+  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level) {
+    LimitSoftPathLevel(level);
+    for (int kind : {soft::kRowAlphaSource, soft::kRowAlphaParam, soft::kRowAlphaParamAll}) {
+      for (int offset = 0; offset < 8; ++offset) {
+        const int count = 200;
+        std::vector<uint32_t> src = SourceRow(rng, 0x00ABCDEF, count);
+        std::vector<uint32_t> a(static_cast<size_t>(count + 8)), b(a.size());
+        for (size_t i = 0; i < a.size(); ++i) a[i] = b[i] = static_cast<uint32_t>(rng());
+        const auto* from = reinterpret_cast<const uint8_t*>(src.data());
+        soft::BlendRow32(kind, reinterpret_cast<uint8_t*>(a.data() + offset), from, count, 77);
+        soft::BlendRow32Reference(kind, reinterpret_cast<uint8_t*>(b.data() + offset), from, count, 77);
+        ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " offset " << offset;
+      }
+    }
+    for (int kind : {soft::kRow16AlphaSource, soft::kRow16AlphaParam, soft::kRow16AlphaParamAll}) {
+      for (int offset = 0; offset < 8; ++offset) {
+        const int count = 200;
+        std::vector<uint32_t> src = SourceRow(rng, 0x1234, count);
+        for (uint32_t& v : src) v = (v & 0xFFFF) | (v >> 24) << 16;
+        std::vector<uint16_t> a(static_cast<size_t>(count + 8)), b(a.size());
+        for (size_t i = 0; i < a.size(); ++i) a[i] = b[i] = static_cast<uint16_t>(rng());
+        const auto* from = reinterpret_cast<const uint8_t*>(src.data());
+        soft::BlendRow16(kind, reinterpret_cast<uint8_t*>(a.data() + offset), from, count, 77);
+        soft::BlendRow16Reference(kind, reinterpret_cast<uint8_t*>(b.data() + offset), from, count, 77);
+        ASSERT_EQ(b, a) << "level " << level << " 16-bit kind " << kind << " offset " << offset;
+      }
+    }
+  }
+  ForceSoftReferencePath(0);
+}
+
+}  // namespace
+}  // namespace zelvo
