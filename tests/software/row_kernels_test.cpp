@@ -35,6 +35,24 @@ std::vector<uint32_t> SourceRow(std::mt19937& rng, uint32_t key, int length) {
   return src;
 }
 
+using RowForm = void (*)(int kind, uint8_t* dst, const uint8_t* src, int count, int param, const uint32_t* key);
+
+// One row through the vector form and through the reference, each over the same random destination
+// of `Pixel`s, starting `offset` pixels after a guard that must stay as it was, as must the one after.
+template <typename Pixel>
+::testing::AssertionResult RowMatchesReference(std::mt19937& rng, RowForm row, RowForm reference, int kind,
+                                               const uint8_t* from, int offset, int count, int param,
+                                               const uint32_t* key) {
+  const size_t total = static_cast<size_t>(kGuard + offset + count + kGuard);
+  std::vector<Pixel> a(total), b(total);
+  for (size_t i = 0; i < total; ++i) a[i] = b[i] = static_cast<Pixel>(rng());
+  row(kind, reinterpret_cast<uint8_t*>(a.data() + kGuard + offset), from, count, param, key);
+  reference(kind, reinterpret_cast<uint8_t*>(b.data() + kGuard + offset), from, count, param, key);
+  if (a == b) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "kind " << kind << " param " << param << " keyed " << (key != nullptr)
+                                       << " offset " << offset << " count " << count;
+}
+
 TEST(RowKernels, ShortRows32MatchTheReferenceAtEveryLengthAndOffset) {
   ResetSoft();
   std::mt19937 rng(29);
@@ -46,17 +64,12 @@ TEST(RowKernels, ShortRows32MatchTheReferenceAtEveryLengthAndOffset) {
         for (bool keyed : {false, true}) {
           for (int offset : {0, 1, 3, 7}) {
             for (int count = 0; count <= kLongest; ++count) {
-              const size_t total = static_cast<size_t>(kGuard + offset + count + kGuard);
-              std::vector<uint32_t> a(total), b(total);
-              for (size_t i = 0; i < total; ++i) a[i] = b[i] = static_cast<uint32_t>(rng());
               // the source starts at another offset than the destination
               std::vector<uint32_t> src = SourceRow(rng, key, count + 5);
               const auto* from = reinterpret_cast<const uint8_t*>(src.data() + (offset + 2) % 5);
-              const uint32_t* k = keyed ? &key : nullptr;
-              soft::BlendRow32(kind, reinterpret_cast<uint8_t*>(a.data() + kGuard + offset), from, count, param, k);
-              soft::BlendRow32Reference(kind, reinterpret_cast<uint8_t*>(b.data() + kGuard + offset), from, count, param, k);
-              ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " param " << param << " keyed " << keyed
-                              << " offset " << offset << " count " << count;
+              ASSERT_TRUE(RowMatchesReference<uint32_t>(rng, soft::BlendRow32, soft::BlendRow32Reference, kind, from,
+                                                        offset, count, param, keyed ? &key : nullptr))
+                  << "level " << level;
             }
           }
         }
@@ -82,17 +95,12 @@ TEST(RowKernels, ShortRows16MatchTheReferenceAtEveryLengthAndOffset) {
           if (keyed && (pairs || wide)) continue;
           for (int offset : {0, 1, 3, 7}) {
             for (int count = 0; count <= kLongest; ++count) {
-              const size_t total = static_cast<size_t>(kGuard + offset + count + kGuard);
-              std::vector<uint16_t> a(total), b(total);
-              for (size_t i = 0; i < total; ++i) a[i] = b[i] = static_cast<uint16_t>(rng());
               std::vector<uint32_t> src = SourceRow(rng, key, count + 5);
               for (uint32_t& v : src) v = wide ? (v & 0xFFFF) | (v >> 24) << 16 : v & 0xFFFF;
               const auto* from = reinterpret_cast<const uint8_t*>(src.data()) + ((offset + 2) % 5) * (wide ? 4 : 2);
-              const uint32_t* k = keyed ? &key : nullptr;
-              soft::BlendRow16(kind, reinterpret_cast<uint8_t*>(a.data() + kGuard + offset), from, count, param, k);
-              soft::BlendRow16Reference(kind, reinterpret_cast<uint8_t*>(b.data() + kGuard + offset), from, count, param, k);
-              ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " param " << param << " keyed " << keyed
-                              << " offset " << offset << " count " << count;
+              ASSERT_TRUE(RowMatchesReference<uint16_t>(rng, soft::BlendRow16, soft::BlendRow16Reference, kind, from,
+                                                        offset, count, param, keyed ? &key : nullptr))
+                  << "level " << level;
             }
           }
         }
