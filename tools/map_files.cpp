@@ -1,7 +1,8 @@
 // The mission maps, "map\easy\c%02d%02d.dat" and "map\hard\c%02d%02d.dat": for every mission and
 // area a level with a walkable way (climbs of at most two cells, breakable blocks allowed) from the
 // start to its doors and goal. The hard set is the same ground with more enemies, and in mission 1
-// a repair block at the start of the areas between the first and the main computer's.
+// a repair block at the start of each area between the first and the main computer's: there every
+// hit takes three times the HP.
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -187,7 +188,7 @@ MapBuilder BaseGate() {
   m.Enemy(kFloorGun, 40, 9, 1);
   m.Enemy(kSoldier, 44, 11, 4, true);
   m.Enemy(kFloorGun, 12, 11, 3, true);
-  m.HardCell(3, 11, '5');               // on hard a repair block at the start
+  m.HardCell(3, 11, '5');
   m.Door(kAreaDoor, 47, 11, 2);
   return m;
 }
@@ -244,6 +245,7 @@ MapBuilder BaseCore() {
   m.Fill(28, 9, 29, 9, '5');
   m.Enemy(kFloorGun, 34, 9, 6);
   m.Enemy(kSoldier, 42, 9, 12, true);
+  m.HardCell(4, 9, '5');
   m.Door(kAreaDoor, 47, 9, 5);
   return m;
 }

@@ -76,27 +76,34 @@ inline int BossSlot() {
 
 constexpr int kPileBunker = 7;   // its blast takes 1500 x difficulty x 0.15 HP: nearly all on hard
 
-// The carried slot of the pile bunker with rounds left, 0 if none.
-inline int LoadedPileBunkerSlot() {
-  for (int slot = 1; slot <= kLastCarriedSlot; ++slot) {
+// The carried gun slot to fire at the boss: the pile bunker while it has rounds, else the first
+// gun with rounds left; 0 when no gun has any.
+inline int LoadedGunSlot() {
+  int loaded = 0;
+  for (int slot = kLastCarriedSlot; slot >= 1; --slot) {
     const WeaponSlotRecord& w = g_battle.WeaponSlot[slot];
-    if (w.used != 0 && w.weapon == kPileBunker && w.ammunition > 0) return slot;
+    if (w.used == 0 || w.ammunition <= 0) continue;
+    if (w.weapon == kPileBunker) return slot;
+    loaded = slot;
   }
-  return 0;
+  return loaded;
 }
 
 // Close in beside the boss and strike its body with the first two blows of the combo again and
-// again: the third blow's long recovery costs more than it adds. A pile bunker seized on the way
-// is fired first, a round each time it is reloaded: its ten rounds outweigh the main computer of
-// hard; its recoil leaves her still in reach.
+// again: the third blow's long recovery costs more than it adds. The guns picked up on the way are
+// fired first, the pile bunker before the others, a round each time the gun is reloaded: its ten
+// rounds outweigh the main computer of hard, and its recoil leaves her still in reach. Other guns
+// are fired from farther off, so that the guard pods the boss sends along her level run into her
+// fire before they reach her and call in a bombing.
 inline void FightBoss() {
   const int boss = BossSlot();
   if (boss == 0) return;
   const Character& b = CharacterTable[boss];
   const Character& p = Heroine();
-  const float stand = b.x - b.halfWidth - 30.0f;
-  const int bunker = LoadedPileBunkerSlot();
-  if (p.x < stand - 20.0f && !(bunker != 0 && p.x > stand - 150.0f)) {
+  const int gun = LoadedGunSlot();
+  const bool closeGun = gun == 0 || g_battle.WeaponSlot[gun].weapon == kPileBunker;
+  const float stand = b.x - b.halfWidth - (closeGun ? 30.0f : 430.0f);
+  if (p.x < stand - 20.0f && !(gun != 0 && p.x > stand - 150.0f)) {
     ScriptedPad::Set(kKeyShoot, false);
     WalkToward(stand, 20.0f, kDashAndStrikeEnemies);
     return;
@@ -105,10 +112,10 @@ inline void FightBoss() {
   ScriptedPad::Set(kKeyLeft, false);
   ScriptedPad::Set(kKeyJump, false);
   HoldDash(false);
-  if (bunker != 0) {
-    Tap(kKeyNextWeapon, g_battle.CurrentWeaponSlot != bunker);
+  if (gun != 0) {
+    Tap(kKeyNextWeapon, g_battle.CurrentWeaponSlot != gun);
     ScriptedPad::Set(kKeyMelee, false);
-    ScriptedPad::Set(kKeyShoot, g_battle.CurrentWeaponSlot == bunker && p.facing == 1);
+    ScriptedPad::Set(kKeyShoot, g_battle.CurrentWeaponSlot == gun && p.facing == 1);
     return;
   }
   ScriptedPad::Set(kKeyShoot, false);
