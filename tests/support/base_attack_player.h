@@ -219,14 +219,24 @@ inline int PileBunkerSoldierAhead(int direction, float reach) {
   return nearest;
 }
 
+// True when every gun slot she has holds a gun: a seized weapon would be left on the ground.
+inline bool GunSlotsFull() {
+  for (int slot = 1; slot <= g_battle.WeaponSlotCount; ++slot) {
+    if (g_battle.WeaponSlot[slot].used == 0) return false;
+  }
+  return true;
+}
+
 // The pile bunker is seized from afar with a throw of the tool-weapon: the soldier then carries
-// nothing, and the main computer falls to its ten rounds. While the tool-weapon is away she waits
-// where she stands: a blow would call it back and let go of what it holds. True while this takes
-// her over.
+// nothing, and the main computer falls to its ten rounds. With no gun slot free, the special
+// attack first throws away the gun in hand. While the tool-weapon is away she waits where she
+// stands: a blow would call it back and let go of what it holds. True while this takes her over.
 inline bool SeizePileBunker(int direction) {
   const Character& p = Heroine();
   const bool away = g_battle.ToolWeaponState == 0;
   const int soldier = away ? 0 : PileBunkerSoldierAhead(direction, 700.0f);
+  const bool makeRoom = soldier != 0 && GunSlotsFull();
+  Tap(kKeySpecial, makeRoom && g_battle.CurrentWeaponSlot != 0 && p.state == 10 && HeroineStanding());
   if (!away && soldier == 0) return false;
   const bool dashing = p.state == kDashingState;
   const bool turn = !away && !dashing && p.facing != direction && !HeldToward(direction);
@@ -235,6 +245,13 @@ inline bool SeizePileBunker(int direction) {
   ScriptedPad::Set(kKeyJump, false);
   ScriptedPad::Set(kKeyMelee, false);
   HoldDash(false);
+  if (makeRoom) {
+    // A gun in hand to throw away.
+    Tap(kKeyNextWeapon, g_battle.CurrentWeaponSlot == 0);
+    ScriptedPad::Set(kKeyPreviousWeapon, false);
+    ScriptedPad::Set(kKeyShoot, false);
+    return true;
+  }
   // Both weapon keys at once put the tool-weapon in her hand.
   const bool toolWanted = g_battle.CurrentWeaponSlot != 0;
   Tap(kKeyNextWeapon, toolWanted);
