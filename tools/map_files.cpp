@@ -1,6 +1,8 @@
 // The mission maps, "map\easy\c%02d%02d.dat" and "map\hard\c%02d%02d.dat": for every mission and
 // area a level with a walkable way (climbs of at most two cells, breakable blocks allowed) from the
-// start to its doors and goal. The hard set is the same ground with more enemies.
+// start to its doors and goal. The hard set is the same ground with more enemies, and in mission 1
+// a repair block at the start of each area between the first and the main computer's: there every
+// hit takes three times the HP.
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -40,6 +42,8 @@ class MapBuilder {
     for (int r = r0; r <= r1; ++r)
       for (int c = c0; c <= c1; ++c) cells_.at(r).at(c) = cell;
   }
+  // A cell that only the hard map holds, over whatever the common ground has there.
+  void HardCell(int c, int r, char cell) { hardCells_.push_back({c, r, cell}); }
   // Walls on the left and right, a ceiling row and `floor` rows of floor.
   void Frame(int floor) {
     Fill(0, 0, columns_ - 1, 0, '2');
@@ -78,7 +82,11 @@ class MapBuilder {
     std::snprintf(line, sizeof line, "%d\r\n%d\r\n%d\r\n%d\r\n%d\r\n%.1f\r\n%.1f\r\n", background_, music_, enemySet_,
                   columns_ - 1, rows_ - 1, goalX_, goalY_);
     text += line;
-    for (const std::string& row : cells_) text += row + "\r\n";
+    std::vector<std::string> cells = cells_;
+    for (const Cell& cell : hardCells_) {
+      if (hard) cells.at(cell.r).at(cell.c) = cell.kind;
+    }
+    for (const std::string& row : cells) text += row + "\r\n";
     std::snprintf(line, sizeof line, "%.1f,%.1f\r\n", startX_, startY_);
     text += line;
     for (const MapObject& o : objects_) {
@@ -90,8 +98,13 @@ class MapBuilder {
   }
 
  private:
+  struct Cell {
+    int c, r;
+    char kind;
+  };
   int columns_, rows_, background_, music_, enemySet_;
   std::vector<std::string> cells_;
+  std::vector<Cell> hardCells_;
   double startX_ = -1, startY_ = -1, goalX_ = -1, goalY_ = -1;
   std::vector<MapObject> objects_;
 };
@@ -175,6 +188,7 @@ MapBuilder BaseGate() {
   m.Enemy(kFloorGun, 40, 9, 1);
   m.Enemy(kSoldier, 44, 11, 4, true);
   m.Enemy(kFloorGun, 12, 11, 3, true);
+  m.HardCell(3, 11, '5');
   m.Door(kAreaDoor, 47, 11, 2);
   return m;
 }
@@ -192,6 +206,7 @@ MapBuilder BaseShaft() {
     if (i % 4 == 2) m.Enemy(kSoldier, left ? 3 : 15, r - 1, 6, true);
     if (i % 4 == 3) m.Enemy(kCeilingGun, left ? 14 : 4, r - 1, 2);   // under the next platform
   }
+  m.HardCell(5, 38, '5');
   m.Door(kShopDoor, 11, 2, 0);
   m.Door(kAreaDoor, 16, 2, 3);
   return m;
@@ -213,6 +228,7 @@ MapBuilder BaseHall() {
   m.Enemy(kTank, 44, 9);
   m.Enemy(kSoldier, 50, 9, 8, true);
   m.Enemy(kSoldier, 33, 9, 9, true);
+  m.HardCell(4, 9, '5');
   m.Door(kAreaDoor, 57, 9, 4);
   return m;
 }
@@ -229,6 +245,7 @@ MapBuilder BaseCore() {
   m.Fill(28, 9, 29, 9, '5');
   m.Enemy(kFloorGun, 34, 9, 6);
   m.Enemy(kSoldier, 42, 9, 12, true);
+  m.HardCell(4, 9, '5');
   m.Door(kAreaDoor, 47, 9, 5);
   return m;
 }

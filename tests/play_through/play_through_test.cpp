@@ -6,10 +6,9 @@
 // the records the game had when they were saved, and a second process that loads slot 2 must find
 // mission 2 open. The same configuration played twice gives the same run, frame for frame.
 //
-// The missions are played by the battle tests' scripted players on the generated maps (mission 1 on
-// hard on short rooms, for want of a player of its generated maps). The player is scripted in the
-// child process: keys whose frame is known beforehand come from the
-// host's input script; the rest (menus reached after a mission of unknown length, the clear screens,
+// The missions are played by the battle tests' scripted players on the generated maps. The player
+// is scripted in the child process: keys whose frame is known beforehand come from the host's
+// input script; the rest (menus reached after a mission of unknown length, the clear screens,
 // the save offers) are pressed from the input subsystem's place in the message pump. Where a run
 // is compared with another, every presented frame is folded into a hash as the host is given it.
 #include <sys/wait.h>
@@ -27,11 +26,9 @@
 
 #include "game/battle/battle_state.h"
 #include "game/battle/game_tables.h"
-#include "game/battle/pickups.h"
 #include "game/battle/shell_services.h"
 #include "game/shell/save_load_screen.h"
 #include "game/shell/screen_frame.h"
-#include "game/shell/shop_rules.h"
 #include "media/core/random.h"
 #include "media/core/subsystem_hooks.h"
 #include "media/display/screen_state.h"
@@ -51,7 +48,6 @@ constexpr int kEscapeScancode = 41;
 constexpr int kDownScancode = 81;
 constexpr int kRightShiftScancode = 229;   // the cancel key: pages mission texts, unbound in battle
 constexpr int kClearScreenSteps = 7;
-constexpr int kHeavyMachineGun = 9;
 constexpr int kHangarFadeFrames = 32;
 constexpr int kHangarRows = 3;   // missions 0 to 2 at most
 
@@ -210,7 +206,6 @@ struct Screens {
   static inline int savesMade = 0;
   static inline bool pilotInstalled = false;
   static inline int hangarVisits = 0;
-  static inline bool shortMissionOne = false;
 
   static int Menu(int screen) {
     // The library registers its pump when it starts, so the pilot goes in at the first screen; the
@@ -241,14 +236,7 @@ struct Screens {
   static int Mission(int mode) {
     const int mission = g_battle.CurrentMission;
     if (mission == 0) player = PlayTraining;
-    if (mission == 1) player = shortMissionOne ? PlayMissionOne : PlayBaseAttack;
-    // On the short rooms the gun stands for buying it in the shop, which a new game's money does
-    // not reach.
-    if (mission == 1 && shortMissionOne) {
-      Log("armed " + std::to_string(AddWeapon(kHeavyMachineGun)));
-      // So do the shop's HP gauges, to outlast the boss of hard.
-      g_battle.HpGaugeCount = kMostHpGauges;
-    }
+    if (mission == 1) player = PlayBaseAttack;
     if (mission == 2) player = PlayMissionTwo;
     drawHud = g_shell.DrawBattleHud;
     runMenu = g_shell.RunMenu;
@@ -319,10 +307,6 @@ struct Configuration {
   const char* dataSet;   // "loose" or "packed"
 };
 
-// Mission 1 on hard has no scripted player for its generated maps yet: it is played on short
-// rooms with the gun carried in.
-bool ShortMissionOne(const Configuration& c) { return c.difficulty == 3; }
-
 void PrintTo(const Configuration& c, std::ostream* out) {
   *out << "difficulty " << c.difficulty << " profile " << c.direct3DProfile << " " << c.dataSet;
 }
@@ -362,14 +346,11 @@ class PlayThrough : public ProgramEntryTest {
  protected:
   // The data set linked in read-only, maps and archives included; what the game writes (the
   // temporary map, saves, screenshots) is the folder's own, so nothing is written through into it.
-  // With `shortMissionOne`, the maps come from a map folder of the scratch folder's own instead:
-  // the generated ones linked, mission 1's replaced by the short rooms its carried-gun player knows.
-  void LinkDataSet(const char* dataSet, bool shortMissionOne) {
+  void LinkDataSet(const char* dataSet) {
     const std::filesystem::path data = std::filesystem::path(ZELVO_GAMEDATA_DIR) / dataSet;
     for (const auto& entry : std::filesystem::directory_iterator(data)) {
       const std::string name = entry.path().filename().string();
       if (name == "save" || name == "ss") continue;
-      if (shortMissionOne && (name == "map" || name == "map.zva")) continue;
       if (name == "tempmap.dat") {
         std::filesystem::copy_file(entry.path(), folder_ + "/" + name);
         continue;
@@ -377,25 +358,6 @@ class PlayThrough : public ProgramEntryTest {
       std::filesystem::create_symlink(entry.path(), folder_ + "/" + name);
     }
     std::filesystem::create_directories(folder_ + "/ss");
-    if (!shortMissionOne) return;
-    const std::filesystem::path generatedMaps = std::filesystem::path(ZELVO_GAMEDATA_DIR) / "loose" / "map";
-    for (const char* level : {"easy", "hard"}) {
-      const std::string folder = folder_ + "/map/" + level;
-      std::filesystem::create_directories(folder);
-      for (const auto& entry : std::filesystem::directory_iterator(generatedMaps / level)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("c01", 0) != 0) std::filesystem::create_symlink(entry.path(), folder + "/" + name);
-      }
-      // The short rooms' guns outlast the heroine on hard: there the rooms hold their doors only.
-      const std::vector<MapFile> rooms = MissionOneMaps();
-      for (std::size_t area = 0; area < rooms.size(); ++area) {
-        const std::string name = rooms[area].name.substr(rooms[area].name.rfind('/') + 1);
-        const bool doorOnly = std::string(level) == "hard" && area + 1 < rooms.size();
-        std::ofstream(folder + "/" + name, std::ios::binary)
-            << (doorOnly ? RoomMap(14, {{40, 0, 12, 5, static_cast<int>(area) + 1}}, static_cast<int>(area) % 3)
-                         : rooms[area].text);
-      }
-    }
   }
 
   // One run of the game in a child process; its exit status, or -1 when it did not exit.
@@ -412,7 +374,6 @@ class PlayThrough : public ProgramEntryTest {
 
   // The whole first run; its log.
   std::vector<std::string> PlayWholeGame(const Configuration& c) {
-    Screens::shortMissionOne = ShortMissionOne(c);
     const int status = RunGame(NewGameScript(c.difficulty),
                                EntryScreens{Screens::Menu, Screens::Mission, Screens::SaveLoad,
                                             RealEntryScreens().GalleryScreen},
@@ -435,14 +396,13 @@ class PlayThroughMatrix : public PlayThrough, public ::testing::WithParamInterfa
 
 TEST_P(PlayThroughMatrix, EveryMissionIsClearedSavedAndLoaded) {
   const Configuration c = GetParam();
-  LinkDataSet(c.dataSet, ShortMissionOne(c));
+  LinkDataSet(c.dataSet);
   const std::vector<std::string> log = PlayWholeGame(c);
   const std::string all = Joined(log);
 
   EXPECT_EQ(Find(log, "startup "), c.direct3DProfile == 'A' ? "startup direct3d" : "startup software") << all;
   EXPECT_NE(Find(log, "menu 0 ").find("result 1"), std::string::npos) << all;
   EXPECT_NE(Find(log, "mission 0 ").find("result 0 phase 100"), std::string::npos) << "training\n" << all;
-  EXPECT_EQ(Find(log, "armed "), ShortMissionOne(c) ? "armed 1" : "") << all;
   EXPECT_NE(Find(log, "clear 1 "), "") << all;
   EXPECT_NE(Find(log, "mission 1 ").find("result 0 phase 100"), std::string::npos) << all;
   EXPECT_NE(Find(log, "clear 2 "), "") << all;
@@ -483,16 +443,13 @@ const Configuration kHardConfigurations[] = {
 std::string NameOf(const ::testing::TestParamInfo<Configuration>& info) { return ConfigurationName(info.param); }
 
 INSTANTIATE_TEST_SUITE_P(Configurations, PlayThroughMatrix, ::testing::ValuesIn(kEasyConfigurations), NameOf);
-// Off until mission 1 on hard has a player that clears it: the heroine still falls in its boss
-// room, carried gun and gauges notwithstanding. Run with --gtest_also_run_disabled_tests.
-INSTANTIATE_TEST_SUITE_P(DISABLED_HardConfigurations, PlayThroughMatrix, ::testing::ValuesIn(kHardConfigurations),
-                         NameOf);
+INSTANTIATE_TEST_SUITE_P(HardConfigurations, PlayThroughMatrix, ::testing::ValuesIn(kHardConfigurations), NameOf);
 
 // Frame counts, scores, money, the saved slots and every presented frame the same in a second run.
 TEST_F(PlayThrough, TheSameConfigurationPlaysTheSameTwice) {
   const Configuration c{1, 'B', "loose"};
   FrameHash::enabled = true;
-  LinkDataSet(c.dataSet, ShortMissionOne(c));
+  LinkDataSet(c.dataSet);
   std::vector<std::string> first = PlayWholeGame(c);
   const std::string slotsFirst = SlotLinesAfterTheDate(0) + "\n" + SlotLinesAfterTheDate(1);
   std::filesystem::remove_all(folder_ + "/save");

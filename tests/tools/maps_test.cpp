@@ -189,6 +189,21 @@ TEST(GeneratedMaps, EveryTileAndEnemyKindAppearsWithItsPictures) {
   for (int kind : {0, 10, 11, 20, 30, 40, 50, 60, 70, 80}) EXPECT_EQ(enemies.count(kind), 1u) << "enemy kind " << kind;
 }
 
+// The hard ground is the easy ground, but for repair blocks laid on open cells.
+std::string HardGroundDifference(const ParsedMap& easy, const ParsedMap& hard) {
+  if (easy.rows.size() != hard.rows.size()) return "row count";
+  for (std::size_t r = 0; r < easy.rows.size(); ++r) {
+    if (easy.rows[r].size() != hard.rows[r].size()) return "row " + std::to_string(r) + " width";
+    for (std::size_t c = 0; c < easy.rows[r].size(); ++c) {
+      if (easy.rows[r][c] == hard.rows[r][c]) continue;
+      if (easy.rows[r][c] != '0' || hard.rows[r][c] != '5') {
+        return "cell " + std::to_string(c) + "," + std::to_string(r);
+      }
+    }
+  }
+  return "";
+}
+
 TEST(GeneratedMaps, MissionOneEndsWithTheBossAndHardMapsHoldMoreEnemies) {
   ParsedMap boss = ParseMap("map\\easy\\c0105.dat", 1, 5);
   int bosses = 0;
@@ -200,7 +215,7 @@ TEST(GeneratedMaps, MissionOneEndsWithTheBossAndHardMapsHoldMoreEnemies) {
   ASSERT_EQ(easy.size(), hard.size());
   std::size_t easyCount = 0, hardCount = 0;
   for (std::size_t i = 0; i < easy.size(); ++i) {
-    EXPECT_EQ(easy[i].rows, hard[i].rows) << hard[i].path;
+    EXPECT_EQ(HardGroundDifference(easy[i], hard[i]), "") << hard[i].path;
     EXPECT_LE(easy[i].objects.size(), hard[i].objects.size()) << hard[i].path;
     easyCount += easy[i].objects.size();
     hardCount += hard[i].objects.size();
