@@ -53,22 +53,34 @@ template <typename Pixel>
                                        << " offset " << offset << " count " << count;
 }
 
-TEST(RowKernels, ShortRows32MatchTheReferenceAtEveryLengthAndOffset) {
+// A family of row kinds of one pixel size, how its source row is laid out, and which kinds take a key.
+struct RowFamily {
+  int firstKind, lastKind;
+  uint32_t key;
+  RowForm row, reference;
+  bool (*takesKey)(int kind);
+  // Lays out `src` (random pixels of `SourceRow`) for `kind` and gives the first source byte, so the
+  // source starts at another offset than the destination.
+  const uint8_t* (*sourceStart)(int kind, std::vector<uint32_t>& src, int offset);
+};
+
+// Every kind of the family at each vector level, parameter, key use, offset and length 0 to 40.
+template <typename Pixel>
+void ExpectShortRowsMatch(const RowFamily& family, std::uint32_t seed) {
   ResetSoft();
-  std::mt19937 rng(29);
-  const uint32_t key = 0xFF102030u;
+  std::mt19937 rng(seed);
   for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level) {
     LimitSoftPathLevel(level);
-    for (int kind = soft::kRowLerp; kind <= soft::kRowAlphaParamAll; ++kind) {
+    for (int kind = family.firstKind; kind <= family.lastKind; ++kind) {
       for (int param : {1, 128, 200, 255}) {
         for (bool keyed : {false, true}) {
+          if (keyed && !family.takesKey(kind)) continue;
           for (int offset : {0, 1, 3, 7}) {
             for (int count = 0; count <= kLongest; ++count) {
-              // the source starts at another offset than the destination
-              std::vector<uint32_t> src = SourceRow(rng, key, count + 5);
-              const auto* from = reinterpret_cast<const uint8_t*>(src.data() + (offset + 2) % 5);
-              ASSERT_TRUE(RowMatchesReference<uint32_t>(rng, soft::BlendRow32, soft::BlendRow32Reference, kind, from,
-                                                        offset, count, param, keyed ? &key : nullptr))
+              std::vector<uint32_t> src = SourceRow(rng, family.key, count + 5);
+              const uint8_t* from = family.sourceStart(kind, src, offset);
+              ASSERT_TRUE(RowMatchesReference<Pixel>(rng, family.row, family.reference, kind, from, offset, count,
+                                                     param, keyed ? &family.key : nullptr))
                   << "level " << level;
             }
           }
@@ -79,35 +91,29 @@ TEST(RowKernels, ShortRows32MatchTheReferenceAtEveryLengthAndOffset) {
   ForceSoftReferencePath(0);
 }
 
+TEST(RowKernels, ShortRows32MatchTheReferenceAtEveryLengthAndOffset) {
+  const RowFamily rows32{soft::kRowLerp, soft::kRowAlphaParamAll, 0xFF102030u, soft::BlendRow32,
+                         soft::BlendRow32Reference, [](int) { return true; },
+                         [](int, std::vector<uint32_t>& src, int offset) {
+                           return reinterpret_cast<const uint8_t*>(src.data() + (offset + 2) % 5);
+                         }};
+  ExpectShortRowsMatch<uint32_t>(rows32, 29);
+}
+
 // 16-bit rows: pixel pairs in partial blocks and a lone last pixel; the alpha kinds read 4-byte
 // source pixels (565, then the alpha) in blocks of one alpha shape; the pair kinds take no key.
 TEST(RowKernels, ShortRows16MatchTheReferenceAtEveryLengthAndOffset) {
-  ResetSoft();
-  std::mt19937 rng(37);
-  const uint32_t key = 0x1234;
-  for (int level = kSoftPathSse2; level <= BestSoftPathLevel(); ++level) {
-    LimitSoftPathLevel(level);
-    for (int kind = soft::kRow16Lerp6; kind <= soft::kRow16AlphaParamAll; ++kind) {
-      const bool wide = soft::Row16HasAlpha(kind);
-      const bool pairs = kind == soft::kRow16PairAdd || kind == soft::kRow16PairSub;
-      for (int param : {1, 128, 200, 255}) {
-        for (bool keyed : {false, true}) {
-          if (keyed && (pairs || wide)) continue;
-          for (int offset : {0, 1, 3, 7}) {
-            for (int count = 0; count <= kLongest; ++count) {
-              std::vector<uint32_t> src = SourceRow(rng, key, count + 5);
-              for (uint32_t& v : src) v = wide ? (v & 0xFFFF) | (v >> 24) << 16 : v & 0xFFFF;
-              const auto* from = reinterpret_cast<const uint8_t*>(src.data()) + ((offset + 2) % 5) * (wide ? 4 : 2);
-              ASSERT_TRUE(RowMatchesReference<uint16_t>(rng, soft::BlendRow16, soft::BlendRow16Reference, kind, from,
-                                                        offset, count, param, keyed ? &key : nullptr))
-                  << "level " << level;
-            }
-          }
-        }
-      }
-    }
-  }
-  ForceSoftReferencePath(0);
+  const RowFamily rows16{
+      soft::kRow16Lerp6, soft::kRow16AlphaParamAll, 0x1234, soft::BlendRow16, soft::BlendRow16Reference,
+      [](int kind) {
+        return !soft::Row16HasAlpha(kind) && kind != soft::kRow16PairAdd && kind != soft::kRow16PairSub;
+      },
+      [](int kind, std::vector<uint32_t>& src, int offset) {
+        const bool wide = soft::Row16HasAlpha(kind);
+        for (uint32_t& v : src) v = wide ? (v & 0xFFFF) | (v >> 24) << 16 : v & 0xFFFF;
+        return reinterpret_cast<const uint8_t*>(src.data()) + ((offset + 2) % 5) * (wide ? 4 : 2);
+      }};
+  ExpectShortRowsMatch<uint16_t>(rows16, 37);
 }
 
 // Long rows made of whole blocks of alpha 0 and alpha 255, which the alpha kinds pass over or
