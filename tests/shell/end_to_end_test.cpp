@@ -192,8 +192,7 @@ class EndToEnd : public ProgramEntryTest {
  protected:
   void SetUp() override {
     ProgramEntryTest::SetUp();
-    std::filesystem::copy(std::string(ZELVO_GAMEDATA_DIR) + "/loose", folder_,
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    CopyIntoFolder(std::string(ZELVO_GAMEDATA_DIR) + "/loose");
   }
 
   // One run of the game in a child process, on the stand-in's Direct3D profile given ('B': no usable

@@ -35,6 +35,12 @@ class ProgramEntryTest : public zelvo_test::LibraryTest {
     LibraryTest::TearDown();
   }
 
+  // Copies a data folder (the generated loose set, say) into the scratch game folder.
+  void CopyIntoFolder(const std::string& from) const {
+    std::filesystem::copy(from, folder_,
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+  }
+
   std::string ReadFile(const std::string& name) const {
     std::ifstream in(folder_ + "/" + name, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -365,8 +365,7 @@ class GameSoak : public ProgramEntryTest {
  protected:
   void SetUp() override {
     ProgramEntryTest::SetUp();
-    std::filesystem::copy(std::string(ZELVO_GAMEDATA_DIR) + "/loose", folder_,
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    CopyIntoFolder(std::string(ZELVO_GAMEDATA_DIR) + "/loose");
     WriteAdvancedSaves();
     pf::testing::PlugPad(0, "Soak Pad");
   }

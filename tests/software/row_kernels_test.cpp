@@ -127,12 +127,10 @@ TEST(RowKernels, AlphaBlocksOfOneKindMatchTheReference) {
       for (int offset = 0; offset < 8; ++offset) {
         const int count = 200;
         std::vector<uint32_t> src = SourceRow(rng, 0x00ABCDEF, count);
-        std::vector<uint32_t> a(static_cast<size_t>(count + 8)), b(a.size());
-        for (size_t i = 0; i < a.size(); ++i) a[i] = b[i] = static_cast<uint32_t>(rng());
-        const auto* from = reinterpret_cast<const uint8_t*>(src.data());
-        soft::BlendRow32(kind, reinterpret_cast<uint8_t*>(a.data() + offset), from, count, 77);
-        soft::BlendRow32Reference(kind, reinterpret_cast<uint8_t*>(b.data() + offset), from, count, 77);
-        ASSERT_EQ(b, a) << "level " << level << " kind " << kind << " offset " << offset;
+        ASSERT_TRUE(RowMatchesReference<uint32_t>(rng, soft::BlendRow32, soft::BlendRow32Reference, kind,
+                                                  reinterpret_cast<const uint8_t*>(src.data()), offset, count, 77,
+                                                  nullptr))
+            << "level " << level;
       }
     }
     for (int kind : {soft::kRow16AlphaSource, soft::kRow16AlphaParam, soft::kRow16AlphaParamAll}) {
@@ -140,12 +138,10 @@ TEST(RowKernels, AlphaBlocksOfOneKindMatchTheReference) {
         const int count = 200;
         std::vector<uint32_t> src = SourceRow(rng, 0x1234, count);
         for (uint32_t& v : src) v = (v & 0xFFFF) | (v >> 24) << 16;
-        std::vector<uint16_t> a(static_cast<size_t>(count + 8)), b(a.size());
-        for (size_t i = 0; i < a.size(); ++i) a[i] = b[i] = static_cast<uint16_t>(rng());
-        const auto* from = reinterpret_cast<const uint8_t*>(src.data());
-        soft::BlendRow16(kind, reinterpret_cast<uint8_t*>(a.data() + offset), from, count, 77);
-        soft::BlendRow16Reference(kind, reinterpret_cast<uint8_t*>(b.data() + offset), from, count, 77);
-        ASSERT_EQ(b, a) << "level " << level << " 16-bit kind " << kind << " offset " << offset;
+        ASSERT_TRUE(RowMatchesReference<uint16_t>(rng, soft::BlendRow16, soft::BlendRow16Reference, kind,
+                                                  reinterpret_cast<const uint8_t*>(src.data()), offset, count, 77,
+                                                  nullptr))
+            << "level " << level << " 16-bit";
       }
     }
   }

@@ -38,6 +38,20 @@ class DirectDrawTest : public ::testing::Test {
     return surface;
   }
 
+  // A full-screen primary with one back buffer: the front, and its attached back buffer in `back`.
+  pf::DirectDrawSurface7* CreateFlipChain(pf::DirectDrawSurface7** back) {
+    pf::SurfaceDesc chain = Desc(pf::DDSCAPS_PRIMARYSURFACE | pf::DDSCAPS_FLIP | pf::DDSCAPS_COMPLEX);
+    chain.flags |= pf::DDSD_BACKBUFFERCOUNT;
+    chain.backBufferCount = 1;
+    pf::DirectDrawSurface7* front = Create(chain);
+    pf::DDCaps2 backCaps{pf::DDSCAPS_BACKBUFFER, 0, 0, 0};
+    *back = nullptr;
+    if (front != nullptr) {
+      EXPECT_EQ(front->GetAttachedSurface(&backCaps, back), pf::DD_OK);
+    }
+    return front;
+  }
+
   static void Fill(pf::DirectDrawSurface7* surface, const pf::Rect* rect, std::uint32_t value) {
     pf::DDBltFx fx{sizeof(pf::DDBltFx), value, 0};
     ASSERT_EQ(surface->Blt(rect, nullptr, nullptr, pf::DDBLT_COLORFILL | pf::DDBLT_WAIT, &fx), pf::DD_OK);
@@ -186,13 +200,9 @@ TEST_F(DirectDrawTest, FullScreenFlipChainSwapsBuffersAtTheBlank) {
   int width = 0, height = 0, bits = 0;
   ASSERT_TRUE(pf::testing::DisplayModeSet(&width, &height, &bits));
   EXPECT_EQ(pf::GetSystemMetrics(pf::SM_CYSCREEN), 480);
-  pf::SurfaceDesc desc = Desc(pf::DDSCAPS_PRIMARYSURFACE | pf::DDSCAPS_FLIP | pf::DDSCAPS_COMPLEX);
-  desc.flags |= pf::DDSD_BACKBUFFERCOUNT;
-  desc.backBufferCount = 1;
-  pf::DirectDrawSurface7* front = Create(desc);
-  pf::DDCaps2 backCaps{pf::DDSCAPS_BACKBUFFER, 0, 0, 0};
   pf::DirectDrawSurface7* back = nullptr;
-  ASSERT_EQ(front->GetAttachedSurface(&backCaps, &back), pf::DD_OK);
+  pf::DirectDrawSurface7* front = CreateFlipChain(&back);
+  ASSERT_NE(back, nullptr);
   pf::SurfaceDesc shape{};
   back->GetSurfaceDesc(&shape);
   EXPECT_EQ(shape.width, 640u);
@@ -403,13 +413,9 @@ TEST_F(DirectDrawTest, NewAndRestoredSurfacesHoldTheUndefinedContent) {
 
   ASSERT_EQ(dd_->SetCooperativeLevel(window_, pf::DDSCL_FULLSCREEN | pf::DDSCL_EXCLUSIVE), pf::DD_OK);
   ASSERT_EQ(dd_->SetDisplayMode(640, 480, 32, 0, 0), pf::DD_OK);
-  pf::SurfaceDesc chain = Desc(pf::DDSCAPS_PRIMARYSURFACE | pf::DDSCAPS_FLIP | pf::DDSCAPS_COMPLEX);
-  chain.flags |= pf::DDSD_BACKBUFFERCOUNT;
-  chain.backBufferCount = 1;
-  pf::DirectDrawSurface7* front = Create(chain);
-  pf::DDCaps2 backCaps{pf::DDSCAPS_BACKBUFFER, 0, 0, 0};
   pf::DirectDrawSurface7* back = nullptr;
-  ASSERT_EQ(front->GetAttachedSurface(&backCaps, &back), pf::DD_OK);
+  pf::DirectDrawSurface7* front = CreateFlipChain(&back);
+  ASSERT_NE(back, nullptr);
   Fill(front, nullptr, 0x00FF00);   // the back buffer is never touched before the flip
   ASSERT_EQ(front->Flip(nullptr, pf::DDFLIP_WAIT), pf::DD_OK);
   EXPECT_EQ(pf::testing::SurfacePixel(front, 10, 10), kUndefined);
