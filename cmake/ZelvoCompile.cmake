@@ -7,8 +7,9 @@ set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
 
 find_program(ZELVO_CCACHE ccache)
 if(ZELVO_CCACHE)
-  set(CMAKE_C_COMPILER_LAUNCHER ${ZELVO_CCACHE})
-  set(CMAKE_CXX_COMPILER_LAUNCHER ${ZELVO_CCACHE})
+  # The test programs use precompiled headers, which ccache caches only when told to trust them.
+  set(CMAKE_C_COMPILER_LAUNCHER /usr/bin/env CCACHE_SLOPPINESS=pch_defines,time_macros ${ZELVO_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER /usr/bin/env CCACHE_SLOPPINESS=pch_defines,time_macros ${ZELVO_CCACHE})
 endif()
 
 # Reproducible floating point: no contraction into fused multiply-add.

@@ -70,7 +70,8 @@ TEST_F(LogTest, LineFeedsBecomeCrLfUntilACrLfIsMet) {
 TEST_F(LogTest, LongTextsConvertInATemporaryBlock) {
   const TrackedTotals before = TrackedAllocatorTotals();
   const std::string allFeeds(255, '\n');   // the longest text of the local buffer, every byte doubled
-  const std::string longText = std::string(300, 'a') + "\n" + std::string(100, 'b') + "\n";
+  std::string longText(300, 'a');
+  longText.append("\n").append(100, 'b').append("\n");
   for (const std::string& text : {allFeeds, longText}) {
     RestartWithoutStamps();
     WriteLogText(text.c_str());
@@ -118,7 +119,9 @@ TEST_F(LogTest, FormatEndsTheLineAndIsCutAtItsBuffer) {
   RestartWithoutStamps();
   const std::string huge(5000, 'q');
   WriteLogFormat("%s", huge.c_str());
-  EXPECT_EQ(ReadFile(), std::string(1023, 'q') + "\r\n");
+  std::string cut(1023, 'q');
+  cut.append("\r\n");
+  EXPECT_EQ(ReadFile(), cut);
 }
 
 TEST_F(LogTest, JapaneseTextIsWrittenAsCp932) {

@@ -50,6 +50,9 @@ constexpr int kRightShiftScancode = 229;   // the cancel key: pages mission text
 constexpr int kClearScreenSteps = 7;
 constexpr int kHangarFadeFrames = 32;
 constexpr int kHangarRows = 3;   // missions 0 to 2 at most
+// One run of the whole game on a slow two-core machine under the sanitizers takes some minutes; a
+// run past this has hung. The suite's own timeout for the test is above two such runs.
+constexpr unsigned kRunTimeLimitSeconds = 900;
 
 std::uint64_t PresentedFrames() { return pf::testing::LastPresentedFrame(nullptr, nullptr, nullptr); }
 
@@ -369,7 +372,7 @@ class PlayThrough : public ProgramEntryTest {
       pf::testing::WatchPresentedFrames(nullptr);
       Log("presented " + std::to_string(PresentedFrames()) + " unhashed " + std::to_string(FrameHash::skipped));
       return result;
-    });
+    }, kRunTimeLimitSeconds);
   }
 
   // The whole first run; its log.

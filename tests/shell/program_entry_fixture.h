@@ -2,8 +2,11 @@
 // Runs the program's entry in a scratch game folder on the headless host. Each test process takes
 // a window class of its own, so the entry's single-instance lock never meets a parallel test.
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstring>
@@ -88,12 +91,17 @@ class ProgramEntryTest : public zelvo_test::LibraryTest {
   // One run of the game in a child process, as the game is a process of its own (the host reads its
   // input script once a process), with the script, the entry's screens and the stand-in's Direct3D
   // profile given; `run` plays it there and returns the exit status. -1 when the child did not exit.
+  // A run still going after `timeLimitSeconds` is stopped and reported, so a game that never ends
+  // fails with its own message well before the suite's timeout; the child also ends with the test.
   template <class Run>
-  int RunInChild(const std::string& script, EntryScreens screens, char direct3DProfile, Run run) {
+  int RunInChild(const std::string& script, EntryScreens screens, char direct3DProfile, Run run,
+                 unsigned timeLimitSeconds = 240) {
     std::ofstream(folder_ + "/input.txt") << script;
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      alarm(timeLimitSeconds);
       setenv("ZELVO_INPUT_SCRIPT", (folder_ + "/input.txt").c_str(), 1);
       g_entryScreens = screens;
       pf::testing::SetDirect3DProfile(direct3DProfile);
@@ -102,7 +110,12 @@ class ProgramEntryTest : public zelvo_test::LibraryTest {
       _exit(result & 0xFF);
     }
     int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    if (child < 0 || waitpid(child, &status, 0) != child) return -1;
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
+      ADD_FAILURE() << "the game run was stopped: it had not ended after its time limit of " << timeLimitSeconds
+                    << " s";
+    }
+    if (!WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
   }
 };
