@@ -245,7 +245,7 @@ MapBuilder BaseHall() {
   m.Door(kRescueDoor, 36, 9, 1);
   m.Enemy(kTank, 44, 9);
   m.Enemy(kSoldier, 50, 9, 8, true);
-  m.Enemy(kSoldier, 33, 9, 9, true);
+  m.Enemy(kSoldier, 30, 9, 9, true);
   m.HardCell(4, 9, '5');
   m.Door(kAreaDoor, 57, 9, 4);
   return m;
