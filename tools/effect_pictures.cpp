@@ -1,6 +1,5 @@
-// Effect sheets, shots, icons, the tile sheet and the weapon pictures. Divided sheets carry their
-// cell number in every cell. The glow sheets also get "_a" alpha pictures, so their light fades
-// out softly instead of ending at a hard colour-key edge.
+// Effect sheets, shots, icons, the tile sheet and the weapon pictures. The glow sheets also get
+// "_a" alpha pictures, so their light fades out softly instead of ending at a hard colour-key edge.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -11,8 +10,6 @@
 
 namespace zelvo_datagen {
 namespace {
-
-std::string Num(int n) { return std::to_string(n); }
 
 // Alpha from brightness: glows fade with their light, see-through stays see-through.
 Canvas AlphaOf(const Canvas& picture) {
@@ -54,8 +51,6 @@ void FilledStar(Canvas& c, double cx, double cy, double radius, int points, std:
   }
 }
 
-void CellNumber(Canvas& c, int x, int y, int n) { c.Text(x + 3, y + 3, Num(n), 2, kWhite); }
-
 // The explosion sheet: smoke, fire, burst ring, spark, flash, shock ring.
 Canvas ExplosionSheet() {
   Canvas c(384, 64);
@@ -66,7 +61,6 @@ Canvas ExplosionSheet() {
   FilledStar(c, 224, 32, 30, 4, Rgb(255, 250, 180));
   Glow(c, 288, 32, 30, Rgb(120, 120, 160), Rgb(255, 255, 255));
   c.Ring(352, 32, 31, 27, Rgb(200, 220, 255));
-  for (int i = 0; i < 6; ++i) CellNumber(c, 64 * i, 0, i);
   return c;
 }
 
@@ -87,7 +81,6 @@ Canvas LightSheet(std::uint32_t rim, std::uint32_t core) {
   Glow(c, 416, 32, 31, rim, kWhite);     // full charge: a bright flare with eight rays
   FilledStar(c, 416, 32, 31, 8, core);
   Glow(c, 480, 32, 24, Shade(rim, 50), rim);
-  for (int i = 0; i < 8; ++i) CellNumber(c, 64 * i, 0, i);
   return c;
 }
 
@@ -97,7 +90,6 @@ Canvas Emotions() {   // surprise, sweat, fright
   c.Text(40 * 0 + 15, 8, "!", 4, Rgb(230, 40, 40));
   c.Ellipse(40 * 1 + 20, 22, 6, 10, Rgb(80, 170, 255));
   c.Text(40 * 2 + 15, 8, "?", 4, Rgb(60, 60, 200));
-  for (int i = 0; i < 3; ++i) c.Text(40 * i + 4, 4, Num(i), 1, kInk);
   return c;
 }
 
@@ -109,19 +101,18 @@ Canvas Sign(int w, int h, std::uint32_t colour, const std::string& text) {
 }
 
 // Pointing down, as attacks draw their picture along their flight.
-Canvas Shot(int w, int h, std::uint32_t body, std::uint32_t nose, const std::string& text) {
+Canvas Shot(int w, int h, std::uint32_t body, std::uint32_t nose) {
   Canvas c(w, h);
   c.Bevel(0, 0, w, h - w / 2, 1, body);
   c.Triangle(0, h - w / 2.0 - 1, w, h - w / 2.0 - 1, w / 2.0, h, nose);
-  c.Label(0, 2, w, h / 2, text, kWhite);
   return c;
 }
 
-Canvas Round(int size, std::uint32_t colour, const std::string& text) {
+Canvas Round(int size, std::uint32_t colour) {
   Canvas c(size, size);
   c.Disc(size / 2.0, size / 2.0, size / 2.0, kInk);
   c.Disc(size / 2.0, size / 2.0, size / 2.0 - 2, colour);
-  c.Label(2, 2, size - 4, size - 4, text, kWhite);
+  c.Disc(size / 2.0, size / 2.0, size / 6.0, Shade(colour, 150));   // a lamp in the middle
   return c;
 }
 
@@ -162,8 +153,6 @@ Canvas TileSheet() {
         break;
       default: break;
     }
-    c.Text(128 * (n % 5) + 14, 128 * (n / 5) + 14, Num(n), 3, kWhite);
-    c.TextCentred(128 * (n % 5) + 64, 128 * (n / 5) + 64, "K" + Num((n + 1) * 10), 4, kWhite);
   }
   return c;
 }
@@ -194,9 +183,6 @@ Canvas WeaponSprite(int id) {
     c.Bevel(w.length / 4, w.height / 8, w.length * 3 / 4, w.height / 2, 2, colour);     // body
     c.Bevel(w.length * 3 / 5, w.height / 2, w.length / 6, w.height / 2, 1, Shade(colour, 70));   // grip
   }
-  std::string name = w.file;
-  for (char& ch : name) ch = static_cast<char>(ch - 'a' + 'A');
-  c.Label(w.length / 4, 1, w.length * 3 / 4 - 2, w.height / 2, Num(id) + " " + name, kWhite);
   return c;
 }
 
@@ -208,12 +194,12 @@ void AddEffectPictures(DataSet& set) {
   AddWithAlpha(set, "bmp\\effect\\light_r.bmp", LightSheet(Rgb(200, 30, 20), Rgb(255, 220, 150)));
   set.Add("bmp\\effect\\emotion1.bmp", Emotions().ToBmp());
 
-  set.Add("bmp\\effect\\bullet.bmp", Shot(10, 22, Rgb(220, 180, 60), Rgb(240, 230, 200), "").ToBmp());
-  set.Add("bmp\\effect\\missile.bmp", Shot(16, 44, Rgb(150, 160, 150), Rgb(230, 60, 40), "M").ToBmp());
-  set.Add("bmp\\effect\\needle.bmp", Shot(8, 34, Rgb(200, 200, 230), Rgb(255, 255, 255), "").ToBmp());
-  set.Add("bmp\\effect\\mine.bmp", Round(32, Rgb(120, 120, 60), "MINE").ToBmp());
-  set.Add("bmp\\effect\\mine2.bmp", Round(24, Rgb(90, 140, 90), "M2").ToBmp());
-  set.Add("bmp\\effect\\bulletcharge.bmp", Round(24, Rgb(240, 160, 40), "BC").ToBmp());
+  set.Add("bmp\\effect\\bullet.bmp", Shot(10, 22, Rgb(220, 180, 60), Rgb(240, 230, 200)).ToBmp());
+  set.Add("bmp\\effect\\missile.bmp", Shot(16, 44, Rgb(150, 160, 150), Rgb(230, 60, 40)).ToBmp());
+  set.Add("bmp\\effect\\needle.bmp", Shot(8, 34, Rgb(200, 200, 230), Rgb(255, 255, 255)).ToBmp());
+  set.Add("bmp\\effect\\mine.bmp", Round(32, Rgb(120, 120, 60)).ToBmp());
+  set.Add("bmp\\effect\\mine2.bmp", Round(24, Rgb(90, 140, 90)).ToBmp());
+  set.Add("bmp\\effect\\bulletcharge.bmp", Round(24, Rgb(240, 160, 40)).ToBmp());
   set.Add("bmp\\effect\\energytank.bmp", Sign(30, 34, Rgb(40, 170, 90), "E").ToBmp());
   set.Add("bmp\\effect\\hit.bmp", Sign(80, 32, Rgb(230, 120, 20), "HIT").ToBmp());
   set.Add("bmp\\effect\\bonus.bmp", Sign(80, 24, Rgb(200, 60, 160), "BONUS").ToBmp());

@@ -3,6 +3,10 @@
 // start to its doors and goal. The hard set is the same ground with more enemies, and in mission 1
 // a repair block at the start of each area between the first and the main computer's: there every
 // hit takes three times the HP.
+//
+// The files are written as a level editor leaves them: a row's empty cells at its end are not
+// written, a cell left blank by hand is a '.', a sealed door (event kind 3) stands where no way
+// leads, and an editor's marks (object type 30) ride along for the game to skip.
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -19,7 +23,10 @@ enum EnemyKind {
   kSoldier = 0, kFloorGun = 10, kCeilingGun = 11, kCannonRider = 20, kTank = 30, kHover = 40,
   kHelicopter = 50, kBoss = 60, kGuardPod = 70, kTruck = 80
 };
-enum DoorKind { kAreaDoor = 0, kShopDoor = 1, kRescueDoor = 2 };
+enum DoorKind { kAreaDoor = 0, kShopDoor = 1, kRescueDoor = 2, kSealedDoor = 3 };
+constexpr int kEnemyObject = 2;
+constexpr int kEventObject = 40;
+constexpr int kEditorMark = 30;   // the game skips every object type but enemies and events
 
 struct MapObject {
   int type;
@@ -67,13 +74,16 @@ class MapBuilder {
       case kTruck: y = 100.0 * (r + 1) - 80; break;
       default: break;
     }
-    objects_.push_back({2, kind, x, y, weapon, hardOnly});
+    objects_.push_back({kEnemyObject, kind, x, y, weapon, hardOnly});
   }
   // A door standing on the floor of cell (c, r); link is the target area or the gallery picture.
+  // Working doors settle onto the floor themselves; a sealed one never moves, so it is placed there.
   void Door(int kind, int c, int r, int link) {
-    objects_.push_back({40, kind, 100.0 * c + 50, 100.0 * (r + 1) - 90, link, false});
+    const double y = kind == kSealedDoor ? 100.0 * (r + 1) - 40 : 100.0 * (r + 1) - 90;
+    objects_.push_back({kEventObject, kind, 100.0 * c + 50, y, link, false});
     if (kind == kAreaDoor && goalX_ < 0) Goal(c, r);
   }
+  void EditorMark(int c, int r) { objects_.push_back({kEditorMark, 0, 100.0 * c + 50, 100.0 * r + 50, 0, false}); }
 
   std::string Text(bool hard) const {
     if (startX_ < 0 || goalX_ < 0) throw std::logic_error("map without start or goal");
@@ -86,7 +96,7 @@ class MapBuilder {
     for (const Cell& cell : hardCells_) {
       if (hard) cells.at(cell.r).at(cell.c) = cell.kind;
     }
-    for (const std::string& row : cells) text += row + "\r\n";
+    for (const std::string& row : cells) text += row.substr(0, row.find_last_not_of('0') + 1) + "\r\n";
     std::snprintf(line, sizeof line, "%.1f,%.1f\r\n", startX_, startY_);
     text += line;
     for (const MapObject& o : objects_) {
@@ -142,7 +152,11 @@ MapBuilder TrainingGround() {
 MapBuilder TrainingEnd() {
   MapBuilder m(14, 8, 0, 1, 0);
   m.Frame(1);
+  m.Fill(13, 1, 13, 3, '0');            // the far wall open to the sky (the map's edge holds her)
+  m.Fill(13, 4, 13, 4, '.');
   m.Start(3, 6);
+  m.Door(kSealedDoor, 1, 6, 0);
+  m.EditorMark(10, 6);
   m.Goal(10, 6);
   return m;
 }
@@ -151,7 +165,11 @@ MapBuilder TrainingEnd() {
 MapBuilder BaseApproach() {
   MapBuilder m(60, 12, 1, 2, 0);
   m.Frame(2);
+  m.Fill(59, 1, 59, 4, '0');            // open sky over the far wall
+  m.Fill(30, 1, 33, 1, '.');
   m.Start(2, 9);
+  m.Door(kSealedDoor, 1, 9, 0);
+  m.EditorMark(20, 9);
   m.Fill(8, 8, 11, 9, '2');
   m.Fill(12, 7, 16, 9, '2');
   m.Fill(13, 4, 14, 4, '6');            // stones that fall onto the hill
@@ -227,7 +245,7 @@ MapBuilder BaseHall() {
   m.Door(kRescueDoor, 36, 9, 1);
   m.Enemy(kTank, 44, 9);
   m.Enemy(kSoldier, 50, 9, 8, true);
-  m.Enemy(kSoldier, 33, 9, 9, true);
+  m.Enemy(kSoldier, 30, 9, 9, true);
   m.HardCell(4, 9, '5');
   m.Door(kAreaDoor, 57, 9, 4);
   return m;

@@ -11,7 +11,6 @@ namespace zelvo_datagen {
 namespace {
 
 struct Backdrop {
-  const char* name;
   std::uint32_t skyTop;
   std::uint32_t skyBottom;
   std::uint32_t ground;
@@ -21,13 +20,13 @@ struct Backdrop {
 // 00 training ground, 01 mountain pass, 02 base interior, 03 city, 04 wasteland, 05 command room,
 // 06 the hangar of the mission-select screen.
 const Backdrop kBackdrops[] = {
-    {"TRAINING", Rgb(90, 150, 230), Rgb(200, 230, 250), Rgb(90, 140, 80), 0},
-    {"MOUNTAIN", Rgb(60, 90, 160), Rgb(230, 190, 150), Rgb(100, 90, 110), 0},
-    {"BASE", Rgb(30, 35, 50), Rgb(70, 80, 100), Rgb(60, 65, 80), 2},
-    {"CITY", Rgb(40, 40, 90), Rgb(230, 130, 90), Rgb(50, 50, 70), 3},
-    {"WASTELAND", Rgb(150, 110, 80), Rgb(240, 200, 130), Rgb(150, 110, 70), 4},
-    {"COMMAND", Rgb(20, 20, 30), Rgb(60, 30, 40), Rgb(80, 30, 40), 2},
-    {"HANGAR", Rgb(50, 55, 60), Rgb(110, 110, 100), Rgb(80, 80, 70), 1},
+    {Rgb(90, 150, 230), Rgb(200, 230, 250), Rgb(90, 140, 80), 0},
+    {Rgb(60, 90, 160), Rgb(230, 190, 150), Rgb(100, 90, 110), 0},
+    {Rgb(30, 35, 50), Rgb(70, 80, 100), Rgb(60, 65, 80), 2},
+    {Rgb(40, 40, 90), Rgb(230, 130, 90), Rgb(50, 50, 70), 3},
+    {Rgb(150, 110, 80), Rgb(240, 200, 130), Rgb(150, 110, 70), 4},
+    {Rgb(20, 20, 30), Rgb(60, 30, 40), Rgb(80, 30, 40), 2},
+    {Rgb(50, 55, 60), Rgb(110, 110, 100), Rgb(80, 80, 70), 1},
 };
 
 // The skyline height at x for a shape, periodic over 640 pixels.
@@ -55,9 +54,6 @@ Canvas Background(int n) {
       for (int y = static_cast<int>(Skyline(3, x)) + 12; y < 470; y += 24) c.FillRect(x, y, 10, 8, Rgb(250, 220, 120));
   c.FillRect(0, 440, 640, 40, b.ground);
   for (int x = 0; x < 640; x += 64) c.FillRect(x, 440, 2, 40, Shade(b.ground, 60));   // marks show the scroll
-  char label[32];
-  std::snprintf(label, sizeof label, "BACK%02d %s", n, b.name);
-  c.Text(16, 16, label, 4, kWhite);
   return c;
 }
 
@@ -75,9 +71,6 @@ Canvas Gallery(int n, int scale) {
   c.Ellipse(300 * scale, 170 * scale, 95 * scale, 60 * scale, IndexColour(n, 5));
   c.Disc(290 * scale, 230 * scale, 8 * scale, kInk);
   c.Disc(350 * scale, 230 * scale, 8 * scale, kInk);
-  char label[16];
-  std::snprintf(label, sizeof label, "CG %02d", n);
-  c.Text(24 * scale, 24 * scale, label, 10 * scale, kWhite);
   return c;
 }
 
@@ -85,9 +78,7 @@ Canvas Thumbnail(int n) {
   Canvas c(80, 60, Rgb(20, 20, 40));
   c.Bevel(0, 0, 80, 60, 2, IndexColour(n, 1));
   c.Disc(40, 28, 12, Rgb(255, 220, 190));
-  char label[16];
-  std::snprintf(label, sizeof label, "%02d", n);
-  c.Text(4, 46, label, 2, kWhite);
+  c.Ellipse(40, 50, 20, 10, IndexColour(n, 5));   // shoulders, in the picture's own colour
   return c;
 }
 

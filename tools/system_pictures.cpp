@@ -13,15 +13,17 @@ const std::uint32_t kFrame = Rgb(90, 200, 230);
 
 std::string FramePath(int n) { return "bmp\\system\\flame0" + std::to_string(n) + ".bmp"; }
 
-// Frame pieces on the 20-pixel grid: the window's top and left sides and its tab.
+// Frame pieces on the 20-pixel grid: the window's top and left sides and its tab. The window's box
+// reaches 10 pixels into the end pieces' cells, so the ends stop there: a window drawn up to the
+// screen's edge keeps its ends on the screen.
 Canvas FramePiece(int n) {
   Canvas c(20, 20);
   switch (n) {
     case 0: c.FillRect(8, 8, 12, 4, kFrame), c.FillRect(8, 8, 4, 12, kFrame), c.Disc(10, 10, 4, kWhite); break;
     case 1: c.FillRect(0, 8, 20, 4, kFrame); break;
-    case 2: c.FillRect(0, 8, 12, 4, kFrame), c.Disc(12, 10, 4, kWhite); break;
+    case 2: c.FillRect(0, 8, 10, 4, kFrame), c.Disc(7, 10, 3, kWhite); break;
     case 3: c.FillRect(8, 0, 4, 20, kFrame); break;
-    case 4: c.FillRect(8, 0, 4, 12, kFrame), c.Disc(10, 12, 4, kWhite); break;
+    case 4: c.FillRect(8, 0, 4, 10, kFrame), c.Disc(10, 7, 3, kWhite); break;
     case 5: c.FillRect(8, 8, 12, 12, Shade(kFrame, 60)), c.FillRect(8, 8, 12, 3, kFrame); break;
     case 6: c.FillRect(0, 8, 20, 12, Shade(kFrame, 60)), c.FillRect(0, 8, 20, 3, kFrame); break;
     case 7: c.FillRect(0, 8, 12, 12, Shade(kFrame, 60)), c.FillRect(0, 8, 12, 3, kFrame); break;
@@ -29,7 +31,6 @@ Canvas FramePiece(int n) {
       c.Triangle(2, 2, 18, 10, 2, 18, Rgb(255, 220, 60));
       break;
   }
-  c.Text(1, 1, std::to_string(n), 1, kWhite);
   return c;
 }
 
@@ -62,7 +63,6 @@ Canvas Cloud(int w, int h, int seed) {
     c.Ellipse(cx, cy, w * 0.18, h * 0.35, Rgb(200, 205, 215));
   }
   for (int i = 0; i < 5; ++i) c.Ellipse(w * (0.25 + 0.12 * i), h * 0.5, w * 0.13, h * 0.27, Rgb(240, 242, 248));
-  c.Text(4, 4, "CLOUD" + std::to_string(seed), 2, Rgb(120, 130, 150));
   return c;
 }
 
@@ -73,7 +73,7 @@ Canvas Carrier() {   // a transport plane flying to the right
   c.Triangle(20, 90, 70, 10, 110, 90, Shade(body, 80));       // tail fin
   c.Triangle(170, 90, 300, 90, 200, 150, Shade(body, 70));    // wing
   c.Bevel(390, 72, 50, 16, 2, Rgb(150, 200, 230));            // cockpit
-  c.Label(120, 70, 240, 40, "CARRIER", kWhite);
+  for (int x = 150; x < 370; x += 30) c.Bevel(x, 78, 14, 10, 1, Rgb(150, 200, 230));   // portholes
   return c;
 }
 
@@ -86,7 +86,6 @@ Canvas ShopGirl() {   // a shopkeeper portrait: head, hair, apron
   c.FillRect(100, 140, 10, 14, kInk);
   c.FillRect(150, 140, 10, 14, kInk);
   c.Line(112, 185, 148, 185, 4, Rgb(200, 80, 80));
-  c.Label(80, 290, 100, 40, "SHOP", Rgb(200, 60, 100));
   return c;
 }
 
@@ -99,7 +98,6 @@ Canvas StatusBase() {   // the weapon wheel's base
     double a = i * M_PI / 4;
     c.Line(70 + 46 * std::sin(a), 70 + 46 * std::cos(a), 70 + 66 * std::sin(a), 70 + 66 * std::cos(a), 3, kFrame);
   }
-  c.TextCentred(70, 60, "WHEEL", 2, kWhite);
   return c;
 }
 
@@ -107,7 +105,7 @@ Canvas DoorBase() {   // the frame around the doorway, centred on the door
   Canvas c(100, 200);
   c.Bevel(0, 0, 100, 200, 4, Rgb(110, 110, 120));
   c.FillRect(20, 60, 60, 120, kClear);   // the doorway (where the leaf slides)
-  c.Label(10, 6, 80, 40, "DOOR", kWhite);
+  c.Bevel(30, 14, 40, 30, 2, Rgb(60, 200, 120));   // the lamp over the doorway
   return c;
 }
 
@@ -115,7 +113,6 @@ Canvas DoorTop() {   // the hinged flap; it turns about (90, 40)
   Canvas c(100, 50);
   c.Bevel(0, 10, 100, 36, 3, Rgb(180, 150, 60));
   c.Disc(90, 40, 6, Rgb(90, 90, 90));
-  c.Label(6, 14, 70, 28, "TOP", kWhite);
   return c;
 }
 
@@ -129,24 +126,25 @@ void AddSystemPictures(DataSet& set) {
   set.Add("bmp\\system\\hpbar.bmp", hpbar.ToBmp());
   set.Add("bmp\\system\\number.bmp", DigitStrip().ToBmp());
   set.Add("bmp\\system\\statusbase.bmp", StatusBase().ToBmp());
-  Canvas display(120, 96);
-  display.FrameRect(0, 0, 120, 96, 4, kFrame);
+  // The window of the weapon in hand ends where the HUD's weapon and ammunition do, above the
+  // equipment screen's skill panel.
+  Canvas display(120, 72);
+  display.FrameRect(0, 0, 120, 72, 4, kFrame);
   display.FillRect(4, 4, 112, 14, Shade(kFrame, 60));
   display.Text(8, 7, "WEAPON", 1, kWhite);
   set.Add("bmp\\system\\statusweapondisp.bmp", display.ToBmp());
   set.Add("bmp\\system\\statusweaponnum.bmp", Plate(44, 64, Rgb(50, 70, 110), "").ToBmp());
   set.Add("bmp\\system\\doorbase.bmp", DoorBase().ToBmp());
-  set.Add("bmp\\system\\doorbottom.bmp", Plate(110, 16, Rgb(90, 90, 100), "SILL").ToBmp());
+  set.Add("bmp\\system\\doorbottom.bmp", Plate(110, 16, Rgb(90, 90, 100), "").ToBmp());
   set.Add("bmp\\system\\doortop.bmp", DoorTop().ToBmp());
   Canvas leaf = Plate(60, 120, Rgb(150, 120, 80), "");
-  leaf.Label(6, 40, 48, 30, "LEAF", kWhite);
+  for (int y = 20; y < 120; y += 20) leaf.FillRect(6, y, 48, 2, Rgb(110, 85, 55));   // slats
   set.Add("bmp\\system\\doordoor.bmp", leaf.ToBmp());
 
   set.Add("bmp\\system\\quorvane.bmp", Title(400, 100, Rgb(120, 200, 255), "QUORVANE").ToBmp());
   Canvas titleBack(380, 460);
   titleBack.Gradient(0, 0, 380, 460, Rgb(40, 60, 120), Rgb(200, 120, 90));
   titleBack.Disc(190, 200, 120, Rgb(250, 200, 120));
-  titleBack.Label(40, 380, 300, 60, "TITLE", kWhite);
   set.Add("bmp\\system\\titleback.bmp", titleBack.ToBmp());
   Canvas titleLogo = Title(360, 120, Rgb(255, 210, 60), "HORUNDEL");
   titleLogo.TextCentred(180, 108, "TRIAL", 2, kWhite);

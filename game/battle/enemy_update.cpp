@@ -164,7 +164,7 @@ void UpdateSoldier(Character& e, const EnemyFrame& f) {
       e.vx = 0.0f;
       FaceHeroine(e, f);
       TickTimer(e);
-      if (!f.passive && FireEnemyWeapon(f.slot) != 0) e.motion = 71;
+      if (FireEnemyWeapon(f.slot) != 0) e.motion = 71;
       if (e.timer == 0) {
         e.state = 10;
         e.timer = Pause(120);
@@ -288,7 +288,7 @@ void UpdateFixedGun(Character& e, const EnemyFrame& f) {
       break;
     case 200:
       TickTimer(e);
-      if (!f.passive) FireEnemyWeapon(f.slot);
+      FireEnemyWeapon(f.slot);
       if (e.timer == 0) {
         e.state = 10;
         e.timer = Pause(120);
@@ -327,7 +327,7 @@ void UpdateCannonRider(Character& e, const EnemyFrame& f) {
       break;
     case 200:
       TickTimer(e);
-      if (!f.passive && e.timer % 5 == 0 && e.timer < 21) FireEnemyShot(90, f.slot);
+      if (e.timer % 5 == 0 && e.timer < 21) FireEnemyShot(90, f.slot);
       if (e.timer == 0) {
         e.state = 10;
         e.timer = Pause(120);
@@ -379,7 +379,7 @@ void UpdateTank(Character& e, const EnemyFrame& f) {
     case 201:
       e.vx = e.state == 200 ? -4.0f * static_cast<float>(e.facing) : 0.0f;
       TickTimer(e);
-      if (!f.passive && e.timer % 5 == 0 && e.timer < 41) FireEnemyShot(90, f.slot);
+      if (e.timer % 5 == 0 && e.timer < 41) FireEnemyShot(90, f.slot);
       if (e.timer == 0) {
         e.state = 10;
         e.timer = Pause(120);

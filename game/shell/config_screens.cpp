@@ -21,6 +21,7 @@ constexpr int kEnterKey = 28;
 constexpr int kFirstButtonBit = 4;
 constexpr int kPadBits = 32;
 constexpr int kAnyInput = 7;
+constexpr int kKeyboardInput = 1;
 
 // Game configuration rows.
 enum GameConfigRow {
@@ -206,6 +207,16 @@ void RunGameConfig(MenuState& menu) {
   }
 }
 
+// The first button bit set, or -1; a direction of the pad is never taken, nor a failed read (-1,
+// every bit at once).
+int FirstButtonBit(int pad) {
+  if (pad < 0) return -1;
+  for (int bit = kFirstButtonBit; bit < kPadBits; ++bit) {
+    if ((static_cast<unsigned int>(pad) >> bit) & 1u) return bit;
+  }
+  return -1;
+}
+
 void RunPadConfig(MenuState& menu) {
   const MenuPanel& panel = menu.panels[0];
   const unsigned int white = PackColor(255, 255, 255);
@@ -227,17 +238,14 @@ void RunPadConfig(MenuState& menu) {
   const int row = panel.cursor;
   if (row > 0 && row < kPadReturnRow) {
     KeyBinding& binding = KeyBindings[row - 1 + kFirstPadAction];
-    const int pad = ReadPadBits(1);
     if (IsKeyDown(kSpaceKey) != 0) {
       binding.padBit = kNoPadBit;
-    } else {
-      // Only the buttons: a direction of the pad is never taken.
-      for (int bit = kFirstButtonBit; bit < kPadBits; ++bit) {
-        if ((static_cast<unsigned int>(pad) >> bit) & 1u) {
-          binding.padBit = bit;
-          break;
-        }
-      }
+    } else if (FindAnyInputDown(kKeyboardInput) == 0) {
+      // Only a button pressed with no key down binds: a keyboard that the system also lists as a
+      // joypad reports its keys as buttons too, and the keys that move the cursor or confirm would
+      // otherwise bind every row they touch.
+      const int bit = FirstButtonBit(ReadPadBits(1));
+      if (bit >= 0) binding.padBit = bit;
     }
   }
   if (!TakeAction(kKeyConfirm)) return;

@@ -114,6 +114,39 @@ TEST(Enemies, InTrainingEnemiesNeverApproachOrFire) {
   EXPECT_TRUE(LiveKinds(kTypeEnemyShot).empty());
 }
 
+// A burst already under way is finished when the enemy turns passive (here the heroine falls); only a
+// new one is never started.
+TEST(Enemies, BurstStartedGoesOnWhenTheEnemyTurnsPassive) {
+  struct Case {
+    int kind;
+    float y;
+    int weapon;
+  };
+  const Case cases[] = {{0, kStandingY, 2}, {10, kStandingY, 2}, {20, 1040.0f, 0}, {30, 1040.0f, 0}};
+  for (const Case& c : cases) {
+    int shots[2] = {};
+    for (int heroineFalls = 0; heroineFalls < 2; ++heroineFalls) {
+      ResetHeroineScene();
+      const int slot = SpawnEnemy(c.kind, c.kind == 30 ? 1300.0f : 1500.0f, c.y, -1, c.weapon);
+      Character& e = CharacterTable[slot];
+      for (int frame = 0; frame < 200 && e.state != 200 && e.state != 201; ++frame) UpdateEnemy(slot, 0);
+      ASSERT_TRUE(e.state == 200 || e.state == 201) << "kind " << c.kind << " never attacked";
+      const int burst = e.state;
+      if (heroineFalls != 0) CharacterTable[kPlayerSlot].hp = 0.0f;
+      const std::size_t before = LiveKinds(kTypeEnemyShot).size();
+      while (e.state == burst) UpdateEnemy(slot, 0);
+      shots[heroineFalls] = static_cast<int>(LiveKinds(kTypeEnemyShot).size() - before);
+      if (heroineFalls == 0) continue;
+      for (int frame = 0; frame < 300; ++frame) {
+        UpdateEnemy(slot, 0);
+        EXPECT_NE(e.state, burst) << "kind " << c.kind << " started a new burst";
+      }
+    }
+    EXPECT_GT(shots[0], 0) << "kind " << c.kind;
+    EXPECT_EQ(shots[1], shots[0]) << "kind " << c.kind;
+  }
+}
+
 TEST(Enemies, DisarmedSoldierIsShockedThenFleesAndIsGoneFarAway) {
   ResetHeroineScene();
   g_battle.LastColumn = 100;

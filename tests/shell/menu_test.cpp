@@ -285,6 +285,41 @@ TEST_F(Menus, PadConfigurationTakesButtonsNeverDirectionsAndSpaceClears) {
   EXPECT_EQ(ConfigLine(9 + 2 * kKeySpecial), "30");
 }
 
+// A keyboard that the system also lists as a joypad reports each key as a button too. Its player
+// confirms on an action row and moves off it with the arrow keys: no binding changes, and neither
+// cancel nor the pause key (Space aside, which the screen names) leaves; a button alone still binds.
+TEST_F(Menus, PadConfigurationTakesNoButtonThatComesWithAKey) {
+  script_ += "0 pad 0 plug Keyboard Receiver\n";
+  auto keyWithButton = [this](const char* key, int button, int frame) {
+    TitlePress(key, frame);
+    const std::string at = std::to_string(kBaseFrame + kFirstTitleFrame + frame - 1);
+    const std::string up = std::to_string(kBaseFrame + kFirstTitleFrame + frame + 1);
+    script_ += at + " pad 0 button " + std::to_string(button) + " down\n";
+    script_ += up + " pad 0 button " + std::to_string(button) + " up\n";
+  };
+  TitlePress("Down", 0);
+  TitlePress("Down", 6);
+  TitlePress("Return", 12);              // CONFIG
+  TitlePress("Down", 18);
+  TitlePress("Return", 24);              // PAD CONFIG
+  TitlePress("Down", 30);                // 格闘
+  keyWithButton("Return", 10, 36);       // confirm on the action row
+  keyWithButton("Down", 11, 42);         // 射撃
+  keyWithButton("Down", 11, 48);         // スペシャル
+  keyWithButton("Backspace", 12, 54);    // cancel: stays
+  keyWithButton("Up", 13, 60);           // 射撃
+  script_ += std::to_string(kBaseFrame + kFirstTitleFrame + 66 - 1) + " pad 0 button 6 down\n";
+  script_ += std::to_string(kBaseFrame + kFirstTitleFrame + 68 - 1) + " pad 0 button 6 up\n";
+  Hold("Escape", kFirstTitleFrame + 72, kFirstTitleFrame + 73);
+  Start();
+  EXPECT_EQ(RunMenu(kScreenTitleFadeIn), kQuitResult);
+  EXPECT_EQ(g_menu.MenuScreen, kScreenPadConfig);
+  EXPECT_EQ(g_menu.panels[0].cursor, 2);
+  EXPECT_EQ(KeyBindings[kKeyMelee].padBit, 4);
+  EXPECT_EQ(KeyBindings[kKeyShoot].padBit, 10) << "button 7 pressed alone";
+  EXPECT_EQ(KeyBindings[kKeySpecial].padBit, 6);
+}
+
 TEST(ScreenshotName, DateAndTimeMakeTheFileName) {
   const int when[6] = {2026, 12, 9, 10, 5, 7};
   char path[64];

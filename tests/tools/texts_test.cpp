@@ -73,5 +73,40 @@ TEST(GeneratedTexts, EveryTextFollowsThePlayersLayout) {
   }
 }
 
+// The texts show their pictures every way the player can: several on one page, from a later page,
+// mirrored, turned, easing to full size; and the advice texts have pictures too.
+TEST(GeneratedTexts, PicturesTakeEveryWayOfShowing) {
+  int crowdedPages = 0, laterPages = 0, mirrored = 0, turned = 0, easing = 0, advicePictures = 0;
+  for (const auto& [path, bytes] : GeneratedFiles()) {
+    if (path.rfind("text\\", 0) != 0) continue;
+    const std::vector<std::string> lines = CrLfLines(bytes);
+    int lastPage = 0, lastPicture = -1;
+    if (lines.size() < 4 || std::sscanf(lines[1].c_str(), "%d,", &lastPicture) != 1) continue;
+    std::sscanf(lines[0].c_str(), "%d,", &lastPage);
+    std::vector<int> shownOnPage(static_cast<std::size_t>(lastPage) + 1, 0);
+    for (int p = 0; p <= lastPicture && 3 + p < static_cast<int>(lines.size()); ++p) {
+      float x, y, scale, angle;
+      int mirror = 0, firstPage = 0, keepScale = 1;
+      if (std::sscanf(lines[3 + p].c_str(), "%f,%f,%f,%f,%d,%d,%d,", &x, &y, &scale, &angle, &mirror, &firstPage,
+                      &keepScale) != 7) {
+        continue;
+      }
+      for (int page = firstPage; page <= lastPage; ++page) ++shownOnPage[static_cast<std::size_t>(page)];
+      laterPages += firstPage > 0;
+      mirrored += mirror != 0;
+      turned += angle != 0.0f;
+      easing += keepScale == 0 && scale != 1.0f;
+      advicePictures += path.find("advice") != std::string::npos;
+    }
+    for (int shown : shownOnPage) crowdedPages += shown > 2;
+  }
+  EXPECT_GT(crowdedPages, 0);
+  EXPECT_GT(laterPages, 0);
+  EXPECT_GT(mirrored, 0);
+  EXPECT_GT(turned, 0);
+  EXPECT_GT(easing, 0);
+  EXPECT_GT(advicePictures, 0);
+}
+
 }  // namespace
 }  // namespace zelvo_test
