@@ -34,8 +34,8 @@ std::string CopyInto(int x, int y, int mode) {
 TEST(CopyByteBlockClipped, CopiesTheVisiblePartByMode) {
   struct Case { int x, y, mode; const char* rows; };
   const Case cases[] = {
-      {2, 1, 2, "......../..a0b.../...0cd.../......../"},   // every byte
-      {2, 1, 0, "......../..a.b.../....cd.../......../"},   // the zero bytes leave the buffer as it was
+      {2, 1, 2, "......../..a0b.../..0cd.../......../"},   // every byte
+      {2, 1, 0, "......../..a.b.../...cd.../......../"},   // the zero bytes leave the buffer as it was
       {2, 1, 1, "......../......../......../......../"},   // other modes copy nothing
       {0, 0, 2, "......../.cd...../......../......../"},   // cut at the region's left and top
       {5, 3, 2, "......../......../......../.....a0./"},   // cut at its right and bottom

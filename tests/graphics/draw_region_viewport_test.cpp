@@ -51,6 +51,7 @@ TEST_F(DrawRegionViewport, ARefusedViewportIsLoggedWithTheTargetName) {
   };
   for (const Case& c : cases) {
     ASSERT_EQ(::SelectDrawTarget(c.target), 0);
+    SetRegion(0, 0, 20, 20);   // targets of one size keep the region: the next one must differ
     pf::testing::FailNextCalls("SetViewport", 1);
     SetRegion(1, 1, 5, 5);
     EXPECT_NE(ReadLog().find(c.line), std::string::npos) << c.line;
