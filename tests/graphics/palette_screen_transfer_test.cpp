@@ -78,7 +78,9 @@ TEST_F(PaletteScreenTransfer, PicturesArriveThroughGdiAndFailuresBringNothing) {
     pf::testing::FailNextCalls(c.fault, 1);
     EXPECT_EQ(zelvo::TransferImageToGraph(&picture, nullptr, 0, 0, zelvo::GetGraphRecord(graph)), -1);
     pf::testing::ClearFaults();
-    if (c.line != nullptr) EXPECT_NE(ReadLog().find(c.line, logSize), std::string::npos);
+    if (c.line != nullptr) {
+      EXPECT_NE(ReadLog().find(c.line, logSize), std::string::npos);
+    }
     EXPECT_EQ(pf::testing::SurfacePixel(SurfaceOf(graph), 3, 1) & 0xFFFFFF, 0u);
   }
   // The picture's yellow (250, 250, 0) lands on the nearest palette entry.

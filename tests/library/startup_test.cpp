@@ -82,8 +82,12 @@ TEST_F(StartUp, EveryLogLineCarriesItsTimeStamp) {
     EXPECT_TRUE(digits > 0 && digits < line.size() && line[digits] == ':') << "line " << i + 1 << ": " << line;
     const bool rates = line.find("最大サンプリングレート") != std::string::npos;
     const bool primary = line.find(" プライマリ ") != std::string::npos;
-    if (rates) EXPECT_NE(line.find("総サウンドメモリ領域"), std::string::npos) << line;
-    if (primary) EXPECT_NE(line.find(" セカンダリ "), std::string::npos) << line;
+    if (rates) {
+      EXPECT_NE(line.find("総サウンドメモリ領域"), std::string::npos) << line;
+    }
+    if (primary) {
+      EXPECT_NE(line.find(" セカンダリ "), std::string::npos) << line;
+    }
     stampedPairs += rates || primary;
   }
   EXPECT_EQ(stampedPairs, 3);
