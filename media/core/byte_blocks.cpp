@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/kernel/kernel.h"
+
 namespace zelvo {
 
 void FillBytes(void* dst, int byte, std::size_t n) {
@@ -34,14 +36,10 @@ void MoveBytes(void* dst, const void* src, std::size_t n) {
   }
 }
 
-void* SystemAlloc(std::size_t n) {
-  return std::malloc(n);
-}
+void* SystemAlloc(std::size_t n) { return pf::HeapAlloc(n, false); }
 
-void* SystemAllocZeroed(std::size_t n) { return std::calloc(n, 1); }
+void* SystemAllocZeroed(std::size_t n) { return pf::HeapAlloc(n, true); }
 
-void SystemFree(void* p) {
-  std::free(p);
-}
+void SystemFree(void* p) { pf::HeapFree(p); }
 
 }  // namespace zelvo

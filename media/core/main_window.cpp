@@ -12,6 +12,7 @@
 #include "media/core/message_pump.h"
 #include "media/core/random.h"
 #include "media/core/subsystem_hooks.h"
+#include "media/core/system_keys.h"
 #include "media/core/system_report.h"
 #include "media/core/text_input.h"
 #include "media/core/toolbar.h"
@@ -233,6 +234,7 @@ int EndMainWindow() {
   pf::SystemParametersInfo(pf::SPI_SETSCREENSAVEACTIVE, 1, nullptr, 0);
   pf::WINNLSEnableIME(g_window.window, true);
   SetCursorVisible(1);
+  RemoveSystemKeyHook();
   RemoveWindowRegion(g_window.window);
   pf::SetMenu(g_window.window, nullptr);
   g_menu.shown = 0;

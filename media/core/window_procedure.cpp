@@ -8,6 +8,7 @@
 #include "media/core/main_window.h"
 #include "media/core/menu.h"
 #include "media/core/subsystem_hooks.h"
+#include "media/core/system_keys.h"
 #include "media/core/text_input.h"
 #include "media/core/toolbar.h"
 #include "media/core/window_mode.h"
@@ -70,6 +71,7 @@ void OnActivate(pf::WindowHandle window, int active, int minimized) {
   if (g_windowSettings.activationCallback != nullptr) {
     g_windowSettings.activationCallback(active, g_windowSettings.activationUser);
   }
+  FollowSystemKeyBlock(window, active);
 }
 
 void OnDisplayChange(pf::WindowHandle window, pf::WParam wParam, pf::LParam lParam) {

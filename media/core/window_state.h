@@ -98,6 +98,8 @@ struct WindowState {
   int instanceLocked;
   int inactiveImage;           // graph handle of the picture shown while inactive, 0 for none
   pf::Handle messageThread;
+  pf::ModuleHandle systemKeyHookModule;   // the hook module while its hook stands
+  pf::HookHandle systemKeyHook;
   int messageThreadEnded;      // set by the message thread as it leaves (read through atomic_ref)
 };
 extern WindowState g_window;

@@ -86,7 +86,7 @@ int G_D3D_SetViewport(const pf::D3DViewport7* viewport, int slot) {
   G_D3D_EndScene(slot);
   const pf::HResult hr = s->device->SetViewport(viewport);
   if (hr != pf::DD_OK) {
-    WriteLogFormat("ビューポートのセットに失敗しました ErrorCode %x\n", static_cast<unsigned>(hr));
+    WriteLogFormat("ビューポートのセットに失敗しました ErrorCode %x", static_cast<unsigned>(hr));
     return -1;
   }
   s->viewport = *viewport;

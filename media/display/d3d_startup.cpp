@@ -75,14 +75,14 @@ void LogTextureFacts() {
     const PixelFormat& f = TextureFormatTable[i].format;
     WriteLogFormat("\t\t BIT:%u  RED:%u  GREEN:%u  BLUE:%u ", f.ColorBitDepth, f.ChannelWidth[0], f.ChannelWidth[1],
                    f.ChannelWidth[2]);
-    WriteLogFormat("\t\t RED:%06x GREEN:%06x BLUE:%06x \n", f.ChannelMask[0], f.ChannelMask[1], f.ChannelMask[2]);
+    WriteLogFormat("\t\t RED:%06x GREEN:%06x BLUE:%06x ", f.ChannelMask[0], f.ChannelMask[1], f.ChannelMask[2]);
   }
   WriteLogText("\tアルファチャンネル付きグラフィック用\n");
   for (int i = 2; i < 4; ++i) {
     const PixelFormat& f = TextureFormatTable[i].format;
     WriteLogFormat("\t\t BIT:%u  ALPHA:%u  RED:%u  GREEN:%u  BLUE:%u ", f.ColorBitDepth, f.ChannelWidth[3],
                    f.ChannelWidth[0], f.ChannelWidth[1], f.ChannelWidth[2]);
-    WriteLogFormat("\t\t ALPHA:%08x RED:%08x GREEN:%08x BLUE:%08x \n", f.ChannelMask[3], f.ChannelMask[0],
+    WriteLogFormat("\t\t ALPHA:%08x RED:%08x GREEN:%08x BLUE:%08x ", f.ChannelMask[3], f.ChannelMask[0],
                    f.ChannelMask[1], f.ChannelMask[2]);
   }
   PopLogIndent();

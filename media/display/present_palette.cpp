@@ -3,7 +3,6 @@
 #include "media/display/present_palette.h"
 
 #include <cstring>
-#include <vector>
 
 #include "media/display/screen_bmp_file.h"
 #include "media/display/screen_state.h"
@@ -28,19 +27,23 @@ void ReadScreenPaletteColours(PixelFormat* format) {
 
 int WritePaletteScreenBmp(const char* path, const std::uint8_t* pixels, int pitch, int width, int height) {
   const std::uint32_t stride = (static_cast<std::uint32_t>(width) + 3) & ~3u;
-  std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * height, 0);
+  const std::uint32_t rowBytes = stride * static_cast<std::uint32_t>(height);
+  constexpr std::uint32_t kInfoBytes = 40 + kColourTableBytes;
+  ScreenBmpBlocks blocks{};
+  // Without memory nothing is written, and the save says so with -1.
+  if (!AllocScreenBmpBlocks(kInfoBytes, rowBytes, &blocks)) return -1;
   for (int y = 0; y < height; ++y) {
-    std::memcpy(rows.data() + static_cast<std::size_t>(height - 1 - y) * stride,
+    std::memcpy(blocks.rows + static_cast<std::size_t>(height - 1 - y) * stride,
                 pixels + static_cast<std::ptrdiff_t>(y) * pitch, static_cast<std::size_t>(width));
   }
   std::uint8_t fileHeader[14];
-  std::uint8_t info[40 + kColourTableBytes];
-  BuildScreenBmpHeaders(fileHeader, info, width, height, 8, kColourTableBytes, static_cast<std::uint32_t>(rows.size()));
+  BuildScreenBmpHeaders(fileHeader, blocks.info, width, height, 8, kColourTableBytes, rowBytes);
   PixelFormat colours{};
   ReadScreenPaletteColours(&colours);
-  std::memcpy(info + 40, colours.Palette, sizeof colours.Palette);
-  return StoreScreenBmp(path, ScreenBmpPieces{fileHeader, info, sizeof info, rows.data(),
-                                              static_cast<std::uint32_t>(rows.size())});
+  std::memcpy(blocks.info + 40, colours.Palette, sizeof colours.Palette);
+  const int result = StoreScreenBmp(path, ScreenBmpPieces{fileHeader, blocks.info, kInfoBytes, blocks.rows, rowBytes});
+  FreeScreenBmpBlocks(&blocks);
+  return result;
 }
 
 }  // namespace zelvo

@@ -27,6 +27,28 @@ bool WriteWhole(pf::Handle file, const std::uint8_t* bytes, std::uint32_t count)
 
 }  // namespace
 
+bool AllocScreenBmpBlocks(std::uint32_t infoBytes, std::uint32_t rowBytes, ScreenBmpBlocks* out) {
+  *out = ScreenBmpBlocks{nullptr, nullptr};
+  out->info = static_cast<std::uint8_t*>(ZELVO_ALLOC_ZEROED(infoBytes));
+  if (out->info == nullptr) {
+    WriteLogText("BITMAPINFO構造体用メモリの確保に失敗しました\n");
+    return false;
+  }
+  out->rows = static_cast<std::uint8_t*>(ZELVO_ALLOC_ZEROED(rowBytes > 0 ? rowBytes : 1));
+  if (out->rows == nullptr) {
+    WriteLogText("グラフィック保存用メモリの確保に失敗しました\n");
+    FreeScreenBmpBlocks(out);
+    return false;
+  }
+  return true;
+}
+
+void FreeScreenBmpBlocks(ScreenBmpBlocks* blocks) {
+  TrackedFree(blocks->info);
+  TrackedFree(blocks->rows);
+  *blocks = ScreenBmpBlocks{nullptr, nullptr};
+}
+
 void BuildScreenBmpHeaders(std::uint8_t* fileHeader, std::uint8_t* info, int width, int height, int bitsPerPixel,
                            std::uint32_t tableBytes, std::uint32_t rowBytes) {
   std::memset(fileHeader, 0, 14);
@@ -53,6 +75,9 @@ int StoreScreenBmp(const char* path, const ScreenBmpPieces& pieces) {
       if (file == pf::kInvalidHandle) pf::DeleteFile(temporary);
     }
   }
+  // The save reports -1 for a file it could not store, where it would report success with nothing
+  // written; and it writes a temporary file renamed over the old one, so a failed write never costs
+  // the screenshot already stored under that name.
   if (file == pf::kInvalidHandle) {
     WriteLogText("ＢＭＰセーブ用ファイルのオープンに失敗しました\n");
     return -1;

@@ -73,15 +73,16 @@ bool MakeDibBits(const GraphImage* image, pf::BitmapInfo* info, void** bits, boo
 }
 
 // A section laid out as `layout` (its header and, for 8 bits, colours), filled from the bits.
+// Failures are logged unless `quiet`, for callers with texts of their own.
 pf::GdiObject DrawIntoSection(const pf::BitmapInfo* layout, const pf::BitmapInfo* info, const void* bits,
-                              int mirror) {
+                              int mirror, bool quiet = false) {
   pf::DeviceContext context = pf::CreateCompatibleDC(nullptr);
   void* sectionBits = nullptr;
   pf::GdiObject section = pf::CreateDIBSection(context, layout, pf::DIB_RGB_COLORS, &sectionBits, nullptr, 0);
   if (section == nullptr) {
-    WriteLogText("ＤＩＢの作成に失敗しました3\n");
+    if (!quiet) WriteLogText("ＤＩＢの作成に失敗しました3\n");
   } else if (sectionBits == nullptr) {
-    WriteLogText("ＤＩＢの作成に失敗しました2\n");
+    if (!quiet) WriteLogText("ＤＩＢの作成に失敗しました2\n");
     pf::DeleteObject(section);
     section = nullptr;
   } else {
@@ -150,6 +151,22 @@ pf::GdiObject CreateDIBGraph(const char* path, const void* memory, int size, int
   if (owned) TrackedFree(bits);
   if (info != nullptr) TrackedFree(info);
   FreeGraphImage(&image);
+  return section;
+}
+
+pf::GdiObject CreateDIBFromGraphImage(const GraphImage* picture) {
+  auto* info = static_cast<pf::BitmapInfo*>(ZELVO_ALLOC_ZEROED(sizeof(pf::BitmapInfo)));
+  void* bits = nullptr;
+  bool owned = false;
+  pf::GdiObject section = nullptr;
+  if (info == nullptr || !MakeDibBits(picture, info, &bits, &owned)) {
+    WriteLogText("GraphImage を BMP に変換する処理が失敗しました\n");
+  } else {
+    section = DrawIntoSection(info, info, bits, 0, true);
+    if (section == nullptr) WriteLogText("ＢＭＰデータからＢＭＰハンドルを作成する処理が失敗しました\n");
+  }
+  if (owned) TrackedFree(bits);
+  TrackedFree(info);
   return section;
 }
 

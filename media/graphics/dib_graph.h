@@ -3,6 +3,7 @@
 // from a picture file or memory block (CreateDIBGraph) or from a header and its bits.
 #include <zelvo/pixel_format.h>
 
+#include "media/graphics/graph_image.h"
 #include "platform/gdi/gdi.h"
 
 namespace zelvo {
@@ -19,5 +20,9 @@ pf::GdiObject CreateDIBFromBitmapInfo(const pf::BitmapInfo* info, const void* bi
 pf::GdiObject CreateDIBGraph(const char* path, const void* memory, int size, int memoryFlag, int mirror,
                              PixelFormat* wanted);
 pf::GdiObject CreateDIBGraph(const char* path, int mirror, PixelFormat* wanted);
+
+// The picture as a DIB section of its own form (8-bit with its palette, or 24-bit); null, with the
+// failure logged, when it cannot be made.
+pf::GdiObject CreateDIBFromGraphImage(const GraphImage* picture);
 
 }  // namespace zelvo

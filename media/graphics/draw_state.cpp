@@ -7,6 +7,7 @@
 
 #include "media/core/log.h"
 #include "media/core/message_pump.h"
+#include "media/display/d3d_device.h"
 #include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/d3d_render_target.h"
@@ -153,6 +154,22 @@ int SwitchDrawTarget(int target) {
   return 0;
 }
 
+// The device's viewport follows the region (moved by the draw offset on the window's front buffer).
+// Nothing is set while the device has no render target: it takes the region when it gets one.
+void SetDeviceViewport(const IntRect& region) {
+  if (!g_graphics.direct3DUsable) return;
+  const Device3DSlot* slot = UsableSlot(g_d3d.currentDevice);
+  if (slot == nullptr || slot->device == nullptr || slot->currentRenderTarget == nullptr) return;
+  g_d3d.inputs.offsetX = g_draw.drawOffset.left;
+  g_d3d.inputs.offsetY = g_draw.drawOffset.top;
+  if (G_D3D_SetDrawRegion(&region) < 0) {
+    const char* name = g_draw.target == kTargetFrontBuffer ? "Front Buffer"
+                       : g_draw.target == kTargetBackBuffer ? "Back Buffer"
+                                                            : "Image Buffer";
+    WriteLogFormat("ビューポートの設定に失敗しました %s", name);
+  }
+}
+
 }  // namespace
 
 int SelectDrawTarget(int target) {
@@ -190,7 +207,10 @@ int SetDrawRegion(int x1, int y1, int x2, int y2) {
   g_draw.regionFloat = FloatRect{static_cast<float>(r.left), static_cast<float>(r.top), static_cast<float>(r.right),
                                  static_cast<float>(r.bottom)};
   g_draw.regionEmpty = (r.left == r.right || r.top == r.bottom) ? 1 : 0;
-  if (!g_draw.regionEmpty) g_softBlend.drawRegion = r;
+  if (!g_draw.regionEmpty) {
+    SetDeviceViewport(r);
+    g_softBlend.drawRegion = r;
+  }
   return 0;
 }
 

@@ -26,7 +26,11 @@ void TakeFrame(MovieRecord* movie, GraphRecord* graph) {
     }
     pf::UnlockSampleSurface(movie->sample);
   }
-  TransferImageToGraph(&movie->frame, nullptr, 0, 0, graph);
+  if (graph->flags.isTexture) {
+    TransferImageToGraph(&movie->frame, nullptr, 0, 0, graph);
+  } else {
+    TransferMovieFrame(movie, graph);
+  }
   movie->lastFlipCount = static_cast<std::int64_t>(GetFlipCounter());
   movie->lastUpdateTime = pf::timeGetTime();
   pf::ResetEvent(movie->updateEvent);

@@ -29,7 +29,7 @@ struct JpegErrorManager {
 void JpegOutputMessage(j_common_ptr info) {
   char text[JMSG_LENGTH_MAX];
   (*info->err->format_message)(info, text);
-  WriteLogFormat("%s\n", text);
+  WriteLogFormat("%s", text);
 }
 
 [[noreturn]] void JpegErrorLongjmp(j_common_ptr info) {

@@ -16,11 +16,11 @@ namespace {
 
 // libpng's messages go to the library log rather than to the console.
 void PngError(png_structp png, png_const_charp message) {
-  WriteLogFormat("%s\n", message);
+  WriteLogFormat("%s", message);
   png_longjmp(png, 1);
 }
 
-void PngWarning(png_structp, png_const_charp message) { WriteLogFormat("%s\n", message); }
+void PngWarning(png_structp, png_const_charp message) { WriteLogFormat("%s", message); }
 
 struct PngReadState {
   StreamReaderBlock* reader;

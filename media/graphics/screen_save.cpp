@@ -3,7 +3,6 @@
 #include "media/graphics/screen_save.h"
 
 #include <cstring>
-#include <vector>
 
 #include "media/core/log.h"
 #include "media/core/message_pump.h"
@@ -11,6 +10,7 @@
 #include "media/display/screen_bmp_file.h"
 #include "media/display/present_palette.h"
 #include "media/display/screen_state.h"
+#include "media/display/surface_copy.h"
 #include "media/graphics/d3d_graph_draw.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_image.h"
@@ -33,10 +33,13 @@ int WriteBmp(const char* path, const SaveSource& source, int width, int height) 
   if (depth == 8) return WritePaletteScreenBmp(path, source.pixels, source.pitch, width, height);
   if (depth != 16 && depth != 32) return -1;
   const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
-  std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * height, 0);
+  const std::uint32_t rowBytes = stride * static_cast<std::uint32_t>(height);
+  ScreenBmpBlocks blocks{};
+  // Without memory nothing is written, and the save says so with -1.
+  if (!AllocScreenBmpBlocks(40, rowBytes, &blocks)) return -1;
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* in = source.pixels + static_cast<std::ptrdiff_t>(y) * source.pitch;
-    std::uint8_t* out = rows.data() + static_cast<std::size_t>(height - 1 - y) * stride;
+    std::uint8_t* out = blocks.rows + static_cast<std::size_t>(height - 1 - y) * stride;
     for (int x = 0; x < width; ++x, out += 3) {
       if (depth == 32) {
         std::memcpy(out, in + x * 4, 3);
@@ -51,10 +54,10 @@ int WriteBmp(const char* path, const SaveSource& source, int width, int height) 
     }
   }
   std::uint8_t fileHeader[14];
-  std::uint8_t info[40];
-  BuildScreenBmpHeaders(fileHeader, info, width, height, 24, 0, static_cast<std::uint32_t>(rows.size()));
-  return StoreScreenBmp(path, ScreenBmpPieces{fileHeader, info, sizeof info, rows.data(),
-                                              static_cast<std::uint32_t>(rows.size())});
+  BuildScreenBmpHeaders(fileHeader, blocks.info, width, height, 24, 0, rowBytes);
+  const int result = StoreScreenBmp(path, ScreenBmpPieces{fileHeader, blocks.info, 40, blocks.rows, rowBytes});
+  FreeScreenBmpBlocks(&blocks);
+  return result;
 }
 
 int WriteCoded(const char* path, const SaveSource& source, int width, int height, int type, int quality, int level) {
@@ -64,13 +67,19 @@ int WriteCoded(const char* path, const SaveSource& source, int width, int height
   image.width = width;
   image.height = height;
   image.pitch = width * source.format->BytesPerPixel;
-  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(image.pitch) * height);
+  auto* pixels = static_cast<std::uint8_t*>(ZELVO_ALLOC(static_cast<std::size_t>(image.pitch) * height));
+  if (pixels == nullptr) {
+    WriteLogText("画像セーブ用一時バッファの確保に失敗しました\n");
+    return -1;   // nothing was written: the save says so
+  }
   for (int y = 0; y < height; ++y) {
-    std::memcpy(pixels.data() + static_cast<std::size_t>(y) * image.pitch,
+    std::memcpy(pixels + static_cast<std::size_t>(y) * image.pitch,
                 source.pixels + static_cast<std::ptrdiff_t>(y) * source.pitch, static_cast<std::size_t>(image.pitch));
   }
-  image.pixels = pixels.data();
-  return type == 1 ? SaveJpegFile(path, &image, quality) : SavePngFile(path, &image, level);
+  image.pixels = pixels;
+  const int result = type == 1 ? SaveJpegFile(path, &image, quality) : SavePngFile(path, &image, level);
+  TrackedFree(pixels);
+  return result;
 }
 
 }  // namespace
@@ -96,14 +105,27 @@ int SaveScreenToImageFile(int x1, int y1, int x2, int y2, const char* path, int 
                         image->pitch, image->format};
   } else {
     locked = g_softTarget.surface;
-    const int dx = g_softTarget.originX + g_draw.drawOffset.left, dy = g_softTarget.originY + g_draw.drawOffset.top;
-    const pf::Rect area{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+    int x = rect.left + g_softTarget.originX + g_draw.drawOffset.left;
+    int y = rect.top + g_softTarget.originY + g_draw.drawOffset.top;
+    // The front screen of a window lies in video memory, slow to read: its rectangle is read from
+    // a copy in work surface 1. A copy that fails saves nothing.
+    if (g_draw.drawOffset.left != 0 || g_draw.drawOffset.top != 0) {
+      const IntRect area{x, y, x + width, y + height};
+      pf::DirectDrawSurface7* work = GetWorkSurface();
+      if (work == nullptr || BlitSurfaceToSurface(work, locked, 0, 0, &area, kSurfaceCopyMeasured) < 0) return -1;
+      locked = work;
+      x = 0;
+      y = 0;
+    }
     pf::SurfaceDesc desc{};
     desc.size = sizeof desc;
-    if (locked->Lock(&area, &desc, pf::DDLOCK_WAIT | pf::DDLOCK_READONLY, nullptr) != pf::DD_OK) {
+    if (locked->Lock(nullptr, &desc, pf::DDLOCK_WAIT | pf::DDLOCK_READONLY, nullptr) != pf::DD_OK) {
       return WriteLogText("作業用サーフェスのロックに失敗しました\n");
     }
-    source = SaveSource{static_cast<const std::uint8_t*>(desc.surface), desc.pitch, GetScreenPixelFormat()};
+    const PixelFormat* format = GetScreenPixelFormat();
+    source = SaveSource{static_cast<const std::uint8_t*>(desc.surface) + static_cast<std::ptrdiff_t>(y) * desc.pitch +
+                            x * format->BytesPerPixel,
+                        desc.pitch, format};
   }
   int result = 0;
   if (type == 0) {

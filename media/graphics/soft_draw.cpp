@@ -273,7 +273,9 @@ int DrawPolygonSoft(const ScreenVertex* triangles, int count, const GraphRecord*
   const IntRect source = entry != nullptr ? IntRect{0, 0, entry->width, entry->height} : IntRect{0, 0, 0, 0};
   if (BeginOn(entry, entry != nullptr ? &source : nullptr, box) < 0) return -1;
   if (SoftLockTarget() != nullptr) {
-    // Untextured triangles take their vertex colour (a white texture times the colour).
+    // Untextured triangles take their vertex colour (a white texture times the colour), and textured
+    // ones are tinted by it, as the Direct3D and software paths draw them: drawn without it, a list's
+    // colours would be lost on this path alone.
     const int modulate = plain ? 0 : 1;
     for (int i = 0; i < count; ++i) {
       RasterizeTriangle3D(SoftLockTarget(), nullptr, SoftLockSource(), triangles + 3 * i, trans, blend, plain ? 0 : 1,

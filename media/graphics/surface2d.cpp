@@ -6,8 +6,10 @@
 #include "media/core/log.h"
 #include "media/display/convert_pixel_rect.h"
 #include "media/display/screen_state.h"
+#include "media/graphics/dib_graph.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/movie_table.h"
 #include "media/graphics/surface3d.h"
 #include "media/graphics/surface_data.h"
 #include "media/pixels/pixel_format.h"
@@ -19,8 +21,9 @@ Surface2DTable g_surface2D;
 namespace {
 int DisplayIsUp() { return GetDirectDrawObject() != nullptr || !IsDirectDrawMode(); }
 
-// A palette image is keyed by index: the first palette entry that holds the record's colour key
-// (the low 24 bits of 32-bit entries, 16 bits of 16-bit ones), or 0 when none does.
+// A palette image is keyed by index: the first palette entry that holds the transparent colour as
+// it stands when the picture comes in (the low 24 bits of 32-bit entries, 16 bits of 16-bit ones),
+// or 0 when none does.
 std::uint32_t PaletteKeyIndex(const MEMIMG* image, std::uint32_t colorKey) {
   const PixelFormat* format = GetMemImgPixelFormat(image->colorType, 0, 0);
   const std::uint32_t packed =
@@ -38,6 +41,29 @@ std::uint32_t PaletteKeyIndex(const MEMIMG* image, std::uint32_t colorKey) {
     }
   }
   return 0;
+}
+
+// A palette screen's surfaces take pictures through GDI, which maps the picture's colours onto the
+// screen palette.
+int TransferThroughGdi(const GraphImage* picture, const IntRect& rect, int x, int y, SurfaceRecord* record) {
+  pf::GdiObject section = CreateDIBFromGraphImage(picture);
+  if (section == nullptr) return -1;
+  pf::DeviceContext target = nullptr;
+  if (record->surface->GetDC(&target) != pf::DD_OK) {
+    pf::DeleteObject(section);
+    return -1;
+  }
+  pf::DeviceContext source = pf::CreateCompatibleDC(target);
+  const pf::GdiObject previous = source != nullptr ? pf::SelectObject(source, section) : nullptr;
+  const bool copied = source != nullptr && pf::BitBlt(target, x, y, rect.right - rect.left, rect.bottom - rect.top,
+                                                      source, rect.left, rect.top, pf::SRCCOPY);
+  if (source != nullptr) {
+    pf::SelectObject(source, previous);
+    pf::DeleteDC(source);
+  }
+  record->surface->ReleaseDC(target);
+  pf::DeleteObject(section);
+  return copied ? 0 : -1;
 }
 
 }  // namespace
@@ -164,6 +190,11 @@ int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* al
   const IntRect whole{0, 0, picture->width, picture->height};
   ClipRect(&rect, &whole);
   if (rect.right <= rect.left || rect.bottom <= rect.top) return 0;
+  if (!record->memoryImage && GetScreenColorBitDepth() == 8) {
+    if (TransferThroughGdi(picture, rect, x, y, record) < 0) return -1;
+    ApplySurfaceColorKey(entry->record);
+    return 0;
+  }
   const void* alphaPixels = alpha != nullptr ? alpha->pixels : nullptr;
   const int alphaPitch = alpha != nullptr ? alpha->pitch : 0;
   const PixelFormat* alphaFormat = alpha != nullptr ? &alpha->format : nullptr;
@@ -176,7 +207,7 @@ int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* al
     if (image->paletteFlag) {
       SetMemImgPaletteFromFormat(image, &picture->format);
       if (top + 1 > image->paletteCount) image->paletteCount = top + 1;
-      image->transparentColor = PaletteKeyIndex(image, record->colorKey);
+      image->transparentColor = PaletteKeyIndex(image, g_draw.transparentColor);
     }
     CompleteMemImgTransfer(image, rect.right - rect.left, rect.bottom - rect.top);
   } else {
@@ -192,6 +223,62 @@ int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* al
     UnlockSurfaceRecord(entry->record, &target);
   }
   ApplySurfaceColorKey(entry->record);
+  return 0;
+}
+
+int TransferMovieFrame(const MovieRecord* movie, GraphRecord* graph) {
+  const Surface2DEntry* entry = GetSurface2D(graph->backEnds[0]);
+  SurfaceRecord* record = entry != nullptr ? GetSurfaceRecord(entry->record) : nullptr;
+  if (record == nullptr) return -1;
+  const GraphImage& frame = movie->frame;
+  // A palette screen takes its pictures through GDI.
+  if (!record->memoryImage && GetScreenColorBitDepth() == 8) {
+    const IntRect whole{0, 0, graph->width, graph->height};
+    return TransferImageRectToSurface2D(&frame, nullptr, &whole, entry->originX, entry->originY, graph->backEnds[0]);
+  }
+  std::uint8_t* pixels = nullptr;
+  int pitch = 0;
+  const PixelFormat* format = nullptr;
+  if (record->memoryImage) {
+    pixels = record->image.pixels;
+    pitch = record->image.pitch;
+    format = record->image.format;
+  } else {
+    pf::SurfaceDesc desc{};
+    desc.size = sizeof desc;
+    if (record->surface->Lock(nullptr, &desc, pf::DDLOCK_WAIT | pf::DDLOCK_WRITEONLY, nullptr) != pf::DD_OK) {
+      return WriteLogText("ムービーグラフィック転送先サーフェスのロックに失敗しました\n");
+    }
+    pixels = static_cast<std::uint8_t*>(desc.surface);
+    pitch = desc.pitch;
+    format = GetScreenPixelFormat();
+  }
+  pixels += static_cast<std::ptrdiff_t>(entry->originY) * pitch + entry->originX * format->BytesPerPixel;
+  const bool sameLayout = frame.format.ColorBitDepth == format->ColorBitDepth &&
+                          frame.format.ChannelMask[0] == format->ChannelMask[0] &&
+                          frame.format.ChannelMask[1] == format->ChannelMask[1] &&
+                          frame.format.ChannelMask[2] == format->ChannelMask[2];
+  if (sameLayout) {
+    // Rows of the movie's width, but never past the graph: a graph shown at half width is narrower
+    // than its frames.
+    const int width = movie->width < graph->width ? movie->width : graph->width;
+    const int height = movie->height < graph->height ? movie->height : graph->height;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * format->BytesPerPixel;
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(pixels + static_cast<std::ptrdiff_t>(y) * pitch,
+                  static_cast<const std::uint8_t*>(frame.pixels) + static_cast<std::ptrdiff_t>(y) * frame.pitch,
+                  rowBytes);
+    }
+  } else {
+    const IntRect whole{0, 0, graph->width, graph->height};
+    ConvertPixelRect(pixels, pitch, format, frame.pixels, frame.pitch, &frame.format, nullptr, 0, nullptr, 0, 0,
+                     &whole, 0, 0, 0, g_draw.optionWord, 0, 0, 0);
+  }
+  if (record->memoryImage) {
+    CompleteMemImgTransfer(&record->image, graph->width, graph->height);
+  } else {
+    record->surface->Unlock(nullptr);
+  }
   return 0;
 }
 

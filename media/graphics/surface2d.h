@@ -11,6 +11,7 @@
 namespace zelvo {
 
 struct GraphRecord;
+struct MovieRecord;
 
 struct Surface2DEntry {
   std::int32_t check;
@@ -40,6 +41,9 @@ int TransferImageRectToGraph(const GraphImage* picture, const GraphImage* alpha,
                              GraphRecord* graph);
 int TransferImageRectToSurface2D(const GraphImage* picture, const GraphImage* alpha, const IntRect* sourceRect,
                                  int x, int y, int handle);
+// The movie's current frame into the graph's 2D surface: rows copied as they are when the frame has
+// the surface's layout, else converted. 0, or -1 when the surface cannot be had.
+int TransferMovieFrame(const MovieRecord* movie, GraphRecord* graph);
 int RestoreGraphSurfaces(GraphRecord* graph);
 // Stores the owner's flag in the entry and clears it; deleting the entry sets it to 1.
 int SetSurface2DLostFlag(int handle, int* flag);

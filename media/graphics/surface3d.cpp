@@ -67,13 +67,19 @@ int CreateTextureStorage(SurfaceRecord* record) {
   desc.size = sizeof desc;
   desc.flags = pf::DDSD_CAPS | pf::DDSD_WIDTH | pf::DDSD_HEIGHT | pf::DDSD_PIXELFORMAT;
   desc.caps.caps = pf::DDSCAPS_TEXTURE | (record->flags.drawValid ? static_cast<std::uint32_t>(pf::DDSCAPS_3DDEVICE) : 0u);
+  // A texture that is never drawn into is left to the driver's texture management.
+  desc.caps.caps2 = record->flags.drawValid ? 0u : static_cast<std::uint32_t>(pf::DDSCAPS2_TEXTUREMANAGE);
   desc.width = record->width;
   desc.height = record->height;
   std::memcpy(&desc.pixelFormat, GetColorFormatEntry(record->kindCode), sizeof desc.pixelFormat);
   if (GetDirectDrawObject()->CreateSurface(&desc, &record->surface, nullptr) != pf::DD_OK) {
     record->surface = nullptr;
-    return WriteLogText("テクスチャサーフェスの作成に失敗しました\n");
+    WriteLogText("テクスチャサーフェスの作成に失敗しました\n");
+    return WriteLogFormat("DrawValid:%d  AlphaChFlag%d  AlphaTestFlag:%d  ColorBitDepth:%d", record->flags.drawValid,
+                          record->flags.alphaCh, record->flags.alphaTest, record->flags.colorBitDepth);
   }
+  const pf::DDBltFx black{sizeof(pf::DDBltFx), 0, 0};
+  record->surface->Blt(nullptr, nullptr, nullptr, pf::DDBLT_COLORFILL | pf::DDBLT_WAIT, &black);
   return 0;
 }
 

@@ -73,7 +73,10 @@ int CreateSurfaceStorage(int handle, SurfaceRecord* record) {
     if (CreateMemoryImage(record) < 0) return -1;
     return SetSurfaceDepthBuffer(handle, record->depthBuffer);
   }
-  if (record->flags.isTexture) return CreateTextureStorage(record);
+  if (record->flags.isTexture) {
+    if (CreateTextureStorage(record) < 0) return -1;
+    return SetSurfaceDepthBuffer(handle, record->depthBuffer);
+  }
   if (GetDirectDrawObject() == nullptr) return -1;
   int screenWidth = 0, screenHeight = 0;
   GetScreenSize(&screenWidth, &screenHeight);
@@ -212,7 +215,8 @@ int ApplySurfaceColorKey(int handle) {
           : RgbToScreenColor((record->colorKey >> 16) & 0xFF, (record->colorKey >> 8) & 0xFF, record->colorKey & 0xFF);
   pf::DDColorKey key{value, value};
   if (record->surface->SetColorKey(pf::DDCKEY_SRCBLT, &key) != pf::DD_OK) {
-    return WriteLogText("標準サーフェスのカラーキーの設定に失敗しました\n");
+    return WriteLogText(record->flags.isTexture ? "テクスチャサーフェスのカラーキーの設定に失敗しました\n"
+                                                : "標準サーフェスのカラーキーの設定に失敗しました\n");
   }
   return 0;
 }

@@ -38,7 +38,7 @@ bool CreateDirectInput(bool version8) {
                                                    &made);
   if (!Succeeded(created) || made == nullptr) {
     WriteLogText("取得に失敗。\n");
-    if (!version8) WriteLogFormat("エラーコード 0x%x\n", static_cast<unsigned>(created));
+    if (!version8) WriteLogFormat("エラーコード 0x%x", static_cast<unsigned>(created));
     return false;
   }
   auto* object = static_cast<pf::DirectInput*>(made);
@@ -63,7 +63,7 @@ int StartMultimediaJoystick() {
     g_input.pads[id].hasZAndR = (caps.caps & pf::JOYCAPS_HASZ) != 0 && (caps.caps & pf::JOYCAPS_HASR) != 0 ? 1 : 0;
     ++found;
   }
-  WriteLogFormat("パッドの数は %d 個です\n", found);
+  WriteLogFormat("パッドの数は %d 個です", found);
   g_input.mode = InputMode::kMultimediaJoystick;
   WriteLogText("入力関連の初期化をしました\n");
   g_input.padCount = kMaxPads;   // every id is polled; absent ones read as zero
@@ -166,8 +166,8 @@ int AddPadDevice(const pf::DIDeviceInstance* instance, void*) {
   std::memcpy(pad->instanceName, instance->instanceName, kPadNameSize);
   std::memcpy(pad->productName, instance->productName, kPadNameSize);
   pad->instanceName[kPadNameSize - 1] = pad->productName[kPadNameSize - 1] = '\0';
-  WriteLogFormat("デバイスの登録名:%s\n", pad->instanceName);
-  WriteLogFormat("デバイスの製品登録名:%s\n", pad->productName);
+  WriteLogFormat("デバイスの登録名:%s", pad->instanceName);
+  WriteLogFormat("デバイスの製品登録名:%s", pad->productName);
   const char* failure = nullptr;
   if (!Succeeded(device->SetDataFormat(&pf::c_dfDIJoystick))) {
     failure = "ジョイパッドデバイスではありませんでした、又は設定に失敗しました\n";

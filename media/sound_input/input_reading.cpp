@@ -138,14 +138,16 @@ int RefreshFromPlatform() {
 }
 
 // Lazy start before a read: true when the read can go on (with devices, or with none while the
-// library closes). A start that fails, or that reports the keyboard's notification failure, leaves
-// the reader to report no input; so does a library that is not running, which has no window to
-// wait for or to read through.
-bool ReadyToRead() {
+// library closes). Otherwise the reader returns *result instead of reading: the result of the start
+// made for this read, or 0 for a library that is not running, which has no window to wait for or
+// to read through.
+bool ReadyToRead(int* result) {
+  *result = 0;
   if (g_runState.ready == 0 && g_runState.starting == 0) return false;
   WaitWhileInactive();
   if (Started() || IsClosePosted() != 0) return true;
-  return StartInput() == 0 && Started();
+  *result = StartInput();
+  return false;
 }
 
 int PadBits(const PadRecord& pad) {
@@ -224,14 +226,17 @@ int ReadMouseButtons() {
 }
 
 int IsKeyDown(int keyCode) {
-  if (!ReadyToRead() || !Started()) return 0;
+  int result = 0;
+  if (!ReadyToRead(&result)) return result;
+  if (!Started()) return 0;
   if (keyCode < 0 || keyCode > 255) return 0;
   RefreshKeyboardState();
   return Down(g_input.keyStates[keyCode]) ? 1 : 0;
 }
 
 int FindAnyInputDown(int flags) {
-  if (!ReadyToRead()) return 0;
+  int result = 0;
+  if (!ReadyToRead(&result)) return result;
   if (flags & 1) {
     RefreshKeyboardState();
     for (int code = 0; code < 256; ++code) {
@@ -252,9 +257,11 @@ int FindAnyInputDown(int flags) {
 
 int ReadAllKeyStates(unsigned char* states256) {
   if (states256 == nullptr) return -1;
-  if (!ReadyToRead()) {
+  int result = 0;
+  if (!ReadyToRead(&result)) {
+    // The caller's buffer is not left as it was: a read that starts input reports no key down.
     std::memset(states256, 0, 256);
-    return 0;
+    return result;
   }
   RefreshKeyboardState();
   for (int code = 0; code < 256; ++code) states256[code] = Down(g_input.keyStates[code]) ? 1 : 0;
@@ -262,7 +269,8 @@ int ReadAllKeyStates(unsigned char* states256) {
 }
 
 int ReadPadBits(int code) {
-  if (!ReadyToRead()) return 0;
+  int result = 0;
+  if (!ReadyToRead(&result)) return result;
   return ReadPadBitsStarted(code);
 }
 

@@ -106,7 +106,7 @@ void MakeSilentBuffer() {
 }
 
 int LogDevice(const pf::Guid*, const char* description, const char* module, void*) {
-  WriteLogFormat("モジュール名:%15s  ドライバ記述:%s \n", module, description);
+  WriteLogFormat("モジュール名:%15s  ドライバ記述:%s ", module, description);
   return 1;
 }
 
@@ -121,20 +121,18 @@ void LogDeviceReport() {
     WriteLogText("DirectSound デバイスの列挙用関数のポインタ取得に失敗しました\n");
   }
   PopLogIndent();
-  WriteLogFormat("最大サンプリングレート:%.2fKHz 最小サンプリングレート:%.2fKHz \n",
-                 caps.maxSecondarySampleRate / 1000.0, caps.minSecondarySampleRate / 1000.0);
-  WriteLogFormat("総サウンドメモリ領域:%.2fKB 空きサウンドメモリ領域:%.2fKB \n", caps.totalHwMemBytes / 1024.0,
-                 caps.freeHwMemBytes / 1024.0);
+  // Each pair of texts shares one line of the log.
+  WriteLogFormat("最大サンプリングレート:%.2fKHz 最小サンプリングレート:%.2fKHz 総サウンドメモリ領域:%.2fKB 空きサウンドメモリ領域:%.2fKB ",
+                 caps.maxSecondarySampleRate / 1000.0, caps.minSecondarySampleRate / 1000.0,
+                 caps.totalHwMemBytes / 1024.0, caps.freeHwMemBytes / 1024.0);
   WriteLogText("利用可能サンプリング精度\n");
-  WriteLogFormat(" プライマリ １６bit = %s  ８bit = %s \n", YesNo(caps.flags, pf::DSCAPS_PRIMARY16BIT),
-                 YesNo(caps.flags, pf::DSCAPS_PRIMARY8BIT));
-  WriteLogFormat(" セカンダリ １６bit = %s  ８bit = %s \n", YesNo(caps.flags, pf::DSCAPS_SECONDARY16BIT),
-                 YesNo(caps.flags, pf::DSCAPS_SECONDARY8BIT));
+  WriteLogFormat(" プライマリ １６bit = %s  ８bit = %s  セカンダリ １６bit = %s  ８bit = %s ",
+                 YesNo(caps.flags, pf::DSCAPS_PRIMARY16BIT), YesNo(caps.flags, pf::DSCAPS_PRIMARY8BIT),
+                 YesNo(caps.flags, pf::DSCAPS_SECONDARY16BIT), YesNo(caps.flags, pf::DSCAPS_SECONDARY8BIT));
   WriteLogText("利用可能チャンネル\n");
-  WriteLogFormat(" プライマリ MONO = %s  STEREO = %s \n", YesNo(caps.flags, pf::DSCAPS_PRIMARYMONO),
-                 YesNo(caps.flags, pf::DSCAPS_PRIMARYSTEREO));
-  WriteLogFormat(" セカンダリ MONO = %s  STEREO = %s \n", YesNo(caps.flags, pf::DSCAPS_SECONDARYMONO),
-                 YesNo(caps.flags, pf::DSCAPS_SECONDARYSTEREO));
+  WriteLogFormat(" プライマリ MONO = %s  STEREO = %s  セカンダリ MONO = %s  STEREO = %s ",
+                 YesNo(caps.flags, pf::DSCAPS_PRIMARYMONO), YesNo(caps.flags, pf::DSCAPS_PRIMARYSTEREO),
+                 YesNo(caps.flags, pf::DSCAPS_SECONDARYMONO), YesNo(caps.flags, pf::DSCAPS_SECONDARYSTEREO));
   PopLogIndent();
 }
 

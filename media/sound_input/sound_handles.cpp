@@ -100,10 +100,10 @@ int LoadSoundFromFile(const char* path, int copies, int linkedHandle) {
   }
   void* image = nullptr;
   std::int32_t size = 0;
-  if (LoadWholeFile(path, &image, &size) != 0) return WriteLogFormat("右記の音声ファイルのロードに失敗しました_1：%s\n", path);
+  if (LoadWholeFile(path, &image, &size) != 0) return WriteLogFormat("右記の音声ファイルのロードに失敗しました_1：%s", path);
   const int handle = CreateSoundFromMemory(image, size, std::min(copies, kMaxSoundBuffers), linkedHandle);
   TrackedFree(image);
-  if (handle == -1) return WriteLogFormat("右記の音声ファイルのロードに失敗しました_2：%s\n", path);
+  if (handle == -1) return WriteLogFormat("右記の音声ファイルのロードに失敗しました_2：%s", path);
   return handle;
 }
 

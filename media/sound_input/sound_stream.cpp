@@ -270,12 +270,12 @@ int AddStreamSound(const StreamReaderBlock* reader, int repeatCount, int handle,
 
 int AddStreamSoundFile(const char* path, int repeatCount, int handle, int kind, int linkedHandle) {
   const FileHandle file = FileOpen(path, 0, 0, 0);
-  if (file == 0) return WriteLogFormat("右記のＷＡＶファイルのロードに失敗しました：%s \n", path);
+  if (file == 0) return WriteLogFormat("右記のＷＡＶファイルのロードに失敗しました：%s ", path);
   const StreamReaderBlock reader = {*FileStreamOpsTable(), reinterpret_cast<void*>(file)};
   int releaseFlag = 1;
   if (AddStreamSound(&reader, repeatCount, handle, kind, &releaseFlag, linkedHandle) != 0) {
     FileClose(file);
-    return WriteLogFormat("右記のＷＡＶファイルのセットアップに失敗しました：%s \n", path);
+    return WriteLogFormat("右記のＷＡＶファイルのセットアップに失敗しました：%s ", path);
   }
   if (releaseFlag != 0) FileClose(file);
   SoundHandleRecord* record = FindSound(handle);

@@ -8,14 +8,14 @@ namespace zelvo {
 
 int LoadWholeFile(const char* path, void** data, std::int32_t* size) {
   const FileHandle file = FileOpen(path, 0, 0, 0);
-  if (file == 0) return WriteLogFormat("右記のファイルのオープンに失敗しました：%s\n", path);
+  if (file == 0) return WriteLogFormat("右記のファイルのオープンに失敗しました：%s", path);
   FileSeek(file, 0, 2);
   const std::int32_t length = std::max(FileTell(file), 0);
   FileSeek(file, 0, 0);
   void* block = ZELVO_ALLOC(static_cast<std::size_t>(std::max(length, 1)));
   if (block == nullptr) {
     FileClose(file);
-    return WriteLogFormat("右記のファイルのロードに必要なメモリの確保に失敗しました：%s\n", path);
+    return WriteLogFormat("右記のファイルのロードに必要なメモリの確保に失敗しました：%s", path);
   }
   const int got = length > 0 ? FileRead(block, 1, length, file) : 0;
   FileClose(file);

@@ -190,6 +190,13 @@ int Host::MouseButtons() const { return mouseButtons_; }
 
 bool Host::HasFocus() const { return focused_; }
 
+void Host::SetKeyboardGrab(bool on) {
+  keyboardGrab_ = on;
+  ApplyKeyboardGrab(on);
+}
+
+bool Host::KeyboardGrabbed() const { return keyboardGrab_; }
+
 void Host::Present(const std::uint32_t* pixels, int width, int height, int pitchBytes) {
   if (pixels == nullptr || width <= 0 || height <= 0) return;
   std::uint64_t number;
@@ -348,6 +355,11 @@ std::uint64_t LastPresentedFrame(std::vector<std::uint32_t>* pixels, int* width,
 bool HostWindowState(int* width, int* height, std::string* titleUtf8) {
   host::Host* current = host::CurrentHost();
   return current != nullptr && current->WindowInfo(width, height, titleUtf8);
+}
+
+bool HostKeyboardGrabbed() {
+  host::Host* current = host::CurrentHost();
+  return current != nullptr && current->KeyboardGrabbed();
 }
 
 }  // namespace pf::testing

@@ -106,6 +106,9 @@ class Host {
   int MouseButtons() const;
   // Whether the window has the keyboard focus, as last seen through the polled events.
   bool HasFocus() const;
+  // System key combinations (Alt+Tab, the Windows key, ...) kept inside the window while on.
+  void SetKeyboardGrab(bool on);
+  bool KeyboardGrabbed() const;
 
  protected:
   // Kept up to date by each host's window calls.
@@ -120,6 +123,8 @@ class Host {
   virtual int ListHostPads(PadInfo*, int) { return 0; }
   virtual bool ReadHostPad(int, PadReading*) { return false; }
   virtual bool RumbleHostPad(int, int, int, int) { return false; }
+  // The host's own grab of system keys (none by default).
+  virtual void ApplyKeyboardGrab(bool) {}
 
  private:
   mutable std::mutex frameMutex_;
@@ -132,6 +137,7 @@ class Host {
   int mouseY_ = 0;
   int mouseButtons_ = 0;
   bool focused_ = true;
+  bool keyboardGrab_ = false;
   InputNotice inputNotice_ = nullptr;
 };
 

@@ -39,5 +39,7 @@ using PresentedFrameWatcher = void (*)(std::uint64_t number, const std::uint32_t
 void WatchPresentedFrames(PresentedFrameWatcher watcher);
 // The host window as the host sees it: whether it is open, its client size and its title (UTF-8).
 bool HostWindowState(int* width, int* height, std::string* titleUtf8);
+// Whether the host keeps system key combinations inside its window (the message hook's grab).
+bool HostKeyboardGrabbed();
 
 }  // namespace pf::testing

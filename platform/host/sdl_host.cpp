@@ -221,6 +221,11 @@ class SdlHost final : public Host {
       SDL_StopTextInput();
     }
   }
+  void ApplyKeyboardGrab(bool on) override {
+    if (window_ == nullptr) return;
+    // While the window has the focus, the window manager's own key combinations come to it as keys.
+    SDL_SetWindowKeyboardGrab(window_, on ? SDL_TRUE : SDL_FALSE);
+  }
   void SetScreenSaver(bool enabled) override {
     if (!videoStarted_) return;
     if (enabled) {

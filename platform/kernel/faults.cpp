@@ -12,6 +12,7 @@ namespace {
 struct FaultTable {
   std::mutex mutex;
   std::map<std::string, int, std::less<>> remaining;
+  std::map<std::string, int, std::less<>> skipped;   // calls that succeed before the failures
   std::atomic<bool> anyArmed{false};
 };
 
@@ -22,12 +23,16 @@ FaultTable& Faults() {
 
 }  // namespace
 
-void FailNextCalls(const char* function, int count) {
+void FailNextCalls(const char* function, int count) { FailCallsAfter(function, 0, count); }
+
+void FailCallsAfter(const char* function, int skip, int count) {
   if (function == nullptr) return;
   FaultTable& faults = Faults();
   std::lock_guard<std::mutex> lock(faults.mutex);
+  faults.skipped.erase(function);
   if (count > 0) {
     faults.remaining[function] = count;
+    if (skip > 0) faults.skipped[function] = skip;
   } else {
     faults.remaining.erase(function);
   }
@@ -38,6 +43,7 @@ void ClearFaults() {
   FaultTable& faults = Faults();
   std::lock_guard<std::mutex> lock(faults.mutex);
   faults.remaining.clear();
+  faults.skipped.clear();
   faults.anyArmed.store(false, std::memory_order_release);
 }
 
@@ -47,6 +53,10 @@ bool ShouldFail(const char* function) {
   std::lock_guard<std::mutex> lock(faults.mutex);
   auto it = faults.remaining.find(std::string_view(function));
   if (it == faults.remaining.end()) return false;
+  if (auto skip = faults.skipped.find(std::string_view(function)); skip != faults.skipped.end()) {
+    if (--skip->second == 0) faults.skipped.erase(skip);
+    return false;
+  }
   if (--it->second == 0) {
     faults.remaining.erase(it);
     faults.anyArmed.store(!faults.remaining.empty(), std::memory_order_release);

@@ -121,6 +121,11 @@ void EnterCriticalSection(CriticalSection* section);
 void LeaveCriticalSection(CriticalSection* section);
 void DeleteCriticalSection(CriticalSection* section);
 
+// ---------------------------------------------------------------- process heap
+// Blocks of the process heap (zero-filled when asked); nullptr when none can be had.
+void* HeapAlloc(std::size_t bytes, bool zeroed);
+void HeapFree(void* block);
+
 // ---------------------------------------------------------------- time
 void Sleep(std::uint32_t milliseconds);          // 0 yields the rest of the time slice
 std::uint32_t timeGetTime();                     // milliseconds, wrapping at 2^32

@@ -8,10 +8,12 @@ namespace pf::testing {
 // Fault switches: the next `count` calls of the named platform function fail as the platform would
 // report it. The kernel knows "CreateFile", "ReadFile", "WriteFile", "FlushFileBuffers", "DeleteFile",
 // "CreateDirectory", "RemoveDirectory", "MoveFileReplace", "GetTempFileName", "FindFirstFile",
-// "CreateThread", "CreateEvent", and for CRT files "TextFileOpen" and "TextFileWrite" (a failed
+// "CreateThread", "CreateEvent", "HeapAlloc", and for CRT files "TextFileOpen" and "TextFileWrite" (a failed
 // write makes TextFileClose return -1; "FlushFileBuffers" also fails the flush at close). Other areas
 // of the layer use the same switches for their own calls ("DirectDrawCreate", "Lock", ...).
 void FailNextCalls(const char* function, int count);
+// The same, after the next `skip` calls of the function have succeeded.
+void FailCallsAfter(const char* function, int skip, int count);
 void ClearFaults();
 // Called by the layer at each call that can fail: true when this call must fail.
 bool ShouldFail(const char* function);

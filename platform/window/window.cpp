@@ -198,6 +198,7 @@ bool DestroyWindow(WindowHandle window) {
   posted.erase(std::remove_if(posted.begin(), posted.end(), [&](const Message& m) { return m.window == window; }),
                posted.end());
   window_system::ForgetInputState(window);
+  window_system::ForgetHooks(window);
   if (record->hostWindow && Host() != nullptr) Host()->CloseWindow();
   if (foreground == window) foreground = nullptr;
   delete record;

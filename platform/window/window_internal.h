@@ -67,6 +67,8 @@ void PlaceWindow(WindowHandle window, const Rect& newRect, bool redraw, const Re
 void PumpHostEvents();
 // Drops what the windows' IME and drop records hold for a window that goes away.
 void ForgetInputState(WindowHandle window);
+// Removes the message hooks that a window going away still holds.
+void ForgetHooks(WindowHandle window);
 // Sends the IME messages for one host text or editing event to the window; false when the editor is
 // off for it (the text then becomes WM_CHAR).
 bool DeliverImeText(WindowHandle window, const std::string& cp932, bool result);

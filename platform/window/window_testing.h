@@ -21,5 +21,7 @@ bool WindowNeedsPaint(WindowHandle window);
 bool ClientPixels(WindowHandle window, std::vector<std::uint32_t>* pixels);
 // The lock file that AcquireInstanceLock takes for a name.
 std::string InstanceLockPath(const char* name);
+// How many times a module of the layer is loaded and not yet freed.
+int LoadedModuleCount(const char* name);
 
 }  // namespace pf::testing

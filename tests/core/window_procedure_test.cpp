@@ -126,6 +126,43 @@ TEST_F(WindowProcedure, ActivationFollowsTheHostFocus) {
   EXPECT_EQ(zelvo::g_window.wheelCount, 0);
 }
 
+// With the block-system-keys option the hook module's hook keeps system keys in the window while it
+// is active; it goes with the deactivation, and with the window at shut-down.
+TEST_F(WindowProcedure, SystemKeyHookStandsWhileTheWindowIsActive) {
+  const char* module = "zzvv_MesHoooooook.dll";
+  Send(pf::WM_ACTIVATE, 1);
+  EXPECT_FALSE(pf::testing::HostKeyboardGrabbed());   // the option is off
+  EXPECT_EQ(pf::testing::LoadedModuleCount(module), 0);
+  {
+    zelvo::LibraryLockGuard lock;
+    zelvo::g_windowSettings.blockSystemKeys = 1;
+  }
+  Send(pf::WM_ACTIVATE, 1);
+  Send(pf::WM_ACTIVATE, 1);
+  EXPECT_TRUE(pf::testing::HostKeyboardGrabbed());
+  EXPECT_EQ(pf::testing::LoadedModuleCount(module), 1);
+  Send(pf::WM_ACTIVATE, 0);
+  EXPECT_FALSE(pf::testing::HostKeyboardGrabbed());
+  EXPECT_EQ(pf::testing::LoadedModuleCount(module), 0);
+
+  // A module that will not load leaves the keys free; the next activation hooks again.
+  pf::testing::FailNextCalls("LoadLibrary", 1);
+  Send(pf::WM_ACTIVATE, 1);
+  EXPECT_FALSE(pf::testing::HostKeyboardGrabbed());
+  pf::testing::FailNextCalls("SetMSGHookDll", 1);
+  Send(pf::WM_ACTIVATE, 1);
+  EXPECT_FALSE(pf::testing::HostKeyboardGrabbed());
+  EXPECT_EQ(pf::testing::LoadedModuleCount(module), 0);
+  Send(pf::WM_ACTIVATE, 1);
+  EXPECT_TRUE(pf::testing::HostKeyboardGrabbed());
+
+  EXPECT_EQ(ShutDownLibrary(), 0);
+  EXPECT_FALSE(pf::testing::HostKeyboardGrabbed());
+  EXPECT_EQ(pf::testing::LoadedModuleCount(module), 0);
+  zelvo::g_windowSettings.blockSystemKeys = 0;
+  ASSERT_EQ(StartUpLibrary(), 0);
+}
+
 TEST_F(WindowProcedure, ScreenSaverCommandIsRefusedAndF10NoticesToggle) {
   EXPECT_EQ(Send(pf::WM_SYSCOMMAND, pf::SC_SCREENSAVE), 1);
   Send(1135, 1);

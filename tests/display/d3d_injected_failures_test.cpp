@@ -12,6 +12,7 @@
 #include "media/display/d3d_device.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/d3d_graph_draw.h"
+#include "media/graphics/draw_options.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/graph_restore.h"
@@ -147,10 +148,19 @@ void CountingRestore() { ++g_restoreRuns; }
 
 // Video memory lost while the program runs: after the inactive wait the graphics room restores
 // the surfaces, and the texture graphs come back from their files, or through the program's
-// callback when one is set.
+// callback when one is set. (A texture that is never drawn into is the driver's to keep: only one
+// made drawable is lost.)
 TEST_F(InjectedFailures, TexturesLostMidRunComeBackFromTheirFilesOrTheCallback) {
   WriteFileBytes(folder_ + "/red.bmp", WriteOneColourBmp(8, 8, 0, 0, 200));
+  {
+    LibraryLockGuard lock;
+    SetMakeDrawableOption(1);
+  }
   graph_ = ::LoadGraphFile("red.bmp", 0);
+  {
+    LibraryLockGuard lock;
+    SetMakeDrawableOption(0);
+  }
   ASSERT_GE(graph_, 0);
   {
     LibraryLockGuard lock;

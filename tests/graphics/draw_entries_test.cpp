@@ -100,8 +100,10 @@ TEST_F(DrawEntries, FourCornersOfAnUprightRectangleCoverItAndPolygonStripsMakeTr
                                     {200, 220, 0, 255, 0, 255, 0, 0},
                                     {220, 220, 0, 255, 0, 255, 0, 0}};
   EXPECT_EQ(DrawPolygonList(strip, 4, kTriangleStrip, kNoTexture, 0), 0);
+  // Drawn with DirectDraw alone, the triangles still take their vertices' colour (green), not white.
   EXPECT_GE((At(205, 215) >> 8) & 0xFF, 250u);
   EXPECT_GE((At(215, 205) >> 8) & 0xFF, 250u);
+  EXPECT_EQ(At(205, 215) & 0xFF00FF, 0u);
   EXPECT_EQ(At(225, 205), 0u);
   EXPECT_EQ(DrawPolygonList(strip, 4, kTriangleList, kNoTexture, 0), -1);   // not a multiple of 3
   EXPECT_EQ(DrawPolygonList(strip, 2, kTriangleFan, kNoTexture, 0), -1);

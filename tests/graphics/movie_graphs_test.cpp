@@ -13,6 +13,7 @@
 
 #include "media/core/library_lock.h"
 #include "media/core/subsystem_hooks.h"
+#include "media/display/screen_state.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
@@ -149,6 +150,30 @@ std::string DrawName(const ::testing::TestParamInfo<DrawKind>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Draws, MovieTiming,
                          ::testing::Values(DrawKind::kPlain, DrawKind::kStretched, DrawKind::kRotated), DrawName);
+
+// Drawn with DirectDraw alone, a movie plays in a 2D graph (held in system memory), its frames
+// copied in as they come.
+class MovieGraphsWithoutDirect3D : public MovieGraphs {
+ protected:
+  void SetUp() override {
+    zelvo::SetDirect3DOffFlag(1);
+    MovieGraphs::SetUp();
+  }
+  void TearDown() override {
+    MovieGraphs::TearDown();
+    zelvo::SetDirect3DOffFlag(0);
+  }
+};
+
+TEST_F(MovieGraphsWithoutDirect3D, FramesReachA2DSurfaceGraph) {
+  zelvo::LibraryLockGuard lock;
+  const int graph = LoadGraphFile("clip.avi", 0);
+  ASSERT_GE(graph, 0);
+  ASSERT_EQ(zelvo::GetGraphRecord(graph)->flags.isTexture, 0);
+  const int shown = PlayUntil(graph, 3.5);
+  EXPECT_GE(shown, 2);
+  EXPECT_GT(PlayUntil(graph, 8.5), shown);
+}
 
 TEST_F(MovieGraphs, PauseHoldsTheFrameAndResumeGoesOnFromIt) {
   zelvo::LibraryLockGuard lock;

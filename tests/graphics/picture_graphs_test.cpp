@@ -124,6 +124,31 @@ TEST_F(PictureGraphs, TheTopLeftOptionKeysEachGraphByItsOwnCornerOnly) {
   FreeGraphImage(&picture);
 }
 
+// A palette graph is keyed by the palette entry that holds the transparent colour as it stands when
+// a picture comes in, not as it stood when the graph was made.
+TEST_F(PictureGraphs, APaletteGraphTakesItsKeyFromTheTransparentColourOfEachTransfer) {
+  BmpLayout layout;
+  layout.width = 3;
+  layout.height = -1;
+  layout.bits = 8;
+  layout.palette = {kRed, kGreen, kBlue};
+  layout.pixels = PadRows({{2, 0, 1}});
+  GraphImage picture = LoadPicture(WriteBmp(layout));
+  g_draw.transparentColor = kGreen;
+  const int graph = CreateGraphFromGraphImage(&picture, nullptr, 1, 0, 0);
+  ASSERT_GE(graph, 0);
+  ASSERT_EQ(GetGraphRecord(graph)->flags.palette, 1);
+  EXPECT_EQ(Image(graph)->transparentColor, 1u);
+  g_draw.transparentColor = kBlue;
+  ASSERT_EQ(TransferImageToGraph(&picture, nullptr, 0, 0, GetGraphRecord(graph)), 0);
+  EXPECT_EQ(Image(graph)->transparentColor, 2u);
+  g_draw.transparentColor = 0x123456;   // in no entry: index 0
+  ASSERT_EQ(TransferImageToGraph(&picture, nullptr, 0, 0, GetGraphRecord(graph)), 0);
+  EXPECT_EQ(Image(graph)->transparentColor, 0u);
+  g_draw.transparentColor = 0;
+  FreeGraphImage(&picture);
+}
+
 TEST_F(PictureGraphs, APictureRectangleFillsTheGraphOrTheCellItLandsOn) {
   std::vector<std::uint32_t> pixels(8 * 8);
   for (int i = 0; i < 64; ++i) pixels[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i * 4) << 16 | 0x80;

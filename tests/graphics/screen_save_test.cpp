@@ -95,5 +95,43 @@ TEST_F(ScreenSave, AFailedWriteKeepsTheOldFileByteForByte) {
   }
 }
 
+// Without memory for its buffers a save writes nothing, says which buffer it lacked, and reports -1.
+TEST_F(ScreenSave, AllocationFailuresWriteNothing) {
+  struct Case { const SaveType& type; int skip; const char* line; };
+  const Case cases[] = {
+      {kTypes[0], 0, "BITMAPINFO構造体用メモリの確保に失敗しました\r\n"},
+      {kTypes[0], 1, "グラフィック保存用メモリの確保に失敗しました\r\n"},
+      {kTypes[1], 0, "画像セーブ用一時バッファの確保に失敗しました\r\n"},
+      {kTypes[2], 0, "画像セーブ用一時バッファの確保に失敗しました\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.type.name) + " " + c.line);
+    const std::size_t logSize = ReadLog().size();
+    pf::testing::FailCallsAfter("HeapAlloc", c.skip, 1);
+    EXPECT_EQ(Save(c.type, c.type.name), -1);
+    pf::testing::ClearFaults();
+    EXPECT_NE(ReadLog().find(c.line, logSize), std::string::npos);
+    EXPECT_EQ(FolderNames().count(c.type.name), 0u);
+  }
+}
+
+// The front screen of a window is read through a copy in work surface 1: when that copy cannot be
+// made nothing is saved; otherwise the saved pixels are the client area's.
+TEST_F(ScreenSave, AWindowsFrontScreenIsSavedFromTheWorkSurface) {
+  ASSERT_EQ(SelectDrawTarget(ZELVO_FRONT_BUFFER), 0);
+  ASSERT_EQ(DrawRectangle(0, 0, 64, 64, PackColor(200, 100, 50), 1), 0);
+  pf::testing::FailNextCalls("BltFast", 1);
+  pf::testing::FailNextCalls("BitBlt", 1);
+  EXPECT_EQ(Save(kTypes[0], "front.bmp"), -1);
+  pf::testing::ClearFaults();
+  EXPECT_EQ(FolderNames().count("front.bmp"), 0u);
+  ASSERT_EQ(Save(kTypes[0], "front.bmp"), 0);
+  const Bytes saved = ReadFileBytes(folder_ + "/front.bmp");
+  ASSERT_EQ(saved.size(), 54u + 32 * 3 * 16);
+  for (std::size_t at = 54; at < saved.size(); at += 3) {
+    ASSERT_EQ((Bytes{saved[at], saved[at + 1], saved[at + 2]}), (Bytes{50, 100, 200})) << at;
+  }
+}
+
 }  // namespace
 }  // namespace zelvo_test

@@ -11,6 +11,7 @@
 #include "media/display/d3d_device.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/d3d_graph_draw.h"
+#include "media/graphics/draw_options.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/screen_to_graph.h"
@@ -61,6 +62,43 @@ class TextureFailures : public LibraryTest {
     return CopyScreenToGraph(x1, y1, x2, y2, graph, 1);
   }
 };
+
+// The texture surface of a graph's first piece.
+pf::DirectDrawSurface7* TextureOf(int graph) {
+  const GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr) return nullptr;
+  const Surface3DRecord* piece = GetSurface3DRecord(record->backEnds[0]);
+  const SurfaceRecord* texture = piece != nullptr ? GetSurfaceRecord(piece->texture) : nullptr;
+  return texture != nullptr ? texture->surface : nullptr;
+}
+
+TEST_F(TextureFailures, OnlyTexturesThatAreDrawnIntoStayOutOfTextureManagement) {
+  const int loaded = LoadGraphFile("green.bmp", 0);
+  LibraryLockGuard lock;
+  SetMakeDrawableOption(1);
+  const int drawable = CreateBlankGraph(16, 16, 0);
+  SetMakeDrawableOption(0);
+  struct Case { int graph; bool managed; };
+  for (const Case c : {Case{loaded, true}, Case{drawable, false}}) {
+    pf::DirectDrawSurface7* surface = TextureOf(c.graph);
+    ASSERT_NE(surface, nullptr);
+    pf::DDCaps2 caps{};
+    surface->GetCaps(&caps);
+    EXPECT_EQ((caps.caps2 & pf::DDSCAPS2_TEXTUREMANAGE) != 0, c.managed) << c.graph;
+    EXPECT_EQ((caps.caps & pf::DDSCAPS_3DDEVICE) != 0, !c.managed) << c.graph;
+  }
+}
+
+TEST_F(TextureFailures, TextureFailuresLogTheTextureTexts) {
+  pf::testing::FailNextCalls("CreateSurface", 1);
+  EXPECT_EQ(LoadGraphFile("green.bmp", 0), -1);
+  pf::testing::FailNextCalls("SetColorKey", 1);
+  EXPECT_GE(LoadGraphFile("green.bmp", 0), 0);   // the graph is made without its key
+  EXPECT_TRUE(InOrder(ReadLog(), {"テクスチャサーフェスの作成に失敗しました\r\n",
+                                  "DrawValid:0  AlphaChFlag0  AlphaTestFlag:1  ColorBitDepth:32\r\n",
+                                  "テクスチャサーフェスのカラーキーの設定に失敗しました\r\n"}));
+  EXPECT_EQ(ReadLog().find("標準サーフェスのカラーキーの設定に失敗しました"), std::string::npos);
+}
 
 TEST_F(TextureFailures, ATextureThatWillNotLockIsFilledThroughATemporaryOne) {
   pf::testing::FailNextCalls("Lock", 1);

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "support/library_fixture.h"
 #include "media/core/core_state.h"
@@ -55,6 +57,40 @@ TEST_F(StartUp, WritesStartAndEndLinesInOrderAsCp932) {
   EXPECT_NE(log.find("\x83\x56\x83\x58\x83\x65\x83\x80"), std::string::npos);
   EXPECT_EQ(zelvo::SystemInfoRecord()->osCode, 263);
   EXPECT_EQ(zelvo::SystemInfoRecord()->directXVersion, 0x70000);
+}
+
+// The whole log of a start-up and shut-down, line by line: each line starts with "<ms>:", and the
+// sound-device report keeps each pair of its texts on one line.
+TEST_F(StartUp, EveryLogLineCarriesItsTimeStamp) {
+  ASSERT_EQ(StartUpLibrary(), 0);
+  ASSERT_EQ(ShutDownLibrary(), 0);
+  const std::string log = ReadLog();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < log.size();) {
+    std::size_t end = log.find("\r\n", start);
+    if (end == std::string::npos) end = log.size();
+    lines.push_back(log.substr(start, end - start));
+    start = end + 2;
+  }
+  int stampedPairs = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    std::size_t digits = 0;
+    while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9') ++digits;
+    EXPECT_TRUE(digits > 0 && digits < line.size() && line[digits] == ':') << "line " << i + 1 << ": " << line;
+    const bool rates = line.find("最大サンプリングレート") != std::string::npos;
+    const bool primary = line.find(" プライマリ ") != std::string::npos;
+    if (rates) {
+      EXPECT_NE(line.find("総サウンドメモリ領域"), std::string::npos) << line;
+    }
+    if (primary) {
+      EXPECT_NE(line.find(" セカンダリ "), std::string::npos) << line;
+    }
+    stampedPairs += rates || primary;
+  }
+  EXPECT_EQ(stampedPairs, 3);
 }
 
 TEST_F(StartUp, SecondStartUpWithoutShutDownFailsAndLeavesTheLibraryRunning) {
