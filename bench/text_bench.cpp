@@ -4,7 +4,6 @@
 // shared machine run it with --benchmark_repetitions=12 --benchmark_enable_random_interleaving=true:
 // the table then compares medians taken under the same load.
 #include <benchmark/benchmark.h>
-#include <fontconfig/fontconfig.h>
 #include <iconv.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include <zelvo/zelvo.h>
 
 #include "bench_support.h"
+#include "font_file.h"
 
 #ifdef ZELVO_BENCH_SDL2_TTF
 #include <SDL.h>
@@ -55,25 +55,9 @@ void BM_Zelvo_Text(benchmark::State& state) {
 BENCHMARK(BM_Zelvo_Text)->Arg(0)->Arg(1)->Arg(2)->ArgName("style");
 
 #ifdef ZELVO_BENCH_SDL2_TTF
-// IPAGothic, as the library's default face, at the library's em size for a 16-pixel cell.
-std::string IpaGothicFile() {
-  FcInit();
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("IPAGothic"));
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcChar8* file = nullptr;
-  FcPatternGetString(match, FC_FILE, 0, &file);
-  std::string path = file != nullptr ? reinterpret_cast<const char*>(file) : "";
-  FcPatternDestroy(match);
-  FcPatternDestroy(pattern);
-  return path;
-}
-
 void BM_SdlTtf_Text(benchmark::State& state) {
   TTF_Init();
-  TTF_Font* font = TTF_OpenFont(IpaGothicFile().c_str(), 15);
+  TTF_Font* font = TTF_OpenFont(zelvo_bench::IpaGothicFile().c_str(), zelvo_bench::kDefaultFontPoints);
   SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_RGB888);
   if (font == nullptr || screen == nullptr) {
     state.SkipWithError("SDL2_ttf cannot open the face");
