@@ -1,9 +1,14 @@
 // A battle-like frame through the public entries: a 640x480 background, 250 keyed 32x32 tiles,
 // 100 alpha-blended 64x64 sprites, 300 additive 12x12 particles and a 200-character text line.
 // Drawn through Direct3D (the stand-in's default device), in software rendering, and the same frame
-// through SDL2's software renderer. Reported as frames per second and milliseconds a frame.
+// through SDL2's software renderer, its text by SDL2_ttf from the same face at the same size.
+// Before the timing each frame of ours is read back and compared with SDL2's: the library draws in
+// 16 bits a pixel and the two rasterize glyphs their own way, so the frames must agree within a
+// bound per colour channel on all but a small share of the channel values (the text's).
+// Reported as frames per second and milliseconds a frame.
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -13,9 +18,14 @@
 #include <zelvo/zelvo.h>
 
 #include "bench_support.h"
+#include "font_file.h"
 #include "media/core/library_lock.h"
 #include "media/graphics/d3d_graph_draw.h"
 #include "platform/testing.h"
+
+#ifdef ZELVO_BENCH_SDL2_TTF
+#include <SDL_ttf.h>
+#endif
 
 namespace {
 
@@ -108,6 +118,71 @@ const std::string& TextLine() {
   return line;
 }
 
+// A finished frame as 0xAARRGGBB words, 640x480.
+using Frame = std::vector<std::uint32_t>;
+
+// How far the two frames may be apart: a channel is "off" when it differs by more than
+// kChannelBound (a 16-bit pixel holds 5 or 6 bits a channel, and blends round differently), and at
+// most kOffShare of all channel values may be off (the text line is 3% of the frame, and the two
+// glyph rasterizers agree on most of it).
+constexpr int kChannelBound = 24;
+constexpr double kOffShare = 0.02;
+
+struct FrameDifference {
+  double offShare;   // of the channel values
+  int largest;
+};
+
+FrameDifference Compare(const Frame& a, const Frame& b) {
+  FrameDifference d{0.0, 0};
+  if (a.size() != b.size() || a.empty()) return FrameDifference{1.0, 255};
+  std::size_t off = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int difference = std::abs(static_cast<int>((a[i] >> shift) & 0xFF) - static_cast<int>((b[i] >> shift) & 0xFF));
+      d.largest = std::max(d.largest, difference);
+      off += difference > kChannelBound ? 1 : 0;
+    }
+  }
+  d.offShare = static_cast<double>(off) / (3.0 * static_cast<double>(a.size()));
+  return d;
+}
+
+// False, with the run skipped, when the frames are further apart than the bound.
+bool FramesAgree(benchmark::State& state, const Frame& ours, const Frame& peer) {
+  const FrameDifference d = Compare(ours, peer);
+  state.counters["off %"] = 100.0 * d.offShare;
+  if (d.offShare <= kOffShare) return true;
+  char why[96];
+  std::snprintf(why, sizeof why, "the frames differ: %.2f%% of the channels by more than %d", 100.0 * d.offShare,
+                kChannelBound);
+  state.SkipWithError(why);
+  return false;
+}
+
+#ifdef ZELVO_BENCH_SDL2_TTF
+// A BMP read back as 0xAARRGGBB words.
+Frame ReadFrame(const std::string& path) {
+  SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
+  SDL_Surface* argb = loaded != nullptr ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
+  Frame frame;
+  if (argb != nullptr && argb->w == 640 && argb->h == 480) {
+    for (int y = 0; y < 480; ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) + y * argb->pitch);
+      frame.insert(frame.end(), row, row + 640);
+    }
+  }
+  if (argb != nullptr) SDL_FreeSurface(argb);
+  if (loaded != nullptr) SDL_FreeSurface(loaded);
+  return frame;
+}
+
+Frame SdlFrameOnce();
+
+// The library's software frame, kept by its run for the SDL2 run to compare with.
+Frame g_oursSoftwareFrame;
+#endif
+
 void SetFrameRate(benchmark::State& state) {
   state.counters["frame/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
@@ -147,13 +222,23 @@ void BM_Zelvo_BattleFrame(benchmark::State& state) {
     zelvo::EndDirect3DScene();
   };
   frame();   // textures, glyph cache
+#ifdef ZELVO_BENCH_SDL2_TTF
+  const std::string shot = folder + "/ours.bmp";
+  const Frame ours = SaveScreenRectToFile(0, 0, 640, 480, shot.c_str(), 0, 0, 0) == 0 ? ReadFrame(shot) : Frame{};
+  if (software) g_oursSoftwareFrame = ours;
+  if (ours.empty() || !FramesAgree(state, ours, SdlFrameOnce())) {
+    if (!state.error_occurred()) state.SkipWithError("the frame could not be read back");
+    ShutDownLibrary();
+    return;
+  }
+#endif
   for (auto _ : state) frame();
   SetFrameRate(state);
   ShutDownLibrary();
 }
 BENCHMARK(BM_Zelvo_BattleFrame)->Arg(0)->Arg(1)->ArgName("software")->Unit(benchmark::kMillisecond);
 
-#ifdef ZELVO_BENCH_PEERS
+#ifdef ZELVO_BENCH_SDL2_TTF
 SDL_Texture* LoadTexture(SDL_Renderer* renderer, const std::string& path, const std::string& alphaPath, bool keyed) {
   SDL_Surface* surface = SDL_LoadBMP(path.c_str());
   if (surface == nullptr) return nullptr;
@@ -178,51 +263,89 @@ SDL_Texture* LoadTexture(SDL_Renderer* renderer, const std::string& path, const 
   return texture;
 }
 
-// The same frame through SDL2's software renderer; the text is 200 glyph-sized copies from a glyph
-// sheet, as a cached text path would draw it.
-void BM_Sdl_BattleFrame(benchmark::State& state) {
-  const std::string folder = Folder();
-  std::vector<std::uint32_t> pixels(640 * 480, 0);
-  SDL_Surface* target = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), 640, 480, 32, 640 * 4, SDL_PIXELFORMAT_ARGB8888);
-  SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(target);
-  if (renderer == nullptr) {
-    state.SkipWithError(SDL_GetError());
-    return;
+// The same frame through SDL2's software renderer into a 640x480 ARGB surface. The text line is
+// rendered by SDL2_ttf each frame, as a game without a text cache of its own draws it.
+struct SdlScene {
+  std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(640 * 480, 0);
+  SDL_Surface* target = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* background = nullptr;
+  SDL_Texture* tile = nullptr;
+  SDL_Texture* sprite = nullptr;
+  SDL_Texture* spark = nullptr;
+  TTF_Font* font = nullptr;
+  std::vector<Place> tiles = Places(kTiles, 32, 1), sprites = Places(kSprites, 64, 2), sparks = Places(kParticles, 12, 3);
+
+  // Empty when everything is there, else what is missing.
+  std::string Open() {
+    const std::string folder = Folder();
+    target = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), 640, 480, 32, 640 * 4, SDL_PIXELFORMAT_ARGB8888);
+    renderer = target != nullptr ? SDL_CreateSoftwareRenderer(target) : nullptr;
+    if (renderer == nullptr) return SDL_GetError();
+    background = LoadTexture(renderer, folder + "/bg.bmp", "", false);
+    tile = LoadTexture(renderer, folder + "/tile.bmp", "", true);
+    sprite = LoadTexture(renderer, folder + "/sprite.bmp", folder + "/sprite_a.bmp", false);
+    spark = LoadTexture(renderer, folder + "/spark.bmp", "", true);
+    if (background == nullptr || tile == nullptr || sprite == nullptr || spark == nullptr) return "SDL could not load the pictures";
+    SDL_SetTextureBlendMode(background, SDL_BLENDMODE_NONE);
+    SDL_SetTextureBlendMode(sprite, SDL_BLENDMODE_BLEND);
+    SDL_SetTextureBlendMode(spark, SDL_BLENDMODE_ADD);
+    SDL_SetTextureAlphaMod(spark, 200);
+    if (TTF_WasInit() == 0) TTF_Init();
+    font = TTF_OpenFont(zelvo_bench::IpaGothicFile().c_str(), zelvo_bench::kDefaultFontPoints);
+    return font != nullptr ? "" : "SDL2_ttf cannot open the face";
   }
-  SDL_Texture* background = LoadTexture(renderer, folder + "/bg.bmp", "", false);
-  SDL_Texture* tile = LoadTexture(renderer, folder + "/tile.bmp", "", true);
-  SDL_Texture* sprite = LoadTexture(renderer, folder + "/sprite.bmp", folder + "/sprite_a.bmp", false);
-  SDL_Texture* spark = LoadTexture(renderer, folder + "/spark.bmp", "", true);
-  SDL_Texture* glyphs = LoadTexture(renderer, folder + "/tile.bmp", "", true);
-  if (background == nullptr || tile == nullptr || sprite == nullptr || spark == nullptr || glyphs == nullptr) {
-    state.SkipWithError("SDL could not load the pictures");
-    return;
-  }
-  SDL_SetTextureBlendMode(background, SDL_BLENDMODE_NONE);
-  SDL_SetTextureBlendMode(sprite, SDL_BLENDMODE_BLEND);
-  SDL_SetTextureBlendMode(spark, SDL_BLENDMODE_ADD);
-  SDL_SetTextureAlphaMod(spark, 200);
-  const std::vector<Place> tiles = Places(kTiles, 32, 1), sprites = Places(kSprites, 64, 2);
-  const std::vector<Place> sparks = Places(kParticles, 12, 3);
-  auto copy = [&](SDL_Texture* t, int x, int y, int w, int h) {
-    const SDL_Rect to{x, y, w, h};
-    SDL_RenderCopy(renderer, t, nullptr, &to);
-  };
-  for (auto _ : state) {
+
+  void Draw() {
+    auto copy = [&](SDL_Texture* t, int x, int y, int w, int h) {
+      const SDL_Rect to{x, y, w, h};
+      SDL_RenderCopy(renderer, t, nullptr, &to);
+    };
     SDL_RenderCopy(renderer, background, nullptr, nullptr);
     for (const Place& p : tiles) copy(tile, p.x, p.y, 32, 32);
     for (const Place& p : sprites) copy(sprite, p.x, p.y, 64, 64);
     for (const Place& p : sparks) copy(spark, p.x, p.y, 12, 12);
-    for (int i = 0; i < kTextLength; ++i) {
-      const SDL_Rect from{(i * 3) % 24, 0, 8, 16}, to{i * 8, 440, 8, 16};
-      SDL_RenderCopy(renderer, glyphs, &from, &to);
-    }
+    SDL_Surface* line = TTF_RenderUTF8_Solid(font, TextLine().c_str(), SDL_Color{255, 255, 255, 255});
+    SDL_Texture* text = line != nullptr ? SDL_CreateTextureFromSurface(renderer, line) : nullptr;
+    if (text != nullptr) copy(text, 0, 440, line->w, line->h);
+    SDL_DestroyTexture(text);
+    SDL_FreeSurface(line);
     SDL_RenderFlush(renderer);
   }
+
+  ~SdlScene() {
+    for (SDL_Texture* t : {background, tile, sprite, spark}) {
+      if (t != nullptr) SDL_DestroyTexture(t);
+    }
+    if (font != nullptr) TTF_CloseFont(font);
+    if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+    if (target != nullptr) SDL_FreeSurface(target);
+  }
+};
+
+// One SDL2 frame, to compare ours with; empty when SDL2 could not draw it.
+Frame SdlFrameOnce() {
+  SdlScene scene;
+  if (!scene.Open().empty()) return {};
+  scene.Draw();
+  return scene.pixels;
+}
+
+void BM_Sdl_BattleFrame(benchmark::State& state) {
+  SdlScene scene;
+  const std::string missing = scene.Open();
+  if (!missing.empty()) {
+    state.SkipWithError(missing.c_str());
+    return;
+  }
+  scene.Draw();
+  if (g_oursSoftwareFrame.empty()) {
+    state.SkipWithError("no frame of ours to compare with: run it with BM_Zelvo_BattleFrame/software:1");
+    return;
+  }
+  if (!FramesAgree(state, g_oursSoftwareFrame, scene.pixels)) return;
+  for (auto _ : state) scene.Draw();
   SetFrameRate(state);
-  for (SDL_Texture* t : {background, tile, sprite, spark, glyphs}) SDL_DestroyTexture(t);
-  SDL_DestroyRenderer(renderer);
-  SDL_FreeSurface(target);
 }
 BENCHMARK(BM_Sdl_BattleFrame)->Unit(benchmark::kMillisecond);
 #endif

@@ -1,7 +1,9 @@
 // Sound decoding: IMA and MS ADPCM WAVE decoded whole by our sound source against libsndfile on the
 // same files, in samples per second; and the whole-file load of a 3-minute Ogg Vorbis file (file
 // layer, source, whole decode) against libvorbisfile alone reading the same file. The fixtures are
-// written by libsndfile. A table of ours / peer follows the runs.
+// written by libsndfile. Both sides of an ADPCM row read the file from the same bytes in memory and
+// decode into a block allocated for that decode, and their samples are compared before the timing.
+// A table of ours / peer follows the runs.
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
 #include <vorbis/vorbisfile.h>
@@ -23,12 +25,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The file's bytes for libsndfile's callbacks: read in place, grown only by the writer.
 struct MemoryFile {
-  Bytes bytes;
+  Bytes* bytes;
   sf_count_t position = 0;
 };
 
-sf_count_t Length(void* d) { return static_cast<sf_count_t>(static_cast<MemoryFile*>(d)->bytes.size()); }
+sf_count_t Length(void* d) { return static_cast<sf_count_t>(static_cast<MemoryFile*>(d)->bytes->size()); }
 sf_count_t Seek(sf_count_t offset, int whence, void* d) {
   auto* f = static_cast<MemoryFile*>(d);
   f->position = whence == SEEK_SET ? offset : whence == SEEK_CUR ? f->position + offset : Length(d) + offset;
@@ -37,14 +40,14 @@ sf_count_t Seek(sf_count_t offset, int whence, void* d) {
 sf_count_t Read(void* buffer, sf_count_t count, void* d) {
   auto* f = static_cast<MemoryFile*>(d);
   const sf_count_t n = std::max<sf_count_t>(0, std::min(count, Length(d) - f->position));
-  std::memcpy(buffer, f->bytes.data() + f->position, static_cast<std::size_t>(n));
+  std::memcpy(buffer, f->bytes->data() + f->position, static_cast<std::size_t>(n));
   f->position += n;
   return n;
 }
 sf_count_t Write(const void* data, sf_count_t count, void* d) {
   auto* f = static_cast<MemoryFile*>(d);
-  if (f->bytes.size() < static_cast<std::size_t>(f->position + count)) f->bytes.resize(f->position + count);
-  std::memcpy(f->bytes.data() + f->position, data, static_cast<std::size_t>(count));
+  if (f->bytes->size() < static_cast<std::size_t>(f->position + count)) f->bytes->resize(f->position + count);
+  std::memcpy(f->bytes->data() + f->position, data, static_cast<std::size_t>(count));
   f->position += count;
   return count;
 }
@@ -68,7 +71,8 @@ std::vector<short> Music(int seconds) {
 }
 
 Bytes Encode(int format, int seconds) {
-  MemoryFile file;
+  Bytes bytes;
+  MemoryFile file{&bytes};
   SF_INFO info{};
   info.samplerate = kRate;
   info.channels = kChannels;
@@ -82,7 +86,7 @@ Bytes Encode(int format, int seconds) {
     sf_writef_short(out, pcm.data() + done * kChannels, static_cast<sf_count_t>(std::min<std::size_t>(4096, frames - done)));
   }
   sf_close(out);
-  return file.bytes;
+  return bytes;
 }
 
 const Bytes& ImaFile() {
@@ -112,36 +116,83 @@ void SetSampleRate(benchmark::State& state, std::int64_t samplesPerIteration) {
       benchmark::Counter::kIsRate);
 }
 
+// One decode by our sound source: the samples in a block of the library's allocator, which the
+// caller frees.
+std::int16_t* DecodeWithOurs(const Bytes& file, std::int64_t* samples) {
+  pf::WaveFormatEx format;
+  void* pcm = nullptr;
+  std::int32_t size = 0;
+  if (zelvo::DecodeSoundImage(file.data(), static_cast<std::int32_t>(file.size()), &format, &pcm, &size) != 0) {
+    return nullptr;
+  }
+  *samples = size / 2;
+  return static_cast<std::int16_t*>(pcm);
+}
+
+// One decode by libsndfile, into a block allocated for it as ours is.
+std::vector<short> DecodeWithLibsndfile(const Bytes& bytes, bool* opened) {
+  MemoryFile file{const_cast<Bytes*>(&bytes), 0};
+  SF_INFO info{};
+  SNDFILE* in = sf_open_virtual(&g_io, SFM_READ, &info, &file);
+  *opened = in != nullptr;
+  if (in == nullptr) return {};
+  std::vector<short> pcm(static_cast<std::size_t>(info.frames) * info.channels);
+  pcm.resize(static_cast<std::size_t>(sf_readf_short(in, pcm.data(), info.frames) * info.channels));
+  sf_close(in);
+  return pcm;
+}
+
+// Both decoders must give the same samples before either is timed; each file is compared once.
+bool CompareSamples(const Bytes& file) {
+  std::int64_t count = 0;
+  std::int16_t* ours = DecodeWithOurs(file, &count);
+  bool opened = false;
+  const std::vector<short> peer = DecodeWithLibsndfile(file, &opened);
+  const bool same = ours != nullptr && opened && static_cast<std::size_t>(count) == peer.size() &&
+                    std::memcmp(ours, peer.data(), peer.size() * sizeof(short)) == 0;
+  if (ours != nullptr) zelvo::TrackedFree(ours);
+  return same;
+}
+
+bool SameSamples(const Bytes& file) {
+  static std::map<const Bytes*, bool> compared;
+  const auto it = compared.find(&file);
+  return it != compared.end() ? it->second : (compared[&file] = CompareSamples(file));
+}
+
 void DecodeOurs(benchmark::State& state, const Bytes& file) {
+  if (!SameSamples(file)) {
+    state.SkipWithError("ours and libsndfile decode different samples");
+    return;
+  }
   std::int64_t samples = 0;
   for (auto _ : state) {
-    pf::WaveFormatEx format;
-    void* pcm = nullptr;
-    std::int32_t size = 0;
-    if (zelvo::DecodeSoundImage(file.data(), static_cast<std::int32_t>(file.size()), &format, &pcm, &size) != 0) {
+    std::int16_t* pcm = DecodeWithOurs(file, &samples);
+    if (pcm == nullptr) {
       state.SkipWithError("decode failed");
       return;
     }
-    samples = size / 2;
+    benchmark::DoNotOptimize(pcm);
     zelvo::TrackedFree(pcm);
   }
   SetSampleRate(state, samples);
 }
 
 void DecodeLibsndfile(benchmark::State& state, const Bytes& bytes) {
-  std::vector<short> pcm;
+  if (!SameSamples(bytes)) {
+    state.SkipWithError("ours and libsndfile decode different samples");
+    return;
+  }
   std::int64_t samples = 0;
   for (auto _ : state) {
-    MemoryFile file{bytes, 0};
-    SF_INFO info{};
-    SNDFILE* in = sf_open_virtual(&g_io, SFM_READ, &info, &file);
-    if (in == nullptr) {
+    bool opened = false;
+    std::vector<short> pcm = DecodeWithLibsndfile(bytes, &opened);
+    if (!opened) {
       state.SkipWithError("libsndfile refused the file");
       return;
     }
-    pcm.resize(static_cast<std::size_t>(info.frames) * info.channels);
-    samples = sf_readf_short(in, pcm.data(), info.frames) * info.channels;
-    sf_close(in);
+    benchmark::DoNotOptimize(pcm.data());
+    samples = static_cast<std::int64_t>(pcm.size());
   }
   SetSampleRate(state, samples);
 }
@@ -151,49 +202,91 @@ void BM_ImaAdpcm_Libsndfile(benchmark::State& state) { DecodeLibsndfile(state, I
 void BM_MsAdpcm_Ours(benchmark::State& state) { DecodeOurs(state, MsFile()); }
 void BM_MsAdpcm_Libsndfile(benchmark::State& state) { DecodeLibsndfile(state, MsFile()); }
 
-// Ours: the file through the file layer, the source, the whole decode.
-void BM_Ogg3MinuteLoad_Ours(benchmark::State& state) {
+// Ours: the file through the file layer, the source, the whole decode. The samples in a block of
+// the library's allocator, which the caller frees.
+std::int16_t* LoadOggWithOurs(std::int64_t* samples) {
   const std::string path = "Z:" + OggPath();
+  void* image = nullptr;
+  std::int32_t imageSize = 0;
+  pf::WaveFormatEx format;
+  void* pcm = nullptr;
+  std::int32_t size = 0;
+  if (zelvo::LoadWholeFile(path.c_str(), &image, &imageSize) != 0) return nullptr;
+  const int decoded = zelvo::DecodeSoundImage(image, imageSize, &format, &pcm, &size);
+  zelvo::TrackedFree(image);
+  if (decoded != 0) return nullptr;
+  *samples = size / 2;
+  return static_cast<std::int16_t*>(pcm);
+}
+
+// The peer: libvorbisfile alone, reading the file into one block.
+std::vector<char> LoadOggWithLibvorbisfile(bool* opened) {
+  OggVorbis_File vf;
+  *opened = ov_fopen(OggPath().c_str(), &vf) == 0;
+  if (!*opened) return {};
+  const std::int64_t bytes = ov_pcm_total(&vf, -1) * ov_info(&vf, -1)->channels * 2;
+  std::vector<char> pcm(static_cast<std::size_t>(bytes));
+  std::int64_t got = 0;
+  int link = 0;
+  long n;
+  while (got < bytes && (n = ov_read(&vf, pcm.data() + got, static_cast<int>(std::min<std::int64_t>(4096, bytes - got)),
+                                     0, 2, 1, &link)) > 0) {
+    got += n;
+  }
+  ov_clear(&vf);
+  pcm.resize(static_cast<std::size_t>(got));
+  return pcm;
+}
+
+bool CompareOggSamples() {
+  std::int64_t count = 0;
+  std::int16_t* ours = LoadOggWithOurs(&count);
+  bool opened = false;
+  const std::vector<char> peer = LoadOggWithLibvorbisfile(&opened);
+  const bool same = ours != nullptr && opened && static_cast<std::size_t>(count) * 2 == peer.size() &&
+                    std::memcmp(ours, peer.data(), peer.size()) == 0;
+  if (ours != nullptr) zelvo::TrackedFree(ours);
+  return same;
+}
+
+bool SameOggSamples() {
+  static const bool same = CompareOggSamples();
+  return same;
+}
+
+void BM_Ogg3MinuteLoad_Ours(benchmark::State& state) {
+  if (!SameOggSamples()) {
+    state.SkipWithError("ours and libvorbisfile decode different samples");
+    return;
+  }
   std::int64_t samples = 0;
   for (auto _ : state) {
-    void* image = nullptr;
-    std::int32_t imageSize = 0;
-    pf::WaveFormatEx format;
-    void* pcm = nullptr;
-    std::int32_t size = 0;
-    if (zelvo::LoadWholeFile(path.c_str(), &image, &imageSize) != 0 ||
-        zelvo::DecodeSoundImage(image, imageSize, &format, &pcm, &size) != 0) {
+    std::int16_t* pcm = LoadOggWithOurs(&samples);
+    if (pcm == nullptr) {
       state.SkipWithError("load failed");
       return;
     }
-    samples = size / 2;
-    zelvo::TrackedFree(image);
+    benchmark::DoNotOptimize(pcm);
     zelvo::TrackedFree(pcm);
   }
   SetSampleRate(state, samples);
 }
 
-// The peer: libvorbisfile alone, reading the file into one block.
 void BM_Ogg3MinuteLoad_Libvorbisfile(benchmark::State& state) {
+  if (!SameOggSamples()) {
+    state.SkipWithError("ours and libvorbisfile decode different samples");
+    return;
+  }
   std::int64_t samples = 0;
   for (auto _ : state) {
-    OggVorbis_File vf;
-    if (ov_fopen(OggPath().c_str(), &vf) != 0) {
+    bool opened = false;
+    const std::vector<char> pcm = LoadOggWithLibvorbisfile(&opened);
+    if (!opened) {
       state.SkipWithError("libvorbisfile refused the file");
       return;
     }
-    const std::int64_t bytes = ov_pcm_total(&vf, -1) * ov_info(&vf, -1)->channels * 2;
-    std::vector<char> pcm(static_cast<std::size_t>(bytes));
-    std::int64_t got = 0;
-    int link = 0;
-    long n;
-    while (got < bytes && (n = ov_read(&vf, pcm.data() + got, static_cast<int>(std::min<std::int64_t>(4096, bytes - got)),
-                                       0, 2, 1, &link)) > 0) {
-      got += n;
-    }
     benchmark::DoNotOptimize(pcm.data());
-    ov_clear(&vf);
-    samples = got / 2;
+    samples = static_cast<std::int64_t>(pcm.size() / 2);
   }
   SetSampleRate(state, samples);
 }

@@ -26,8 +26,8 @@ pf::SocketAddress InetSocketAddress(std::uint32_t address, int port) {
   return target;
 }
 
-// Packets go out as a prefix and a body in two sends; without this the body's last segment could
-// wait for the acknowledgement of the prefix.
+// A packet whose send the socket takes in parts goes out as several segments; without this the last
+// one could wait for the acknowledgement of the one before it.
 void SendWithoutDelay(const NetWorkRecord* record) {
   const int on = 1;
   if (record->packetMode != 0) pf::SetSocketOption(record->socket, pf::kProtocolTcp, pf::kTcpNoDelay, &on, sizeof on);

@@ -22,8 +22,7 @@ constexpr int kDefaultConnectTimeoutMs = 2000;
 constexpr int kMaxNetWorkPacket = 16 * 1024 * 1024;
 // The most data one connection keeps queued for sending.
 constexpr int kMaxNetWorkSendQueue = 4 * kMaxNetWorkPacket;
-// The layer's stage: socket reads of short packets and their prefixes, and a short packet's prefix
-// and body put together for one send.
+// The layer's stage: socket reads of short packets and their prefixes.
 constexpr int kNetWorkStageSize = 256 * 1024;
 
 struct NetWorkSettings {

@@ -9,8 +9,6 @@ namespace {
 
 // One receive makes at most this many socket reads, so a peer that never stops cannot hold the pump.
 constexpr int kMaxReadsPerReceive = 256;
-// A body up to this long leaves with its prefix in one send, copied together into the stage.
-constexpr int kStagedSendSize = 64 * 1024;
 
 int ReadPacketLength(const unsigned char* prefix) {
   const std::uint32_t value = static_cast<std::uint32_t>(prefix[0]) | static_cast<std::uint32_t>(prefix[1]) << 8 |
@@ -61,29 +59,18 @@ int PendingSendBytes(const NetWorkRecord* record) {
   return record->sendRing.dataLength + record->sendPrefixRemaining;
 }
 
-// Sends what is left of the current packet's prefix and then up to `length` bytes of its body, in
-// one send when they are few. The body bytes sent, or -1 while the prefix is unfinished.
+// Sends what is left of the current packet's prefix and up to `length` bytes of its body in one
+// call, straight from where the body is. The body bytes sent, or -1 while the prefix is unfinished.
 int SendPrefixedBody(NetWorkRecord* record, const char* body, int length) {
   unsigned char prefix[4];
   WritePacketLength(record->sendRemaining, prefix);
   const int prefixLeft = record->sendPrefixRemaining;
   const char* prefixRest = reinterpret_cast<const char*>(prefix) + 4 - prefixLeft;
-  if (length <= kStagedSendSize) {
-    char* staged = g_network.stage;
-    CopyBytes(staged, prefixRest, static_cast<std::size_t>(prefixLeft));
-    CopyBytes(staged + prefixLeft, body, static_cast<std::size_t>(length));
-    const int sent = pf::SocketSend(record->socket, staged, prefixLeft + length);
-    if (sent <= 0) return -1;
-    const int prefixSent = sent < prefixLeft ? sent : prefixLeft;
-    record->sendPrefixRemaining -= prefixSent;
-    return record->sendPrefixRemaining > 0 ? -1 : sent - prefixSent;
-  }
-  const int sent = pf::SocketSend(record->socket, prefixRest, prefixLeft);
+  const int sent = pf::SocketSendPair(record->socket, prefixRest, prefixLeft, body, length);
   if (sent <= 0) return -1;
-  record->sendPrefixRemaining -= sent;
-  if (record->sendPrefixRemaining > 0) return -1;
-  const int bodySent = pf::SocketSend(record->socket, body, length);
-  return bodySent > 0 ? bodySent : 0;
+  const int prefixSent = sent < prefixLeft ? sent : prefixLeft;
+  record->sendPrefixRemaining -= prefixSent;
+  return record->sendPrefixRemaining > 0 ? -1 : sent - prefixSent;
 }
 
 }  // namespace
@@ -104,7 +91,12 @@ void RecvSocket(NetWorkRecord* record) {
       if (got <= 0) break;
       CommitRingWrite(&record->receiveRing, got);
       record->receiveMissing -= got;
-      if (record->receiveMissing == 0) record->receiveCompleteBytes += record->receivePacketLength;
+      // A whole long packet is in: what follows it, if anything, is noticed and read on the next
+      // pump, which saves a read that would mostly find nothing.
+      if (record->receiveMissing == 0) {
+        record->receiveCompleteBytes += record->receivePacketLength;
+        break;
+      }
       if (got < wanted) break;
     } else if (record->receiveMissing == 0 && record->receivePacketLength > kNetWorkStageSize) {
       // After a long packet the next prefix is read alone, so that a long body can follow it

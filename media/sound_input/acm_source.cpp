@@ -179,6 +179,46 @@ int RefillAcm(SoundSource* source) {
   return 0;
 }
 
+std::int32_t ConvertAcmInto(SoundSource* source, std::uint8_t* out, std::int32_t room) {
+  const auto* from = reinterpret_cast<const pf::WaveFormatEx*>(source->acmSourceFormat);
+  // MPEG frames vary in length; only fixed blocks can be counted off ahead.
+  if (source->workingStream == nullptr || from->formatTag == pf::WAVE_FORMAT_MPEG ||
+      from->formatTag == pf::WAVE_FORMAT_MPEGLAYER3) {
+    return 0;
+  }
+  const std::int32_t blockAlign = from->blockAlign;
+  std::uint32_t blockOutput = 0;
+  if (pf::acmStreamSize(source->workingStream, static_cast<std::uint32_t>(blockAlign), &blockOutput,
+                        pf::ACM_STREAMSIZEF_SOURCE) != pf::MMSYSERR_NOERROR) {
+    return 0;
+  }
+  const std::int32_t blocks = std::min((source->compressedSize - source->workingConsumed) / blockAlign,
+                                       room / static_cast<std::int32_t>(blockOutput));
+  // A chunk's worth or less goes through the buffer as before.
+  if (blocks * blockAlign <= source->convertChunk) return 0;
+  pf::AcmStreamHeader header{};
+  header.structSize = sizeof header;
+  header.source = source->compressed + source->workingConsumed;
+  header.sourceLength = static_cast<std::uint32_t>(blocks * blockAlign);
+  header.dest = out;
+  header.destLength = static_cast<std::uint32_t>(blocks) * blockOutput;
+  std::int32_t produced = 0;
+  if (pf::acmStreamPrepareHeader(source->workingStream, &header, 0) == pf::MMSYSERR_NOERROR) {
+    if (pf::acmStreamConvert(source->workingStream, &header, pf::ACM_STREAMCONVERTF_BLOCKALIGN) ==
+        pf::MMSYSERR_NOERROR) {
+      source->workingConsumed += static_cast<std::int32_t>(header.sourceLengthUsed);
+      produced = static_cast<std::int32_t>(header.destLengthUsed);
+    }
+    pf::acmStreamUnprepareHeader(source->workingStream, &header, 0);
+  }
+  // As a refill that gives nothing: the data counts as consumed and the sound ends here.
+  if (produced == 0) {
+    source->workingConsumed = source->compressedSize;
+    return -1;
+  }
+  return produced;
+}
+
 void SeekAcm(SoundSource* source, std::int64_t target) {
   const std::int64_t delivered = source->delivered;
   if (target >= delivered && target < delivered + source->pcmLeft) {

@@ -26,6 +26,10 @@ void SeekWavePcm(SoundSource* source, std::int64_t target);
 int OpenAcmWave(SoundSource* source);
 int OpenMpegAudio(SoundSource* source);
 int RefillAcm(SoundSource* source);
+// Converts as many whole blocks as fit `room` straight into `out`, past the PCM buffer: the bytes
+// written; 0 when the kind or the room does not allow it (the buffer is then refilled as usual);
+// -1 when the conversion fails, which ends the data as a failed refill does.
+std::int32_t ConvertAcmInto(SoundSource* source, std::uint8_t* out, std::int32_t room);
 void SeekAcm(SoundSource* source, std::int64_t target);
 void CloseAcm(SoundSource* source);
 

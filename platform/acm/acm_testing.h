@@ -9,4 +9,7 @@ namespace pf::testing {
 // Conversion streams open now, for tests that check none is left behind.
 int OpenAcmStreamCount();
 
+// Off: MS ADPCM converters opened from now on decode every block on the scalar path.
+void UseVectorMsAdpcm(bool on);
+
 }  // namespace pf::testing

@@ -1,13 +1,19 @@
 // Microsoft ADPCM: per block the predictor of each channel, its step, and its two first samples
 // (the second one first), then nibbles high first, channels alternating. The coefficient pairs
 // come from the format.
+#include <immintrin.h>
+
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/acm/acm_converters.h"
+#include "platform/acm/acm_testing.h"
 
 namespace pf::acm {
 namespace {
+
+bool g_vectorDecode = true;
 
 const int kAdaptation[16] = {230, 230, 230, 230, 307, 409, 512, 614, 768, 614, 512, 409, 307, 230, 230, 230};
 // A step beyond this saturates every non-zero code already; the bound keeps crafted streams from
@@ -128,6 +134,81 @@ void DecodeTwoBlocks(const std::uint8_t* blocks, int blockAlign, const BlockLayo
   }
 }
 
+// Four whole stereo blocks side by side in the lanes of one vector: lane 2b is block b's left
+// channel, lane 2b + 1 its right. Each step takes one byte of every block and gives every lane one
+// sample, by the same arithmetic as NextSample: the prediction's two products in one multiply-add
+// of (newest, older) against (coef1, coef2), which fits 32 bits unless both coefficients and both
+// samples are -32768 (the caller keeps such coefficients on the scalar path); the step's share is
+// added after the shift, which gives the same sum because its low 8 bits are zero.
+[[gnu::target("avx2")]] void DecodeFourStereoBlocks(const std::uint8_t* blocks, int blockAlign,
+                                                    const BlockLayout& layout, std::int16_t* out) {
+  constexpr int kBlocks = 4;
+  const int frameValues = 2 * layout.samplesPerBlock;
+  alignas(32) std::int32_t pairs[8], coefficients[8], steps[8];
+  const std::uint8_t* codes[kBlocks];
+  std::int16_t* written[kBlocks];
+  for (int b = 0; b < kBlocks; ++b) {
+    ChannelState states[2];
+    const std::uint8_t* block = blocks + static_cast<std::ptrdiff_t>(b) * blockAlign;
+    StartBlock(block, blockAlign, layout, states, out + b * frameValues);
+    for (int c = 0; c < 2; ++c) {
+      const ChannelState& s = states[c];
+      pairs[2 * b + c] = static_cast<std::int32_t>((s.newest & 0xFFFF) | (static_cast<std::uint32_t>(s.older) << 16));
+      coefficients[2 * b + c] = static_cast<std::int32_t>((s.coef1 & 0xFFFF) | (static_cast<std::uint32_t>(s.coef2) << 16));
+      steps[2 * b + c] = s.step;
+    }
+    codes[b] = block + 14;
+    written[b] = out + b * frameValues + 4;
+  }
+  __m256i samplePairs = _mm256_load_si256(reinterpret_cast<const __m256i*>(pairs));
+  const __m256i coefficientPairs = _mm256_load_si256(reinterpret_cast<const __m256i*>(coefficients));
+  __m256i step = _mm256_load_si256(reinterpret_cast<const __m256i*>(steps));
+  // Block b's byte sits in bits 8b..8b+7 of the broadcast word: the left lane takes its high
+  // nibble, the right lane its low one.
+  const __m256i nibbleShifts = _mm256_setr_epi32(4, 0, 12, 8, 20, 16, 28, 24);
+  const __m256i nibble = _mm256_set1_epi32(15);
+  const __m256i adaptationLow = _mm256_setr_epi32(230, 230, 230, 230, 307, 409, 512, 614);
+  const __m256i adaptationHigh = _mm256_setr_epi32(768, 614, 512, 409, 307, 230, 230, 230);
+  const __m256i stepFloor = _mm256_set1_epi32(16), stepCeiling = _mm256_set1_epi32(kMaxStep);
+  const __m256i sampleFloor = _mm256_set1_epi32(-32768), sampleCeiling = _mm256_set1_epi32(32767);
+  const int frames = layout.samplesPerBlock - 2;
+  for (int i = 0; i < frames; ++i) {
+    const std::uint32_t bytes = static_cast<std::uint32_t>(codes[0][i]) | static_cast<std::uint32_t>(codes[1][i]) << 8 |
+                                static_cast<std::uint32_t>(codes[2][i]) << 16 | static_cast<std::uint32_t>(codes[3][i]) << 24;
+    const __m256i code =
+        _mm256_and_si256(_mm256_srlv_epi32(_mm256_set1_epi32(static_cast<int>(bytes)), nibbleShifts), nibble);
+    const __m256i codeHigh = _mm256_slli_epi32(code, 28);   // bit 3 on top: the sign, and the table half
+    const __m256i delta = _mm256_mullo_epi32(_mm256_srai_epi32(codeHigh, 28), step);
+    __m256i sample = _mm256_add_epi32(_mm256_srai_epi32(_mm256_madd_epi16(samplePairs, coefficientPairs), 8), delta);
+    sample = _mm256_min_epi32(_mm256_max_epi32(sample, sampleFloor), sampleCeiling);
+    samplePairs = _mm256_blend_epi16(_mm256_slli_epi32(samplePairs, 16), sample, 0x55);
+    const __m256 adaptation = _mm256_blendv_ps(_mm256_castsi256_ps(_mm256_permutevar8x32_epi32(adaptationLow, code)),
+                                               _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(adaptationHigh, code)),
+                                               _mm256_castsi256_ps(codeHigh));
+    step = _mm256_srai_epi32(_mm256_mullo_epi32(_mm256_castps_si256(adaptation), step), 8);
+    step = _mm256_min_epi32(_mm256_max_epi32(step, stepFloor), stepCeiling);
+    // Each block's left and right sample are one 32-bit frame of the packed words.
+    const __m256i packed = _mm256_packs_epi32(sample, sample);
+    const __m128i low = _mm256_castsi256_si128(packed), high = _mm256_extracti128_si256(packed, 1);
+    const std::int32_t frame[kBlocks] = {_mm_cvtsi128_si32(low), _mm_extract_epi32(low, 1), _mm_cvtsi128_si32(high),
+                                         _mm_extract_epi32(high, 1)};
+    for (int b = 0; b < kBlocks; ++b) std::memcpy(written[b] + 2 * i, &frame[b], 4);
+  }
+}
+
+bool VectorDecodeUsable() {
+  static const bool usable = __builtin_cpu_supports("avx2") != 0;
+  return usable;
+}
+
+// The multiply-add of the vector path overflows only for a (-32768, -32768) coefficient pair.
+bool CoefficientsFitVectorPath(const std::vector<std::int16_t>& coefficients) {
+  for (std::size_t i = 0; i + 1 < coefficients.size(); i += 2) {
+    if (coefficients[i] == -32768 && coefficients[i + 1] == -32768) return false;
+  }
+  return true;
+}
+
 class MsAdpcmConverter final : public Converter {
  public:
   MsAdpcmConverter(int channels, int blockAlign, int samplesPerBlock, std::vector<std::int16_t> coefficients)
@@ -135,6 +216,7 @@ class MsAdpcmConverter final : public Converter {
         coefficients_(std::move(coefficients)) {
     layout_ = {channels_, samplesPerBlock_, reinterpret_cast<const std::int16_t(*)[2]>(coefficients_.data()),
                static_cast<int>(coefficients_.size() / 2)};
+    fourBlocksAtOnce_ = channels_ == 2 && g_vectorDecode && VectorDecodeUsable() && CoefficientsFitVectorPath(coefficients_);
   }
 
   std::uint32_t OutputBytesFor(std::uint32_t sourceBytes) const override {
@@ -149,6 +231,11 @@ class MsAdpcmConverter final : public Converter {
     const std::uint32_t blockOutput = static_cast<std::uint32_t>(samplesPerBlock_) * channels_ * 2;
     std::uint32_t taken = 0, written = 0;
     const std::uint32_t block = static_cast<std::uint32_t>(blockAlign_);
+    while (fourBlocksAtOnce_ && sourceLength - taken >= 4 * block && destLength - written >= 4 * blockOutput) {
+      DecodeFourStereoBlocks(source + taken, blockAlign_, layout_, out + written / 2);
+      written += 4 * blockOutput;
+      taken += 4 * block;
+    }
     while (sourceLength - taken >= 2 * block && destLength - written >= 2 * blockOutput) {
       DecodeTwoBlocks(source + taken, blockAlign_, layout_, out + written / 2);
       written += 2 * blockOutput;
@@ -180,6 +267,7 @@ class MsAdpcmConverter final : public Converter {
   int channels_, blockAlign_, samplesPerBlock_;
   std::vector<std::int16_t> coefficients_;
   BlockLayout layout_;
+  bool fourBlocksAtOnce_ = false;
 };
 
 }  // namespace
@@ -200,3 +288,9 @@ std::unique_ptr<Converter> MakeMsAdpcmConverter(const WaveFormatEx* format) {
 }
 
 }  // namespace pf::acm
+
+namespace pf::testing {
+
+void UseVectorMsAdpcm(bool on) { acm::g_vectorDecode = on; }
+
+}  // namespace pf::testing

@@ -2,12 +2,14 @@
 // accept, send, receive and close.
 #include <arpa/inet.h>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include "platform/kernel/kernel_testing.h"
@@ -327,6 +329,44 @@ int SocketRecv(Socket socket, char* buffer, int length, int flags) {
   if (got < 0) return FailWithErrno();
   if (!peek) net::CountMovedBytes(record, static_cast<int>(got));
   return static_cast<int>(got);
+}
+
+namespace {
+
+// Two pieces cut to `total` bytes (at most both lengths), the first piece first.
+int PairVector(iovec* pieces, const char* first, int firstLength, const char* second, int total) {
+  const int firstTaken = firstLength < total ? firstLength : total;
+  pieces[0] = iovec{const_cast<char*>(first), static_cast<std::size_t>(firstTaken)};
+  pieces[1] = iovec{const_cast<char*>(second), static_cast<std::size_t>(total - firstTaken)};
+  return total - firstTaken > 0 ? 2 : 1;
+}
+
+}  // namespace
+
+int SocketSendPair(Socket socket, const char* first, int firstLength, const char* second, int secondLength) {
+  Locked locked(socket);
+  SocketRecord* record = locked.record;
+  if (record == nullptr || !ReadyToTransfer(record, first, firstLength) ||
+      !ReadyToTransfer(record, second, secondLength)) {
+    return kSocketError;
+  }
+  const long long both = static_cast<long long>(firstLength) + secondLength;
+  int length = both > INT_MAX ? INT_MAX : static_cast<int>(both);
+  int asked = length;
+  if (net::SendLimit() > 0 && asked > net::SendLimit()) asked = net::SendLimit();
+  if (record->resetAfter >= 0 && asked > record->resetAfter) asked = static_cast<int>(record->resetAfter);
+  iovec pieces[2];
+  msghdr message{};
+  message.msg_iov = pieces;
+  message.msg_iovlen = static_cast<std::size_t>(PairVector(pieces, first, firstLength, second, asked));
+  const ssize_t sent = ::sendmsg(record->descriptor, &message, MSG_NOSIGNAL);
+  if (sent < 0) {
+    record->armed |= record->events & FD_WRITE;
+    return FailWithErrno();
+  }
+  if (sent < length) record->armed |= record->events & FD_WRITE;
+  net::CountMovedBytes(record, static_cast<int>(sent));
+  return static_cast<int>(sent);
 }
 
 int CloseSocket(Socket socket) {

@@ -73,6 +73,9 @@ int SocketSend(Socket socket, const char* data, int length);
 // Bytes received, 0 once the peer has closed, or kSocketError (WSAECONNRESET after a reset).
 // Re-enables FD_READ.
 int SocketRecv(Socket socket, char* buffer, int length, int flags);
+// SocketSend of two pieces, the first before the second, in one call: a packet's prefix and its
+// body go out together.
+int SocketSendPair(Socket socket, const char* first, int firstLength, const char* second, int secondLength);
 int CloseSocket(Socket socket);
 int GetSocketName(Socket socket, SocketAddress* out, int* length);
 // The one option taken: TCP_NODELAY at level kProtocolTcp, a 4-byte boolean.

@@ -362,11 +362,20 @@ TEST_F(Fonts, EightBitTargetsTakeTheColourIndexAndEdgeIndex) {
 
 TEST_F(Fonts, VectorRowsWriteWhatTheScalarLoopWrites) {
   const char* line = "ゼルボの文字：日本語とASCII text、ｶﾅ";
-  for (int style : {0, static_cast<int>(zelvo::kFontStyleEdge)}) {
-    const int font = MakeFont(style);
-    for (int x : {-7, 0, 3, 250}) {   // cut on the left, aligned, unaligned, cut on the right
-      SCOPED_TRACE(std::to_string(style) + " at " + std::to_string(x));
-      Image vector(300, 24, zelvo::kMemImg8888, 0), scalar(300, 24, zelvo::kMemImg8888, 0);
+  struct Case {
+    int style, colorType, alpha;
+  };
+  // Plain and edged text on a 32-bit target; antialiased levels on the targets with alpha that the
+  // work surface has (32-bit, and 16-bit with its alpha byte).
+  const Case cases[] = {{0, zelvo::kMemImg8888, 0},
+                        {zelvo::kFontStyleEdge, zelvo::kMemImg8888, 0},
+                        {zelvo::kFontStyleAntialias, zelvo::kMemImg8888, 1},
+                        {zelvo::kFontStyleAntialias, zelvo::kMemImg565, 1}};
+  for (const Case& c : cases) {
+    const int font = MakeFont(c.style);
+    for (int x : {-7, 0, 3, 250, 293}) {   // cut on the left, aligned, unaligned, cut on the right
+      SCOPED_TRACE(std::to_string(c.style) + "/" + std::to_string(c.colorType) + " at " + std::to_string(x));
+      Image vector(300, 24, c.colorType, c.alpha), scalar(300, 24, c.colorType, c.alpha);
       // A background that is not black, so kept pixels show.
       zelvo::FillMemImgRect(&vector.image, nullptr, 0x00345678);
       zelvo::FillMemImgRect(&scalar.image, nullptr, 0x00345678);
@@ -374,9 +383,10 @@ TEST_F(Fonts, VectorRowsWriteWhatTheScalarLoopWrites) {
       zelvo::UseVectorTextRows(0);
       Render(&scalar.image, x, 2, line, 0xFFFFFF, font, 0xFF0000);
       zelvo::UseVectorTextRows(1);
+      const int rowBytes = 300 * vector.image.format->BytesPerPixel;
       for (int y = 0; y < 24; ++y) {
         ASSERT_EQ(std::memcmp(vector.image.pixels + y * vector.image.pitch, scalar.image.pixels + y * scalar.image.pitch,
-                              300 * 4),
+                              static_cast<std::size_t>(rowBytes)),
                   0)
             << "row " << y;
       }

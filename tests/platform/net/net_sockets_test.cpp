@@ -232,6 +232,35 @@ TEST_F(Sockets, ShortSendsTakeAtMostTheLimitAndAskForTheNextWrite) {
   EXPECT_TRUE(WaitFor(client, pf::FD_WRITE));
 }
 
+TEST_F(Sockets, PairSendsPutTheFirstPieceBeforeTheSecondAndKeepTheLimit) {
+  pf::Socket client = 0, server = 0;
+  Pair(&client, &server);
+  ASSERT_TRUE(WaitFor(client, pf::FD_WRITE));
+  // Cut inside the first piece, at its end, inside the second, and not at all.
+  const struct {
+    int limit, sent;
+  } cases[] = {{3, 3}, {4, 4}, {6, 6}, {0, 9}};
+  std::string expected;
+  for (const auto& c : cases) {
+    pf::testing::LimitSendSize(c.limit);
+    EXPECT_EQ(pf::SocketSendPair(client, "abcd", 4, "efghi", 5), c.sent) << c.limit;
+    expected += std::string("abcdefghi").substr(0, static_cast<std::size_t>(c.sent));
+  }
+  pf::testing::LimitSendSize(0);
+  EXPECT_EQ(pf::SocketSendPair(client, "", 0, "xy", 2), 2);
+  EXPECT_EQ(pf::SocketSendPair(client, nullptr, 1, "xy", 2), pf::kSocketError);
+  EXPECT_EQ(pf::WSAGetLastError(), pf::WSAEFAULT);
+  expected += "xy";
+  std::string got;
+  char buffer[64];
+  while (got.size() < expected.size() && WaitFor(server, pf::FD_READ)) {
+    const int n = pf::SocketRecv(server, buffer, sizeof buffer, 0);
+    if (n <= 0) break;
+    got.append(buffer, static_cast<std::size_t>(n));
+  }
+  EXPECT_EQ(got, expected);
+}
+
 TEST_F(Sockets, HostLookupAnswersLoopbackNamesAndFailsWhenToldTo) {
   const pf::HostEntry* entry = pf::GetHostByName("localhost");
   ASSERT_NE(entry, nullptr);
