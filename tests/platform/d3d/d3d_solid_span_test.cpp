@@ -1,0 +1,116 @@
+// Untextured shapes of one colour (fills, fades, boxes) take spans of one colour: random shapes,
+// stage set-ups, blend factors and alpha tests on each target layout give the general path's bytes,
+// the unused byte of 32-bit targets included.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/platform/d3d/d3d_test_device.h"
+
+namespace {
+
+using namespace d3d_test;
+
+class SolidSpanTest : public DeviceTest {
+ protected:
+  // The target's raw bytes, row by row.
+  std::vector<std::uint8_t> RawTarget() {
+    pf::SurfaceDesc desc{};
+    desc.size = sizeof desc;
+    EXPECT_EQ(target_->Lock(nullptr, &desc, pf::DDLOCK_WAIT, nullptr), pf::DD_OK);
+    const std::size_t row = desc.width * desc.pixelFormat.bitCount / 8;
+    std::vector<std::uint8_t> bytes;
+    for (std::uint32_t y = 0; y < desc.height; ++y) {
+      const auto* at = static_cast<const std::uint8_t*>(desc.surface) + static_cast<std::ptrdiff_t>(y) * desc.pitch;
+      bytes.insert(bytes.end(), at, at + row);
+    }
+    target_->Unlock(nullptr);
+    return bytes;
+  }
+
+  // Random raw bytes in the target, the unused byte of X888 included.
+  void Scribble(std::mt19937& random) {
+    pf::SurfaceDesc desc{};
+    desc.size = sizeof desc;
+    ASSERT_EQ(target_->Lock(nullptr, &desc, pf::DDLOCK_WAIT, nullptr), pf::DD_OK);
+    for (std::uint32_t y = 0; y < desc.height; ++y) {
+      auto* at = static_cast<std::uint8_t*>(desc.surface) + static_cast<std::ptrdiff_t>(y) * desc.pitch;
+      for (std::uint32_t x = 0; x < desc.width * desc.pixelFormat.bitCount / 8; ++x) {
+        at[x] = static_cast<std::uint8_t>(random());
+      }
+    }
+    target_->Unlock(nullptr);
+  }
+};
+
+TEST_F(SolidSpanTest, MatchTheGeneralPath) {
+  struct Target {
+    const char* what;
+    Format format;
+    std::uint32_t caps;
+  };
+  const Target targets[] = {
+      {"X888", kX888, pf::DDSCAPS_OFFSCREENPLAIN | pf::DDSCAPS_3DDEVICE},
+      {"A8888", kA8888, pf::DDSCAPS_TEXTURE | pf::DDSCAPS_3DDEVICE},
+      {"565", k565, pf::DDSCAPS_OFFSCREENPLAIN | pf::DDSCAPS_3DDEVICE},
+  };
+  // Factors that read only the source, and some that read the target (the general path's).
+  const std::uint32_t factors[] = {pf::D3DBLEND_ZERO,        pf::D3DBLEND_ONE,         pf::D3DBLEND_SRCCOLOR,
+                                   pf::D3DBLEND_INVSRCCOLOR, pf::D3DBLEND_SRCALPHA,    pf::D3DBLEND_INVSRCALPHA,
+                                   pf::D3DBLEND_INVDESTCOLOR, pf::D3DBLEND_BOTHSRCALPHA, pf::D3DBLEND_DESTALPHA};
+  const std::uint32_t alphaFuncs[] = {pf::D3DCMP_GREATER, pf::D3DCMP_GREATEREQUAL, pf::D3DCMP_LESS, pf::D3DCMP_EQUAL};
+  for (const Target& target : targets) {
+    std::vector<std::uint8_t> results[2];
+    for (int fast = 0; fast < 2; ++fast) {
+      std::mt19937 random(23);
+      OpenDevice(4, 4);
+      target_ = Make(Described(target.caps, 37, 21, target.format));
+      ASSERT_EQ(device_->SetRenderTarget(target_, 0), pf::DD_OK);
+      Scribble(random);
+      pf::testing::UseSpecialisedSpans(fast == 1);
+      device_->SetRenderState(pf::D3DRS_TEXTUREFACTOR, 0x80C04020);
+      for (int n = 0; n < 60; ++n) {
+        // Stage 0 as the shapes leave it (reading a texture that is not there), or computing.
+        if (random() % 2) {
+          device_->SetTextureStageState(0, pf::D3DTSS_COLOROP, pf::D3DTOP_SELECTARG1);
+          device_->SetTextureStageState(0, pf::D3DTSS_COLORARG1, pf::D3DTA_TEXTURE);
+          device_->SetTextureStageState(0, pf::D3DTSS_ALPHAOP, pf::D3DTOP_SELECTARG2);
+          device_->SetTextureStageState(0, pf::D3DTSS_ALPHAARG2, pf::D3DTA_DIFFUSE);
+        } else {
+          device_->SetTextureStageState(0, pf::D3DTSS_COLOROP, pf::D3DTOP_MODULATE2X);
+          device_->SetTextureStageState(0, pf::D3DTSS_COLORARG1, pf::D3DTA_TFACTOR);
+          device_->SetTextureStageState(0, pf::D3DTSS_COLORARG2, pf::D3DTA_DIFFUSE);
+          device_->SetTextureStageState(0, pf::D3DTSS_ALPHAOP, pf::D3DTOP_MODULATE);
+          device_->SetTextureStageState(0, pf::D3DTSS_ALPHAARG1, pf::D3DTA_TFACTOR);
+          device_->SetTextureStageState(0, pf::D3DTSS_ALPHAARG2, pf::D3DTA_DIFFUSE);
+        }
+        device_->SetRenderState(pf::D3DRS_ALPHABLENDENABLE, random() % 4 != 0);
+        device_->SetRenderState(pf::D3DRS_SRCBLEND, factors[random() % 9]);
+        device_->SetRenderState(pf::D3DRS_DESTBLEND, factors[random() % 9]);
+        const bool alphaTest = random() % 4 == 0;
+        device_->SetRenderState(pf::D3DRS_ALPHATESTENABLE, alphaTest);
+        device_->SetRenderState(pf::D3DRS_ALPHAFUNC, alphaFuncs[random() % 4]);
+        device_->SetRenderState(pf::D3DRS_ALPHAREF, random() % 256);
+        device_->SetRenderState(pf::D3DRS_SHADEMODE, random() % 2 ? pf::D3DSHADE_FLAT : pf::D3DSHADE_GOURAUD);
+        const std::uint32_t alphas[] = {0, 255, static_cast<std::uint32_t>(random() % 256)};
+        const std::uint32_t colour = (static_cast<std::uint32_t>(random()) & 0x00FFFFFFu) | alphas[random() % 3] << 24;
+        const auto at = [&](int range) { return static_cast<float>(random() % (range * 8)) / 8.0f - 3; };
+        float x0 = at(40), y0 = at(24), x1 = x0 + at(30) + 2, y1 = y0 + at(20) + 2;
+        if (n % 10 == 0) x0 = y0 = -0.5f, x1 = 36.5f, y1 = 20.5f;  // the whole target, as a fade
+        std::vector<ColouredVertex> v = {{x0, y0, 0, 1, colour}, {x1, y0, 0, 1, colour}, {x0, y1, 0, 1, colour},
+                                         {x1, y0, 0, 1, colour}, {x1, y1, 0, 1, colour}, {x0, y1, 0, 1, colour}};
+        switch (random() % 4) {
+          case 0: v[3].diffuse = colour ^ 0x01000000u; break;  // halves in two colours
+          case 1: v[1].diffuse = colour ^ 0x00010000u; break;  // a shaded half
+          case 2: v[4].x += 1.5f; break;                       // not a rectangle
+          default: break;
+        }
+        DrawColoured(pf::D3DPT_TRIANGLELIST, v);
+      }
+      results[fast] = RawTarget();
+    }
+    EXPECT_EQ(results[0], results[1]) << target.what;
+  }
+}
+
+}  // namespace
