@@ -873,20 +873,33 @@ bool ClearOfTexelEdges(double coordinate) {
   return fraction > kTexelEdgeMargin && fraction < 1 - kTexelEdgeMargin;
 }
 
+// Both coordinates this close to the same texel centre: bilinear weights round to zero (they are
+// kept in 1/256, so anything within 1/512 of a centre does) for either.
+bool OnTexelCentre(double first, double second) {
+  const double centre = std::round(first - 0.5);
+  return std::fabs(first - 0.5 - centre) < kTexelEdgeMargin && std::fabs(second - 0.5 - centre) < kTexelEdgeMargin;
+}
+
 // The texture-coordinate planes of stage 0 of each half.
 struct HalfPlanes {
   Plane u, v;
 };
 
-// Whether the rows of a rectangle's two halves may go as one run per row: point sampling with texel
-// for pixel (one texel per column, one row per row, exactly), both halves on the same span with the
-// same constants (checked by the caller), and texel coordinates clear of texel edges. A point-sampled
-// span reads only the integer texel of each pixel, so every way of cutting a row between the halves
-// gives the same pixels.
+// Whether the rows of a rectangle's two halves may go as one run per row: texel for pixel (one texel
+// per column, one row per row, exactly), both halves on the same span with the same constants
+// (checked by the caller), and texel coordinates clear of texel edges under point sampling or on
+// texel centres under bilinear filtering. Such a span reads only one whole texel for each pixel, so
+// every way of cutting a row between the halves gives the same pixels.
 bool TexelForPixel(const TriangleScan& a, const HalfPlanes& first, const HalfPlanes& second, int left, int top) {
-  if (a.linear[0] || !a.tameCoordinates) return false;
+  if (!a.tameCoordinates) return false;
   for (const HalfPlanes* t : {&first, &second}) {
     if (t->u.dx != 1.0 || t->u.dy != 0.0 || t->v.dx != 0.0 || t->v.dy != 1.0) return false;
+  }
+  if (a.linear[0]) {
+    // Bilinear: every sample sits on a texel centre, where both weights are zero, and both halves
+    // pick the same texels.
+    return OnTexelCentre(first.u.At(left, top), second.u.At(left, top)) &&
+           OnTexelCentre(first.v.At(left, top), second.v.At(left, top));
   }
   return ClearOfTexelEdges(first.u.At(left, top)) && ClearOfTexelEdges(first.v.At(left, top)) &&
          ClearOfTexelEdges(second.u.At(left, top)) && ClearOfTexelEdges(second.v.At(left, top)) &&

@@ -54,13 +54,20 @@ void RunSpan(const SpanRun& run) {
   // Rows are found once when the span runs along the texture's rows.
   const bool rowsFixed = dv == 0;
   Rows rows = RowsAt<F>(texture, v);
-  // Texel for pixel along a row: the texels are read straight, without clamping.
-  const std::int64_t firstTexel = TexelIndex(u);
-  const bool straight = F == SpanFilter::kPoint && du == (std::uint64_t{1} << 32) && rowsFixed && firstTexel >= 0 &&
+  // Texel for pixel along a row: the texels are read straight, without clamping. Bilinear samples
+  // whose weights are both zero are their first texel alone, so such rows read straight too.
+  std::int64_t firstTexel = TexelIndex(u);
+  bool weightless = true;
+  if constexpr (F == SpanFilter::kLinear) {
+    const Taps tu = LinearTaps(u);
+    firstTexel = tu.index;
+    weightless = tu.weight == 0 && rows.weight == 0;
+  }
+  const bool straight = weightless && du == (std::uint64_t{1} << 32) && rowsFixed && firstTexel >= 0 &&
                         firstTexel + run.count <= texture.width;
   // 32-bit texels whose alpha is used as it stands load four at a time.
   constexpr bool kWideTexels = (T == PixelKind::k8888 || T == PixelKind::kX888) && !Modulated && !Keyed;
-  if constexpr (B == SpanBlend::kCopy && F == SpanFilter::kPoint && !Modulated) {
+  if constexpr (B == SpanBlend::kCopy && !Modulated) {
     if (straight && alphaFloor == 0) {
       const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
       if constexpr (kWideTexels && D == PixelKind::kX888) {
