@@ -165,6 +165,40 @@ void RunSpan(const SpanRun& run) {
           BlendPairX888<B == SpanBlend::kAdd>(out, straightSource(from), straightSource(from + BytesOf<T>()));
         }
       }
+      if constexpr (F == SpanFilter::kLinear && kWideTexels) {
+        // Scaled rows along the texture's rows: four samples at a time wherever each one's two
+        // columns lie inside the texture; the rest one by one.
+        if (rowsFixed) {
+          const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+          const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
+          const std::int64_t lastLeft = texture.width - 2;
+          for (; end - out >= 16; out += 16, u += 4 * du) {
+            Taps taps[4];
+            bool inside = true;
+            for (int k = 0; k < 4; ++k) {
+              taps[k] = LinearTaps(u + static_cast<std::uint64_t>(k) * du);
+              inside = inside && taps[k].index >= 0 && taps[k].index <= lastLeft;
+            }
+            if (!inside) {
+              BlendQuadX888<B == SpanBlend::kAdd>(
+                  out, _mm_setr_epi32(static_cast<int>(source(u)), static_cast<int>(source(u + du)),
+                                      static_cast<int>(source(u + 2 * du)), static_cast<int>(source(u + 3 * du))));
+              continue;
+            }
+            __m128i texels = _mm_unpacklo_epi64(
+                BilinearPair32(rows.top, rows.bottom, taps[0].index, taps[1].index, taps[0].weight, taps[1].weight,
+                               rows.weight),
+                BilinearPair32(rows.top, rows.bottom, taps[2].index, taps[3].index, taps[2].weight, taps[3].weight,
+                               rows.weight));
+            if (T == PixelKind::kX888 || !textureAlpha) texels = _mm_or_si128(texels, opaque);
+            if (!plainAlpha) {
+              const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));
+              texels = _mm_or_si128(_mm_and_si128(texels, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24));
+            }
+            BlendQuadX888<B == SpanBlend::kAdd>(out, texels);
+          }
+        }
+      }
       for (; end - out >= 8; out += 8) {
         if (!rowsFixed) rows = RowsAt<F>(texture, v);
         const std::uint32_t first = source(u);

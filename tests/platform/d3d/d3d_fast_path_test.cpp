@@ -1,6 +1,5 @@
-// Untextured shapes of one colour (fills, fades, boxes) take spans of one colour: random shapes,
-// stage set-ups, blend factors and alpha tests on each target layout give the general path's bytes,
-// the unused byte of 32-bit targets included.
+// The fast paths against the general path, byte for byte (the unused byte of 32-bit targets
+// included): untextured shapes of one colour (fills, fades, boxes) and scaled bilinear sprites.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -11,7 +10,7 @@ namespace {
 
 using namespace d3d_test;
 
-class SolidSpanTest : public DeviceTest {
+class FastPathTest : public DeviceTest {
  protected:
   // The target's raw bytes, row by row.
   std::vector<std::uint8_t> RawTarget() {
@@ -43,7 +42,8 @@ class SolidSpanTest : public DeviceTest {
   }
 };
 
-TEST_F(SolidSpanTest, MatchTheGeneralPath) {
+// Random shapes, stage set-ups, blend factors and alpha tests on each target layout.
+TEST_F(FastPathTest, ShapesOfOneColour) {
   struct Target {
     const char* what;
     Format format;
@@ -110,6 +110,43 @@ TEST_F(SolidSpanTest, MatchTheGeneralPath) {
       results[fast] = RawTarget();
     }
     EXPECT_EQ(results[0], results[1]) << target.what;
+  }
+}
+
+// Sprites scaled by any factor, mirrored, and reaching past the texture's edges, bilinear, blended
+// or added, with the texture's alpha scaled by the diffuse alpha or not.
+TEST_F(FastPathTest, ScaledBilinearSprites) {
+  std::mt19937 random(31);
+  std::vector<std::uint32_t> backdrop(96 * 40), sprite(40 * 12);
+  for (auto& t : backdrop) t = static_cast<std::uint32_t>(random());
+  for (std::size_t i = 0; i < sprite.size(); ++i) {
+    const std::uint32_t alphas[] = {0, 255, static_cast<std::uint32_t>(random() & 0xFF)};
+    sprite[i] = (static_cast<std::uint32_t>(random()) & 0x00FFFFFFu) | alphas[i % 3] << 24;
+  }
+  for (const Format& format : {kA8888, kX888}) {
+    std::vector<std::uint8_t> results[2];
+    for (int fast = 0; fast < 2; ++fast) {
+      std::mt19937 drawing(41);
+      OpenDevice(96, 40);
+      pf::testing::UseSpecialisedSpans(fast == 1);
+      ModulateStage0(Texture(96, 40, backdrop, kX888));
+      Draw(pf::D3DPT_TRIANGLESTRIP, Quad(-0.5f, -0.5f, 95.5f, 39.5f, 0xFFFFFFFF));
+      ModulateStage0(Texture(40, 12, sprite, format));
+      Filter(pf::D3DTFG_LINEAR);
+      for (int n = 0; n < 40; ++n) {
+        if (drawing() % 2) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
+        else Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_ONE);
+        const std::uint32_t diffuse = drawing() % 2 ? 0xFFFFFFFFu : 0x70FFFFFFu;
+        const auto at = [&](int range) { return static_cast<float>(drawing() % (range * 16)) / 16.0f; };
+        const float x0 = at(80) - 10, y0 = at(36) - 4, width = 20 + at(50), height = 4 + at(10);
+        const float u0 = at(2) / 4 - 0.2f, v0 = at(2) / 4 - 0.2f;
+        float u1 = u0 + 0.5f + at(2) / 2, v1 = v0 + 0.5f + at(2) / 2;
+        if (n % 4 == 0) u1 = u0 - u1 + 1;  // mirrored
+        Draw(pf::D3DPT_TRIANGLESTRIP, Quad(x0, y0, x0 + width, y0 + height, diffuse, u0, v0, u1, v1));
+      }
+      results[fast] = RawTarget();
+    }
+    EXPECT_EQ(results[0], results[1]) << format.a;
   }
 }
 
