@@ -212,14 +212,18 @@ void RunSpan(const SpanRun& run) {
       }
     }
   }
-  for (; out != end; u += du, v += dv, out += BytesOf<D>()) {
+  // A straight row's texels are read where they lie: the nearest texel and the sample are the same.
+  const std::uint8_t* from = straight ? rows.top + (firstTexel + (out - run.destination) / BytesOf<D>()) * BytesOf<T>()
+                                      : nullptr;
+  for (; out != end; u += du, v += dv, out += BytesOf<D>(), from += straight ? BytesOf<T>() : 0) {
     if (!rowsFixed) rows = RowsAt<F>(texture, v);
     if constexpr (Keyed) {
-      const std::uint32_t raw =
-          TexelRaw<T>(texture, ClampIndex(TexelIndex(u), texture.width), ClampIndex(TexelIndex(v), texture.height));
+      const std::uint32_t raw = straight ? LoadPixel<T>(from)
+                                         : TexelRaw<T>(texture, ClampIndex(TexelIndex(u), texture.width),
+                                                       ClampIndex(TexelIndex(v), texture.height));
       if (raw >= keyLow && raw <= keyHigh) continue;
     }
-    const std::uint32_t texel = SampleRows<T, F>(texture, rows, u);
+    const std::uint32_t texel = straight ? Widen<T>(LoadPixel<T>(from)) : SampleRows<T, F>(texture, rows, u);
     std::uint32_t colour = texel & 0x00FFFFFFu;
     if constexpr (Modulated) colour = Modulate(colour, modulate);
     if constexpr (B == SpanBlend::kCopy) {
