@@ -133,10 +133,11 @@ void RunSpan(const SpanRun& run) {
           return colour | alpha << 24;
         };
         const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
-        if (kWideTexels && textureAlpha) {
+        if (kWideTexels) {
+          // Texels whose alpha is not used count as opaque, as texels without alpha do.
+          const bool opaqueTexels = T == PixelKind::kX888 || !textureAlpha;
           if (StraightRowsAvx2Usable()) {
-            const int done =
-                StraightBlendAvx2(out, from, run.count, B == SpanBlend::kAdd, T == PixelKind::kX888, alphaScale);
+            const int done = StraightBlendAvx2(out, from, run.count, B == SpanBlend::kAdd, opaqueTexels, alphaScale);
             out += done * 4;
             from += done * 4;
             u += static_cast<std::uint64_t>(done) * du;
@@ -144,7 +145,7 @@ void RunSpan(const SpanRun& run) {
           const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
           for (; end - out >= 16; out += 16, from += 16, u += 4 * du) {
             __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-            if constexpr (T == PixelKind::kX888) texels = _mm_or_si128(texels, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+            if (opaqueTexels) texels = _mm_or_si128(texels, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
             if (!plainAlpha) {
               // Each alpha times the scale, floored: the product fits the low sixteen bits of its lane.
               const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));

@@ -1,5 +1,6 @@
 // The fast paths against the general path, byte for byte (the unused byte of 32-bit targets
-// included): untextured shapes of one colour (fills, fades, boxes) and scaled bilinear sprites.
+// included): untextured shapes of one colour (fills, fades, boxes), scaled bilinear sprites and
+// pictures blended at a constant alpha.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -147,6 +148,62 @@ TEST_F(FastPathTest, ScaledBilinearSprites) {
       results[fast] = RawTarget();
     }
     EXPECT_EQ(results[0], results[1]) << format.a;
+  }
+}
+
+// Pictures placed texel for pixel whose alpha comes from the diffuse colour alone (the texels' own
+// alpha unused), blended or added at full strength and at 160, from texels with and without alpha.
+TEST_F(FastPathTest, ConstantAlphaPictures) {
+  std::mt19937 random(43);
+  std::vector<std::uint32_t> backdrop(53 * 9), picture(45 * 7);
+  for (auto& t : backdrop) t = static_cast<std::uint32_t>(random());
+  for (auto& t : picture) t = static_cast<std::uint32_t>(random());
+  for (const Format& format : {kA8888, kX888}) {
+    for (const std::uint32_t alpha : {255u, 160u}) {
+      for (const std::uint32_t destination : {pf::D3DBLEND_INVSRCALPHA, pf::D3DBLEND_ONE}) {
+        std::vector<std::uint8_t> results[2];
+        for (int fast = 0; fast < 2; ++fast) {
+          OpenDevice(53, 9);
+          pf::testing::UseSpecialisedSpans(fast == 1);
+          ModulateStage0(Texture(53, 9, backdrop, kX888));
+          Draw(pf::D3DPT_TRIANGLESTRIP, Quad(-0.5f, -0.5f, 52.5f, 8.5f, 0xFFFFFFFF));
+          ModulateStage0(Texture(45, 7, picture, format));
+          device_->SetTextureStageState(0, pf::D3DTSS_COLOROP, pf::D3DTOP_SELECTARG1);
+          device_->SetTextureStageState(0, pf::D3DTSS_ALPHAOP, pf::D3DTOP_SELECTARG2);
+          Blend(pf::D3DBLEND_SRCALPHA, destination);
+          Draw(pf::D3DPT_TRIANGLESTRIP, Quad(3.5f, 0.5f, 48.5f, 7.5f, alpha << 24 | 0xFFFFFF));
+          results[fast] = RawTarget();
+        }
+        EXPECT_EQ(results[0], results[1]) << format.a << " alpha " << alpha << " destination " << destination;
+      }
+    }
+  }
+}
+
+// Every source alpha against every channel value, blended and added, at full strength and scaled.
+TEST_F(FastPathTest, EveryAlphaAndChannel) {
+  std::vector<std::uint32_t> backdrop(256 * 256), sprite(256 * 256);
+  for (std::uint32_t y = 0; y < 256; ++y) {
+    for (std::uint32_t x = 0; x < 256; ++x) {
+      backdrop[y * 256 + x] = 0xFF000000u | (255 - x) << 16 | x << 8 | (x ^ y);
+      sprite[y * 256 + x] = y << 24 | x << 16 | (x ^ 0x5A) << 8 | (255 - x);
+    }
+  }
+  for (const std::uint32_t destination : {pf::D3DBLEND_INVSRCALPHA, pf::D3DBLEND_ONE}) {
+    for (const std::uint32_t diffuse : {0xFFFFFFFFu, 0x9BFFFFFFu}) {
+      std::vector<std::uint8_t> results[2];
+      for (int fast = 0; fast < 2; ++fast) {
+        OpenDevice(256, 256);
+        pf::testing::UseSpecialisedSpans(fast == 1);
+        ModulateStage0(Texture(256, 256, backdrop, kX888));
+        Draw(pf::D3DPT_TRIANGLESTRIP, Quad(-0.5f, -0.5f, 255.5f, 255.5f, 0xFFFFFFFF));
+        ModulateStage0(Texture(256, 256, sprite, kA8888));
+        Blend(pf::D3DBLEND_SRCALPHA, destination);
+        Draw(pf::D3DPT_TRIANGLESTRIP, Quad(-0.5f, -0.5f, 255.5f, 255.5f, diffuse));
+        results[fast] = RawTarget();
+      }
+      EXPECT_EQ(results[0], results[1]) << "destination " << destination << " diffuse " << std::hex << diffuse;
+    }
   }
 }
 
