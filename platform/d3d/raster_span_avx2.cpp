@@ -40,43 +40,35 @@ ZELVO_D3D_AVX2 inline __m256i Scale255(__m256i c, const Multiplier& m) {
 
 }  // namespace
 
-ZELVO_D3D_AVX2 int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from, int count, bool add,
-                                     bool opaqueTexels, std::uint32_t alphaScale) {
+namespace {
+
+// The eight-pixel steps of a blend, one loop for each way the alpha comes about.
+template <bool Add, bool OpaqueTexels, bool Scaled>
+ZELVO_D3D_AVX2 int BlendSteps(std::uint8_t* out, const std::uint8_t* from, int count, std::uint32_t alphaScale) {
   const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-  int done = 0;
-  if (add && opaqueTexels && alphaScale == 255) {
-    // Opaque texels added at full strength: each product with 255 is the channel itself, so the
-    // sum is a saturating add of bytes.
-    for (; done + 8 <= count; done += 8, out += 32, from += 32) {
-      const __m256i sum = _mm256_adds_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(out)),
-                                           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(sum, opaque));
-    }
-    return done;
-  }
   const __m256i lowBytes = _mm256_set1_epi32(0x00FF00FF);
   // Each pixel's alpha byte into both sixteen-bit lanes of its 32 bits.
   const __m256i spreadAlpha = _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3, -1, 3, -1,
                                                7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
   const Multiplier scale = ConstantMultiplier(alphaScale);
-  const Multiplier constantSource = ConstantMultiplier(alphaScale), constantTarget = ConstantMultiplier(255 - alphaScale);
+  const Multiplier constantTarget = ConstantMultiplier(255 - alphaScale);
+  int done = 0;
   for (; done + 8 <= count; done += 8, out += 32, from += 32) {
     const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
     const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out));
-    Multiplier source = constantSource, target = constantTarget;
-    if (!opaqueTexels) {
+    Multiplier source = scale, target = constantTarget;
+    if constexpr (!OpaqueTexels) {
       __m256i alpha = _mm256_shuffle_epi8(texels, spreadAlpha);
-      if (alphaScale != 255) alpha = Scale255(alpha, scale);
+      if constexpr (Scaled) alpha = Scale255(alpha, scale);
       source = MultiplierOf(alpha);
-      target = MultiplierOf(_mm256_sub_epi16(_mm256_set1_epi16(255), alpha));
+      if constexpr (!Add) target = MultiplierOf(_mm256_sub_epi16(_mm256_set1_epi16(255), alpha));
     }
     // Blue and red in the low bytes of the sixteen-bit lanes, green and alpha in the high ones.
     const __m256i sourceBlueRed = Scale255(_mm256_and_si256(texels, lowBytes), source);
     const __m256i sourceGreenAlpha = Scale255(_mm256_srli_epi16(texels, 8), source);
     __m256i blended;
-    if (add) {
-      const __m256i sourcePart = _mm256_or_si256(sourceBlueRed, _mm256_slli_epi16(sourceGreenAlpha, 8));
-      blended = _mm256_adds_epu8(pixels, sourcePart);
+    if constexpr (Add) {
+      blended = _mm256_adds_epu8(pixels, _mm256_or_si256(sourceBlueRed, _mm256_slli_epi16(sourceGreenAlpha, 8)));
     } else {
       const __m256i blueRed = _mm256_add_epi16(sourceBlueRed, Scale255(_mm256_and_si256(pixels, lowBytes), target));
       const __m256i greenAlpha = _mm256_add_epi16(sourceGreenAlpha, Scale255(_mm256_srli_epi16(pixels, 8), target));
@@ -85,6 +77,34 @@ ZELVO_D3D_AVX2 int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(blended, opaque));
   }
   return done;
+}
+
+template <bool Add>
+ZELVO_D3D_AVX2 int BlendStepsFor(std::uint8_t* out, const std::uint8_t* from, int count, bool opaqueTexels,
+                                 std::uint32_t alphaScale) {
+  if (opaqueTexels) return BlendSteps<Add, true, false>(out, from, count, alphaScale);
+  if (alphaScale != 255) return BlendSteps<Add, false, true>(out, from, count, alphaScale);
+  return BlendSteps<Add, false, false>(out, from, count, alphaScale);
+}
+
+}  // namespace
+
+ZELVO_D3D_AVX2 int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from, int count, bool add,
+                                     bool opaqueTexels, std::uint32_t alphaScale) {
+  if (add && opaqueTexels && alphaScale == 255) {
+    // Opaque texels added at full strength: each product with 255 is the channel itself, so the
+    // sum is a saturating add of bytes.
+    const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    int done = 0;
+    for (; done + 8 <= count; done += 8, out += 32, from += 32) {
+      const __m256i sum = _mm256_adds_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(out)),
+                                           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(sum, opaque));
+    }
+    return done;
+  }
+  return add ? BlendStepsFor<true>(out, from, count, opaqueTexels, alphaScale)
+             : BlendStepsFor<false>(out, from, count, opaqueTexels, alphaScale);
 }
 
 ZELVO_D3D_AVX2 int StraightCopyAvx2(std::uint8_t* out, const std::uint8_t* from, int count, std::uint32_t alphaFloor,

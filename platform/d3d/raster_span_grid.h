@@ -92,6 +92,49 @@ void RunSpan(const SpanRun& run) {
       return;
     }
   }
+  if constexpr (B == SpanBlend::kCopy && !Modulated && !Keyed && D == PixelKind::kX888 &&
+                (T == PixelKind::k1555 || T == PixelKind::k4444)) {
+    // Glyphs and other 16-bit pictures copied with or without the alpha test: four texels widened at
+    // a time, the test on each texel's alpha times the scale.
+    if (straight && alphaFloor <= 256) {
+      const std::uint8_t* from = rows.top + firstTexel * 2;
+      const __m128i zero = _mm_setzero_si128(), five = _mm_set1_epi32(0x1F), four = _mm_set1_epi32(0xF);
+      const __m128i below = _mm_set1_epi32(static_cast<int>(alphaFloor) - 1);
+      const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
+      const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+      for (; end - out >= 16; out += 16, from += 8) {
+        const __m128i raw = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from)), zero);
+        __m128i colour, alpha;
+        if constexpr (T == PixelKind::k1555) {
+          const auto widen5 = [&](__m128i v) { return _mm_or_si128(_mm_slli_epi32(v, 3), _mm_srli_epi32(v, 2)); };
+          colour = _mm_or_si128(
+              _mm_or_si128(widen5(_mm_and_si128(raw, five)),
+                           _mm_slli_epi32(widen5(_mm_and_si128(_mm_srli_epi32(raw, 5), five)), 8)),
+              _mm_slli_epi32(widen5(_mm_and_si128(_mm_srli_epi32(raw, 10), five)), 16));
+          alpha = _mm_and_si128(_mm_srai_epi32(_mm_slli_epi32(raw, 16), 31), _mm_set1_epi32(0xFF));
+        } else {
+          const auto widen4 = [&](__m128i v) { return _mm_or_si128(_mm_slli_epi32(v, 4), v); };
+          colour = _mm_or_si128(
+              _mm_or_si128(widen4(_mm_and_si128(raw, four)),
+                           _mm_slli_epi32(widen4(_mm_and_si128(_mm_srli_epi32(raw, 4), four)), 8)),
+              _mm_slli_epi32(widen4(_mm_and_si128(_mm_srli_epi32(raw, 8), four)), 16));
+          alpha = widen4(_mm_srli_epi32(raw, 12));
+        }
+        if (!textureAlpha) alpha = _mm_set1_epi32(255);
+        // The alpha times the scale, floored: the product fits the low sixteen bits of its lane.
+        if (alphaScale != 255) alpha = Floor255(_mm_mullo_epi16(alpha, scale));
+        const __m128i written = _mm_or_si128(colour, opaque);
+        if (alphaFloor == 0) {
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(out), written);
+          continue;
+        }
+        const __m128i pass = _mm_cmpgt_epi32(alpha, below);
+        const __m128i kept = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                         _mm_or_si128(_mm_and_si128(pass, written), _mm_andnot_si128(pass, kept)));
+      }
+    }
+  }
   if constexpr (B == SpanBlend::kCopy && kWideTexels && D == PixelKind::kX888) {
     // The alpha test on a copy: the pixels whose texel alpha reaches the floor are written, four at a time.
     if (straight && alphaFloor != 0 && alphaFloor <= 256 && plainAlpha) {
