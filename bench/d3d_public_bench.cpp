@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -87,7 +88,8 @@ std::string Folder() {
   static const std::string folder = [] {
     char name[] = "/tmp/zelvo-d3d-public-XXXXXX";
     const char* made = mkdtemp(name);
-    const std::string path = made != nullptr ? made : "/tmp";
+    if (made == nullptr) return std::string();
+    const std::string path = made;
     WriteBmp(path + "/opaque.bmp", kW, kH, [](int x, int y) { return Colour(x, y, 1); });
     WriteBmp(path + "/alpha.bmp", kW, kH, [](int x, int y) { return Colour(x, y, 2); });
     WriteBmp(path + "/alpha_a.bmp", kW, kH, [](int x, int y) { return Grey(Alpha(x, y)); });
@@ -138,7 +140,7 @@ double PixelsOf(int scene) {
 void BM_Library(benchmark::State& state) {
   const int scene = static_cast<int>(state.range(0));
   const bool software = state.range(1) == 1;
-  if (chdir(Folder().c_str()) != 0) {
+  if (Folder().empty() || chdir(Folder().c_str()) != 0) {
     state.SkipWithError("no scratch folder");
     return;
   }
@@ -277,5 +279,10 @@ void PrintTables(const std::map<std::string, double>& rates) {
 
 int main(int argc, char** argv) {
   zelvo_bench::RegisterCeiling("ceiling/640x480", kScreenPixels, 4);
-  return zelvo_bench::RunBenchmarks(argc, argv, PrintTables);
+  const int result = zelvo_bench::RunBenchmarks(argc, argv, PrintTables);
+  if (!Folder().empty()) {
+    std::error_code error;
+    std::filesystem::remove_all(Folder(), error);
+  }
+  return result;
 }
