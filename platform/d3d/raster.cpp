@@ -205,15 +205,22 @@ std::uint32_t Factor(std::uint32_t factor, int shift, std::uint32_t src, std::ui
   }
 }
 
-std::uint32_t Blend(const RasterState& st, std::uint32_t src, std::uint32_t dst) {
-  std::uint32_t sf = st.srcBlend, df = st.destBlend;
-  if (sf == D3DBLEND_BOTHSRCALPHA) {
-    sf = D3DBLEND_SRCALPHA;
-    df = D3DBLEND_INVSRCALPHA;
-  } else if (sf == D3DBLEND_BOTHINVSRCALPHA) {
-    sf = D3DBLEND_INVSRCALPHA;
-    df = D3DBLEND_SRCALPHA;
+// The source and destination factors, the two-in-one source factors split.
+void BlendFactors(const RasterState& st, std::uint32_t* sf, std::uint32_t* df) {
+  *sf = st.srcBlend;
+  *df = st.destBlend;
+  if (*sf == D3DBLEND_BOTHSRCALPHA) {
+    *sf = D3DBLEND_SRCALPHA;
+    *df = D3DBLEND_INVSRCALPHA;
+  } else if (*sf == D3DBLEND_BOTHINVSRCALPHA) {
+    *sf = D3DBLEND_INVSRCALPHA;
+    *df = D3DBLEND_SRCALPHA;
   }
+}
+
+std::uint32_t Blend(const RasterState& st, std::uint32_t src, std::uint32_t dst) {
+  std::uint32_t sf = 0, df = 0;
+  BlendFactors(st, &sf, &df);
   std::uint32_t out = 0;
   for (int shift = 0; shift <= 24; shift += 8) {
     const std::uint32_t v = Mul255(Channel(src, shift), Factor(sf, shift, src, dst)) +
@@ -413,6 +420,45 @@ FastPlan PlanFastSpans(const RasterState& st) {
 
 std::uint32_t PlanValue(Modulation m, std::uint32_t diffuse, std::uint32_t factor) {
   return m == Modulation::kDiffuse ? diffuse : m == Modulation::kFactor ? factor : 0xFFFFFFFFu;
+}
+
+bool ReadsOnlySource(std::uint32_t factor) {
+  return factor == D3DBLEND_ZERO || factor == D3DBLEND_ONE || factor == D3DBLEND_SRCCOLOR ||
+         factor == D3DBLEND_INVSRCCOLOR || factor == D3DBLEND_SRCALPHA || factor == D3DBLEND_INVSRCALPHA;
+}
+
+// A span of one colour for a triangle that reads no texture and no depth: the stages' result worked
+// out once from the triangle's colours, and a blend whose factors read only the source split into
+// the source's part and the target's factor per channel. Null when the state needs the general path.
+SpanFunction PlanSolidSpan(const RasterState& st, const Vertex& colours, SpanRun* run) {
+  if (!g_fastSpans || st.depth != nullptr) return nullptr;
+  for (int s = 0; s < st.stageCount; ++s) {
+    if (st.stages[s].texture != nullptr) return nullptr;
+  }
+  PixelInput in{};
+  in.diffuse = colours.diffuse;
+  in.specular = colours.specular;
+  const std::uint32_t texels[kD3DStageCount] = {};
+  const std::uint32_t colour = RunStages(st, in, texels);
+  SolidBlend blend = SolidBlend::kFill;
+  std::uint32_t source = colour, keep = 0;
+  if (st.alphaTest && !Compare(st.alphaFunc, colour >> 24, st.alphaRef)) {
+    blend = SolidBlend::kNothing;
+  } else if (st.blend) {
+    std::uint32_t sf = 0, df = 0;
+    BlendFactors(st, &sf, &df);
+    if (!ReadsOnlySource(sf) || !ReadsOnlySource(df)) return nullptr;
+    blend = SolidBlend::kScale;
+    source = 0;
+    for (int shift = 0; shift <= 24; shift += 8) {
+      source |= Mul255(Channel(colour, shift), Factor(sf, shift, colour, 0)) << shift;
+      keep |= Factor(df, shift, colour, 0) << shift;
+    }
+  }
+  run->texture = nullptr;
+  run->solidSource = source;
+  run->solidKeep = keep;
+  return FindSolidSpan(blend, st.targetKind);
 }
 
 }  // namespace
@@ -634,6 +680,11 @@ bool SetUpTriangle(const RasterState& st, const Vertex& va, const Vertex& vb, co
       run.dv = ToFixed(t->vv[0].dx);
     }
   }
+  if (t->span == nullptr && constantColour) {
+    t->span = PlanSolidSpan(st, va, &t->run);
+    // Without stages the planes were never set; a solid run's texel coordinates stay at zero.
+    if (t->span != nullptr) t->u[0] = t->vv[0] = Plane{};
+  }
 
   // Sloped edges walk their bounds down the rows.
   t->walkCount = 0;
@@ -760,11 +811,12 @@ void ScanTriangle(const RasterState& st, TriangleScan& t) {
 // A texture drawn onto itself is left to the triangle order, as its rows read what earlier rows wrote.
 bool SameSpanRuns(const RasterState& st, const TriangleScan& first, const TriangleScan& second) {
   if (first.span == nullptr || first.span != second.span) return false;
-  if (first.run.texture->pixels == st.target.origin) return false;
+  if (first.run.texture != nullptr && first.run.texture->pixels == st.target.origin) return false;
   const SpanRun& a = first.run;
   const SpanRun& b = second.run;
   return a.du == b.du && a.dv == b.dv && a.texture == b.texture && a.modulate == b.modulate &&
-         a.alphaScale == b.alphaScale && a.textureAlpha == b.textureAlpha && a.alphaFloor == b.alphaFloor;
+         a.alphaScale == b.alphaScale && a.textureAlpha == b.textureAlpha && a.alphaFloor == b.alphaFloor &&
+         a.solidSource == b.solidSource && a.solidKeep == b.solidKeep;
 }
 
 // The right-hand run continues the left-hand one exactly: adjacent columns and texel coordinates
@@ -821,20 +873,33 @@ bool ClearOfTexelEdges(double coordinate) {
   return fraction > kTexelEdgeMargin && fraction < 1 - kTexelEdgeMargin;
 }
 
+// Both coordinates this close to the same texel centre: bilinear weights round to zero (they are
+// kept in 1/256, so anything within 1/512 of a centre does) for either.
+bool OnTexelCentre(double first, double second) {
+  const double centre = std::round(first - 0.5);
+  return std::fabs(first - 0.5 - centre) < kTexelEdgeMargin && std::fabs(second - 0.5 - centre) < kTexelEdgeMargin;
+}
+
 // The texture-coordinate planes of stage 0 of each half.
 struct HalfPlanes {
   Plane u, v;
 };
 
-// Whether the rows of a rectangle's two halves may go as one run per row: point sampling with texel
-// for pixel (one texel per column, one row per row, exactly), both halves on the same span with the
-// same constants (checked by the caller), and texel coordinates clear of texel edges. A point-sampled
-// span reads only the integer texel of each pixel, so every way of cutting a row between the halves
-// gives the same pixels.
+// Whether the rows of a rectangle's two halves may go as one run per row: texel for pixel (one texel
+// per column, one row per row, exactly), both halves on the same span with the same constants
+// (checked by the caller), and texel coordinates clear of texel edges under point sampling or on
+// texel centres under bilinear filtering. Such a span reads only one whole texel for each pixel, so
+// every way of cutting a row between the halves gives the same pixels.
 bool TexelForPixel(const TriangleScan& a, const HalfPlanes& first, const HalfPlanes& second, int left, int top) {
-  if (a.linear[0] || !a.tameCoordinates) return false;
+  if (!a.tameCoordinates) return false;
   for (const HalfPlanes* t : {&first, &second}) {
     if (t->u.dx != 1.0 || t->u.dy != 0.0 || t->v.dx != 0.0 || t->v.dy != 1.0) return false;
+  }
+  if (a.linear[0]) {
+    // Bilinear: every sample sits on a texel centre, where both weights are zero, and both halves
+    // pick the same texels.
+    return OnTexelCentre(first.u.At(left, top), second.u.At(left, top)) &&
+           OnTexelCentre(first.v.At(left, top), second.v.At(left, top));
   }
   return ClearOfTexelEdges(first.u.At(left, top)) && ClearOfTexelEdges(first.v.At(left, top)) &&
          ClearOfTexelEdges(second.u.At(left, top)) && ClearOfTexelEdges(second.v.At(left, top)) &&
@@ -844,15 +909,16 @@ bool TexelForPixel(const TriangleScan& a, const HalfPlanes& first, const HalfPla
 
 // The rectangle's pixels (the top-left rule: left and top edges in, right and bottom out), one run
 // per row with the span of `a`, the first half. False when the pair does not qualify and must go by
-// rows of triangles.
-bool DrawRectangleRuns(const RasterState& st, TriangleScan& a, const CornerRect& r, const HalfPlanes& second) {
+// rows of triangles. A span of one colour has no texels to check (`second` null).
+bool DrawRectangleRuns(const RasterState& st, TriangleScan& a, const CornerRect& r, const HalfPlanes* second) {
   const Rect& clip = st.scissor;
   const std::int64_t left = std::max<std::int64_t>(CeilDiv(r.left, 256), clip.left);
   const std::int64_t right = std::min<std::int64_t>(CeilDiv(r.right, 256), clip.right);
   const std::int64_t top = std::max<std::int64_t>(CeilDiv(r.top, 256), clip.top);
   const std::int64_t bottom = std::min<std::int64_t>(CeilDiv(r.bottom, 256), clip.bottom);
   if (left >= right || top >= bottom) return true;
-  if (!TexelForPixel(a, HalfPlanes{a.u[0], a.vv[0]}, second, static_cast<int>(left), static_cast<int>(top))) {
+  if (second != nullptr &&
+      !TexelForPixel(a, HalfPlanes{a.u[0], a.vv[0]}, *second, static_cast<int>(left), static_cast<int>(top))) {
     return false;
   }
   PlaceRun(st, a, static_cast<int>(top), static_cast<int>(left), static_cast<int>(right - left));
@@ -913,10 +979,19 @@ bool DrawPairAsRectangle(const RasterState& st, const Vertex* first[3], const Ve
   TriangleScan t;
   // A half of a rectangle spans all its rows: covering none, the rectangle covers none either.
   if (!SetUpTriangle(st, *first[0], *first[1], *first[2], &t, false)) return true;
-  if (t.span == nullptr || t.run.texture->pixels == st.target.origin) return false;
+  if (t.span == nullptr) return false;
+  if (t.run.texture == nullptr) {
+    // One colour: the second half must come out the same colour through the same span.
+    TriangleScan other;
+    if (!SetUpTriangle(st, *second[0], *second[1], *second[2], &other, false) || !SameSpanRuns(st, t, other)) {
+      return false;
+    }
+    return DrawRectangleRuns(st, t, r, nullptr);
+  }
+  if (t.run.texture->pixels == st.target.origin) return false;
   HalfPlanes other{};
   if (!SecondHalfLikeFirst(st, t, second, b, &other)) return false;
-  return DrawRectangleRuns(st, t, r, other);
+  return DrawRectangleRuns(st, t, r, &other);
 }
 
 }  // namespace

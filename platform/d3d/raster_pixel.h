@@ -173,6 +173,38 @@ struct Taps {
   return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(mixed, zero)));
 }
 
+// Two bilinear samples of 32-bit texels on the same two texture rows: each from the texels at its
+// column and the next one, with its own horizontal weight and the rows' shared vertical weight. The
+// same arithmetic as Bilinear; both columns' next texels must lie inside the rows. The samples come
+// back in the low 64 bits; the alpha bytes of layouts without alpha are not meaningful.
+[[gnu::always_inline]] inline __m128i BilinearPair32(const std::uint8_t* top, const std::uint8_t* bottom,
+                                                     std::int64_t first, std::int64_t second, std::uint32_t firstWeight,
+                                                     std::uint32_t secondWeight, std::uint32_t rowWeight) {
+  const __m128i zero = _mm_setzero_si128();
+  const auto pairs = [&](const std::uint8_t* row) {
+    const __m128i both = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + first * 4)),
+                                            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + second * 4)));
+    return _mm_shuffle_epi32(both, _MM_SHUFFLE(3, 1, 2, 0));  // both left texels, then both right ones
+  };
+  const __m128i weight = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<short>(firstWeight)),
+                                            _mm_set1_epi16(static_cast<short>(secondWeight)));
+  const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(256), weight);
+  const __m128i half = _mm_set1_epi16(128);
+  const auto across = [&](__m128i sorted) {
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(sorted, zero), inverse),
+                                                      _mm_mullo_epi16(_mm_unpackhi_epi8(sorted, zero), weight)),
+                                        half),
+                          8);
+  };
+  const __m128i upper = across(pairs(top)), lower = across(pairs(bottom));
+  const __m128i mixed = _mm_srli_epi16(
+      _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(upper, _mm_set1_epi16(static_cast<short>(256 - rowWeight))),
+                                  _mm_mullo_epi16(lower, _mm_set1_epi16(static_cast<short>(rowWeight)))),
+                    half),
+      8);
+  return _mm_packus_epi16(mixed, zero);
+}
+
 template <PixelKind K>
 [[gnu::always_inline]] inline std::uint32_t TexelRaw(const Texture& t, int x, int y) {
   return LoadPixel<K>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch + x * BytesOf<K>());

@@ -21,6 +21,10 @@ struct SpanRun {
   std::uint32_t alphaScale;       // multiplied into the source alpha
   bool textureAlpha;              // the source alpha starts from the texel (else 255)
   std::uint32_t alphaFloor;       // the alpha test: pixels whose alpha is below it are dropped (0: no test)
+  // Spans of one colour (no texture): the colour written, or the source's part of each channel
+  // (0xAARRGGBB) added to each target channel times its factor in `solidKeep` (floored, in 1/255).
+  std::uint32_t solidSource;
+  std::uint32_t solidKeep;
 };
 
 using SpanFunction = void (*)(const SpanRun& run);
@@ -51,6 +55,12 @@ int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from, int count, bo
                       std::uint32_t alphaScale);
 int StraightCopyAvx2(std::uint8_t* out, const std::uint8_t* from, int count, std::uint32_t alphaFloor,
                      bool opaqueTexels);
+
+// Spans of one colour: nothing drawn (the alpha test fails the colour), the colour written, or the
+// target scaled and the source part added.
+enum class SolidBlend : std::uint8_t { kNothing, kFill, kScale };
+// Null for targets without such spans.
+SpanFunction FindSolidSpan(SolidBlend blend, PixelKind target);
 
 // Null when the grid has no span for the key.
 SpanFunction FindSpan(const SpanKey& key);

@@ -10,46 +10,101 @@ namespace {
 
 #define ZELVO_D3D_AVX2 __attribute__((target("avx2")))
 
-// floor(x / 255) in each unsigned 16-bit lane: (x * 0x8081) >> 23, exact for every 16-bit x.
-ZELVO_D3D_AVX2 inline __m256i Floor255x16(__m256i x) {
-  return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(static_cast<short>(0x8081))), 7);
-}
-
-// src * sa + dst * (255 - sa), or dst + src * sa, for sixteen-bit channels with the alpha in lane 3.
-ZELVO_D3D_AVX2 inline __m256i BlendWide(__m256i s, __m256i d, bool add) {
-  const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, 0xFF), 0xFF);
-  const __m256i sourcePart = Floor255x16(_mm256_mullo_epi16(s, alpha));
-  const __m256i destinationPart =
-      add ? d : Floor255x16(_mm256_mullo_epi16(d, _mm256_sub_epi16(_mm256_set1_epi16(255), alpha)));
-  return _mm256_add_epi16(sourcePart, destinationPart);
-}
-
 ZELVO_D3D_AVX2 inline __m256i LoadTexels(const std::uint8_t* from, bool opaqueTexels) {
   const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
   return opaqueTexels ? _mm256_or_si256(texels, _mm256_set1_epi32(static_cast<int>(0xFF000000u))) : texels;
+}
+
+// floor(c * a / 255) for c in 0..255 in sixteen-bit lanes is the high half of c times a * 257 +
+// (a > 0): that multiplier exceeds a * 65536 / 255 by less than one, and c times the excess never
+// lifts c * a / 255 (whose fraction is at most 254 / 255) past the next whole number. For a = 255 the
+// multiplier is 65536: its low sixteen bits are 0 and the product is c itself.
+struct Multiplier {
+  __m256i low;    // the multiplier's low sixteen bits
+  __m256i whole;  // all ones where a is 255
+};
+
+ZELVO_D3D_AVX2 inline Multiplier MultiplierOf(__m256i alpha) {
+  const __m256i low = _mm256_add_epi16(_mm256_mullo_epi16(alpha, _mm256_set1_epi16(257)),
+                                       _mm256_min_epu16(alpha, _mm256_set1_epi16(1)));
+  return Multiplier{low, _mm256_cmpeq_epi16(alpha, _mm256_set1_epi16(255))};
+}
+
+ZELVO_D3D_AVX2 inline Multiplier ConstantMultiplier(std::uint32_t alpha) {
+  return MultiplierOf(_mm256_set1_epi16(static_cast<short>(alpha)));
+}
+
+ZELVO_D3D_AVX2 inline __m256i Scale255(__m256i c, const Multiplier& m) {
+  return _mm256_add_epi16(_mm256_mulhi_epu16(c, m.low), _mm256_and_si256(c, m.whole));
+}
+
+}  // namespace
+
+namespace {
+
+// The eight-pixel steps of a blend, one loop for each way the alpha comes about.
+template <bool Add, bool OpaqueTexels, bool Scaled>
+ZELVO_D3D_AVX2 int BlendSteps(std::uint8_t* out, const std::uint8_t* from, int count, std::uint32_t alphaScale) {
+  const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m256i lowBytes = _mm256_set1_epi32(0x00FF00FF);
+  // Each pixel's alpha byte into both sixteen-bit lanes of its 32 bits.
+  const __m256i spreadAlpha = _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3, -1, 3, -1,
+                                               7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
+  const Multiplier scale = ConstantMultiplier(alphaScale);
+  const Multiplier constantTarget = ConstantMultiplier(255 - alphaScale);
+  int done = 0;
+  for (; done + 8 <= count; done += 8, out += 32, from += 32) {
+    const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
+    const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out));
+    Multiplier source = scale, target = constantTarget;
+    if constexpr (!OpaqueTexels) {
+      __m256i alpha = _mm256_shuffle_epi8(texels, spreadAlpha);
+      if constexpr (Scaled) alpha = Scale255(alpha, scale);
+      source = MultiplierOf(alpha);
+      if constexpr (!Add) target = MultiplierOf(_mm256_sub_epi16(_mm256_set1_epi16(255), alpha));
+    }
+    // Blue and red in the low bytes of the sixteen-bit lanes, green and alpha in the high ones.
+    const __m256i sourceBlueRed = Scale255(_mm256_and_si256(texels, lowBytes), source);
+    const __m256i sourceGreenAlpha = Scale255(_mm256_srli_epi16(texels, 8), source);
+    __m256i blended;
+    if constexpr (Add) {
+      blended = _mm256_adds_epu8(pixels, _mm256_or_si256(sourceBlueRed, _mm256_slli_epi16(sourceGreenAlpha, 8)));
+    } else {
+      const __m256i blueRed = _mm256_add_epi16(sourceBlueRed, Scale255(_mm256_and_si256(pixels, lowBytes), target));
+      const __m256i greenAlpha = _mm256_add_epi16(sourceGreenAlpha, Scale255(_mm256_srli_epi16(pixels, 8), target));
+      blended = _mm256_or_si256(blueRed, _mm256_slli_epi16(greenAlpha, 8));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(blended, opaque));
+  }
+  return done;
+}
+
+template <bool Add>
+ZELVO_D3D_AVX2 int BlendStepsFor(std::uint8_t* out, const std::uint8_t* from, int count, bool opaqueTexels,
+                                 std::uint32_t alphaScale) {
+  if (opaqueTexels) return BlendSteps<Add, true, false>(out, from, count, alphaScale);
+  if (alphaScale != 255) return BlendSteps<Add, false, true>(out, from, count, alphaScale);
+  return BlendSteps<Add, false, false>(out, from, count, alphaScale);
 }
 
 }  // namespace
 
 ZELVO_D3D_AVX2 int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from, int count, bool add,
                                      bool opaqueTexels, std::uint32_t alphaScale) {
-  const __m256i zero = _mm256_setzero_si256(), opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-  const __m256i scale = _mm256_set1_epi32(static_cast<int>(alphaScale));
-  const __m256i colourMask = _mm256_set1_epi32(0x00FFFFFF);
-  int done = 0;
-  for (; done + 8 <= count; done += 8, out += 32, from += 32) {
-    __m256i texels = LoadTexels(from, opaqueTexels);
-    if (alphaScale != 255) {
-      // Each alpha times the scale, floored: the product fits the low sixteen bits of its lane.
-      const __m256i alpha = Floor255x16(_mm256_mullo_epi16(_mm256_srli_epi32(texels, 24), scale));
-      texels = _mm256_or_si256(_mm256_and_si256(texels, colourMask), _mm256_slli_epi32(alpha, 24));
+  if (add && opaqueTexels && alphaScale == 255) {
+    // Opaque texels added at full strength: each product with 255 is the channel itself, so the
+    // sum is a saturating add of bytes.
+    const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    int done = 0;
+    for (; done + 8 <= count; done += 8, out += 32, from += 32) {
+      const __m256i sum = _mm256_adds_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(out)),
+                                           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(sum, opaque));
     }
-    const __m256i destinations = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out));
-    const __m256i low = BlendWide(_mm256_unpacklo_epi8(texels, zero), _mm256_unpacklo_epi8(destinations, zero), add);
-    const __m256i high = BlendWide(_mm256_unpackhi_epi8(texels, zero), _mm256_unpackhi_epi8(destinations, zero), add);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(_mm256_packus_epi16(low, high), opaque));
+    return done;
   }
-  return done;
+  return add ? BlendStepsFor<true>(out, from, count, opaqueTexels, alphaScale)
+             : BlendStepsFor<false>(out, from, count, opaqueTexels, alphaScale);
 }
 
 ZELVO_D3D_AVX2 int StraightCopyAvx2(std::uint8_t* out, const std::uint8_t* from, int count, std::uint32_t alphaFloor,

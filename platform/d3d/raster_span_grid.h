@@ -54,13 +54,20 @@ void RunSpan(const SpanRun& run) {
   // Rows are found once when the span runs along the texture's rows.
   const bool rowsFixed = dv == 0;
   Rows rows = RowsAt<F>(texture, v);
-  // Texel for pixel along a row: the texels are read straight, without clamping.
-  const std::int64_t firstTexel = TexelIndex(u);
-  const bool straight = F == SpanFilter::kPoint && du == (std::uint64_t{1} << 32) && rowsFixed && firstTexel >= 0 &&
+  // Texel for pixel along a row: the texels are read straight, without clamping. Bilinear samples
+  // whose weights are both zero are their first texel alone, so such rows read straight too.
+  std::int64_t firstTexel = TexelIndex(u);
+  bool weightless = true;
+  if constexpr (F == SpanFilter::kLinear) {
+    const Taps tu = LinearTaps(u);
+    firstTexel = tu.index;
+    weightless = tu.weight == 0 && rows.weight == 0;
+  }
+  const bool straight = weightless && du == (std::uint64_t{1} << 32) && rowsFixed && firstTexel >= 0 &&
                         firstTexel + run.count <= texture.width;
   // 32-bit texels whose alpha is used as it stands load four at a time.
   constexpr bool kWideTexels = (T == PixelKind::k8888 || T == PixelKind::kX888) && !Modulated && !Keyed;
-  if constexpr (B == SpanBlend::kCopy && F == SpanFilter::kPoint && !Modulated) {
+  if constexpr (B == SpanBlend::kCopy && !Modulated) {
     if (straight && alphaFloor == 0) {
       const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
       if constexpr (kWideTexels && D == PixelKind::kX888) {
@@ -83,6 +90,49 @@ void RunSpan(const SpanRun& run) {
         StorePixel<D>(out, Narrow<D>(Widen<T>(raw)));
       }
       return;
+    }
+  }
+  if constexpr (B == SpanBlend::kCopy && !Modulated && !Keyed && D == PixelKind::kX888 &&
+                (T == PixelKind::k1555 || T == PixelKind::k4444)) {
+    // Glyphs and other 16-bit pictures copied with or without the alpha test: four texels widened at
+    // a time, the test on each texel's alpha times the scale.
+    if (straight && alphaFloor <= 256) {
+      const std::uint8_t* from = rows.top + firstTexel * 2;
+      const __m128i zero = _mm_setzero_si128(), five = _mm_set1_epi32(0x1F), four = _mm_set1_epi32(0xF);
+      const __m128i below = _mm_set1_epi32(static_cast<int>(alphaFloor) - 1);
+      const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
+      const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+      for (; end - out >= 16; out += 16, from += 8) {
+        const __m128i raw = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from)), zero);
+        __m128i colour, alpha;
+        if constexpr (T == PixelKind::k1555) {
+          const auto widen5 = [&](__m128i v) { return _mm_or_si128(_mm_slli_epi32(v, 3), _mm_srli_epi32(v, 2)); };
+          colour = _mm_or_si128(
+              _mm_or_si128(widen5(_mm_and_si128(raw, five)),
+                           _mm_slli_epi32(widen5(_mm_and_si128(_mm_srli_epi32(raw, 5), five)), 8)),
+              _mm_slli_epi32(widen5(_mm_and_si128(_mm_srli_epi32(raw, 10), five)), 16));
+          alpha = _mm_and_si128(_mm_srai_epi32(_mm_slli_epi32(raw, 16), 31), _mm_set1_epi32(0xFF));
+        } else {
+          const auto widen4 = [&](__m128i v) { return _mm_or_si128(_mm_slli_epi32(v, 4), v); };
+          colour = _mm_or_si128(
+              _mm_or_si128(widen4(_mm_and_si128(raw, four)),
+                           _mm_slli_epi32(widen4(_mm_and_si128(_mm_srli_epi32(raw, 4), four)), 8)),
+              _mm_slli_epi32(widen4(_mm_and_si128(_mm_srli_epi32(raw, 8), four)), 16));
+          alpha = widen4(_mm_srli_epi32(raw, 12));
+        }
+        if (!textureAlpha) alpha = _mm_set1_epi32(255);
+        // The alpha times the scale, floored: the product fits the low sixteen bits of its lane.
+        if (alphaScale != 255) alpha = Floor255(_mm_mullo_epi16(alpha, scale));
+        const __m128i written = _mm_or_si128(colour, opaque);
+        if (alphaFloor == 0) {
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(out), written);
+          continue;
+        }
+        const __m128i pass = _mm_cmpgt_epi32(alpha, below);
+        const __m128i kept = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                         _mm_or_si128(_mm_and_si128(pass, written), _mm_andnot_si128(pass, kept)));
+      }
     }
   }
   if constexpr (B == SpanBlend::kCopy && kWideTexels && D == PixelKind::kX888) {
@@ -126,10 +176,11 @@ void RunSpan(const SpanRun& run) {
           return colour | alpha << 24;
         };
         const std::uint8_t* from = rows.top + firstTexel * BytesOf<T>();
-        if (kWideTexels && textureAlpha) {
+        if (kWideTexels) {
+          // Texels whose alpha is not used count as opaque, as texels without alpha do.
+          const bool opaqueTexels = T == PixelKind::kX888 || !textureAlpha;
           if (StraightRowsAvx2Usable()) {
-            const int done =
-                StraightBlendAvx2(out, from, run.count, B == SpanBlend::kAdd, T == PixelKind::kX888, alphaScale);
+            const int done = StraightBlendAvx2(out, from, run.count, B == SpanBlend::kAdd, opaqueTexels, alphaScale);
             out += done * 4;
             from += done * 4;
             u += static_cast<std::uint64_t>(done) * du;
@@ -137,7 +188,7 @@ void RunSpan(const SpanRun& run) {
           const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
           for (; end - out >= 16; out += 16, from += 16, u += 4 * du) {
             __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-            if constexpr (T == PixelKind::kX888) texels = _mm_or_si128(texels, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+            if (opaqueTexels) texels = _mm_or_si128(texels, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
             if (!plainAlpha) {
               // Each alpha times the scale, floored: the product fits the low sixteen bits of its lane.
               const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));
@@ -158,6 +209,40 @@ void RunSpan(const SpanRun& run) {
           BlendPairX888<B == SpanBlend::kAdd>(out, straightSource(from), straightSource(from + BytesOf<T>()));
         }
       }
+      if constexpr (F == SpanFilter::kLinear && kWideTexels) {
+        // Scaled rows along the texture's rows: four samples at a time wherever each one's two
+        // columns lie inside the texture; the rest one by one.
+        if (rowsFixed) {
+          const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+          const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
+          const std::int64_t lastLeft = texture.width - 2;
+          for (; end - out >= 16; out += 16, u += 4 * du) {
+            Taps taps[4];
+            bool inside = true;
+            for (int k = 0; k < 4; ++k) {
+              taps[k] = LinearTaps(u + static_cast<std::uint64_t>(k) * du);
+              inside = inside && taps[k].index >= 0 && taps[k].index <= lastLeft;
+            }
+            if (!inside) {
+              BlendQuadX888<B == SpanBlend::kAdd>(
+                  out, _mm_setr_epi32(static_cast<int>(source(u)), static_cast<int>(source(u + du)),
+                                      static_cast<int>(source(u + 2 * du)), static_cast<int>(source(u + 3 * du))));
+              continue;
+            }
+            __m128i texels = _mm_unpacklo_epi64(
+                BilinearPair32(rows.top, rows.bottom, taps[0].index, taps[1].index, taps[0].weight, taps[1].weight,
+                               rows.weight),
+                BilinearPair32(rows.top, rows.bottom, taps[2].index, taps[3].index, taps[2].weight, taps[3].weight,
+                               rows.weight));
+            if (T == PixelKind::kX888 || !textureAlpha) texels = _mm_or_si128(texels, opaque);
+            if (!plainAlpha) {
+              const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));
+              texels = _mm_or_si128(_mm_and_si128(texels, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24));
+            }
+            BlendQuadX888<B == SpanBlend::kAdd>(out, texels);
+          }
+        }
+      }
       for (; end - out >= 8; out += 8) {
         if (!rowsFixed) rows = RowsAt<F>(texture, v);
         const std::uint32_t first = source(u);
@@ -171,14 +256,18 @@ void RunSpan(const SpanRun& run) {
       }
     }
   }
-  for (; out != end; u += du, v += dv, out += BytesOf<D>()) {
+  // A straight row's texels are read where they lie: the nearest texel and the sample are the same.
+  const std::uint8_t* from = straight ? rows.top + (firstTexel + (out - run.destination) / BytesOf<D>()) * BytesOf<T>()
+                                      : nullptr;
+  for (; out != end; u += du, v += dv, out += BytesOf<D>(), from += straight ? BytesOf<T>() : 0) {
     if (!rowsFixed) rows = RowsAt<F>(texture, v);
     if constexpr (Keyed) {
-      const std::uint32_t raw =
-          TexelRaw<T>(texture, ClampIndex(TexelIndex(u), texture.width), ClampIndex(TexelIndex(v), texture.height));
+      const std::uint32_t raw = straight ? LoadPixel<T>(from)
+                                         : TexelRaw<T>(texture, ClampIndex(TexelIndex(u), texture.width),
+                                                       ClampIndex(TexelIndex(v), texture.height));
       if (raw >= keyLow && raw <= keyHigh) continue;
     }
-    const std::uint32_t texel = SampleRows<T, F>(texture, rows, u);
+    const std::uint32_t texel = straight ? Widen<T>(LoadPixel<T>(from)) : SampleRows<T, F>(texture, rows, u);
     std::uint32_t colour = texel & 0x00FFFFFFu;
     if constexpr (Modulated) colour = Modulate(colour, modulate);
     if constexpr (B == SpanBlend::kCopy) {

@@ -684,7 +684,8 @@ TEST_F(RasterTest, TriangleListsInPairsMatchOneTriangleAtATime) {
 // A quad whose halves make an axis-aligned rectangle placed texel for pixel goes as one run per row:
 // the pixels must be those of its two triangles drawn one call each, wherever the rectangle sits
 // against pixel centres, texel centres, the viewport and the texture's edges, in either split, and
-// for quads that only look like one (mirrored, scaled, sampling next to a texel edge, overlapping).
+// for quads that only look like one (mirrored, scaled, sampling next to a texel edge, overlapping),
+// under point sampling and bilinear filtering.
 TEST_F(RasterTest, TexelForPixelRectanglesMatchTheirTriangles) {
   struct Case {
     const char* what;
@@ -716,9 +717,9 @@ TEST_F(RasterTest, TexelForPixelRectanglesMatchTheirTriangles) {
   for (auto& t : texels) t = static_cast<std::uint32_t>(random());
   for (auto& t : backdrop) t = static_cast<std::uint32_t>(random()) | 0xFF000000u;
   for (const Case& c : cases) {
-    for (int blend = 0; blend < 6; ++blend) {
+    for (int blend = 0; blend < 12; ++blend) {
       for (const std::uint32_t diffuse : {0xFFFFFFFFu, 0x9060C0A0u}) {
-        const bool flat = blend >= 3;
+        const bool flat = blend % 6 >= 3;
         const std::vector<TexturedVertex> q = Quad(c.x0, c.y0, c.x1, c.y1, diffuse, c.u0, c.v0, c.u1, c.v1);
         std::vector<TexturedVertex> list = c.otherSplit ? std::vector<TexturedVertex>{q[0], q[1], q[3], q[3], q[2], q[0]}
                                                         : std::vector<TexturedVertex>{q[0], q[1], q[2], q[3], q[2], q[1]};
@@ -736,6 +737,7 @@ TEST_F(RasterTest, TexelForPixelRectanglesMatchTheirTriangles) {
                              pf::d3d::Narrow<pf::d3d::PixelKind::k8888>(texels[9])};
           texture->SetColorKey(pf::DDCKEY_SRCBLT, &key);
           ModulateStage0(texture);
+          Filter(blend >= 6 ? pf::D3DTFG_LINEAR : pf::D3DTFG_POINT);
           device_->SetRenderState(pf::D3DRS_COLORKEYENABLE, 1);
           if (blend % 3 == 1) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
           if (blend % 3 == 2) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_ONE);
@@ -755,6 +757,7 @@ TEST_F(RasterTest, TexelForPixelRectanglesMatchTheirTriangles) {
           }
         }
         EXPECT_EQ(results[0], results[1]) << c.what << ", blend " << blend % 3 << (flat ? ", flat" : ", Gouraud")
+                                          << (blend >= 6 ? ", bilinear" : ", point")
                                           << ", diffuse " << std::hex << diffuse;
       }
     }
