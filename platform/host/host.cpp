@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -109,10 +110,21 @@ bool DisplayPresent() {
   return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
 }
 
+// Without a display the window cannot be shown; running on unseen would leave the user with a
+// program that never ends, so headless must be asked for.
 std::unique_ptr<Host> ChooseHost() {
   const char* chosen = std::getenv("ZELVO_HOST");
-  bool headless = chosen != nullptr ? std::strcmp(chosen, "headless") == 0 : !DisplayPresent();
-  return headless ? MakeHeadlessHost() : MakeSdlHost();
+  if (chosen == nullptr || *chosen == '\0') {
+    if (!DisplayPresent()) {
+      std::fprintf(stderr,
+                   "%s: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
+                   "set ZELVO_HOST=headless to run without one\n",
+                   program_invocation_short_name);
+      return nullptr;
+    }
+    return MakeSdlHost();
+  }
+  return std::strcmp(chosen, "headless") == 0 ? MakeHeadlessHost() : MakeSdlHost();
 }
 
 }  // namespace
@@ -125,7 +137,7 @@ bool Host::PollEvent(Event* out) {
     if (inputNotice_ != nullptr) inputNotice_(2);
   }
   if ((out->kind == EventKind::kKeyDown || out->kind == EventKind::kKeyUp) && out->key >= 0 && out->key < 512) {
-    keyDown_[out->key] = out->kind == EventKind::kKeyDown;
+    NoteKey(out->key, out->kind == EventKind::kKeyDown);
     if (inputNotice_ != nullptr) inputNotice_(0);
   }
   if (out->kind == EventKind::kMouseMove || out->kind == EventKind::kMouseButton) {
@@ -141,7 +153,10 @@ bool Host::PollEvent(Event* out) {
   if (out->kind == EventKind::kFocus) focused_ = out->value != 0;
   if (out->kind == EventKind::kFocus && out->value == 0) {
     // Keys and buttons released while away are never reported.
+    std::lock_guard<std::mutex> lock(keyMutex_);
     std::memset(keyDown_, 0, sizeof keyDown_);
+    std::memset(downSincePresent_, 0, sizeof downSincePresent_);
+    for (auto& until : heldUntil_) until = {};
     mouseButtons_ = 0;
   }
   return true;
@@ -204,6 +219,7 @@ void Host::Present(const std::uint32_t* pixels, int width, int height, int pitch
     lastWidth_ = width;
     lastHeight_ = height;
     number = ++framesPresented_;
+    ReleaseTappedKeys();
     DumpFrameIfAsked(number, lastFrame_.data(), width, height);
     if (const pf::testing::PresentedFrameWatcher watcher = g_frameWatcher.load()) {
       watcher(number, lastFrame_.data(), width, height);
@@ -225,7 +241,31 @@ std::uint64_t Host::PresentedFrameCount() {
   return framesPresented_;
 }
 
-bool Host::IsKeyDown(int scancode) const { return scancode >= 0 && scancode < 512 && keyDown_[scancode]; }
+bool Host::IsKeyDown(int scancode) const {
+  if (scancode < 0 || scancode >= 512) return false;
+  std::lock_guard<std::mutex> lock(keyMutex_);
+  return keyDown_[scancode] || std::chrono::steady_clock::now() < heldUntil_[scancode];
+}
+
+// A key let go before any frame was presented since it went down stays down until the next frame
+// is presented, so a tap between two frames is seen by that frame's reads. A program that presents
+// no frames sees it for a short while instead.
+void Host::NoteKey(int scancode, bool down) {
+  std::lock_guard<std::mutex> lock(keyMutex_);
+  keyDown_[scancode] = down;
+  if (down) {
+    downSincePresent_[scancode] = true;
+    heldUntil_[scancode] = {};
+  } else if (downSincePresent_[scancode]) {
+    heldUntil_[scancode] = std::chrono::steady_clock::now() + kTapHold;
+  }
+}
+
+void Host::ReleaseTappedKeys() {
+  std::lock_guard<std::mutex> lock(keyMutex_);
+  std::memset(downSincePresent_, 0, sizeof downSincePresent_);
+  for (auto& until : heldUntil_) until = {};
+}
 
 void Host::MousePosition(int* x, int* y) const {
   if (x != nullptr) *x = mouseX_;

@@ -3,6 +3,7 @@
 // with a memory framebuffer and scripted input. ZELVO_HOST picks it ("sdl", the default when a
 // display is present, or "headless"). Window calls and event polling happen on the thread that
 // opened the window; Present and the frame readback may come from any thread.
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -82,7 +83,8 @@ class Host {
   std::uint64_t ReadLastFrame(std::vector<std::uint32_t>* pixels, int* width, int* height);
   std::uint64_t PresentedFrameCount();
 
-  // Keys held down as seen through the polled events (scancodes 0..511).
+  // Keys held down as seen through the polled events (scancodes 0..511). A key pressed and let go
+  // between two presented frames counts as down until the next frame is presented.
   bool IsKeyDown(int scancode) const;
   // The mouse as last seen through the polled events, relative to the client area.
   void MousePosition(int* x, int* y) const;
@@ -127,7 +129,14 @@ class Host {
   int lastWidth_ = 0;
   int lastHeight_ = 0;
   std::uint64_t framesPresented_ = 0;
+  // How long a tapped key stays down when no frame is presented after it.
+  static constexpr std::chrono::milliseconds kTapHold{250};
+  void NoteKey(int scancode, bool down);
+  void ReleaseTappedKeys();
+  mutable std::mutex keyMutex_;
   bool keyDown_[512] = {};
+  bool downSincePresent_[512] = {};
+  std::chrono::steady_clock::time_point heldUntil_[512] = {};
   int mouseX_ = 0;
   int mouseY_ = 0;
   int mouseButtons_ = 0;
