@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <ctime>
 #include <memory>
 
 namespace pf::host {
@@ -104,6 +105,12 @@ void ApplyPadEvent(const Event& event) {
   }
 }
 
+std::uint64_t MonotonicNs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + static_cast<std::uint64_t>(now.tv_nsec);
+}
+
 bool DisplayPresent() {
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -155,8 +162,8 @@ bool Host::PollEvent(Event* out) {
     // Keys and buttons released while away are never reported.
     std::lock_guard<std::mutex> lock(keyMutex_);
     std::memset(keyDown_, 0, sizeof keyDown_);
-    std::memset(downSincePresent_, 0, sizeof downSincePresent_);
-    for (auto& until : heldUntil_) until = {};
+    std::memset(unseenDown_, 0, sizeof unseenDown_);
+    std::memset(tapHeld_, 0, sizeof tapHeld_);
     mouseButtons_ = 0;
   }
   return true;
@@ -244,27 +251,39 @@ std::uint64_t Host::PresentedFrameCount() {
 bool Host::IsKeyDown(int scancode) const {
   if (scancode < 0 || scancode >= 512) return false;
   std::lock_guard<std::mutex> lock(keyMutex_);
-  return keyDown_[scancode] || std::chrono::steady_clock::now() < heldUntil_[scancode];
+  if (keyDown_[scancode]) {
+    unseenDown_[scancode] = false;
+    return true;
+  }
+  if (tapHeld_[scancode] && MonotonicNs() < heldUntilNs_[scancode]) {
+    tapSeen_[scancode] = true;
+    return true;
+  }
+  return false;
 }
 
-// A key let go before any frame was presented since it went down stays down until the next frame
-// is presented, so a tap between two frames is seen by that frame's reads. A program that presents
-// no frames sees it for a short while instead.
+// A key let go before any read saw it down (pressed and released between two frames) stays down
+// until a read has seen it and the next frame is presented, so the tap counts for one frame. A
+// program that presents no frames sees it for a short while instead.
 void Host::NoteKey(int scancode, bool down) {
   std::lock_guard<std::mutex> lock(keyMutex_);
   keyDown_[scancode] = down;
   if (down) {
-    downSincePresent_[scancode] = true;
-    heldUntil_[scancode] = {};
-  } else if (downSincePresent_[scancode]) {
-    heldUntil_[scancode] = std::chrono::steady_clock::now() + kTapHold;
+    unseenDown_[scancode] = true;
+    tapHeld_[scancode] = false;
+  } else if (unseenDown_[scancode]) {
+    unseenDown_[scancode] = false;
+    tapHeld_[scancode] = true;
+    tapSeen_[scancode] = false;
+    heldUntilNs_[scancode] = MonotonicNs() + kTapHoldNs;
   }
 }
 
 void Host::ReleaseTappedKeys() {
   std::lock_guard<std::mutex> lock(keyMutex_);
-  std::memset(downSincePresent_, 0, sizeof downSincePresent_);
-  for (auto& until : heldUntil_) until = {};
+  for (int scancode = 0; scancode < 512; ++scancode) {
+    if (tapSeen_[scancode]) tapHeld_[scancode] = false;
+  }
 }
 
 void Host::MousePosition(int* x, int* y) const {

@@ -3,7 +3,6 @@
 // with a memory framebuffer and scripted input. ZELVO_HOST picks it ("sdl", the default when a
 // display is present, or "headless"). Window calls and event polling happen on the thread that
 // opened the window; Present and the frame readback may come from any thread.
-#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -84,7 +83,7 @@ class Host {
   std::uint64_t PresentedFrameCount();
 
   // Keys held down as seen through the polled events (scancodes 0..511). A key pressed and let go
-  // between two presented frames counts as down until the next frame is presented.
+  // before any read saw it counts as down until a read has seen it and a frame is presented.
   bool IsKeyDown(int scancode) const;
   // The mouse as last seen through the polled events, relative to the client area.
   void MousePosition(int* x, int* y) const;
@@ -129,14 +128,16 @@ class Host {
   int lastWidth_ = 0;
   int lastHeight_ = 0;
   std::uint64_t framesPresented_ = 0;
-  // How long a tapped key stays down when no frame is presented after it.
-  static constexpr std::chrono::milliseconds kTapHold{250};
+  // How long a tapped key stays down at most when no frame is presented after it.
+  static constexpr std::uint64_t kTapHoldNs = 250000000;
   void NoteKey(int scancode, bool down);
   void ReleaseTappedKeys();
   mutable std::mutex keyMutex_;
   bool keyDown_[512] = {};
-  bool downSincePresent_[512] = {};
-  std::chrono::steady_clock::time_point heldUntil_[512] = {};
+  mutable bool unseenDown_[512] = {};   // down, and no read has seen it yet
+  bool tapHeld_[512] = {};              // let go unseen: still reported down
+  mutable bool tapSeen_[512] = {};      // a held tap a read has seen
+  std::uint64_t heldUntilNs_[512] = {};   // on the monotonic clock
   int mouseX_ = 0;
   int mouseY_ = 0;
   int mouseButtons_ = 0;

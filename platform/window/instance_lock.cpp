@@ -1,9 +1,9 @@
 // The single-instance lock: an advisory lock on a file in the user's runtime folder
 // (XDG_RUNTIME_DIR, or a folder of the user's own in the system temporary folder) whose name is the
-// hex of the CP932 name, so any name maps to a valid file name and each user has copies of their own. The kernel drops the lock when
-// the process ends, however it ends. The holder removes the file when it lets go, so names do not
-// pile up in the temporary folder; a taker therefore checks that the file it locked is still the
-// one under the name, since a releasing holder may have unlinked it in between.
+// hex of the CP932 name, so any name maps to a valid file name and each user has copies of their
+// own. The kernel drops the lock when the process ends, however it ends. The holder removes the
+// file when it lets go, so names do not pile up; a taker therefore checks that the file it locked
+// is still the one under the name, since a releasing holder may have unlinked it in between.
 #include "platform/kernel/kernel_testing.h"
 #include "platform/window/window.h"
 #include "platform/window/window_testing.h"
