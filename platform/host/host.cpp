@@ -279,6 +279,11 @@ void Host::NoteKey(int scancode, bool down) {
   }
 }
 
+void Host::ForgetTappedKeys() {
+  std::lock_guard<std::mutex> lock(keyMutex_);
+  std::memset(tapHeld_, 0, sizeof tapHeld_);
+}
+
 void Host::ReleaseTappedKeys() {
   std::lock_guard<std::mutex> lock(keyMutex_);
   for (int scancode = 0; scancode < 512; ++scancode) {
@@ -366,6 +371,10 @@ void InjectDropFile(const char* utf8Path) {
 }
 
 void InjectExposed() { host::Inject(host::MakeEvent(EventKind::kExposed)); }
+
+void ForgetTappedKeys() {
+  if (host::Host* current = host::CurrentHost()) current->ForgetTappedKeys();
+}
 
 void PlugPad(int slot, const char* name, int axes, int buttons, int hats, bool rumble) {
   host::PlugVirtualPad(slot, name, axes, buttons, hats, rumble);

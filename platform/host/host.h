@@ -107,6 +107,8 @@ class Host {
   int MouseButtons() const;
   // Whether the window has the keyboard focus, as last seen through the polled events.
   bool HasFocus() const;
+  // Every key let go before a read saw it is up at once (host_testing.h).
+  void ForgetTappedKeys();
 
  protected:
   // Kept up to date by each host's window calls.
