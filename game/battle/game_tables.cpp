@@ -1,4 +1,5 @@
 #include "game/battle/game_tables.h"
+#include "game/battle/resources.h"
 
 #include <zelvo/zelvo.h>
 
@@ -146,7 +147,7 @@ void FillWeaponRecords() {
     CopyText(record.description, sizeof record.description, source.description);
     char path[64];
     std::snprintf(path, sizeof path, "bmp\\weapon\\%s.bmp", source.file);
-    record.picture = LoadGraphFile(path, 0);
+    record.picture = LoadPicture(path);
     record.price = source.price;
     record.attack = source.attack;
     record.initialAmmunition = source.initialAmmunition;

@@ -27,10 +27,16 @@ namespace {
 
 constexpr int kSoundBuffers = 3;
 
+void ReportMissing(const char* kind, const char* path) {
+  std::fprintf(stderr, "horundel: the %s %s cannot be loaded; the game goes on without it\n", kind, path);
+}
+
 // A picture cut into cells, row by row; the handles stay -1 when the file does not load.
 void LoadCells(const char* path, int total, int across, int down, int width, int height, int* handles) {
   for (int i = 0; i < total; ++i) handles[i] = -1;
-  LoadGraphFileDivided(path, total, across, down, width, height, handles, 0);
+  if (LoadGraphFileDivided(path, total, across, down, width, height, handles, 0) == -1) {
+    ReportMissing("picture", path);
+  }
 }
 
 // Numbered part pictures "<folder>\<letter><hundreds><tens><units>.bmp" from first to last.
@@ -40,7 +46,7 @@ void LoadNumberedParts(const char* folder, char letter, int first, int last, int
     char path[64];
     std::snprintf(path, sizeof path, "bmp\\%s\\%c%d%d%d.bmp", folder, letter, number / 100, number / 10 % 10,
                   number % 10);
-    handles[number] = LoadGraphFile(path, 0);
+    handles[number] = LoadPicture(path);
   }
 }
 
@@ -48,16 +54,16 @@ void LoadHudPictures() {
   for (int i = 0; i < 9; ++i) {
     char path[64];
     std::snprintf(path, sizeof path, "bmp\\system\\flame%02d.bmp", i);
-    g_pictures.hudFrames[i] = LoadGraphFile(path, 0);
+    g_pictures.hudFrames[i] = LoadPicture(path);
   }
-  g_pictures.hpBar = LoadGraphFile("bmp\\system\\hpbar.bmp", 0);
-  g_pictures.statusBase = LoadGraphFile("bmp\\system\\statusbase.bmp", 0);
-  g_pictures.statusWeaponNumber = LoadGraphFile("bmp\\system\\statusweaponnum.bmp", 0);
-  g_pictures.doorBase = LoadGraphFile("bmp\\system\\doorbase.bmp", 0);
-  g_pictures.doorBottom = LoadGraphFile("bmp\\system\\doorbottom.bmp", 0);
-  g_pictures.doorTop = LoadGraphFile("bmp\\system\\doortop.bmp", 0);
-  g_pictures.door = LoadGraphFile("bmp\\system\\doordoor.bmp", 0);
-  g_pictures.statusWeaponDisplay = LoadGraphFile("bmp\\system\\statusweapondisp.bmp", 0);
+  g_pictures.hpBar = LoadPicture("bmp\\system\\hpbar.bmp");
+  g_pictures.statusBase = LoadPicture("bmp\\system\\statusbase.bmp");
+  g_pictures.statusWeaponNumber = LoadPicture("bmp\\system\\statusweaponnum.bmp");
+  g_pictures.doorBase = LoadPicture("bmp\\system\\doorbase.bmp");
+  g_pictures.doorBottom = LoadPicture("bmp\\system\\doorbottom.bmp");
+  g_pictures.doorTop = LoadPicture("bmp\\system\\doortop.bmp");
+  g_pictures.door = LoadPicture("bmp\\system\\doordoor.bmp");
+  g_pictures.statusWeaponDisplay = LoadPicture("bmp\\system\\statusweapondisp.bmp");
   LoadCells("bmp\\system\\number.bmp", 14, 14, 1, 30, 40, g_pictures.digits);
 }
 
@@ -69,34 +75,46 @@ void LoadMotionPictureSets() {
   HoberPictures[0] = TankPictures[0];
   LoadNumberedParts("chara05", 'f', 1, kHoberPictures - 1, -1, HoberPictures);
   LoadNumberedParts("chara06", 'g', 0, 3, -1, HeliPictures);
-  HeliPictures[4] = LoadGraphFile("bmp\\enemy\\autogun.bmp", 0);
-  RiveterPictures[21] = LoadGraphFile("bmp\\chara03\\canon.bmp", 0);
+  HeliPictures[4] = LoadPicture("bmp\\enemy\\autogun.bmp");
+  RiveterPictures[21] = LoadPicture("bmp\\chara03\\canon.bmp");
   RiveterPictures[22] = HoberPictures[3];
 }
 
 void LoadEffectPictures() {
   LoadCells("bmp\\effect\\expload1.bmp", 6, 10, 1, 64, 64, g_pictures.explosion);
-  g_pictures.bullet = LoadGraphFile("bmp\\effect\\bullet.bmp", 0);
-  g_pictures.missile = LoadGraphFile("bmp\\effect\\missile.bmp", 0);
-  g_pictures.mine = LoadGraphFile("bmp\\effect\\mine.bmp", 0);
-  g_pictures.chargedBullet = LoadGraphFile("bmp\\effect\\bulletcharge.bmp", 0);
-  g_pictures.energyTank = LoadGraphFile("bmp\\effect\\energytank.bmp", 0);
-  g_pictures.needle = LoadGraphFile("bmp\\effect\\needle.bmp", 0);
-  g_pictures.mine2 = LoadGraphFile("bmp\\effect\\mine2.bmp", 0);
+  g_pictures.bullet = LoadPicture("bmp\\effect\\bullet.bmp");
+  g_pictures.missile = LoadPicture("bmp\\effect\\missile.bmp");
+  g_pictures.mine = LoadPicture("bmp\\effect\\mine.bmp");
+  g_pictures.chargedBullet = LoadPicture("bmp\\effect\\bulletcharge.bmp");
+  g_pictures.energyTank = LoadPicture("bmp\\effect\\energytank.bmp");
+  g_pictures.needle = LoadPicture("bmp\\effect\\needle.bmp");
+  g_pictures.mine2 = LoadPicture("bmp\\effect\\mine2.bmp");
   LoadCells("bmp\\effect\\light_b.bmp", 8, 10, 1, 64, 64, g_pictures.blueLights);
   LoadCells("bmp\\effect\\light_r.bmp", 8, 10, 1, 64, 64, g_pictures.redLights);
   LoadCells("bmp\\effect\\emotion1.bmp", 3, 3, 1, 40, 40, g_pictures.emotions);
-  g_pictures.hitSpark = LoadGraphFile("bmp\\effect\\hit.bmp", 0);
-  g_pictures.bonus = LoadGraphFile("bmp\\effect\\bonus.bmp", 0);
-  g_pictures.eventIcons[0] = LoadGraphFile("bmp\\effect\\enemy.bmp", 0);
-  g_pictures.eventIcons[1] = LoadGraphFile("bmp\\effect\\rest.bmp", 0);
-  g_pictures.eventIcons[2] = LoadGraphFile("bmp\\effect\\shop.bmp", 0);
-  g_pictures.eventIcons[3] = LoadGraphFile("bmp\\effect\\help.bmp", 0);
-  g_pictures.entrance = LoadGraphFile("bmp\\effect\\in.bmp", 0);
-  g_pictures.goalArrow = LoadGraphFile("bmp\\effect\\go.bmp", 0);
+  g_pictures.hitSpark = LoadPicture("bmp\\effect\\hit.bmp");
+  g_pictures.bonus = LoadPicture("bmp\\effect\\bonus.bmp");
+  g_pictures.eventIcons[0] = LoadPicture("bmp\\effect\\enemy.bmp");
+  g_pictures.eventIcons[1] = LoadPicture("bmp\\effect\\rest.bmp");
+  g_pictures.eventIcons[2] = LoadPicture("bmp\\effect\\shop.bmp");
+  g_pictures.eventIcons[3] = LoadPicture("bmp\\effect\\help.bmp");
+  g_pictures.entrance = LoadPicture("bmp\\effect\\in.bmp");
+  g_pictures.goalArrow = LoadPicture("bmp\\effect\\go.bmp");
 }
 
 }  // namespace
+
+int LoadPicture(const char* path) {
+  const int handle = LoadGraphFile(path, 0);
+  if (handle == -1) ReportMissing("picture", path);
+  return handle;
+}
+
+int LoadSound(const char* path, int buffers) {
+  const int handle = LoadSoundFile(path, buffers, -1);
+  if (handle == -1) ReportMissing("sound", path);
+  return handle;
+}
 
 void LoadAll() {
   FillKeyNames();
@@ -105,7 +123,7 @@ void LoadAll() {
   LoadCells("bmp\\object\\object.bmp", 11, 5, 3, 128, 128, g_pictures.tiles);
   LoadMotionFiles();
   LoadEffectPictures();
-  for (int i = 0; i < kSoundEffects; ++i) SoundEffectTable[i] = LoadSoundFile(kSoundEffectFiles[i], kSoundBuffers, -1);
+  for (int i = 0; i < kSoundEffects; ++i) SoundEffectTable[i] = LoadSound(kSoundEffectFiles[i], kSoundBuffers);
   FillWeaponShopOrder();
   FillWeaponRecords();
   FillSkillShopOrder();

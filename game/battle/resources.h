@@ -41,4 +41,9 @@ extern const char* const kSoundEffectFiles[kSoundEffects];
 
 void LoadAll();
 
+// A picture or sound the game can go without: loaded as the library loads it, and when it cannot
+// be, named on stderr so that the owner of the data folder learns what is missing.
+int LoadPicture(const char* path);
+int LoadSound(const char* path, int buffers);
+
 }  // namespace horundel

@@ -2,6 +2,9 @@
 
 #include <zelvo/zelvo.h>
 
+#include <cstdint>
+#include <cstdio>
+
 #include "game/battle/battle_state.h"
 #include "game/battle/game_math.h"
 #include "game/battle/game_tables.h"
@@ -22,6 +25,12 @@ EntryScreens RealEntryScreens() { return EntryScreens{RunMenu, RunMission, SaveL
 
 EntryScreens g_entryScreens = RealEntryScreens();
 
+const char* const kRequiredGameFiles[kRequiredGameFileCount] = {
+    "mot\\mot_mychr.dat",   "mot\\mot_plier.dat",   "mot\\mot_riveter.dat", "mot\\mot_tank.dat",
+    "mot\\mot_hober.dat",   "mot\\mot_heli.dat",    "map\\easy\\c0000.dat", "map\\easy\\c0100.dat",
+    "map\\hard\\c0000.dat", "map\\hard\\c0100.dat", "text\\battle0000.dat", "text\\advice00.dat",
+};
+
 namespace {
 
 constexpr int kScreenWidth = 640;
@@ -40,6 +49,22 @@ bool EndsProgram(int result) { return result == kQuitResult || QuitRequested(); 
 
 // A mission returns 0 when it ended in play; anything else is the end of the program.
 bool MissionEndsProgram(int result) { return result != 0 || QuitRequested(); }
+
+// Each required file must open, loose or packed, and hold at least a byte; every one that does not
+// is named on stderr. 0 when all are there.
+int CheckGameFiles() {
+  int missing = 0;
+  for (const char* path : kRequiredGameFiles) {
+    const intptr_t stream = OpenReadStream(path, 0);
+    const bool readable = stream != 0 && ReadStreamByte(stream) >= 0;
+    if (stream != 0) CloseReadStream(stream);
+    if (readable) continue;
+    std::fprintf(stderr, "horundel: the data folder has no readable %s; the game cannot be played without it\n",
+                 path);
+    ++missing;
+  }
+  return missing == 0 ? 0 : -1;
+}
 
 void StartUpOptions() {
   SetLogFileEnabled(0);
@@ -66,7 +91,7 @@ void FillScreen(int red, int green, int blue) {
 // The logo on white, rising out of black and sinking back into it. A quit leaves the picture to
 // the library's shut-down.
 void ShowLogo() {
-  const int logo = LoadGraphFile(kLogoFile, 0);
+  const int logo = LoadPicture(kLogoFile);
   int blackness = 255;
   for (int frame = 0; frame < kLogoFrames;) {
     if (!BeginScreenFrame()) return;
@@ -164,9 +189,15 @@ int WinMain() {
   SetDefaultKeyBindings();
   for (int& flag : GalleryFlags) flag = 0;
   LoadConfig();
-  SaveConfig();
   StartUpOptions();
   if (StartUpLibrary() != 0) return -1;
+  if (CheckGameFiles() != 0) {
+    ShutDownLibrary();
+    return kMissingGameFiles;
+  }
+  // Written back only once the game can run here: a copy that cannot start (a second copy, or one
+  // in the wrong folder) leaves every file as it found it.
+  SaveConfig();
   LoadGameResources();
   InstallShellServices();
   ShowLogo();

@@ -46,7 +46,16 @@ void ResetNewGame();
 // The blackness of the logo fade after frame i (1..160) given the blackness before it.
 int StepLogoBlackness(int blackness, int frame);
 
-// Runs the whole program; 0 after a normal end, -1 when the library could not start.
+// The files without which the game cannot be played: the motion tables, the first map of the
+// training and of mission 1 in both map sets, and the first training and advice texts.
+constexpr int kRequiredGameFileCount = 12;
+extern const char* const kRequiredGameFiles[kRequiredGameFileCount];
+
+// Exit status when the data folder lacks a file of kRequiredGameFiles.
+constexpr int kMissingGameFiles = 1;
+
+// Runs the whole program; 0 after a normal end, -1 when the library could not start,
+// kMissingGameFiles when the data folder cannot be played.
 int WinMain();
 
 }  // namespace horundel

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include <zelvo/zelvo.h>
 
@@ -12,6 +14,7 @@
 #include "game/battle/shell_services.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/runtime_files.h"
+#include "game/shell/shop_rules.h"
 
 namespace horundel {
 
@@ -21,68 +24,143 @@ int WindowModeSetting = 1;
 namespace {
 
 constexpr const char* kConfigPath = "save\\saveconfig.dat";
-constexpr int kLineBufferSize = 100;
+constexpr const char* kDamagedConfigPath = "save\\saveconfig.dat.bad";
 constexpr int kStoredMissionFirst = 1;   // mission 0, the training, is never stored
 constexpr int kStoredMissions = 5;
+constexpr int kLastAdvice = 12;
+// Far above what either file holds (the configuration is under 300 bytes, a slot under 2 KiB):
+// a longer file is damaged and is not read whole.
+constexpr int kMostFileBytes = 16384;
 
-// Reads up to `wanted` lines; returns how many were read.
-int ReadLines(const char* path, char (*lines)[kLineBufferSize], int wanted) {
+// Set while a damaged configuration could not be moved aside: it is not written over.
+bool configKeptInPlace = false;
+
+// The file's CR LF ended lines. kFileMissing when it cannot be opened, kFileDamaged when it is
+// longer than any good file, holds more than `mostLines` lines or ends inside a line.
+enum FileRead { kFileRead, kFileMissing, kFileDamaged };
+FileRead ReadFileLines(const char* path, int mostLines, std::vector<std::string>* lines) {
   const intptr_t stream = OpenReadStream(path, 0);
-  if (stream == 0) return -1;
-  int count = 0;
-  while (count < wanted && ReadStreamLine(lines[count], kLineBufferSize, stream) >= 0) ++count;
+  if (stream == 0) return kFileMissing;
+  std::string bytes;
+  for (int byte; static_cast<int>(bytes.size()) <= kMostFileBytes && (byte = ReadStreamByte(stream)) >= 0;) {
+    bytes += static_cast<char>(byte);
+  }
   CloseReadStream(stream);
-  return count;
+  if (static_cast<int>(bytes.size()) > kMostFileBytes) return kFileDamaged;
+  lines->clear();
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const std::size_t end = bytes.find("\r\n", at);
+    if (end == std::string::npos || static_cast<int>(lines->size()) == mostLines) return kFileDamaged;
+    lines->push_back(bytes.substr(at, end - at));
+    at = end + 2;
+  }
+  return kFileRead;
 }
 
-// `count` comma-separated decimal ints, as "%d,%d,..." reads them: blanks may lead each number,
-// anything may follow the last. A number outside the int range does not parse.
-bool ParseInts(const char* line, int* out, int count) {
-  const char* at = line;
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// `count` comma-separated decimal ints and nothing else (blanks may stand around each). A number
+// outside the int range does not parse.
+bool ParseInts(const std::string& line, int* out, int count) {
+  const char* at = line.c_str();
   for (int i = 0; i < count; ++i) {
     if (i > 0) {
       if (*at != ',') return false;
       ++at;
     }
+    while (IsBlank(*at)) ++at;
+    if (*at != '-' && (*at < '0' || *at > '9')) return false;
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(at, &end, 10);
     if (end == at || errno == ERANGE || value < INT_MIN || value > INT_MAX) return false;
     out[i] = static_cast<int>(value);
     at = end;
+    while (IsBlank(*at)) ++at;
   }
-  return true;
+  return *at == '\0';
 }
+
+struct ValueRange {
+  int minimum;
+  int maximum;
+};
+
+bool InRange(int value, ValueRange range) { return value >= range.minimum && value <= range.maximum; }
+
+constexpr ValueRange kFlagRange{0, 1};
+constexpr ValueRange kCountRange{0, INT_MAX};
 
 struct ConfigField {
   int* value;
-  int minimum;
-  int maximum;
+  ValueRange range;
 };
 
 // The configuration file's lines in order, each with the range its users index by.
 int ConfigFields(ConfigField* fields) {
   int n = 0;
-  fields[n++] = {&GameSettings.musicOff, 0, 1};
-  fields[n++] = {&GameSettings.musicVolume, 0, 255};
-  fields[n++] = {&GameSettings.seVolume, 0, 255};
-  fields[n++] = {&WindowModeSetting, 0, 1};
-  fields[n++] = {&GameSettings.hitWait, 0, 3};
-  fields[n++] = {&GameSettings.autoWeaponChange, 0, 1};
-  fields[n++] = {&GameSettings.twoButtonSpecial, 0, 1};
+  fields[n++] = {&GameSettings.musicOff, kFlagRange};
+  fields[n++] = {&GameSettings.musicVolume, {0, 255}};
+  fields[n++] = {&GameSettings.seVolume, {0, 255}};
+  fields[n++] = {&WindowModeSetting, kFlagRange};
+  fields[n++] = {&GameSettings.hitWait, {0, 3}};
+  fields[n++] = {&GameSettings.autoWeaponChange, kFlagRange};
+  fields[n++] = {&GameSettings.twoButtonSpecial, kFlagRange};
   for (int e = 0; e < kActionCount; ++e) {
-    fields[n++] = {&KeyBindings[e].keyCode, 0, 255};
-    fields[n++] = {&KeyBindings[e].padBit, 0, 31};
+    fields[n++] = {&KeyBindings[e].keyCode, {0, 255}};
+    fields[n++] = {&KeyBindings[e].padBit, {0, 31}};
   }
-  for (int& flag : GalleryFlags) fields[n++] = {&flag, 0, 1};
+  for (int& flag : GalleryFlags) fields[n++] = {&flag, kFlagRange};
   return n;
 }
 
-int ClampValue(int value, int minimum, int maximum) {
-  return value < minimum ? minimum : value > maximum ? maximum : value;
-}
+// The lines of a slot file: how many lines of this kind, the values on each, and their ranges.
+struct SlotLines {
+  int lineCount;
+  int valueCount;
+  ValueRange ranges[5];
+};
+constexpr ValueRange kAnyValue{INT_MIN, INT_MAX};
+constexpr SlotLines kSlotLayout[] = {
+    {1, 5, {{1, 9999}, {1, 12}, {1, 31}, {0, 23}, {0, 59}}},   // date and time of the save
+    {1, 1, {{1, 2}}},                                           // shown mission
+    {1, 1, {{1, 4}}},                                           // difficulty
+    {1, 1, {kCountRange}},                                      // money
+    {1, 1, {{1, kMostHpGauges}}},
+    {1, 1, {{0, kMostAirBoosts}}},
+    {1, 1, {{2, kLastCarriedSlot}}},                            // weapon slots in use
+    {1, 1, {{0, kLastAdvice}}},
+    {kWeaponCount, 1, {kFlagRange}},                            // weapons offered in the shop
+    {kSkillCount, 1, {kFlagRange}},                             // skills owned
+    // Missions 1..5: any value but 0 stands for cleared; best time, maximum hit and high score.
+    {kStoredMissions, 4, {kAnyValue, kCountRange, kCountRange, kCountRange}},
+};
 
-int FlagValue(int value) { return value != 0 ? 1 : 0; }
+// Reads and checks the whole slot: every line there, and every value on it within its range.
+struct SlotValues {
+  int lines[kSlotLineCount][5];
+};
+SlotState ReadSlotValues(int slot, SlotValues* values) {
+  if (slot < 0 || slot >= kSaveSlotCount) return kSlotEmpty;
+  char path[32];
+  SaveSlotPath(slot, path, sizeof(path));
+  std::vector<std::string> lines;
+  const FileRead read = ReadFileLines(path, kSlotLineCount, &lines);
+  if (read == kFileMissing) return kSlotEmpty;
+  if (read == kFileDamaged || static_cast<int>(lines.size()) != kSlotLineCount) return kSlotDamaged;
+  int line = 0;
+  for (const SlotLines& kind : kSlotLayout) {
+    for (int i = 0; i < kind.lineCount; ++i, ++line) {
+      int* out = values->lines[line];
+      if (!ParseInts(lines[static_cast<std::size_t>(line)], out, kind.valueCount)) return kSlotDamaged;
+      for (int v = 0; v < kind.valueCount; ++v) {
+        if (!InRange(out[v], kind.ranges[v])) return kSlotDamaged;
+      }
+    }
+  }
+  return kSlotValid;
+}
 
 }  // namespace
 
@@ -91,6 +169,7 @@ void SaveSlotPath(int slot, char* path, int size) {
 }
 
 int SaveConfig() {
+  if (configKeptInPlace) return -1;
   pf::TextFile* file = pf::TextFileOpen(kConfigPath, "w");
   if (file == nullptr) return -1;
   ConfigField fields[kConfigLineCount];
@@ -101,17 +180,31 @@ int SaveConfig() {
 }
 
 int LoadConfig() {
-  char lines[kConfigLineCount][kLineBufferSize];
-  const int read = ReadLines(kConfigPath, lines, kConfigLineCount);
-  if (read < 0) return -1;
+  configKeptInPlace = false;
+  std::vector<std::string> lines;
+  const FileRead read = ReadFileLines(kConfigPath, kConfigLineCount, &lines);
+  if (read == kFileMissing) return -1;
   ConfigField fields[kConfigLineCount];
   ConfigFields(fields);
-  for (int i = 0; i < read; ++i) {
-    int value = 0;
-    if (ParseInts(lines[i], &value, 1) && value >= fields[i].minimum && value <= fields[i].maximum) {
-      *fields[i].value = value;
-    }
+  int values[kConfigLineCount];
+  bool whole = read == kFileRead && static_cast<int>(lines.size()) == kConfigLineCount;
+  for (int i = 0; whole && i < kConfigLineCount; ++i) {
+    whole = ParseInts(lines[static_cast<std::size_t>(i)], &values[i], 1) && InRange(values[i], fields[i].range);
   }
+  if (!whole) {
+    // Read in part, values would land in the wrong fields: the defaults stand, and the damaged
+    // file is kept beside them for its owner rather than written over.
+    configKeptInPlace = !pf::MoveFileReplace(kConfigPath, kDamagedConfigPath);
+    if (configKeptInPlace) {
+      std::fprintf(stderr, "horundel: save/saveconfig.dat is damaged; the game starts from the default settings "
+                           "and leaves the file as it is\n");
+    } else {
+      std::fprintf(stderr, "horundel: save/saveconfig.dat is damaged; the game starts from the default settings "
+                           "and keeps the damaged file as save/saveconfig.dat.bad\n");
+    }
+    return kConfigDamaged;
+  }
+  for (int i = 0; i < kConfigLineCount; ++i) *fields[i].value = values[i];
   return 0;
 }
 
@@ -140,39 +233,36 @@ int WriteSaveSlot(int slot) {
   return pf::TextFileClose(file) == 0 && written ? 0 : -1;
 }
 
+SlotState CheckSaveSlot(int slot, SlotSummary* summary) {
+  SlotValues values{};
+  const SlotState state = ReadSlotValues(slot, &values);
+  if (state == kSlotValid && summary != nullptr) {
+    const int* date = values.lines[0];
+    *summary = SlotSummary{date[0], date[1], date[2], date[3], date[4], values.lines[1][0], values.lines[2][0],
+                           values.lines[3][0]};
+  }
+  return state;
+}
+
 int ReadSaveSlot(int slot) {
-  if (slot < 0 || slot >= kSaveSlotCount) return -1;
-  char path[32];
-  SaveSlotPath(slot, path, sizeof(path));
-  char lines[kSlotLineCount][kLineBufferSize];
-  if (ReadLines(path, lines, kSlotLineCount) != kSlotLineCount) return -1;
-
-  // Everything is parsed before anything is stored, so a damaged slot changes nothing.
-  constexpr int kPlainLines = kSlotLineCount - 2 - kStoredMissions;   // lines 3..39
-  int plain[kPlainLines];
-  for (int i = 0; i < kPlainLines; ++i) {
-    if (!ParseInts(lines[2 + i], &plain[i], 1)) return -1;
-  }
-  int missions[kStoredMissions][4];
+  SlotValues values{};
+  if (ReadSlotValues(slot, &values) != kSlotValid) return -1;
+  int line = 2;   // the date and the shown mission are for the slot list only
+  g_battle.Difficulty = values.lines[line++][0];
+  g_battle.Money = values.lines[line++][0];
+  g_battle.HpGaugeCount = values.lines[line++][0];
+  g_battle.AirBoostLevel = values.lines[line++][0];
+  g_battle.WeaponSlotCount = values.lines[line++][0];
+  g_battle.AdviceIndex = values.lines[line++][0];
+  for (WeaponRecord& weapon : WeaponRecords) weapon.owned = values.lines[line++][0];
+  for (SkillRecord& skill : SkillRecords) skill.owned = values.lines[line++][0];
   for (int m = 0; m < kStoredMissions; ++m) {
-    if (!ParseInts(lines[2 + kPlainLines + m], missions[m], 4)) return -1;
-  }
-
-  const int* value = plain;
-  g_battle.Difficulty = ClampValue(*value++, 1, 4);
-  g_battle.Money = ClampValue(*value++, 0, INT_MAX);
-  g_battle.HpGaugeCount = ClampValue(*value++, 1, 6);
-  g_battle.AirBoostLevel = ClampValue(*value++, 0, 2);
-  g_battle.WeaponSlotCount = ClampValue(*value++, 2, kLastCarriedSlot);
-  g_battle.AdviceIndex = ClampValue(*value++, 0, 12);
-  for (WeaponRecord& weapon : WeaponRecords) weapon.owned = FlagValue(*value++);
-  for (SkillRecord& skill : SkillRecords) skill.owned = FlagValue(*value++);
-  for (int m = 0; m < kStoredMissions; ++m) {
+    const int* stored = values.lines[line++];
     MissionRecord& mission = MissionRecords[kStoredMissionFirst + m];
-    mission.cleared = static_cast<unsigned char>(FlagValue(missions[m][0]));
-    mission.bestTime = ClampValue(missions[m][1], 0, INT_MAX);
-    mission.maxHit = ClampValue(missions[m][2], 0, INT_MAX);
-    mission.highScore = missions[m][3];
+    mission.cleared = static_cast<unsigned char>(stored[0] != 0 ? 1 : 0);
+    mission.bestTime = stored[1];
+    mission.maxHit = stored[2];
+    mission.highScore = stored[3];
   }
   return 0;
 }

@@ -1,9 +1,6 @@
 #include "game/shell/save_load_screen.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 
 #include <zelvo/zelvo.h>
 
@@ -29,7 +26,7 @@ enum Outcome { kChoosing = 0, kDone = 1, kBack = 2 };
 
 struct SaveLoadState {
   int mode;
-  int present[kSaveSlotCount];
+  int slots[kSaveSlotCount];   // SlotState of each
   char lines[kSaveSlotCount][kSummaryBytes];
   int cursor;
   int pulse;
@@ -41,23 +38,6 @@ struct SaveLoadState {
   bool saveFailed;
   int background;
 };
-
-// Leading ints of a line as "%d,%d,..." reads them; the fields not read stay 0.
-void ScanInts(const char* line, int* out, int count) {
-  const char* at = line;
-  for (int i = 0; i < count; ++i) {
-    if (i > 0) {
-      if (*at != ',') return;
-      ++at;
-    }
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(at, &end, 10);
-    if (end == at || errno == ERANGE || value < INT_MIN || value > INT_MAX) return;
-    out[i] = static_cast<int>(value);
-    at = end;
-  }
-}
 
 const char* DifficultyName(int difficulty) {
   static const char* const kNames[] = {"Easy", "Normal", "Hard", "Challange"};
@@ -88,12 +68,12 @@ void Choose(SaveLoadState* s) {
     s->saveFailed = WriteSaveSlot(s->cursor) != 0;
     s->outcome = kDone;
     s->result = s->saveFailed ? 0 : 1;
-  } else if (s->present[s->cursor] == 1 && ReadSaveSlot(s->cursor) == 0) {
+  } else if (s->slots[s->cursor] == kSlotValid && ReadSaveSlot(s->cursor) == 0) {
     RestartSound(kSoundDecide);
     s->outcome = kDone;
     s->result = 1;
   } else {
-    // An empty slot, or one that no longer reads whole, cannot be loaded.
+    // An empty or damaged slot, or one that no longer reads whole, cannot be loaded.
     RestartSound(kSoundRefuse);
     KeyBindings[kKeyConfirm].latched = 1;
   }
@@ -200,27 +180,19 @@ SaveLoadState g_screen;
 }  // namespace
 
 int ReadSlotSummary(int slot, char* line, int size) {
-  char path[32];
-  SaveSlotPath(slot, path, sizeof path);
-  const intptr_t stream = OpenReadStream(path, 0);
-  if (stream == 0) {
-    std::snprintf(line, static_cast<std::size_t>(size), "%2d: セーブデータがありません", slot + 1);
-    return -1;
+  SlotSummary summary{};
+  const SlotState state = CheckSaveSlot(slot, &summary);
+  const auto room = static_cast<std::size_t>(size);
+  if (state == kSlotEmpty) {
+    std::snprintf(line, room, "%2d: セーブデータがありません", slot + 1);
+  } else if (state == kSlotDamaged) {
+    std::snprintf(line, room, "%02d: セーブデータが壊れています", slot + 1);
+  } else {
+    std::snprintf(line, room, "%02d: %10s Mission%2d %8d c  %d/%d/%d %02d:%02d", slot + 1,
+                  DifficultyName(summary.difficulty), summary.shownMission, summary.money, summary.year,
+                  summary.month, summary.day, summary.hour, summary.minute);
   }
-  char lines[4][kSummaryBytes] = {};
-  for (char* text : lines) {
-    if (ReadStreamLine(text, kSummaryBytes, stream) < 0) break;
-  }
-  CloseReadStream(stream);
-  int date[5] = {};
-  int mission = 0, difficulty = 0, money = 0;
-  ScanInts(lines[0], date, 5);
-  ScanInts(lines[1], &mission, 1);
-  ScanInts(lines[2], &difficulty, 1);
-  ScanInts(lines[3], &money, 1);
-  std::snprintf(line, static_cast<std::size_t>(size), "%02d: %10s Mission%2d %8d c  %d/%d/%d %02d:%02d", slot + 1,
-                DifficultyName(difficulty), mission, money, date[0], date[1], date[2], date[3], date[4]);
-  return 0;
+  return state;
 }
 
 int SaveLoadScreen(int mode) {
@@ -229,7 +201,7 @@ int SaveLoadScreen(int mode) {
   s.mode = mode;
   HaltSound(g_stage.musicHandle);
   s.background = LoadGraphFile("bmp\\system\\sback.bmp", 0);
-  for (int i = 0; i < kSaveSlotCount; ++i) s.present[i] = ReadSlotSummary(i, s.lines[i], kSummaryBytes) == 0 ? 1 : 0;
+  for (int i = 0; i < kSaveSlotCount; ++i) s.slots[i] = ReadSlotSummary(i, s.lines[i], kSummaryBytes);
   bool running = RunChoosing(&s);
   if (running && s.outcome == kDone) running = RunConfirmation(&s);
   if (running) running = RunFadeOut(&s);

@@ -5,8 +5,8 @@ namespace horundel {
 constexpr int kSaveMode = 0;
 constexpr int kLoadMode = 1;
 
-// Reads the summary shown for a slot from the first lines of its file; 0 when the file is there,
-// -1 for an empty slot. `line` receives at most size - 1 characters.
+// Reads the summary shown for a slot, checking the whole file; returns its SlotState (a damaged
+// slot is listed as such). `line` receives at most size - 1 characters.
 int ReadSlotSummary(int slot, char* line, int size);
 
 // 1 when a slot was saved or loaded, 0 when the player went back (or the save could not be stored),

@@ -3,6 +3,8 @@
 #include "media/core/main_window.h"
 
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "media/core/core_state.h"
@@ -94,6 +96,9 @@ int CheckDoubleLaunch() {
   if (taken == 0) {
     if (g_windowSettings.allowDoubleLaunch == 0) {
       WriteLogText("二重起動されています、ソフトを終了します\n");
+      // The log is often off: the user who started this copy is told why it ends at once.
+      std::fprintf(stderr, "%s: already running (another copy is open); this copy ends\n",
+                   program_invocation_short_name);
       MarkWindowClosed();
       return -1;
     }

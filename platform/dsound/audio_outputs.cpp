@@ -14,15 +14,25 @@
 namespace pf::dsound {
 namespace {
 
-std::uint64_t ClockNs() {
-  if (virtual_clock::On()) return virtual_clock::Now();
+std::uint64_t RealNs() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + static_cast<std::uint64_t>(now.tv_nsec);
 }
 
+std::uint64_t ClockNs() { return virtual_clock::On() ? virtual_clock::Now() : RealNs(); }
+
+std::uint64_t PresentedFrames() {
+  host::Host* current = host::CurrentHost();
+  return current != nullptr ? current->PresentedFrameCount() : 0;
+}
+
 // A headless output: mixes as its clock moves and drops the frames (after the capture took them).
-// A clock that leaps (a long virtual sleep) is followed for at most a minute of audio per catch-up.
+// On the real clock it follows the time. On the virtual clock, which every waiting thread moves on
+// and which so runs far ahead of the frames, it follows the presented frames (one display refresh
+// each) like the program it plays for; while no frame comes for a moment (a wait for a sound's
+// end, say) it follows the real time, and before any frame the virtual clock. A clock that leaps
+// is followed for at most a minute of audio per catch-up.
 class ClockOutput final : public AudioOutput {
  public:
   const char* Name() const override { return "headless"; }
@@ -38,8 +48,12 @@ class ClockOutput final : public AudioOutput {
 
   void CatchUp() override {
     if (manualSinceAnchor_) Anchor();
-    const std::uint64_t elapsed = ClockNs() - startNs_;
-    std::uint64_t due = elapsed * static_cast<std::uint64_t>(rate_) / 1000000000u;
+    if (virtual_clock::On()) {
+      FollowFrames();
+    } else {
+      elapsedNs_ = ClockNs() - startNs_;
+    }
+    std::uint64_t due = elapsedNs_ * static_cast<std::uint64_t>(rate_) / 1000000000u;
     const std::uint64_t limit = static_cast<std::uint64_t>(rate_) * 60;
     if (due > rendered_ + limit) rendered_ = due - limit;
     if (due > rendered_) Render(due - rendered_);
@@ -51,11 +65,36 @@ class ClockOutput final : public AudioOutput {
   }
 
  private:
+  static constexpr std::uint64_t kRefreshHz = 60;
+  static constexpr std::uint64_t kFramesStoppedNs = 100000000;   // 100 ms without a new frame
+
   // The clock starts counting from what has been rendered so far.
   void Anchor() {
     startNs_ = ClockNs();
+    elapsedNs_ = 0;
     rendered_ = 0;
     manualSinceAnchor_ = false;
+    lastFrames_ = PresentedFrames();
+    lastVirtualNs_ = virtual_clock::Now();
+    lastRealNs_ = RealNs();
+    lastFrameRealNs_ = lastRealNs_;
+  }
+
+  void FollowFrames() {
+    const std::uint64_t frames = PresentedFrames();
+    const std::uint64_t virtualNs = virtual_clock::Now();
+    const std::uint64_t realNs = RealNs();
+    if (frames > lastFrames_) {
+      elapsedNs_ += (frames - lastFrames_) * 1000000000u / kRefreshHz;
+      lastFrameRealNs_ = realNs;
+    } else if (frames == 0) {
+      elapsedNs_ += virtualNs - lastVirtualNs_;
+    } else if (realNs - lastFrameRealNs_ > kFramesStoppedNs) {
+      elapsedNs_ += realNs - lastRealNs_;
+    }
+    lastFrames_ = frames;
+    lastVirtualNs_ = virtualNs;
+    lastRealNs_ = realNs;
   }
 
   void Render(std::uint64_t frames) {
@@ -72,8 +111,13 @@ class ClockOutput final : public AudioOutput {
   PullFrames pull_ = nullptr;
   void* user_ = nullptr;
   std::uint64_t startNs_ = 0;
+  std::uint64_t elapsedNs_ = 0;   // the time the output has followed since it was anchored
   std::uint64_t rendered_ = 0;
   bool manualSinceAnchor_ = false;
+  std::uint64_t lastFrames_ = 0;
+  std::uint64_t lastVirtualNs_ = 0;
+  std::uint64_t lastRealNs_ = 0;
+  std::uint64_t lastFrameRealNs_ = 0;
   std::int16_t chunk_[kChunk * 2];
 };
 

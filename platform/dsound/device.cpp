@@ -55,10 +55,16 @@ HResult DeviceObject::Initialize(const Guid*) {
   HResult code;
   if (Fault("DirectSoundInitialize", &code, DSERR_NODRIVER)) return code;
   if (initialised_) return DSERR_ALREADYINITIALIZED;
-  std::unique_ptr<AudioOutput> output = MakeAudioOutput();
-  if (output == nullptr || !output->Open(outputRate_, PullMix, this)) return DSERR_NODRIVER;
   const char* capturePath = std::getenv("ZELVO_AUDIO_CAPTURE");
-  if (capturePath != nullptr && *capturePath != '\0') capturing_ = capture_.Open(capturePath, outputRate_);
+  const bool captureAsked = capturePath != nullptr && *capturePath != '\0';
+  std::unique_ptr<AudioOutput> output = MakeAudioOutput();
+  if (output == nullptr || !output->Open(outputRate_, PullMix, this)) {
+    // Asked for a capture, the mix is made even with no device to hear it through.
+    if (!captureAsked) return DSERR_NODRIVER;
+    output = MakeClockOutput();
+    if (!output->Open(outputRate_, PullMix, this)) return DSERR_NODRIVER;
+  }
+  if (captureAsked) capturing_ = capture_.Open(capturePath, outputRate_);
   {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     output_ = std::move(output);

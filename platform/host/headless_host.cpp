@@ -7,11 +7,15 @@
 #include "platform/host/host_testing.h"
 #include "platform/host/input_script.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <cstring>
+#include <string>
+#include <utility>
 
 namespace pf::host {
 namespace {
@@ -28,27 +32,49 @@ DesktopMode DesktopFromEnvironment() {
   return mode;
 }
 
-std::vector<ScriptedEvent> LoadScript() {
-  const char* path = std::getenv("ZELVO_INPUT_SCRIPT");
-  if (path == nullptr || *path == '\0') return {};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "zelvo: input script %s cannot be read\n", path);
-    return {};
+// The folder the program was started in, taken before main can change folder: a relative script
+// path names a file from there, as it did on the command line that gave it.
+std::string FolderAtStart() {
+  char folder[4096];
+  return getcwd(folder, sizeof folder) != nullptr ? std::string(folder) : std::string();
+}
+const std::string startFolder = FolderAtStart();
+
+std::string ScriptPath(const char* path) {
+  if (path[0] == '/' || startFolder.empty()) return path;
+  return startFolder + "/" + path;
+}
+
+// The script named by ZELVO_INPUT_SCRIPT, sorted by frame; false when one is named but cannot be
+// read, since a run that was meant to be driven would otherwise wait for input for ever.
+bool LoadScript(std::vector<ScriptedEvent>* events) {
+  const char* named = std::getenv("ZELVO_INPUT_SCRIPT");
+  if (named == nullptr || *named == '\0') return true;
+  const std::string path = ScriptPath(named);
+  std::string text;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  bool read = file != nullptr;
+  if (read) {
+    char block[4096];
+    for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) text.append(block, got);
+    read = std::ferror(file) == 0;
+    std::fclose(file);
   }
-  std::stringstream text;
-  text << in.rdbuf();
+  if (!read) {
+    std::fprintf(stderr, "zelvo: input script %s cannot be read: %s\n", path.c_str(), std::strerror(errno));
+    return false;
+  }
   std::vector<int> errors;
-  std::vector<ScriptedEvent> events = ParseInputScript(text.str(), &errors);
-  for (int line : errors) std::fprintf(stderr, "zelvo: input script %s line %d ignored\n", path, line);
-  std::stable_sort(events.begin(), events.end(),
+  *events = ParseInputScript(text, &errors);
+  for (int line : errors) std::fprintf(stderr, "zelvo: input script %s line %d ignored\n", path.c_str(), line);
+  std::stable_sort(events->begin(), events->end(),
                    [](const ScriptedEvent& a, const ScriptedEvent& b) { return a.frame < b.frame; });
-  return events;
+  return true;
 }
 
 class HeadlessHost final : public Host {
  public:
-  HeadlessHost() : script_(LoadScript()) {}
+  explicit HeadlessHost(std::vector<ScriptedEvent> script) : script_(std::move(script)) {}
 
   const char* Name() const override { return "headless"; }
 
@@ -107,7 +133,11 @@ class HeadlessHost final : public Host {
 
 }  // namespace
 
-std::unique_ptr<Host> MakeHeadlessHost() { return std::make_unique<HeadlessHost>(); }
+std::unique_ptr<Host> MakeHeadlessHost() {
+  std::vector<ScriptedEvent> script;
+  if (!LoadScript(&script)) return nullptr;
+  return std::make_unique<HeadlessHost>(std::move(script));
+}
 
 }  // namespace pf::host
 

@@ -9,10 +9,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <ctime>
 #include <memory>
 
 namespace pf::host {
@@ -103,16 +105,33 @@ void ApplyPadEvent(const Event& event) {
   }
 }
 
+std::uint64_t MonotonicNs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + static_cast<std::uint64_t>(now.tv_nsec);
+}
+
 bool DisplayPresent() {
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
 }
 
+// Without a display the window cannot be shown; running on unseen would leave the user with a
+// program that never ends, so headless must be asked for.
 std::unique_ptr<Host> ChooseHost() {
   const char* chosen = std::getenv("ZELVO_HOST");
-  bool headless = chosen != nullptr ? std::strcmp(chosen, "headless") == 0 : !DisplayPresent();
-  return headless ? MakeHeadlessHost() : MakeSdlHost();
+  if (chosen == nullptr || *chosen == '\0') {
+    if (!DisplayPresent()) {
+      std::fprintf(stderr,
+                   "%s: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
+                   "set ZELVO_HOST=headless to run without one\n",
+                   program_invocation_short_name);
+      return nullptr;
+    }
+    return MakeSdlHost();
+  }
+  return std::strcmp(chosen, "headless") == 0 ? MakeHeadlessHost() : MakeSdlHost();
 }
 
 }  // namespace
@@ -125,7 +144,7 @@ bool Host::PollEvent(Event* out) {
     if (inputNotice_ != nullptr) inputNotice_(2);
   }
   if ((out->kind == EventKind::kKeyDown || out->kind == EventKind::kKeyUp) && out->key >= 0 && out->key < 512) {
-    keyDown_[out->key] = out->kind == EventKind::kKeyDown;
+    NoteKey(out->key, out->kind == EventKind::kKeyDown);
     if (inputNotice_ != nullptr) inputNotice_(0);
   }
   if (out->kind == EventKind::kMouseMove || out->kind == EventKind::kMouseButton) {
@@ -141,7 +160,10 @@ bool Host::PollEvent(Event* out) {
   if (out->kind == EventKind::kFocus) focused_ = out->value != 0;
   if (out->kind == EventKind::kFocus && out->value == 0) {
     // Keys and buttons released while away are never reported.
+    std::lock_guard<std::mutex> lock(keyMutex_);
     std::memset(keyDown_, 0, sizeof keyDown_);
+    std::memset(unseenDown_, 0, sizeof unseenDown_);
+    std::memset(tapHeld_, 0, sizeof tapHeld_);
     mouseButtons_ = 0;
   }
   return true;
@@ -211,6 +233,7 @@ void Host::Present(const std::uint32_t* pixels, int width, int height, int pitch
     lastWidth_ = width;
     lastHeight_ = height;
     number = ++framesPresented_;
+    ReleaseTappedKeys();
     DumpFrameIfAsked(number, lastFrame_.data(), width, height);
     if (const pf::testing::PresentedFrameWatcher watcher = g_frameWatcher.load()) {
       watcher(number, lastFrame_.data(), width, height);
@@ -232,7 +255,48 @@ std::uint64_t Host::PresentedFrameCount() {
   return framesPresented_;
 }
 
-bool Host::IsKeyDown(int scancode) const { return scancode >= 0 && scancode < 512 && keyDown_[scancode]; }
+bool Host::IsKeyDown(int scancode) const {
+  if (scancode < 0 || scancode >= 512) return false;
+  std::lock_guard<std::mutex> lock(keyMutex_);
+  if (keyDown_[scancode]) {
+    unseenDown_[scancode] = false;
+    return true;
+  }
+  if (tapHeld_[scancode] && MonotonicNs() < heldUntilNs_[scancode]) {
+    tapSeen_[scancode] = true;
+    return true;
+  }
+  return false;
+}
+
+// A key let go before any read saw it down (pressed and released between two frames) stays down
+// until a read has seen it and the next frame is presented, so the tap counts for one frame. A
+// program that presents no frames sees it for a short while instead.
+void Host::NoteKey(int scancode, bool down) {
+  std::lock_guard<std::mutex> lock(keyMutex_);
+  keyDown_[scancode] = down;
+  if (down) {
+    unseenDown_[scancode] = true;
+    tapHeld_[scancode] = false;
+  } else if (unseenDown_[scancode]) {
+    unseenDown_[scancode] = false;
+    tapHeld_[scancode] = true;
+    tapSeen_[scancode] = false;
+    heldUntilNs_[scancode] = MonotonicNs() + kTapHoldNs;
+  }
+}
+
+void Host::ForgetTappedKeys() {
+  std::lock_guard<std::mutex> lock(keyMutex_);
+  std::memset(tapHeld_, 0, sizeof tapHeld_);
+}
+
+void Host::ReleaseTappedKeys() {
+  std::lock_guard<std::mutex> lock(keyMutex_);
+  for (int scancode = 0; scancode < 512; ++scancode) {
+    if (tapSeen_[scancode]) tapHeld_[scancode] = false;
+  }
+}
 
 void Host::MousePosition(int* x, int* y) const {
   if (x != nullptr) *x = mouseX_;
@@ -314,6 +378,10 @@ void InjectDropFile(const char* utf8Path) {
 }
 
 void InjectExposed() { host::Inject(host::MakeEvent(EventKind::kExposed)); }
+
+void ForgetTappedKeys() {
+  if (host::Host* current = host::CurrentHost()) current->ForgetTappedKeys();
+}
 
 void PlugPad(int slot, const char* name, int axes, int buttons, int hats, bool rumble) {
   host::PlugVirtualPad(slot, name, axes, buttons, hats, rumble);

@@ -82,7 +82,8 @@ class Host {
   std::uint64_t ReadLastFrame(std::vector<std::uint32_t>* pixels, int* width, int* height);
   std::uint64_t PresentedFrameCount();
 
-  // Keys held down as seen through the polled events (scancodes 0..511).
+  // Keys held down as seen through the polled events (scancodes 0..511). A key pressed and let go
+  // before any read saw it counts as down until a read has seen it and a frame is presented.
   bool IsKeyDown(int scancode) const;
   // The mouse as last seen through the polled events, relative to the client area.
   void MousePosition(int* x, int* y) const;
@@ -109,6 +110,8 @@ class Host {
   // System key combinations (Alt+Tab, the Windows key, ...) kept inside the window while on.
   void SetKeyboardGrab(bool on);
   bool KeyboardGrabbed() const;
+  // Every key let go before a read saw it is up at once (host_testing.h).
+  void ForgetTappedKeys();
 
  protected:
   // Kept up to date by each host's window calls.
@@ -132,7 +135,16 @@ class Host {
   int lastWidth_ = 0;
   int lastHeight_ = 0;
   std::uint64_t framesPresented_ = 0;
+  // How long a tapped key stays down at most when no frame is presented after it.
+  static constexpr std::uint64_t kTapHoldNs = 250000000;
+  void NoteKey(int scancode, bool down);
+  void ReleaseTappedKeys();
+  mutable std::mutex keyMutex_;
   bool keyDown_[512] = {};
+  mutable bool unseenDown_[512] = {};   // down, and no read has seen it yet
+  bool tapHeld_[512] = {};              // let go unseen: still reported down
+  mutable bool tapSeen_[512] = {};      // a held tap a read has seen
+  std::uint64_t heldUntilNs_[512] = {};   // on the monotonic clock
   int mouseX_ = 0;
   int mouseY_ = 0;
   int mouseButtons_ = 0;

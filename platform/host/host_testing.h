@@ -17,6 +17,9 @@ void InjectMouseMove(int x, int y);
 void InjectMouseButton(int button, bool down);   // 1 left, 2 middle, 3 right
 void InjectDropFile(const char* utf8Path);      // one file per drop
 void InjectExposed();
+// Keys let go before any read saw them count as down for the next frame (a player's quick tap);
+// a scripted player ending a run drops those, so that the next run starts with every key up.
+void ForgetTappedKeys();
 
 // Virtual pads (slots 0..15), on every host and listed before the host's own pads. Changes take
 // effect at once; scripts change them through "pad" lines instead. Hats take SDL's hat bits.

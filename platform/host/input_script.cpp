@@ -20,6 +20,21 @@ std::string RestOfLine(std::istringstream& in) {
   return start == std::string::npos ? std::string() : rest.substr(start);
 }
 
+// "<name> down|up": the name is all before the last word, so SDL's names that hold a space
+// ("Right Shift") need no quotes; quotes around it are taken off.
+bool SplitKeyName(const std::string& rest, std::string* name, std::string* state) {
+  std::size_t end = rest.find_last_not_of(" \t");
+  if (end == std::string::npos) return false;
+  const std::size_t stateStart = rest.find_last_of(" \t", end);
+  if (stateStart == std::string::npos) return false;
+  *state = rest.substr(stateStart + 1, end - stateStart);
+  end = rest.find_last_not_of(" \t", stateStart);
+  if (end == std::string::npos) return false;
+  *name = rest.substr(0, end + 1);
+  if (name->size() >= 2 && name->front() == '"' && name->back() == '"') *name = name->substr(1, name->size() - 2);
+  return !name->empty();
+}
+
 // "pad <slot> plug [name]", "pad <slot> unplug", "pad <slot> button <i> down|up",
 // "pad <slot> axis <i> <value>", "pad <slot> hat <i> <bits>".
 bool ParsePad(std::istringstream& in, Event* event) {
@@ -65,7 +80,7 @@ bool ParseLine(const std::string& line, ScriptedEvent* out) {
   event = Event{};
   if (word == "key") {
     std::string name, state;
-    if (!(in >> name >> state) || (state != "down" && state != "up")) return false;
+    if (!SplitKeyName(RestOfLine(in), &name, &state) || (state != "down" && state != "up")) return false;
     SDL_Scancode code = SDL_GetScancodeFromName(name.c_str());
     if (code == SDL_SCANCODE_UNKNOWN) return false;
     event.kind = state == "down" ? EventKind::kKeyDown : EventKind::kKeyUp;

@@ -3,7 +3,8 @@
 // number of presented frames after which it happens. Blank lines and lines starting with '#' are
 // skipped.
 //
-//   <frame> key <scancode name> down|up     e.g. "30 key Escape down"
+//   <frame> key <scancode name> down|up     e.g. "30 key Escape down", "31 key Right Shift up"
+//                                           (SDL's names; quotes around one are allowed)
 //   <frame> text <UTF-8 text>
 //   <frame> compose <cursor> <UTF-8 text>   composition in progress ("-" for an empty one)
 //   <frame> focus 0|1

@@ -10,8 +10,14 @@
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
+#include <signal.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,7 +78,50 @@ int CreateReplacement(const std::string& target, std::string* path) {
   return -1;
 }
 
+// The process id in a replacement's name ".<name>.<pid>-<n>.new", or 0 when it is not one.
+pid_t ReplacementOwner(const char* entry) {
+  const std::size_t length = std::strlen(entry);
+  constexpr std::size_t kSuffix = 4;   // ".new"
+  if (entry[0] != '.' || length <= kSuffix || std::strcmp(entry + length - kSuffix, ".new") != 0) return 0;
+  const std::string stem(entry, length - kSuffix);
+  const std::size_t dash = stem.find_last_of('-');
+  const std::size_t dot = stem.find_last_of('.', dash == std::string::npos ? 0 : dash);
+  if (dash == std::string::npos || dot == std::string::npos || dot == 0 || dash == dot + 1 || dash + 1 == stem.size()) {
+    return 0;
+  }
+  for (std::size_t i = dot + 1; i < stem.size(); ++i) {
+    if (i != dash && (stem[i] < '0' || stem[i] > '9')) return 0;
+  }
+  const long pid = std::strtol(stem.c_str() + dot + 1, nullptr, 10);
+  return pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
+}
+
+// A process killed while it wrote a file leaves its replacement behind for good: once a process
+// writes into a folder, the replacements there of processes that no longer run are removed. A
+// running process's replacement, or one whose owner cannot be told, is left alone.
+void RemoveStaleReplacements(const std::string& target) {
+  static std::mutex sweptMutex;
+  static std::set<std::string> swept;
+  const std::string folder = host_paths::FolderOf(target);
+  {
+    std::lock_guard<std::mutex> lock(sweptMutex);
+    if (!swept.insert(folder).second) return;
+  }
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = readdir(listing)) {
+    const pid_t owner = ReplacementOwner(entry->d_name);
+    if (owner == 0 || owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH) continue;
+    struct stat info {};
+    if (fstatat(dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode)) {
+      unlinkat(dirfd(listing), entry->d_name, 0);
+    }
+  }
+  closedir(listing);
+}
+
 std::FILE* OpenReplacement(TextFile* file, const OpenMode& mode) {
+  RemoveStaleReplacements(file->targetPath);
   struct stat info {};
   const bool replacing = stat(file->targetPath.c_str(), &info) == 0;
   if (replacing && (!S_ISREG(info.st_mode) || access(file->targetPath.c_str(), W_OK) != 0)) return nullptr;

@@ -1,14 +1,16 @@
-// The single-instance lock: an advisory lock on a file in the system temporary folder whose name is
-// the hex of the CP932 name, so any name maps to a valid file name. The kernel drops the lock when
-// the process ends, however it ends. The holder removes the file when it lets go, so names do not
-// pile up in the temporary folder; a taker therefore checks that the file it locked is still the
-// one under the name, since a releasing holder may have unlinked it in between.
+// The single-instance lock: an advisory lock on a file in the user's runtime folder
+// (XDG_RUNTIME_DIR, or a folder of the user's own in the system temporary folder) whose name is the
+// hex of the CP932 name, so any name maps to a valid file name and each user has copies of their
+// own. The kernel drops the lock when the process ends, however it ends. The holder removes the
+// file when it lets go, so names do not pile up; a taker therefore checks that the file it locked
+// is still the one under the name, since a releasing holder may have unlinked it in between.
 #include "platform/kernel/kernel_testing.h"
 #include "platform/window/window.h"
 #include "platform/window/window_testing.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
@@ -25,15 +27,30 @@ std::string lockPath;
 // being churned by other processes and taking it fails.
 constexpr int kLockAttempts = 8;
 
+// A folder only this user can write: another user can neither take nor block the user's lock.
+bool OwnPrivateFolder(const std::string& folder) {
+  struct stat info {};
+  return lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+         (info.st_mode & 022) == 0;
+}
+
+std::string RuntimeFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/' && OwnPrivateFolder(runtime)) return runtime;
+  const std::string folder = "/tmp/zelvo-" + std::to_string(geteuid());
+  mkdir(folder.c_str(), 0700);
+  return folder;
+}
+
 std::string LockPathFor(const char* name) {
   static const char kHex[] = "0123456789abcdef";
-  std::string path = "/tmp/zelvo-instance-";
-  for (const char* p = name; *p != '\0' && path.size() < 200; ++p) {
+  std::string hex;
+  for (const char* p = name; *p != '\0' && hex.size() < 200; ++p) {
     auto byte = static_cast<unsigned char>(*p);
-    path += kHex[byte >> 4];
-    path += kHex[byte & 15];
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 15];
   }
-  return path + ".lock";
+  return RuntimeFolder() + "/zelvo-instance-" + hex + ".lock";
 }
 
 }  // namespace
@@ -49,7 +66,7 @@ int AcquireInstanceLock(const char* name) {
   ReleaseInstanceLock();
   const std::string path = LockPathFor(name);
   for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return -1;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
       int error = errno;

@@ -15,6 +15,7 @@
 #include "media/library/startup.h"
 #include "media/core/system_report.h"
 #include "media/core/window_state.h"
+#include "platform/window/window_testing.h"
 #include "platform/testing.h"
 
 namespace zelvo_test {
@@ -162,13 +163,7 @@ TEST_F(StartUp, WithoutATitleTheClassAndTitleTakeTheirDefaults) {
 
 TEST_F(StartUp, RefusesADoubleLaunch) {
   // Another process holding the class name's lock file.
-  std::string path = "/tmp/zelvo-instance-";
-  for (const char* p = title_; *p != '\0'; ++p) {
-    char hex[3];
-    std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(*p));
-    path += hex;
-  }
-  path += ".lock";
+  const std::string path = pf::testing::InstanceLockPath(title_);
   int other = open(path.c_str(), O_RDWR | O_CREAT, 0666);
   ASSERT_GE(other, 0);
   ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);

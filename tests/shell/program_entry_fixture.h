@@ -28,6 +28,7 @@ class ProgramEntryTest : public zelvo_test::LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     std::filesystem::create_directories(folder_ + "/save");
+    WriteRequiredGameFiles();
     std::snprintf(zelvo::g_windowSettings.className, sizeof zelvo::g_windowSettings.className, "horundel-test-%d",
                   static_cast<int>(getpid()));
     g_entryScreens = RealEntryScreens();
@@ -36,6 +37,57 @@ class ProgramEntryTest : public zelvo_test::LibraryTest {
   void TearDown() override {
     g_entryScreens = RealEntryScreens();
     LibraryTest::TearDown();
+  }
+
+  // The files the entry checks for at start, taken from the generated data set, so that the entry
+  // runs in a folder that holds nothing else.
+  void WriteRequiredGameFiles() const {
+    for (const char* required : kRequiredGameFiles) {
+      std::string name = required;
+      for (char& c : name) c = c == '\\' ? '/' : c;
+      const std::filesystem::path to = folder_ + "/" + name;
+      std::filesystem::create_directories(to.parent_path());
+      std::filesystem::copy_file(std::string(ZELVO_GAMEDATA_DIR) + "/loose/" + name, to,
+                                 std::filesystem::copy_options::overwrite_existing);
+    }
+  }
+
+  // One run of the built game as a player starts it: in `workFolder` (the test's own folder when
+  // empty) on the data folder given, with the environment changed by `environment` ("NAME=value"
+  // sets, "NAME" removes) and its standard error kept. The exit status, or -1 when it did not exit;
+  // a run that does not end within two minutes is stopped (status 124).
+  struct GameRun {
+    int status;
+    std::string errors;
+  };
+  GameRun RunBuiltGame(const std::string& dataFolder, const std::vector<std::string>& environment,
+                       const std::string& workFolder = "") const {
+    const std::string errorPath = folder_ + "/stderr.txt";
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+      for (const std::string& change : environment) {
+        const std::size_t equals = change.find('=');
+        if (equals == std::string::npos) {
+          unsetenv(change.c_str());
+        } else {
+          setenv(change.substr(0, equals).c_str(), change.substr(equals + 1).c_str(), 1);
+        }
+      }
+      if (!workFolder.empty() && chdir(workFolder.c_str()) != 0) _exit(126);
+      if (std::freopen(errorPath.c_str(), "w", stderr) == nullptr || std::freopen("/dev/null", "w", stdout) == nullptr) {
+        _exit(126);
+      }
+      execl("/usr/bin/timeout", "timeout", "120", ZELVO_HORUNDEL_PATH, dataFolder.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    GameRun run{-1, ""};
+    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    std::ifstream in(errorPath, std::ios::binary);
+    run.errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::filesystem::remove(errorPath);
+    return run;
   }
 
   // Copies a data folder (the generated loose set, say) into the scratch game folder.

@@ -204,12 +204,20 @@ TEST_F(ProgramEntryTest, TheLogoTakesOneHundredSixtyFramesAfterTheLoadingFrame) 
   EXPECT_EQ(ScriptedScreens::presentedAtTitle, 2 * startUpFrames + 1 + kLogoFrames) << "start-up presents " << startUpFrames;
 }
 
-TEST_F(ProgramEntryTest, FailedStartUpReturnsMinusOneAfterWritingTheDefaultConfiguration) {
+// A copy that cannot start (a second copy, say) leaves the folder as it found it.
+TEST_F(ProgramEntryTest, FailedStartUpReturnsMinusOneAndWritesNoFile) {
   ScriptedScreens::Install();
-  GalleryFlags[4] = 1;   // cleared by the entry before the file is read
   pf::testing::SetHeadlessDesktop(1024, 768, 24);   // the library refuses 24-bit colour in a window
   EXPECT_EQ(WinMain(), -1);
   EXPECT_TRUE(ScriptedScreens::calls.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(folder_ + "/save"));
+}
+
+TEST_F(ProgramEntryTest, TheDefaultConfigurationIsWrittenOnceTheGameRuns) {
+  ScriptedScreens::Install();
+  ScriptedScreens::results = {kTitleQuit};
+  GalleryFlags[4] = 1;   // cleared by the entry before the file is read
+  EXPECT_EQ(WinMain(), 0);
   const std::vector<std::string> lines = ReadLines("save/saveconfig.dat");
   ASSERT_EQ(lines.size(), 68u);
   const std::vector<std::string> settings(lines.begin(), lines.begin() + 7);
@@ -218,7 +226,7 @@ TEST_F(ProgramEntryTest, FailedStartUpReturnsMinusOneAfterWritingTheDefaultConfi
   for (int flag = 0; flag < kGalleryFlagCount; ++flag) EXPECT_EQ(lines[37 + flag], "0") << "gallery flag " << flag;
 }
 
-TEST_F(ProgramEntryTest, ExistingConfigurationIsReadAndWrittenBackBeforeStartUp) {
+TEST_F(ProgramEntryTest, ExistingConfigurationIsReadBeforeStartUpAndWrittenBack) {
   std::string config;
   const char* settings[] = {"1", "200", "10", "1", "3", "1", "1"};
   for (const char* value : settings) config += std::string(value) + "\r\n";
@@ -226,8 +234,8 @@ TEST_F(ProgramEntryTest, ExistingConfigurationIsReadAndWrittenBackBeforeStartUp)
   for (int flag = 0; flag < kGalleryFlagCount; ++flag) config += (flag == 2 ? "1\r\n" : "0\r\n");
   std::ofstream(folder_ + "/save/saveconfig.dat", std::ios::binary) << config;
   ScriptedScreens::Install();
-  pf::testing::SetHeadlessDesktop(1024, 768, 24);
-  EXPECT_EQ(WinMain(), -1);
+  ScriptedScreens::results = {kTitleQuit};
+  EXPECT_EQ(WinMain(), 0);
   EXPECT_EQ(ReadFile("save/saveconfig.dat"), config);
   EXPECT_EQ(GalleryFlags[2], 1);
   EXPECT_EQ(GameSettings.hitWait, 3);

@@ -125,50 +125,68 @@ TEST_F(SaveFilesTest, AConfigurationReadsBackAsWritten) {
   EXPECT_EQ(ReadFile(ConfigPath()), written);
 }
 
-TEST_F(SaveFilesTest, BadConfigurationLinesKeepTheirDefaults) {
+// A configuration that is not whole is refused as a whole: taken in part, its values would land in
+// the wrong fields. The defaults stand, the file is kept beside them and nothing writes over it.
+TEST_F(SaveFilesTest, ADamagedConfigurationIsSetAsideAndTheDefaultsStand) {
   struct Case {
-    int line;            // 0-based line of the file
+    const char* what;
+    int line;            // 0-based line of the file; -1: cut the file here instead
     const char* text;
   };
   const Case cases[] = {
-      {1, "300"},        // volume above 255
-      {2, "-1"},         // negative volume
-      {4, "4"},          // hit wait beyond x3
-      {7, "256"},        // key code past the key-state table
-      {8, "32"},         // pad bit past the pad's bit set
-      {9, "-2147483648"},
-      {10, "99999999999999"},   // does not fit an int
-      {11, "abc"},
-      {12, ""},
-      {37, "2"},         // gallery flag
+      {"volume above 255", 1, "300"},
+      {"negative volume", 2, "-1"},
+      {"hit wait beyond x3", 4, "4"},
+      {"key code past the key-state table", 7, "256"},
+      {"pad bit past the pad's bit set", 8, "32"},
+      {"number past the int range", 10, "99999999999999"},
+      {"garbage", 11, "abc"},
+      {"blank line", 12, ""},
+      {"number with a tail", 13, "3x"},
+      {"gallery flag", 37, "2"},
+      {"lines missing", 3, nullptr},
+      {"empty file", 0, nullptr},
   };
-  std::vector<std::string> lines = DefaultConfigLines();
-  lines[0] = "1";        // a good line among the bad ones is taken
-  for (const Case& c : cases) lines[c.line] = c.text;
-  WriteFile(ConfigPath(), CrLfLines(lines));
-  ASSERT_EQ(LoadConfig(), 0);
-  EXPECT_EQ(GameSettings.musicOff, 1);
-  EXPECT_EQ(GameSettings.musicVolume, 60);
-  EXPECT_EQ(GameSettings.seVolume, 30);
-  EXPECT_EQ(GameSettings.hitWait, 2);
-  EXPECT_EQ(KeyBindings[kKeyUp].keyCode, 200);
-  EXPECT_EQ(KeyBindings[kKeyUp].padBit, 3);
-  EXPECT_EQ(KeyBindings[kKeyDown].keyCode, 208);
-  EXPECT_EQ(KeyBindings[kKeyDown].padBit, 0);
-  EXPECT_EQ(KeyBindings[kKeyLeft].keyCode, 203);
-  EXPECT_EQ(KeyBindings[kKeyLeft].padBit, 1);
-  EXPECT_EQ(GalleryFlags[0], 0);
+  for (const Case& c : cases) {
+    SetStartState();
+    std::vector<std::string> lines = DefaultConfigLines();
+    lines[0] = "1";   // a good line is not taken either
+    if (c.text == nullptr) {
+      lines.resize(static_cast<std::size_t>(c.line));
+    } else {
+      lines[static_cast<std::size_t>(c.line)] = c.text;
+    }
+    const std::string damaged = CrLfLines(lines);
+    WriteFile(ConfigPath(), damaged);
+    std::filesystem::remove(ConfigPath() + ".bad");
+    EXPECT_EQ(LoadConfig(), kConfigDamaged) << c.what;
+    EXPECT_EQ(GameSettings.musicOff, 0) << c.what;
+    EXPECT_EQ(GameSettings.musicVolume, 60) << c.what;
+    EXPECT_EQ(KeyBindings[kKeyDown].keyCode, 208) << c.what;
+    EXPECT_EQ(ReadFile(ConfigPath() + ".bad"), damaged) << c.what;
+    ASSERT_EQ(SaveConfig(), 0) << c.what;
+    EXPECT_EQ(ReadFile(ConfigPath()), CrLfLines(DefaultConfigLines())) << c.what;
+  }
 }
 
-TEST_F(SaveFilesTest, ATruncatedConfigurationKeepsTheDefaultsOfTheMissingLines) {
-  WriteFile(ConfigPath(), CrLfLines({"1", "100", "7"}));
-  ASSERT_EQ(LoadConfig(), 0);
-  EXPECT_EQ(GameSettings.musicOff, 1);
-  EXPECT_EQ(GameSettings.musicVolume, 100);
-  EXPECT_EQ(GameSettings.seVolume, 7);
-  EXPECT_EQ(WindowModeSetting, 1);
-  EXPECT_EQ(GameSettings.hitWait, 2) << "the last line read is not repeated into the missing ones";
-  EXPECT_EQ(KeyBindings[kKeyCancel].keyCode, 54);
+TEST_F(SaveFilesTest, AnOverlongConfigurationIsNotReadWhole) {
+  std::string huge = CrLfLines(DefaultConfigLines());
+  huge.append(1 << 20, '0');
+  WriteFile(ConfigPath(), huge);
+  EXPECT_EQ(LoadConfig(), kConfigDamaged);
+  EXPECT_EQ(std::filesystem::file_size(ConfigPath() + ".bad"), huge.size());
+}
+
+// When the damaged file cannot be moved aside it stays where it is, and no later save replaces it.
+TEST_F(SaveFilesTest, ADamagedConfigurationThatCannotBeMovedIsNeverWrittenOver) {
+  const std::string damaged = CrLfLines({"1", "100", "7"});
+  WriteFile(ConfigPath(), damaged);
+  pf::testing::FailNextCalls("MoveFileReplace", 1);
+  EXPECT_EQ(LoadConfig(), kConfigDamaged);
+  pf::testing::ClearFaults();
+  EXPECT_EQ(SaveConfig(), -1);
+  EXPECT_EQ(ReadFile(ConfigPath()), damaged);
+  EXPECT_FALSE(std::filesystem::exists(ConfigPath() + ".bad"));
 }
 
 TEST_F(SaveFilesTest, ANewGameSlotHasTheDocumentedLines) {
@@ -231,38 +249,22 @@ TEST_F(SaveFilesTest, AWrittenSlotReadsBackIdentical) {
   EXPECT_EQ(again.substr(again.find("\r\n")), written.substr(written.find("\r\n")));
 }
 
-TEST_F(SaveFilesTest, OutOfRangeSlotValuesAreClamped) {
+// Any value but 0 stands for a cleared mission; the other values are taken as they are.
+TEST_F(SaveFilesTest, AMissionLineLoadsItsRecord) {
   std::vector<std::string> lines = NewGameSlotLines();
-  lines[2] = "9";            // difficulty
-  lines[3] = "-5";           // money
-  lines[4] = "1000";         // HP gauges
-  lines[5] = "-1";           // air boost
-  lines[6] = "99";           // weapon slots, which index the six carried slots
-  lines[7] = "40";           // advice
-  lines[8] = "7";            // a weapon flag
   lines[39] = "7,36000,12,5000";
-  lines[40] = "0,-1,-1,-3";
   WriteFile(SlotPath("save00.dat"), CrLfLines(lines));
   ASSERT_EQ(ReadSaveSlot(0), 0);
-  EXPECT_EQ(g_battle.Difficulty, 4);
-  EXPECT_EQ(g_battle.Money, 0);
-  EXPECT_EQ(g_battle.HpGaugeCount, 6);
-  EXPECT_EQ(g_battle.AirBoostLevel, 0);
-  EXPECT_EQ(g_battle.WeaponSlotCount, 5);
-  EXPECT_EQ(g_battle.AdviceIndex, 12);
-  EXPECT_EQ(WeaponRecords[0].owned, 1);
   EXPECT_EQ(MissionRecords[1].cleared, 1);
   EXPECT_EQ(MissionRecords[1].bestTime, 36000);
   EXPECT_EQ(MissionRecords[1].maxHit, 12);
   EXPECT_EQ(MissionRecords[1].highScore, 5000);
-  EXPECT_EQ(MissionRecords[2].bestTime, 0);
-  EXPECT_EQ(MissionRecords[2].maxHit, 0);
 }
 
 TEST_F(SaveFilesTest, DamagedSlotsAreRefusedAndChangeNothing) {
   struct Case {
     const char* what;
-    int line;               // -1: cut the file here instead
+    int line;               // with no text: cut the file here instead
     const char* text;
   };
   const Case cases[] = {
@@ -272,6 +274,19 @@ TEST_F(SaveFilesTest, DamagedSlotsAreRefusedAndChangeNothing) {
       {"mission line short of a field", 41, "1,2,3"},
       {"mission line with a blank for a comma", 42, "1 2,3,4"},
       {"number past the int range", 3, "4294967296"},
+      {"number with a tail", 4, "2abc"},
+      {"month 13", 0, "2026,13,9,10,5"},
+      {"minute 60", 0, "2026,12,9,10,60"},
+      {"shown mission 3", 1, "3"},
+      {"difficulty 9", 2, "9"},
+      {"negative money", 3, "-100"},
+      {"HP gauges past the most", 4, "1000"},
+      {"air boost -1", 5, "-1"},
+      {"weapon slots past the carried slots", 6, "99"},
+      {"advice past the last", 7, "40"},
+      {"weapon flag 7", 8, "7"},
+      {"negative best time", 40, "0,-1,0,0"},
+      {"negative high score", 40, "0,0,0,-3"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> lines = NewGameSlotLines();
@@ -283,10 +298,27 @@ TEST_F(SaveFilesTest, DamagedSlotsAreRefusedAndChangeNothing) {
     }
     WriteFile(SlotPath("save01.dat"), CrLfLines(lines));
     g_battle.Money = 5;
+    EXPECT_EQ(CheckSaveSlot(1, nullptr), kSlotDamaged) << c.what;
     EXPECT_EQ(ReadSaveSlot(1), -1) << c.what;
     EXPECT_EQ(g_battle.Money, 5) << c.what;
   }
+  EXPECT_EQ(CheckSaveSlot(2, nullptr), kSlotEmpty);
   EXPECT_EQ(ReadSaveSlot(2), -1) << "missing slot";
+}
+
+// A slot cut inside its last number, or with more after its last line, is not whole.
+TEST_F(SaveFilesTest, ASlotMustEndWithItsLastLine) {
+  const std::string whole = CrLfLines(NewGameSlotLines());
+  WriteFile(SlotPath("save06.dat"), whole);
+  EXPECT_EQ(CheckSaveSlot(6, nullptr), kSlotValid);
+  WriteFile(SlotPath("save06.dat"), whole.substr(0, whole.size() - 3));   // "0,72000,0,0" cut to "0,72000,0"
+  EXPECT_EQ(CheckSaveSlot(6, nullptr), kSlotDamaged);
+  WriteFile(SlotPath("save06.dat"), whole.substr(0, whole.size() - 2));   // the last CR LF lost
+  EXPECT_EQ(CheckSaveSlot(6, nullptr), kSlotDamaged);
+  WriteFile(SlotPath("save06.dat"), whole + "0\r\n");
+  EXPECT_EQ(CheckSaveSlot(6, nullptr), kSlotDamaged);
+  WriteFile(SlotPath("save06.dat"), whole + std::string(1 << 20, 'x'));
+  EXPECT_EQ(CheckSaveSlot(6, nullptr), kSlotDamaged);
 }
 
 TEST_F(SaveFilesTest, LineFeedOnlySlotsAreRefused) {

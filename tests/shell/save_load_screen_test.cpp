@@ -37,21 +37,36 @@ class SaveLoadScreenTest : public ShellScreenTest {
   }
 };
 
-TEST_F(SaveLoadScreenTest, SummariesShowTheSlotsFirstLines) {
-  WriteSlot(3, "2026,12,9,10,5\r\n3\r\n2\r\n1500\r\n");
-  WriteSlot(4, "2026,1,2,3,4\r\n1\r\n9\r\n7\r\n");
-  WriteSlot(5, "-2147483648,-2147483648,-2147483648,-2147483648,-2147483648\r\n-2147483648\r\n4\r\n-2147483648\r\n");
+// A new game's lines after the four the list shows.
+std::string NewGameSlotTail() {
+  std::string tail = "2\r\n0\r\n2\r\n0\r\n0\r\n";
+  for (int w = 1; w <= 6; ++w) tail += "1\r\n";
+  for (int i = 0; i < 16 + 8; ++i) tail += "0\r\n";
+  for (int m = 0; m < 5; ++m) tail += "0,72000,0,0\r\n";
+  return tail;
+}
+
+// The list shows a whole slot's first lines; a slot with a line missing or a value out of its range
+// is listed as damaged, however its first lines read.
+TEST_F(SaveLoadScreenTest, SummariesShowWholeSlotsAndMarkDamagedOnes) {
+  WriteSlot(3, "2026,12,9,10,5\r\n2\r\n2\r\n1500\r\n" + NewGameSlotTail());
+  WriteSlot(4, "2026,1,2,3,4\r\n1\r\n9\r\n7\r\n" + NewGameSlotTail());
+  WriteSlot(5, "2026,1,2,3,4\r\n1\r\n4\r\n2147483647\r\n" + NewGameSlotTail());
+  WriteSlot(6, "-2147483648,-2147483648,-2147483648,-2147483648,-2147483648\r\n-2147483648\r\n4\r\n-100\r\n" +
+                   NewGameSlotTail());
+  WriteSlot(7, "2026,12,9,10,5\r\n2\r\n2\r\n1500\r\n");
   Start();
   char line[100];
-  EXPECT_EQ(ReadSlotSummary(0, line, sizeof line), -1);
+  EXPECT_EQ(ReadSlotSummary(0, line, sizeof line), kSlotEmpty);
   EXPECT_STREQ(line, " 1: セーブデータがありません");
-  EXPECT_EQ(ReadSlotSummary(3, line, sizeof line), 0);
-  EXPECT_STREQ(line, "04:     Normal Mission 3     1500 c  2026/12/9 10:05");
-  EXPECT_EQ(ReadSlotSummary(4, line, sizeof line), 0);
-  EXPECT_STREQ(line, "05:          ? Mission 1        7 c  2026/1/2 03:04") << "no name outside 1..4";
-  EXPECT_EQ(ReadSlotSummary(5, line, sizeof line), 0);
-  EXPECT_EQ(std::strlen(line), 99u) << "extreme values are cut to the line";
-  EXPECT_EQ(std::string(line, 15), "06:  Challange ");
+  EXPECT_EQ(ReadSlotSummary(3, line, sizeof line), kSlotValid);
+  EXPECT_STREQ(line, "04:     Normal Mission 2     1500 c  2026/12/9 10:05");
+  EXPECT_EQ(ReadSlotSummary(5, line, sizeof line), kSlotValid);
+  EXPECT_STREQ(line, "06:  Challange Mission 1 2147483647 c  2026/1/2 03:04");
+  for (int slot : {4, 6, 7}) {
+    EXPECT_EQ(ReadSlotSummary(slot, line, sizeof line), kSlotDamaged) << slot;
+    EXPECT_STREQ(line, (std::string(slot == 4 ? "05" : slot == 6 ? "07" : "08") + ": セーブデータが壊れています").c_str());
+  }
 }
 
 TEST_F(SaveLoadScreenTest, SavingIntoASlotConfirmsAndFadesOut) {

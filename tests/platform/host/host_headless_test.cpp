@@ -147,6 +147,54 @@ TEST(HeadlessHost, InputScriptParsesEveryEventKindAndReportsBadLines) {
   EXPECT_EQ(errors, (std::vector<int>{11, 12, 13}));
 }
 
+// SDL's key names may hold a space: the name is everything before the last word, quoted or not.
+TEST(InputScript, KeyNamesMayHoldSpaces) {
+  std::vector<int> errors;
+  auto events = pf::host::ParseInputScript(
+      "1 key Right Shift down\n"
+      "2 key \"Right Shift\" up\n"
+      "3 key  Left Ctrl   down \n"
+      "4 key \"Right Shift down\"\n"
+      "5 key Right Shift\n"
+      "6 key down\n",
+      &errors);
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0].event.key, 229);
+  EXPECT_EQ(events[0].event.kind, pf::host::EventKind::kKeyDown);
+  EXPECT_EQ(events[1].event.key, 229);
+  EXPECT_EQ(events[1].event.kind, pf::host::EventKind::kKeyUp);
+  EXPECT_EQ(events[2].event.key, 224);
+  EXPECT_EQ(errors, (std::vector<int>{4, 5, 6}));
+}
+
+// A key pressed and let go before any read saw it is down for the reads of the next frame, even when
+// a frame is presented before them; one a read saw down goes up when it is let go.
+TEST(HeadlessHost, AKeyTappedBetweenTwoReadsIsDownForOneFrame) {
+  pf::host::Host* host = pf::host::CurrentHost();
+  ASSERT_NE(host, nullptr);
+  constexpr int kA = 4;
+  std::uint32_t pixel = 0;
+  auto poll = [&] {
+    for (pf::host::Event event{}; host->PollEvent(&event);) {
+    }
+  };
+  pf::testing::InjectKey(kA, true);
+  pf::testing::InjectKey(kA, false);
+  poll();
+  host->Present(&pixel, 1, 1, 4);
+  EXPECT_TRUE(host->IsKeyDown(kA)) << "no read had seen it yet";
+  EXPECT_TRUE(host->IsKeyDown(kA)) << "every read of the frame sees it";
+  host->Present(&pixel, 1, 1, 4);
+  EXPECT_FALSE(host->IsKeyDown(kA));
+
+  pf::testing::InjectKey(kA, true);
+  poll();
+  EXPECT_TRUE(host->IsKeyDown(kA));
+  pf::testing::InjectKey(kA, false);
+  poll();
+  EXPECT_FALSE(host->IsKeyDown(kA));
+}
+
 TEST(HeadlessHost, ScriptedEventsWaitForTheirFrame) {
   std::string folder = zelvo_test::MakeScratchFolder("script");
   std::string path = folder + "/input.txt";

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -170,6 +171,28 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilReleased) {
   EXPECT_EQ(pf::AcquireInstanceLock("ゼルボ-lock-test"), 1);
   pf::ReleaseInstanceLock();
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// The lock is the user's: it lives in the user's runtime folder, or in a folder of the user's own
+// when there is none, never under one name in the shared temporary folder.
+TEST(InstanceLock, LivesInTheUsersOwnFolder) {
+  const std::string runtime = std::filesystem::temp_directory_path() / ("zelvo-runtime-" + std::to_string(getpid()));
+  std::filesystem::create_directories(runtime);
+  chmod(runtime.c_str(), 0700);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  EXPECT_EQ(pf::testing::InstanceLockPath("a").rfind(runtime + "/", 0), 0u);
+  ASSERT_EQ(pf::AcquireInstanceLock("a"), 1);
+  EXPECT_TRUE(std::filesystem::exists(pf::testing::InstanceLockPath("a")));
+  pf::ReleaseInstanceLock();
+
+  chmod(runtime.c_str(), 0777);   // a folder others may write is not the user's own
+  const std::string own = "/tmp/zelvo-" + std::to_string(geteuid()) + "/";
+  EXPECT_EQ(pf::testing::InstanceLockPath("a").rfind(own, 0), 0u);
+  unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(pf::testing::InstanceLockPath("a").rfind(own, 0), 0u);
+  ASSERT_EQ(pf::AcquireInstanceLock("a"), 1);
+  pf::ReleaseInstanceLock();
+  std::filesystem::remove_all(runtime);
 }
 
 }  // namespace

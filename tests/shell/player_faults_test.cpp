@@ -1,0 +1,190 @@
+// The built game started as a player starts it, on the faults a player's machine and data folder
+// bring: a second copy, no display, a data folder without the game's files, damaged or left-over
+// save files, a key tapped between two frames, sound without a sound card, and input scripts named
+// from where the program was started.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "game/shell/program_entry.h"
+#include "platform/window/window.h"
+#include "program_entry_fixture.h"
+
+namespace horundel {
+namespace {
+
+class BuiltGame : public ProgramEntryTest {
+ protected:
+  void SetUp() override {
+    ProgramEntryTest::SetUp();
+    // A runtime folder of the test's own: the game's single-instance lock lives there, so parallel
+    // tests never meet it.
+    runtime_ = folder_ + "/runtime";
+    std::filesystem::create_directories(runtime_);
+    chmod(runtime_.c_str(), 0700);
+  }
+
+  std::vector<std::string> Environment(const std::vector<std::string>& more = {}) const {
+    std::vector<std::string> environment = {"XDG_RUNTIME_DIR=" + runtime_, "ZELVO_HOST=headless",
+                                            "ZELVO_VIRTUAL_CLOCK=1", "ZELVO_AUDIO=headless", "ZELVO_AUDIO_CAPTURE",
+                                            "ZELVO_INPUT_SCRIPT=" + folder_ + "/input.txt"};
+    environment.insert(environment.end(), more.begin(), more.end());
+    return environment;
+  }
+
+  void Script(const std::string& text) const { std::ofstream(folder_ + "/input.txt") << text; }
+
+  bool Exists(const std::string& name) const { return std::filesystem::exists(folder_ + "/" + name); }
+
+  // The seconds of sound a capture file holds.
+  double CapturedSeconds(const std::string& name) const {
+    const std::string bytes = ReadFile(name);
+    if (bytes.size() < 44) return -1;
+    auto word = [&](std::size_t at) {
+      std::uint32_t value = 0;
+      for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+      return value;
+    };
+    return static_cast<double>(word(40) / 4) / static_cast<double>(word(24));
+  }
+
+  std::string runtime_;
+};
+
+TEST_F(BuiltGame, ASecondCopySaysItIsAlreadyRunningAndWritesNothing) {
+  setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+  ASSERT_EQ(pf::AcquireInstanceLock(kWindowTitle), 1) << "the first copy's lock";
+  Script("3 close\n");
+  const GameRun run = RunBuiltGame(folder_, Environment());
+  pf::ReleaseInstanceLock();
+  EXPECT_EQ(run.status, 255);
+  EXPECT_NE(run.errors.find("already running"), std::string::npos) << run.errors;
+  EXPECT_TRUE(std::filesystem::is_empty(folder_ + "/save"));
+}
+
+TEST_F(BuiltGame, WithoutADisplayTheGameSaysSoUnlessHeadlessIsAsked) {
+  Script("3 close\n");
+  const GameRun run = RunBuiltGame(folder_, Environment({"ZELVO_HOST", "DISPLAY", "WAYLAND_DISPLAY"}));
+  EXPECT_EQ(run.status, 255);
+  EXPECT_NE(run.errors.find("no display"), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("ZELVO_HOST=headless"), std::string::npos) << run.errors;
+}
+
+// Every file the game cannot be played without is named, and the folder is left as it was.
+TEST_F(BuiltGame, ADataFolderWithoutTheGamesFilesIsNamedAndRefused) {
+  struct Case {
+    const char* what;
+    std::vector<const char*> removed;   // under the folder; "" empties mot/mot_tank.dat instead
+    std::vector<const char*> named;
+  };
+  const Case cases[] = {
+      {"no map folder", {"map"}, {"map\\easy\\c0000.dat", "map\\hard\\c0100.dat"}},
+      {"no training text", {"text/battle0000.dat"}, {"text\\battle0000.dat"}},
+      {"an empty motion table", {""}, {"mot\\mot_tank.dat"}},
+      {"nothing at all", {"map", "mot", "text"}, {"mot\\mot_mychr.dat", "map\\easy\\c0000.dat", "text\\advice00.dat"}},
+  };
+  Script("3 close\n");
+  for (const Case& c : cases) {
+    WriteRequiredGameFiles();
+    for (const char* removed : c.removed) {
+      if (*removed == '\0') {
+        std::ofstream(folder_ + "/mot/mot_tank.dat", std::ios::trunc);
+      } else {
+        std::filesystem::remove_all(folder_ + "/" + removed);
+      }
+    }
+    const GameRun run = RunBuiltGame(folder_, Environment());
+    EXPECT_EQ(run.status, kMissingGameFiles) << c.what << "\n" << run.errors;
+    for (const char* name : c.named) EXPECT_NE(run.errors.find(name), std::string::npos) << c.what << ": " << name;
+    EXPECT_FALSE(Exists("save/saveconfig.dat")) << c.what;
+  }
+}
+
+// Pictures and sounds the game can go without are named once each, and the game runs.
+TEST_F(BuiltGame, MissingPicturesAndSoundsAreNamedAndTolerated) {
+  Script("3 close\n");
+  const GameRun run = RunBuiltGame(folder_, Environment());
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(run.errors.find("bmp\\system\\hpbar.bmp"), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("wav\\sound_cursor1.wav"), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("bmp\\system\\quorvane.bmp"), std::string::npos) << "the logo";
+  EXPECT_TRUE(Exists("save/saveconfig.dat"));
+}
+
+TEST_F(BuiltGame, ADamagedConfigurationIsKeptAsideAndTheDefaultsWritten) {
+  const std::string damaged = "1\r\n100\r\n7\r\n";
+  std::ofstream(folder_ + "/save/saveconfig.dat", std::ios::binary) << damaged;
+  Script("3 close\n");
+  const GameRun run = RunBuiltGame(folder_, Environment());
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(run.errors.find("saveconfig.dat is damaged"), std::string::npos) << run.errors;
+  EXPECT_EQ(ReadFile("save/saveconfig.dat.bad"), damaged);
+  const std::vector<std::string> lines = ReadLines("save/saveconfig.dat");
+  ASSERT_EQ(lines.size(), 68u);
+  EXPECT_EQ(lines[1], "60") << "the default music volume";
+}
+
+// What a process killed during a save left behind is removed at the next start; a replacement of
+// a process still running, and files of other shapes, stay.
+TEST_F(BuiltGame, ReplacementsLeftByAKilledSaveAreRemovedAtStart) {
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  ASSERT_GT(gone, 0);
+  waitpid(gone, nullptr, 0);
+  const std::string dead = std::to_string(gone);
+  const std::string alive = std::to_string(getpid());
+  const std::vector<std::string> stale = {".save00.dat." + dead + "-0.new", ".saveconfig.dat." + dead + "-12.new"};
+  const std::vector<std::string> kept = {".save01.dat." + alive + "-0.new", ".notes.new", "save02.dat." + dead + "-0.new"};
+  for (const std::string& name : stale) std::ofstream(folder_ + "/save/" + name) << "half a save";
+  for (const std::string& name : kept) std::ofstream(folder_ + "/save/" + name) << "kept";
+  Script("3 close\n");
+  const GameRun run = RunBuiltGame(folder_, Environment());
+  EXPECT_EQ(run.status, 0) << run.errors;
+  for (const std::string& name : stale) EXPECT_FALSE(Exists("save/" + name)) << name;
+  for (const std::string& name : kept) EXPECT_TRUE(Exists("save/" + name)) << name;
+}
+
+// Escape pressed and let go between two frames still ends the game at the next frame; the sound
+// captured meanwhile runs with the frames, a refresh each, however far the virtual clock runs.
+TEST_F(BuiltGame, AnEscapeTappedBetweenTwoFramesEndsTheGame) {
+  Script("200 key Escape down\n200 key Escape up\n600 close\n");
+  const GameRun run = RunBuiltGame(folder_, Environment({"ZELVO_AUDIO_CAPTURE=" + folder_ + "/sound.wav"}));
+  EXPECT_EQ(run.status, 0) << run.errors;
+  const double seconds = CapturedSeconds("sound.wav");
+  EXPECT_GT(seconds, 180.0 / 60) << "the capture follows the frames, from the start of the sound";
+  EXPECT_LT(seconds, 400.0 / 60) << "the game went on after the tap";
+}
+
+TEST_F(BuiltGame, SoundIsCapturedWithoutASoundDevice) {
+  Script("120 close\n");
+  const GameRun run = RunBuiltGame(folder_, Environment({"ZELVO_AUDIO=sdl", "SDL_AUDIODRIVER=zelvo-no-such-driver",
+                                                         "ZELVO_AUDIO_CAPTURE=" + folder_ + "/sound.wav"}));
+  EXPECT_EQ(run.status, 0) << run.errors;
+  const double seconds = CapturedSeconds("sound.wav");
+  EXPECT_GT(seconds, 100.0 / 60);
+  EXPECT_LT(seconds, 120.0 / 60 + 3);
+}
+
+// A relative script path names a file from where the game was started, not from its data folder.
+TEST_F(BuiltGame, ARelativeInputScriptIsFoundFromTheStartFolder) {
+  std::filesystem::create_directories(folder_ + "/started-here");
+  std::ofstream(folder_ + "/started-here/keys.txt") << "3 close\n";
+  const GameRun run = RunBuiltGame(folder_, Environment({"ZELVO_INPUT_SCRIPT=keys.txt"}), folder_ + "/started-here");
+  EXPECT_EQ(run.status, 0) << run.errors;
+}
+
+TEST_F(BuiltGame, AnInputScriptThatCannotBeReadIsAnError) {
+  const GameRun run = RunBuiltGame(folder_, Environment({"ZELVO_INPUT_SCRIPT=" + folder_ + "/no-such-script.txt"}));
+  EXPECT_EQ(run.status, 255);
+  EXPECT_NE(run.errors.find("no-such-script.txt cannot be read"), std::string::npos) << run.errors;
+}
+
+}  // namespace
+}  // namespace horundel
