@@ -324,7 +324,7 @@ HResult CreateMusic(const Guid& iid, void** out) {
   return MakeObject<MusicObject>("DirectMusicCreate", iid, out);
 }
 
-const bool registered = [] {
+[[maybe_unused]] const bool registered = [] {
   RegisterComClass(CLSID_DirectMusicLoader, CreateLoader);
   RegisterComClass(CLSID_DirectMusicPerformance, CreatePerformance);
   RegisterComClass(CLSID_DirectMusic, CreateMusic);
