@@ -10,3 +10,4 @@
 #include "platform/net/net_testing.h"
 #include "platform/gdi/font_testing.h"
 #include "platform/dsound/dsound_testing.h"
+#include "platform/mci/mci_testing.h"

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PLATFORM_INTERFACES="platform/kernel platform/com platform/window platform/gdi platform/ddraw platform/d3d platform/acm platform/dinput platform/net platform/dsound platform/media"
+PLATFORM_INTERFACES="platform/kernel platform/com platform/window platform/gdi platform/ddraw platform/d3d platform/acm platform/dinput platform/net platform/dsound platform/mci platform/media"
 declare -A MAY_INCLUDE=(
   [media/core]="$PLATFORM_INTERFACES"
   [media/pixels]="media/core $PLATFORM_INTERFACES"
@@ -25,8 +25,9 @@ declare -A MAY_INCLUDE=(
   [platform/dinput]="platform/kernel platform/host platform/window platform/ddraw"
   [platform/net]="platform/kernel platform/window"
   [platform/dsound]="platform/kernel platform/host platform/window platform/ddraw platform/acm"
-  [platform/media]="platform/kernel"
-  [platform]="platform/kernel platform/host platform/window platform/com platform/gdi platform/ddraw platform/d3d platform/acm platform/dinput platform/net platform/dsound platform/media"
+  [platform/mci]="platform/kernel platform/host platform/window platform/ddraw platform/dsound"
+  [platform/media]="platform/kernel platform/host platform/window platform/ddraw platform/dsound"
+  [platform]="platform/kernel platform/host platform/window platform/com platform/gdi platform/ddraw platform/d3d platform/acm platform/dinput platform/net platform/dsound platform/mci platform/media"
 )
 # Folders not in the table: game/ may include anything but platform/.
 

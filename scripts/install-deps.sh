@@ -13,8 +13,10 @@ PACKAGES=(
   xdotool
   libmpg123-dev libsndfile1-dev sox libsox-fmt-mp3
   libsdl2-ttf-dev
-  # Movies: FFmpeg's demuxers, decoders and scaler.
-  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  # Movies: FFmpeg's demuxers, decoders, scaler and resampler.
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
+  # MIDI music: FluidSynth and a small General MIDI sound font.
+  libfluidsynth-dev timgm6mb-soundfont
 )
 
 missing=()

@@ -1,5 +1,6 @@
-// Opening a movie's stream: the file (or a temporary copy of an archived one), its video format,
-// the sample surface of the movie's kind and the frame image the graph is filled from.
+// Opening a movie's stream: its sound renderer, the file (or a temporary copy of an archived one),
+// its video format, the sample surface of the movie's kind and the frame image the graph is filled
+// from.
 #include <cstdio>
 #include <cstring>
 
@@ -102,6 +103,9 @@ int OpenMovieStreams(MovieRecord* record, const char* path, int* width, int* hei
 
   if (pf::CreateMultiMediaStream(&record->stream) != pf::MS_OK) {
     return Fail(record, "IAMMultimediaインターフェイスを取得できませんでした！\n");
+  }
+  if (pf::AddPrimaryAudioStream(record->stream) != pf::MS_OK) {
+    return Fail(record, "デフォルトサウンドレンダラを追加できませんでした！\n");
   }
   if (OpenMovieFile(record, path) != 0) return Fail(record, nullptr);
   pf::GetStopPosition(record->stream, &record->stopPosition);

@@ -11,6 +11,12 @@ namespace zelvo {
 // The device.
 int StartDirectSound();
 int EndDirectSound();
+// The two ways the device starts: DirectSound itself, or a DirectMusic performance that makes it
+// (falling back to DirectSound where there is no DirectMusic). 0, or -1 with sound off.
+int StartDirectSoundMode();
+int StartDirectMusicMode();
+// Stops, closes down and releases the performance and the loader (nothing outside DirectMusic mode).
+void EndDirectMusicMode();
 
 // Play buffers: 0, or -1 when the buffer is not valid or the device refuses.
 int CreateSoundBuffer(SoundBuffer* buffer, const pf::DSBufferDesc* desc);
@@ -66,7 +72,11 @@ SoundBuffer* StreamPlayBuffer(SoundHandleRecord* record);
 // Release of a streamed handle's parts and buffer; 1 when it is only marked for deletion.
 int ReleaseStreamHandle(int handle, SoundHandleRecord* record);
 
-// Music handles.
+// Music handles: a standard MIDI file (from memory or through the file layer) as a music handle,
+// played once or looping. -1 (logged) while sound is off or for data that is no MIDI file.
+int LoadMusicFromMemory(const void* data, std::int32_t size);
+int LoadMusicFromFile(const char* path);
+int PlayMusic(int handle, int loop);
 int DeleteMusic(int handle);
 int StopMusic(int handle);
 int IsMusicPlaying(int handle);

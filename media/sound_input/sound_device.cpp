@@ -28,6 +28,8 @@ int FailDirectSound(const char* message, pf::DirectSound* sound) {
   return -1;
 }
 
+}  // namespace
+
 int StartDirectSoundMode() {
   WriteLogText("DirectSound の初期化を行います\n");
   WriteLogText("DirectSound インターフェースの取得を行います....  ");
@@ -67,21 +69,7 @@ int StartDirectSoundMode() {
   return 0;
 }
 
-// DirectMusic does not exist on this platform: its loader cannot be made, and the start goes on
-// in DirectSound mode as it does on a machine without DirectMusic.
-int StartDirectMusicMode() {
-  WriteLogText("DirectSound8 の初期化を行います\n");
-  void* loader = nullptr;
-  if (pf::CoCreateInstance(pf::CLSID_DirectMusicLoader, nullptr, 0x3, pf::IID_IDirectMusicLoader8, &loader) < 0) {
-    WriteLogText("DirectMusicLoader8 オブジェクトの作成に失敗しました\n");
-    WriteLogText("前バージョンでの初期化処理に移ります\n");
-    g_sound.directMusicOption = 0;
-    return StartDirectSoundMode();
-  }
-  static_cast<pf::Unknown*>(loader)->Release();
-  WriteLogText("DirectMusicPerformance オブジェクトの作成に失敗しました\n");
-  return -1;
-}
+namespace {
 
 void MakeSilentBuffer() {
   const pf::WaveFormatEx format{pf::WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
@@ -161,6 +149,7 @@ int EndDirectSound() {
     pf::DeleteFile(g_sound.tempMusicFile);
     g_sound.tempMusicFileExists = 0;
   }
+  EndDirectMusicMode();
   if (g_sound.primaryBuffer != nullptr) {
     g_sound.primaryBuffer->Stop();
     g_sound.primaryBuffer->Release();

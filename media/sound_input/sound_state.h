@@ -9,6 +9,7 @@
 #include "media/sound_input/sound_source.h"
 #include "platform/dsound/dsound.h"
 #include "platform/kernel/kernel.h"
+#include "platform/mci/dmusic.h"
 
 namespace zelvo {
 
@@ -94,9 +95,10 @@ struct MusicHandleRecord {
   std::int32_t check;
   int* lostFlag;
   std::int32_t playing;
-  std::int32_t started;
-  void* data;
+  std::int32_t started;           // 1 once the segment has been seen playing
+  void* data;                     // the MIDI file, owned
   std::int32_t size;
+  pf::DirectMusicSegment8* segment;   // DirectMusic mode
 };
 
 constexpr int kMaxMusic = 256;
@@ -107,6 +109,8 @@ struct SoundState {
   pf::DirectSound* directSound;        // null while sound is off
   pf::DirectSoundBuffer* primaryBuffer;
   std::int32_t directMusicOption;
+  pf::DirectMusicLoader8* musicLoader;         // DirectMusic mode
+  pf::DirectMusicPerformance8* performance;
   std::int32_t masterVolume;
   SoundBuffer silentBuffer;
   std::int32_t softwareMixOption;
@@ -117,7 +121,8 @@ struct SoundState {
   SoundTable sounds;
   // Music and the MCI sequencer
   MusicTable music;
-  std::int32_t mciDevice;
+  std::int32_t mciDevice;              // 0: no sequencer open
+  std::int32_t mciMusic;               // the music handle the sequencer plays
   std::int32_t mciPlaying;
   std::int32_t mciReplay;
   std::int32_t tempMusicFileExists;

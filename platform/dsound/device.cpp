@@ -208,6 +208,21 @@ void DeviceObject::LoseBuffers() {
   for (BufferObject* buffer : buffers_) buffer->Lose();
 }
 
+bool DeviceObject::AttachSource(MixSource* source) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (std::find(sources_.begin(), sources_.end(), source) != sources_.end()) return false;
+  sources_.push_back(source);
+  return true;
+}
+
+bool DeviceObject::DetachSource(MixSource* source) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  const auto found = std::find(sources_.begin(), sources_.end(), source);
+  if (found == sources_.end()) return false;
+  sources_.erase(found);
+  return true;
+}
+
 void DeviceObject::PullMix(void* user, std::int16_t* out, int frames) {
   static_cast<DeviceObject*>(user)->Mix(out, frames);
 }
@@ -218,6 +233,7 @@ void DeviceObject::Mix(std::int16_t* out, int frames) {
     const int count = std::min(frames, kMixChunk);
     std::fill(sums_.begin(), sums_.begin() + 2 * count, 0);
     for (BufferObject* buffer : buffers_) AddVoice(buffer->Voice(), sums_.data(), count);
+    for (MixSource* source : sources_) source->AddFrames(sums_.data(), count, outputRate_);
     SaturateSums(sums_.data(), out, count);
     if (capturing_) capture_.Write(out, count);
     RecordMix(out, count);
@@ -227,3 +243,29 @@ void DeviceObject::Mix(std::int16_t* out, int frames) {
 }
 
 }  // namespace pf::dsound
+
+namespace pf {
+
+DirectSound* CurrentSoundDevice() {
+  dsound::DeviceObject* device = dsound::CurrentDevice();
+  if (device != nullptr) device->AddRef();
+  return device;
+}
+
+HResult AttachMixSource(DirectSound* device, MixSource* source) {
+  if (device == nullptr || source == nullptr) return DSERR_INVALIDPARAM;
+  // The device lives while a source is attached to it.
+  if (static_cast<dsound::DeviceObject*>(device)->AttachSource(source)) device->AddRef();
+  return DS_OK;
+}
+
+void DetachMixSource(DirectSound* device, MixSource* source) {
+  if (device == nullptr || source == nullptr) return;
+  if (static_cast<dsound::DeviceObject*>(device)->DetachSource(source)) device->Release();
+}
+
+void CatchUpSoundDevice(DirectSound* device) {
+  if (device != nullptr) static_cast<dsound::DeviceObject*>(device)->CatchUp();
+}
+
+}  // namespace pf

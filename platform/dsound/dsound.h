@@ -41,9 +41,6 @@ constexpr HResult DSERR_UNINITIALIZED = MakeDSResult(170);
 extern const Guid CLSID_DirectSound;
 extern const Guid IID_IDirectSound;
 extern const Guid IID_IDirectSoundBuffer;
-// DirectMusic's loader: no class is registered for it, as on a machine without DirectMusic.
-extern const Guid CLSID_DirectMusicLoader;
-extern const Guid IID_IDirectMusicLoader8;
 
 enum : std::uint32_t { DSSCL_NORMAL = 1, DSSCL_PRIORITY = 2, DSSCL_EXCLUSIVE = 3, DSSCL_WRITEPRIMARY = 4 };
 
@@ -118,6 +115,25 @@ class DirectSound : public Unknown {
   virtual HResult SetCooperativeLevel(WindowHandle window, std::uint32_t level) = 0;
   virtual HResult Initialize(const Guid* device) = 0;
 };
+
+// A producer of sound other than a buffer (a synthesizer, a movie's sound renderer), mixed with a
+// device's buffers. AddFrames runs under the device's lock on whichever thread mixes: the audio
+// output's own, or the caller of a reading that brings a clock-driven output up to its clock.
+class MixSource {
+ public:
+  virtual ~MixSource() = default;
+  // Adds `frames` stereo frames at `rate` frames per second into sums (left and right per frame,
+  // on the 16-bit scale; the device saturates the total).
+  virtual void AddFrames(std::int32_t* sums, int frames, int rate) = 0;
+};
+// The device last initialised and still alive, with a reference for the caller; nullptr when none.
+DirectSound* CurrentSoundDevice();
+// The source is mixed from now on; the device keeps a reference until it is detached.
+HResult AttachMixSource(DirectSound* device, MixSource* source);
+// Once this returns the source is not called again.
+void DetachMixSource(DirectSound* device, MixSource* source);
+// Mixes what a clock-driven output's clock says is due, as every buffer reading does first.
+void CatchUpSoundDevice(DirectSound* device);
 
 // Lists the sound devices: the default device first (no identifier), then each output the audio
 // host knows. Module and description are CP932. The callback returns 1 to go on.

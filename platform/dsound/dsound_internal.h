@@ -157,6 +157,9 @@ class DeviceObject final : public DirectSound {
   void AdvanceManualClock(int frames);
   void LoseBuffers();
   void LoseOutput();
+  // false when the source was attached already, or (detach) was not.
+  bool AttachSource(MixSource* source);
+  bool DetachSource(MixSource* source);
 
  private:
   ~DeviceObject() override;
@@ -174,6 +177,7 @@ class DeviceObject final : public DirectSound {
   CaptureFile capture_;
   bool capturing_ = false;
   std::vector<BufferObject*> buffers_;
+  std::vector<MixSource*> sources_;
   BufferObject* primary_ = nullptr;
   std::vector<std::int32_t> sums_;
 };

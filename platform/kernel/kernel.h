@@ -74,6 +74,10 @@ void GetLocalTime(SystemTime* out);
 // Path mapping between the library's side and the host's.
 std::string Cp932ToUtf8(std::string_view cp932);
 std::string Utf8ToCp932(std::string_view utf8);
+// UTF-16 text (`length` units, or up to its terminator when negative, which is then written too) in
+// the ANSI code page, CP932. The bytes written; with no room given, the bytes needed; 0 when `out`
+// is too small.
+int WideCharToMultiByte(const char16_t* text, int length, char* out, int outBytes);
 // A Windows path (absolute "Z:\...", rooted "\...", or relative to the current folder) as a host path.
 // Each existing component is found case-insensitively (exact name first); missing ones keep their spelling.
 std::string MapPathToHost(const char* path);

@@ -1,8 +1,10 @@
-// CP932 <-> UTF-8 at the boundary with the host, through iconv. Plain ASCII (most paths) is copied
+// CP932 <-> UTF-8 (and UTF-16 -> CP932) at the boundary with the host, through iconv. Plain ASCII (most paths) is copied
 // as it is; a byte sequence with no counterpart becomes '?'.
 #include "platform/kernel/kernel.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <iconv.h>
 
 namespace pf {
@@ -86,6 +88,48 @@ std::string Utf8ToCp932(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);
   thread_local Converter converter("CP932", "UTF-8", Utf8CharacterLength);
   return converter.Convert(utf8);
+}
+
+int WideCharToMultiByte(const char16_t* text, int length, char* out, int outBytes) {
+  if (text == nullptr) return 0;
+  const bool terminated = length < 0;
+  std::size_t count = 0;
+  if (terminated) {
+    while (text[count] != 0) ++count;
+  } else {
+    count = static_cast<std::size_t>(length);
+  }
+  std::string utf8;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint32_t code = text[i];
+    if (code >= 0xD800 && code < 0xDC00 && i + 1 < count && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (code >= 0xD800 && code < 0xE000) {
+      code = 0xFFFD;   // a lone surrogate
+    }
+    if (code < 0x80) {
+      utf8.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+      utf8.push_back(static_cast<char>(0xC0 | code >> 6));
+      utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+      utf8.push_back(static_cast<char>(0xE0 | code >> 12));
+      utf8.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+      utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+      utf8.push_back(static_cast<char>(0xF0 | code >> 18));
+      utf8.push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
+      utf8.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+      utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+  }
+  const std::string ansi = Utf8ToCp932(utf8);
+  const int needed = static_cast<int>(ansi.size()) + (terminated ? 1 : 0);
+  if (out == nullptr || outBytes <= 0) return needed;
+  if (needed > outBytes) return 0;
+  std::memcpy(out, ansi.data(), ansi.size());
+  if (terminated) out[ansi.size()] = '\0';
+  return needed;
 }
 
 }  // namespace pf

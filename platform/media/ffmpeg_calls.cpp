@@ -9,6 +9,8 @@
 extern "C" {
 #include <libavutil/macros.h>
 #include <libavutil/version.h>
+#include <libswresample/version.h>
+#include <libswscale/version.h>
 }
 
 namespace pf::media {
@@ -16,7 +18,7 @@ namespace {
 
 FfmpegCalls g_calls;
 
-enum Library { kAvUtil, kAvCodec, kAvFormat, kSwScale, kLibraries };
+enum Library { kAvUtil, kAvCodec, kAvFormat, kSwScale, kSwResample, kLibraries };
 
 // Dependencies first, so each library finds the ones it needs already loaded.
 constexpr const char* kSonames[kLibraries] = {
@@ -24,6 +26,7 @@ constexpr const char* kSonames[kLibraries] = {
     "libavcodec.so." AV_STRINGIFY(LIBAVCODEC_VERSION_MAJOR),
     "libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR),
     "libswscale.so." AV_STRINGIFY(LIBSWSCALE_VERSION_MAJOR),
+    "libswresample.so." AV_STRINGIFY(LIBSWRESAMPLE_VERSION_MAJOR),
 };
 
 struct Entry {
@@ -46,6 +49,7 @@ constexpr Entry kEntries[] = {
     ZELVO_FFMPEG_ENTRY(kAvUtil, av_rescale),
     ZELVO_FFMPEG_ENTRY(kAvUtil, av_rescale_q),
     ZELVO_FFMPEG_ENTRY(kAvUtil, av_rescale_q_rnd),
+    ZELVO_FFMPEG_ENTRY(kAvUtil, av_channel_layout_default),
     ZELVO_FFMPEG_ENTRY(kAvCodec, av_packet_alloc),
     ZELVO_FFMPEG_ENTRY(kAvCodec, av_packet_free),
     ZELVO_FFMPEG_ENTRY(kAvCodec, av_packet_unref),
@@ -66,6 +70,12 @@ constexpr Entry kEntries[] = {
     ZELVO_FFMPEG_ENTRY(kSwScale, sws_freeContext),
     ZELVO_FFMPEG_ENTRY(kSwScale, sws_getCachedContext),
     ZELVO_FFMPEG_ENTRY(kSwScale, sws_scale),
+    ZELVO_FFMPEG_ENTRY(kSwResample, swr_alloc_set_opts2),
+    ZELVO_FFMPEG_ENTRY(kSwResample, swr_init),
+    ZELVO_FFMPEG_ENTRY(kSwResample, swr_set_matrix),
+    ZELVO_FFMPEG_ENTRY(kSwResample, swr_free),
+    ZELVO_FFMPEG_ENTRY(kSwResample, swr_convert),
+    ZELVO_FFMPEG_ENTRY(kSwResample, swr_get_out_samples),
 };
 #undef ZELVO_FFMPEG_ENTRY
 

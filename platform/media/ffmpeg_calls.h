@@ -7,7 +7,9 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
+#include <libavutil/channel_layout.h>
 #include <libavutil/mem.h>
+#include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
@@ -27,6 +29,7 @@ struct FfmpegCalls {
   decltype(&::av_rescale) av_rescale;
   decltype(&::av_rescale_q) av_rescale_q;
   decltype(&::av_rescale_q_rnd) av_rescale_q_rnd;
+  decltype(&::av_channel_layout_default) av_channel_layout_default;
   // libavcodec
   decltype(&::av_packet_alloc) av_packet_alloc;
   decltype(&::av_packet_free) av_packet_free;
@@ -50,6 +53,13 @@ struct FfmpegCalls {
   decltype(&::sws_freeContext) sws_freeContext;
   decltype(&::sws_getCachedContext) sws_getCachedContext;
   decltype(&::sws_scale) sws_scale;
+  // libswresample
+  decltype(&::swr_alloc_set_opts2) swr_alloc_set_opts2;
+  decltype(&::swr_init) swr_init;
+  decltype(&::swr_set_matrix) swr_set_matrix;
+  decltype(&::swr_free) swr_free;
+  decltype(&::swr_convert) swr_convert;
+  decltype(&::swr_get_out_samples) swr_get_out_samples;
 };
 
 // Opens the libraries once; false when one of them or one of its entries is missing.

@@ -1,14 +1,18 @@
-// Multimedia streams over libavformat, libavcodec and libswscale. The decoder runs one frame ahead
+// Multimedia streams over libavformat, libavcodec and libswscale, with the default sound renderer
+// for their sound. The decoder runs one frame ahead
 // of the clock: the frame held back is the next one to show, so an update knows without decoding
 // more whether its frame is due.
 #include "platform/media/media_stream.h"
 
 #include <atomic>
 #include <cerrno>
+#include <memory>
 #include <string>
 
+#include "platform/kernel/kernel_testing.h"
 #include "platform/media/ffmpeg_calls.h"
 #include "platform/media/media_testing.h"
+#include "platform/media/movie_sound.h"
 
 using pf::media::Ffmpeg;
 
@@ -43,6 +47,9 @@ struct pf::MediaStreamObject {
   int state;
   StreamTime baseTime;         // the stream time when it last started running or stopped
   std::int64_t runStartCount;  // the performance counter at that start
+  bool soundRenderer;          // the default sound renderer was added
+  std::unique_ptr<media::MovieSound> sound;
+  DirectSound* soundDevice;    // the device the sound is mixed into
 };
 
 namespace pf {
@@ -109,7 +116,36 @@ StreamTime StreamNow(const MediaStreamObject* stream) {
   return stream->baseTime + CountsToStreamTime(ClockNow() - stream->runStartCount);
 }
 
+// The sound leaves the mix before it goes.
+void CloseSound(MediaStreamObject* stream) {
+  if (stream->soundDevice != nullptr) DetachMixSource(stream->soundDevice, stream->sound.get());
+  stream->soundDevice = nullptr;
+  stream->sound.reset();
+}
+
+// The file's sound, heard through the current sound device; none when either is missing.
+void OpenSound(MediaStreamObject* stream, const std::string& hostPath) {
+  stream->sound = media::MovieSound::Open(hostPath);
+  if (stream->sound == nullptr) return;
+  DirectSound* device = CurrentSoundDevice();
+  if (device == nullptr) {
+    stream->sound.reset();
+    return;
+  }
+  AttachMixSource(device, stream->sound.get());
+  // The attachment holds the device from here on.
+  device->Release();
+  stream->soundDevice = device;
+}
+
+// The mix is brought up to the clock before the stream changes what it plays, so that what was due
+// is mixed as it was.
+void CatchUpSound(MediaStreamObject* stream) {
+  if (stream->soundDevice != nullptr) CatchUpSoundDevice(stream->soundDevice);
+}
+
 void CloseFile(MediaStreamObject* stream) {
+  CloseSound(stream);
   Ffmpeg().avcodec_free_context(&stream->decoder);
   Ffmpeg().avformat_close_input(&stream->file);
   Ffmpeg().av_packet_free(&stream->packet);
@@ -247,8 +283,20 @@ MediaResult OpenMediaFile(MediaStream stream, const char* path) {
       }
     }
   }
-  if (result != MS_OK) CloseFile(stream);
+  if (result != MS_OK) {
+    CloseFile(stream);
+    return result;
+  }
+  if (stream->soundRenderer) OpenSound(stream, hostPath);
   return result;
+}
+
+MediaResult AddPrimaryAudioStream(MediaStream stream) {
+  if (stream == nullptr) return MS_E_POINTER;
+  if (stream->file != nullptr || stream->soundRenderer) return MS_E_FAIL;
+  if (testing::ShouldFail("AddPrimaryAudioStream")) return MS_E_FAIL;
+  stream->soundRenderer = true;
+  return MS_OK;
 }
 
 MediaResult GetVideoFormat(MediaStream stream, int* width, int* height) {
@@ -274,9 +322,17 @@ MediaResult SetStreamState(MediaStream stream, int state) {
   if (stream == nullptr) return MS_E_POINTER;
   if (state != STREAMSTATE_RUN && state != STREAMSTATE_STOP) return MS_E_FAIL;
   if (state == stream->state) return MS_OK;
+  CatchUpSound(stream);
   stream->baseTime = StreamNow(stream);
   stream->runStartCount = ClockNow();
   stream->state = state;
+  if (stream->sound != nullptr) {
+    if (state == STREAMSTATE_RUN) {
+      stream->sound->Run(stream->baseTime);
+    } else {
+      stream->sound->Pause();
+    }
+  }
   return MS_OK;
 }
 
@@ -295,6 +351,7 @@ MediaResult GetStreamTime(MediaStream stream, StreamTime* time) {
 MediaResult SeekStream(MediaStream stream, StreamTime time) {
   if (stream == nullptr) return MS_E_POINTER;
   if (stream->decoder == nullptr) return MS_E_NOSTREAM;
+  CatchUpSound(stream);
   if (time < 0) time = 0;
   const std::int64_t target =
       stream->firstPts + Ffmpeg().av_rescale_q_rnd(time, kStreamUnit, stream->timeBase, AV_ROUND_DOWN);
@@ -308,6 +365,7 @@ MediaResult SeekStream(MediaStream stream, StreamTime time) {
   if (stream->hasNext) stream->framesDecoded = stream->timePerFrame > 0 ? stream->nextTime / stream->timePerFrame : 0;
   stream->baseTime = time;
   stream->runStartCount = ClockNow();
+  if (stream->sound != nullptr) stream->sound->Seek(time);
   return MS_OK;
 }
 
@@ -363,6 +421,7 @@ MediaResult UnlockSampleSurface(StreamSample sample) { return sample == nullptr 
 MediaResult UpdateSample(StreamSample sample, std::uint32_t flags, Handle event) {
   if (sample == nullptr) return MS_E_POINTER;
   MediaStreamObject* stream = sample->stream;
+  CatchUpSound(stream);
   if ((flags & SSUPDATE_ASYNC) != 0) {
     if (sample->pending) return MS_E_BUSY;
     if (stream->ended && !stream->hasNext) return MS_S_ENDOFSTREAM;
@@ -381,6 +440,7 @@ MediaResult CompletionStatus(StreamSample sample) {
   if (sample == nullptr) return MS_E_POINTER;
   if (!sample->pending) return MS_S_NOUPDATE;
   MediaStreamObject* stream = sample->stream;
+  CatchUpSound(stream);
   MediaResult result = MS_OK;
   if (!ReadNextFrame(stream)) {
     result = MS_S_ENDOFSTREAM;

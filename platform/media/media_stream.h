@@ -1,6 +1,6 @@
 #pragma once
 // Multimedia streams as movies use them: one file's primary video stream, decoded into a sample
-// surface in system memory. The stream has no thread of its own: it runs on the platform clock and
+// surface in system memory, and its primary audio stream played by the default sound renderer. The stream has no thread of its own: it runs on the platform clock and
 // a frame is decoded only when the caller updates the sample or asks whether an asynchronous update
 // has finished. Only AVI, ASF and MPEG files with the video codecs those files carry are opened.
 // Results follow the platform's COM result codes.
@@ -44,6 +44,11 @@ using StreamSample = StreamSampleObject*;
 
 MediaResult CreateMultiMediaStream(MediaStream* out);
 void ReleaseMultiMediaStream(MediaStream stream);
+
+// The default sound renderer, added before the file is opened: the file's primary audio stream is
+// then heard through the current DirectSound device while the stream runs, paused and moved with it,
+// and gone with the stream. A file without sound, or a process without a sound device, plays silent.
+MediaResult AddPrimaryAudioStream(MediaStream stream);
 
 // Opens a file by its Windows path (CP932). MS_E_FILE_NOT_FOUND when it cannot be read,
 // MS_E_UNSUPPORTED_STREAM when it is no AVI, ASF or MPEG file or its video cannot be decoded.

@@ -1,6 +1,7 @@
 #pragma once
 // Test controls of the multimedia-stream stand-in: faults go through pf::testing::FailNextCalls
-// with "CreateMultiMediaStream" (out of memory) or "CreateStreamSample" (unsupported layout).
+// with "CreateMultiMediaStream" (out of memory), "AddPrimaryAudioStream" (no sound renderer) or
+// "CreateStreamSample" (unsupported layout).
 #include "platform/kernel/kernel_testing.h"
 
 namespace pf::testing {

@@ -1,11 +1,13 @@
 // Movie files loaded as graphs: frames follow the movie's clock as the graph is drawn, pausing holds
-// the frame, a display rebuild keeps the time, and no temporary copy outlives its movie.
+// the frame, a display rebuild keeps the time, the sound plays with the movie, and no temporary
+// copy outlives its movie.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -306,6 +308,9 @@ TEST_F(MovieGraphs, DamagedOrUnsupportedFilesFailWithTheirLogLinesAndLeaveNoCopy
                               "ムービーファイルオープン処理時にエラーが発生しました",
                               (std::string("右記のグラフィックファイルのロードに失敗しました：") + bad.name).c_str()}));
   }
+  pf::testing::FailNextCalls("AddPrimaryAudioStream", 1);
+  EXPECT_EQ(LoadGraphFile("clip.avi", 0), -1);
+  EXPECT_TRUE(InOrder(ReadLog(), {"デフォルトサウンドレンダラを追加できませんでした！", "ムービーファイルオープン処理時にエラーが発生しました"}));
   // A failure after the copy was made (no sample surface) deletes the copy as well.
   const Bytes tagged = Tagged(movie);
   WriteFileBytes(folder_ + "/MOVIES.ZVA", BuildZva({ZvaItem{"CLIP.AVI", tagged}}, ZvaOptions{}));
@@ -314,6 +319,44 @@ TEST_F(MovieGraphs, DamagedOrUnsupportedFilesFailWithTheirLogLinesAndLeaveNoCopy
   EXPECT_TRUE(InOrder(ReadLog(), {"ストリームサンプルを作成できませんでした！", "ムービーファイルオープン処理時にエラーが発生しました"}));
   EXPECT_TRUE(TempCopiesOf(tagged).empty());
   EXPECT_EQ(zelvo::g_movies.count, 0);
+}
+
+TEST_F(MovieGraphs, SoundPlaysWithTheMovieAndStopsWithItsPauseAndRelease) {
+  // The library again, its sound mixed only when the test renders.
+  ShutDownLibrary();
+  pf::testing::SetSoundOutput("headless");
+  pf::testing::SetManualSoundClock(true);
+  pf::testing::RecordMixedSound(true);
+  ASSERT_EQ(StartUpLibrary(), 0);
+  AviLayout layout;
+  layout.framesPerSecond = kFps;
+  layout.frameCount = kFrames;
+  layout.soundRate = 22050;
+  ASSERT_TRUE(WriteAvi(folder_ + "/voiced.avi", layout));
+  const auto peak = [](int frames) {
+    pf::testing::TakeMixedSound();
+    pf::testing::RenderSound(frames);
+    int most = 0;
+    for (std::int16_t s : pf::testing::TakeMixedSound()) most = std::max(most, std::abs(static_cast<int>(s)));
+    return most;
+  };
+  {
+    zelvo::LibraryLockGuard lock;
+    const int graph = LoadGraphFile("voiced.avi", 0);
+    ASSERT_GE(graph, 0);
+    EXPECT_GT(peak(4410), 15000);
+    zelvo::CallSubsystem(zelvo::kSubsystemMovies, &zelvo::SubsystemHooks::suspend);
+    EXPECT_EQ(peak(4410), 0);
+    zelvo::CallSubsystem(zelvo::kSubsystemMovies, &zelvo::SubsystemHooks::resume);
+    EXPECT_GT(peak(4410), 15000);
+    EXPECT_EQ(ReleaseGraph(graph, 0), 0);
+    EXPECT_EQ(peak(4410), 0);
+  }
+  started_ = false;
+  EXPECT_EQ(ShutDownLibrary(), 0);
+  pf::testing::RecordMixedSound(false);
+  pf::testing::SetManualSoundClock(false);
+  pf::testing::SetSoundOutput(nullptr);
 }
 
 TEST_F(MovieGraphs, TableHoldsAHundredMoviesAndClosingAGraphWithoutOneSucceeds) {

@@ -1,6 +1,7 @@
-// AVI movies through FFmpeg's encoders and AVI muxer.
+// AVI movies through FFmpeg's encoders and AVI muxer, with an optional PCM sound track.
 #include "support/avi_writer.h"
 
+#include <cmath>
 #include <vector>
 
 extern "C" {
@@ -20,12 +21,17 @@ struct Writer {
   AVPacket* packet = nullptr;
   SwsContext* scaler = nullptr;
   AVStream* stream = nullptr;
+  AVCodecContext* soundEncoder = nullptr;
+  AVStream* soundStream = nullptr;
+  AVFrame* sound = nullptr;
 
   ~Writer() {
     sws_freeContext(scaler);
     av_packet_free(&packet);
     av_frame_free(&picture);
+    av_frame_free(&sound);
     avcodec_free_context(&encoder);
+    avcodec_free_context(&soundEncoder);
     if (file != nullptr) {
       if (file->pb != nullptr) avio_closep(&file->pb);
       avformat_free_context(file);
@@ -33,16 +39,51 @@ struct Writer {
   }
 
   // Sends a frame (null: the end) and writes every packet the encoder gives back.
-  bool Encode(AVFrame* frame) {
-    if (avcodec_send_frame(encoder, frame) < 0) return false;
+  bool Encode(AVFrame* frame) { return EncodeInto(encoder, stream, frame); }
+
+  bool EncodeInto(AVCodecContext* into, AVStream* target, AVFrame* frame) {
+    if (avcodec_send_frame(into, frame) < 0) return false;
     for (;;) {
-      const int received = avcodec_receive_packet(encoder, packet);
+      const int received = avcodec_receive_packet(into, packet);
       if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return true;
       if (received < 0) return false;
-      av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
-      packet->stream_index = stream->index;
+      av_packet_rescale_ts(packet, into->time_base, target->time_base);
+      packet->stream_index = target->index;
       if (av_interleaved_write_frame(file, packet) < 0) return false;
     }
+  }
+
+  bool AddSoundStream(int rate) {
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE);
+    if (codec == nullptr) return false;
+    soundStream = avformat_new_stream(file, nullptr);
+    soundEncoder = avcodec_alloc_context3(codec);
+    sound = av_frame_alloc();
+    if (soundStream == nullptr || soundEncoder == nullptr || sound == nullptr) return false;
+    soundEncoder->sample_fmt = AV_SAMPLE_FMT_S16;
+    soundEncoder->sample_rate = rate;
+    soundEncoder->time_base = AVRational{1, rate};
+    av_channel_layout_default(&soundEncoder->ch_layout, 1);
+    if (avcodec_open2(soundEncoder, codec, nullptr) < 0) return false;
+    if (avcodec_parameters_from_context(soundStream->codecpar, soundEncoder) < 0) return false;
+    soundStream->time_base = soundEncoder->time_base;
+    return true;
+  }
+
+  // The samples that play with video frame n.
+  bool EncodeSound(const AviLayout& layout, int n) {
+    const int first = static_cast<int>(static_cast<std::int64_t>(n) * layout.soundRate / layout.framesPerSecond);
+    const int end = static_cast<int>(static_cast<std::int64_t>(n + 1) * layout.soundRate / layout.framesPerSecond);
+    av_frame_unref(sound);
+    sound->format = AV_SAMPLE_FMT_S16;
+    sound->sample_rate = layout.soundRate;
+    sound->nb_samples = end - first;
+    if (av_channel_layout_copy(&sound->ch_layout, &soundEncoder->ch_layout) < 0) return false;
+    if (av_frame_get_buffer(sound, 0) < 0) return false;
+    auto* samples = reinterpret_cast<std::int16_t*>(sound->data[0]);
+    for (int i = first; i < end; ++i) samples[i - first] = MovieSoundSample(i, layout.soundRate);
+    sound->pts = first;
+    return EncodeInto(soundEncoder, soundStream, sound);
   }
 };
 
@@ -74,6 +115,10 @@ std::uint32_t MovieFrameColor(int frame) {
   return red << 16 | green << 8 | blue;
 }
 
+std::int16_t MovieSoundSample(int i, int rate) {
+  return static_cast<std::int16_t>(std::lround(16384.0 * std::sin(2.0 * M_PI * 441.0 * i / rate)));
+}
+
 bool WriteAvi(const std::string& path, const AviLayout& layout) {
   const bool mjpeg = layout.codec == AviCodec::kMjpeg;
   av_log_set_level(AV_LOG_ERROR);
@@ -100,6 +145,7 @@ bool WriteAvi(const std::string& path, const AviLayout& layout) {
   if (avcodec_open2(w.encoder, codec, nullptr) < 0) return false;
   if (avcodec_parameters_from_context(w.stream->codecpar, w.encoder) < 0) return false;
   w.stream->time_base = w.encoder->time_base;
+  if (layout.soundRate > 0 && !w.AddSoundStream(layout.soundRate)) return false;
   if (avio_open(&w.file->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) return false;
   if (avformat_write_header(w.file, nullptr) < 0) return false;
 
@@ -119,8 +165,10 @@ bool WriteAvi(const std::string& path, const AviLayout& layout) {
     sws_scale(w.scaler, planes, pitches, 0, layout.height, w.picture->data, w.picture->linesize);
     w.picture->pts = n;
     if (!w.Encode(w.picture)) return false;
+    if (layout.soundRate > 0 && !w.EncodeSound(layout, n)) return false;
   }
   if (!w.Encode(nullptr)) return false;
+  if (layout.soundRate > 0 && !w.EncodeInto(w.soundEncoder, w.soundStream, nullptr)) return false;
   return av_write_trailer(w.file) == 0;
 }
 

@@ -1,4 +1,4 @@
-// CP932 <-> UTF-8 at the host boundary.
+// CP932 <-> UTF-8 at the host boundary, and UTF-16 to the ANSI code page.
 #include "platform/kernel/kernel.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +23,22 @@ TEST(KernelTextEncoding, ConvertsBothWaysAndMarksWhatHasNoCounterpart) {
   EXPECT_EQ(pf::Cp932ToUtf8("a\x82"), "a?");                        // lead byte cut off at the end
   EXPECT_EQ(pf::Utf8ToCp932("a\xF0\x9F\x98\x80" "b"), "a?b");        // an emoji: one '?'
   EXPECT_EQ(pf::Utf8ToCp932("a\xFF" "b"), "a?b");                    // not UTF-8
+}
+
+TEST(KernelTextEncoding, WideTextToTheAnsiCodePage) {
+  const char16_t text[] = u"ソフト a\U0001F600";   // a character outside the basic plane: one '?'
+  const std::string expected = "\x83\x5C\x83\x74\x83\x67 a?";
+  EXPECT_EQ(pf::WideCharToMultiByte(text, -1, nullptr, 0), static_cast<int>(expected.size()) + 1);
+  char out[32];
+  ASSERT_EQ(pf::WideCharToMultiByte(text, -1, out, sizeof out), static_cast<int>(expected.size()) + 1);
+  EXPECT_EQ(std::string(out), expected);
+  // A counted length writes no terminator; too small a room writes nothing.
+  EXPECT_EQ(pf::WideCharToMultiByte(text, 3, out, sizeof out), 6);
+  EXPECT_EQ(std::string(out, 6), expected.substr(0, 6));
+  EXPECT_EQ(pf::WideCharToMultiByte(text, -1, out, 5), 0);
+  const char16_t lone[] = {u'a', 0xD800, u'b', 0};   // a lone surrogate
+  ASSERT_EQ(pf::WideCharToMultiByte(lone, -1, out, sizeof out), 4);
+  EXPECT_EQ(std::string(out), "a?b");
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
 // Multimedia streams: the file's format, updates that wait for the stream's clock, seeking, the end
-// of the stream, and the files and layouts refused.
+// of the stream, the files and layouts refused, and the sound the default renderer plays.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/kernel/kernel.h"
 #include "platform/media/media_stream.h"
 #include "platform/media/media_testing.h"
+#include "platform/testing.h"
 #include "support/avi_writer.h"
 #include "support/picture_writers.h"
 #include "support/zva_writer.h"
@@ -195,6 +199,99 @@ TEST_F(MediaStream, RefusesMissingFilesAndFilesThatAreNoMovies) {
   pf::MediaStream failed = nullptr;
   EXPECT_EQ(pf::CreateMultiMediaStream(&failed), pf::MS_E_OUTOFMEMORY);
   EXPECT_EQ(failed, nullptr);
+}
+
+// The default sound renderer over a DirectSound device mixed by hand: the clip's tone is heard
+// while the stream runs, from where it was paused or sought, and not once the stream is gone.
+class MovieSound : public MediaStream {
+ protected:
+  void SetUp() override {
+    MediaStream::SetUp();
+    pf::testing::SetSoundOutput("headless");
+    pf::testing::SetManualSoundClock(true);
+    pf::testing::RecordMixedSound(true);
+    void* made = nullptr;
+    ASSERT_EQ(pf::CoCreateInstance(pf::CLSID_DirectSound, nullptr, pf::CLSCTX_ALL, pf::IID_IDirectSound, &made),
+              pf::DS_OK);
+    device_ = static_cast<pf::DirectSound*>(made);
+    ASSERT_EQ(device_->Initialize(nullptr), pf::DS_OK);
+    AviLayout layout;
+    layout.codec = AviCodec::kRawBgr24;
+    layout.soundRate = 44100;
+    ASSERT_TRUE(WriteAvi(folder_ + "/voiced.avi", layout));
+  }
+  void TearDown() override {
+    MediaStream::TearDown();
+    if (device_ != nullptr) device_->Release();
+    pf::testing::RecordMixedSound(false);
+    pf::testing::SetManualSoundClock(false);
+    pf::testing::SetSoundOutput(nullptr);
+  }
+
+  static std::vector<std::int16_t> Render(int frames) {
+    pf::testing::TakeMixedSound();
+    pf::testing::RenderSound(frames);
+    return pf::testing::TakeMixedSound();
+  }
+  // Every frame carries the tone from sample `first` on, on both sides.
+  static ::testing::AssertionResult ToneFrom(const std::vector<std::int16_t>& mixed, int first) {
+    for (std::size_t i = 0; i < mixed.size() / 2; ++i) {
+      const int expected = MovieSoundSample(first + static_cast<int>(i), 44100);
+      if (std::abs(mixed[2 * i] - expected) > 1 || std::abs(mixed[2 * i + 1] - expected) > 1) {
+        return ::testing::AssertionFailure() << "frame " << i << ": " << mixed[2 * i] << ", " << mixed[2 * i + 1]
+                                             << " for " << expected;
+      }
+    }
+    return ::testing::AssertionSuccess();
+  }
+  static bool Silent(const std::vector<std::int16_t>& mixed) {
+    return std::all_of(mixed.begin(), mixed.end(), [](std::int16_t s) { return s == 0; });
+  }
+
+  pf::DirectSound* device_ = nullptr;
+};
+
+TEST_F(MovieSound, ToneFollowsTheStreamsStateAndGoesWithIt) {
+  ASSERT_EQ(pf::AddPrimaryAudioStream(stream_), pf::MS_OK);
+  EXPECT_EQ(pf::AddPrimaryAudioStream(stream_), pf::MS_E_FAIL);
+  ASSERT_EQ(pf::OpenMediaFile(stream_, WindowsPath("voiced.avi").c_str()), pf::MS_OK);
+  EXPECT_TRUE(Silent(Render(2205)));
+  ASSERT_EQ(pf::SetStreamState(stream_, pf::STREAMSTATE_RUN), pf::MS_OK);
+  EXPECT_TRUE(ToneFrom(Render(4410), 0));
+  ASSERT_EQ(pf::SetStreamState(stream_, pf::STREAMSTATE_STOP), pf::MS_OK);
+  EXPECT_TRUE(Silent(Render(2205)));
+  ASSERT_EQ(pf::SetStreamState(stream_, pf::STREAMSTATE_RUN), pf::MS_OK);
+  EXPECT_TRUE(ToneFrom(Render(4410), 4410));
+  ASSERT_EQ(pf::SeekStream(stream_, 5 * kFrameTime), pf::MS_OK);
+  EXPECT_TRUE(ToneFrom(Render(4410), 22050));
+  // Past the end of the sound track the movie is silent.
+  EXPECT_TRUE(ToneFrom(Render(44100 - 22050 - 4410), 22050 + 4410));
+  EXPECT_TRUE(Silent(Render(2205)));
+  ASSERT_EQ(pf::SeekStream(stream_, 0), pf::MS_OK);
+  EXPECT_TRUE(ToneFrom(Render(441), 0));
+  pf::ReleaseMultiMediaStream(stream_);
+  stream_ = nullptr;
+  EXPECT_TRUE(Silent(Render(2205)));
+}
+
+TEST_F(MovieSound, WithoutASoundDeviceOrARendererTheMovieIsSilent) {
+  // A renderer that cannot be made.
+  pf::testing::FailNextCalls("AddPrimaryAudioStream", 1);
+  EXPECT_EQ(pf::AddPrimaryAudioStream(stream_), pf::MS_E_FAIL);
+  ASSERT_EQ(pf::OpenMediaFile(stream_, WindowsPath("voiced.avi").c_str()), pf::MS_OK);
+  ASSERT_EQ(pf::SetStreamState(stream_, pf::STREAMSTATE_RUN), pf::MS_OK);
+  EXPECT_TRUE(Silent(Render(2205)));
+  // No device: the renderer plays nowhere and the pictures go on.
+  pf::ReleaseMultiMediaStream(stream_);
+  device_->Release();
+  device_ = nullptr;
+  ASSERT_EQ(pf::CreateMultiMediaStream(&stream_), pf::MS_OK);
+  ASSERT_EQ(pf::AddPrimaryAudioStream(stream_), pf::MS_OK);
+  ASSERT_EQ(pf::OpenMediaFile(stream_, WindowsPath("voiced.avi").c_str()), pf::MS_OK);
+  ASSERT_EQ(pf::SetStreamState(stream_, pf::STREAMSTATE_RUN), pf::MS_OK);
+  const pf::SampleFormat rgb32{32, 0xFF0000, 0xFF00, 0xFF};
+  ASSERT_EQ(pf::CreateStreamSample(stream_, &rgb32, &sample_), pf::MS_OK);
+  EXPECT_EQ(pf::UpdateSample(sample_, 0, nullptr), pf::MS_OK);
 }
 
 }  // namespace
