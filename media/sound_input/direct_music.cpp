@@ -23,7 +23,7 @@ void LogPorts(pf::DirectMusic8* music) {
     if (music->EnumPort(index, &caps) != pf::DD_OK) break;
     char name[256];
     if (pf::WideCharToMultiByte(caps.description, -1, name, sizeof name) == 0) name[0] = '\0';
-    WriteLogFormat("%s  Device%d:%s \n", caps.portClass == pf::DMUS_PC_OUTPUTCLASS ? "出力ポート" : "入力ポート",
+    WriteLogFormat("%s  Device%d:%s ", caps.portClass == pf::DMUS_PC_OUTPUTCLASS ? "出力ポート" : "入力ポート",
                    static_cast<int>(index), name);
   }
 }
