@@ -57,6 +57,8 @@ int RebuildGraphicsAfterDisplayChange() {
   GetDirect3DObject();
   ClearDrawTarget();
   PresentBackScreen();
+  // The clear is for the screen: a graph being drawn into gets back what it held.
+  PutBackDrawnGraphPixels(g_draw.target);
   RefillAllGraphs();
   RecreateAllFonts();
   ReopenAllMovies();

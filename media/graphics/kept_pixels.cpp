@@ -88,6 +88,13 @@ void PutBackKeptPixels(int handle) {
   UnlockSurfaceRecord(handle, nullptr);
 }
 
+void PutBackDrawnGraphPixels(int graph) {
+  if (graph < 0) return;
+  const GraphRecord* record = GetGraphRecord(graph);
+  if (record == nullptr) return;
+  for (int i = 0; i < record->backEndCount; ++i) PutBackKeptPixels(StorageOf(record, i));
+}
+
 void ForgetKeptPixels(SurfaceRecord* record) {
   if (record->keptPixels == nullptr) return;
   TrackedFree(record->keptPixels);

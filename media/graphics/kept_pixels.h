@@ -10,6 +10,8 @@ struct SurfaceRecord;
 void KeepDrawnGraphPixels(int graph);
 // Puts kept pixels back into the record's (new or restored) surface, converted when its format changed.
 void PutBackKeptPixels(int handle);
+// The same for every storage of the graph; nothing for the screens.
+void PutBackDrawnGraphPixels(int graph);
 // Frees the record's kept pixels.
 void ForgetKeptPixels(SurfaceRecord* record);
 

@@ -299,9 +299,10 @@ void RecreateAllSurfaceObjects() {
     SurfaceRecord* record = g_surfaceData.slots[slot];
     if (record == nullptr || record->memoryImage) continue;
     const int handle = g_surfaceData.HandleOfSlot(slot);
+    const bool made = record->surface == nullptr;
     if (CreateSurfaceStorage(handle, record) == 0) {
       ApplySurfaceColorKey(handle);
-      PutBackKeptPixels(handle);
+      if (made) PutBackKeptPixels(handle);
     }
   }
 }

@@ -19,6 +19,7 @@
 #include "media/graphics/draw_options.h"
 #include "media/graphics/draw_state.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/graph_restore.h"
 #include "media/graphics/soft_draw.h"
 #include "media/graphics/surface2d.h"
 #include "media/graphics/surface3d.h"
@@ -318,6 +319,27 @@ TEST_F(Direct3DTargets, DrawnGraphsKeepTheirPixelsWhenVideoMemoryIsLost) {
     EXPECT_EQ(Pixel(75, 60), 0xFF0000u);
     EXPECT_EQ(::ReleaseGraph(graph, 0), 0);
   }
+}
+
+TEST_F(Direct3DTargets, DrawnGraphsKeepTheirPixelsThroughADisplayRebuild) {
+  const int left = Blank(16, 16, 0, 1), current = Blank(16, 16, 0, 1);
+  ASSERT_GE(left, 0);
+  ASSERT_GE(current, 0);
+  ASSERT_EQ(::SelectDrawTarget(left), 0);
+  ASSERT_EQ(::DrawRectangle(0, 0, 16, 16, 0x00FF00, 1), 0);
+  // The second is still the draw target when the display goes.
+  ASSERT_EQ(::SelectDrawTarget(current), 0);
+  ASSERT_EQ(::DrawRectangle(0, 0, 16, 16, 0xFF00FF, 1), 0);
+  {
+    zelvo::LibraryLockGuard lock;
+    EXPECT_EQ(zelvo::RebuildGraphicsAfterDisplayChange(), 0);
+  }
+  ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
+  Clear();
+  ASSERT_EQ(::BlitGraph(10, 10, left, 0), 0);
+  ASSERT_EQ(::BlitGraph(40, 10, current, 0), 0);
+  EXPECT_EQ(Pixel(15, 15), 0x00FF00u);
+  EXPECT_EQ(Pixel(45, 15), 0xFF00FFu);
 }
 
 TEST_F(Direct3DTargets, GraphsTheDeviceCannotRenderIntoAreRefusedOrDrawnInSoftware) {
