@@ -32,6 +32,13 @@ int StorageOf(const GraphRecord* graph, int backEnd) {
   return entry != nullptr ? entry->record : -1;
 }
 
+// A lock of the whole surface; one already held may be of a part of it, so it is not shared.
+bool LockedWhole(int handle, int* pitch, void** pixels, int writeOnly, const PixelFormat** format) {
+  const int locked = LockSurfaceRecord(handle, pitch, pixels, writeOnly, nullptr, format);
+  if (locked == -2) UnlockSurfaceRecord(handle, nullptr);
+  return locked == 0;
+}
+
 void KeepRecordPixels(int handle) {
   SurfaceRecord* record = GetSurfaceRecord(handle);
   if (record == nullptr || record->memoryImage || record->surface == nullptr) return;
@@ -39,16 +46,22 @@ void KeepRecordPixels(int handle) {
   const PixelFormat* format = SurfaceRecordFormat(record);
   const int pitch = record->width * format->BytesPerPixel;
   auto* kept = static_cast<KeptPixels*>(record->keptPixels);
+  // The screen's depth, and with it a 2D surface's pixel size, may have changed since the last copy.
+  if (kept != nullptr && (kept->pitch != pitch || kept->height != record->height)) {
+    ForgetKeptPixels(record);
+    kept = nullptr;
+  }
   if (kept == nullptr) {
     kept = static_cast<KeptPixels*>(
-        ZELVO_ALLOC(sizeof(KeptPixels) + static_cast<std::size_t>(pitch) * record->height));
+        ZELVO_ALLOC_ZEROED(sizeof(KeptPixels) + static_cast<std::size_t>(pitch) * record->height));
     if (kept == nullptr) return;
+    kept->pitch = pitch;
+    kept->height = record->height;
     record->keptPixels = kept;
   }
   int sourcePitch = 0;
   void* source = nullptr;
-  const int locked = LockSurfaceRecord(handle, &sourcePitch, &source, 0, nullptr, nullptr);
-  if (locked == -1) return;
+  if (!LockedWhole(handle, &sourcePitch, &source, 0, nullptr)) return;
   kept->format = *format;
   kept->width = record->width;
   kept->height = record->height;
@@ -81,7 +94,7 @@ void PutBackKeptPixels(int handle) {
   int pitch = 0;
   void* pixels = nullptr;
   const PixelFormat* format = nullptr;
-  if (LockSurfaceRecord(handle, &pitch, &pixels, 1, nullptr, &format) == -1) return;
+  if (!LockedWhole(handle, &pitch, &pixels, 1, &format)) return;
   const IntRect whole{0, 0, kept->width, kept->height};
   ConvertPixelRect(pixels, pitch, format, KeptRows(kept), kept->pitch, &kept->format, nullptr, 0, nullptr, 0, 0,
                    &whole, 0, 0, 0, 0, 0, 0, 0);
