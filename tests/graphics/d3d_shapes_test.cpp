@@ -385,6 +385,13 @@ TEST_F(Direct3DTargets, GraphsTheDeviceCannotRenderIntoAreRefusedOrDrawnInSoftwa
   EXPECT_EQ(at(3, 3), 0xFF0000u);
   EXPECT_EQ(at(20, 20), 0x00FF00u);
   EXPECT_EQ(at(12, 3), 0u);   // the plain graph's black did not land
+  // The software path subtracts by itself: the device's emulation (white boxes over the touched
+  // rectangle) stays out of it, so the circle's corners keep their red.
+  ::SetBlendMode(3, 255);
+  EXPECT_EQ(::DrawCircleShape(4, 4, 2, 0xFF0000, 1), 0);
+  ::SetBlendMode(0, 0);
+  EXPECT_LE(at(4, 4) >> 16, 1u);   // red taken away
+  EXPECT_EQ(at(1, 1), 0xFF0000u);
   // Back on the screen the device draws again.
   ASSERT_EQ(::SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
   EXPECT_EQ(g_d3d.targetInvalid, 0);
