@@ -1,5 +1,9 @@
 // The vertex batch: vertices of one kind and primitive type queued until something forces them out
-// in one DrawPrimitive; the scene bracket, the viewport and the grid strips.
+// in one DrawPrimitive; the scene bracket, the viewport, the grid strips and the free-quad piece.
+#include <cmath>
+#include <cstring>
+#include <utility>
+
 #include "media/core/log.h"
 #include "media/core/window_mode.h"
 #include "media/display/d3d_device.h"
@@ -153,6 +157,83 @@ int G_D3D_DrawGridStrips(const ScreenVertex* vertices, int columns, int rows, in
   }
   drawGathered();
   return 0;
+}
+
+namespace {
+
+struct QuadCorner {
+  float x, y;
+};
+
+// The two triangles of a parallelogram piece, as kind-1 vertices (kind 2 with a blend graph bound:
+// its coordinates from the corners' graph positions).
+void WriteQuadTriangles(Device3DSlot* s, const QuadCorner at[4], const TexturePieceFacts& piece) {
+  const float z = g_d3d.inputs.drawZ;
+  int order[6] = {0, 1, 2, 3, 2, 1};
+  // One winding for both triangles, whichever way the corners turn.
+  const float c1 = (at[1].x - at[0].x) * (at[2].y - at[0].y) - (at[2].x - at[0].x) * (at[1].y - at[0].y);
+  const float c2 = (at[2].x - at[3].x) * (at[1].y - at[3].y) - (at[1].x - at[3].x) * (at[2].y - at[3].y);
+  if (c1 <= 0 && c2 <= 0) {
+    std::swap(order[1], order[2]);
+    std::swap(order[4], order[5]);
+  }
+  const ScreenVertex* c = piece.corners;
+  const float left = c[0].u, right = c[1].u, top = c[0].v, bottom = c[2].v;
+  const int size = kVertexSizes[s->batchKind];
+  for (int i = 0; i < 6; ++i) {
+    const int k = order[i];
+    const float u = (k == 0 || k == 2) ? left : right, v = k < 2 ? top : bottom;
+    unsigned char* to = s->writePointer + i * size;
+    if (s->batchKind == 2) {
+      const BlendGraphVertex vertex{at[k].x, at[k].y, z, 1.0f, g_d3d.vertexColor, 0xFFFFFFFFu,
+                                    c[k].x * piece.blendScaleX, c[k].y * piece.blendScaleY, u, v};
+      std::memcpy(to, &vertex, sizeof vertex);
+    } else {
+      const ScreenVertex vertex{at[k].x, at[k].y, z, 1.0f, g_d3d.vertexColor, u, v};
+      std::memcpy(to, &vertex, sizeof vertex);
+    }
+  }
+}
+
+}  // namespace
+
+int G_D3D_DrawQuadPiece(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int piece) {
+  const int slot = g_d3d.currentDevice;
+  Device3DSlot* s = DeviceSlot(slot);
+  TexturePieceFacts facts{};
+  if (s == nullptr || g_d3dSurfaceHooks.readTexturePiece == nullptr ||
+      g_d3dSurfaceHooks.readTexturePiece(piece, &facts) < 0) {
+    return -1;
+  }
+  if (facts.texture != s->currentTexture) {
+    G_D3D_SetTexture(facts.texture, slot);
+    G_D3D_ApplyStageStates(slot);
+  }
+  const QuadCorner at[4] = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
+  const bool parallelogram = std::fabs((x2 - x1) - (x4 - x3)) < 1.0f && std::fabs((y2 - y1) - (y4 - y3)) < 1.0f &&
+                             std::fabs((x3 - x1) - (x4 - x2)) < 1.0f && std::fabs((y3 - y1) - (y4 - y2)) < 1.0f;
+  if (parallelogram) {
+    if (G_D3D_ReserveTriangleVertices(slot, 6) == nullptr) return -1;
+    WriteQuadTriangles(s, at, facts);
+    G_D3D_CommitVertices(slot, 6);
+    return 0;
+  }
+  if (s->blendDirty || s->textureDirty) G_D3D_ApplyStageStates(slot);
+  constexpr int kGrid = 8;
+  const ScreenVertex* c = facts.corners;
+  ScreenVertex grid[kGrid * kGrid];
+  for (int r = 0; r < kGrid; ++r) {
+    const float t = static_cast<float>(r) / (kGrid - 1);
+    const float lx = x1 + (x3 - x1) * t, ly = y1 + (y3 - y1) * t;
+    const float rx = x2 + (x4 - x2) * t, ry = y2 + (y4 - y2) * t;
+    for (int col = 0; col < kGrid; ++col) {
+      const float step = static_cast<float>(col) / (kGrid - 1);
+      grid[r * kGrid + col] =
+          ScreenVertex{lx + (rx - lx) * step, ly + (ry - ly) * step, g_d3d.inputs.drawZ, 1.0f, g_d3d.vertexColor,
+                       c[0].u + (c[1].u - c[0].u) * step, c[0].v + (c[2].v - c[0].v) * t};
+    }
+  }
+  return G_D3D_DrawGridStrips(grid, kGrid, kGrid, slot);
 }
 
 }  // namespace zelvo

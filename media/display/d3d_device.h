@@ -117,12 +117,24 @@ pf::HResult G_D3D_EnumTextureFormatCallback(pf::DDPixelFormat* format, void* con
 // Whether the slot holds a device the draws may use.
 Device3DSlot* UsableSlot(int slot);
 
+// What the batch needs of one texture piece: its texture and alpha flags, and its corners (top-left,
+// top-right, bottom-left, bottom-right) with their positions in graph pixels and texture coordinates.
+struct TexturePieceFacts {
+  pf::DirectDrawSurface7* texture;
+  int alphaChannel;
+  int alphaTest;
+  ScreenVertex corners[4];
+  float blendScaleX, blendScaleY;   // reciprocal texture size of the bound blend graph
+};
+
 // What the graphics front end lets the device do to its graphs: release and re-create the surface
-// objects of every 3D surface, delete them all. Empty entries do nothing.
+// objects of every 3D surface, delete them all, and read a texture piece by its handle (-1 for a
+// handle that names none). Empty entries do nothing.
 struct Direct3DSurfaceHooks {
   void (*releaseSurfaceObjects)();
   void (*recreateSurfaceObjects)();
   void (*deleteAllSurfaces)();
+  int (*readTexturePiece)(int piece, TexturePieceFacts* out);
 };
 extern Direct3DSurfaceHooks g_d3dSurfaceHooks;
 
@@ -142,6 +154,10 @@ int G_D3D_SetViewport(const pf::D3DViewport7* viewport, int slot);
 int G_D3D_SetRenderTarget(pf::DirectDrawSurface7* target, int slot);
 int G_D3D_SetDrawRegion(const IntRect* region);
 int G_D3D_DrawGridStrips(const ScreenVertex* vertices, int columns, int rows, int slot);
+// One texture piece into four free corners (top-left, top-right, bottom-left, bottom-right): two
+// triangles of the batch for a parallelogram, else an 8 x 8 grid of strips. -1 for a handle that
+// names no piece.
+int G_D3D_DrawQuadPiece(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int piece);
 
 // ---------------------------------------------------------------- state cache
 enum : int {
@@ -175,6 +191,16 @@ int G_D3D_SetLighting(int on, int slot);
 int G_D3D_SetTextureAddress(std::uint32_t mode, int slot);
 int G_D3D_SetColorKeyEnable(int on, int slot);
 int G_D3D_SetDeviceTransform(std::uint32_t state, const pf::D3DMatrix* matrix, int slot);
+// Lighting of the vertices the device transforms itself: sent as they are, -1 when the device
+// refuses them.
+int G_D3D_SetLight(std::uint32_t index, const pf::D3DLight7* light, int slot);
+int G_D3D_LightEnable(std::uint32_t index, int enable, int slot);
+int G_D3D_SetMaterial(const pf::D3DMaterial7* material, int slot);
+int G_D3D_SetAmbient(std::uint32_t colour, int slot);
+int G_D3D_SetNormalizeNormals(int on, int slot);
+// The device of a slot, of the current slot; null without one.
+pf::Direct3DDevice7* GetDevice3D(int slot);
+pf::Direct3DDevice7* GetCurrentD3DDevice();
 int G_D3D_ApplyStageStates(int slot);
 int G_D3D_ApplyBaseStates(int slot);
 int G_D3D_ReapplyAllStates(int slot);

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
+#include "media/core/window_mode.h"
 #include "media/display/d3d_device.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/d3d_render_target.h"
@@ -169,33 +171,6 @@ int RegionTest(int left, int top, int right, int bottom) { return RectTest(g_dra
 
 const FloatRect* ClampToRegionWhen(bool partly) { return partly ? &g_draw.regionFloat : nullptr; }
 
-// One piece into four free corners: two triangles for a parallelogram, else an 8 x 8 grid.
-int DrawQuadPiece(const Surface3DRecord* piece, const Corner quad[4]) {
-  const bool parallelogram = std::fabs((quad[1].x - quad[0].x) - (quad[3].x - quad[2].x)) < 1.0f &&
-                             std::fabs((quad[1].y - quad[0].y) - (quad[3].y - quad[2].y)) < 1.0f &&
-                             std::fabs((quad[2].x - quad[0].x) - (quad[3].x - quad[1].x)) < 1.0f &&
-                             std::fabs((quad[2].y - quad[0].y) - (quad[3].y - quad[1].y)) < 1.0f;
-  if (parallelogram) return QueuePiece(piece, quad);
-  Device3DSlot* slot = UsableSlot(Slot());
-  const TextureFacts facts = PieceTextureFacts(piece);
-  if (facts.texture != slot->currentTexture) G_D3D_SetTexture(facts.texture, Slot());
-  if (slot->blendDirty || slot->textureDirty) G_D3D_ApplyStageStates(Slot());
-  constexpr int kGrid = 8;
-  ScreenVertex grid[kGrid * kGrid];
-  for (int r = 0; r < kGrid; ++r) {
-    const float t = static_cast<float>(r) / (kGrid - 1);
-    const float lx = quad[0].x + (quad[2].x - quad[0].x) * t, ly = quad[0].y + (quad[2].y - quad[0].y) * t;
-    const float rx = quad[1].x + (quad[3].x - quad[1].x) * t, ry = quad[1].y + (quad[3].y - quad[1].y) * t;
-    for (int c = 0; c < kGrid; ++c) {
-      const float s = static_cast<float>(c) / (kGrid - 1);
-      grid[r * kGrid + c] = ScreenVertex{lx + (rx - lx) * s, ly + (ry - ly) * s, g_d3d.inputs.drawZ, 1.0f,
-                                         g_d3d.vertexColor, quad[0].u + (quad[1].u - quad[0].u) * s,
-                                         quad[0].v + (quad[2].v - quad[0].v) * t};
-    }
-  }
-  return G_D3D_DrawGridStrips(grid, kGrid, kGrid, Slot());
-}
-
 }  // namespace
 
 void EndDirect3DScene() { G_D3D_EndScene(Slot()); }
@@ -276,6 +251,12 @@ int G_D3D_BlitGraphRotated(float x, float y, double scale, double angle, const G
 }
 
 int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int transparent) {
+  // A blend graph's coordinates follow the graph's own pixels through the two affine halves.
+  if (g_draw.blendGraph != -1) {
+    int truncated[8];
+    for (int i = 0; i < 8; ++i) truncated[i] = FloatToInt(corners[i]);
+    return G_D3D_BlitGraphQuadInt(truncated, graph, transparent);
+  }
   const int ready = BeginDirect3DDraw();
   if (ready <= 0) return ready;
   G_D3D_BeginScene(Slot());
@@ -283,22 +264,94 @@ int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int tr
   if (first == nullptr) return -1;
   const TextureFacts facts = PieceTextureFacts(first);
   G_D3D_PrepareDrawState(&facts, (transparent ? kPrepareTransparent : 0) | DepthFlag());
-  const double ox = g_draw.drawOffset.left, oy = g_draw.drawOffset.top;
-  const double p[4][2] = {{corners[0] + ox, corners[1] + oy}, {corners[2] + ox, corners[3] + oy},
-                          {corners[4] + ox, corners[5] + oy}, {corners[6] + ox, corners[7] + oy}};
+  const float ox = static_cast<float>(g_draw.drawOffset.left), oy = static_cast<float>(g_draw.drawOffset.top);
+  const float p[8] = {corners[0] + ox, corners[1] + oy, corners[2] + ox, corners[3] + oy,
+                      corners[4] + ox, corners[5] + oy, corners[6] + ox, corners[7] + oy};
+  if (graph->backEndCount == 1) {
+    if (G_D3D_DrawQuadPiece(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], graph->backEnds[0]) < 0) return -1;
+    EndDirect3DDraw();
+    return 0;
+  }
+  // Each piece's corners placed bilinearly between the four points.
   auto place = [&](float cx, float cy, float* px, float* py) {
-    const double s = cx / graph->width, t = cy / graph->height;
-    const double lx = p[0][0] + (p[2][0] - p[0][0]) * t, ly = p[0][1] + (p[2][1] - p[0][1]) * t;
-    const double rx = p[1][0] + (p[3][0] - p[1][0]) * t, ry = p[1][1] + (p[3][1] - p[1][1]) * t;
+    const double s = static_cast<double>(cx) / graph->width, t = static_cast<double>(cy) / graph->height;
+    const double lx = p[0] + (static_cast<double>(p[4]) - p[0]) * t, ly = p[1] + (static_cast<double>(p[5]) - p[1]) * t;
+    const double rx = p[2] + (static_cast<double>(p[6]) - p[2]) * t, ry = p[3] + (static_cast<double>(p[7]) - p[3]) * t;
     *px = static_cast<float>(lx + (rx - lx) * s);
     *py = static_cast<float>(ly + (ry - ly) * s);
   };
   for (int i = 0; i < graph->backEndCount; ++i) {
     const Surface3DRecord* piece = GetSurface3DRecord(graph->backEnds[i]);
     if (piece == nullptr) return -1;
-    Corner quad[4];
-    PlacedCorners(piece, place, quad);
-    if (DrawQuadPiece(piece, quad) < 0) return -1;
+    Corner q[4];
+    PlacedCorners(piece, place, q);
+    if (G_D3D_DrawQuadPiece(q[0].x, q[0].y, q[1].x, q[1].y, q[2].x, q[2].y, q[3].x, q[3].y, graph->backEnds[i]) < 0) {
+      return -1;
+    }
+  }
+  EndDirect3DDraw();
+  return 0;
+}
+
+int G_D3D_BlitGraphQuadInt(const int corners[8], const GraphRecord* graph, int transparent) {
+  const int x1 = corners[0], y1 = corners[1], x2 = corners[2], y2 = corners[3];
+  const int x3 = corners[4], y3 = corners[5], x4 = corners[6], y4 = corners[7];
+  if (x1 == x3 && x2 == x4 && y1 == y2 && y3 == y4) {
+    return G_D3D_BlitGraphStretched(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x4),
+                                    static_cast<float>(y4), graph, transparent, 1);
+  }
+  if (g_draw.blendGraph == -1) {
+    float asFloats[8];
+    for (int i = 0; i < 8; ++i) asFloats[i] = static_cast<float>(corners[i]);
+    return G_D3D_BlitGraphQuad(asFloats, graph, transparent);
+  }
+  const int ready = BeginDirect3DDraw();
+  if (ready <= 0) return ready;
+  G_D3D_FlushBatch(Slot());
+  G_D3D_BeginScene(Slot());
+  const Surface3DRecord* first = graph->backEndCount > 0 ? GetSurface3DRecord(graph->backEnds[0]) : nullptr;
+  if (first == nullptr) return -1;
+  const TextureFacts firstFacts = PieceTextureFacts(first);
+  G_D3D_PrepareDrawState(&firstFacts, (transparent ? kPrepareTransparent : 0) | kPrepareKeepColorKey | DepthFlag());
+  // Map A carries the graph's top-left triangle from the top-left corner, map B the bottom-right one
+  // from the bottom-right corner.
+  const float ox = static_cast<float>(g_draw.drawOffset.left), oy = static_cast<float>(g_draw.drawOffset.top);
+  const float w = static_cast<float>(graph->width), h = static_cast<float>(graph->height);
+  auto mapA = [&](float cx, float cy, float* px, float* py) {
+    *px = x1 + ox - 0.5f + cx * (x2 - x1) / w + cy * (x3 - x1) / h;
+    *py = y1 + oy - 0.5f + cy * (y3 - y1) / h + cx * (y2 - y1) / w;
+  };
+  auto mapB = [&](float cx, float cy, float* px, float* py) {
+    *px = x4 + ox - 0.5f + (cx - w) * (x3 - x4) / -w + (cy - h) * (x2 - x4) / -h;
+    *py = y4 + oy - 0.5f + (cy - h) * (y2 - y4) / -h + (cx - w) * (y3 - y4) / -w;
+  };
+  Device3DSlot* slot = UsableSlot(Slot());
+  for (int i = 0; i < graph->backEndCount; ++i) {
+    const Surface3DRecord* piece = GetSurface3DRecord(graph->backEnds[i]);
+    if (piece == nullptr) return -1;
+    const TextureFacts facts = PieceTextureFacts(piece);
+    if (facts.texture != slot->currentTexture) G_D3D_SetTexture(facts.texture, Slot());
+    if (slot->blendDirty || slot->textureDirty) G_D3D_ApplyStageStates(Slot());
+    Corner q[4];
+    for (int k = 0; k < 4; ++k) {
+      const ScreenVertex& c = piece->corners[k];
+      q[k] = Corner{0, 0, c.u, c.v, c.x, c.y};
+      if (piece->cornerSides[k]) {
+        mapA(c.x, c.y, &q[k].x, &q[k].y);
+      } else {
+        mapB(c.x, c.y, &q[k].x, &q[k].y);
+      }
+    }
+    const float c1 = (q[1].x - q[0].x) * (q[2].y - q[0].y) - (q[2].x - q[0].x) * (q[1].y - q[0].y);
+    const float c2 = (q[1].y - q[3].y) * (q[2].x - q[3].x) - (q[1].x - q[3].x) * (q[2].y - q[3].y);
+    if ((c1 <= 0 && c2 <= 0) || (c1 < 0 && c2 > 0)) std::swap(q[1], q[2]);
+    const int kind = slot->batchKind;
+    unsigned char strip[4 * sizeof(BlendGraphVertex)];
+    for (int k = 0; k < 4; ++k) WriteVertex(strip + k * kVertexSizes[kind], kind, q[k]);
+    // Drawn at once, outside the batch; a batch that would be thrown away draws nothing here either.
+    if (!IsWindowClosed() && !slot->discardBatch) {
+      slot->device->DrawPrimitive(pf::D3DPT_TRIANGLESTRIP, kVertexFormats[kind], strip, 4, 0);
+    }
   }
   EndDirect3DDraw();
   return 0;
@@ -341,8 +394,6 @@ struct SubtractSaved {
 SubtractSaved g_subtractSaved;
 
 void InvertRect(const IntRect* rect) {
-  // Nothing is drawn into a target the device cannot render into, so nothing is inverted either.
-  if (g_d3d.targetInvalid) return;
   SetDrawTintPacked(0xFFFFFF);
   g_softBlend.blendMode = 3;
   g_softBlend.blendParam = 255;
@@ -351,7 +402,10 @@ void InvertRect(const IntRect* rect) {
 }
 }  // namespace
 
+// On a target the device cannot render into, graph draws draw nothing and shapes go to the software
+// path, which subtracts by itself: there the blend mode stays as it is.
 void BeginSubtractEmulation(const IntRect* rect) {
+  if (g_d3d.targetInvalid) return;
   g_subtractSaved = SubtractSaved{g_draw.drawTint, g_draw.blendParam};
   InvertRect(rect);
   g_softBlend.blendMode = 5;
@@ -359,6 +413,7 @@ void BeginSubtractEmulation(const IntRect* rect) {
 }
 
 void EndSubtractEmulation(const IntRect* rect) {
+  if (g_d3d.targetInvalid) return;
   InvertRect(rect);
   g_softBlend.blendMode = 3;
   g_softBlend.blendParam = g_subtractSaved.param;

@@ -20,6 +20,9 @@ int G_D3D_BlitGraphRotated(float x, float y, double scale, double angle, const G
                            int mirror);
 // Corners top-left, top-right, bottom-left, bottom-right.
 int G_D3D_BlitGraphQuad(const float corners[8], const GraphRecord* graph, int transparent);
+// The same with integer corners. An axis-aligned rectangle is a stretched draw; with a blend graph
+// each piece is drawn at once as a strip through two affine maps of the graph's halves.
+int G_D3D_BlitGraphQuadInt(const int corners[8], const GraphRecord* graph, int transparent);
 // The caller's triangles as they stand (positions, colours and texture coordinates), textured by the
 // graph's first piece.
 int G_D3D_DrawVertexList(const ScreenVertex* vertices, int triangleCount, const GraphRecord* graph, int transparent);

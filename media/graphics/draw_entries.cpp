@@ -63,6 +63,14 @@ int Direct3DDraw(const IntRect& touched, Draw draw) {
   return result;
 }
 
+// A shape on the device subtracts through the same emulation; lines and boxes skip it while the
+// graphics option says so.
+template <typename Draw>
+int Direct3DShape(const IntRect& touched, bool lineOrBox, Draw draw) {
+  if (lineOrBox && g_graphics.lineSkipsSubtractEmulation) return draw();
+  return Direct3DDraw(touched, draw);
+}
+
 IntRect NormalizedRect(int x1, int y1, int x2, int y2) {
   return IntRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
 }
@@ -382,16 +390,22 @@ int DrawLineSegment(int x1, int y1, int x2, int y2, std::uint32_t colour, int th
   touched.bottom += 1;
   if (thickness > 1) return DrawThickLine(x1, y1, x2, y2, colour, thickness);
   return Bracket(touched, [&] {
-    return Is3DDrawingInEffect() ? G_D3D_DrawLine(x1, y1, x2, y2, colour) : DrawLineSoft(x1, y1, x2, y2, colour);
+    if (Is3DDrawingInEffect()) {
+      return Direct3DShape(touched, true, [&] { return G_D3D_DrawLine(x1, y1, x2, y2, colour); });
+    }
+    return DrawLineSoft(x1, y1, x2, y2, colour);
   });
 }
 
 int DrawRectangle(int x1, int y1, int x2, int y2, std::uint32_t colour, int fill) {
   if (NotStarted()) return -1;
   if (Refused()) return 0;
-  return Bracket(NormalizedRect(x1, y1, x2, y2), [&] {
+  const IntRect touched = NormalizedRect(x1, y1, x2, y2);
+  return Bracket(touched, [&] {
     if (Is3DDrawingInEffect()) {
-      return fill ? G_D3D_FillBox(x1, y1, x2, y2, colour) : G_D3D_DrawBoxOutline(x1, y1, x2, y2, colour);
+      return Direct3DShape(touched, true, [&] {
+        return fill ? G_D3D_FillBox(x1, y1, x2, y2, colour) : G_D3D_DrawBoxOutline(x1, y1, x2, y2, colour);
+      });
     }
     return fill ? DrawBoxSoft(x1, y1, x2, y2, colour) : DrawBoxOutlineSoft(x1, y1, x2, y2, colour);
   });
@@ -400,17 +414,24 @@ int DrawRectangle(int x1, int y1, int x2, int y2, std::uint32_t colour, int fill
 int DrawCircleShape(int x, int y, int r, std::uint32_t colour, int fill) {
   if (NotStarted()) return -1;
   if (Refused() || r < 0) return 0;
-  return Bracket(IntRect{x - r - 1, y - r - 1, x + r + 1, y + r + 1}, [&] {
-    return Is3DDrawingInEffect() ? G_D3D_DrawCircle(x, y, r, colour, fill) : DrawSoftCircle(x, y, r, colour, fill);
+  const IntRect touched{x - r - 1, y - r - 1, x + r + 1, y + r + 1};
+  return Bracket(touched, [&] {
+    if (Is3DDrawingInEffect()) {
+      return Direct3DShape(touched, false, [&] { return G_D3D_DrawCircle(x, y, r, colour, fill); });
+    }
+    return DrawSoftCircle(x, y, r, colour, fill);
   });
 }
 
 int DrawEllipse(int x, int y, int rx, int ry, std::uint32_t colour, int fill) {
   if (NotStarted()) return -1;
   if (Refused() || rx < 0 || ry < 0) return 0;
-  return Bracket(IntRect{x - rx - 1, y - ry - 1, x + rx + 1, y + ry + 1}, [&] {
-    return Is3DDrawingInEffect() ? G_D3D_DrawEllipse(x, y, rx, ry, colour, fill)
-                                 : DrawSoftOval(x, y, rx, ry, colour, fill);
+  const IntRect touched{x - rx - 1, y - ry - 1, x + rx + 1, y + ry + 1};
+  return Bracket(touched, [&] {
+    if (Is3DDrawingInEffect()) {
+      return Direct3DShape(touched, false, [&] { return G_D3D_DrawEllipse(x, y, rx, ry, colour, fill); });
+    }
+    return DrawSoftOval(x, y, rx, ry, colour, fill);
   });
 }
 
@@ -421,8 +442,10 @@ int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, std::uint3
   const IntRect box{std::min({x1, x2, x3}), std::min({y1, y2, y3}), std::max({x1, x2, x3}) + 1,
                     std::max({y1, y2, y3}) + 1};
   return Bracket(box, [&] {
-    return Is3DDrawingInEffect() ? G_D3D_DrawTriangle(x1, y1, x2, y2, x3, y3, colour, fill)
-                                 : DrawSoftTriangle(x1, y1, x2, y2, x3, y3, colour, fill);
+    if (Is3DDrawingInEffect()) {
+      return Direct3DShape(box, false, [&] { return G_D3D_DrawTriangle(x1, y1, x2, y2, x3, y3, colour, fill); });
+    }
+    return DrawSoftTriangle(x1, y1, x2, y2, x3, y3, colour, fill);
   });
 }
 

@@ -12,6 +12,7 @@
 #include "media/display/screen_state.h"
 #include "media/graphics/d3d_render_target.h"
 #include "media/graphics/draw_matrices.h"
+#include "media/graphics/kept_pixels.h"
 #include "media/graphics/front_buffer.h"
 #include "media/graphics/graph_record.h"
 #include "media/graphics/mask_screen.h"
@@ -39,6 +40,8 @@ void ScreenSizeOrDefault(int* width, int* height) {
 int SwitchBackEndTargets(int target, int previous) {
   const GraphRecord* graph = target >= 0 ? GetGraphRecord(target) : nullptr;
   const int direct3D = g_graphics.direct3DUsable ? G_D3D_SelectRenderTarget(target) : 0;
+  // The device has drawn everything queued for the graph left behind: its pixels are complete.
+  if (previous != target) KeepDrawnGraphPixels(previous);
   const int software = SelectDrawScreen(target, previous);
   if (graph != nullptr && graph->flags.isTexture) {
     return g_graphics.direct3DUsable && direct3D == 0 && IsRenderableTextureGraph(target) ? 0 : -1;

@@ -12,6 +12,7 @@
 #include "media/graphics/draw_state.h"
 #include "media/graphics/font_table.h"
 #include "media/graphics/graph_record.h"
+#include "media/graphics/kept_pixels.h"
 #include "media/graphics/mask_screen.h"
 #include "media/graphics/movie_table.h"
 #include "media/graphics/soft_target.h"
@@ -31,6 +32,9 @@ int RebuildGraphicsAfterDisplayChange() {
   // Software rendering goes through the same steps: its screens are made again in memory and the
   // display mode (in full screen) is set again through GDI.
   if (!g_graphics.started || g_graphics.ending) return 0;
+  // A graph being drawn into keeps what it holds, as those left behind did.
+  G_D3D_EndScene(g_d3d.currentDevice);
+  KeepDrawnGraphPixels(g_draw.target);
   ReleaseDirect3DObject();
   ReleaseMaskScreen();
   ReleaseOutputSurfaces();
@@ -53,6 +57,8 @@ int RebuildGraphicsAfterDisplayChange() {
   GetDirect3DObject();
   ClearDrawTarget();
   PresentBackScreen();
+  // The clear is for the screen: a graph being drawn into gets back what it held.
+  PutBackDrawnGraphPixels(g_draw.target);
   RefillAllGraphs();
   RecreateAllFonts();
   ReopenAllMovies();

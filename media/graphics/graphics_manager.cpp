@@ -70,6 +70,7 @@ void InstallGraphicsScreenServices() {
   s.endDirect3D = ScreenEndsDirect3D;
   g_d3dSurfaceHooks.deleteAllSurfaces = Direct3DDeletesPieces;
   g_d3dSurfaceHooks.recreateSurfaceObjects = ScreenRecreatesSurfaceObjects;
+  g_d3dSurfaceHooks.readTexturePiece = ReadTexturePiece;
 }
 
 int StartDirectDrawLayer() {

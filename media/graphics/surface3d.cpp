@@ -92,6 +92,19 @@ std::uint32_t TextureColorKeyValue(const SurfaceRecord* record) {
 
 Surface3DRecord* GetSurface3DRecord(int handle) { return g_surface3D.Find(handle); }
 
+int ReadTexturePiece(int handle, TexturePieceFacts* out) {
+  const Surface3DRecord* piece = GetSurface3DRecord(handle);
+  if (piece == nullptr) return -1;
+  const TextureFacts facts = PieceTextureFacts(piece);
+  out->texture = facts.texture;
+  out->alphaChannel = facts.alphaChannel;
+  out->alphaTest = facts.alphaTest;
+  for (int i = 0; i < 4; ++i) out->corners[i] = piece->corners[i];
+  out->blendScaleX = BlendGraphTextureScale[2];
+  out->blendScaleY = BlendGraphTextureScale[3];
+  return 0;
+}
+
 TextureFacts PieceTextureFacts(const Surface3DRecord* piece) {
   const SurfaceRecord* texture = GetSurfaceRecord(piece->texture);
   if (texture == nullptr) return TextureFacts{nullptr, 0, 0};

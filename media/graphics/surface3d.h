@@ -54,5 +54,7 @@ int CreateTextureStorage(SurfaceRecord* record);
 std::uint32_t TextureColorKeyValue(const SurfaceRecord* record);
 // The facts the device's state preparation needs of a piece.
 TextureFacts PieceTextureFacts(const Surface3DRecord* piece);
+// The device's reading of a piece by its handle (the free-quad draw): -1 when the handle names none.
+int ReadTexturePiece(int handle, TexturePieceFacts* out);
 
 }  // namespace zelvo

@@ -7,6 +7,7 @@
 #include "media/core/log.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_state.h"
+#include "media/graphics/kept_pixels.h"
 #include "media/display/convert_pixel_rect.h"
 #include "media/graphics/surface3d.h"
 #include "media/pixels/pixel_format.h"
@@ -153,6 +154,7 @@ int ReleaseSurfaceRecord(int handle) {
   SurfaceRecord* record = GetSurfaceRecord(handle);
   if (record == nullptr) return -1;
   ReleaseSurfaceStorage(record);
+  ForgetKeptPixels(record);
   g_surfaceData.Free(handle);
   return 0;
 }
@@ -226,6 +228,7 @@ int RestoreSurfaceIfLost(int handle) {
   if (record == nullptr || record->surface == nullptr) return 0;
   if (record->surface->IsLost() == pf::DD_OK) return 0;
   record->surface->Restore();
+  PutBackKeptPixels(handle);
   return -1;
 }
 
@@ -300,7 +303,11 @@ void RecreateAllSurfaceObjects() {
     SurfaceRecord* record = g_surfaceData.slots[slot];
     if (record == nullptr || record->memoryImage) continue;
     const int handle = g_surfaceData.HandleOfSlot(slot);
-    if (CreateSurfaceStorage(handle, record) == 0) ApplySurfaceColorKey(handle);
+    const bool made = record->surface == nullptr;
+    if (CreateSurfaceStorage(handle, record) == 0) {
+      ApplySurfaceColorKey(handle);
+      if (made) PutBackKeptPixels(handle);
+    }
   }
 }
 

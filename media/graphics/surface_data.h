@@ -27,6 +27,7 @@ struct SurfaceRecord {
   int lockedPitch;
   void* lockedPointer;
   int lockNesting;
+  void* keptPixels;   // a drawn graph's pixels, kept across a lost surface (kept_pixels.h)
 };
 
 constexpr int kSurfaceDataSlots = 65536;
@@ -40,6 +41,8 @@ int SurfaceRecordRefUp(int handle);
 SurfaceRecord* GetSurfaceRecord(int handle);
 int SetSurfaceDepthBuffer(int handle, int wanted);
 int ApplySurfaceColorKey(int handle);
+// -1 when the surface was lost and has been restored: it holds its kept pixels if it has any, else
+// it must be refilled.
 int RestoreSurfaceIfLost(int handle);
 // 0, -2 when already locked (same pitch and pointer, one more nesting), -1 on failure.
 int LockSurfaceRecord(int handle, int* pitch, void** pointer, int writeOnly, const IntRect* rect,

@@ -2,8 +2,8 @@
 // Direct3D 7 as the library calls it: the Direct3D object reached from the DirectDraw object through
 // QueryInterface, its device, Z-buffer and texture-format enumeration, and the device that draws
 // pre-transformed vertices into DirectDraw surfaces (render targets, D16 depth, viewport, scenes,
-// render and texture-stage states, textures, Load). Transforms, lights and the material are kept,
-// never applied: only pre-transformed vertices are drawn.
+// render and texture-stage states, textures, Load). Pre-transformed vertices go straight to the
+// rasterizer; vertices given in model space are transformed, lit and clipped by the device first.
 #include <cstdint>
 
 #include "platform/ddraw/ddraw.h"
@@ -127,10 +127,13 @@ enum D3DPrimitiveType : std::uint32_t {
   D3DPT_TRIANGLEFAN = 6,
 };
 
-// Vertex formats: position with reciprocal w, then diffuse, specular and the texture-coordinate sets.
+enum : std::uint32_t { D3DLIGHT_POINT = 1, D3DLIGHT_SPOT = 2, D3DLIGHT_DIRECTIONAL = 3 };
+
+// Vertex formats: the position (in model space, or pre-transformed with reciprocal w), the normal of
+// model-space vertices, then diffuse, specular and the texture-coordinate sets.
 enum : std::uint32_t {
-  D3DFVF_XYZRHW = 0x4, D3DFVF_DIFFUSE = 0x40, D3DFVF_SPECULAR = 0x80, D3DFVF_TEXCOUNT_MASK = 0xF00,
-  D3DFVF_TEXCOUNT_SHIFT = 8,
+  D3DFVF_XYZ = 0x2, D3DFVF_XYZRHW = 0x4, D3DFVF_NORMAL = 0x10, D3DFVF_DIFFUSE = 0x40, D3DFVF_SPECULAR = 0x80,
+  D3DFVF_TEXCOUNT_MASK = 0xF00, D3DFVF_TEXCOUNT_SHIFT = 8,
 };
 
 // ---------------------------------------------------------------- interfaces

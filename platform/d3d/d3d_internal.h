@@ -85,6 +85,9 @@ class DeviceObject final : public Direct3DDevice7 {
   HResult Draw(D3DPrimitiveType type, std::uint32_t fvf, const void* vertices, std::uint32_t vertexCount,
                const std::uint16_t* indices, std::uint32_t indexCount);
   HResult BuildState(RasterState* state, Texture* textures);
+  // Vertices in model space: transformed, lit, clipped and mapped to the viewport, then rasterized.
+  HResult DrawModelSpace(D3DPrimitiveType type, std::uint32_t fvf, const void* vertices, std::uint32_t vertexCount,
+                         const std::uint16_t* indices, std::uint32_t indexCount);
   void ResetViewport();
 
   Direct3DObject* owner_;

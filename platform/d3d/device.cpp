@@ -1,6 +1,6 @@
 // The Direct3D device: render target and its attached depth buffer, viewport, scenes, render and
 // texture-stage states, textures, transforms, lights and material, Load, and the draw calls that
-// hand pre-transformed vertices to the rasterizer.
+// hand pre-transformed vertices to the rasterizer (model-space ones go through vertex processing).
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -510,6 +510,7 @@ HResult DeviceObject::Draw(D3DPrimitiveType type, std::uint32_t fvf, const void*
     return D3DERR_SCENE_NOT_IN_SCENE;
   }
   if (vertices == nullptr) return DDERR_INVALIDPARAMS;
+  if ((fvf & 0x00E) == D3DFVF_XYZ) return DrawModelSpace(type, fvf, vertices, vertexCount, indices, indexCount);
   VertexLayout layout{};
   if (!LayoutOf(fvf, &layout)) return D3DERR_INVALIDVERTEXFORMAT;
   if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return D3DERR_INVALIDPRIMITIVETYPE;

@@ -12,6 +12,8 @@ namespace {
 using namespace screen_test;
 using namespace zelvo;
 
+pf::DirectDrawSurface7* g_redPiece = nullptr;
+
 class Direct3DBatch : public Direct3DScreenTest {
  protected:
   void SetUp() override {
@@ -181,6 +183,77 @@ TEST_F(Direct3DBatch, AnUnchangedViewportSendsNothingAndKeepsTheScene) {
                                               "SetViewport 0 0 320 240"}));
   const IntRect empty{5, 5, 5, 40};
   EXPECT_EQ(G_D3D_SetDrawRegion(&empty), -1);
+}
+
+// The free-quad piece reads its piece through the graphics hook; here one 8 x 8 red piece, handle 7.
+int ReadRedPiece(int piece, TexturePieceFacts* out) {
+  if (piece != 7) return -1;
+  *out = TexturePieceFacts{g_redPiece, 0, 0, {}, 0.0f, 0.0f};
+  const float corner[4][2] = {{0, 0}, {8, 0}, {0, 8}, {8, 8}};
+  for (int i = 0; i < 4; ++i) {
+    out->corners[i] = ScreenVertex{corner[i][0], corner[i][1], 0, 1, 0xFFFFFFFF, corner[i][0] / 8, corner[i][1] / 8};
+  }
+  return 0;
+}
+
+TEST_F(Direct3DBatch, AFreeQuadIsTwoTrianglesUnlessItsEdgesDifferByAPixel) {
+  g_redPiece = red_;
+  g_d3dSurfaceHooks.readTexturePiece = ReadRedPiece;
+  G_D3D_BeginScene(0);
+  EXPECT_EQ(G_D3D_DrawQuadPiece(0, 0, 8, 0, 0, 8, 8, 8, 8), -1);   // names no piece
+  struct Case {
+    float bottomRightX;
+    const char* draw;
+  };
+  // The bottom edge 0.9 pixel longer than the top: still a parallelogram; 1.0 pixel: the grid.
+  for (const Case c : {Case{40.9f, "DrawPrimitive TRIANGLELIST 0x144 6"},
+                       Case{41.0f, "DrawIndexedPrimitive TRIANGLESTRIP 0x144 64 "}}) {
+    SCOPED_TRACE(c.draw);
+    pf::testing::TraceDirect3D(true);
+    Take();
+    ASSERT_EQ(G_D3D_DrawQuadPiece(20, 20, 40, 20, 20, 40, c.bottomRightX, 40, 7), 0);
+    G_D3D_FlushBatch(0);
+    const std::vector<std::string> trace = Take();
+    ASSERT_EQ(CountStarting(trace, "Draw"), 1) << ::testing::PrintToString(trace);
+    EXPECT_EQ(trace.back().rfind(c.draw, 0), 0u) << trace.back();
+    G_D3D_EndScene(0);
+    EXPECT_EQ(pf::testing::SurfacePixel(GetBackSurface(), 25, 25) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(pf::testing::SurfacePixel(GetBackSurface(), 38, 38) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(pf::testing::SurfacePixel(GetBackSurface(), 45, 30) & 0xFFFFFF, 0u);
+    G_D3D_BeginScene(0);
+  }
+  // Corners given mirrored (right to left) still draw both triangles.
+  ASSERT_EQ(G_D3D_DrawQuadPiece(80, 20, 60, 20, 80, 40, 60, 40, 7), 0);
+  G_D3D_EndScene(0);
+  EXPECT_EQ(pf::testing::SurfacePixel(GetBackSurface(), 61, 21) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(pf::testing::SurfacePixel(GetBackSurface(), 78, 38) & 0xFFFFFF, 0xFF0000u);
+  g_d3dSurfaceHooks.readTexturePiece = nullptr;
+}
+
+TEST_F(Direct3DBatch, LightsMaterialAndAmbientPassToTheDevice) {
+  pf::D3DLight7 light{};
+  light.type = pf::D3DLIGHT_DIRECTIONAL;
+  light.diffuse = pf::D3DColorValue{1, 1, 1, 1};
+  light.direction = pf::D3DVector{0, 0, 1};
+  const pf::D3DMaterial7 material{{1, 0, 0, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, 0};
+  QueueQuad(red_, 10, 10);
+  pf::testing::TraceDirect3D(true);
+  EXPECT_EQ(G_D3D_SetLight(2, &light, 0), 0);
+  EXPECT_EQ(G_D3D_LightEnable(2, 1, 0), 0);
+  EXPECT_EQ(G_D3D_SetMaterial(&material, 0), 0);
+  EXPECT_EQ(G_D3D_SetAmbient(0x00404040, 0), 0);
+  // Only the normal switch draws what was queued first.
+  EXPECT_EQ(G_D3D_SetNormalizeNormals(1, 0), 0);
+  EXPECT_EQ(Take(), (std::vector<std::string>{"SetLight 2", "LightEnable 2 1", "SetMaterial", "SetRenderState 139 4210752",
+                                              "DrawPrimitive TRIANGLELIST 0x144 6", "SetRenderState 143 1"}));
+  EXPECT_EQ(G_D3D_SetLight(0, nullptr, 0), -1);   // refused by the device
+  EXPECT_EQ(GetDevice3D(0), g_d3d.slots[0].device);
+  EXPECT_EQ(GetCurrentD3DDevice(), g_d3d.slots[0].device);
+  EXPECT_EQ(GetDevice3D(1), nullptr);
+  EXPECT_EQ(G_D3D_SetAmbient(0, 1), -1);
+  ShutDownDirectDraw();
+  EXPECT_EQ(GetCurrentD3DDevice(), nullptr);
+  EXPECT_EQ(G_D3D_LightEnable(0, 1, 0), -1);
 }
 
 TEST_F(Direct3DBatch, SettersRefuseWithoutAUsableSlotAndRejectBadValues) {

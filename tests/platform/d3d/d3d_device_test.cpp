@@ -193,8 +193,9 @@ TEST_F(Direct3DDeviceTest, VertexFormatsIndicesAndPrimitiveTypesAreChecked) {
   OpenDevice(4, 4);
   const std::vector<TexturedVertex> quad = Quad(0, 0, 4, 4, 0xFF00FF00);
   ASSERT_EQ(device_->BeginScene(), pf::DD_OK);
-  // Untransformed positions and unknown types are refused.
-  EXPECT_EQ(device_->DrawPrimitive(pf::D3DPT_TRIANGLELIST, 0x142, quad.data(), 3, 0), pf::D3DERR_INVALIDVERTEXFORMAT);
+  // Positions with blend weights, unknown format bits and unknown types are refused.
+  EXPECT_EQ(device_->DrawPrimitive(pf::D3DPT_TRIANGLELIST, 0x146, quad.data(), 3, 0), pf::D3DERR_INVALIDVERTEXFORMAT);
+  EXPECT_EQ(device_->DrawPrimitive(pf::D3DPT_TRIANGLELIST, 0x1142, quad.data(), 3, 0), pf::D3DERR_INVALIDVERTEXFORMAT);
   EXPECT_EQ(device_->DrawPrimitive(static_cast<pf::D3DPrimitiveType>(9), kFvfTextured, quad.data(), 3, 0),
             pf::D3DERR_INVALIDPRIMITIVETYPE);
   const std::uint16_t badIndices[] = {0, 1, 4};
