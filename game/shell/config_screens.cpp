@@ -20,7 +20,7 @@ constexpr int kSpaceKey = 57;
 constexpr int kEnterKey = 28;
 constexpr int kFirstButtonBit = 4;
 constexpr int kPadBits = 32;
-constexpr int kAnyInput = 7;
+constexpr int kAnyInput = ZELVO_INPUT_ALL;
 
 // Game configuration rows.
 enum GameConfigRow {
@@ -227,7 +227,7 @@ void RunPadConfig(MenuState& menu) {
   const int row = panel.cursor;
   if (row > 0 && row < kPadReturnRow) {
     KeyBinding& binding = KeyBindings[row - 1 + kFirstPadAction];
-    const int pad = ReadPadBits(1);
+    const int pad = ReadPadBits(ZELVO_PAD_1);
     if (IsKeyDown(kSpaceKey) != 0) {
       binding.padBit = kNoPadBit;
     } else {
