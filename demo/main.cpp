@@ -21,15 +21,15 @@ int MakePicture() {
   DrawCircleShape(32, 32, 24, PackColor(250, 200, 40), 1);
   DrawTriangleShape(32, 14, 50, 46, 14, 46, PackColor(200, 40, 40), 1);
   DrawRectangle(0, 0, 64, 64, PackColor(255, 255, 255), 0);
-  if (SaveScreenRectToFile(0, 0, 64, 64, kPictureFile, 0, 0, 0) != 0) return -1;
-  const int picture = LoadGraphFile(kPictureFile, 0);
+  if (SaveScreenRectToFile(0, 0, 64, 64, kPictureFile, ZELVO_SAVE_BMP, 0, 0) != 0) return -1;
+  const int picture = LoadGraphFile(kPictureFile, ZELVO_LOAD_TEXTURE);
   std::remove(kPictureFile);
   return picture;
 }
 
 void DrawFrame(int picture, int frame) {
   ClearDrawTarget();
-  SetBlendMode(0, 0);
+  SetBlendMode(ZELVO_BLEND_NONE, 0);
   DrawRectangle(20, 20, 620, 460, PackColor(90, 90, 90), 0);
   DrawLineSegment(20, 240, 620, 240, PackColor(60, 120, 60), 1);
   DrawEllipse(320, 240, 200, 80, PackColor(40, 90, 140), 0);
@@ -38,16 +38,16 @@ void DrawFrame(int picture, int frame) {
   if (picture < 0) return;
   BlitGraph(40, 360, picture, 0);
   BlitGraphRotated(320, 240, 1.5, frame * 0.02, picture, 1, 0);
-  SetBlendMode(2, 160);
+  SetBlendMode(ZELVO_BLEND_ADD, 160);
   BlitGraphRotated(520, 360, 1.0, -frame * 0.03, picture, 1, 0);
-  SetBlendMode(0, 0);
+  SetBlendMode(ZELVO_BLEND_NONE, 0);
 }
 
 }  // namespace
 
 int main() {
   SetLogFileEnabled(0);
-  SwitchWindowMode(1);
+  SwitchWindowMode(ZELVO_WINDOWED);
   SetWindowTitleText("ゼルボ デモ");
   if (StartUpLibrary() != 0) {
     std::fprintf(stderr, "zelvo_demo: the library did not start\n");
@@ -55,7 +55,7 @@ int main() {
   }
   std::printf("started\n");
   std::fflush(stdout);
-  SetDefaultFontStyle(1);
+  SetDefaultFontStyle(ZELVO_FONT_EDGE);
   ScreenLogPrintf("Now Loading...\n");
   const int picture = MakePicture();
   int frames = 0;

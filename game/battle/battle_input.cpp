@@ -25,7 +25,7 @@ bool BindingDown(const KeyBinding& binding, const unsigned char* keys, int padBi
 void PollBattleInput() {
   unsigned char keys[256] = {};
   ReadAllKeyStates(keys);
-  const int padBits = MaxInt(0, ReadPadBits(1));   // -1 without a pad
+  const int padBits = MaxInt(0, ReadPadBits(ZELVO_PAD_1));   // -1 without a pad
   KeyBinding& dashLatch = KeyBindings[kKeyDashLatch];
   for (int key = 0; key < kPolledKeys; ++key) {
     KeyBinding& binding = KeyBindings[key];

@@ -29,7 +29,7 @@ void DrawFixedGun(const Character& e, int sx, int sy, float z) {
   const double angle = ceiling ? kPi : 0.0;
   const int mirror = ceiling ? (e.facing != 1 ? 1 : 0) : (e.facing == 1 ? 1 : 0);
   const int weaponY = sy + TruncateToInt((ceiling ? 40.0f : -40.0f) * z);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   if (e.param != 0) BlitGraphRotated(sx, weaponY, 0.8 * z, angle, WeaponPicture(e), 1, mirror);
   BlitGraphRotated(sx, sy, 1.5 * z, angle, HeliPictures[kAutogunPicture], 1, mirror);
 }
@@ -57,7 +57,7 @@ void DrawEnemy(int slot) {
     case 11: DrawFixedGun(e, sx, sy, z); break;
     case 20:
       DrawMotion(kMotionPlier, sx, sy - TruncateToInt(40.0f * z), e.motion, e.facing, 0.8f * z, 0, flash);
-      SetBlendMode(0, 255);
+      SetBlendMode(ZELVO_BLEND_NONE, 255);
       BlitGraphRotated(sx + TruncateToInt(80.0f * z * static_cast<float>(e.facing)), sy, 1.5 * z, 0.0,
                        RiveterPictures[kCannonFrontPicture], 1, mirror);
       BlitGraphRotated(sx, sy, 0.8 * z, 0.0, RiveterPictures[kCannonPicture], 1, mirror);
@@ -66,19 +66,19 @@ void DrawEnemy(int slot) {
     case 40: DrawMotion(kMotionHober, sx, sy, e.motion, e.facing, 0.8f * z, 0, flash); break;
     case 50: DrawMotion(kMotionHeli, sx, sy, e.motion, e.facing, 0.8f * z, 0, flash); break;
     case 60:
-      SetBlendMode(0, 255);
+      SetBlendMode(ZELVO_BLEND_NONE, 255);
       BlitGraphRotated(sx, sy, 2.0 * z, 0.0, HeliPictures[kComputerPicture], 1, 0);
       g_battle.BossGauge.shown = 1;
       g_battle.BossGauge.value = e.hp;
       g_battle.BossGauge.maximum = e.maxHp;
       break;
     case 70:
-      SetBlendMode(0, 255);
+      SetBlendMode(ZELVO_BLEND_NONE, 255);
       BlitGraphRotated(sx, sy, z, 0.0, HeliPictures[kGuardPodPicture], 1, 0);
       if (e.param != 0) BlitGraphRotated(sx, sy, 0.8 * z, -e.angle - kHalfPi, WeaponPicture(e), 1, 0);
       break;
     case 80:
-      SetBlendMode(0, 255);
+      SetBlendMode(ZELVO_BLEND_NONE, 255);
       BlitGraphRotated(sx, sy, z, 0.0, HeliPictures[kTruckPicture], 1, 0);
       break;
     default: break;

@@ -157,7 +157,7 @@ void DrawEvent(int slot, int mode) {
   const float x = static_cast<float>(sx);
   const float y = static_cast<float>(sy);
   const float slide = door.vy * z;
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   if (door.motion == 0) {
     DrawRectangle(TruncateToInt(x - 30.0f * z), TruncateToInt(y - 40.0f * z + slide), TruncateToInt(x + 30.0f * z),
                   TruncateToInt(y + 80.0f * z + slide), PackColor(0, 0, 0), 1);

@@ -30,7 +30,7 @@ int GaugeWidth(float value, float maximum) {
 
 void DrawBossGauge() {
   const BossGaugeState& gauge = g_battle.BossGauge;
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   DrawRectangle(295, 448, 605, 462, PackColor(0, 0, 0), 1);
   DrawRectangle(300, 450, 300 + GaugeWidth(gauge.shownValue, gauge.maximum), 460, PackColor(255, 0, 0), 1);
   DrawRectangle(300, 450, 300 + GaugeWidth(gauge.value, gauge.maximum), 460, PackColor(255, 255, 0), 1);
@@ -45,7 +45,7 @@ void DrawGoalArrow(bool enemyPulled) {
   if (!(AbsFloat(dx) > 800.0f || AbsFloat(dy) > 600.0f)) return;
   const float a = std::atan2(dx, dy);
   const float spread = 0.15707963267948966f;
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   BlitGraphRotated(TruncateToInt(320.0f + 100.0f * std::sin(a)), TruncateToInt(240.0f + 100.0f * std::cos(a)), 1.0, 0.0,
                    g_pictures.goalArrow, 1, 0);
   DrawTriangleShape(TruncateToInt(320.0f + 200.0f * std::sin(a)), TruncateToInt(240.0f + 200.0f * std::cos(a)),

@@ -30,8 +30,8 @@ int DrawMotion(int motionKind, int x, int y, int motion, int facing, float scale
   const MotionTableView table = MotionTableOf(motionKind);
   if (table.records == nullptr) return 0;
   const MotionRecord& record = *MotionOf(motionKind, motion);
-  if (blend == kDrawMotionNormal) SetBlendMode(0, 255);
-  if (blend == kDrawMotionAdditive) SetBlendMode(2, 255);
+  if (blend == kDrawMotionNormal) SetBlendMode(ZELVO_BLEND_NONE, 255);
+  if (blend == kDrawMotionAdditive) SetBlendMode(ZELVO_BLEND_ADD, 255);
   const float side = static_cast<float>(facing);
   int result = 0;
   for (int part = 0; part <= record.lastPart && part < kMotionParts; ++part) {

@@ -392,7 +392,7 @@ void DrawCoin(const Character& item, int sx, int sy, float zoom) {
   const int ry = TruncateToInt(15.0f * zoom * size);
   const int c = TruncateToInt(w * 10.0f + 100.0f);
   const bool gold = item.kind >= 10;
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   DrawEllipse(sx + 1, sy + 1, rx, ry, PackColor(20, 20, 20), 1);
   DrawEllipse(sx, sy, rx, ry, gold ? PackColor(c, c, TruncateToInt(w * 5.0f)) : PackColor(c, c, c), 1);
 }
@@ -436,7 +436,7 @@ void DrawItem(int slot) {
       break;
     }
     case kTypeMachinePickup:
-      SetBlendMode(0, 255);
+      SetBlendMode(ZELVO_BLEND_NONE, 255);
       if (item.kind == 1) {
         BlitGraphRotated(sx, sy, 1.5f * zoom, 0.0, HoberPictures[3], 1, 0);
         BlitGraphRotated(sx, sy, 0.8f * zoom, 0.0, RiveterPictures[21], 1, 0);
@@ -449,7 +449,7 @@ void DrawItem(int slot) {
       }
       // The boarding sign floats above the machine.
       if (item.timer % 40 < 30) {
-        SetBlendMode(0, 255);
+        SetBlendMode(ZELVO_BLEND_NONE, 255);
         BlitGraphRotated(sx, sy - TruncateToInt(item.halfHeight * zoom), 2.0f * zoom, 0.0, g_pictures.entrance, 1, 0);
       }
       break;

@@ -19,12 +19,12 @@ void DrawChargeGlow(const Character& p, int sx, int sy, float zoom) {
   const int charge = g_battle.WeaponSlot[0].countdown;
   const int x = sx - TruncateToInt(static_cast<float>(p.facing) * 40.0f * zoom);
   const double angle = static_cast<double>(charge % 10) * 0.2 * kPi;
-  SetBlendMode(2, 160);
+  SetBlendMode(ZELVO_BLEND_ADD, 160);
   BlitGraphRotated(x, sy, 3.5 * zoom, angle, g_pictures.blueLights[0], 1, 0);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   BlitGraphRotated(x, sy, 0.8 * zoom, angle, WeaponRecords[0].picture, 1, 0);
   if (charge > 39 && SkillRecords[6].owned != 0) {
-    SetBlendMode(2, 160);
+    SetBlendMode(ZELVO_BLEND_ADD, 160);
     BlitGraphRotated(x, sy, (static_cast<double>(charge % 20) * 0.1 + 3.0) * zoom, angle, g_pictures.chargedBullet, 1, 0);
   }
 }
@@ -47,7 +47,7 @@ void DrawPlayer(int slot) {
       break;
     case 1:
       DrawMotion(kMotionHeroine, sx, sy - TruncateToInt(40.0f * z), p.motion, p.facing, 0.8f * z, weapon, flash);
-      SetBlendMode(0, 255);
+      SetBlendMode(ZELVO_BLEND_NONE, 255);
       BlitGraphRotated(sx + TruncateToInt(static_cast<float>(p.facing) * 80.0f * z), sy, 1.5 * z, 0.0,
                        RiveterPictures[kCannonFrontPicture], 1, mirror);
       BlitGraphRotated(sx, sy, 0.8 * z, 0.0, RiveterPictures[kCannonPicture], 1, mirror);

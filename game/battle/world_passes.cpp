@@ -33,7 +33,7 @@ int TilePictureOf(int kind) {
 
 void DrawBackground() {
   const float cameraX = g_battle.BattleCamera.x;
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   const int bx = TruncateToInt(-(cameraX * 0.2f)) % 640;
   BlitGraph(bx, 0, g_stage.backgroundHandle, 0);
   BlitGraph(cameraX >= 0.0f ? bx + 640 : bx - 640, 0, g_stage.backgroundHandle, 0);
@@ -56,7 +56,7 @@ void DrawTiles() {
   const int lastColumn = LastColumnIndex();
   const int lastRow = LastRowIndex();
   const float margin = 128.0f * zoom;
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   for (int column = -1; column <= lastColumn + 1; ++column) {
     const int sx = WorldToScreenX(100.0f * static_cast<float>(column) + 50.0f);
     if (static_cast<float>(sx) < -margin || static_cast<float>(sx) > margin + 640.0f) continue;
@@ -81,7 +81,7 @@ void DrawFlashes() {
   ScreenFlashState& dark = g_battle.ScreenFlash[0];
   if (dark.alpha > 0) {
     dark.timer = StepToward(dark.timer, 0, 1);
-    SetBlendMode(1, dark.alpha);
+    SetBlendMode(ZELVO_BLEND_ALPHA, dark.alpha);
     DrawRectangle(0, 0, 640, 480, PackColor(0, 0, 0), 1);
     if (dark.timer == 0) dark.alpha = StepToward(dark.alpha, 0, 5);
   }
@@ -90,7 +90,7 @@ void DrawFlashes() {
     ScreenFlashState& flash = g_battle.ScreenFlash[i + 1];
     if (flash.timer <= 0) continue;
     flash.timer = StepToward(flash.timer, 0, 1);
-    SetBlendMode(2, flash.alpha);
+    SetBlendMode(ZELVO_BLEND_ADD, flash.alpha);
     DrawRectangle(0, 0, 640, 480, PackColor(additiveColours[i][0], additiveColours[i][1], additiveColours[i][2]), 1);
   }
 }

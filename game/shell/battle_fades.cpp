@@ -20,9 +20,9 @@ void FadeBattle(int from, int to) {
     g_missionWorld.UpdateAll(2);
     g_missionWorld.DrawAll(2);
     alpha = StepToward(alpha, to, kFadeStep);
-    SetBlendMode(1, alpha);
+    SetBlendMode(ZELVO_BLEND_ALPHA, alpha);
     DrawRectangle(0, 0, 640, 480, PackColor(0, 0, 0), 1);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     DrawBattleHud(0);
     PresentBackBuffer();
     if (alpha == to) return;

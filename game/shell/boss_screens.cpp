@@ -76,17 +76,17 @@ void BossWarning() {
       band = StepBandHeight(band);
       DrawBand(band, bandParameter);
       bandParameter += 4;
-      SetBlendMode(0, 255);
+      SetBlendMode(ZELVO_BLEND_NONE, 255);
       warning.x = StepTowardFraction(warning.x, 320.0f, 0.1f);
     } else if (f < 180) {
-      SetBlendMode(0, 255);
+      SetBlendMode(ZELVO_BLEND_NONE, 255);
     } else {
-      SetBlendMode(1, fade);
+      SetBlendMode(ZELVO_BLEND_ALPHA, fade);
       fade = StepToward(fade, 0, 4);
       warning.scale += 0.02f;
     }
     DrawTitleSprite(warning);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     if (f >= kWarningFrames) break;
     PresentBackBuffer();
   }

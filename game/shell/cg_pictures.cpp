@@ -114,12 +114,12 @@ void ShowCgPicture(int number) {
       KeyBindings[kKeyCancel].latched = 1;
     }
     StepShow(&show, confirm || cancel);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     BlitGraph(0, 0, picture, 0);
     BlitGraphRotated(TruncateToInt(show.signX), 240, 1.0, 0.0, sign, 1, 0);
-    SetBlendMode(1, show.alpha);
+    SetBlendMode(ZELVO_BLEND_ALPHA, show.alpha);
     DrawRectangle(0, 0, 640, 480, PackColor(0, 0, 0), 1);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     if (show.phase > kFadeOut) break;
     PresentBackBuffer();
   }

@@ -20,8 +20,8 @@ constexpr int kSpaceKey = 57;
 constexpr int kEnterKey = 28;
 constexpr int kFirstButtonBit = 4;
 constexpr int kPadBits = 32;
-constexpr int kAnyInput = 7;
-constexpr int kKeyboardInput = 1;
+constexpr int kAnyInput = ZELVO_INPUT_ALL;
+constexpr int kKeyboardInput = ZELVO_INPUT_KEYBOARD;
 
 // Game configuration rows.
 enum GameConfigRow {
@@ -244,7 +244,7 @@ void RunPadConfig(MenuState& menu) {
       // Only a button pressed with no key down binds: a keyboard that the system also lists as a
       // joypad reports its keys as buttons too, and the keys that move the cursor or confirm would
       // otherwise bind every row they touch.
-      const int bit = FirstButtonBit(ReadPadBits(1));
+      const int bit = FirstButtonBit(ReadPadBits(ZELVO_PAD_1));
       if (bit >= 0) binding.padBit = bit;
     }
   }

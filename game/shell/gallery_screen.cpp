@@ -160,7 +160,7 @@ void DrawDialog(const Gallery& g) {
 
 void DrawGallery(Gallery* g) {
   const unsigned int cyan = PackColor(0, 255, 255);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   g->scroll = g->scroll < 200 ? g->scroll + 1 : 0;
   DrawBackgroundTiles(g->background, g->scroll);
   DrawWindowFrame(50, 50, 26, 18, 5);

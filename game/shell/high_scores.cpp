@@ -39,7 +39,7 @@ HighScoreRow MakeHighScoreRow(int mission) {
 
 void DrawHighScores(const MenuPanel& panel, int lastMission) {
   const unsigned int white = PackColor(255, 255, 255);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   DrawPanelTitle(panel, "HIGH SCORE");
   DrawTextDefaultFont(panel.x + kTimeColumn, panel.y, "Best Time", white, 0);
   DrawTextDefaultFont(panel.x + kHitColumn, panel.y, "Max Hit", white, 0);

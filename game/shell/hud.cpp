@@ -66,7 +66,7 @@ struct BarColours {
 // A gauge bar at (bx, by): the shown value chases the true one by at most 2 a frame.
 void DrawHpBar(int bx, int by, float hp, float* shown, int gauges, const BarColours& colours) {
   *shown = StepTowardF(*shown, hp, 2.0f);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   DrawRectangle(bx, by, bx + 40 * gauges, by + 20, PackColor(0, 0, 0), 1);
   if (*shown < hp) {
     DrawRectangle(bx, by, bx + Trunc(hp * 0.1), by + 20, colours.rising, 1);
@@ -132,7 +132,7 @@ void ResetHud() {
 }
 
 int DrawNumber(float x, float y, int value, int prefix, float scale, int red, int green, int blue) {
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   SetDrawTint(red, green, blue);
   const double s = scale;
   const double pitch = 25.0 * s;
@@ -160,9 +160,9 @@ int DrawNumber(float x, float y, int value, int prefix, float scale, int red, in
 }
 
 void DrawWindowFrame(float x, float y, int columns, int rows, int tab) {
-  SetBlendMode(1, 180);
+  SetBlendMode(ZELVO_BLEND_ALPHA, 180);
   DrawRectangle(Trunc(x - 10), Trunc(y - 10), Trunc(x + 20 * columns + 10), Trunc(y + 20 * rows + 10), PackColor(0, 0, 0), 1);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   if (tab > 0) {
     BlitGraph(Trunc(x - 20), Trunc(y - 40), FramePicture(kTabLeft), 1);
     for (int i = 0; i <= tab; ++i) {
@@ -200,7 +200,7 @@ void DrawBattleHud(int mode) {
 void DrawPlayerStatus(int x, int y) {
   const int cx = x + 30;
   const int cy = y + 45;
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   g_battle.WeaponSlotSlide = StepTowardFraction(g_battle.WeaponSlotSlide, 25.0f, 0.1f);
   const double w = g_battle.WeaponSlotSlide;
   const double a = w * 0.01 * kPi;
@@ -238,7 +238,7 @@ void DrawPlayerStatus(int x, int y) {
 }
 
 void DrawMachineStatus(int x, int y) {
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   BlitGraph(x + 10, y + 5, g_pictures.statusWeaponNumber, 1);
   BlitGraph(x + 30, y + 45, g_pictures.statusWeaponDisplay, 1);
   switch (CharacterTable[kPlayerSlot].kind) {

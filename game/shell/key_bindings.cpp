@@ -35,7 +35,7 @@ void PollEntries(const int* entries, int count) {
   unsigned char keys[256] = {};
   ReadAllKeyStates(keys);
   // A failed read answers -1, which would be every bit at once.
-  const int padBits = ReadPadBits(1);
+  const int padBits = ReadPadBits(ZELVO_PAD_1);
   ApplyInputToBindings(entries, count, keys, padBits < 0 ? 0 : padBits);
 }
 

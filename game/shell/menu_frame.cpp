@@ -158,10 +158,10 @@ void DrawPanels(MenuState& menu) {
     DrawWindowFrame(static_cast<float>(panel.x), static_cast<float>(panel.y), panel.width, panel.height, panel.tab);
     if (i != menu.focus || (panel.PanelMode != kPanelList && panel.PanelMode != kPanelScrolling)) continue;
     const int top = PanelRowTop(menu, panel, panel.cursor);
-    SetBlendMode(2, 255);
+    SetBlendMode(ZELVO_BLEND_ADD, 255);
     DrawRectangle(panel.x - 2, top - 2, panel.x + panel.bar - 2, top + panel.pitch - 2,
                   PackColor(0, 3 * menu.pulse, 6 * menu.pulse), 1);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     DrawCursorIcon(menu, panel.x - 20, top + panel.pitch / 2 - 10);
   }
 }
@@ -169,9 +169,9 @@ void DrawPanels(MenuState& menu) {
 void DrawHelp(const MenuState& menu) {
   for (int i = 0; i <= menu.lastHelpLine && i < kMenuHelpLines; ++i) {
     const int row = menu.helpRow + 20 * i;
-    SetBlendMode(1, 160);
+    SetBlendMode(ZELVO_BLEND_ALPHA, 160);
     DrawRectangle(0, row, 640, row + 20, PackColor(0, 0, 0), 1);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     DrawTextDefaultFont(10, row + 2, menu.help[i], PackColor(255, 255, 255), 0);
   }
 }
@@ -257,7 +257,7 @@ int PanelRowTop(const MenuState& menu, const MenuPanel& panel, int row) {
 }
 
 void DrawDriftingTiles(const MenuState& menu) {
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   for (int column = -1; column <= 4; ++column) {
     for (int row = 0; row <= 3; ++row) {
       BlitGraph(200 * column + menu.scroll, 200 * row - menu.scroll, menu.tileGraph, 1);
@@ -267,9 +267,9 @@ void DrawDriftingTiles(const MenuState& menu) {
 
 bool StepMenuFade(MenuState& menu, int target) {
   menu.fade = StepToward(menu.fade, target, kFadeStep);
-  SetBlendMode(1, menu.fade);
+  SetBlendMode(ZELVO_BLEND_ALPHA, menu.fade);
   DrawRectangle(0, 0, 640, 480, PackColor(0, 0, 0), 1);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   return menu.fade == target;
 }
 
@@ -313,7 +313,7 @@ int RunMenu(int screen) {
     MoveFocus(menu);
     AdvanceMenuCounters(menu);
     row->DrawBackground(menu);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     row->SetUpPanels(menu);
     DrawPanels(menu);
     const int choice = row->RunScreen(menu);

@@ -97,17 +97,17 @@ void DrawClearScreen(ClearScreen* c) {
   const ClearScore& s = c->score;
   g_missionWorld.UpdateAll(2);
   g_missionWorld.DrawAll(2);
-  SetBlendMode(1, 180);
+  SetBlendMode(ZELVO_BLEND_ALPHA, 180);
   if (c->phase > 0) c->panelWidth = StepTowardFraction(c->panelWidth, 320.0f, 0.05f);
   DrawRectangle(0, 0, TruncateToInt(c->panelWidth), 480, PackColor(0, 0, 0), 1);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   if (c->phase < 2) {
     DrawTitleSprite(c->mission);
     DrawTitleSprite(c->complete);
   }
   for (const TitleSprite& line : c->lines) DrawTitleSprite(line);
   if (c->phase == 0) DrawBand(c->band, c->bandParameter);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   if (c->phase >= 2) {
     DrawNumber(50, 60, s.clearBonus, 0, 0.6f, 255, 255, 255);
     if (s.extraBonus > 0) DrawNumber(200, 60, s.extraBonus, 1, 0.6f, 255, 255, 255);

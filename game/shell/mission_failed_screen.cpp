@@ -42,7 +42,7 @@ void MissionFailed() {
     g_missionWorld.UpdateAll(2);
     g_missionWorld.DrawAll(1);
     if (phase == 0) DrawBand(band, bandParameter);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     DrawTitleSprite(mission);
     DrawTitleSprite(failed);
     PresentBackBuffer();

@@ -57,12 +57,12 @@ void DrawFigure(SceneFigure& figure) {
 void DrawFlashes(HangarScene& scene) {
   for (SceneFlash& flash : scene.flashes) {
     if (flash.life <= 0) continue;
-    SetBlendMode(2, 255);
+    SetBlendMode(ZELVO_BLEND_ADD, 255);
     BlitGraphRotated(TruncateToInt(flash.x), TruncateToInt(flash.y), flash.life * 0.2, flash.life * 0.03 * kPi,
                      g_pictures.hitSpark, 1, 0);
     flash.life -= 1;
   }
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
 }
 
 void SetMotion(SceneFigure& figure, int motion) {
@@ -162,7 +162,7 @@ void EnterMissionSelect(MenuState&) {
 }
 
 void DrawMissionSelectBackground(MenuState& menu) {
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   BlitGraph(0, 0, menu.hangarGraph, 1);
   DrawFigure(g_hangar.heroine);
   DrawFigure(g_hangar.companion);

@@ -44,7 +44,7 @@ void RollCloud(Cloud* cloud, const int* pictures, bool atRightEdge) {
 void DrawClouds(Cloud* clouds, const int* pictures) {
   for (int i = 0; i < kClouds; ++i) {
     Cloud& cloud = clouds[i];
-    SetBlendMode(2, 160);
+    SetBlendMode(ZELVO_BLEND_ADD, 160);
     BlitGraphRotated(TruncateToInt(cloud.x), TruncateToInt(cloud.y), cloud.scale, 0.0, cloud.picture, 1, 0);
     cloud.x += cloud.speed;
     if (cloud.x < -200.0f) RollCloud(&cloud, pictures, true);
@@ -100,7 +100,7 @@ void MissionStart() {
       heroine.fallSpeed += 0.3f;
       if (t > 60) phase = kStartEnded;
     }
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     BlitGraph(TruncateToInt(scroll), 0, g_stage.backgroundHandle, 0);
     BlitGraph(TruncateToInt(scroll + 640.0f), 0, g_stage.backgroundHandle, 0);
     DrawTitleSprite(carrier);
@@ -110,13 +110,13 @@ void MissionStart() {
     }
     if (phase == 1) DrawBand(band, bandParameter);
     DrawClouds(clouds, cloudPictures);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     DrawTitleSprite(mission);
     DrawTitleSprite(start);
     if (overlay > 0) {
-      SetBlendMode(1, overlay);
+      SetBlendMode(ZELVO_BLEND_ALPHA, overlay);
       DrawRectangle(0, 0, 640, 480, PackColor(0, 0, 0), 1);
-      SetBlendMode(0, 255);
+      SetBlendMode(ZELVO_BLEND_NONE, 255);
     }
     PresentBackBuffer();
     if (phase == kStartEnded) break;

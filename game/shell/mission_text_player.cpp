@@ -50,7 +50,7 @@ void DrawBackground(int source, int blink) {
 }
 
 void DrawPictures(MissionText* text, int page) {
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   for (TextPicture& picture : text->pictures) {
     if (picture.used == 0 || picture.firstPage > page) continue;
     BlitGraphRotated(TruncateToInt(picture.x), TruncateToInt(picture.y), picture.scale, picture.angle, picture.handle, 1,
@@ -60,7 +60,7 @@ void DrawPictures(MissionText* text, int page) {
 }
 
 void DrawRows(const MissionText& text, const TypingState& typing) {
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   for (int r = 0; r < kRowsPerPage; ++r) {
     const TextRow& row = text.rows[kRowsPerPage * typing.page + r];
     const int shown = WholeCharacterPrefix(row.text, row.length, typing.shown[r]);

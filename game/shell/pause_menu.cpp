@@ -41,9 +41,9 @@ const char* const kPauseHelp[] = {"ゲーム画面に戻ります",
 
 void DrawBattleBackground(MenuState&) {
   g_missionWorld.DrawAll(0);
-  SetBlendMode(1, 160);
+  SetBlendMode(ZELVO_BLEND_ALPHA, 160);
   DrawRectangle(0, 0, 640, 480, PackColor(0, 0, 0), 1);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   DrawBattleHud(1);
 }
 
@@ -61,7 +61,7 @@ int TakeScreenshot() {
   const int dateTime[6] = {now.Year, now.Month, now.Day, now.Hour, now.Minute, now.Second};
   char path[kPathBytes];
   ScreenshotPath(dateTime, path, kPathBytes);
-  const int saved = SaveScreenRectToFile(0, 0, 640, 480, path, 0, 80, -1);
+  const int saved = SaveScreenRectToFile(0, 0, 640, 480, path, ZELVO_SAVE_BMP, 80, -1);
   SleepWithMessages(kScreenshotStandMs);
   return saved == 0 ? 0 : -1;
 }

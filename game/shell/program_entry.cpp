@@ -73,8 +73,8 @@ void StartUpOptions() {
 }
 
 void LoadGameResources() {
-  SetTextureFilter(1);
-  SetDefaultFontStyle(1);
+  SetTextureFilter(ZELVO_FILTER_BILINEAR);
+  SetDefaultFontStyle(ZELVO_FONT_EDGE);
   SelectDrawTarget(ZELVO_BACK_BUFFER);
   ClearDrawTarget();
   ScreenLogPrintf("Now Loading...");
@@ -96,12 +96,12 @@ void ShowLogo() {
   for (int frame = 0; frame < kLogoFrames;) {
     if (!BeginScreenFrame()) return;
     ClearDrawTarget();
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     FillScreen(255, 255, 255);
     BlitGraphRotated(kScreenWidth / 2, kScreenHeight / 2, 1.0, 0.0, logo, 0, 0);
     ++frame;
     blackness = StepLogoBlackness(blackness, frame);
-    SetBlendMode(1, blackness);
+    SetBlendMode(ZELVO_BLEND_ALPHA, blackness);
     FillScreen(0, 0, 0);
     PresentBackBuffer();
   }

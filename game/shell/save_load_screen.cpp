@@ -51,7 +51,7 @@ void AdvanceCounters(SaveLoadState* s) {
 }
 
 void DrawBackground(const SaveLoadState& s) {
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   for (int i = -1; i <= 4; ++i) {
     for (int j = 0; j <= 3; ++j) BlitGraph(200 * i + s.scroll, 200 * j - s.scroll, s.background, 1);
   }
@@ -97,9 +97,9 @@ void DrawChoosing(SaveLoadState* s) {
   } else {
     DrawTextDefaultFont(30, 5, "DATA LOAD", PackColor(0, 255, 255), 0);
   }
-  SetBlendMode(2, 255);
+  SetBlendMode(ZELVO_BLEND_ADD, 255);
   DrawRectangle(28, 38 + 20 * s->cursor, 428, 58 + 20 * s->cursor, PackColor(0, 3 * s->pulse, 6 * s->pulse), 1);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   s->pointerX = StepTowardFraction(s->pointerX, 10.0f, 0.2f);
   s->pointerY = StepTowardFraction(s->pointerY, static_cast<float>(40 + 20 * s->cursor), 0.2f);
   BlitGraph(TruncateToInt(s->pointerX), TruncateToInt(s->pointerY), g_pictures.hudFrames[kPointerPicture], 1);
@@ -108,9 +108,9 @@ void DrawChoosing(SaveLoadState* s) {
 }
 
 void DrawHelpBar(const SaveLoadState& s) {
-  SetBlendMode(1, 160);
+  SetBlendMode(ZELVO_BLEND_ALPHA, 160);
   DrawRectangle(0, 460, 640, 480, PackColor(0, 0, 0), 1);
-  SetBlendMode(0, 255);
+  SetBlendMode(ZELVO_BLEND_NONE, 255);
   DrawTextDefaultFont(50, 460, HelpText(s), PackColor(255, 255, 255), 0);
 }
 
@@ -165,9 +165,9 @@ bool RunFadeOut(SaveLoadState* s) {
     AdvanceCounters(s);
     ClearDrawTarget();
     DrawBackground(*s);
-    SetBlendMode(1, ClampInt(0, 5 * k, 255));
+    SetBlendMode(ZELVO_BLEND_ALPHA, ClampInt(0, 5 * k, 255));
     DrawRectangle(0, 0, 640, 480, PackColor(0, 0, 0), 1);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     if (k > kFadeFrames) return true;
     PresentBackBuffer();
     ScreenLogClear();

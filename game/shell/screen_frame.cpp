@@ -46,7 +46,7 @@ void ReleaseTitleSprite(TitleSprite* sprite) {
 float StepBandHeight(float h) { return StepTowardFraction(h, 1.0f, 0.1f); }
 
 void DrawBand(float h, int parameter) {
-  SetBlendMode(2, parameter);
+  SetBlendMode(ZELVO_BLEND_ADD, parameter);
   const int half = static_cast<int>(h);
   DrawRectangle(0, 240 - half, 640, 240 + half, PackColor(255, 255, 255), 1);
 }

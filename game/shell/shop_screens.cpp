@@ -170,9 +170,9 @@ void DrawCarriedGuns(const MenuPanel& panel) {
   const int last = ClampInt(0, g_battle.WeaponSlotCount, kLastCarriedSlot);
   for (int s = 1; s <= last; ++s) {
     const int y = panel.y + kRowText + 40 * (s - 1);
-    SetBlendMode(1, 128);
+    SetBlendMode(ZELVO_BLEND_ALPHA, 128);
     DrawRectangle(panel.x, y - 8, panel.x + 200, y + 28, PackColor(0, 0, 0), 1);
-    SetBlendMode(0, 255);
+    SetBlendMode(ZELVO_BLEND_NONE, 255);
     const WeaponSlotRecord& slot = g_battle.WeaponSlot[s];
     if (slot.used == 0 || slot.weapon < 0 || slot.weapon >= kWeaponCount) continue;
     DrawWeaponPicture(panel.x + 40, y + 10, slot.weapon);

@@ -16,6 +16,7 @@
 #include "media/core/stream_lines.h"
 #include "media/display/present.h"
 #include "media/graphics/screen_save.h"
+#include "media/display/screen_services.h"
 #include "media/display/screen_state.h"
 #include "media/graphics/draw_entries.h"
 #include "media/graphics/draw_state.h"
@@ -27,6 +28,9 @@
 #include "media/sound_input/input.h"
 #include "media/sound_input/sound.h"
 
+// The values the public header names for callers are the ones the library reads.
+static_assert(ZELVO_BACK_BUFFER == zelvo::kTargetBackBuffer && ZELVO_FRONT_BUFFER == zelvo::kTargetFrontBuffer);
+static_assert(ZELVO_FONT_EDGE == zelvo::kFontStyleEdge && ZELVO_FONT_ANTIALIAS == zelvo::kFontStyleAntialias);
 
 int StartUpLibrary(void) {
   zelvo::TakeLibraryLock();

@@ -1,4 +1,25 @@
-# Installs the build into a scratch prefix, builds the consumer against it and runs it.
+# Installs the build into a scratch prefix, builds the consumer programs against it and runs them.
+# The README's example must be the tested file word for word: its first cpp block after the
+# heading of the library section.
+file(READ ${README} readme)
+string(FIND "${readme}" "## Using the library from another program" section)
+if(section EQUAL -1)
+  message(FATAL_ERROR "README.md has no section on using the library from another program")
+endif()
+string(SUBSTRING "${readme}" ${section} -1 readme)
+string(FIND "${readme}" "```cpp\n" open)
+if(open EQUAL -1)
+  message(FATAL_ERROR "README.md's library section has no cpp example")
+endif()
+math(EXPR open "${open} + 7")
+string(SUBSTRING "${readme}" ${open} -1 readme)
+string(FIND "${readme}" "```" close)
+string(SUBSTRING "${readme}" 0 ${close} example)
+file(READ ${SOURCE_DIR}/readme_example.cpp tested)
+if(NOT example STREQUAL tested)
+  message(FATAL_ERROR "README.md's example differs from ${SOURCE_DIR}/readme_example.cpp")
+endif()
+
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 function(run_step)
@@ -17,3 +38,11 @@ run_step(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
   -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release ${flags})
 run_step(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run_step(${WORK_DIR}/build/zelvo_consumer ${WORK_DIR})
+set(example_dir ${WORK_DIR}/example)
+file(MAKE_DIRECTORY ${example_dir})
+run_step(${WORK_DIR}/build/example_files ${example_dir})
+execute_process(COMMAND ${WORK_DIR}/build/readme_example WORKING_DIRECTORY ${example_dir}
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the README's example failed (${rc})\n${out}\n${err}")
+endif()
