@@ -275,7 +275,10 @@ TEST_F(Http, AnEndlessHeaderBlockIsRefused) {
   HttpServer server({reply});
   const int slot = Start(zelvo::kHttpGet, server.Url("/f"), zelvo::kDownloadToFile);
   int passes = 0;
-  EXPECT_TRUE(PumpUntil([&] { return ++passes, g_downloads.slots[slot]->result != zelvo::kDownloadRunning; }));
+  EXPECT_TRUE(PumpUntil([&] {
+    ++passes;
+    return g_downloads.slots[slot]->result != zelvo::kDownloadRunning;
+  }));
   zelvo::DownloadSlot* d = g_downloads.slots[slot];
   EXPECT_EQ(d->result, zelvo::kDownloadFailed);
   EXPECT_EQ(d->detail, zelvo::kDownloadDetailStatus);
