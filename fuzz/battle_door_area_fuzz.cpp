@@ -27,6 +27,7 @@ using namespace horundel;
 
 constexpr int kMission = 3;   // a mission with no boss area, so the change ends at the new map
 constexpr float kHeroineHp = 333.0f;
+constexpr int kEscapeScancode = 41;
 
 void Require(bool condition) {
   if (!condition) __builtin_trap();
@@ -76,6 +77,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   for (int& sound : SoundEffectTable) sound = -1;
   g_stage = StageState{-1, -1, -1, -1, -1};
   FillWeaponRecords();
+  // Escape held down cuts the door's cut-scene short: the change of area is what is fuzzed here.
+  pf::testing::InjectKey(kEscapeScancode, true);
+  PumpMessages();
   return 0;
 }
 
