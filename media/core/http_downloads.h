@@ -14,6 +14,10 @@ constexpr int kHttpFileNameSize = 260;
 constexpr int kDefaultHttpPort = 80;
 // The longest body a transfer into memory keeps; a longer one fails as memory that cannot be had.
 constexpr int kMaxHttpMemoryBody = 64 * 1024 * 1024;
+// The longest line of a reply (line feed included) and the most bytes its status line, header
+// lines and trailer lines may take together; a reply past either fails.
+constexpr int kMaxHttpLine = 8192;
+constexpr int kMaxHttpHeaderBlock = 64 * 1024;
 
 enum : int { kHttpGet = 0, kHttpPost = 1, kHttpHead = 2 };
 enum : int { kDownloadToFile = 0, kDownloadToMemory = 1 };
@@ -27,6 +31,9 @@ enum : int {
 struct DownloadSlot {
   int method;
   int step;
+  int chunkStep;           // the part of a chunked body being read
+  int chunked;             // 1 when the body comes in chunks
+  int chunkLeft;           // bytes of the current chunk still to come
   int result;
   int detail;
   int connection;          // network handle, -1 when none
@@ -37,6 +44,9 @@ struct DownloadSlot {
   int bodyCapacity;
   int contentLength;       // -1 when not given
   int received;
+  int headerBytes;         // bytes of status, header and trailer lines taken so far
+  int lineLength;          // bytes of the line being gathered
+  char line[kMaxHttpLine];
   char host[kHttpHostSize];
   char path[kHttpPathSize];
   char* postData;          // owned
@@ -56,6 +66,18 @@ struct HttpSettings {
   int proxyPort;
 };
 extern HttpSettings g_httpSettings;
+
+// The connection operations a transfer runs on: the raw network connections, unless a harness
+// feeds replies from elsewhere.
+struct HttpTransport {
+  int (*connected)(int connection);
+  int (*dataLength)(int connection);
+  int (*recv)(int connection, void* buffer, int size);
+  int (*peek)(int connection, void* buffer, int size);
+  int (*send)(int connection, const void* data, int length);
+  int (*close)(int connection);
+};
+extern HttpTransport g_httpTransport;
 
 // URL helpers. Outputs are buffers of the sizes above; port -1 when the URL names none.
 int SplitUrl(const char* url, char* host, char* path, char* fileName, int* port);

@@ -117,6 +117,9 @@ int NetWorkHandleOf(int slot);
 NetWorkRecord* FindNetWorkRecordBySocket(pf::Socket socket);
 // The packet receive and send of one connection (nothing in raw mode).
 void RecvSocket(NetWorkRecord* record);
+// Places bytes taken off the socket into the record's packets; -1 (error flag set) for a length the
+// connection cannot take.
+int PlaceReceivedBytes(NetWorkRecord* record, const char* bytes, int n);
 void SendSocket(NetWorkRecord* record);
 // The log line for a failure the platform reports an error for.
 int WriteNetWorkErrorLog(const char* what);

@@ -21,6 +21,8 @@ void WritePacketLength(int length, unsigned char* prefix) {
   for (int i = 0; i < 4; ++i) prefix[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
+}  // namespace
+
 // Places bytes taken off the socket: the prefix being gathered, then the body of its packet, packet
 // after packet. -1 when a prefix announces a length the connection cannot take (error flag set).
 int PlaceReceivedBytes(NetWorkRecord* record, const char* bytes, int n) {
@@ -54,6 +56,8 @@ int PlaceReceivedBytes(NetWorkRecord* record, const char* bytes, int n) {
   }
   return 0;
 }
+
+namespace {
 
 int PendingSendBytes(const NetWorkRecord* record) {
   return record->sendRing.dataLength + record->sendPrefixRemaining;

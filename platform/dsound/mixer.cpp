@@ -85,7 +85,8 @@ void AddResampled(MixVoice* voice, std::int32_t* sums, int frames) {
       const int channel = Channels == 2 ? side : 0;
       const std::int32_t a = SampleAt<Bits>(samples, frame * Channels + channel);
       const std::int32_t b = SampleAt<Bits>(samples, next * Channels + channel);
-      const std::int32_t value = a + ((b - a) * weight >> 16);
+      // A full swing times a weight near one passes 32 bits.
+      const std::int32_t value = a + static_cast<std::int32_t>(static_cast<std::int64_t>(b - a) * weight >> 16);
       sums[2 * i + side] += Scale(value, side == 0 ? voice->leftGain : voice->rightGain);
     }
     position += voice->step;

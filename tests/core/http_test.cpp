@@ -1,6 +1,7 @@
 // HTTP 1.0 transfers against a small server of the test on the loopback address: bodies with and
-// without a length, failures by status, by a cut-off reply and by a line too long, POST and HEAD,
-// and the URL helpers.
+// without a length, in chunks, failures by status, by a cut-off reply, by a line or a header block
+// too long and by a reply that cannot be read, a server that drips its reply, POST and HEAD, and
+// the URL helpers.
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -124,7 +125,7 @@ TEST_F(Http, GetIntoMemoryTakesTheBodyUpToItsLength) {
 }
 
 TEST_F(Http, FailedTransfersTellWhyAndKeepNoBody) {
-  const std::string longLine(300, 'a');
+  const std::string longLine(zelvo::kMaxHttpLine, 'a');
   const std::string replies[] = {
       "HTTP/1.0 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found",
       "HTTP/1.0 500 Server Error\r\n\r\n",
@@ -147,6 +148,144 @@ TEST_F(Http, FailedTransfersTellWhyAndKeepNoBody) {
   EXPECT_TRUE(InOrder(ReadLog(), {"接続に失敗しました (戻り値:404)", "接続に失敗しました (戻り値:500)"}));
 }
 
+// Each reply ends either with its body, whole and alone, or with a failure that keeps nothing.
+TEST_F(Http, RepliesEndWithTheirBodyOrAFailure) {
+  struct Case {
+    const char* name;
+    std::string reply;
+    int detail;         // kDownloadDetailUnset: the transfer is done
+    std::string body;
+  };
+  const std::string ok = "HTTP/1.0 200 OK\r\n";
+  const std::string chunked = ok + "Transfer-Encoding: chunked\r\n";
+  const Case cases[] = {
+      {"length without a space", ok + "Content-Length:5\r\n\r\nhelloEXTRA", zelvo::kDownloadDetailUnset, "hello"},
+      {"length after a tab", ok + "Content-Length:\t5 \r\n\r\nhelloEXTRA", zelvo::kDownloadDetailUnset, "hello"},
+      {"lower-case name", ok + "content-length: 5\r\n\r\nhelloEXTRA", zelvo::kDownloadDetailUnset, "hello"},
+      {"line feeds alone", "HTTP/1.1 200 OK\nCONTENT-LENGTH: 5\n\nhelloEXTRA", zelvo::kDownloadDetailUnset, "hello"},
+      {"empty body", ok + "Content-Length: 0\r\n\r\nEXTRA", zelvo::kDownloadDetailUnset, ""},
+      {"a long header line", ok + "X-Long: " + std::string(3000, 'a') + "\r\nContent-Length: 2\r\n\r\nok",
+       zelvo::kDownloadDetailUnset, "ok"},
+      {"chunks", chunked + "Content-Length: 3\r\n\r\n5\r\nhello\r\n6;x=1\r\n world\r\n0\r\nX-Trailer: 1\r\n\r\n",
+       zelvo::kDownloadDetailUnset, "hello world"},
+      {"upper-case chunk sizes", ok + "transfer-encoding: Chunked\r\n\r\nA\r\n0123456789\r\n0\r\n\r\n",
+       zelvo::kDownloadDetailUnset, "0123456789"},
+      {"length past 2^32", ok + "Content-Length: 4294967301\r\n\r\nhello", zelvo::kDownloadDetailStatus, ""},
+      {"length past 2^31", ok + "Content-Length: 2147483648\r\n\r\nhello", zelvo::kDownloadDetailStatus, ""},
+      {"length not a number", ok + "Content-Length: 5x\r\n\r\nhello", zelvo::kDownloadDetailStatus, ""},
+      {"negative length", ok + "Content-Length: -1\r\n\r\nhello", zelvo::kDownloadDetailStatus, ""},
+      {"two lengths", ok + "Content-Length: 5\r\nContent-Length: 6\r\n\r\nhello!", zelvo::kDownloadDetailStatus, ""},
+      {"length past memory", ok + "Content-Length: 67108865\r\n\r\nhello", zelvo::kDownloadDetailNoMemory, ""},
+      {"header without a colon", ok + "Bogus header\r\nContent-Length: 5\r\n\r\nhello", zelvo::kDownloadDetailStatus, ""},
+      {"header with a NUL", ok + std::string("Content-Length: 5\0 7\r\n\r\nhello", 29), zelvo::kDownloadDetailStatus, ""},
+      {"status past three digits", "HTTP/1.0 2000 OK\r\n\r\n", zelvo::kDownloadDetailStatus, ""},
+      {"no status line", "200 OK\r\n\r\nhello", zelvo::kDownloadDetailStatus, ""},
+      {"other coding", ok + "Transfer-Encoding: gzip, chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n", zelvo::kDownloadDetailStatus, ""},
+      {"bad chunk size", chunked + "\r\nzz\r\nhello\r\n0\r\n\r\n", zelvo::kDownloadDetailStatus, ""},
+      {"chunk size past 2^31", chunked + "\r\n80000000\r\nhello\r\n", zelvo::kDownloadDetailStatus, ""},
+      {"chunk without its end", chunked + "\r\n5\r\nhelloX\r\n0\r\n\r\n", zelvo::kDownloadDetailStatus, ""},
+      {"cut-off status line", "HTTP/1.0 20", zelvo::kDownloadDetailEnded, ""},
+      {"cut-off header line", ok + "Content-Len", zelvo::kDownloadDetailEnded, ""},
+      {"cut-off chunks", chunked + "\r\n5\r\nhello\r\n", zelvo::kDownloadDetailEnded, ""},
+      {"cut-off chunk line", chunked + "\r\n5", zelvo::kDownloadDetailEnded, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HttpServer server({c.reply});
+    void* body = reinterpret_cast<void*>(1);
+    zelvo::DownloadSlot* d = Run(Start(zelvo::kHttpGet, server.Url("/f"), zelvo::kDownloadToMemory, &body));
+    if (c.detail != zelvo::kDownloadDetailUnset) {
+      EXPECT_EQ(d->result, zelvo::kDownloadFailed);
+      EXPECT_EQ(d->detail, c.detail);
+      EXPECT_EQ(body, nullptr);
+      continue;
+    }
+    EXPECT_EQ(d->result, zelvo::kDownloadDone);
+    ASSERT_EQ(d->received, static_cast<int>(c.body.size()));
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(std::string(static_cast<char*>(body), c.body.size()), c.body);
+    zelvo::TrackedFree(body);
+  }
+}
+
+// The server side of a transfer driven from the test's own thread, one step at a time.
+class HeldPeer {
+ public:
+  HeldPeer() : listener_(RawPeer::Listen(&port_)) {}
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/f"; }
+  // Takes the connection and its GET request, which the first pump passes send.
+  bool TakeRequest() {
+    connection_ = listener_.Accept(5000);
+    const std::string request = "GET /f HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(port_) +
+                                "\r\nConnection: close\r\n\r\n";
+    for (int pass = 0; pass < 10; ++pass) PumpMessages();
+    return connection_.Receive(request.size(), 5000) == request;
+  }
+  RawPeer& connection() { return connection_; }
+
+ private:
+  int port_ = 0;
+  RawPeer listener_;
+  RawPeer connection_;
+};
+
+TEST_F(Http, AReplyDrippingOneBytePerPassArrivesWhole) {
+  const std::string reply = "HTTP/1.0 200 OK\r\nServer: drip\r\nTransfer-Encoding: chunked\r\n\r\n"
+                            "3\r\nabc\r\n4\r\ndefg\r\n0\r\n\r\n";
+  HeldPeer peer;
+  void* body = nullptr;
+  const int slot = Start(zelvo::kHttpGet, peer.Url(), zelvo::kDownloadToMemory, &body);
+  ASSERT_TRUE(peer.TakeRequest());
+  for (char byte : reply) {
+    ASSERT_EQ(g_downloads.slots[slot]->result, zelvo::kDownloadRunning);
+    ASSERT_TRUE(peer.connection().SendAll(&byte, 1));
+    PumpMessages();
+  }
+  zelvo::DownloadSlot* d = Run(slot);
+  EXPECT_EQ(d->result, zelvo::kDownloadDone);
+  ASSERT_EQ(d->received, 7);
+  EXPECT_EQ(std::string(static_cast<char*>(body), 7), "abcdefg");
+  zelvo::TrackedFree(body);
+}
+
+TEST_F(Http, MemoryForABodyGrowsWithItsBytes) {
+  HeldPeer peer;
+  void* body = nullptr;
+  const int slot = Start(zelvo::kHttpGet, peer.Url(), zelvo::kDownloadToMemory, &body);
+  ASSERT_TRUE(peer.TakeRequest());
+  const std::string head = "HTTP/1.0 200 OK\r\nContent-Length: 50000000\r\n\r\n";
+  ASSERT_TRUE(peer.connection().SendAll(head.data(), head.size()));
+  const std::vector<char> start = PatternBytes(10000, 3);
+  ASSERT_TRUE(peer.connection().SendAll(start.data(), start.size()));
+  zelvo::DownloadSlot* d = g_downloads.slots[slot];
+  ASSERT_TRUE(PumpUntil([&] { return d->received == 10000; }, 100000));
+  EXPECT_EQ(d->contentLength, 50000000);
+  EXPECT_LE(d->bodyCapacity, 4 * 10000);
+  EXPECT_EQ(std::memcmp(body, start.data(), start.size()), 0);
+  peer.connection().Close();
+  Run(slot);
+  EXPECT_EQ(d->result, zelvo::kDownloadFailed);
+  EXPECT_EQ(d->detail, zelvo::kDownloadDetailEnded);
+  EXPECT_EQ(body, nullptr);
+}
+
+TEST_F(Http, AnEndlessHeaderBlockIsRefused) {
+  std::string reply = "HTTP/1.0 200 OK\r\n";
+  while (reply.size() < 1024 * 1024) reply += "X-Fill: " + std::string(40, 'f') + "\r\n";
+  HttpServer server({reply});
+  const int slot = Start(zelvo::kHttpGet, server.Url("/f"), zelvo::kDownloadToFile);
+  int passes = 0;
+  EXPECT_TRUE(PumpUntil([&] {
+    ++passes;
+    return g_downloads.slots[slot]->result != zelvo::kDownloadRunning;
+  }));
+  zelvo::DownloadSlot* d = g_downloads.slots[slot];
+  EXPECT_EQ(d->result, zelvo::kDownloadFailed);
+  EXPECT_EQ(d->detail, zelvo::kDownloadDetailStatus);
+  EXPECT_LE(d->headerBytes, zelvo::kMaxHttpHeaderBlock + 64);
+  EXPECT_LT(passes, 2 * zelvo::kMaxHttpHeaderBlock / 50);   // one line a pass, then no more
+}
+
 TEST_F(Http, GetWithoutLengthEndsWhenTheServerCloses) {
   const std::vector<char> data = PatternBytes(10000, 9);
   const std::string reply = "HTTP/1.0 200 OK\r\nServer: test\r\n\r\n" + std::string(data.begin(), data.end());
@@ -166,7 +305,8 @@ TEST_F(Http, GetWithoutLengthEndsWhenTheServerCloses) {
 
 TEST_F(Http, PostSendsItsDataAndHeadReadsTheLength) {
   HttpServer server({"HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok",
-                     "HTTP/1.0 200 OK\r\nServer: test\r\nContent-Length: 1234\r\n\r\n"});
+                     "HTTP/1.0 200 OK\r\nServer: test\r\nContent-Length: 1234\r\n\r\n",
+                     "HTTP/1.0 200 OK\r\nServer: test\r\n\r\n"});
   void* body = nullptr;
   zelvo::DownloadSlot* post = Run(Start(zelvo::kHttpPost, server.Url("/form"), zelvo::kDownloadToMemory, &body, "a=1&b"));
   EXPECT_EQ(post->result, zelvo::kDownloadDone);
@@ -175,9 +315,13 @@ TEST_F(Http, PostSendsItsDataAndHeadReadsTheLength) {
   zelvo::DownloadSlot* head = Run(Start(zelvo::kHttpHead, server.Url("/big"), zelvo::kDownloadToMemory));
   EXPECT_EQ(head->result, zelvo::kDownloadDone);
   EXPECT_EQ(head->contentLength, 1234);
+  // Headers that end without a length tell that none is given.
+  zelvo::DownloadSlot* unknown = Run(Start(zelvo::kHttpHead, server.Url("/big"), zelvo::kDownloadToMemory));
+  EXPECT_EQ(unknown->result, zelvo::kDownloadDone);
+  EXPECT_EQ(unknown->contentLength, -1);
   const std::string port = std::to_string(server.port());
   const std::vector<std::string> requests = server.Requests();
-  ASSERT_EQ(requests.size(), 2u);
+  ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[0], "POST /form HTTP/1.0\nHost: 127.0.0.1:" + port + "\nContent-Length: 5\n\na=1&b");
   EXPECT_EQ(requests[1], "HEAD /big HTTP/1.0\n\n");
 }

@@ -300,6 +300,13 @@ TEST_F(DirectSoundTest, OtherRatesAreResampled) {
   EXPECT_EQ(mixed[2 * 99], 9900);
   EXPECT_EQ(mixed[2 * 100], 0);
   buffer->Release();
+  // A full swing three quarters of the way from one frame to the next.
+  buffer = MakeBuffer({-32768, 32767, -32768, 32767}, 1, 33075);
+  ASSERT_EQ(buffer->Play(0, 0, 0), pf::DS_OK);
+  mixed = Render(4);
+  EXPECT_EQ(mixed[2 * 0], -32768);
+  EXPECT_EQ(mixed[2 * 1], -32768 + 49151);
+  buffer->Release();
 }
 
 TEST_F(DirectSoundTest, EightBitSamplesAreCentred) {
