@@ -49,37 +49,7 @@ std::uint32_t Alpha(int x, int y) {
   return band == 0 ? 255 : band == 1 ? 0 : Colour(x, y, 7) & 0xFF;
 }
 
-// A 24-bit bottom-up BMP of `pixel(x, y)` as 0xRRGGBB.
-template <typename Pixel>
-void WriteBmp(const std::string& path, int width, int height, Pixel pixel) {
-  const int stride = (width * 3 + 3) & ~3;
-  std::vector<unsigned char> bytes(54 + static_cast<std::size_t>(stride) * height, 0);
-  auto put32 = [&](int at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
-  };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put32(2, static_cast<std::uint32_t>(bytes.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<std::uint32_t>(width));
-  put32(22, static_cast<std::uint32_t>(height));
-  bytes[26] = 1;
-  bytes[28] = 24;
-  for (int y = 0; y < height; ++y) {
-    unsigned char* row = &bytes[54 + static_cast<std::size_t>(height - 1 - y) * stride];
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t c = pixel(x, y);
-      row[x * 3] = static_cast<unsigned char>(c);
-      row[x * 3 + 1] = static_cast<unsigned char>(c >> 8);
-      row[x * 3 + 2] = static_cast<unsigned char>(c >> 16);
-    }
-  }
-  if (std::FILE* f = std::fopen(path.c_str(), "wb"); f != nullptr) {
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
-}
+using zelvo_bench::WriteBmp;
 
 std::uint32_t Grey(std::uint32_t v) { return v << 16 | v << 8 | v; }
 
