@@ -350,6 +350,11 @@ class PlayThrough : public ProgramEntryTest {
   // The data set linked in read-only, maps and archives included; what the game writes (the
   // temporary map, saves, screenshots) is the folder's own, so nothing is written through into it.
   void LinkDataSet(const char* dataSet) {
+    // The fixture's copies of the files the entry checks for give way to the whole set.
+    for (const char* required : kRequiredGameFiles) {
+      const std::string name = required;
+      std::filesystem::remove_all(folder_ + "/" + name.substr(0, name.find_first_of("\\/")));
+    }
     const std::filesystem::path data = std::filesystem::path(ZELVO_GAMEDATA_DIR) / dataSet;
     for (const auto& entry : std::filesystem::directory_iterator(data)) {
       const std::string name = entry.path().filename().string();
