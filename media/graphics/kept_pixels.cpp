@@ -32,6 +32,21 @@ int StorageOf(const GraphRecord* graph, int backEnd) {
   return entry != nullptr ? entry->record : -1;
 }
 
+// The surface's own format: on a palette screen a 2D surface holds 8-bit indices whatever format
+// the library draws in, and the copy must be as wide as the surface's rows.
+bool SurfaceOwnFormat(pf::DirectDrawSurface7* surface, PixelFormat* format) {
+  pf::DDPixelFormat own{};
+  own.size = sizeof own;
+  if (surface->GetPixelFormat(&own) != pf::DD_OK || own.bitCount < 8) return false;
+  SetupPixelFormatFromMasks(format, static_cast<int>(own.bitCount), own.redMask, own.greenMask, own.blueMask,
+                            own.alphaMask);
+  return true;
+}
+
+bool SameFormat(const PixelFormat& a, const PixelFormat& b) {
+  return a.BytesPerPixel == b.BytesPerPixel && std::memcmp(a.ChannelMask, b.ChannelMask, sizeof a.ChannelMask) == 0;
+}
+
 // A lock of the whole surface; one already held may be of a part of it, so it is not shared.
 bool LockedWhole(int handle, int* pitch, void** pixels, int writeOnly, const PixelFormat** format) {
   const int locked = LockSurfaceRecord(handle, pitch, pixels, writeOnly, nullptr, format);
@@ -43,8 +58,9 @@ void KeepRecordPixels(int handle) {
   SurfaceRecord* record = GetSurfaceRecord(handle);
   if (record == nullptr || record->memoryImage || record->surface == nullptr) return;
   if (record->surface->IsLost() != pf::DD_OK) return;
-  const PixelFormat* format = SurfaceRecordFormat(record);
-  const int pitch = record->width * format->BytesPerPixel;
+  PixelFormat format{};
+  if (!SurfaceOwnFormat(record->surface, &format)) return;
+  const int pitch = record->width * format.BytesPerPixel;
   auto* kept = static_cast<KeptPixels*>(record->keptPixels);
   // The screen's depth, and with it a 2D surface's pixel size, may have changed since the last copy.
   if (kept != nullptr && (kept->pitch != pitch || kept->height != record->height)) {
@@ -62,7 +78,7 @@ void KeepRecordPixels(int handle) {
   int sourcePitch = 0;
   void* source = nullptr;
   if (!LockedWhole(handle, &sourcePitch, &source, 0, nullptr)) return;
-  kept->format = *format;
+  kept->format = format;
   kept->width = record->width;
   kept->height = record->height;
   kept->pitch = pitch;
@@ -91,13 +107,21 @@ void PutBackKeptPixels(int handle) {
       kept->height != record->height) {
     return;
   }
+  PixelFormat format{};
+  if (!SurfaceOwnFormat(record->surface, &format)) return;
   int pitch = 0;
   void* pixels = nullptr;
-  const PixelFormat* format = nullptr;
-  if (!LockedWhole(handle, &pitch, &pixels, 1, &format)) return;
-  const IntRect whole{0, 0, kept->width, kept->height};
-  ConvertPixelRect(pixels, pitch, format, KeptRows(kept), kept->pitch, &kept->format, nullptr, 0, nullptr, 0, 0,
-                   &whole, 0, 0, 0, 0, 0, 0, 0);
+  if (!LockedWhole(handle, &pitch, &pixels, 1, nullptr)) return;
+  if (SameFormat(format, kept->format)) {
+    for (int y = 0; y < kept->height; ++y) {
+      std::memcpy(static_cast<std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch,
+                  KeptRows(kept) + static_cast<std::ptrdiff_t>(y) * kept->pitch, static_cast<std::size_t>(kept->pitch));
+    }
+  } else if (format.BytesPerPixel > 1 && kept->format.BytesPerPixel > 1) {
+    const IntRect whole{0, 0, kept->width, kept->height};
+    ConvertPixelRect(pixels, pitch, &format, KeptRows(kept), kept->pitch, &kept->format, nullptr, 0, nullptr, 0, 0,
+                     &whole, 0, 0, 0, 0, 0, 0, 0);
+  }
   UnlockSurfaceRecord(handle, nullptr);
 }
 
