@@ -15,6 +15,7 @@
 #include "game/shell/hud.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/menu_frame.h"
+#include "game/shell/mission_select.h"
 #include "game/shell/save_files.h"
 #include "game/shell/save_load_screen.h"
 #include "game/shell/screen_frame.h"
@@ -138,17 +139,17 @@ EntryStage RunMissionSelect() {
   if (EndsProgram(choice)) return kStageShutDown;
   int result = 0;
   switch (choice) {
-    case kSelectPlay:
+    case kChoicePlayMission:
       // The save is offered only after a mission that ended in play; a quit goes straight to the end.
       if (MissionEndsProgram(g_entryScreens.RunMission(kMissionMap))) return kStageShutDown;
       result = g_entryScreens.SaveLoadScreen(kSaveMode);
       break;
-    case kSelectBackToTitle:
+    case kChoiceBackToTitle:
       return kStageTitle;
-    case kSelectShop:
+    case kChoiceShop:
       result = g_entryScreens.RunMenu(kMenuShop);
       break;
-    case kSelectSave:
+    case kChoiceSave:
       result = g_entryScreens.SaveLoadScreen(kSaveMode);
       break;
     default:

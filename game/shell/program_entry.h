@@ -13,14 +13,6 @@ enum TitleChoice {
   kTitleQuit = 4,
 };
 
-// Mission-select choices.
-enum MissionSelectChoice {
-  kSelectPlay = 0,
-  kSelectBackToTitle = 1,
-  kSelectShop = 2,
-  kSelectSave = 3,
-};
-
 constexpr int kMenuTitle = 0;
 constexpr int kMenuMissionSelect = 410;
 constexpr int kLogoFrames = 160;

@@ -27,12 +27,6 @@ Transitions RunEnemy(int slot, int frames, int mode = 0) {
   return changes;
 }
 
-int CountKind(int type, int kind) {
-  int count = 0;
-  for (int k : LiveKinds(type)) count += k == kind ? 1 : 0;
-  return count;
-}
-
 TEST(Enemies, SpawnTakesHitPointsFromDifficultyAndMission) {
   ResetHeroineScene();
   g_battle.Difficulty = 3;

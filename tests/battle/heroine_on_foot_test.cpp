@@ -9,18 +9,11 @@
 namespace horundel {
 namespace {
 
-Character& Heroine() { return CharacterTable[kPlayerSlot]; }
-
-void Frame(std::initializer_list<int> keys) {
-  HoldKeys(keys);
-  UpdatePlayerOnFoot(kPlayerSlot, 0);
-}
-
 // Runs frames with the keys held until the state changes or the limit; returns the frames run.
 int RunWhileState(int state, std::initializer_list<int> keys, int limit) {
   int frames = 0;
-  while (Heroine().state == state && frames < limit) {
-    Frame(keys);
+  while (SceneHeroine().state == state && frames < limit) {
+    FrameOnFoot(keys);
     ++frames;
   }
   return frames;
@@ -45,10 +38,10 @@ void RunScript(const std::vector<Expect>& script) {
       if (!held) KeyBindings[key].latched = 0;
     }
     UpdatePlayerOnFoot(kPlayerSlot, 0);
-    EXPECT_EQ(Heroine().state, step.state) << "frame " << frame;
-    EXPECT_EQ(Heroine().timer, step.timer) << "frame " << frame;
-    EXPECT_NEAR(Heroine().x, step.x, 1e-3) << "frame " << frame;
-    EXPECT_NEAR(Heroine().y, step.y, 1e-3) << "frame " << frame;
+    EXPECT_EQ(SceneHeroine().state, step.state) << "frame " << frame;
+    EXPECT_EQ(SceneHeroine().timer, step.timer) << "frame " << frame;
+    EXPECT_NEAR(SceneHeroine().x, step.x, 1e-3) << "frame " << frame;
+    EXPECT_NEAR(SceneHeroine().y, step.y, 1e-3) << "frame " << frame;
   }
 }
 
@@ -65,47 +58,47 @@ TEST(HeroineOnFoot, ComboChainsThreeHitsOnFreshPressesAndEndsInTheFreeState) {
   });
   EXPECT_EQ(LiveKinds(kTypePlayerAttack), (std::vector<int>{500, 501, 502}));
   EXPECT_EQ(RunWhileState(302, {}, 100), 49);
-  EXPECT_EQ(Heroine().state, 10);
-  EXPECT_EQ(Heroine().vx, 0.0f);
+  EXPECT_EQ(SceneHeroine().state, 10);
+  EXPECT_EQ(SceneHeroine().vx, 0.0f);
 }
 
 TEST(HeroineOnFoot, GroundDashLastsWhileHeldAndBrakesFifteenFrames) {
   ResetHeroineScene();
-  Frame({kKeyDash});
-  EXPECT_EQ(Heroine().state, 30);
-  EXPECT_FLOAT_EQ(Heroine().x, 1010.0f);
-  for (int i = 0; i < 69; ++i) Frame({kKeyDash});   // past the timer of 60: the ground dash goes on
-  EXPECT_EQ(Heroine().state, 30);
-  EXPECT_FLOAT_EQ(Heroine().x, 1700.0f);
+  FrameOnFoot({kKeyDash});
+  EXPECT_EQ(SceneHeroine().state, 30);
+  EXPECT_FLOAT_EQ(SceneHeroine().x, 1010.0f);
+  for (int i = 0; i < 69; ++i) FrameOnFoot({kKeyDash});   // past the timer of 60: the ground dash goes on
+  EXPECT_EQ(SceneHeroine().state, 30);
+  EXPECT_FLOAT_EQ(SceneHeroine().x, 1700.0f);
   RunScript({
       {{}, 40, 15, 1709.5f, kStandingY},   // released: brake, friction 0.5 a frame
       {{}, 40, 14, 1718.5f, kStandingY},
   });
   EXPECT_EQ(RunWhileState(40, {}, 100), 14);
-  EXPECT_EQ(Heroine().state, 10);
-  EXPECT_FLOAT_EQ(Heroine().x, 1790.0f);
+  EXPECT_EQ(SceneHeroine().state, 10);
+  EXPECT_FLOAT_EQ(SceneHeroine().x, 1790.0f);
 }
 
 TEST(HeroineOnFoot, AirBoostsFollowTheLevelAndLandingRefillsThem) {
   for (int level = 0; level <= 2; ++level) {
     ResetHeroineScene();
     g_battle.AirBoostLevel = g_battle.AirBoostsLeft = level;
-    Frame({kKeyJump, kKeyRight});
-    ASSERT_FLOAT_EQ(Heroine().vy, -15.5f);
+    FrameOnFoot({kKeyJump, kKeyRight});
+    ASSERT_FLOAT_EQ(SceneHeroine().vy, -15.5f);
     int boosts = 0;
     for (int attempt = 0; attempt < 3; ++attempt) {
-      Frame({kKeyRight});
+      FrameOnFoot({kKeyRight});
       // Alternate air jump and air dash: both spend a boost.
       const bool dash = attempt % 2 == 1;
-      Frame({dash ? kKeyDash : kKeyJump, kKeyRight});
-      const bool boosted = dash ? Heroine().state == 30 : Heroine().vy == -15.5f;
+      FrameOnFoot({dash ? kKeyDash : kKeyJump, kKeyRight});
+      const bool boosted = dash ? SceneHeroine().state == 30 : SceneHeroine().vy == -15.5f;
       boosts += boosted ? 1 : 0;
-      if (dash && boosted) Frame({kKeyRight});   // releasing ends an air dash
+      if (dash && boosted) FrameOnFoot({kKeyRight});   // releasing ends an air dash
     }
     EXPECT_EQ(boosts, level) << "level " << level;
     EXPECT_EQ(g_battle.AirBoostsLeft, 0);
-    for (int i = 0; i < 200 && Heroine().y != kStandingY; ++i) Frame({});
-    EXPECT_EQ(Heroine().y, kStandingY);
+    for (int i = 0; i < 200 && SceneHeroine().y != kStandingY; ++i) FrameOnFoot({});
+    EXPECT_EQ(SceneHeroine().y, kStandingY);
     EXPECT_EQ(g_battle.AirBoostsLeft, level) << "level " << level;
   }
 }
@@ -113,7 +106,7 @@ TEST(HeroineOnFoot, AirBoostsFollowTheLevelAndLandingRefillsThem) {
 TEST(HeroineOnFoot, SecondNeutralJumpLandsIntoTheBackFlipChainWhileJumpIsHeld) {
   ResetHeroineScene();
   SkillRecords[4].owned = 1;
-  Heroine().x = 2500.0f;   // the flips carry her far to the left
+  SceneHeroine().x = 2500.0f;   // the flips carry her far to the left
   RunScript({
       {{kKeyJump}, 350, 0, 2500.0f, 1044.5f},    // neutral jump
       {{}, 350, 0, 2500.0f, 1029.5f},
@@ -122,19 +115,19 @@ TEST(HeroineOnFoot, SecondNeutralJumpLandsIntoTheBackFlipChainWhileJumpIsHeld) {
   EXPECT_EQ(LiveKinds(kTypePlayerAttack), (std::vector<int>{550}));
   std::vector<int> chain{351};
   for (int i = 0; i < 600 && !(chain.back() == 10); ++i) {
-    Frame({kKeyJump});
-    if (Heroine().state != chain.back()) {
-      chain.push_back(Heroine().state);
-      if (Heroine().state == 32 || Heroine().state == 33) {
+    FrameOnFoot({kKeyJump});
+    if (SceneHeroine().state != chain.back()) {
+      chain.push_back(SceneHeroine().state);
+      if (SceneHeroine().state == 32 || SceneHeroine().state == 33) {
         // Each landing bounces her up at -18 (then +1.2 of the flip's own gravity) and flips back.
-        EXPECT_FLOAT_EQ(Heroine().vy, -16.8f);
-        EXPECT_EQ(Heroine().facing, 1);
+        EXPECT_FLOAT_EQ(SceneHeroine().vy, -16.8f);
+        EXPECT_EQ(SceneHeroine().facing, 1);
       }
-      if (Heroine().state == 34) { EXPECT_EQ(Heroine().timer, 89); }
+      if (SceneHeroine().state == 34) { EXPECT_EQ(SceneHeroine().timer, 89); }
     }
   }
   EXPECT_EQ(chain, (std::vector<int>{351, 32, 33, 34, 10}));
-  EXPECT_EQ(Heroine().y, kStandingY);
+  EXPECT_EQ(SceneHeroine().y, kStandingY);
 }
 
 TEST(HeroineOnFoot, SlideThenDropKickLastsHalfAsLongWithoutPushingForward) {
@@ -147,76 +140,76 @@ TEST(HeroineOnFoot, SlideThenDropKickLastsHalfAsLongWithoutPushingForward) {
   });
   EXPECT_EQ(LiveKinds(kTypePlayerAttack), (std::vector<int>{541, 542}));
   EXPECT_EQ(RunWhileState(342, {}, 100), 29);
-  EXPECT_EQ(Heroine().state, 343);
+  EXPECT_EQ(SceneHeroine().state, 343);
   EXPECT_LT(RunWhileState(343, {}, 200), 200);
-  EXPECT_EQ(Heroine().state, 10);
-  EXPECT_EQ(Heroine().y, kStandingY);
+  EXPECT_EQ(SceneHeroine().state, 10);
+  EXPECT_EQ(SceneHeroine().y, kStandingY);
 
   // Pushing forward only takes one frame off the timer each frame.
   ResetHeroineScene();
   SkillRecords[3].owned = 1;
-  Frame({kKeyDown, kKeyJump});
-  Frame({});
-  Frame({kKeyJump, kKeyRight});
+  FrameOnFoot({kKeyDown, kKeyJump});
+  FrameOnFoot({});
+  FrameOnFoot({kKeyJump, kKeyRight});
   EXPECT_EQ(RunWhileState(342, {kKeyRight}, 100), 59);
 }
 
 TEST(HeroineOnFoot, DownJumpWithoutTheSliderSkillIsAPlainJump) {
   ResetHeroineScene();
-  Frame({kKeyDown, kKeyJump});
-  EXPECT_EQ(Heroine().state, 10);   // a direction was held: no neutral jump
-  EXPECT_FLOAT_EQ(Heroine().vy, -15.5f);
+  FrameOnFoot({kKeyDown, kKeyJump});
+  EXPECT_EQ(SceneHeroine().state, 10);   // a direction was held: no neutral jump
+  EXPECT_FLOAT_EQ(SceneHeroine().vy, -15.5f);
   EXPECT_TRUE(LiveKinds(kTypePlayerAttack).empty());
 }
 
 TEST(HeroineOnFoot, ClingsToAWallSlidesDownAndKicksOff) {
   ResetHeroineScene();
   for (int row = 0; row < kFloorRow; ++row) TileMap[13][row].kind = 1;   // a wall at x 1300..1399
-  Heroine().x = 1200.0f;
-  Frame({kKeyJump, kKeyRight});
+  SceneHeroine().x = 1200.0f;
+  FrameOnFoot({kKeyJump, kKeyRight});
   g_battle.AirBoostsLeft = 0;
   EXPECT_LT(RunWhileState(10, {kKeyRight}, 60), 60);
-  EXPECT_EQ(Heroine().state, 50);
-  EXPECT_EQ(Heroine().facing, -1);
+  EXPECT_EQ(SceneHeroine().state, 50);
+  EXPECT_EQ(SceneHeroine().facing, -1);
   EXPECT_EQ(g_battle.AimFacing, -1);
-  EXPECT_FLOAT_EQ(Heroine().x, 1295.0f);
+  EXPECT_FLOAT_EQ(SceneHeroine().x, 1295.0f);
   EXPECT_EQ(g_battle.AirBoostsLeft, 1);
-  const float clingY = Heroine().y;
-  for (int i = 0; i < 5; ++i) Frame({kKeyRight});   // holding toward the wall: slide at 2 a frame
-  EXPECT_EQ(Heroine().state, 50);
-  EXPECT_FLOAT_EQ(Heroine().y, clingY + 10.0f);
-  Frame({kKeyJump, kKeyRight});
-  EXPECT_EQ(Heroine().state, 51);
-  EXPECT_EQ(Heroine().timer, 9);
-  EXPECT_FLOAT_EQ(Heroine().x, 1291.0f);
-  EXPECT_FLOAT_EQ(Heroine().vy, -15.5f);
+  const float clingY = SceneHeroine().y;
+  for (int i = 0; i < 5; ++i) FrameOnFoot({kKeyRight});   // holding toward the wall: slide at 2 a frame
+  EXPECT_EQ(SceneHeroine().state, 50);
+  EXPECT_FLOAT_EQ(SceneHeroine().y, clingY + 10.0f);
+  FrameOnFoot({kKeyJump, kKeyRight});
+  EXPECT_EQ(SceneHeroine().state, 51);
+  EXPECT_EQ(SceneHeroine().timer, 9);
+  EXPECT_FLOAT_EQ(SceneHeroine().x, 1291.0f);
+  EXPECT_FLOAT_EQ(SceneHeroine().vy, -15.5f);
   EXPECT_EQ(RunWhileState(51, {}, 100), 9);
-  EXPECT_EQ(Heroine().state, 10);
+  EXPECT_EQ(SceneHeroine().state, 10);
 
   // Letting go of the wall.
   ResetHeroineScene();
   for (int row = 0; row < kFloorRow; ++row) TileMap[13][row].kind = 1;
-  Heroine().x = 1200.0f;
-  Frame({kKeyJump, kKeyRight});
+  SceneHeroine().x = 1200.0f;
+  FrameOnFoot({kKeyJump, kKeyRight});
   RunWhileState(10, {kKeyRight}, 60);
-  Frame({});
-  EXPECT_EQ(Heroine().state, 52);
-  EXPECT_EQ(Heroine().timer, 15);
+  FrameOnFoot({});
+  EXPECT_EQ(SceneHeroine().state, 52);
+  EXPECT_EQ(SceneHeroine().timer, 15);
 }
 
 TEST(HeroineOnFoot, KnockedDownKeepsTheInvulnerabilityCounterAtSixty) {
   ResetHeroineScene();
-  Heroine().state = 100;
-  Heroine().vy = 1.0f;
+  SceneHeroine().state = 100;
+  SceneHeroine().vy = 1.0f;
   std::vector<int> chain{100};
   for (int i = 0; i < 100 && chain.back() != 10; ++i) {
-    Frame({});
-    if (Heroine().state != 10) { EXPECT_EQ(Heroine().extra, 60); }
-    if (Heroine().state != chain.back()) chain.push_back(Heroine().state);
+    FrameOnFoot({});
+    if (SceneHeroine().state != 10) { EXPECT_EQ(SceneHeroine().extra, 60); }
+    if (SceneHeroine().state != chain.back()) chain.push_back(SceneHeroine().state);
   }
   EXPECT_EQ(chain, (std::vector<int>{100, 101, 102, 103, 10}));
-  Frame({});
-  EXPECT_EQ(Heroine().extra, 59);
+  FrameOnFoot({});
+  EXPECT_EQ(SceneHeroine().extra, 59);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "attack_scene.h"
+#include "game/battle/player_update.h"
 #include "game/battle/shell_services.h"
 
 namespace horundel {
@@ -45,6 +46,22 @@ inline std::vector<int> LiveKinds(int type) {
     if (CharacterTable[slot].state != 0 && CharacterTable[slot].type == type) kinds.push_back(CharacterTable[slot].kind);
   }
   return kinds;
+}
+
+// How many live objects of the type are of the kind.
+inline int CountKind(int type, int kind) {
+  int count = 0;
+  for (int k : LiveKinds(type)) count += k == kind ? 1 : 0;
+  return count;
+}
+
+// The heroine's record, to be changed by the scene (the walking players read it only).
+inline Character& SceneHeroine() { return CharacterTable[kPlayerSlot]; }
+
+// One frame of the heroine on foot with the keys held.
+inline void FrameOnFoot(std::initializer_list<int> keys) {
+  HoldKeys(keys);
+  UpdatePlayerOnFoot(kPlayerSlot, 0);
 }
 
 }  // namespace horundel

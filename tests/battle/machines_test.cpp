@@ -12,15 +12,9 @@ namespace {
 
 Character& Rider() { return CharacterTable[kPlayerSlot]; }
 
-void Frame(std::initializer_list<int> keys) {
+void RideFrame(std::initializer_list<int> keys) {
   HoldKeys(keys);
   UpdatePlayer(kPlayerSlot, 0);
-}
-
-int CountKind(int type, int kind) {
-  int count = 0;
-  for (int k : LiveKinds(type)) count += k == kind ? 1 : 0;
-  return count;
 }
 
 // Frames (from 0) in which a new attack of the kind appeared.
@@ -28,7 +22,7 @@ std::vector<int> FramesFiring(int kind, std::initializer_list<int> keys, int fra
   std::vector<int> fired;
   for (int frame = 0; frame < frames; ++frame) {
     const int before = CountKind(kTypePlayerAttack, kind);
-    Frame(keys);
+    RideFrame(keys);
     if (CountKind(kTypePlayerAttack, kind) > before) fired.push_back(frame);
   }
   return fired;
@@ -51,14 +45,14 @@ TEST(Machines, CannonFiresTwentyShellsTenFramesApartThenClicks) {
 TEST(Machines, CannonOnlyTurnsAndTheAimTurnsSlowlyWhileFiring) {
   ResetHeroineScene();
   BoardMachine(1);
-  Frame({kKeyLeft});
+  RideFrame({kKeyLeft});
   EXPECT_EQ(Rider().facing, -1);
   EXPECT_EQ(g_battle.AimFacing, -1);
   EXPECT_FLOAT_EQ(Rider().x, 1000.0f);
-  Frame({kKeyShoot, kKeyRight});   // holding shoot: no turn; the aim comes over to the facing side
+  RideFrame({kKeyShoot, kKeyRight});   // holding shoot: no turn; the aim comes over to the facing side
   EXPECT_EQ(Rider().facing, -1);
   EXPECT_FLOAT_EQ(g_battle.AimAngle, -kHalfPi);
-  Frame({kKeyShoot, kKeyUp});      // the barrel steps toward the keys
+  RideFrame({kKeyShoot, kKeyUp});      // the barrel steps toward the keys
   EXPECT_FLOAT_EQ(g_battle.AimAngle, -kHalfPi - 0.01f * kPi);
   EXPECT_FLOAT_EQ(Rider().x, 1000.0f);
 }
@@ -71,7 +65,7 @@ TEST(Machines, TankStartsInItsBoardingStateUntilTheTimerRunsOut) {
     EXPECT_EQ(Rider().state, 70);
     int frames = 0;
     while (Rider().state == 70 && frames < 100) {
-      Frame({kKeyRight});
+      RideFrame({kKeyRight});
       ++frames;
       if (Rider().state == 70) { EXPECT_FLOAT_EQ(Rider().vx, 0.0f); }
     }
@@ -83,9 +77,9 @@ TEST(Machines, TankStartsInItsBoardingStateUntilTheTimerRunsOut) {
 TEST(Machines, TankShellsComeEveryFortyFramesWithRecoil) {
   ResetHeroineScene();
   BoardMachine(10);
-  Frame({});
+  RideFrame({});
   const float x = Rider().x;
-  Frame({kKeyMelee});
+  RideFrame({kKeyMelee});
   EXPECT_EQ(Rider().state, 200);
   EXPECT_FLOAT_EQ(Rider().vx, -11.5f);
   EXPECT_FLOAT_EQ(Rider().x, x - 11.5f);
@@ -96,17 +90,17 @@ TEST(Machines, TankShellsComeEveryFortyFramesWithRecoil) {
 TEST(Machines, TankJumpsOnlyFromTheGroundAndKeepsTheDashSpeed) {
   ResetHeroineScene();
   BoardMachine(10);
-  Frame({});
-  Frame({kKeyDash, kKeyRight});
+  RideFrame({});
+  RideFrame({kKeyDash, kKeyRight});
   EXPECT_EQ(Rider().state, 30);
   EXPECT_FLOAT_EQ(Rider().vx, 10.0f);
-  Frame({kKeyDash, kKeyRight, kKeyJump});
+  RideFrame({kKeyDash, kKeyRight, kKeyJump});
   EXPECT_EQ(Rider().state, 31);
   EXPECT_FLOAT_EQ(Rider().vx, 10.0f);
   EXPECT_FLOAT_EQ(Rider().vy, -11.7f);
-  Frame({kKeyRight});
+  RideFrame({kKeyRight});
   const float vy = Rider().vy;
-  Frame({kKeyRight, kKeyJump});   // no jump in the air
+  RideFrame({kKeyRight, kKeyJump});   // no jump in the air
   EXPECT_FLOAT_EQ(Rider().vy, vy + 0.3f);
 }
 
@@ -120,12 +114,12 @@ TEST(Machines, BailOutAndWreckLeaveOnFootInTheSpin) {
   for (const Case& c : cases) {
     ResetHeroineScene();
     BoardMachine(c.kind);
-    Frame({});
+    RideFrame({});
     if (c.wreck) {
       g_battle.MachineHp = 0.0f;
-      Frame({});
+      RideFrame({});
     } else {
-      Frame({kKeySpecial});
+      RideFrame({kKeySpecial});
       EXPECT_EQ(CountKind(kTypePlayerAttack, c.blast), 1);
     }
     EXPECT_EQ(Rider().kind, 0) << c.kind;
@@ -143,14 +137,14 @@ TEST(Machines, HoverAndHelicopterFallCanBeLeftInTheAirAndSheLands) {
     Rider().y = 400.0f;
     BoardMachine(kind);
     EXPECT_EQ(g_battle.MachineHp, 400.0f);
-    Frame({});
+    RideFrame({});
     EXPECT_FLOAT_EQ(Rider().y, 400.3f);
-    Frame({kKeySpecial});
+    RideFrame({kKeySpecial});
     EXPECT_EQ(Rider().kind, 0);
     EXPECT_EQ(Rider().state, 34);
     int frames = 0;
     while (Rider().state != 10 && frames < 1000) {
-      Frame({});
+      RideFrame({});
       ++frames;
     }
     EXPECT_LT(frames, 1000) << kind;
@@ -159,7 +153,7 @@ TEST(Machines, HoverAndHelicopterFallCanBeLeftInTheAirAndSheLands) {
     ResetHeroineScene();
     BoardMachine(kind);
     g_battle.MachineHp = -1.0f;
-    Frame({});
+    RideFrame({});
     EXPECT_EQ(Rider().kind, 0);
   }
 }

@@ -29,9 +29,9 @@
 namespace zelvo_test {
 namespace {
 
-enum Mode : int { kSoftware, kDirectDrawOnly, kDirect3D };
+enum MaskScreenMode : int { kSoftwareOnly, kDirectDrawOnly, kDirect3DUsable };
 
-std::string ModeName(const ::testing::TestParamInfo<Mode>& info) {
+std::string ModeName(const ::testing::TestParamInfo<MaskScreenMode>& info) {
   static const char* const names[] = {"Software", "DirectDrawOnly", "Direct3D"};
   return names[info.param];
 }
@@ -41,7 +41,7 @@ constexpr int kWidth = 320, kHeight = 240;
 
 int MaskedAt(int x, int y) { return ((x >> 3) + (y >> 3)) & 1; }
 
-class MaskScreen : public LibraryTest, public ::testing::WithParamInterface<Mode> {
+class MaskScreen : public LibraryTest, public ::testing::WithParamInterface<MaskScreenMode> {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
@@ -59,17 +59,17 @@ class MaskScreen : public LibraryTest, public ::testing::WithParamInterface<Mode
     layout.height = 32;
     layout.pixels = PadRows(rows);
     WriteFileBytes(folder_ + "/quarters.bmp", WriteBmp(layout));
-    if (GetParam() == kSoftware) pf::testing::FailNextCalls("AddAttachedSurface", 1);
+    if (GetParam() == kSoftwareOnly) pf::testing::FailNextCalls("AddAttachedSurface", 1);
     if (GetParam() == kDirectDrawOnly) zelvo::SetDirect3DOffFlag(1);
     baseline_ = zelvo::TrackedAllocatorTotals();
     ASSERT_EQ(StartUpLibrary(), 0);
     started_ = true;
-    ASSERT_EQ(zelvo::IsSoftwareRenderMode(), GetParam() == kSoftware ? 1 : 0);
-    ASSERT_EQ(zelvo::g_graphics.direct3DUsable, GetParam() == kDirect3D ? 1 : 0);
+    ASSERT_EQ(zelvo::IsSoftwareRenderMode(), GetParam() == kSoftwareOnly ? 1 : 0);
+    ASSERT_EQ(zelvo::g_graphics.direct3DUsable, GetParam() == kDirect3DUsable ? 1 : 0);
     ASSERT_EQ(SelectDrawTarget(ZELVO_BACK_BUFFER), 0);
     graph_ = LoadGraphFile("quarters.bmp", 0);
     ASSERT_GE(graph_, 0);
-    ASSERT_EQ(zelvo::GetGraphRecord(graph_)->flags.isTexture, GetParam() == kDirect3D ? 1 : 0);
+    ASSERT_EQ(zelvo::GetGraphRecord(graph_)->flags.isTexture, GetParam() == kDirect3DUsable ? 1 : 0);
   }
   void TearDown() override {
     pf::testing::ClearFaults();
@@ -258,7 +258,7 @@ TEST_P(MaskScreen, ShutDownFreesTheMaskAndEveryMaskRecord) {
   EXPECT_EQ(zelvo::TrackedAllocatorTotals().liveBytes, baseline_.liveBytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, MaskScreen, ::testing::Values(kSoftware, kDirectDrawOnly, kDirect3D), ModeName);
+INSTANTIATE_TEST_SUITE_P(Modes, MaskScreen, ::testing::Values(kSoftwareOnly, kDirectDrawOnly, kDirect3DUsable), ModeName);
 
 class MaskState : public StartedLibraryTest {};
 

@@ -104,8 +104,8 @@ TEST_F(TextureFailures, ATextureThatWillNotLockIsFilledThroughATemporaryOne) {
   pf::testing::FailNextCalls("Lock", 1);
   const int graph = LoadGraphFile("green.bmp", 0);
   ASSERT_GE(graph, 0);
-  ClearDrawTarget();
-  ASSERT_EQ(BlitGraph(10, 10, graph, 0), 0);
+  ::ClearDrawTarget();
+  ASSERT_EQ(::BlitGraph(10, 10, graph, 0), 0);
   EXPECT_EQ(BackPixel(12, 12), 0x00C800u);
 
   // The temporary texture cannot be handed over either: the load fails and leaves no piece.
@@ -121,8 +121,8 @@ TEST_F(TextureFailures, ATextureThatWillNotLockIsFilledThroughATemporaryOne) {
 TEST_F(TextureFailures, ScreenGrabsFallBackInTableOrderAndRememberTheOneThatWorked) {
   const int graph = CreateBlankGraph(8, 8, 0);
   ASSERT_GE(graph, 0);
-  ClearDrawTarget();
-  DrawRectangle(0, 0, 8, 8, PackColor(0, 0, 200), 1);
+  ::ClearDrawTarget();
+  ::DrawRectangle(0, 0, 8, 8, PackColor(0, 0, 200), 1);
   // Transparent class: the graph's texture keeps its key as alpha.
   const int kind = 1;
   EXPECT_EQ(g_d3d.grabChoice[kind], -1);
@@ -135,7 +135,7 @@ TEST_F(TextureFailures, ScreenGrabsFallBackInTableOrderAndRememberTheOneThatWork
   ASSERT_EQ(Copy(0, 0, 8, 8, graph), 0);
   const int second = g_d3d.grabChoice[kind];
   EXPECT_GT(second, 0);
-  ASSERT_EQ(BlitGraph(20, 20, graph, 0), 0);
+  ASSERT_EQ(::BlitGraph(20, 20, graph, 0), 0);
   EXPECT_EQ(BackPixel(22, 22), 0x0000C8u);
 
   // Nothing works: the copy fails and the choice is forgotten.
@@ -154,18 +154,18 @@ TEST_F(TextureFailures, ScreenGrabsFallBackInTableOrderAndRememberTheOneThatWork
 TEST_F(TextureFailures, DrawsWhollyOutsideTheRegionQueueNothing) {
   const int graph = LoadGraphFile("green.bmp", 0);
   ASSERT_GE(graph, 0);
-  ASSERT_EQ(BlitGraph(0, 0, graph, 0), 0);
+  ASSERT_EQ(::BlitGraph(0, 0, graph, 0), 0);
   EndDirect3DScene();
   pf::testing::TraceDirect3D(true);
-  EXPECT_EQ(BlitGraph(-20, 10, graph, 0), 0);
-  EXPECT_EQ(BlitGraph(640, 10, graph, 0), 0);
-  EXPECT_EQ(BlitGraph(10, 480, graph, 0), 0);
+  EXPECT_EQ(::BlitGraph(-20, 10, graph, 0), 0);
+  EXPECT_EQ(::BlitGraph(640, 10, graph, 0), 0);
+  EXPECT_EQ(::BlitGraph(10, 480, graph, 0), 0);
   EndDirect3DScene();
   const std::vector<std::string> trace = pf::testing::TakeDirect3DTrace();
   EXPECT_TRUE(std::none_of(trace.begin(), trace.end(),
                            [](const std::string& l) { return l.rfind("DrawPrimitive", 0) == 0; }));
-  EXPECT_EQ(BlitGraph(0, 0, graph | 0x8000, 0), -1);
-  EXPECT_EQ(BlitGraphRotated(100, 100, 0.0, 0.0, graph, 0, 0), -1);   // scale 0
+  EXPECT_EQ(::BlitGraph(0, 0, graph | 0x8000, 0), -1);
+  EXPECT_EQ(::BlitGraphRotated(100, 100, 0.0, 0.0, graph, 0, 0), -1);   // scale 0
 }
 
 }  // namespace

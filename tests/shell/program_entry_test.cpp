@@ -8,6 +8,7 @@
 #include "game/battle/battle_state.h"
 #include "game/battle/game_tables.h"
 #include "game/battle/shell_services.h"
+#include "game/shell/mission_select.h"
 #include "game/shell/save_files.h"
 #include "game/shell/save_load_screen.h"
 #include "game/shell/screen_frame.h"
@@ -150,14 +151,14 @@ const DispatchCase kDispatchCases[] = {
      {"menu 0", "mission 3", "menu 410"}},
     {"QuitDuringTheTutorialEndsWithoutTheMissionSelect", {kTitleStartWithTutorial, kQuit}, {"menu 0", "mission 3"}},
     {"PlayedMissionIsFollowedByTheSaveOffer",
-     {kTitleStart, kSelectPlay, 0, 1, kQuit},
+     {kTitleStart, kChoicePlayMission, 0, 1, kQuit},
      {"menu 0", "menu 410", "mission 3", "save", "menu 410"}},
     {"DeclinedSaveOfferReturnsToTheMissionSelect",
-     {kTitleStart, kSelectPlay, 0, 0, kSelectBackToTitle, kTitleQuit},
+     {kTitleStart, kChoicePlayMission, 0, 0, kChoiceBackToTitle, kTitleQuit},
      {"menu 0", "menu 410", "mission 3", "save", "menu 410", "menu 0"}},
-    {"MissionEndedByQuitGetsNoSaveOffer", {kTitleStart, kSelectPlay, kQuit}, {"menu 0", "menu 410", "mission 3"}},
-    {"MissionEndedByEscapeGetsNoSaveOffer", {kTitleStart, kSelectPlay, 1}, {"menu 0", "menu 410", "mission 3"}},
-    {"QuitInTheSaveOfferEnds", {kTitleStart, kSelectPlay, 0, kQuit}, {"menu 0", "menu 410", "mission 3", "save"}},
+    {"MissionEndedByQuitGetsNoSaveOffer", {kTitleStart, kChoicePlayMission, kQuit}, {"menu 0", "menu 410", "mission 3"}},
+    {"MissionEndedByEscapeGetsNoSaveOffer", {kTitleStart, kChoicePlayMission, 1}, {"menu 0", "menu 410", "mission 3"}},
+    {"QuitInTheSaveOfferEnds", {kTitleStart, kChoicePlayMission, 0, kQuit}, {"menu 0", "menu 410", "mission 3", "save"}},
     {"LoadBackedOutOfReturnsToTheTitleThenLoadedGoesOn",
      {kTitleLoad, 0, kTitleLoad, 1, kQuit},
      {"menu 0", "load", "menu 0", "load", "menu 410"}},
@@ -165,9 +166,9 @@ const DispatchCase kDispatchCases[] = {
     {"GalleryReturnsToTheTitle", {kTitleGallery, 0, kTitleQuit}, {"menu 0", "gallery", "menu 0"}},
     {"QuitInTheGalleryEnds", {kTitleGallery, kQuit}, {"menu 0", "gallery"}},
     {"ShopAndSaveReturnToTheMissionSelect",
-     {kTitleStart, kSelectShop, 0, kSelectSave, 1, kSelectBackToTitle, kTitleQuit},
+     {kTitleStart, kChoiceShop, 0, kChoiceSave, 1, kChoiceBackToTitle, kTitleQuit},
      {"menu 0", "menu 410", "menu 370", "menu 410", "save", "menu 410", "menu 0"}},
-    {"QuitInTheShopEnds", {kTitleStart, kSelectShop, kQuit}, {"menu 0", "menu 410", "menu 370"}},
+    {"QuitInTheShopEnds", {kTitleStart, kChoiceShop, kQuit}, {"menu 0", "menu 410", "menu 370"}},
     {"UnknownChoicesRunTheirMenuAgain", {7, kTitleStart, 9, kQuit}, {"menu 0", "menu 0", "menu 410", "menu 410"}},
 };
 
@@ -184,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, EntryDispatch, ::testing::ValuesIn(kDispatchCa
 
 TEST_F(ProgramEntryTest, EveryTitlePassStartsANewGameButKeepsTheDifficulty) {
   ScriptedScreens::Install();
-  ScriptedScreens::results = {kTitleStart, kSelectPlay, 0, 0, kSelectBackToTitle, kTitleQuit};
+  ScriptedScreens::results = {kTitleStart, kChoicePlayMission, 0, 0, kChoiceBackToTitle, kTitleQuit};
   g_battle.Difficulty = 1;
   ASSERT_EQ(WinMain(), 0);
   EXPECT_EQ(ScriptedScreens::missionAtPlay, (std::vector<int>{0}));

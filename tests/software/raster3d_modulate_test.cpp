@@ -13,7 +13,6 @@ using testing_soft::BlendCase;
 using testing_soft::DrawOne;
 using testing_soft::kNoGraph;
 
-constexpr uint32_t kOff = kTintOff;
 
 struct ModulatedCase {
   BlendCase blend;
@@ -22,49 +21,49 @@ struct ModulatedCase {
 
 TEST(Raster3DModulate, ThirtyTwoBit) {
   const ModulatedCase cases[] = {
-      {{"white vertex takes one off", 0, 255, kOff, kNoGraph, 0, 0, 0x00FFFF01, 0x22000000, 0x22FEFE00}, 0xFFFFFFFF},
-      {{"byte 3 stays", 0, 255, kOff, kNoGraph, 0, 0, 0xFF808080, 0xAA000000, 0xAA7F7F7F}, 0xFFFFFFFF},
-      {{"vertex channels scale their own", 0, 255, kOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x00000000, 0x004080FE}, 0xFF4181FF},
-      {{"vertex alpha unread in none", 0, 255, kOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x00000000, 0x00FEFEFE}, 0x00FFFFFF},
+      {{"white vertex takes one off", 0, 255, kTintOff, kNoGraph, 0, 0, 0x00FFFF01, 0x22000000, 0x22FEFE00}, 0xFFFFFFFF},
+      {{"byte 3 stays", 0, 255, kTintOff, kNoGraph, 0, 0, 0xFF808080, 0xAA000000, 0xAA7F7F7F}, 0xFFFFFFFF},
+      {{"vertex channels scale their own", 0, 255, kTintOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x00000000, 0x004080FE}, 0xFF4181FF},
+      {{"vertex alpha unread in none", 0, 255, kTintOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x00000000, 0x00FEFEFE}, 0x00FFFFFF},
       {{"tint unread", 0, 255, 0x000000, kNoGraph, 0, 0, 0x00FFFFFF, 0x00000000, 0x00FEFEFE}, 0xFFFFFFFF},
-      {{"texel alpha weighs", 0, 255, kOff, kNoGraph, 1, 0, 0x80FFFFFF, 0x00000000, 0x007F7F7F}, 0xFFFFFFFF},
-      {{"blend picture weighs", 0, 255, kOff, 128, 0, 0, 0x00FFFFFF, 0x00000000, 0x007F7F7F}, 0xFFFFFFFF},
-      {{"alpha 255 is no copy", 1, 255, kOff, kNoGraph, 0, 0, 0x00C9C9C9, 0x00000000, 0x00C7C7C7}, 0xFFFFFFFF},
-      {{"alpha draws at parameter 0", 1, 0, kOff, kNoGraph, 0, 0, 0x00C9C9C9, 0x00000000, 0x00C7C7C7}, 0xFFFFFFFF},
-      {{"alpha 0 over white", 1, 128, kOff, kNoGraph, 0, 0, 0x00000000, 0x00FFFFFF, 0x00000000}, 0xFFFFFFFF},
-      {{"vertex alpha 0 keeps the colours", 1, 128, kOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x22102030, 0x22102030}, 0x00FFFFFF},
-      {{"add white", 2, 255, kOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x00000000, 0x00FDFDFD}, 0xFFFFFFFF},
-      {{"add with blend picture", 2, 255, kOff, 255, 0, 0, 0x00FFFFFF, 0x00000000, 0x00FCFCFC}, 0xFFFFFFFF},
-      {{"add draws at parameter 0", 2, 0, kOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x00000000, 0x00FDFDFD}, 0xFFFFFFFF},
-      {{"add of vertex alpha 0 clears byte 3", 2, 255, kOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x22102030, 0x00102030}, 0x00FFFFFF},
-      {{"subtract draws at parameter 0", 3, 0, kOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x00FFFFFF, 0x00030302}, 0xFFFFFFFF},
-      {{"multiply", 4, 255, kOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x22FFFFFF, 0x22FDFDFD}, 0xFFFFFFFF},
-      {{"multiply ignores vertex alpha", 4, 255, kOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x22FFFFFF, 0x22FDFDFD}, 0x00FFFFFF},
-      {{"multiply alpha 0 with trans blackens", 4, 255, kOff, kNoGraph, 1, 1, 0x00FFFFFF, 0x22FFFFFF, 0x22000000}, 0xFFFFFFFF},
-      {{"key skips the unmodulated texel", 0, 255, kOff, kNoGraph, 0, 1, 0x00FEFEFE, 0x00000000, 0x00000000, 0x00FEFEFE}, 0xFFFFFFFF},
-      {{"a texel modulated into the key is drawn", 0, 255, kOff, kNoGraph, 0, 1, 0x00FFFFFF, 0x00000000, 0x00FEFEFE, 0x00FEFEFE}, 0xFFFFFFFF},
+      {{"texel alpha weighs", 0, 255, kTintOff, kNoGraph, 1, 0, 0x80FFFFFF, 0x00000000, 0x007F7F7F}, 0xFFFFFFFF},
+      {{"blend picture weighs", 0, 255, kTintOff, 128, 0, 0, 0x00FFFFFF, 0x00000000, 0x007F7F7F}, 0xFFFFFFFF},
+      {{"alpha 255 is no copy", 1, 255, kTintOff, kNoGraph, 0, 0, 0x00C9C9C9, 0x00000000, 0x00C7C7C7}, 0xFFFFFFFF},
+      {{"alpha draws at parameter 0", 1, 0, kTintOff, kNoGraph, 0, 0, 0x00C9C9C9, 0x00000000, 0x00C7C7C7}, 0xFFFFFFFF},
+      {{"alpha 0 over white", 1, 128, kTintOff, kNoGraph, 0, 0, 0x00000000, 0x00FFFFFF, 0x00000000}, 0xFFFFFFFF},
+      {{"vertex alpha 0 keeps the colours", 1, 128, kTintOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x22102030, 0x22102030}, 0x00FFFFFF},
+      {{"add white", 2, 255, kTintOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x00000000, 0x00FDFDFD}, 0xFFFFFFFF},
+      {{"add with blend picture", 2, 255, kTintOff, 255, 0, 0, 0x00FFFFFF, 0x00000000, 0x00FCFCFC}, 0xFFFFFFFF},
+      {{"add draws at parameter 0", 2, 0, kTintOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x00000000, 0x00FDFDFD}, 0xFFFFFFFF},
+      {{"add of vertex alpha 0 clears byte 3", 2, 255, kTintOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x22102030, 0x00102030}, 0x00FFFFFF},
+      {{"subtract draws at parameter 0", 3, 0, kTintOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x00FFFFFF, 0x00030302}, 0xFFFFFFFF},
+      {{"multiply", 4, 255, kTintOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x22FFFFFF, 0x22FDFDFD}, 0xFFFFFFFF},
+      {{"multiply ignores vertex alpha", 4, 255, kTintOff, kNoGraph, 0, 0, 0x00FFFFFF, 0x22FFFFFF, 0x22FDFDFD}, 0x00FFFFFF},
+      {{"multiply alpha 0 with trans blackens", 4, 255, kTintOff, kNoGraph, 1, 1, 0x00FFFFFF, 0x22FFFFFF, 0x22000000}, 0xFFFFFFFF},
+      {{"key skips the unmodulated texel", 0, 255, kTintOff, kNoGraph, 0, 1, 0x00FEFEFE, 0x00000000, 0x00000000, 0x00FEFEFE}, 0xFFFFFFFF},
+      {{"a texel modulated into the key is drawn", 0, 255, kTintOff, kNoGraph, 0, 1, 0x00FFFFFF, 0x00000000, 0x00FEFEFE, 0x00FEFEFE}, 0xFFFFFFFF},
   };
   for (const ModulatedCase& c : cases) EXPECT_EQ(c.blend.expected, DrawOne(kMemImg8888, c.blend, 1, c.diffuse)) << c.blend.name;
 }
 
 TEST(Raster3DModulate, SixteenBit) {
   const ModulatedCase cases[] = {
-      {{"white vertex darkens white", 0, 255, kOff, kNoGraph, 0, 0, 0xFFFF, 0x0000, 0xF7DE}, 0xFFFFFFFF},
-      {{"black vertex draws black", 0, 255, kOff, kNoGraph, 0, 0, 0xFFFF, 0x1234, 0x0000}, 0xFF000000},
-      {{"black vertex adds nothing", 2, 255, kOff, kNoGraph, 0, 0, 0xFFFF, 0x1234, 0x1234}, 0xFF000000},
+      {{"white vertex darkens white", 0, 255, kTintOff, kNoGraph, 0, 0, 0xFFFF, 0x0000, 0xF7DE}, 0xFFFFFFFF},
+      {{"black vertex draws black", 0, 255, kTintOff, kNoGraph, 0, 0, 0xFFFF, 0x1234, 0x0000}, 0xFF000000},
+      {{"black vertex adds nothing", 2, 255, kTintOff, kNoGraph, 0, 0, 0xFFFF, 0x1234, 0x1234}, 0xFF000000},
       {{"tint unread", 0, 255, 0x000000, kNoGraph, 0, 0, 0xFFFF, 0x0000, 0xF7DE}, 0xFFFFFFFF},
-      {{"vertex alpha unread in none", 0, 255, kOff, kNoGraph, 0, 0, 0xFFFF, 0x0000, 0xF7DE}, 0x00FFFFFF},
-      {{"alpha 255 never opaque", 1, 255, kOff, kNoGraph, 0, 0, 0xF800, 0x0000, 0xE800}, 0xFFFFFFFF},
-      {{"alpha draws at parameter 0", 1, 0, kOff, kNoGraph, 0, 0, 0xF800, 0x0000, 0xE800}, 0xFFFFFFFF},
-      {{"alpha 128 shows the destination", 1, 255, kOff, kNoGraph, 0, 0, 0x0000, 0x001F, 0x000F}, 0x80FFFFFF},
-      {{"alpha 0 keeps the destination", 1, 255, kOff, kNoGraph, 0, 0, 0xFFFF, 0x1234, 0x1234}, 0x00FFFFFF},
-      {{"add red", 2, 0, kOff, kNoGraph, 0, 0, 0xF800, 0x0000, 0xF000}, 0xFFFFFFFF},
-      {{"subtract", 3, 0, kOff, kNoGraph, 0, 0, 0xFFFF, 0xFFFF, 0x0801}, 0xFFFFFFFF},
-      {{"texel alpha weighs", 0, 255, kOff, kNoGraph, 1, 0, 0x0080FFFF, 0x0000, 0x7BEF}, 0xFFFFFFFF},
-      {{"multiply", 4, 255, kOff, kNoGraph, 0, 0, 0xFFFF, 0xFFFF, 0xEFBD}, 0xFFFFFFFF},
-      {{"multiply ignores vertex alpha", 4, 255, kOff, kNoGraph, 0, 0, 0xFFFF, 0xFFFF, 0xEFBD}, 0x00FFFFFF},
-      {{"multiply alpha 0 with trans blackens", 4, 255, kOff, kNoGraph, 1, 1, 0x0000FFFF, 0xFFFF, 0x0000}, 0xFFFFFFFF},
-      {{"multiply alpha 0 without trans blackens", 4, 255, kOff, kNoGraph, 1, 0, 0x0000FFFF, 0xFFFF, 0x0000}, 0xFFFFFFFF},
+      {{"vertex alpha unread in none", 0, 255, kTintOff, kNoGraph, 0, 0, 0xFFFF, 0x0000, 0xF7DE}, 0x00FFFFFF},
+      {{"alpha 255 never opaque", 1, 255, kTintOff, kNoGraph, 0, 0, 0xF800, 0x0000, 0xE800}, 0xFFFFFFFF},
+      {{"alpha draws at parameter 0", 1, 0, kTintOff, kNoGraph, 0, 0, 0xF800, 0x0000, 0xE800}, 0xFFFFFFFF},
+      {{"alpha 128 shows the destination", 1, 255, kTintOff, kNoGraph, 0, 0, 0x0000, 0x001F, 0x000F}, 0x80FFFFFF},
+      {{"alpha 0 keeps the destination", 1, 255, kTintOff, kNoGraph, 0, 0, 0xFFFF, 0x1234, 0x1234}, 0x00FFFFFF},
+      {{"add red", 2, 0, kTintOff, kNoGraph, 0, 0, 0xF800, 0x0000, 0xF000}, 0xFFFFFFFF},
+      {{"subtract", 3, 0, kTintOff, kNoGraph, 0, 0, 0xFFFF, 0xFFFF, 0x0801}, 0xFFFFFFFF},
+      {{"texel alpha weighs", 0, 255, kTintOff, kNoGraph, 1, 0, 0x0080FFFF, 0x0000, 0x7BEF}, 0xFFFFFFFF},
+      {{"multiply", 4, 255, kTintOff, kNoGraph, 0, 0, 0xFFFF, 0xFFFF, 0xEFBD}, 0xFFFFFFFF},
+      {{"multiply ignores vertex alpha", 4, 255, kTintOff, kNoGraph, 0, 0, 0xFFFF, 0xFFFF, 0xEFBD}, 0x00FFFFFF},
+      {{"multiply alpha 0 with trans blackens", 4, 255, kTintOff, kNoGraph, 1, 1, 0x0000FFFF, 0xFFFF, 0x0000}, 0xFFFFFFFF},
+      {{"multiply alpha 0 without trans blackens", 4, 255, kTintOff, kNoGraph, 1, 0, 0x0000FFFF, 0xFFFF, 0x0000}, 0xFFFFFFFF},
   };
   for (const ModulatedCase& c : cases) EXPECT_EQ(c.blend.expected, DrawOne(kMemImg565, c.blend, 1, c.diffuse)) << c.blend.name;
 }

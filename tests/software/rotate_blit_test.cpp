@@ -11,7 +11,7 @@
 namespace zelvo {
 namespace {
 
-using testing::TestImage;
+using testing::MapImage;
 
 constexpr uint32_t kBack = 0xAA000000u;
 constexpr float kQuarter = static_cast<float>(std::numbers::pi / 2);
@@ -23,7 +23,7 @@ class RotateBlitTest : public ::testing::Test {
 
 // Source pixel (x, y) holds x | y << 8 | 0x33 << 16: every drawn pixel names its source pixel.
 uint32_t Code(int x, int y) { return static_cast<uint32_t>(x | y << 8 | 0x33 << 16); }
-void CoordinateSource(TestImage& s) {
+void CoordinateSource(MapImage& s) {
   for (int y = 0; y < s.image.height; ++y) {
     for (int x = 0; x < s.image.width; ++x) s.Set(x, y, Code(x, y));
   }
@@ -32,7 +32,7 @@ void CoordinateSource(TestImage& s) {
 struct Box {
   int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1, count = 0;
 };
-Box DrawnBox(TestImage& d) {
+Box DrawnBox(MapImage& d) {
   Box b;
   for (int y = 0; y < d.image.height; ++y) {
     for (int x = 0; x < d.image.width; ++x) {
@@ -53,7 +53,7 @@ struct Placement {
 
 TEST_F(RotateBlitTest, AngleZeroPlacesEverySourcePixelOnce) {
   for (const Placement p : {Placement{5, 3, 20, 20}, Placement{4, 4, 10, 30}, Placement{1, 1, 7, 7}, Placement{6, 7, 0, 0}}) {
-    TestImage s(p.width, p.height, kMemImg8888), d(64, 64, kMemImg8888);
+    MapImage s(p.width, p.height, kMemImg8888), d(64, 64, kMemImg8888);
     CoordinateSource(s);
     d.Fill(kBack);
     RotateBlitMemImg(d.get(), s.get(), p.cx, p.cy, 0.0f, 1.0f, 0, 0, nullptr);
@@ -71,7 +71,7 @@ TEST_F(RotateBlitTest, AngleZeroPlacesEverySourcePixelOnce) {
 }
 
 TEST_F(RotateBlitTest, QuarterTurnIsExactAndClockwise) {
-  TestImage s(5, 3, kMemImg565), d(64, 64, kMemImg565);
+  MapImage s(5, 3, kMemImg565), d(64, 64, kMemImg565);
   for (int y = 0; y < 3; ++y) {
     for (int x = 0; x < 5; ++x) s.Set(x, y, static_cast<uint32_t>(x | y << 8 | 0x8000));
   }
@@ -94,7 +94,7 @@ TEST_F(RotateBlitTest, QuarterTurnIsExactAndClockwise) {
 }
 
 TEST_F(RotateBlitTest, ScaleTwoMakesBlocksAndHalfTakesEveryOtherPixel) {
-  TestImage s(4, 4, kMemImg8888), d(64, 64, kMemImg8888);
+  MapImage s(4, 4, kMemImg8888), d(64, 64, kMemImg8888);
   CoordinateSource(s);
   d.Fill(kBack);
   RotateBlitMemImg(d.get(), s.get(), 20, 20, 0.0f, 2.0f, 0, 0, nullptr);
@@ -103,7 +103,7 @@ TEST_F(RotateBlitTest, ScaleTwoMakesBlocksAndHalfTakesEveryOtherPixel) {
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) EXPECT_EQ(d.Get(b.left + x, b.top + y), Code(x / 2, y / 2));
   }
-  TestImage d2(64, 64, kMemImg8888);
+  MapImage d2(64, 64, kMemImg8888);
   d2.Fill(kBack);
   RotateBlitMemImg(d2.get(), s.get(), 20, 20, 0.0f, 0.5f, 0, 0, nullptr);
   b = DrawnBox(d2);
@@ -115,7 +115,7 @@ TEST_F(RotateBlitTest, ScaleTwoMakesBlocksAndHalfTakesEveryOtherPixel) {
 
 TEST_F(RotateBlitTest, NegativeScaleTurnsAHalfTurnMoreOnBothPaths) {
   for (int mirror = 0; mirror < 2; ++mirror) {
-    TestImage s(5, 4, kMemImg8888), d(64, 64, kMemImg8888);
+    MapImage s(5, 4, kMemImg8888), d(64, 64, kMemImg8888);
     CoordinateSource(s);
     d.Fill(kBack);
     RotateBlitMemImg(d.get(), s.get(), 20, 20, 0.0f, -1.0f, 0, mirror, nullptr);
@@ -133,7 +133,7 @@ TEST_F(RotateBlitTest, NegativeScaleTurnsAHalfTurnMoreOnBothPaths) {
 }
 
 TEST_F(RotateBlitTest, ScaleZeroDrawsNothing) {
-  TestImage s(4, 4, kMemImg8888), d(64, 64, kMemImg8888);
+  MapImage s(4, 4, kMemImg8888), d(64, 64, kMemImg8888);
   CoordinateSource(s);
   d.Fill(kBack);
   RotateBlitMemImg(d.get(), s.get(), 20, 20, 0.3f, 0.0f, 0, 0, nullptr);
@@ -142,7 +142,7 @@ TEST_F(RotateBlitTest, ScaleZeroDrawsNothing) {
 }
 
 TEST_F(RotateBlitTest, MirrorAtAngleZeroFlipsLeftRight) {
-  TestImage s(6, 3, kMemImg8888), d(64, 64, kMemImg8888);
+  MapImage s(6, 3, kMemImg8888), d(64, 64, kMemImg8888);
   CoordinateSource(s);
   d.Fill(kBack);
   RotateBlitMemImg(d.get(), s.get(), 20, 20, 0.0f, 1.0f, 0, 1, nullptr);
@@ -154,7 +154,7 @@ TEST_F(RotateBlitTest, MirrorAtAngleZeroFlipsLeftRight) {
 }
 
 TEST_F(RotateBlitTest, MirrorWithABlendingModeBlendsTheDiagonalTwice) {
-  TestImage s(8, 8, kMemImg8888), d(64, 64, kMemImg8888);
+  MapImage s(8, 8, kMemImg8888), d(64, 64, kMemImg8888);
   s.Fill(0x00010101);
   d.Fill(0);
   g_softBlend.blendMode = kBlendAdd;
@@ -167,7 +167,7 @@ TEST_F(RotateBlitTest, MirrorWithABlendingModeBlendsTheDiagonalTwice) {
 }
 
 TEST_F(RotateBlitTest, TurnedPictureIsClippedToTheDrawRegion) {
-  TestImage s(16, 12, kMemImg8888), whole(64, 64, kMemImg8888), clipped(64, 64, kMemImg8888);
+  MapImage s(16, 12, kMemImg8888), whole(64, 64, kMemImg8888), clipped(64, 64, kMemImg8888);
   CoordinateSource(s);
   whole.Fill(kBack);
   clipped.Fill(kBack);
@@ -189,7 +189,7 @@ TEST_F(RotateBlitTest, TurnedPictureIsClippedToTheDrawRegion) {
 }
 
 TEST_F(RotateBlitTest, BlendPictureIsSampledAtTheSourcePixel) {
-  TestImage s(4, 2, kMemImg8888), d(64, 64, kMemImg8888), graph(4, 2, kMemImgSingle8);
+  MapImage s(4, 2, kMemImg8888), d(64, 64, kMemImg8888), graph(4, 2, kMemImgSingle8);
   s.Fill(0x00FFFFFF);
   d.Fill(0);
   for (int m = 0; m < 256; ++m) g_softBlend.blendGraphTable[m] = static_cast<uint8_t>(m);
@@ -212,7 +212,7 @@ TEST_F(RotateBlitTest, BlendPictureIsSampledAtTheSourcePixel) {
 }
 
 TEST_F(RotateBlitTest, RefusalsLeaveTheDestination) {
-  TestImage s(4, 4, kMemImg8888), d(64, 64, kMemImg8888), s8(4, 4, kMemImgSingle8), d8(64, 64, kMemImgSingle8);
+  MapImage s(4, 4, kMemImg8888), d(64, 64, kMemImg8888), s8(4, 4, kMemImgSingle8), d8(64, 64, kMemImgSingle8);
   CoordinateSource(s);
   d.Fill(kBack);
   for (int mirror = 0; mirror < 2; ++mirror) {

@@ -10,12 +10,12 @@
 
 namespace zelvo::testing {
 
-struct TestImage {
+struct MapImage {
   MEMIMG image{};
   std::vector<uint8_t> buffer;
   int bytes = 0;
 
-  TestImage(int width, int height, int colorType, int paletteFlag = 0, int alphaFlag = 0, uint32_t key = 0) {
+  MapImage(int width, int height, int colorType, int paletteFlag = 0, int alphaFlag = 0, uint32_t key = 0) {
     bytes = paletteFlag ? 1 : (colorType == kMemImg8888 ? 4 : (colorType == kMemImg565 ? (alphaFlag ? 4 : 2) : 1));
     if (colorType == kMemImgDepth16) bytes = 2;
     image.magic = kMemImgMagic;
@@ -32,8 +32,8 @@ struct TestImage {
     buffer.assign(static_cast<size_t>(width) * height * bytes + 1, 0);
     image.pixels = buffer.data();
   }
-  TestImage(const TestImage&) = delete;
-  TestImage& operator=(const TestImage&) = delete;
+  MapImage(const MapImage&) = delete;
+  MapImage& operator=(const MapImage&) = delete;
 
   MEMIMG* get() { return &image; }
   uint8_t* At(int x, int y) { return image.pixels + y * image.pitch + x * bytes; }

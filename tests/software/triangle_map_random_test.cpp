@@ -14,7 +14,7 @@
 namespace zelvo {
 namespace {
 
-using testing::TestImage;
+using testing::MapImage;
 
 constexpr int kDstW = 48, kDstH = 40;
 
@@ -87,12 +87,12 @@ class MappedRandomTest : public ::testing::TestWithParam<DrawKind> {
     return s;
   }
 
-  void FillRandom(TestImage& image) {
+  void FillRandom(MapImage& image) {
     for (auto& b : image.buffer) b = static_cast<uint8_t>(Next());
   }
 
   // Source pixels with alpha 0 and 255 often, and a key that some pixels match.
-  void FillSource(TestImage& src, const Scene& s) {
+  void FillSource(MapImage& src, const Scene& s) {
     FillRandom(src);
     const int alphaByte = s.type == kMemImg8888 ? 3 : 2;
     for (int y = 0; y < s.srcH; ++y) {
@@ -122,8 +122,8 @@ class MappedRandomTest : public ::testing::TestWithParam<DrawKind> {
     for (int it = 0; it < iterations; ++it) {
       RandomState();
       const Scene s = RandomScene(kind);
-      TestImage src(s.srcW, s.srcH, s.type, s.palette, s.alpha), graph(s.srcW + Range(0, 2), s.srcH + Range(0, 2), kMemImgSingle8);
-      TestImage fast(kDstW, kDstH, s.type), reference(kDstW, kDstH, s.type), model(kDstW, kDstH, s.type);
+      MapImage src(s.srcW, s.srcH, s.type, s.palette, s.alpha), graph(s.srcW + Range(0, 2), s.srcH + Range(0, 2), kMemImgSingle8);
+      MapImage fast(kDstW, kDstH, s.type), reference(kDstW, kDstH, s.type), model(kDstW, kDstH, s.type);
       FillSource(src, s);
       FillRandom(graph);
       FillRandom(fast);

@@ -15,7 +15,7 @@
 namespace zelvo {
 namespace {
 
-using testing::TestImage;
+using testing::MapImage;
 
 constexpr uint32_t kBack = 0xAA000000u;   // destination background; byte 3 marks untouched pixels
 constexpr uint32_t kInk = 0x00123456u;
@@ -26,7 +26,7 @@ class TriangleMapTest : public ::testing::Test {
 };
 
 // The span of each row as "x0-x1" (or "-" for none), from a destination filled with kBack.
-std::string Spans(TestImage& d, int rows) {
+std::string Spans(MapImage& d, int rows) {
   std::string out;
   for (int y = 0; y < rows; ++y) {
     int first = -1, last = -1;
@@ -42,12 +42,12 @@ std::string Spans(TestImage& d, int rows) {
   return out;
 }
 
-void FlatTriangle(TestImage& d, std::array<TriangleMapVertex, 3> v, uint32_t colour = kInk) {
+void FlatTriangle(MapImage& d, std::array<TriangleMapVertex, 3> v, uint32_t colour = kInk) {
   TriangleMapMemImg(d.get(), nullptr, v.data(), 0, nullptr, colour);
 }
 
 TEST_F(TriangleMapTest, FlatRightTriangleCoversRowsTopToBottomMinusOne) {
-  TestImage d(16, 16, kMemImg8888);
+  MapImage d(16, 16, kMemImg8888);
   d.Fill(kBack);
   FlatTriangle(d, {{{0, 0, 0, 0}, {4, 0, 0, 0}, {0, 4, 0, 0}}});
   EXPECT_EQ(Spans(d, 5), "0-4 0-3 0-2 0-1 -");
@@ -58,7 +58,7 @@ TEST_F(TriangleMapTest, MiddleVertexRightOfLongEdgeInEveryVertexOrder) {
   std::array<TriangleMapVertex, 3> v = {{{0, 0, 0, 0}, {8, 4, 0, 0}, {0, 8, 0, 0}}};
   std::sort(v.begin(), v.end(), [](auto& a, auto& b) { return a.x * 100 + a.y < b.x * 100 + b.y; });
   do {
-    TestImage d(16, 16, kMemImg565);
+    MapImage d(16, 16, kMemImg565);
     d.Fill(kBack & 0xFFFF);
     FlatTriangle(d, v, 0x1234);
     std::string spans;
@@ -80,14 +80,14 @@ TEST_F(TriangleMapTest, MiddleVertexRightOfLongEdgeInEveryVertexOrder) {
 }
 
 // A 32-bit source whose pixel (x, y) holds x | y << 8 | 0x55 << 16.
-void CoordinateSource(TestImage& s) {
+void CoordinateSource(MapImage& s) {
   for (int y = 0; y < s.image.height; ++y) {
     for (int x = 0; x < s.image.width; ++x) s.Set(x, y, static_cast<uint32_t>(x | y << 8 | 0x55 << 16));
   }
 }
 
 TEST_F(TriangleMapTest, MappedTriangleTakesMatchingSourcePixels) {
-  TestImage s(4, 4, kMemImg8888), d(8, 8, kMemImg8888);
+  MapImage s(4, 4, kMemImg8888), d(8, 8, kMemImg8888);
   CoordinateSource(s);
   d.Fill(kBack);
   const TriangleMapVertex v[3] = {{0, 0, 0, 0}, {4, 0, 4, 0}, {0, 4, 0, 4}};
@@ -106,7 +106,7 @@ TEST_F(TriangleMapTest, MappedTriangleTakesMatchingSourcePixels) {
 }
 
 TEST_F(TriangleMapTest, VertexOrderChangesNeitherPixelsNorTexels) {
-  TestImage s(16, 16, kMemImg8888), first(32, 32, kMemImg8888);
+  MapImage s(16, 16, kMemImg8888), first(32, 32, kMemImg8888);
   CoordinateSource(s);
   first.Fill(kBack);
   std::array<TriangleMapVertex, 3> v = {{{2, 3, 1, 0}, {25, 9, 15, 4}, {7, 28, 3, 16}}};
@@ -115,7 +115,7 @@ TEST_F(TriangleMapTest, VertexOrderChangesNeitherPixelsNorTexels) {
   auto byX = [](auto& a, auto& b) { return a.x < b.x; };
   std::sort(v.begin(), v.end(), byX);
   while (std::next_permutation(v.begin(), v.end(), byX)) {
-    TestImage d(32, 32, kMemImg8888);
+    MapImage d(32, 32, kMemImg8888);
     d.Fill(kBack);
     TriangleMapMemImg(d.get(), s.get(), v.data(), 0, nullptr, 0);
     EXPECT_EQ(d.buffer, first.buffer);
@@ -123,7 +123,7 @@ TEST_F(TriangleMapTest, VertexOrderChangesNeitherPixelsNorTexels) {
 }
 
 TEST_F(TriangleMapTest, SquareAsTwoTrianglesVisitsTheDiagonalTwice) {
-  TestImage s(10, 10, kMemImg8888), d(16, 16, kMemImg8888);
+  MapImage s(10, 10, kMemImg8888), d(16, 16, kMemImg8888);
   s.Fill(0x00010101);
   d.Fill(0);
   g_softBlend.blendMode = kBlendAdd;   // each visit adds one to blue
@@ -154,7 +154,7 @@ TEST_F(TriangleMapTest, SquareAsTwoTrianglesVisitsTheDiagonalTwice) {
 }
 
 TEST_F(TriangleMapTest, DegenerateTrianglesDrawNothing) {
-  TestImage d(16, 16, kMemImg8888);
+  MapImage d(16, 16, kMemImg8888);
   d.Fill(kBack);
   const std::array<std::array<TriangleMapVertex, 3>, 4> cases = {{
       {{{0, 0, 0, 0}, {4, 4, 0, 0}, {8, 8, 0, 0}}},   // on one line
@@ -167,13 +167,13 @@ TEST_F(TriangleMapTest, DegenerateTrianglesDrawNothing) {
 }
 
 TEST_F(TriangleMapTest, OnePixelTriangles) {
-  TestImage d(8, 8, kMemImg8888);
+  MapImage d(8, 8, kMemImg8888);
   d.Fill(kBack);
   FlatTriangle(d, {{{2, 3, 0, 0}, {3, 3, 0, 0}, {2, 4, 0, 0}}});
   // The span includes its rounded right end: columns 2 and 3 of row 3.
   EXPECT_EQ(Spans(d, 5), "- - - 2-3 -");
 
-  TestImage s(1, 1, kMemImg8888), d2(8, 8, kMemImg8888);
+  MapImage s(1, 1, kMemImg8888), d2(8, 8, kMemImg8888);
   s.Set(0, 0, 0x00ABCDEF);
   d2.Fill(kBack);
   const TriangleMapVertex v[3] = {{2, 3, 0, 0}, {3, 3, 1, 0}, {2, 4, 0, 1}};
@@ -183,7 +183,7 @@ TEST_F(TriangleMapTest, OnePixelTriangles) {
 }
 
 TEST_F(TriangleMapTest, ClippingKeepsThePictureInPlace) {
-  TestImage s(16, 16, kMemImg8888), whole(32, 32, kMemImg8888), clipped(32, 32, kMemImg8888);
+  MapImage s(16, 16, kMemImg8888), whole(32, 32, kMemImg8888), clipped(32, 32, kMemImg8888);
   CoordinateSource(s);
   whole.Fill(kBack);
   clipped.Fill(kBack);
@@ -203,7 +203,7 @@ TEST_F(TriangleMapTest, ClippingKeepsThePictureInPlace) {
 }
 
 TEST_F(TriangleMapTest, TriangleLargerThanTheDestinationStaysInside) {
-  TestImage frame(8 + 8, 6 + 8, kMemImg565);
+  MapImage frame(8 + 8, 6 + 8, kMemImg565);
   testing_soft::GuardFrame d(frame.get(), 4);
   g_softBlend.drawRegion = {0, 0, 8, 6};
   const TriangleMapVertex v[3] = {{-2000, -1000, 0, 0}, {3000, -900, 0, 0}, {100, 4000, 0, 0}};
@@ -215,7 +215,7 @@ TEST_F(TriangleMapTest, TriangleLargerThanTheDestinationStaysInside) {
 }
 
 TEST_F(TriangleMapTest, TexturePositionsBeyondTheSourceKeepTheDestination) {
-  TestImage s(4, 4, kMemImg8888), d(16, 16, kMemImg8888);
+  MapImage s(4, 4, kMemImg8888), d(16, 16, kMemImg8888);
   CoordinateSource(s);
   d.Fill(kBack);
   // Texture twice the source's size, mirrored left-right: the left half falls outside the source.
@@ -235,7 +235,7 @@ TEST_F(TriangleMapTest, TexturePositionsBeyondTheSourceKeepTheDestination) {
 
 TEST_F(TriangleMapTest, NegativeCoordinatesConvertByFlooring) {
   // Shifting a triangle above and left of the origin moves its pixels by exactly that much.
-  TestImage a(32, 32, kMemImg8888), b(32, 32, kMemImg8888);
+  MapImage a(32, 32, kMemImg8888), b(32, 32, kMemImg8888);
   a.Fill(kBack);
   b.Fill(kBack);
   FlatTriangle(a, {{{10, 10, 0, 0}, {20, 13, 0, 0}, {12, 21, 0, 0}}});
@@ -247,7 +247,7 @@ TEST_F(TriangleMapTest, NegativeCoordinatesConvertByFlooring) {
 }
 
 TEST_F(TriangleMapTest, NullSourceIgnoresBlendPictureAndTransparentFlag) {
-  TestImage plain(8, 8, kMemImg8888), extra(8, 8, kMemImg8888), graph(1, 1, kMemImgSingle8);
+  MapImage plain(8, 8, kMemImg8888), extra(8, 8, kMemImg8888), graph(1, 1, kMemImgSingle8);
   plain.Fill(kBack);
   extra.Fill(kBack);
   const TriangleMapVertex v[3] = {{0, 0, 0, 0}, {6, 1, 0, 0}, {2, 7, 0, 0}};
@@ -258,7 +258,7 @@ TEST_F(TriangleMapTest, NullSourceIgnoresBlendPictureAndTransparentFlag) {
 }
 
 TEST_F(TriangleMapTest, FlatColourIsTintedOnce) {
-  TestImage d(8, 8, kMemImg8888);
+  MapImage d(8, 8, kMemImg8888);
   d.Fill(kBack);
   g_softBlend.drawTint = 0x80FF00;   // red 128, green 255, blue 0
   FlatTriangle(d, {{{0, 0, 0, 0}, {4, 0, 0, 0}, {0, 4, 0, 0}}}, 0x00FFFFFF);
@@ -269,7 +269,7 @@ TEST_F(TriangleMapTest, FlatColourIsTintedOnce) {
 }
 
 TEST_F(TriangleMapTest, RefusalsLeaveTheDestination) {
-  TestImage s565(4, 4, kMemImg565), d(8, 8, kMemImg8888), single(8, 8, kMemImgSingle8), s8(4, 4, kMemImgSingle8);
+  MapImage s565(4, 4, kMemImg565), d(8, 8, kMemImg8888), single(8, 8, kMemImgSingle8), s8(4, 4, kMemImgSingle8);
   d.Fill(kBack);
   const TriangleMapVertex v[3] = {{0, 0, 0, 0}, {4, 0, 4, 0}, {0, 4, 0, 4}};
   TriangleMapMemImg(d.get(), s565.get(), v, 0, nullptr, 0);   // colour types differ
@@ -290,7 +290,7 @@ TEST_F(TriangleMapTest, RefusalsLeaveTheDestination) {
   TriangleMapMemImg(single.get(), nullptr, v, 0, nullptr, 1);
   EXPECT_EQ(single.CountNot(7), 0);
   // A blend picture smaller than the source would be read outside itself: refused.
-  TestImage s(4, 4, kMemImg8888), small(3, 4, kMemImgSingle8);
+  MapImage s(4, 4, kMemImg8888), small(3, 4, kMemImgSingle8);
   s.Fill(kInk);
   TriangleMapMemImg(d.get(), s.get(), v, 0, small.get(), 0);
   EXPECT_EQ(d.CountNot(kBack), 0);
@@ -301,7 +301,7 @@ TEST_F(TriangleMapTest, RefusalsLeaveTheDestination) {
 }
 
 TEST_F(TriangleMapTest, QuadDrawsTheSourceUnturnedAndMirrored) {
-  TestImage s(5, 3, kMemImg8888), d(16, 16, kMemImg8888), m(16, 16, kMemImg8888);
+  MapImage s(5, 3, kMemImg8888), d(16, 16, kMemImg8888), m(16, 16, kMemImg8888);
   CoordinateSource(s);
   d.Fill(kBack);
   m.Fill(kBack);
@@ -321,7 +321,7 @@ TEST_F(TriangleMapTest, QuadDrawsTheSourceUnturnedAndMirrored) {
 }
 
 TEST_F(TriangleMapTest, QuadOutsideOrCollapsedDrawsNothingAndPartlyInsideStaysInside) {
-  TestImage s(4, 4, kMemImg565), d(32, 32, kMemImg565);
+  MapImage s(4, 4, kMemImg565), d(32, 32, kMemImg565);
   s.Fill(0xFFFF);
   d.Fill(0);
   g_softBlend.drawRegion = {8, 8, 20, 20};

@@ -21,6 +21,9 @@
 
 namespace zelvo_test {
 
+// The log line of a sound file that fails to decode.
+inline constexpr char kConversionFailed[] = "音声ファイルのＰＣＭへの変換に失敗しました";
+
 struct DecodedSound {
   int result = -1;
   pf::WaveFormatEx format{};

@@ -13,7 +13,6 @@
 namespace zelvo_test {
 namespace {
 
-constexpr char kConversionFailed[] = "音声ファイルのＰＣＭへの変換に失敗しました";
 
 std::vector<std::uint8_t> ReadHostBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

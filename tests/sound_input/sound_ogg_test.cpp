@@ -9,7 +9,6 @@
 namespace zelvo_test {
 namespace {
 
-constexpr char kConversionFailed[] = "音声ファイルのＰＣＭへの変換に失敗しました";
 
 struct OggCase {
   const char* name;

@@ -10,7 +10,6 @@ namespace {
 
 using zelvo::SoundSource;
 
-constexpr char kConversionFailed[] = "音声ファイルのＰＣＭへの変換に失敗しました";
 
 std::vector<std::uint8_t> Bytes16(const std::vector<std::int16_t>& samples) {
   std::vector<std::uint8_t> out;

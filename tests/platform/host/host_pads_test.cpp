@@ -13,12 +13,8 @@
 
 namespace {
 
-pf::LResult PlainProc(pf::WindowHandle window, std::uint32_t message, pf::WParam wParam, pf::LParam lParam) {
-  return pf::DefWindowProc(window, message, wParam, lParam);
-}
-
-pf::WindowHandle OpenHostWindow() {
-  pf::WindowClass windowClass{0, PlainProc, nullptr, 0, 0, 0, nullptr, "pads-test"};
+pf::WindowHandle OpenPadsWindow() {
+  pf::WindowClass windowClass{0, pf::DefWindowProc, nullptr, 0, 0, 0, nullptr, "pads-test"};
   pf::RegisterClass(&windowClass);
   return pf::CreateWindowEx(0, "pads-test", "pads", pf::WS_POPUP, 0, 0, 320, 200, nullptr, nullptr, nullptr);
 }
@@ -60,7 +56,7 @@ TEST(HeadlessHost, ScriptedPadChangesArriveOnTheirFrame) {
                                           "2 pad 2 unplug\n";
   setenv("ZELVO_INPUT_SCRIPT", (folder + "/input.txt").c_str(), 1);
   pf::host::Host* host = pf::host::CurrentHost();
-  pf::WindowHandle window = OpenHostWindow();
+  pf::WindowHandle window = OpenPadsWindow();
   ASSERT_NE(window, nullptr);
   PumpAll();
   pf::host::PadInfo pads[4];
@@ -89,7 +85,7 @@ TEST(HeadlessHost, ScriptWithoutFocusNeverWaitsForFrames) {
   std::ofstream(folder + "/input.txt") << "0 focus 0\n50 key A down\n";
   setenv("ZELVO_INPUT_SCRIPT", (folder + "/input.txt").c_str(), 1);
   pf::host::Host* host = pf::host::CurrentHost();
-  pf::WindowHandle window = OpenHostWindow();
+  pf::WindowHandle window = OpenPadsWindow();
   ASSERT_NE(window, nullptr);
   PumpAll();
   EXPECT_TRUE(host->IsKeyDown(4));   // frame 50 never came

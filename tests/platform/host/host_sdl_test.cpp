@@ -11,10 +11,6 @@
 
 namespace {
 
-pf::LResult PlainProc(pf::WindowHandle window, std::uint32_t message, pf::WParam wParam, pf::LParam lParam) {
-  return pf::DefWindowProc(window, message, wParam, lParam);
-}
-
 class SdlHost : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -33,7 +29,7 @@ TEST_F(SdlHost, DepthTwentyFourDisplayReadsThirtyTwoBits) {
 }
 
 TEST_F(SdlHost, WindowShowsFramesAndTakesItsTitleAsUtf8) {
-  pf::WindowClass windowClass{0, PlainProc, nullptr, 0, 0, 0, nullptr, "sdl-test"};
+  pf::WindowClass windowClass{0, pf::DefWindowProc, nullptr, 0, 0, 0, nullptr, "sdl-test"};
   ASSERT_NE(pf::RegisterClass(&windowClass), 0);
   pf::WindowHandle window = pf::CreateWindowEx(0, "sdl-test", "\x83\x65\x83\x58\x83\x67", pf::WS_POPUP, 0, 0, 320,
                                                200, nullptr, nullptr, nullptr);   // "テスト" in CP932
