@@ -22,7 +22,7 @@ void CopyBytes(void* dst, const void* src, std::size_t n) {
   auto* d = static_cast<unsigned char*>(dst);
   const auto* s = static_cast<const unsigned char*>(src);
   if (d <= s || d >= s + n) {
-    std::memmove(d, s, n);
+    CopyRowBytes(d, s, n);
     return;
   }
   for (std::size_t i = 0; i < n; ++i) {

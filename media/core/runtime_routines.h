@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace zelvo {
 
@@ -22,6 +23,15 @@ void FillBytes(void* dst, int byte, std::size_t n);
 int BytesDiffer(const void* a, const void* b, std::size_t n);
 void CopyBytes(void* dst, const void* src, std::size_t n);
 void MoveBytes(void* dst, const void* src, std::size_t n);
+// A row of pixels: rows of two pictures are a plain copy; a picture drawn onto itself may overlap.
+inline void CopyRowBytes(void* dst, const void* src, std::size_t n) {
+  const auto d = reinterpret_cast<std::uintptr_t>(dst), s = reinterpret_cast<std::uintptr_t>(src);
+  if (d + n <= s || s + n <= d) {
+    std::memcpy(dst, src, n);
+  } else {
+    std::memmove(dst, src, n);
+  }
+}
 
 void SinCosFloat(float angle, float* sinOut, float* cosOut);
 int AbsoluteInt(int v);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "media/core/runtime_routines.h"
 #include "media/software/pixel_rules.h"
 #include "media/software/row_kernels.h"
 
@@ -229,8 +230,7 @@ void PlainWalk(const BlitCall& c) {
   [[maybe_unused]] const RowBlendOf<Op> rows(c, RowForm);
   for (int y = 0; y < c.height; ++y) {
     if constexpr (RowForm == kRowMove) {
-      // memmove: a picture drawn onto itself may overlap its own rows
-      std::memmove(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
+      CopyRowBytes(dRow, sRow, static_cast<size_t>(c.width) * Op::kDstBytes);
     } else if constexpr (RowForm != kRowNone) {
       rows.Blend(dRow, sRow);
     } else {

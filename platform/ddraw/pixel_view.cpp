@@ -84,7 +84,7 @@ void CopyPixels(const View& destination, int dx, int dy, const View& source, int
     std::uint8_t* out = PixelAddress(destination, dx, dy + y);
     const std::uint8_t* in = PixelAddress(source, sx, sy + y);
     if (same) {
-      std::memmove(out, in, static_cast<std::size_t>(width) * db);
+      CopyRow(out, in, static_cast<std::size_t>(width) * db);
       continue;
     }
     for (int x = 0; x < width; ++x) {

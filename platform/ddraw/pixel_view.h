@@ -34,6 +34,17 @@ inline std::uint8_t* PixelAddress(const View& view, int x, int y) {
                                                                           BytesPerPixel(view.layout);
 }
 
+// A row of bytes from one place to another: rows of two surfaces are a plain copy; a surface copied
+// onto itself may overlap its own rows.
+inline void CopyRow(void* to, const void* from, std::size_t bytes) {
+  const auto out = reinterpret_cast<std::uintptr_t>(to), in = reinterpret_cast<std::uintptr_t>(from);
+  if (out + bytes <= in || in + bytes <= out) {
+    std::memcpy(to, from, bytes);
+  } else {
+    std::memmove(to, from, bytes);
+  }
+}
+
 // One pixel of 1 to 4 bytes, little-endian.
 inline std::uint32_t ReadRaw(const std::uint8_t* at, int bytes) {
   switch (bytes) {

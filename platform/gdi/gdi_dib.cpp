@@ -64,8 +64,8 @@ bool CopyClipped(const pixels::View& destination, const Rect& to, const pixels::
   if (left >= right || top >= bottom) return false;
   const std::size_t bytes = static_cast<std::size_t>(right - left) * pixels::BytesPerPixel(destination.layout);
   for (int y = top; y < bottom; ++y) {
-    std::memmove(pixels::PixelAddress(destination, left, y), pixels::PixelAddress(source, left + shiftX, y + shiftY),
-                 bytes);
+    pixels::CopyRow(pixels::PixelAddress(destination, left, y), pixels::PixelAddress(source, left + shiftX, y + shiftY),
+                    bytes);
   }
   return true;
 }

@@ -493,9 +493,7 @@ TEST_F(ScreensCompared, BilinearFilteringDiffersByDesignAndEachSideFollowsItsOwn
   for (int x = 1; x < 16; ++x) EXPECT_GE(software.At(left + x, 300).r, software.At(left + x - 1, 300).r) << x;
 }
 
-}  // namespace
-
-std::string ModeName(const ::testing::TestParamInfo<Mode>& info) {
+std::string ScreenModeName(const ::testing::TestParamInfo<Mode>& info) {
   static const char* const kNames[] = {"DirectDraw", "Software", "FullScreen", "FullScreen555", "Direct3D"};
   return kNames[info.param];
 }
@@ -541,6 +539,7 @@ TEST_P(GraphsOnScreen, ScreenRectanglesCopyIntoAGraphOfExactlyTheirSize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, GraphsOnScreen, ::testing::Values(kDirectDraw, kSoftware, kFullScreen, kFullScreen555, kDirect3D),
-                         ModeName);
+                         ScreenModeName);
 
+}  // namespace
 }  // namespace zelvo_test
