@@ -3,6 +3,8 @@
 #include <zelvo/zelvo.h>
 
 #include <cstdio>
+#include <set>
+#include <string>
 
 #include "game/battle/game_tables.h"
 #include "game/battle/motion_tables.h"
@@ -27,7 +29,12 @@ namespace {
 
 constexpr int kSoundBuffers = 3;
 
+// Files already named: a screen loads its pictures each time it opens, and the owner of the data
+// folder needs to read of each missing file once.
+std::set<std::string> g_namedMissingFiles;
+
 void ReportMissing(const char* kind, const char* path) {
+  if (!g_namedMissingFiles.insert(path).second) return;
   std::fprintf(stderr, "horundel: the %s %s cannot be loaded; the game goes on without it\n", kind, path);
 }
 

@@ -42,7 +42,8 @@ extern const char* const kSoundEffectFiles[kSoundEffects];
 void LoadAll();
 
 // A picture or sound the game can go without: loaded as the library loads it, and when it cannot
-// be, named on stderr so that the owner of the data folder learns what is missing.
+// be, named on stderr (once in a run, however often it is asked for) so that the owner of the data
+// folder learns what is missing. Every such load of the game goes through these.
 int LoadPicture(const char* path);
 int LoadSound(const char* path, int buffers);
 

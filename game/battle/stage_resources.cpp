@@ -19,7 +19,7 @@ int SetStageBackground(int number) {
   g_stage.currentBackground = number;
   char path[64];
   std::snprintf(path, sizeof path, "bmp\\back\\back%02d.bmp", number);
-  g_stage.backgroundHandle = LoadGraphFile(path, 0);
+  g_stage.backgroundHandle = LoadPicture(path);
   return g_stage.backgroundHandle;
 }
 
@@ -43,7 +43,7 @@ void PlayStageMusic(int number, int mode) {
     g_stage.currentMusic = number;
     char path[64];
     std::snprintf(path, sizeof path, "bgm\\bgm%d%d.ogg", number / 10, number % 10);
-    g_stage.musicHandle = LoadSoundFile(path, 3, -1);
+    g_stage.musicHandle = LoadSound(path, 3);
     SetSoundLevel(GameSettings.musicVolume, g_stage.musicHandle);
   }
   // A running track is never restarted; a failed load (-1) counts as running, so it is not played.
@@ -100,11 +100,11 @@ void LoadEnemySetPictures(int set) {
     for (int i = 0; i < kRiveterSetPictures; ++i) {
       char path[64];
       std::snprintf(path, sizeof path, "bmp\\chara02\\c%d%d%d.bmp", i / 100, i / 10 % 10, i % 10);
-      RiveterPictures[i] = LoadGraphFile(path, 0);
+      RiveterPictures[i] = LoadPicture(path);
     }
   } else if (set >= 1 && set <= 5) {
     const EnemySetRow& row = kEnemySetRows[set];
-    for (int i = 0; i < row.count; ++i) *row.pictures[i].handle = LoadGraphFile(row.pictures[i].path, 0);
+    for (int i = 0; i < row.count; ++i) *row.pictures[i].handle = LoadPicture(row.pictures[i].path);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "game/battle/battle_state.h"
 #include "game/battle/game_math.h"
+#include "game/battle/resources.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/runtime_files.h"
 #include "game/shell/save_files.h"
@@ -100,8 +101,8 @@ void ShowCgPicture(int number) {
   SaveConfig();
   char path[64];
   std::snprintf(path, sizeof path, "bmp\\cg\\cg%d%d.bmp", Digit(number, 10), Digit(number, 1));
-  const int picture = LoadGraphFile(path, 0);
-  const int sign = LoadGraphFile("bmp\\system\\rescue.bmp", 0);
+  const int picture = LoadPicture(path);
+  const int sign = LoadPicture("bmp\\system\\rescue.bmp");
   ShowState show{kFadeIn, 255, kSignStartX, 0};
   ClearMenuKeys();
   while (BeginScreenFrame()) {

@@ -4,6 +4,7 @@
 
 #include <zelvo/zelvo.h>
 
+#include "game/battle/resources.h"
 #include "game/battle/shell_services.h"
 #include "game/shell/cg_pictures.h"
 #include "game/shell/hud.h"
@@ -180,12 +181,12 @@ void DrawGallery(Gallery* g) {
 
 int GalleryScreen() {
   Gallery g{};
-  g.background = LoadGraphFile("bmp\\system\\sback.bmp", 0);
-  g.closedPlate = LoadGraphFile("bmp\\cg\\cgtclose.bmp", 0);
+  g.background = LoadPicture("bmp\\system\\sback.bmp");
+  g.closedPlate = LoadPicture("bmp\\cg\\cgtclose.bmp");
   for (int i = 0; i < kGalleryPictures; ++i) {
     char path[32];
     std::snprintf(path, sizeof path, "bmp\\cg\\cgt%02d.bmp", i);
-    g.thumbnails[i] = LoadGraphFile(path, 0);
+    g.thumbnails[i] = LoadPicture(path);
   }
   while (BeginScreenFrame()) {
     ClearDrawTarget();

@@ -83,7 +83,7 @@ const MenuScreenRow* FindMenuScreen(int screen) {
   return nullptr;
 }
 
-int LoadMenuGraph(const char* path) { return LoadGraphFile(path, 0); }
+int LoadMenuGraph(const char* path) { return LoadPicture(path); }
 
 // The pictures and set-up of the screen RunMenu was opened with.
 void EnterMenu(MenuState& menu, int screen) {

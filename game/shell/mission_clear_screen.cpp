@@ -4,6 +4,7 @@
 
 #include "game/battle/battle_state.h"
 #include "game/battle/game_math.h"
+#include "game/battle/resources.h"
 #include "game/battle/stage_resources.h"
 #include "game/shell/hud.h"
 #include "game/shell/key_bindings.h"
@@ -155,7 +156,7 @@ void MissionClear() {
   c.lines[kTimeLine] = MakeTitleSprite("bmp\\system\\cleartime.bmp", 960.0f, 120.0f, 1.0f);
   c.lines[kHitLine] = MakeTitleSprite("bmp\\system\\maxhit.bmp", 960.0f, 200.0f, 1.0f);
   c.lines[kScoreLine] = MakeTitleSprite("bmp\\system\\totalscore.bmp", 960.0f, 320.0f, 1.0f);
-  c.newRecord = LoadGraphFile("bmp\\system\\newrecord.bmp", 0);
+  c.newRecord = LoadPicture("bmp\\system\\newrecord.bmp");
   c.band = kBandStartHeight;
   c.score = ScoreMissionClear(CurrentClearFigures());
   ApplyClearScore(c.score);

@@ -3,6 +3,7 @@
 #include "game/battle/game_math.h"
 #include "game/battle/motion_playback.h"
 #include "game/battle/motion_tables.h"
+#include "game/battle/resources.h"
 #include "game/battle/stage_resources.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/mission_screens.h"
@@ -58,8 +59,8 @@ void MissionStart() {
   TitleSprite mission = MakeTitleSprite("bmp\\system\\mission.bmp", -320.0f, 180.0f, 1.5f);
   TitleSprite start = MakeTitleSprite("bmp\\system\\start.bmp", 960.0f, 300.0f, 1.5f);
   TitleSprite carrier = MakeTitleSprite("bmp\\system\\carrier.bmp", -500.0f, 50.0f, 1.5f);
-  int cloudPictures[kCloudPictures] = {LoadGraphFile("bmp\\system\\croud1.bmp", 0), LoadGraphFile("bmp\\system\\croud2.bmp", 0),
-                                       LoadGraphFile("bmp\\system\\croud3.bmp", 0)};
+  int cloudPictures[kCloudPictures] = {LoadPicture("bmp\\system\\croud1.bmp"), LoadPicture("bmp\\system\\croud2.bmp"),
+                                       LoadPicture("bmp\\system\\croud3.bmp")};
   Cloud clouds[kClouds];
   for (Cloud& cloud : clouds) RollCloud(&cloud, cloudPictures, false);
   Heroine heroine{false, 0.0f, 0.0f};

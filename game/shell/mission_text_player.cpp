@@ -8,6 +8,7 @@
 #include "game/battle/game_math.h"
 #include "game/battle/motion_playback.h"
 #include "game/battle/motion_tables.h"
+#include "game/battle/resources.h"
 #include "game/shell/hud.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/mission_text.h"
@@ -28,7 +29,7 @@ MissionText g_text;
 
 void LoadPictures(MissionText* text) {
   for (TextPicture& picture : text->pictures) {
-    if (picture.used != 0) picture.handle = LoadGraphFile(picture.path, 0);
+    if (picture.used != 0) picture.handle = LoadPicture(picture.path);
   }
 }
 

@@ -21,6 +21,9 @@ constexpr int kSummaryBytes = 100;
 constexpr int kReturnEntry = kSaveSlotCount;
 constexpr int kPointerPicture = 8;
 constexpr int kFadeFrames = 60;
+// The money column is eight digits wide: a larger sum shows as the most it holds, so that it never
+// pushes the date along.
+constexpr int kMostShownMoney = 99999999;
 
 enum Outcome { kChoosing = 0, kDone = 1, kBack = 2 };
 
@@ -189,7 +192,8 @@ int ReadSlotSummary(int slot, char* line, int size) {
     std::snprintf(line, room, "%02d: セーブデータが壊れています", slot + 1);
   } else {
     std::snprintf(line, room, "%02d: %10s Mission%2d %8d c  %d/%d/%d %02d:%02d", slot + 1,
-                  DifficultyName(summary.difficulty), summary.shownMission, summary.money, summary.year,
+                  DifficultyName(summary.difficulty), summary.shownMission,
+                  summary.money < kMostShownMoney ? summary.money : kMostShownMoney, summary.year,
                   summary.month, summary.day, summary.hour, summary.minute);
   }
   return state;
@@ -200,7 +204,7 @@ int SaveLoadScreen(int mode) {
   s = SaveLoadState{};
   s.mode = mode;
   HaltSound(g_stage.musicHandle);
-  s.background = LoadGraphFile("bmp\\system\\sback.bmp", 0);
+  s.background = LoadPicture("bmp\\system\\sback.bmp");
   for (int i = 0; i < kSaveSlotCount; ++i) s.slots[i] = ReadSlotSummary(i, s.lines[i], kSummaryBytes);
   bool running = RunChoosing(&s);
   if (running && s.outcome == kDone) running = RunConfirmation(&s);

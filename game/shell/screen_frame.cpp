@@ -31,7 +31,7 @@ void RestartSound(int effect) {
 }
 
 TitleSprite MakeTitleSprite(const char* path, float x, float y, float scale) {
-  return TitleSprite{LoadGraphFile(path, 0), x, y, scale};
+  return TitleSprite{LoadPicture(path), x, y, scale};
 }
 
 void DrawTitleSprite(const TitleSprite& sprite) {

@@ -46,8 +46,8 @@ std::string NewGameSlotTail() {
   return tail;
 }
 
-// The list shows a whole slot's first lines; a slot with a line missing or a value out of its range
-// is listed as damaged, however its first lines read.
+// The list shows a whole slot's first lines, the date always in its own column; a slot with a line
+// missing or a value out of its range is listed as damaged, however its first lines read.
 TEST_F(SaveLoadScreenTest, SummariesShowWholeSlotsAndMarkDamagedOnes) {
   WriteSlot(3, "2026,12,9,10,5\r\n2\r\n2\r\n1500\r\n" + NewGameSlotTail());
   WriteSlot(4, "2026,1,2,3,4\r\n1\r\n9\r\n7\r\n" + NewGameSlotTail());
@@ -62,7 +62,7 @@ TEST_F(SaveLoadScreenTest, SummariesShowWholeSlotsAndMarkDamagedOnes) {
   EXPECT_EQ(ReadSlotSummary(3, line, sizeof line), kSlotValid);
   EXPECT_STREQ(line, "04:     Normal Mission 2     1500 c  2026/12/9 10:05");
   EXPECT_EQ(ReadSlotSummary(5, line, sizeof line), kSlotValid);
-  EXPECT_STREQ(line, "06:  Challange Mission 1 2147483647 c  2026/1/2 03:04");
+  EXPECT_STREQ(line, "06:  Challange Mission 1 99999999 c  2026/1/2 03:04") << "the most money the column holds";
   for (int slot : {4, 6, 7}) {
     EXPECT_EQ(ReadSlotSummary(slot, line, sizeof line), kSlotDamaged) << slot;
     EXPECT_STREQ(line, (std::string(slot == 4 ? "05" : slot == 6 ? "07" : "08") + ": セーブデータが壊れています").c_str());
