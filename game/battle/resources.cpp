@@ -2,6 +2,7 @@
 
 #include <zelvo/zelvo.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -36,6 +37,37 @@ std::set<std::string> g_namedMissingFiles;
 void ReportMissing(const char* kind, const char* path) {
   if (!g_namedMissingFiles.insert(path).second) return;
   std::fprintf(stderr, "horundel: the %s %s cannot be loaded; the game goes on without it\n", kind, path);
+}
+
+// Without a sound device no sound loads, though its file is there: that is said once, and only a
+// sound file that cannot be read is named then.
+bool g_withoutSound = false;
+
+bool FileOpens(const char* path) {
+  const intptr_t stream = OpenReadStream(path, 0);
+  if (stream == 0) return false;
+  CloseReadStream(stream);
+  return true;
+}
+
+void ReportSoundNotLoaded(const char* path) {
+  if (!g_withoutSound || !FileOpens(path)) ReportMissing("sound", path);
+}
+
+// The sound effects; when none loads though their files are there, the game has no sound device.
+void LoadSoundEffects() {
+  bool anyLoaded = false;
+  for (int i = 0; i < kSoundEffects; ++i) {
+    SoundEffectTable[i] = LoadSoundFile(kSoundEffectFiles[i], kSoundBuffers, -1);
+    anyLoaded = anyLoaded || SoundEffectTable[i] != -1;
+  }
+  bool anyFileThere = false;
+  for (int i = 0; i < kSoundEffects && !anyLoaded && !anyFileThere; ++i) anyFileThere = FileOpens(kSoundEffectFiles[i]);
+  g_withoutSound = !anyLoaded && anyFileThere;
+  if (g_withoutSound) std::fprintf(stderr, "horundel: no sound can be played (no sound device); the game goes on without sound\n");
+  for (int i = 0; i < kSoundEffects; ++i) {
+    if (SoundEffectTable[i] == -1) ReportSoundNotLoaded(kSoundEffectFiles[i]);
+  }
 }
 
 // A picture cut into cells, row by row; the handles stay -1 when the file does not load.
@@ -119,7 +151,7 @@ int LoadPicture(const char* path) {
 
 int LoadSound(const char* path, int buffers) {
   const int handle = LoadSoundFile(path, buffers, -1);
-  if (handle == -1) ReportMissing("sound", path);
+  if (handle == -1) ReportSoundNotLoaded(path);
   return handle;
 }
 
@@ -130,7 +162,7 @@ void LoadAll() {
   LoadCells("bmp\\object\\object.bmp", 11, 5, 3, 128, 128, g_pictures.tiles);
   LoadMotionFiles();
   LoadEffectPictures();
-  for (int i = 0; i < kSoundEffects; ++i) SoundEffectTable[i] = LoadSound(kSoundEffectFiles[i], kSoundBuffers);
+  LoadSoundEffects();
   FillWeaponShopOrder();
   FillWeaponRecords();
   FillSkillShopOrder();

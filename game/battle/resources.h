@@ -43,7 +43,8 @@ void LoadAll();
 
 // A picture or sound the game can go without: loaded as the library loads it, and when it cannot
 // be, named on stderr (once in a run, however often it is asked for) so that the owner of the data
-// folder learns what is missing. Every such load of the game goes through these.
+// folder learns what is missing. Every such load of the game goes through these. Without a sound
+// device, which is said once, only sound files that cannot be read are named.
 int LoadPicture(const char* path);
 int LoadSound(const char* path, int buffers);
 

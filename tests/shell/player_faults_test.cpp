@@ -127,6 +127,30 @@ TEST_F(BuiltGame, MissingPicturesAndSoundsAreNamedOnceAndTolerated) {
   EXPECT_TRUE(Exists("save/saveconfig.dat"));
 }
 
+// Without a sound device no sound loads, though the files are there: one line says so, in place of
+// a line for each sound, and a sound file that is not there is still named.
+TEST_F(BuiltGame, WithoutASoundDeviceOneLineSaysSoAndOnlyMissingSoundsAreNamed) {
+  std::filesystem::copy(std::string(ZELVO_GAMEDATA_DIR) + "/loose/wav", folder_ + "/wav");
+  std::filesystem::remove(folder_ + "/wav/sound_jump.wav");
+  Script("3 close\n");
+  struct Case {
+    const char* device;
+    int noSoundLines;
+  };
+  for (const Case& c : {Case{"ZELVO_AUDIO=none", 1}, Case{"ZELVO_AUDIO=headless", 0}}) {
+    const GameRun run = RunBuiltGame(folder_, Environment({c.device}));
+    EXPECT_EQ(run.status, 0) << c.device << "\n" << run.errors;
+    auto times = [&](const std::string& text) {
+      int count = 0;
+      for (std::size_t at = run.errors.find(text); at != std::string::npos; at = run.errors.find(text, at + 1)) ++count;
+      return count;
+    };
+    EXPECT_EQ(times("no sound device"), c.noSoundLines) << c.device << "\n" << run.errors;
+    EXPECT_EQ(times(".wav cannot be loaded"), 1) << c.device << "\n" << run.errors;
+    EXPECT_EQ(times("wav\\sound_jump.wav cannot be loaded"), 1) << c.device;
+  }
+}
+
 TEST_F(BuiltGame, ADamagedConfigurationIsKeptAsideAndTheDefaultsWritten) {
   const std::string damaged = "1\r\n100\r\n7\r\n";
   std::ofstream(folder_ + "/save/saveconfig.dat", std::ios::binary) << damaged;
