@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "game/shell/program_entry.h"
+#include "dumped_frame.h"
 #include "platform/window/window.h"
 #include "program_entry_fixture.h"
 
@@ -162,6 +163,53 @@ TEST_F(BuiltGame, ADamagedConfigurationIsKeptAsideAndTheDefaultsWritten) {
   const std::vector<std::string> lines = ReadLines("save/saveconfig.dat");
   ASSERT_EQ(lines.size(), 68u);
   EXPECT_EQ(lines[1], "60") << "the default music volume";
+}
+
+// A new game's slot file with the money given, saved on 2026-12-09 with mission 2 shown, on easy.
+std::string SlotForBuiltGame(const std::string& money) {
+  std::string slot = "2026,12,9,10,5\r\n2\r\n1\r\n" + money + "\r\n2\r\n0\r\n2\r\n0\r\n0\r\n";
+  for (int w = 1; w <= 6; ++w) slot += "1\r\n";
+  for (int i = 0; i < 16 + 8; ++i) slot += "0\r\n";
+  for (int m = 0; m < 5; ++m) slot += "0,72000,0,0\r\n";
+  return slot;
+}
+
+// Slots cut short, of garbage, with a value out of its range, empty or far too large to be a slot
+// cannot be loaded: confirming on them brings no "loaded" window, as confirming on a whole slot
+// does, and the list walks on past them.
+TEST_F(BuiltGame, DamagedSlotsCannotBeLoaded) {
+  const std::string whole = SlotForBuiltGame("1500");
+  const std::string slots[] = {whole.substr(0, whole.size() - 5), std::string("\x89\0garbage\xff\r\n", 12),
+                               SlotForBuiltGame("-100"), ""};
+  for (int slot = 0; slot < 4; ++slot) {
+    std::ofstream(folder_ + "/save/save0" + std::to_string(slot) + ".dat", std::ios::binary) << slots[slot];
+  }
+  std::filesystem::resize_file(folder_ + "/save/save03.dat", 50 << 20);
+  std::ofstream(folder_ + "/save/save04.dat", std::ios::binary) << whole;
+  std::filesystem::create_directories(folder_ + "/frames");
+  std::filesystem::create_directories(folder_ + "/bmp");
+  std::filesystem::copy(std::string(ZELVO_GAMEDATA_DIR) + "/loose/bmp/system", folder_ + "/bmp/system");   // the windows
+  // LOAD GAME from the title; then confirm on each slot from the first, stepping down between.
+  std::string script = "220 key Down down\n222 key Down up\n230 key Return down\n232 key Return up\n";
+  for (int slot = 0; slot < 5; ++slot) {
+    const int at = 280 + 20 * slot;
+    script += std::to_string(at) + " key Return down\n" + std::to_string(at + 2) + " key Return up\n";
+    script += std::to_string(at + 10) + " key Down down\n" + std::to_string(at + 12) + " key Down up\n";
+  }
+  Script(script + "390 close\n");
+  const GameRun run = RunBuiltGame(folder_, Environment({"ZELVO_FRAME_DUMP=" + folder_ + "/frames"}));
+  EXPECT_EQ(run.status, 0) << run.errors;
+  for (int slot = 0; slot < 5; ++slot) {
+    const DumpedFrame frame = ReadDumpedFrame(folder_ + "/frames", 280 + 20 * slot + 8);
+    ASSERT_TRUE(frame.Loaded()) << slot;
+    // The top line of the window that says the slot was loaded.
+    const int loadedWindow = frame.Count(200, 138, 420, 141, kDumpedFrameBlue, 8);
+    if (slot < 4) {
+      EXPECT_EQ(loadedWindow, 0) << "slot " << slot + 1 << " was loaded";
+    } else {
+      EXPECT_GT(loadedWindow, 0) << "the whole slot was not loaded";
+    }
+  }
 }
 
 // What a process killed during a save left behind is removed at the next start; a replacement of

@@ -1,8 +1,6 @@
 // What the player sees on the generated data set, read from the frames the headless host dumps as
 // PNG files while the whole game runs from an input script: window frames, tiles, backgrounds and
 // the HUD as a clean game draws them, with no debugging marks and nothing cut off or covered.
-#include <png.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -12,51 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "dumped_frame.h"
 #include "program_entry_fixture.h"
 
 namespace horundel {
 namespace {
 
-struct Frame {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgb;
-
-  bool Loaded() const { return width > 0; }
-  std::uint32_t At(int x, int y) const {
-    const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
-    return static_cast<std::uint32_t>(rgb[at] << 16 | rgb[at + 1] << 8 | rgb[at + 2]);
-  }
-  // Pixels of the colour (within a few steps on each channel) in x0..x1 x y0..y1, inclusive.
-  int Count(int x0, int y0, int x1, int y1, std::uint32_t colour, int slack = 0) const {
-    int count = 0;
-    for (int y = y0; y <= y1; ++y) {
-      for (int x = x0; x <= x1; ++x) {
-        const std::uint32_t p = At(x, y);
-        bool near = true;
-        for (int shift : {16, 8, 0}) near = near && std::abs(int(p >> shift & 255) - int(colour >> shift & 255)) <= slack;
-        count += near ? 1 : 0;
-      }
-    }
-    return count;
-  }
-};
-
-Frame ReadFrame(const std::string& path) {
-  Frame frame;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return frame;
-  image.format = PNG_FORMAT_RGB;
-  frame.rgb.resize(PNG_IMAGE_SIZE(image));
-  if (png_image_finish_read(&image, nullptr, frame.rgb.data(), 0, nullptr) == 0) return frame;
-  frame.width = static_cast<int>(image.width);
-  frame.height = static_cast<int>(image.height);
-  return frame;
-}
-
 constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr std::uint32_t kFrameBlue = 0x5AC8E6;   // the window frame pieces' line
+constexpr std::uint32_t kFrameBlue = kDumpedFrameBlue;
 
 // A frame-stamped input script: keys by SDL name, the first pad's buttons by number.
 class InputScript {
@@ -100,10 +61,8 @@ class ScreenPictures : public ProgramEntryTest {
               0);
   }
 
-  Frame Shot(int number) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame%06d.png", number);
-    Frame frame = ReadFrame(frames_ + name);
+  DumpedFrame Shot(int number) const {
+    DumpedFrame frame = ReadDumpedFrame(frames_, number);
     EXPECT_TRUE(frame.Loaded()) << "no frame " << number;
     return frame;
   }
@@ -119,7 +78,7 @@ TEST_F(ScreenPictures, MenuFramesAreCleanAndTheLoadScreensFrameStaysOnTheScreen)
   script.Key("Escape", 290);
   Play(script);
 
-  const Frame title = Shot(215);
+  const DumpedFrame title = Shot(215);
   ASSERT_TRUE(title.Loaded());
   // The title panel (10 x 5 cells at 50, 250): its frame pieces on the 20-pixel grid above and
   // left of it show nothing in their top-left corners, where marks would sit.
@@ -130,7 +89,7 @@ TEST_F(ScreenPictures, MenuFramesAreCleanAndTheLoadScreensFrameStaysOnTheScreen)
 
   // DATA LOAD's window (after the title's fade-out) reaches the screen's right edge; the round knob
   // that ends its top line is shown whole.
-  const Frame load = Shot(275);
+  const DumpedFrame load = Shot(275);
   ASSERT_TRUE(load.Loaded());
   int left = 640, right = -1, top = 480, bottom = -1;
   for (int y = 15; y <= 45; ++y) {
@@ -156,13 +115,13 @@ TEST_F(ScreenPictures, BattleAndEquipmentScreenShowNoLabelsAndNothingCovered) {
 
   // In battle: below the HUD's status corner the tiles, backgrounds and sprites carry no white
   // labels (tile codes, cell numbers, the background's name).
-  const Frame battle = Shot(400);
+  const DumpedFrame battle = Shot(400);
   ASSERT_TRUE(battle.Loaded());
   EXPECT_EQ(battle.Count(160, 0, 639, 479, kWhite) + battle.Count(0, 150, 159, 479, kWhite), 0)
       << "white labels in the battle";
 
   // The equipment screen: the HUD's weapon window ends above the skill panel's tab and title.
-  const Frame equipment = Shot(430);
+  const DumpedFrame equipment = Shot(430);
   ASSERT_TRUE(equipment.Loaded());
   EXPECT_EQ(equipment.Count(100, 118, 150, 145, kFrameBlue, 8), 0) << "the HUD reaches into the skill panel";
 }
@@ -177,7 +136,7 @@ TEST_F(ScreenPictures, HangarHeadingStandsOnABackgroundWithoutLabels) {
   script.Key("Return", 265);
   script.Key("Escape", 340);
   Play(script);
-  const Frame hangar = Shot(330);
+  const DumpedFrame hangar = Shot(330);
   ASSERT_TRUE(hangar.Loaded());
   EXPECT_EQ(hangar.Count(0, 0, 150, 60, kWhite), 0) << "a label on the hangar's background";
 }
