@@ -64,7 +64,9 @@ void LoadSoundEffects() {
   bool anyFileThere = false;
   for (int i = 0; i < kSoundEffects && !anyLoaded && !anyFileThere; ++i) anyFileThere = FileOpens(kSoundEffectFiles[i]);
   g_withoutSound = !anyLoaded && anyFileThere;
-  if (g_withoutSound) std::fprintf(stderr, "horundel: no sound can be played (no sound device); the game goes on without sound\n");
+  if (g_withoutSound) {
+    std::fprintf(stderr, "horundel: no sound can be played (no sound device); the game goes on without sound\n");
+  }
   for (int i = 0; i < kSoundEffects; ++i) {
     if (SoundEffectTable[i] == -1) ReportSoundNotLoaded(kSoundEffectFiles[i]);
   }

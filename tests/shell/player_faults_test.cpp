@@ -187,8 +187,9 @@ TEST_F(BuiltGame, DamagedSlotsCannotBeLoaded) {
   std::filesystem::resize_file(folder_ + "/save/save03.dat", 50 << 20);
   std::ofstream(folder_ + "/save/save04.dat", std::ios::binary) << whole;
   std::filesystem::create_directories(folder_ + "/frames");
+  // The window pieces, so that the window a load brings shows.
   std::filesystem::create_directories(folder_ + "/bmp");
-  std::filesystem::copy(std::string(ZELVO_GAMEDATA_DIR) + "/loose/bmp/system", folder_ + "/bmp/system");   // the windows
+  std::filesystem::copy(std::string(ZELVO_GAMEDATA_DIR) + "/loose/bmp/system", folder_ + "/bmp/system");
   // LOAD GAME from the title; then confirm on each slot from the first, stepping down between.
   std::string script = "220 key Down down\n222 key Down up\n230 key Return down\n232 key Return up\n";
   for (int slot = 0; slot < 5; ++slot) {
