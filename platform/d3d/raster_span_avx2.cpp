@@ -47,6 +47,7 @@ template <bool Add, bool OpaqueTexels, bool Scaled>
 ZELVO_D3D_AVX2 int BlendSteps(std::uint8_t* out, const std::uint8_t* from, int count, std::uint32_t alphaScale) {
   const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
   const __m256i lowBytes = _mm256_set1_epi32(0x00FF00FF);
+  const __m256i lowBytes3 = _mm256_set1_epi32(0x00FFFFFF), allOnes = _mm256_set1_epi32(-1);
   // Each pixel's alpha byte into both sixteen-bit lanes of its 32 bits.
   const __m256i spreadAlpha = _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3, -1, 3, -1,
                                                7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
@@ -55,6 +56,20 @@ ZELVO_D3D_AVX2 int BlendSteps(std::uint8_t* out, const std::uint8_t* from, int c
   int done = 0;
   for (; done + 8 <= count; done += 8, out += 32, from += 32) {
     const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
+    if constexpr (!OpaqueTexels && !Scaled && !Add) {
+      // Eight texels all opaque are the texels themselves; all clear, the target kept. Sprites are
+      // mostly such runs.
+      const int opaqueBytes = _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_or_si256(texels, lowBytes3), allOnes));
+      if (opaqueBytes == -1) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(texels, opaque));
+        continue;
+      }
+      if (_mm256_testz_si256(texels, opaque)) {
+        const __m256i kept = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(kept, opaque));
+        continue;
+      }
+    }
     const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out));
     Multiplier source = scale, target = constantTarget;
     if constexpr (!OpaqueTexels) {
@@ -119,6 +134,14 @@ ZELVO_D3D_AVX2 int StraightCopyAvx2(std::uint8_t* out, const std::uint8_t* from,
       continue;
     }
     const __m256i pass = _mm256_cmpgt_epi32(_mm256_srli_epi32(texels, 24), below);
+    // Steps that pass whole or fail whole (the opaque and clear parts of a sprite) leave the
+    // target unread.
+    const int passed = _mm256_movemask_epi8(pass);
+    if (passed == 0) continue;
+    if (passed == -1) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(texels, opaque));
+      continue;
+    }
     const __m256i kept = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
                         _mm256_blendv_epi8(kept, _mm256_or_si256(texels, opaque), pass));

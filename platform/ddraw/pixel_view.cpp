@@ -1,6 +1,8 @@
 // Pixel conversions shared by the DirectDraw surfaces and the GDI device contexts.
 #include "platform/ddraw/pixel_view.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 
 namespace pf::pixels {
@@ -115,14 +117,26 @@ void StretchPixels(const View& destination, int dx, int dy, int dw, int dh, cons
 }
 
 void FillRaw(const View& destination, int x, int y, int width, int height, std::uint32_t raw) {
+  if (width <= 0 || height <= 0) return;
   const int bytes = BytesPerPixel(destination.layout);
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * bytes;
+  // A pixel whose bytes are all the same (black, white, a palette index) fills as bytes.
+  const std::uint32_t used = bytes >= 4 ? 0xFFFFFFFFu : (1u << (8 * bytes)) - 1;
+  const bool oneByte = (raw & used) == ((raw & 0xFF) * 0x01010101u & used);
   for (int row = 0; row < height; ++row) {
     std::uint8_t* out = PixelAddress(destination, x, y + row);
-    if (bytes == 1) {
-      std::memset(out, static_cast<int>(raw & 0xFF), static_cast<std::size_t>(width));
+    if (oneByte) {
+      std::memset(out, static_cast<int>(raw & 0xFF), rowBytes);
       continue;
     }
-    for (int column = 0; column < width; ++column) WriteRaw(out + column * bytes, bytes, raw);
+    std::size_t done = 0;
+    if (bytes == 2 || bytes == 4) {
+      // Sixteen bytes hold a whole number of 2- and 4-byte pixels.
+      const __m128i pattern = bytes == 4 ? _mm_set1_epi32(static_cast<int>(raw))
+                                         : _mm_set1_epi16(static_cast<short>(raw & 0xFFFF));
+      for (; done + 16 <= rowBytes; done += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), pattern);
+    }
+    for (; done < rowBytes; done += static_cast<std::size_t>(bytes)) WriteRaw(out + done, bytes, raw);
   }
 }
 

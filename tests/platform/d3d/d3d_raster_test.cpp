@@ -604,6 +604,48 @@ TEST_F(RasterTest, WideTexelForPixelRowsMatchTheGeneralPath) {
   }
 }
 
+// Sprites whose alpha comes in runs (clear, opaque, in between, of random lengths) have whole
+// eight-pixel steps clear or opaque, which the wide loops pass over or copy: alpha blends and
+// alpha-tested copies of random such sprites at random places give the general path's bytes.
+TEST_F(RasterTest, SpritesWithAlphaRunsMatchTheGeneralPath) {
+  std::mt19937 random(11);
+  constexpr int kTargetW = 96, kTargetH = 10, kSpriteW = 71, kSpriteH = 7;
+  std::vector<std::uint32_t> backdrop(kTargetW * kTargetH);
+  for (auto& t : backdrop) t = static_cast<std::uint32_t>(random()) | 0xFF000000u;
+  for (int trial = 0; trial < 12; ++trial) {
+    std::vector<std::uint32_t> sprite;
+    while (sprite.size() < static_cast<std::size_t>(kSpriteW * kSpriteH)) {
+      const std::uint32_t kind = random() % 3, length = 1 + random() % 24;
+      for (std::uint32_t i = 0; i < length; ++i) {
+        const std::uint32_t alpha = kind == 0 ? 0 : kind == 1 ? 255 : random() & 0xFF;
+        sprite.push_back((static_cast<std::uint32_t>(random()) & 0x00FFFFFFu) | alpha << 24);
+      }
+    }
+    sprite.resize(kSpriteW * kSpriteH);
+    const bool alphaTested = trial % 2 == 1;
+    const float left = 0.5f + static_cast<float>(random() % 20), top = 0.5f + static_cast<float>(random() % 3);
+    const std::uint32_t alphaRef = 1 + random() % 255;
+    std::vector<std::uint32_t> results[2];
+    for (int fast = 0; fast < 2; ++fast) {
+      OpenDevice(kTargetW, kTargetH);
+      pf::testing::UseSpecialisedSpans(fast == 1);
+      ModulateStage0(Texture(kTargetW, kTargetH, backdrop, kX888));
+      Filter(pf::D3DTFG_POINT);
+      Draw(pf::D3DPT_TRIANGLESTRIP, Quad(-0.5f, -0.5f, kTargetW - 0.5f, kTargetH - 0.5f, 0xFFFFFFFF));
+      ModulateStage0(Texture(kSpriteW, kSpriteH, sprite, kA8888));
+      if (!alphaTested) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
+      device_->SetRenderState(pf::D3DRS_ALPHATESTENABLE, alphaTested);
+      device_->SetRenderState(pf::D3DRS_ALPHAFUNC, pf::D3DCMP_GREATEREQUAL);
+      device_->SetRenderState(pf::D3DRS_ALPHAREF, alphaRef);
+      Draw(pf::D3DPT_TRIANGLESTRIP, Quad(left - 1, top - 1, left - 1 + kSpriteW, top - 1 + kSpriteH, 0xFFFFFFFF));
+      for (int y = 0; y < kTargetH; ++y) {
+        for (int x = 0; x < kTargetW; ++x) results[fast].push_back(Pixel(x, y));
+      }
+    }
+    EXPECT_EQ(results[0], results[1]) << "trial " << trial << (alphaTested ? " alpha-tested copy" : " alpha blend");
+  }
+}
+
 // Triangle lists go two triangles at a time, a quad's halves sharing their rows: the pixels must be
 // those of the same triangles drawn one call each. Quads as the batches make them (texel for pixel,
 // scaled, with fractional texture coordinates), sheared pairs, halves meeting with a jump in the

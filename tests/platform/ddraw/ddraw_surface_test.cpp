@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/ddraw/ddraw_testing.h"
+#include "platform/ddraw/pixel_view.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
 #include "platform/testing.h"
@@ -422,4 +423,39 @@ TEST_F(DirectDrawTest, NewAndRestoredSurfacesHoldTheUndefinedContent) {
   EXPECT_EQ(pf::testing::SurfacePixel(back, 10, 10), 0x00FF00u);
   back->Release();
   front->Release();
+}
+
+// A colour fill writes its rectangle and nothing around it, in each pixel size, at offsets and
+// widths that leave partial sixteen-byte steps, with pixels of equal and of different bytes.
+TEST(PixelFillTest, ColourFillWritesExactlyTheRectangle) {
+  struct Case {
+    pf::pixels::Layout layout;
+    std::uint32_t raw;
+  };
+  const Case cases[] = {{pf::pixels::Palette8(), 0x5A}, {pf::pixels::Rgb565(), 0xF81F}, {pf::pixels::Rgb565(), 0x4242},
+                        {pf::pixels::Rgb888(), 0x123456}, {pf::pixels::Rgb888(), 0x777777},
+                        {pf::pixels::Xrgb8888(), 0x00ABCDEF}, {pf::pixels::Xrgb8888(), 0}};
+  constexpr int kWide = 40, kTall = 6;
+  constexpr std::uint8_t kUntouched = 0xC3;
+  for (const Case& c : cases) {
+    const int bytes = c.layout.bitsPerPixel / 8;
+    for (const int x : {0, 1, 3}) {
+      for (const int width : {1, 5, 8, 13, 33}) {
+        const int pitch = kWide * bytes + 3;
+        std::vector<std::uint8_t> memory(static_cast<std::size_t>(pitch) * kTall, kUntouched);
+        const pf::pixels::View view{memory.data(), kWide, kTall, pitch, c.layout, nullptr};
+        pf::pixels::FillRaw(view, x, 1, width, 4, c.raw);
+        for (int row = 0; row < kTall; ++row) {
+          for (int column = 0; column < pitch; ++column) {
+            const bool inside = row >= 1 && row < 5 && column >= x * bytes && column < (x + width) * bytes;
+            const std::uint8_t expected =
+                inside ? static_cast<std::uint8_t>(c.raw >> (8 * ((column - x * bytes) % bytes))) : kUntouched;
+            ASSERT_EQ(memory[static_cast<std::size_t>(row) * pitch + column], expected)
+                << "bits " << c.layout.bitsPerPixel << " raw " << c.raw << " x " << x << " width " << width << " at "
+                << column << "," << row;
+          }
+        }
+      }
+    }
+  }
 }
