@@ -1,9 +1,11 @@
 // Framed message throughput over the loopback address: a message sent on one library connection
 // and read whole from its peer connection, the library driving both ends from one thread through
 // its socket notices. The peer: plain blocking sockets moving the same bytes (the same 4-byte
-// length and payload), a sender and a receiver thread, one message at a time. Both are timed by the
-// process's CPU time, every thread counted: on the one core they are given that is all the time
-// either side takes, while the other programs of a loaded machine do not count.
+// length and payload), a sender and a receiver thread, one message at a time, the sender sleeping
+// until the receiver has the message. Before the timing each side's first message is compared with
+// what was sent. Both are timed by the process's CPU time, every thread counted: on the one core
+// they are given that is all the time either side takes, while the other programs of a loaded
+// machine do not count.
 #include <benchmark/benchmark.h>
 
 #include <arpa/inet.h>
@@ -41,6 +43,17 @@ void SetRate(benchmark::State& state, std::int64_t bytesPerIteration) {
                                               benchmark::Counter::kIsRate);
 }
 
+// The bytes of a message: a pattern, so that a byte out of place shows.
+std::vector<char> MessageBytes(int size) {
+  std::vector<char> bytes(static_cast<std::size_t>(size));
+  std::uint32_t x = 12345;
+  for (char& b : bytes) {
+    x = x * 1664525u + 1013904223u;
+    b = static_cast<char>(x >> 24);
+  }
+  return bytes;
+}
+
 void BM_FramedMessages(benchmark::State& state) {
   const int size = static_cast<int>(state.range(0));
   zelvo::LibraryLockGuard lock;
@@ -55,8 +68,16 @@ void BM_FramedMessages(benchmark::State& state) {
     state.SkipWithError("no connection");
     return;
   }
-  std::vector<char> message(static_cast<std::size_t>(size), 'm'), received(static_cast<std::size_t>(size));
+  const std::vector<char> message = MessageBytes(size);
+  std::vector<char> received(static_cast<std::size_t>(size));
+  zelvo::NetWorkSend(client, message.data(), size);
+  for (int pass = 0; pass < 1000000 && zelvo::GetNetWorkDataLength(server) < size; ++pass) {
+  }
+  if (zelvo::NetWorkRecv(server, received.data(), size) != 0 || received != message) {
+    state.SkipWithError("the message read is not the message sent");
+  }
   for (auto _ : state) {
+    if (state.error_occurred()) break;
     zelvo::NetWorkSend(client, message.data(), size);
     while (zelvo::GetNetWorkDataLength(server) < size) {
     }
@@ -104,22 +125,39 @@ void BM_PlainBlockingSockets(benchmark::State& state) {
     state.SkipWithError("no connection");
     return;
   }
+  const std::vector<char> message = MessageBytes(size);
+  std::vector<char> frame(static_cast<std::size_t>(size) + 4);
+  std::memcpy(frame.data(), &size, 4);
+  std::memcpy(frame.data() + 4, message.data(), message.size());
   std::atomic<std::int64_t> messagesRead{0};
+  std::atomic<bool> firstSame{false};
   std::thread reader([&] {
     std::vector<char> buffer(static_cast<std::size_t>(size) + 4);
     for (;;) {
-      if (::recv(receiver, buffer.data(), buffer.size(), MSG_WAITALL) != static_cast<ssize_t>(buffer.size())) return;
+      if (::recv(receiver, buffer.data(), buffer.size(), MSG_WAITALL) != static_cast<ssize_t>(buffer.size())) break;
+      if (messagesRead.load(std::memory_order_relaxed) == 0) firstSame.store(buffer == frame, std::memory_order_relaxed);
       messagesRead.fetch_add(1, std::memory_order_release);
+      messagesRead.notify_one();
     }
+    messagesRead.store(-1, std::memory_order_release);
+    messagesRead.notify_one();
   });
-  std::vector<char> frame(static_cast<std::size_t>(size) + 4, 'm');
-  std::memcpy(frame.data(), &size, 4);
+  // Waiting for the reader sleeps, as a blocking program does: a spinning wait would take the one
+  // core from the reader.
   std::int64_t sent = 0;
-  for (auto _ : state) {
+  auto sendOne = [&] {
     SendAll(sender, frame.data(), frame.size());
     ++sent;
-    while (messagesRead.load(std::memory_order_acquire) < sent) {
+    for (std::int64_t read = messagesRead.load(std::memory_order_acquire); read >= 0 && read < sent;
+         read = messagesRead.load(std::memory_order_acquire)) {
+      messagesRead.wait(read, std::memory_order_acquire);
     }
+  };
+  sendOne();
+  if (!firstSame.load(std::memory_order_relaxed)) state.SkipWithError("the message read is not the message sent");
+  for (auto _ : state) {
+    if (state.error_occurred()) break;
+    sendOne();
   }
   SetRate(state, size);
   ::shutdown(sender, SHUT_RDWR);

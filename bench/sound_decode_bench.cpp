@@ -2,8 +2,8 @@
 // same files, in samples per second; and the whole-file load of a 3-minute Ogg Vorbis file (file
 // layer, source, whole decode) against libvorbisfile alone reading the same file. The fixtures are
 // written by libsndfile. Both sides of an ADPCM row read the file from the same bytes in memory and
-// decode into a block allocated for that decode, and their samples are compared before the timing.
-// A table of ours / peer follows the runs.
+// decode into a block allocated (and not cleared) for that decode, and their samples are compared
+// before the timing. A table of ours / peer follows the runs.
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
 #include <vorbis/vorbisfile.h>
@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -129,15 +130,24 @@ std::int16_t* DecodeWithOurs(const Bytes& file, std::int64_t* samples) {
   return static_cast<std::int16_t*>(pcm);
 }
 
-// One decode by libsndfile, into a block allocated for it as ours is.
-std::vector<short> DecodeWithLibsndfile(const Bytes& bytes, bool* opened) {
+// One decode by libsndfile, into a block allocated for it as ours is, and as ours left unfilled
+// until the samples are written.
+struct PeerSamples {
+  std::unique_ptr<short[]> samples;
+  std::size_t count = 0;
+  std::size_t size() const { return count; }
+  const short* data() const { return samples.get(); }
+};
+
+PeerSamples DecodeWithLibsndfile(const Bytes& bytes, bool* opened) {
   MemoryFile file{const_cast<Bytes*>(&bytes), 0};
   SF_INFO info{};
   SNDFILE* in = sf_open_virtual(&g_io, SFM_READ, &info, &file);
   *opened = in != nullptr;
   if (in == nullptr) return {};
-  std::vector<short> pcm(static_cast<std::size_t>(info.frames) * info.channels);
-  pcm.resize(static_cast<std::size_t>(sf_readf_short(in, pcm.data(), info.frames) * info.channels));
+  PeerSamples pcm;
+  pcm.samples.reset(new short[static_cast<std::size_t>(info.frames) * info.channels]);
+  pcm.count = static_cast<std::size_t>(sf_readf_short(in, pcm.samples.get(), info.frames) * info.channels);
   sf_close(in);
   return pcm;
 }
@@ -147,7 +157,7 @@ bool CompareSamples(const Bytes& file) {
   std::int64_t count = 0;
   std::int16_t* ours = DecodeWithOurs(file, &count);
   bool opened = false;
-  const std::vector<short> peer = DecodeWithLibsndfile(file, &opened);
+  const PeerSamples peer = DecodeWithLibsndfile(file, &opened);
   const bool same = ours != nullptr && opened && static_cast<std::size_t>(count) == peer.size() &&
                     std::memcmp(ours, peer.data(), peer.size() * sizeof(short)) == 0;
   if (ours != nullptr) zelvo::TrackedFree(ours);
@@ -186,7 +196,7 @@ void DecodeLibsndfile(benchmark::State& state, const Bytes& bytes) {
   std::int64_t samples = 0;
   for (auto _ : state) {
     bool opened = false;
-    std::vector<short> pcm = DecodeWithLibsndfile(bytes, &opened);
+    const PeerSamples pcm = DecodeWithLibsndfile(bytes, &opened);
     if (!opened) {
       state.SkipWithError("libsndfile refused the file");
       return;

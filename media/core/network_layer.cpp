@@ -181,13 +181,18 @@ int PumpNetWorkWindow(int closeLost) {
       if (record->errorFlag != 0 || (record->connected == 0 && record->lostObserved != 0)) CloseNetWorkSlot(slot);
     }
   }
-  // A socket whose data stays waiting is noticed again after every receive, so the messages
-  // handled in one call are bounded.
+  // The notices pending when the pump begins are the ones dispatched: the sockets are polled by the
+  // first read of the queue only, and what their handling brings about is noticed by the next pump.
+  // The budget still bounds the messages handled in one call.
   int budget = 2 * g_network.liveCount + 64;
   pf::Message message{};
-  while (budget-- > 0 && pf::PeekMessage(&message, g_network.hiddenWindow, 0, 0, pf::PM_REMOVE)) {
+  bool pending = budget-- > 0 && pf::PeekMessage(&message, g_network.hiddenWindow, 0, 0, pf::PM_REMOVE);
+  const bool wasHeld = pf::HoldSocketNotices(true);
+  while (pending) {
     pf::DispatchMessage(&message);
+    pending = budget-- > 0 && pf::PeekMessage(&message, g_network.hiddenWindow, 0, 0, pf::PM_REMOVE);
   }
+  pf::HoldSocketNotices(wasHeld);
   return 0;
 }
 

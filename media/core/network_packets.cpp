@@ -9,6 +9,9 @@ namespace {
 
 // One receive makes at most this many socket reads, so a peer that never stops cannot hold the pump.
 constexpr int kMaxReadsPerReceive = 256;
+// After a packet this long the next is read with its prefix straight into the ring; shorter ones
+// come through the stage, many to a read.
+constexpr int kDirectReadPacket = 16 * 1024;
 
 int ReadPacketLength(const unsigned char* prefix) {
   const std::uint32_t value = static_cast<std::uint32_t>(prefix[0]) | static_cast<std::uint32_t>(prefix[1]) << 8 |
@@ -59,6 +62,65 @@ int PlaceReceivedBytes(NetWorkRecord* record, const char* bytes, int n) {
 
 namespace {
 
+// Bytes read past the end of a packet into the ring's free span: placed from the stage, or from a
+// block of their own when they do not fit it.
+int PlaceBytesReadPastPacket(NetWorkRecord* record, const char* bytes, int n) {
+  char* copy = n <= kNetWorkStageSize ? g_network.stage : static_cast<char*>(ZELVO_ALLOC(static_cast<std::size_t>(n)));
+  if (copy == nullptr) {
+    WriteLogFormat("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ %d byte)", n);
+    record->errorFlag = 1;
+    return -1;
+  }
+  CopyBytes(copy, bytes, static_cast<std::size_t>(n));
+  const int placed = PlaceReceivedBytes(record, copy, n);
+  if (copy != g_network.stage) TrackedFree(copy);
+  return placed;
+}
+
+// After a packet of some length the next is likely as long. Its prefix and what follows are read in
+// one call, the prefix into its place and the rest straight into the ring's free span, up to the
+// last packet's length and a stage beyond: a loopback transfer of a long body read in two calls
+// takes several times as long, and a body read through the stage is copied once more. What was read
+// past the packet is placed as a read ahead of short packets is. Nonzero when the receive should
+// stop.
+int ReceivePrefixWithBody(NetWorkRecord* record) {
+  char* at = nullptr;
+  const int span = RingWritableSpan(&record->receiveRing, &at);
+  const int ahead = record->receivePacketLength + kNetWorkStageSize;
+  const int room = span < ahead ? span : ahead;
+  const int prefixWanted = 4 - record->receivePrefixBytes;
+  char prefix[4];
+  const int got = pf::SocketRecvPair(record->socket, prefix, prefixWanted, at, room);
+  if (got <= 0) return -1;
+  if (got <= prefixWanted) return PlaceReceivedBytes(record, prefix, got) != 0 || got < prefixWanted;
+  CopyBytes(record->receivePrefix + record->receivePrefixBytes, prefix, static_cast<std::size_t>(prefixWanted));
+  record->receivePrefixBytes = 0;
+  const int length = ReadPacketLength(record->receivePrefix);
+  const int read = got - prefixWanted;
+  if (length < 0 || length > kMaxNetWorkPacket) {
+    WriteLogFormat("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ %d byte)", length);
+    record->errorFlag = 1;
+    return -1;
+  }
+  // The packet's bytes are already where the ring writes next: they are taken as written before the
+  // ring grows for the rest, so that growing moves them along.
+  const int inPacket = read < length ? read : length;
+  CommitRingWrite(&record->receiveRing, inPacket);
+  record->receivePacketLength = length;
+  record->receiveMissing = length - inPacket;
+  if (ReserveRing(&record->receiveRing, record->receiveMissing) != 0) {
+    WriteLogFormat("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ %d byte)", length);
+    record->errorFlag = 1;
+    return -1;
+  }
+  if (record->receiveMissing == 0) record->receiveCompleteBytes += length;
+  // Read past a shorter packet: the rest follows it in the ring's free span, which the ring has not
+  // grown over (a packet shorter than what was read needs no more room).
+  if (read > length && PlaceBytesReadPastPacket(record, at + length, read - length) != 0) return 1;
+  // Short of what was asked: the socket has no more for now.
+  return got < prefixWanted + room;
+}
+
 int PendingSendBytes(const NetWorkRecord* record) {
   return record->sendRing.dataLength + record->sendPrefixRemaining;
 }
@@ -102,12 +164,8 @@ void RecvSocket(NetWorkRecord* record) {
         break;
       }
       if (got < wanted) break;
-    } else if (record->receiveMissing == 0 && record->receivePacketLength > kNetWorkStageSize) {
-      // After a long packet the next prefix is read alone, so that a long body can follow it
-      // straight into the ring.
-      char prefix[4];
-      const int got = pf::SocketRecv(record->socket, prefix, 4 - record->receivePrefixBytes, 0);
-      if (got <= 0 || PlaceReceivedBytes(record, prefix, got) != 0) break;
+    } else if (record->receiveMissing == 0 && record->receivePacketLength >= kDirectReadPacket) {
+      if (ReceivePrefixWithBody(record) != 0) break;
     } else {
       // Prefixes and short packets are read ahead in one call and placed from there.
       const int got = pf::SocketRecv(record->socket, g_network.stage, kNetWorkStageSize, 0);

@@ -19,6 +19,12 @@ void WrapPositions(ByteRing* ring) {
   if (ring->writePosition >= ring->capacity) ring->writePosition = 0;
 }
 
+// An emptied ring starts again at the start of its buffer: the next packet then lies in one piece,
+// taken in by one socket read and copied out in one piece, at the buffer's own alignment.
+void RewindWhenEmpty(ByteRing* ring) {
+  if (ring->dataLength == 0) ring->readPosition = ring->writePosition = 0;
+}
+
 }  // namespace
 
 int ReserveRing(ByteRing* ring, int needed) {
@@ -77,6 +83,7 @@ int ReadRing(ByteRing* ring, void* out, int length, int peek) {
   if (peek == 0) {
     ring->readPosition = position;
     ring->dataLength -= length;
+    RewindWhenEmpty(ring);
   }
   return 0;
 }
@@ -104,6 +111,7 @@ int RingReadableSpan(ByteRing* ring, const char** at) {
 void DropRingBytes(ByteRing* ring, int length) {
   ring->readPosition += length;
   ring->dataLength -= length;
+  RewindWhenEmpty(ring);
 }
 
 void FreeRing(ByteRing* ring) {

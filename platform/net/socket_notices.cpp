@@ -30,6 +30,7 @@ struct Notice {
 };
 
 std::atomic<int> g_sendLimit{0};
+thread_local bool t_noticesHeld = false;
 int g_resetNextAfter = -1;   // guarded by the table's mutex
 
 // This side resets the connection: the peer gets a reset, and the socket value stays, now over a
@@ -114,7 +115,7 @@ short WantedEvents(SocketRecord* record, Socket socket, std::vector<Notice>* not
 
 void PostSocketNotices(std::uint32_t threadId) {
   SocketTable& table = Sockets();
-  if (table.selectedCount.load(std::memory_order_acquire) == 0) return;
+  if (t_noticesHeld || table.selectedCount.load(std::memory_order_acquire) == 0) return;
   thread_local std::vector<pollfd> polls;
   thread_local std::vector<Socket> owners;
   thread_local std::vector<Notice> notices;
@@ -173,6 +174,12 @@ void CountMovedBytes(SocketRecord* record, int bytes) {
 int SendLimit() { return g_sendLimit.load(std::memory_order_relaxed); }
 
 }  // namespace net
+
+bool HoldSocketNotices(bool hold) {
+  const bool wasHeld = net::t_noticesHeld;
+  net::t_noticesHeld = hold;
+  return wasHeld;
+}
 
 int WSAAsyncSelect(Socket socket, WindowHandle window, std::uint32_t message, std::int32_t events) {
   std::lock_guard<std::mutex> lock(net::Sockets().mutex);

@@ -343,6 +343,27 @@ int PairVector(iovec* pieces, const char* first, int firstLength, const char* se
 
 }  // namespace
 
+int SocketRecvPair(Socket socket, char* first, int firstLength, char* second, int secondLength) {
+  Locked locked(socket);
+  SocketRecord* record = locked.record;
+  if (record == nullptr || !ReadyToTransfer(record, first, firstLength) ||
+      (secondLength > 0 && !ReadyToTransfer(record, second, secondLength))) {
+    return kSocketError;
+  }
+  record->armed |= record->events & FD_READ;
+  const long long both = static_cast<long long>(firstLength) + (secondLength > 0 ? secondLength : 0);
+  int asked = both > INT_MAX ? INT_MAX : static_cast<int>(both);
+  if (record->resetAfter >= 0 && asked > record->resetAfter) asked = static_cast<int>(record->resetAfter);
+  iovec pieces[2];
+  msghdr message{};
+  message.msg_iov = pieces;
+  message.msg_iovlen = static_cast<std::size_t>(PairVector(pieces, first, firstLength, second, asked));
+  const ssize_t got = ::recvmsg(record->descriptor, &message, 0);
+  if (got < 0) return FailWithErrno();
+  net::CountMovedBytes(record, static_cast<int>(got));
+  return static_cast<int>(got);
+}
+
 int SocketSendPair(Socket socket, const char* first, int firstLength, const char* second, int secondLength) {
   Locked locked(socket);
   SocketRecord* record = locked.record;

@@ -76,6 +76,13 @@ int SocketRecv(Socket socket, char* buffer, int length, int flags);
 // SocketSend of two pieces, the first before the second, in one call: a packet's prefix and its
 // body go out together.
 int SocketSendPair(Socket socket, const char* first, int firstLength, const char* second, int secondLength);
+// SocketRecv into two pieces in one call, the first filled before the second (which may be empty):
+// a packet's prefix and as much of what follows as there is room for.
+int SocketRecvPair(Socket socket, char* first, int firstLength, char* second, int secondLength);
+// While held, reading the calling thread's message queue does not poll its sockets for notices: a
+// pump that has taken the notices pending when it began dispatches those, and what happens
+// meanwhile is noticed when it is let go. Returns whether it was held before.
+bool HoldSocketNotices(bool hold);
 int CloseSocket(Socket socket);
 int GetSocketName(Socket socket, SocketAddress* out, int* length);
 // The one option taken: TCP_NODELAY at level kProtocolTcp, a 4-byte boolean.

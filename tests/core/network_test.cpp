@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <climits>
+#include <random>
 
 #include "network_fixture.h"
 
@@ -215,6 +216,62 @@ TEST_F(Network, PeerThatNeverStopsSendingIsHeldToABoundedBacklog) {
   ASSERT_EQ(zelvo::NetWorkRecv(server, sink.data(), waiting), 0);
   EXPECT_TRUE(PumpUntil([&] { return zelvo::GetNetWorkDataLength(server) >= kFrame; }));
   EXPECT_EQ(std::memcmp(sink.data(), frame.data() + 4, kFrame), 0);
+}
+
+// Packets of every length class, the wire fed in pieces of random size while the program reads each
+// packet as soon as it is whole: the reads straight into the ring (after a packet of 16 KiB or more,
+// reading past it into following packets, past a shorter one by more than a stage, and growing the
+// ring for a packet found there) must give what a plain byte-by-byte framing of the wire gives.
+TEST_F(Network, RandomPacketsFedInRandomPiecesArriveAsSent) {
+  const int port = Listen();
+  RawPeer peer = RawPeer::Connect(port);
+  const int server = NextAccepted();
+  ASSERT_NE(server, -1);
+  fcntl(peer.fd(), F_SETFL, fcntl(peer.fd(), F_GETFL) | O_NONBLOCK);
+  std::mt19937 random(43);
+  std::vector<int> lengths = {500000, 10, 2000000, 20000, 20000, 3};
+  const int classes[][2] = {{0, 0}, {1, 100}, {1000, 20000}, {16384, 70000}, {200000, 600000}};
+  for (int i = 0; i < 60; ++i) {
+    const auto& range = classes[random() % 5];
+    lengths.push_back(range[0] + static_cast<int>(random() % static_cast<unsigned>(range[1] - range[0] + 1)));
+  }
+  std::string wire;
+  std::vector<std::string> bodies;
+  for (int length : lengths) {
+    const std::vector<char> body = PatternBytes(static_cast<std::size_t>(length), static_cast<unsigned>(bodies.size() + 9));
+    for (int i = 0; i < 4; ++i) wire += static_cast<char>(static_cast<std::uint32_t>(length) >> (8 * i));
+    wire.append(body.begin(), body.end());
+    bodies.emplace_back(body.begin(), body.end());
+  }
+  // The first packet alone and read out, so that the next two arrive at an empty ring.
+  std::size_t sent = 0, piece = 4 + 500000;
+  std::size_t next = 0;
+  std::vector<char> got;
+  auto feed = [&] {
+    const std::size_t until = std::min(wire.size(), sent + piece);
+    while (sent < until) {
+      const ssize_t n = ::send(peer.fd(), wire.data() + sent, until - sent, MSG_NOSIGNAL);
+      if (n <= 0) return;
+      sent += static_cast<std::size_t>(n);
+    }
+    piece = sent == 4 + 500000 ? 4 + 10 + 4 + 2000000 : 1 + random() % 700000;
+  };
+  ASSERT_TRUE(PumpUntil([&] {
+    if (sent < wire.size() && (next > 0 || sent < 4 + 500000)) feed();
+    while (next < bodies.size() && zelvo::GetNetWorkDataLength(server) >= static_cast<int>(bodies[next].size())) {
+      got.assign(bodies[next].size(), '\0');
+      if (zelvo::NetWorkRecv(server, got.data(), static_cast<int>(got.size())) != 0 ||
+          std::string(got.begin(), got.end()) != bodies[next]) {
+        ADD_FAILURE() << "packet " << next << " of " << bodies[next].size() << " bytes differs";
+        return true;
+      }
+      ++next;
+    }
+    return next == bodies.size();
+  }));
+  EXPECT_EQ(next, bodies.size());
+  EXPECT_EQ(zelvo::GetNetWorkDataLength(server), 0);
+  EXPECT_EQ(Record(server)->errorFlag, 0);
 }
 
 TEST_F(Network, ResetMidPacketLeavesNothingHalfReadAndTheConnectionLost) {
