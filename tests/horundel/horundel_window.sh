@@ -45,7 +45,7 @@ press Return
 xdotool windowfocus "$window" keydown Escape
 sleep 0.3
 xdotool keyup Escape
-for _ in $(seq 1 200); do
+for _ in $(seq 1 600); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.05
 done

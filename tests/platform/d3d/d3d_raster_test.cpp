@@ -555,8 +555,6 @@ TEST_F(RasterTest, SpecialisedSpansMatchTheGeneralPath) {
   }
 }
 
-}  // namespace
-
 // Wide rows placed texel for pixel take the eight- and four-pixel loops: copies, alpha-tested
 // copies and blends (with the texel alpha scaled by the diffuse alpha or not) over a patterned
 // background give the general path's bytes, tails included.
@@ -805,3 +803,5 @@ TEST_F(RasterTest, TexelForPixelRectanglesMatchTheirTriangles) {
     }
   }
 }
+
+}  // namespace

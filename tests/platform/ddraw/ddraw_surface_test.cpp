@@ -381,8 +381,6 @@ TEST_F(DirectDrawTest, PaletteColoursAnEightBitPrimary) {
   primary->Release();
 }
 
-}  // namespace
-
 // New memory holds the undefined-content bytes whatever the surface's size (large ones are mapped
 // apart from the heap), a lost and restored one gets them back, and a flip carries them along.
 TEST_F(DirectDrawTest, NewAndRestoredSurfacesHoldTheUndefinedContent) {
@@ -459,3 +457,5 @@ TEST(PixelFillTest, ColourFillWritesExactlyTheRectangle) {
     }
   }
 }
+
+}  // namespace

@@ -206,8 +206,6 @@ TEST_F(GdiTest, ShiftStateFollowsTheHostKeys) {
   EXPECT_EQ(pf::GetKeyState(pf::VK_CONTROL), 0);
 }
 
-}  // namespace
-
 // An unscaled copy between like 32-bit DIB sections, clipped on every side, from top-down and
 // bottom-up sources: each pixel lands where the source rectangle puts it, nothing else changes.
 TEST_F(GdiTest, BitBltBetweenLikeSectionsClipsOnEverySide) {
@@ -257,3 +255,5 @@ TEST_F(GdiTest, BitBltBetweenLikeSectionsClipsOnEverySide) {
   }
   pf::ReleaseDC(window_, window);
 }
+
+}  // namespace
