@@ -3,8 +3,10 @@
 // each run's rate, and the ours / peer ratio table printed after the runs.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "media/pixels/memimg.h"
+#include "media/software/blend_state.h"
 
 #ifdef ZELVO_BENCH_PEERS
 #include <SDL.h>
@@ -94,6 +97,90 @@ int RunBenchmarks(int argc, char** argv, PrintRatios printRatios) {
   printRatios(reporter.rates);
   benchmark::Shutdown();
   return 0;
+}
+
+// Draws once on the scalar reference path and once on the path being timed, both from the same
+// destination; false, with the run skipped, when the two differ anywhere. The destination is left
+// as the timed path drew it.
+template <class Draw>
+bool MatchesScalarReference(benchmark::State& state, Picture& dst, Draw draw) {
+  const std::size_t bytes = static_cast<std::size_t>(dst.m.pitch) * dst.m.height;
+  const std::vector<std::uint8_t> before(dst.m.pixels, dst.m.pixels + bytes);
+  zelvo::ForceSoftReferencePath(1);
+  draw();
+  const std::vector<std::uint8_t> reference(dst.m.pixels, dst.m.pixels + bytes);
+  std::memcpy(dst.m.pixels, before.data(), bytes);
+  zelvo::ForceSoftReferencePath(0);
+  draw();
+  if (std::memcmp(reference.data(), dst.m.pixels, bytes) == 0) return true;
+  state.SkipWithError("the timed path draws other pixels than the scalar reference");
+  return false;
+}
+
+// How far two 32-bit pictures of the same size are apart in their colour channels (the fourth
+// byte, which not every peer keeps, left out): the largest difference of one channel, and the share
+// of channel values further apart than `bound`.
+struct ChannelDifference {
+  int largest = 0;
+  double offShare = 0.0;
+};
+
+inline ChannelDifference CompareChannels(const std::uint8_t* a, int aPitch, const std::uint8_t* b, int bPitch,
+                                         int width, int height, int bound) {
+  ChannelDifference d;
+  std::size_t off = 0;
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* p = a + static_cast<std::ptrdiff_t>(y) * aPitch;
+    const std::uint8_t* q = b + static_cast<std::ptrdiff_t>(y) * bPitch;
+    for (int x = 0; x < width * 4; ++x) {
+      if (x % 4 == 3) continue;
+      const int difference = std::abs(p[x] - q[x]);
+      d.largest = std::max(d.largest, difference);
+      off += difference > bound ? 1 : 0;
+    }
+  }
+  d.offShare = static_cast<double>(off) / (3.0 * width * height);
+  return d;
+}
+
+// The same for a peer that may sample a neighbouring texel (its texture coordinates step coarser
+// than ours): a pixel of `b` agrees when one of the nine pixels of `a` around it is within `bound`
+// in all three channels. `largest` is the largest such nearest difference; the share counts pixels.
+// Compare draws onto a destination of one colour, so that a neighbour's blend means the same.
+inline ChannelDifference CompareChannelsNearby(const std::uint8_t* a, int aPitch, const std::uint8_t* b, int bPitch,
+                                               int width, int height, int bound) {
+  ChannelDifference d;
+  std::size_t off = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t* q = b + static_cast<std::ptrdiff_t>(y) * bPitch + x * 4;
+      int nearest = 255;
+      for (int ny = std::max(0, y - 1); ny <= std::min(height - 1, y + 1); ++ny) {
+        for (int nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx) {
+          const std::uint8_t* p = a + static_cast<std::ptrdiff_t>(ny) * aPitch + nx * 4;
+          const int difference = std::max({std::abs(p[0] - q[0]), std::abs(p[1] - q[1]), std::abs(p[2] - q[2])});
+          nearest = std::min(nearest, difference);
+        }
+      }
+      d.largest = std::max(d.largest, nearest);
+      off += nearest > bound ? 1 : 0;
+    }
+  }
+  d.offShare = static_cast<double>(off) / (static_cast<double>(width) * height);
+  return d;
+}
+
+// False, with the run skipped, when more than `offShare` of the channel values differ by more than
+// `bound`. The "max diff" and "off %" counters show how far apart the two were.
+inline bool ChannelsAgree(benchmark::State& state, const ChannelDifference& d, int bound, double offShare) {
+  state.counters["max diff"] = d.largest;
+  state.counters["off %"] = 100.0 * d.offShare;
+  if (d.offShare <= offShare) return true;
+  char why[128];
+  std::snprintf(why, sizeof why, "ours and the peer differ: %.3f%% of the channels by more than %d (%.3f%% allowed)",
+                100.0 * d.offShare, bound, 100.0 * offShare);
+  state.SkipWithError(why);
+  return false;
 }
 
 #ifdef ZELVO_BENCH_PEERS
