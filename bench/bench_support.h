@@ -177,7 +177,7 @@ inline bool ChannelsAgree(benchmark::State& state, const ChannelDifference& d, i
   state.counters["off %"] = 100.0 * d.offShare;
   if (d.offShare <= offShare) return true;
   char why[128];
-  std::snprintf(why, sizeof why, "ours and the peer differ: %.3f%% of the channels by more than %d (%.3f%% allowed)",
+  std::snprintf(why, sizeof why, "ours and the peer differ: %.3f%% of the values by more than %d (%.3f%% allowed)",
                 100.0 * d.offShare, bound, 100.0 * offShare);
   state.SkipWithError(why);
   return false;
