@@ -1,14 +1,18 @@
 // A 640x480 MJPEG movie played into a graph, frame after frame as fast as it decodes: ours through
 // the movie graph's forced frame advance (decode, convert to the sample's RGB, copy into the frame
 // image and transfer into the graph) against FFmpeg decoding the same file to raw frames, both to
-// RGB (the layout the graph needs) and to its own YUV. Run on a 16-bit and a 32-bit screen. On a
-// shared machine run it with --benchmark_repetitions=12 --benchmark_enable_random_interleaving=true.
+// RGB (the layout the graph needs) and to its own YUV. Run on a 16-bit and a 32-bit screen. Before
+// a row is timed, ours' first frame and FFmpeg's first frame in RGB are compared channel by channel
+// (ours on the row's screen; the FFmpeg rows against the 32-bit one). On a shared machine run it
+// with --benchmark_repetitions=12 --benchmark_enable_random_interleaving=true.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <vector>
 
 #include <zelvo/zelvo.h>
 
@@ -35,32 +39,6 @@ constexpr char kMovieName[] = "bench.avi";
 void SetFrameRate(benchmark::State& state) {
   state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
-
-// Ours: the movie graph loaded on a screen of the given depth; each iteration takes one frame.
-void BM_Zelvo_MovieToGraph(benchmark::State& state) {
-  zelvo::LibraryLockGuard lock;
-  if (zelvo::ChangeScreenMode(kWidth, kHeight, static_cast<int>(state.range(0)), 0, 60) != 0) {
-    state.SkipWithError("screen mode");
-    return;
-  }
-  const int graph = LoadGraphFile(kMovieName, 0);
-  zelvo::MovieRecord* movie = graph >= 0 ? zelvo::GetMovieRecord(zelvo::GetGraphRecord(graph)->movie) : nullptr;
-  if (movie == nullptr) {
-    state.SkipWithError("movie graph");
-    return;
-  }
-  for (auto _ : state) {
-    zelvo::AdvanceMovieFrame(graph, 1);
-    if (!movie->playing) {   // the end: from the top again
-      pf::SeekStream(movie->stream, 0);
-      movie->playing = 1;
-      zelvo::AdvanceMovieFrame(graph, 1);
-    }
-  }
-  SetFrameRate(state);
-  ReleaseGraph(graph, 0);
-}
-BENCHMARK(BM_Zelvo_MovieToGraph)->Arg(16)->Arg(32)->ArgName("depth")->UseRealTime();
 
 // The peer: FFmpeg's demuxer and decoder, with or without the conversion to 32-bit RGB.
 class PeerDecoder {
@@ -104,6 +82,9 @@ class PeerDecoder {
     }
   }
 
+  const std::uint8_t* Rgb() const { return rgb_; }
+  int Pitch() const { return pitch_; }
+
   void ConvertToRgb() {
     scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
                                    kWidth, kHeight, AV_PIX_FMT_BGR0, SWS_BILINEAR, nullptr, nullptr, nullptr);
@@ -123,7 +104,92 @@ class PeerDecoder {
   int index_ = -1;
 };
 
+// The first frame from each side, compared before either is timed: ours as the graph's movie frame
+// takes it on a screen of the given depth, FFmpeg's converted to 32-bit RGB. Ours decodes through
+// the same decoder and the same conversion, so a 32-bit frame must be the same bytes; a 16-bit
+// sample keeps 5 or 6 bits a channel, up to 7 steps apart.
+constexpr int kChannelBound16 = 7;
+
+struct FirstFrames {
+  bool taken = false;
+  int bound = 0;
+  zelvo_bench::ChannelDifference difference;
+};
+
+FirstFrames CompareFirstFrames(int depth) {
+  FirstFrames result;
+  std::vector<std::uint8_t> ours(static_cast<std::size_t>(kWidth) * kHeight * 4);
+  {
+    zelvo::LibraryLockGuard lock;
+    if (zelvo::ChangeScreenMode(kWidth, kHeight, depth, 0, 60) != 0) return result;
+    const int graph = LoadGraphFile(kMovieName, 0);
+    zelvo::MovieRecord* movie = graph >= 0 ? zelvo::GetMovieRecord(zelvo::GetGraphRecord(graph)->movie) : nullptr;
+    if (movie == nullptr) return result;
+    zelvo::AdvanceMovieFrame(graph, 1);
+    result.bound = movie->frame.format.BytesPerPixel == 2 ? kChannelBound16 : 0;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        int r = 0, g = 0, b = 0;
+        zelvo::GetGraphImagePixel(&movie->frame, x, y, &r, &g, &b, nullptr);
+        std::uint8_t* at = &ours[(static_cast<std::size_t>(y) * kWidth + x) * 4];
+        at[0] = static_cast<std::uint8_t>(b), at[1] = static_cast<std::uint8_t>(g), at[2] = static_cast<std::uint8_t>(r);
+      }
+    }
+    ReleaseGraph(graph, 0);
+  }
+  PeerDecoder peer;
+  if (!peer.Open(kMovieName)) return result;
+  peer.Decode();
+  peer.ConvertToRgb();
+  result.taken = true;
+  result.difference =
+      zelvo_bench::CompareChannels(ours.data(), kWidth * 4, peer.Rgb(), peer.Pitch(), kWidth, kHeight, result.bound);
+  return result;
+}
+
+// False, with the run skipped, when a channel of the first frames at this depth is further apart
+// than the bound; each depth is compared once.
+bool FirstFramesAgree(benchmark::State& state, int depth) {
+  static std::map<int, FirstFrames> compared;
+  auto it = compared.find(depth);
+  if (it == compared.end()) it = compared.emplace(depth, CompareFirstFrames(depth)).first;
+  if (!it->second.taken) {
+    state.SkipWithError("no first frame to compare: the movie did not open on one side");
+    return false;
+  }
+  return zelvo_bench::ChannelsAgree(state, it->second.difference, it->second.bound, 0.0);
+}
+
+// Ours: the movie graph loaded on a screen of the given depth; each iteration takes one frame.
+void BM_Zelvo_MovieToGraph(benchmark::State& state) {
+  if (!FirstFramesAgree(state, static_cast<int>(state.range(0)))) return;
+  zelvo::LibraryLockGuard lock;
+  if (zelvo::ChangeScreenMode(kWidth, kHeight, static_cast<int>(state.range(0)), 0, 60) != 0) {
+    state.SkipWithError("screen mode");
+    return;
+  }
+  const int graph = LoadGraphFile(kMovieName, 0);
+  zelvo::MovieRecord* movie = graph >= 0 ? zelvo::GetMovieRecord(zelvo::GetGraphRecord(graph)->movie) : nullptr;
+  if (movie == nullptr) {
+    state.SkipWithError("movie graph");
+    return;
+  }
+  for (auto _ : state) {
+    zelvo::AdvanceMovieFrame(graph, 1);
+    if (!movie->playing) {   // the end: from the top again
+      pf::SeekStream(movie->stream, 0);
+      movie->playing = 1;
+      zelvo::AdvanceMovieFrame(graph, 1);
+    }
+  }
+  SetFrameRate(state);
+  ReleaseGraph(graph, 0);
+}
+BENCHMARK(BM_Zelvo_MovieToGraph)->Arg(16)->Arg(32)->ArgName("depth")->UseRealTime();
+
+// The peer rows are checked against ours on a 32-bit screen.
 void BM_FFmpeg_DecodeToRgb(benchmark::State& state) {
+  if (!FirstFramesAgree(state, 32)) return;
   PeerDecoder peer;
   if (!peer.Open(kMovieName)) {
     state.SkipWithError("open");
@@ -138,6 +204,7 @@ void BM_FFmpeg_DecodeToRgb(benchmark::State& state) {
 BENCHMARK(BM_FFmpeg_DecodeToRgb)->UseRealTime();
 
 void BM_FFmpeg_DecodeOnly(benchmark::State& state) {
+  if (!FirstFramesAgree(state, 32)) return;
   PeerDecoder peer;
   if (!peer.Open(kMovieName)) {
     state.SkipWithError("open");
