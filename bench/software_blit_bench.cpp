@@ -48,28 +48,6 @@ void SetState(int mode, int param) {
   g_softBlend.blendParam = param;
 }
 
-// Draws once on the scalar reference path and once on the path being timed, both from the same
-// destination; false when the two differ anywhere. The destination is left as the timed path drew it.
-template <class Draw>
-bool SameAsReference(Picture& dst, Draw draw) {
-  const std::size_t bytes = static_cast<std::size_t>(dst.m.pitch) * dst.m.height;
-  const std::vector<uint8_t> before(dst.m.pixels, dst.m.pixels + bytes);
-  ForceSoftReferencePath(1);
-  draw();
-  const std::vector<uint8_t> reference(dst.m.pixels, dst.m.pixels + bytes);
-  std::memcpy(dst.m.pixels, before.data(), bytes);
-  ForceSoftReferencePath(0);
-  draw();
-  return std::memcmp(reference.data(), dst.m.pixels, bytes) == 0;
-}
-
-template <class Draw>
-bool CheckedAgainstReference(benchmark::State& state, Picture& dst, Draw draw) {
-  if (SameAsReference(dst, draw)) return true;
-  state.SkipWithError("the timed path draws other pixels than the scalar reference");
-  return false;
-}
-
 // Every third pixel of a sprite takes the key (0), so the keyed rows skip some pixels.
 void PunchKey(Picture& p) {
   const int bytes = p.m.format->BytesPerPixel;
@@ -90,7 +68,7 @@ void BM_Blit_Frame(benchmark::State& state) {
   SetState(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
   Picture src(kW, kH, type, 0, 1), dst(kW, kH, type, 0, 2);
   auto draw = [&] { BlitMemImg(&dst.m, &src.m, 0, 0, 0, nullptr); };
-  if (!CheckedAgainstReference(state, dst, draw)) return;
+  if (!zelvo_bench::MatchesScalarReference(state, dst, draw)) return;
   for (auto _ : state) {
     draw();
     benchmark::ClobberMemory();
@@ -104,7 +82,7 @@ void BM_Blit_AlphaFrame(benchmark::State& state) {
   SetState(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
   Picture src(kW, kH, type, 1, 1), dst(kW, kH, type, 0, 2);
   auto draw = [&] { BlitMemImg(&dst.m, &src.m, 0, 0, 1, nullptr); };
-  if (!CheckedAgainstReference(state, dst, draw)) return;
+  if (!zelvo_bench::MatchesScalarReference(state, dst, draw)) return;
   for (auto _ : state) {
     draw();
     benchmark::ClobberMemory();
@@ -121,7 +99,7 @@ void BM_Blit_Sprites(benchmark::State& state) {
   auto draw = [&] {
     for (int i = 0; i < 300; ++i) BlitMemImg(&dst.m, &src.m, SpriteX(i, 32), SpriteY(i, 32), 2, nullptr);
   };
-  if (!CheckedAgainstReference(state, dst, draw)) return;
+  if (!zelvo_bench::MatchesScalarReference(state, dst, draw)) return;
   for (auto _ : state) {
     draw();
     benchmark::ClobberMemory();
@@ -137,7 +115,7 @@ void BM_Blit_AlphaSprites(benchmark::State& state) {
   auto draw = [&] {
     for (int i = 0; i < 300; ++i) BlitMemImg(&dst.m, &src.m, SpriteX(i, 32), SpriteY(i, 32), 1, nullptr);
   };
-  if (!CheckedAgainstReference(state, dst, draw)) return;
+  if (!zelvo_bench::MatchesScalarReference(state, dst, draw)) return;
   for (auto _ : state) {
     draw();
     benchmark::ClobberMemory();
@@ -152,7 +130,7 @@ void BM_Stretch_Frame(benchmark::State& state) {
   Picture src(kW / 2, kH / 2, type, 0, 5), dst(kW, kH, type, 0, 6);
   const IntRect r{0, 0, kW, kH};
   auto draw = [&] { StretchBlitMemImg(&dst.m, &src.m, &r, 0, nullptr); };
-  if (!CheckedAgainstReference(state, dst, draw)) return;
+  if (!zelvo_bench::MatchesScalarReference(state, dst, draw)) return;
   for (auto _ : state) {
     draw();
     benchmark::ClobberMemory();
@@ -172,7 +150,7 @@ void BM_Stretch_Sprites(benchmark::State& state) {
       StretchBlitMemImg(&dst.m, &src.m, &r, 2, nullptr);
     }
   };
-  if (!CheckedAgainstReference(state, dst, draw)) return;
+  if (!zelvo_bench::MatchesScalarReference(state, dst, draw)) return;
   for (auto _ : state) {
     draw();
     benchmark::ClobberMemory();
@@ -185,7 +163,7 @@ void BM_BoxFill_Frame(benchmark::State& state) {
   SetState(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
   Picture dst(kW, kH, type, 0, 9);
   auto draw = [&] { FillMemImgBox(&dst.m, 0, 0, kW, kH, 0x00406080); };
-  if (!CheckedAgainstReference(state, dst, draw)) return;
+  if (!zelvo_bench::MatchesScalarReference(state, dst, draw)) return;
   for (auto _ : state) {
     draw();
     benchmark::ClobberMemory();
@@ -202,7 +180,7 @@ void BM_Lines(benchmark::State& state) {
   auto draw = [&] {
     for (int i = 0; i < 200; ++i) DrawMemImgLine(&dst.m, (i * 13) % kW, (i * 71) % kH, (i * 97) % kW, (i * 31) % kH, 0x00C08040);
   };
-  if (!CheckedAgainstReference(state, dst, draw)) return;
+  if (!zelvo_bench::MatchesScalarReference(state, dst, draw)) return;
   for (auto _ : state) {
     draw();
     benchmark::ClobberMemory();
@@ -233,20 +211,6 @@ BENCHMARK(BM_BoxFill_Frame)->Apply(ModeArgs);
 BENCHMARK(BM_Lines)->Apply(ModeArgs);
 
 #ifdef ZELVO_BENCH_PEERS
-
-// The largest difference of one colour channel between two 32-bit pictures (the fourth byte, which
-// no x8r8g8b8 or RGB888 peer keeps, left out).
-int MaxChannelDifference(const Picture& a, const Picture& b) {
-  int most = 0;
-  for (int y = 0; y < a.m.height; ++y) {
-    const uint8_t* p = a.m.pixels + y * a.m.pitch;
-    const uint8_t* q = b.m.pixels + y * b.m.pitch;
-    for (int x = 0; x < a.m.width * 4; ++x) {
-      if (x % 4 != 3) most = std::max(most, std::abs(p[x] - q[x]));
-    }
-  }
-  return most;
-}
 
 // What the peer row must agree with: our draw of the same work on the same input, and how far a
 // channel may be off.
@@ -295,7 +259,8 @@ bool PeerAgrees(benchmark::State& state, const OursForPeer& ours, Picture& peerD
   const std::size_t bytes = static_cast<std::size_t>(peerDst.m.pitch) * peerDst.m.height;
   const std::vector<uint8_t> before(peerDst.m.pixels, peerDst.m.pixels + bytes);
   peerDraw();
-  const int difference = MaxChannelDifference(oursDst, peerDst);
+  const int difference = zelvo_bench::CompareChannels(oursDst.m.pixels, oursDst.m.pitch, peerDst.m.pixels, peerDst.m.pitch,
+                                                     kW, kH, ours.bound).largest;
   std::memcpy(peerDst.m.pixels, before.data(), bytes);
   state.counters["max diff"] = difference;
   if (difference <= ours.bound) return true;
