@@ -118,6 +118,9 @@ bool FindFontFile(const std::string& faceUtf8, std::uint32_t charset, std::strin
     }
     FcPatternDestroy(match);
   }
+  // Found faces are kept above, so fontconfig is rarely needed again: its state is given back at
+  // once (a block it loses while parsing its configuration is freed only so).
+  FcFini();
   return ok;
 }
 
