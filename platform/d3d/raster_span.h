@@ -56,9 +56,10 @@ int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from, int count, bo
 int StraightCopyAvx2(std::uint8_t* out, const std::uint8_t* from, int count, std::uint32_t alphaFloor,
                      bool opaqueTexels);
 
-// Spans of one colour: nothing drawn (the alpha test fails the colour), the colour written, or the
-// target scaled and the source part added.
-enum class SolidBlend : std::uint8_t { kNothing, kFill, kScale };
+// Spans of one colour: nothing drawn (the alpha test fails the colour), the colour written, the
+// target scaled and the source part added, or the source times the target's colour (or its
+// complement) added to the target scaled.
+enum class SolidBlend : std::uint8_t { kNothing, kFill, kScale, kByTarget, kByInverseTarget };
 // Null for targets without such spans.
 SpanFunction FindSolidSpan(SolidBlend blend, PixelKind target);
 

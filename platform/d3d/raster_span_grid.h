@@ -241,6 +241,49 @@ void RunSpan(const SpanRun& run) {
             }
             BlendQuadX888<B == SpanBlend::kAdd>(out, texels);
           }
+        } else {
+          // Rotated or sheared rows: four samples at a time wherever each one's two columns and two
+          // rows lie inside the texture; the rest one by one.
+          const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+          const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
+          const std::int64_t lastLeft = texture.width - 2, lastTop = texture.height - 2;
+          const auto sourceAt = [&](std::uint64_t atU, std::uint64_t atV) {
+            rows = RowsAt<F>(texture, atV);
+            return source(atU);
+          };
+          for (; end - out >= 16; out += 16, u += 4 * du, v += 4 * dv) {
+            Taps across[4], down[4];
+            bool inside = true;
+            for (int k = 0; k < 4; ++k) {
+              across[k] = LinearTaps(u + static_cast<std::uint64_t>(k) * du);
+              down[k] = LinearTaps(v + static_cast<std::uint64_t>(k) * dv);
+              inside = inside && across[k].index >= 0 && across[k].index <= lastLeft && down[k].index >= 0 &&
+                       down[k].index <= lastTop;
+            }
+            if (!inside) {
+              BlendQuadX888<B == SpanBlend::kAdd>(
+                  out, _mm_setr_epi32(static_cast<int>(sourceAt(u, v)), static_cast<int>(sourceAt(u + du, v + dv)),
+                                      static_cast<int>(sourceAt(u + 2 * du, v + 2 * dv)),
+                                      static_cast<int>(sourceAt(u + 3 * du, v + 3 * dv))));
+              continue;
+            }
+            const auto pair = [&](int k) {
+              const std::uint8_t* const top[2] = {texture.pixels + down[k].index * texture.pitch,
+                                                  texture.pixels + down[k + 1].index * texture.pitch};
+              const std::uint8_t* const bottom[2] = {top[0] + texture.pitch, top[1] + texture.pitch};
+              const std::int64_t column[2] = {across[k].index, across[k + 1].index};
+              const std::uint32_t acrossWeight[2] = {across[k].weight, across[k + 1].weight};
+              const std::uint32_t downWeight[2] = {down[k].weight, down[k + 1].weight};
+              return BilinearPairApart32(top, bottom, column, acrossWeight, downWeight);
+            };
+            __m128i texels = _mm_unpacklo_epi64(pair(0), pair(2));
+            if (T == PixelKind::kX888 || !textureAlpha) texels = _mm_or_si128(texels, opaque);
+            if (!plainAlpha) {
+              const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));
+              texels = _mm_or_si128(_mm_and_si128(texels, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24));
+            }
+            BlendQuadX888<B == SpanBlend::kAdd>(out, texels);
+          }
         }
       }
       for (; end - out >= 8; out += 8) {
