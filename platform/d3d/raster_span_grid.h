@@ -39,6 +39,35 @@ template <PixelKind T, SpanFilter F>
   }
 }
 
+// Whether the texels a bilinear sample reads at `column` and the next one, on rows `top` and
+// `bottom`, all have alpha 0: the sample's alpha is then 0 too.
+[[gnu::always_inline]] inline __m128i AlphaOfTaps(const std::uint8_t* top, const std::uint8_t* bottom,
+                                                  std::int64_t column) {
+  return _mm_or_si128(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top + column * 4)),
+                      _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bottom + column * 4)));
+}
+
+// A step of four blended pixels whose samples are all clear: the target stays, its unused byte
+// written as 0xFF as a blend writes it.
+[[gnu::always_inline]] inline void KeepQuadX888(std::uint8_t* at) {
+  const __m128i kept = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm_or_si128(kept, _mm_set1_epi32(static_cast<int>(0xFF000000u))));
+}
+
+// Four blended samples (alpha in the top bytes): all of alpha 255 under an alpha blend are written as
+// they are, as the blend gives them; the rest blended.
+template <SpanBlend B>
+[[gnu::always_inline]] inline void BlendSamplesX888(std::uint8_t* at, __m128i samples) {
+  if constexpr (B == SpanBlend::kAlpha) {
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(samples, opaque), opaque)) == 0xFFFF) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(at), samples);
+      return;
+    }
+  }
+  BlendQuadX888<B == SpanBlend::kAdd>(at, samples);
+}
+
 template <SpanBlend B, SpanFilter F, bool Keyed, bool Modulated, PixelKind T, PixelKind D>
 void RunSpan(const SpanRun& run) {
   // Everything the loop reads is copied out first: stores through the byte pointer could alias it.
@@ -229,6 +258,18 @@ void RunSpan(const SpanRun& run) {
                                       static_cast<int>(source(u + 2 * du)), static_cast<int>(source(u + 3 * du))));
               continue;
             }
+            if (T == PixelKind::k8888 && textureAlpha) {
+              // Clear parts of a sprite: every texel read of alpha 0.
+              const __m128i alphas = _mm_or_si128(
+                  _mm_or_si128(AlphaOfTaps(rows.top, rows.bottom, taps[0].index),
+                               AlphaOfTaps(rows.top, rows.bottom, taps[1].index)),
+                  _mm_or_si128(AlphaOfTaps(rows.top, rows.bottom, taps[2].index),
+                               AlphaOfTaps(rows.top, rows.bottom, taps[3].index)));
+              if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(alphas, opaque), _mm_setzero_si128())) == 0xFFFF) {
+                KeepQuadX888(out);
+                continue;
+              }
+            }
             __m128i texels = _mm_unpacklo_epi64(
                 BilinearPair32(rows.top, rows.bottom, taps[0].index, taps[1].index, taps[0].weight, taps[1].weight,
                                rows.weight),
@@ -239,7 +280,7 @@ void RunSpan(const SpanRun& run) {
               const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));
               texels = _mm_or_si128(_mm_and_si128(texels, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24));
             }
-            BlendQuadX888<B == SpanBlend::kAdd>(out, texels);
+            BlendSamplesX888<B>(out, texels);
           }
         } else {
           // Rotated or sheared rows: four samples at a time wherever each one's two columns and two
@@ -267,6 +308,17 @@ void RunSpan(const SpanRun& run) {
                                       static_cast<int>(sourceAt(u + 3 * du, v + 3 * dv))));
               continue;
             }
+            if (T == PixelKind::k8888 && textureAlpha) {
+              __m128i alphas = _mm_setzero_si128();
+              for (int k = 0; k < 4; ++k) {
+                const std::uint8_t* top = texture.pixels + down[k].index * texture.pitch;
+                alphas = _mm_or_si128(alphas, AlphaOfTaps(top, top + texture.pitch, across[k].index));
+              }
+              if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(alphas, opaque), _mm_setzero_si128())) == 0xFFFF) {
+                KeepQuadX888(out);
+                continue;
+              }
+            }
             const auto pair = [&](int k) {
               const std::uint8_t* const top[2] = {texture.pixels + down[k].index * texture.pitch,
                                                   texture.pixels + down[k + 1].index * texture.pitch};
@@ -282,7 +334,7 @@ void RunSpan(const SpanRun& run) {
               const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));
               texels = _mm_or_si128(_mm_and_si128(texels, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24));
             }
-            BlendQuadX888<B == SpanBlend::kAdd>(out, texels);
+            BlendSamplesX888<B>(out, texels);
           }
         }
       }

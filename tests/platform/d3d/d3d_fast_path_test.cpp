@@ -137,6 +137,7 @@ TEST_F(FastPathTest, ScaledBilinearSprites) {
       ModulateStage0(Texture(40, 12, sprite, format));
       Filter(pf::D3DTFG_LINEAR);
       for (int n = 0; n < 40; ++n) {
+        Filter(n % 7 == 3 ? pf::D3DTFG_POINT : pf::D3DTFG_LINEAR);
         if (drawing() % 2) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
         else Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_ONE);
         const std::uint32_t diffuse = drawing() % 2 ? 0xFFFFFFFFu : 0x70FFFFFFu;
@@ -242,14 +243,19 @@ TEST_F(FastPathTest, FillsThatReadTheTarget) {
   }
 }
 
-// Sprites rotated and scaled by any angle and factor, bilinear, blended or added, reaching past the
-// texture's edges and off the target, onto a target whose bytes (the unused one included) are random.
+// Sprites rotated and scaled by any angle and factor, only scaled, or placed texel for pixel, bilinear or point sampled,
+// blended or added, reaching past the texture's edges and off the target, onto a target whose bytes
+// (the unused one included) are random.
 TEST_F(FastPathTest, RotatedBilinearSprites) {
   std::mt19937 random(67);
+  // Mixed alphas, with a clear band and an opaque band wide enough for whole steps of clear or
+  // opaque samples.
   std::vector<std::uint32_t> sprite(23 * 19);
   for (std::size_t i = 0; i < sprite.size(); ++i) {
     const std::uint32_t alphas[] = {0, 255, static_cast<std::uint32_t>(random() & 0xFF)};
-    sprite[i] = (static_cast<std::uint32_t>(random()) & 0x00FFFFFFu) | alphas[i % 3] << 24;
+    const std::size_t column = i % 23;
+    const std::uint32_t alpha = column < 8 ? 255 : column >= 15 ? 0 : alphas[i % 3];
+    sprite[i] = (static_cast<std::uint32_t>(random()) & 0x00FFFFFFu) | alpha << 24;
   }
   for (const Format& format : {kA8888, kX888}) {
     std::vector<std::uint8_t> results[2];
@@ -263,13 +269,17 @@ TEST_F(FastPathTest, RotatedBilinearSprites) {
       ModulateStage0(Texture(23, 19, sprite, format));
       Filter(pf::D3DTFG_LINEAR);
       for (int n = 0; n < 60; ++n) {
+        Filter(n % 7 == 3 ? pf::D3DTFG_POINT : pf::D3DTFG_LINEAR);
         if (drawing() % 2) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
         else Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_ONE);
         const std::uint32_t diffuse = drawing() % 2 ? 0xFFFFFFFFu : 0x70FFFFFFu;
         const auto at = [&](int range) { return static_cast<float>(drawing() % (range * 64)) / 64.0f; };
-        const float cx = at(90) - 4, cy = at(66) - 3, angle = at(7), scale = 0.4f + at(3);
+        float cx = at(90) - 4, cy = at(66) - 3, scale = 0.4f + at(3);
+        const float angle = at(7);
+        if (n % 4 == 1) cx = std::floor(cx), cy = std::floor(cy), scale = 1;  // texel for pixel, unrotated
         const float halfWidth = 11.5f * scale, halfHeight = 9.5f * scale;
-        const float c = std::cos(angle), s = std::sin(angle);
+        const bool upright = n % 3 == 0 || n % 4 == 1;
+        const float c = upright ? 1 : std::cos(angle), s = upright ? 0 : std::sin(angle);
         const auto corner = [&](float dx, float dy, float u, float v) {
           return TexturedVertex{cx + dx * c - dy * s, cy + dx * s + dy * c, 0, 1, diffuse, u, v};
         };
