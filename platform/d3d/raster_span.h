@@ -56,6 +56,13 @@ int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from, int count, bo
 int StraightCopyAvx2(std::uint8_t* out, const std::uint8_t* from, int count, std::uint32_t alphaFloor,
                      bool opaqueTexels);
 
+// Bilinear samples of 32-bit texels along one pair of texture rows (the vertical weight shared), from
+// texel coordinate `u` on by `du`, eight a step with AVX2, the same arithmetic as the SSE2 form; stops
+// at the first step with a sample whose two columns are not both inside the `width` texels, and
+// returns how many samples it wrote. Their alpha bytes are not meaningful for layouts without alpha.
+int ScaledBilinearAvx2(std::uint32_t* samples, const std::uint8_t* top, const std::uint8_t* bottom,
+                       std::uint32_t rowWeight, std::uint64_t u, std::uint64_t du, int count, int width);
+
 // Spans of one colour: nothing drawn (the alpha test fails the colour), the colour written, the
 // target scaled and the source part added, or the source times the target's colour (or its
 // complement) added to the target scaled.

@@ -149,4 +149,71 @@ ZELVO_D3D_AVX2 int StraightCopyAvx2(std::uint8_t* out, const std::uint8_t* from,
   return done;
 }
 
+namespace {
+
+// first + (second - first) * weight / 256, rounded as (first * (256 - weight) + second * weight + 128)
+// >> 8 is: first * 256 is a whole multiple of 256, and the multiply-high-round-scale of the difference
+// by weight * 128 is ((second - first) * weight + 128) >> 8, floored. `weight128` holds weight * 128.
+ZELVO_D3D_AVX2 inline __m256i LerpLanes(__m256i first, __m256i second, __m256i weight128) {
+  return _mm256_add_epi16(first, _mm256_mulhrs_epi16(_mm256_sub_epi16(second, first), weight128));
+}
+
+// Four samples' texel pairs (left and right texel of each) from one row, in the order of
+// LerpAcross: per 128-bit half, two samples' left texels widened, then their right texels.
+struct WidePairs {
+  __m256i left, right;
+};
+ZELVO_D3D_AVX2 inline WidePairs GatherPairs(const std::uint8_t* row, __m128i columns) {
+  const __m256i pairs = _mm256_i32gather_epi64(reinterpret_cast<const long long*>(row), columns, 4);
+  const __m256i sorted = _mm256_shuffle_epi32(pairs, _MM_SHUFFLE(3, 1, 2, 0));
+  const __m256i zero = _mm256_setzero_si256();
+  return WidePairs{_mm256_unpacklo_epi8(sorted, zero), _mm256_unpackhi_epi8(sorted, zero)};
+}
+
+// Four bilinear samples, sixteen bits a channel: samples 0 and 1 in the low half, 2 and 3 in the high.
+ZELVO_D3D_AVX2 inline __m256i BilinearFour(const std::uint8_t* top, const std::uint8_t* bottom, __m128i columns,
+                                           __m256i across128, __m256i down128) {
+  const WidePairs upper = GatherPairs(top, columns), lower = GatherPairs(bottom, columns);
+  return LerpLanes(LerpLanes(upper.left, upper.right, across128), LerpLanes(lower.left, lower.right, across128),
+                   down128);
+}
+
+}  // namespace
+
+ZELVO_D3D_AVX2 int ScaledBilinearAvx2(std::uint32_t* samples, const std::uint8_t* top, const std::uint8_t* bottom,
+                                      std::uint32_t rowWeight, std::uint64_t u, std::uint64_t du, int count,
+                                      int width) {
+  // The taps as LinearTaps finds them: with half a weight step added before the split, a weight
+  // that rounds to 256 has already carried into the index.
+  const std::uint64_t start = u - 0x80000000ull + 0x800000ull;
+  const std::int64_t lastLeft = static_cast<std::int64_t>(width) - 2;
+  const __m256i down128 = _mm256_set1_epi16(static_cast<short>(rowWeight << 7));
+  // Each sample's weight (times 128) in both sixteen-bit halves of its 32 bits, spread over the
+  // four channels of two samples per 128-bit half.
+  const __m256i firstFour = _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3), lastFour = _mm256_setr_epi32(4, 4, 5, 5, 6, 6, 7, 7);
+  int done = 0;
+  for (; done + 8 <= count; done += 8, samples += 8) {
+    std::uint64_t at = start + static_cast<std::uint64_t>(done) * du;
+    const auto firstIndex = static_cast<std::int64_t>(at) >> 32;
+    const auto lastIndex = static_cast<std::int64_t>(at + 7 * du) >> 32;
+    // Steps between the two ends: every sample's two columns inside the row.
+    if (firstIndex < 0 || firstIndex > lastLeft || lastIndex < 0 || lastIndex > lastLeft) break;
+    alignas(32) std::int32_t columns[8];
+    alignas(32) std::int32_t weights[8];
+    for (int k = 0; k < 8; ++k, at += du) {
+      columns[k] = static_cast<std::int32_t>(static_cast<std::int64_t>(at) >> 32);
+      weights[k] = static_cast<std::int32_t>((at >> 24) & 0xFF) * (128 * 0x10001);
+    }
+    const __m256i weight = _mm256_load_si256(reinterpret_cast<const __m256i*>(weights));
+    const __m256i low = BilinearFour(top, bottom, _mm_load_si128(reinterpret_cast<const __m128i*>(columns)),
+                                     _mm256_permutevar8x32_epi32(weight, firstFour), down128);
+    const __m256i high = BilinearFour(top, bottom, _mm_load_si128(reinterpret_cast<const __m128i*>(columns + 4)),
+                                      _mm256_permutevar8x32_epi32(weight, lastFour), down128);
+    // Packed per 128-bit half: samples 0 1 4 5, then 2 3 6 7.
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), _MM_SHUFFLE(3, 1, 2, 0));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(samples), packed);
+  }
+  return done;
+}
+
 }  // namespace pf::d3d

@@ -245,7 +245,23 @@ void RunSpan(const SpanRun& run) {
           const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
           const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
           const std::int64_t lastLeft = texture.width - 2;
+          const bool wide = StraightRowsAvx2Usable();
+          const bool opaqueTexels = T == PixelKind::kX888 || !textureAlpha;
           for (; end - out >= 16; out += 16, u += 4 * du) {
+            if (wide && end - out >= 32) {
+              // Runs of samples eight at a time, then blended as texel-for-pixel rows are; the loop's
+              // step adds the last four pixels.
+              std::uint32_t samples[64];
+              const int want = static_cast<int>(std::min<std::ptrdiff_t>(64, (end - out) / 4));
+              const int made = ScaledBilinearAvx2(samples, rows.top, rows.bottom, rows.weight, u, du, want, texture.width);
+              if (made > 0) {
+                StraightBlendAvx2(out, reinterpret_cast<const std::uint8_t*>(samples), made, B == SpanBlend::kAdd,
+                                  opaqueTexels, alphaScale);
+                out += static_cast<std::ptrdiff_t>(made - 4) * 4;
+                u += static_cast<std::uint64_t>(made - 4) * du;
+                continue;
+              }
+            }
             Taps taps[4];
             bool inside = true;
             for (int k = 0; k < 4; ++k) {
