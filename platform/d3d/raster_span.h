@@ -60,8 +60,11 @@ int StraightCopyAvx2(std::uint8_t* out, const std::uint8_t* from, int count, std
 // texel coordinate `u` on by `du`, eight a step with AVX2, the same arithmetic as the SSE2 form; stops
 // at the first step with a sample whose two columns are not both inside the `width` texels, and
 // returns how many samples it wrote. Their alpha bytes are not meaningful for layouts without alpha.
+// With `clearTexels` (the texel alpha is used), a step whose texels are all of alpha 0 is written as
+// zero samples, their colour unworked.
 int ScaledBilinearAvx2(std::uint32_t* samples, const std::uint8_t* top, const std::uint8_t* bottom,
-                       std::uint32_t rowWeight, std::uint64_t u, std::uint64_t du, int count, int width);
+                       std::uint32_t rowWeight, std::uint64_t u, std::uint64_t du, int count, int width,
+                       bool clearTexels);
 
 // Spans of one colour: nothing drawn (the alpha test fails the colour), the colour written, the
 // target scaled and the source part added, or the source times the target's colour (or its

@@ -158,57 +158,69 @@ ZELVO_D3D_AVX2 inline __m256i LerpLanes(__m256i first, __m256i second, __m256i w
   return _mm256_add_epi16(first, _mm256_mulhrs_epi16(_mm256_sub_epi16(second, first), weight128));
 }
 
-// Four samples' texel pairs (left and right texel of each) from one row, in the order of
-// LerpAcross: per 128-bit half, two samples' left texels widened, then their right texels.
-struct WidePairs {
-  __m256i left, right;
-};
-ZELVO_D3D_AVX2 inline WidePairs GatherPairs(const std::uint8_t* row, __m128i columns) {
-  const __m256i pairs = _mm256_i32gather_epi64(reinterpret_cast<const long long*>(row), columns, 4);
-  const __m256i sorted = _mm256_shuffle_epi32(pairs, _MM_SHUFFLE(3, 1, 2, 0));
-  const __m256i zero = _mm256_setzero_si256();
-  return WidePairs{_mm256_unpacklo_epi8(sorted, zero), _mm256_unpackhi_epi8(sorted, zero)};
+// Four samples' texel pairs (the left and right texel of each) from one row, 64 bits a sample.
+ZELVO_D3D_AVX2 inline __m256i GatherPairs(const std::uint8_t* row, __m128i columns) {
+  return _mm256_i32gather_epi64(reinterpret_cast<const long long*>(row), columns, 4);
 }
 
-// Four bilinear samples, sixteen bits a channel: samples 0 and 1 in the low half, 2 and 3 in the high.
-ZELVO_D3D_AVX2 inline __m256i BilinearFour(const std::uint8_t* top, const std::uint8_t* bottom, __m128i columns,
-                                           __m256i across128, __m256i down128) {
-  const WidePairs upper = GatherPairs(top, columns), lower = GatherPairs(bottom, columns);
-  return LerpLanes(LerpLanes(upper.left, upper.right, across128), LerpLanes(lower.left, lower.right, across128),
-                   down128);
+// Four samples' horizontal lerps, sixteen bits a channel: per 128-bit half, two samples.
+ZELVO_D3D_AVX2 inline __m256i LerpAcross(__m256i pairs, __m256i across128) {
+  const __m256i sorted = _mm256_shuffle_epi32(pairs, _MM_SHUFFLE(3, 1, 2, 0));  // both left texels, then both right
+  const __m256i zero = _mm256_setzero_si256();
+  return LerpLanes(_mm256_unpacklo_epi8(sorted, zero), _mm256_unpackhi_epi8(sorted, zero), across128);
 }
 
 }  // namespace
 
 ZELVO_D3D_AVX2 int ScaledBilinearAvx2(std::uint32_t* samples, const std::uint8_t* top, const std::uint8_t* bottom,
                                       std::uint32_t rowWeight, std::uint64_t u, std::uint64_t du, int count,
-                                      int width) {
+                                      int width, bool clearTexels) {
   // The taps as LinearTaps finds them: with half a weight step added before the split, a weight
   // that rounds to 256 has already carried into the index.
   const std::uint64_t start = u - 0x80000000ull + 0x800000ull;
   const std::int64_t lastLeft = static_cast<std::int64_t>(width) - 2;
   const __m256i down128 = _mm256_set1_epi16(static_cast<short>(rowWeight << 7));
+  const __m256i alphaBytes = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
   // Each sample's weight (times 128) in both sixteen-bit halves of its 32 bits, spread over the
   // four channels of two samples per 128-bit half.
   const __m256i firstFour = _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3), lastFour = _mm256_setr_epi32(4, 4, 5, 5, 6, 6, 7, 7);
+  const __m256i evenHalves = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+  const __m256i steps = _mm256_setr_epi64x(0, 1, 2, 3);
+  const __m256i stepFour = _mm256_set1_epi64x(static_cast<long long>(4 * du));
+  const __m256i dus = _mm256_set1_epi64x(static_cast<long long>(du));
+  // 64-bit products of the step number and du: the low halves' product plus the cross term.
+  const __m256i firstSteps = _mm256_add_epi64(_mm256_mul_epu32(steps, dus),
+                                              _mm256_slli_epi64(_mm256_mul_epu32(steps, _mm256_srli_epi64(dus, 32)), 32));
   int done = 0;
   for (; done + 8 <= count; done += 8, samples += 8) {
-    std::uint64_t at = start + static_cast<std::uint64_t>(done) * du;
+    const std::uint64_t at = start + static_cast<std::uint64_t>(done) * du;
     const auto firstIndex = static_cast<std::int64_t>(at) >> 32;
     const auto lastIndex = static_cast<std::int64_t>(at + 7 * du) >> 32;
     // Steps between the two ends: every sample's two columns inside the row.
     if (firstIndex < 0 || firstIndex > lastLeft || lastIndex < 0 || lastIndex > lastLeft) break;
-    alignas(32) std::int32_t columns[8];
-    alignas(32) std::int32_t weights[8];
-    for (int k = 0; k < 8; ++k, at += du) {
-      columns[k] = static_cast<std::int32_t>(static_cast<std::int64_t>(at) >> 32);
-      weights[k] = static_cast<std::int32_t>((at >> 24) & 0xFF) * (128 * 0x10001);
+    const __m256i low4 = _mm256_add_epi64(_mm256_set1_epi64x(static_cast<long long>(at)), firstSteps);
+    const __m256i high4 = _mm256_add_epi64(low4, stepFour);
+    // Columns: the high 32 bits; weights: bits 24..31, times 128 in both sixteen-bit halves.
+    const __m128i columnsLow = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_srli_epi64(low4, 32), evenHalves));
+    const __m128i columnsHigh = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_srli_epi64(high4, 32), evenHalves));
+    const __m256i topLow = GatherPairs(top, columnsLow), topHigh = GatherPairs(top, columnsHigh);
+    const __m256i bottomLow = GatherPairs(bottom, columnsLow), bottomHigh = GatherPairs(bottom, columnsHigh);
+    if (clearTexels && _mm256_testz_si256(_mm256_or_si256(_mm256_or_si256(topLow, topHigh), _mm256_or_si256(bottomLow, bottomHigh)),
+                                          alphaBytes)) {
+      // Every texel read of alpha 0: so is every sample, whose colour then counts for nothing.
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(samples), _mm256_setzero_si256());
+      continue;
     }
-    const __m256i weight = _mm256_load_si256(reinterpret_cast<const __m256i*>(weights));
-    const __m256i low = BilinearFour(top, bottom, _mm_load_si128(reinterpret_cast<const __m128i*>(columns)),
-                                     _mm256_permutevar8x32_epi32(weight, firstFour), down128);
-    const __m256i high = BilinearFour(top, bottom, _mm_load_si128(reinterpret_cast<const __m128i*>(columns + 4)),
-                                      _mm256_permutevar8x32_epi32(weight, lastFour), down128);
+    const __m256i weightsLow = _mm256_srli_epi64(_mm256_slli_epi64(low4, 32), 56);
+    const __m256i weightsHigh = _mm256_srli_epi64(_mm256_slli_epi64(high4, 32), 56);
+    const __m256i weights = _mm256_mullo_epi32(
+        _mm256_permute2x128_si256(_mm256_permutevar8x32_epi32(weightsLow, evenHalves),
+                                  _mm256_permutevar8x32_epi32(weightsHigh, evenHalves), 0x20),
+        _mm256_set1_epi32(128 * 0x10001));
+    const __m256i across0 = _mm256_permutevar8x32_epi32(weights, firstFour);
+    const __m256i across1 = _mm256_permutevar8x32_epi32(weights, lastFour);
+    const __m256i low = LerpLanes(LerpAcross(topLow, across0), LerpAcross(bottomLow, across0), down128);
+    const __m256i high = LerpLanes(LerpAcross(topHigh, across1), LerpAcross(bottomHigh, across1), down128);
     // Packed per 128-bit half: samples 0 1 4 5, then 2 3 6 7.
     const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), _MM_SHUFFLE(3, 1, 2, 0));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(samples), packed);

@@ -253,7 +253,8 @@ void RunSpan(const SpanRun& run) {
               // step adds the last four pixels.
               std::uint32_t samples[64];
               const int want = static_cast<int>(std::min<std::ptrdiff_t>(64, (end - out) / 4));
-              const int made = ScaledBilinearAvx2(samples, rows.top, rows.bottom, rows.weight, u, du, want, texture.width);
+              const int made = ScaledBilinearAvx2(samples, rows.top, rows.bottom, rows.weight, u, du, want, texture.width,
+                                                  !opaqueTexels);
               if (made > 0) {
                 StraightBlendAvx2(out, reinterpret_cast<const std::uint8_t*>(samples), made, B == SpanBlend::kAdd,
                                   opaqueTexels, alphaScale);
