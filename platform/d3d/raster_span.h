@@ -66,6 +66,12 @@ int ScaledBilinearAvx2(std::uint32_t* samples, const std::uint8_t* top, const st
                        std::uint32_t rowWeight, std::uint64_t u, std::uint64_t du, int count, int width,
                        bool clearTexels);
 
+// The same along any direction: texel coordinates (`u`, `v`) on by (`du`, `dv`) in a texture of 32-bit
+// texels whose rows are `pitchTexels` texels apart (the gather's offsets must fit 32 bits).
+int RotatedBilinearAvx2(std::uint32_t* samples, const std::uint8_t* pixels, int pitchTexels, int width, int height,
+                        std::uint64_t u, std::uint64_t v, std::uint64_t du, std::uint64_t dv, int count,
+                        bool clearTexels);
+
 // Spans of one colour: nothing drawn (the alpha test fails the colour), the colour written, the
 // target scaled and the source part added, or the source times the target's colour (or its
 // complement) added to the target scaled.

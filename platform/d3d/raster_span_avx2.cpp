@@ -170,7 +170,81 @@ ZELVO_D3D_AVX2 inline __m256i LerpAcross(__m256i pairs, __m256i across128) {
   return LerpLanes(_mm256_unpacklo_epi8(sorted, zero), _mm256_unpackhi_epi8(sorted, zero), across128);
 }
 
+// Eight samples' taps along one axis from `at` (the coordinate of the first, less half a texel plus
+// half a weight step) by a step whose multiples 0..3 are `firstSteps` and whose fourfold is
+// `stepFour`: the eight indices, and the eight weights times 128 in both sixteen-bit halves.
+struct EightTaps {
+  __m256i indices, weights;
+};
+ZELVO_D3D_AVX2 inline EightTaps TapsOfEight(std::uint64_t at, __m256i firstSteps, __m256i stepFour) {
+  const __m256i evenHalves = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+  const __m256i low4 = _mm256_add_epi64(_mm256_set1_epi64x(static_cast<long long>(at)), firstSteps);
+  const __m256i high4 = _mm256_add_epi64(low4, stepFour);
+  const auto gather32 = [&evenHalves](__m256i first, __m256i second) ZELVO_D3D_AVX2 {
+    return _mm256_permute2x128_si256(_mm256_permutevar8x32_epi32(first, evenHalves),
+                                     _mm256_permutevar8x32_epi32(second, evenHalves), 0x20);
+  };
+  const __m256i indices = gather32(_mm256_srli_epi64(low4, 32), _mm256_srli_epi64(high4, 32));
+  const __m256i weights = gather32(_mm256_srli_epi64(_mm256_slli_epi64(low4, 32), 56),
+                                   _mm256_srli_epi64(_mm256_slli_epi64(high4, 32), 56));
+  return EightTaps{indices, _mm256_mullo_epi32(weights, _mm256_set1_epi32(128 * 0x10001))};
+}
+
+// The multiples 0..3 of a 64-bit step, each the low halves' product plus the cross term.
+ZELVO_D3D_AVX2 inline __m256i FirstSteps(std::uint64_t step) {
+  const __m256i steps = _mm256_setr_epi64x(0, 1, 2, 3);
+  const __m256i each = _mm256_set1_epi64x(static_cast<long long>(step));
+  return _mm256_add_epi64(_mm256_mul_epu32(steps, each),
+                          _mm256_slli_epi64(_mm256_mul_epu32(steps, _mm256_srli_epi64(each, 32)), 32));
+}
+
 }  // namespace
+
+ZELVO_D3D_AVX2 int RotatedBilinearAvx2(std::uint32_t* samples, const std::uint8_t* pixels, int pitchTexels, int width,
+                                       int height, std::uint64_t u, std::uint64_t v, std::uint64_t du,
+                                       std::uint64_t dv, int count, bool clearTexels) {
+  const std::uint64_t startU = u - 0x80000000ull + 0x800000ull, startV = v - 0x80000000ull + 0x800000ull;
+  const std::int64_t lastLeft = static_cast<std::int64_t>(width) - 2, lastTop = static_cast<std::int64_t>(height) - 2;
+  const __m256i alphaBytes = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m256i firstFour = _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3), lastFour = _mm256_setr_epi32(4, 4, 5, 5, 6, 6, 7, 7);
+  const __m256i firstStepsU = FirstSteps(du), firstStepsV = FirstSteps(dv);
+  const __m256i stepFourU = _mm256_set1_epi64x(static_cast<long long>(4 * du));
+  const __m256i stepFourV = _mm256_set1_epi64x(static_cast<long long>(4 * dv));
+  const __m256i pitch = _mm256_set1_epi32(pitchTexels);
+  const auto inside = [](std::uint64_t first, std::uint64_t last, std::int64_t bound) {
+    const auto a = static_cast<std::int64_t>(first) >> 32, b = static_cast<std::int64_t>(last) >> 32;
+    return a >= 0 && a <= bound && b >= 0 && b <= bound;
+  };
+  int done = 0;
+  for (; done + 8 <= count; done += 8, samples += 8) {
+    const std::uint64_t atU = startU + static_cast<std::uint64_t>(done) * du;
+    const std::uint64_t atV = startV + static_cast<std::uint64_t>(done) * dv;
+    // Each coordinate moves one way along the step: with both ends inside, every sample is.
+    if (!inside(atU, atU + 7 * du, lastLeft) || !inside(atV, atV + 7 * dv, lastTop)) break;
+    const EightTaps across = TapsOfEight(atU, firstStepsU, stepFourU);
+    const EightTaps down = TapsOfEight(atV, firstStepsV, stepFourV);
+    const __m256i upper = _mm256_add_epi32(_mm256_mullo_epi32(down.indices, pitch), across.indices);
+    const __m256i lower = _mm256_add_epi32(upper, pitch);
+    const __m256i topLow = GatherPairs(pixels, _mm256_castsi256_si128(upper));
+    const __m256i topHigh = GatherPairs(pixels, _mm256_extracti128_si256(upper, 1));
+    const __m256i bottomLow = GatherPairs(pixels, _mm256_castsi256_si128(lower));
+    const __m256i bottomHigh = GatherPairs(pixels, _mm256_extracti128_si256(lower, 1));
+    if (clearTexels && _mm256_testz_si256(_mm256_or_si256(_mm256_or_si256(topLow, topHigh), _mm256_or_si256(bottomLow, bottomHigh)),
+                                          alphaBytes)) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(samples), _mm256_setzero_si256());
+      continue;
+    }
+    const __m256i across0 = _mm256_permutevar8x32_epi32(across.weights, firstFour);
+    const __m256i across1 = _mm256_permutevar8x32_epi32(across.weights, lastFour);
+    const __m256i down0 = _mm256_permutevar8x32_epi32(down.weights, firstFour);
+    const __m256i down1 = _mm256_permutevar8x32_epi32(down.weights, lastFour);
+    const __m256i low = LerpLanes(LerpAcross(topLow, across0), LerpAcross(bottomLow, across0), down0);
+    const __m256i high = LerpLanes(LerpAcross(topHigh, across1), LerpAcross(bottomHigh, across1), down1);
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), _MM_SHUFFLE(3, 1, 2, 0));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(samples), packed);
+  }
+  return done;
+}
 
 ZELVO_D3D_AVX2 int ScaledBilinearAvx2(std::uint32_t* samples, const std::uint8_t* top, const std::uint8_t* bottom,
                                       std::uint32_t rowWeight, std::uint64_t u, std::uint64_t du, int count,

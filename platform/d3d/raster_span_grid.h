@@ -309,7 +309,26 @@ void RunSpan(const SpanRun& run) {
             rows = RowsAt<F>(texture, atV);
             return source(atU);
           };
+          const bool opaqueTexels = T == PixelKind::kX888 || !textureAlpha;
+          const bool wide = StraightRowsAvx2Usable() && texture.pitch % 4 == 0 &&
+                            texture.pitch / 4 * static_cast<std::int64_t>(texture.height) < (std::int64_t{1} << 31);
           for (; end - out >= 16; out += 16, u += 4 * du, v += 4 * dv) {
+            if (wide && end - out >= 32) {
+              // Runs of samples eight at a time, then blended as texel-for-pixel rows are; the loop's
+              // step adds the last four pixels.
+              std::uint32_t samples[64];
+              const int want = static_cast<int>(std::min<std::ptrdiff_t>(64, (end - out) / 4));
+              const int made = RotatedBilinearAvx2(samples, texture.pixels, static_cast<int>(texture.pitch / 4),
+                                                   texture.width, texture.height, u, v, du, dv, want, !opaqueTexels);
+              if (made > 0) {
+                StraightBlendAvx2(out, reinterpret_cast<const std::uint8_t*>(samples), made, B == SpanBlend::kAdd,
+                                  opaqueTexels, alphaScale);
+                out += static_cast<std::ptrdiff_t>(made - 4) * 4;
+                u += static_cast<std::uint64_t>(made - 4) * du;
+                v += static_cast<std::uint64_t>(made - 4) * dv;
+                continue;
+              }
+            }
             Taps across[4], down[4];
             bool inside = true;
             for (int k = 0; k < 4; ++k) {
