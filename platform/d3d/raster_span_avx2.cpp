@@ -158,9 +158,13 @@ ZELVO_D3D_AVX2 inline __m256i LerpLanes(__m256i first, __m256i second, __m256i w
   return _mm256_add_epi16(first, _mm256_mulhrs_epi16(_mm256_sub_epi16(second, first), weight128));
 }
 
-// Four samples' texel pairs (the left and right texel of each) from one row, 64 bits a sample.
-ZELVO_D3D_AVX2 inline __m256i GatherPairs(const std::uint8_t* row, __m128i columns) {
-  return _mm256_i32gather_epi64(reinterpret_cast<const long long*>(row), columns, 4);
+// Four samples' texel pairs (the left and right texel of each) from `row` on at their columns, 64 bits
+// a sample. Plain loads: a gather instruction costs more than the four loads on many processors.
+ZELVO_D3D_AVX2 inline __m256i GatherPairs(const std::uint8_t* row, const std::int32_t* columns) {
+  const auto pair = [&](int k) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + static_cast<std::ptrdiff_t>(columns[k]) * 4));
+  };
+  return _mm256_set_m128i(_mm_unpacklo_epi64(pair(2), pair(3)), _mm_unpacklo_epi64(pair(0), pair(1)));
 }
 
 // Four samples' horizontal lerps, sixteen bits a channel: per 128-bit half, two samples.
@@ -223,12 +227,12 @@ ZELVO_D3D_AVX2 int RotatedBilinearAvx2(std::uint32_t* samples, const std::uint8_
     if (!inside(atU, atU + 7 * du, lastLeft) || !inside(atV, atV + 7 * dv, lastTop)) break;
     const EightTaps across = TapsOfEight(atU, firstStepsU, stepFourU);
     const EightTaps down = TapsOfEight(atV, firstStepsV, stepFourV);
-    const __m256i upper = _mm256_add_epi32(_mm256_mullo_epi32(down.indices, pitch), across.indices);
-    const __m256i lower = _mm256_add_epi32(upper, pitch);
-    const __m256i topLow = GatherPairs(pixels, _mm256_castsi256_si128(upper));
-    const __m256i topHigh = GatherPairs(pixels, _mm256_extracti128_si256(upper, 1));
-    const __m256i bottomLow = GatherPairs(pixels, _mm256_castsi256_si128(lower));
-    const __m256i bottomHigh = GatherPairs(pixels, _mm256_extracti128_si256(lower, 1));
+    alignas(32) std::int32_t offsets[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(offsets),
+                       _mm256_add_epi32(_mm256_mullo_epi32(down.indices, pitch), across.indices));
+    const std::uint8_t* const below = pixels + static_cast<std::ptrdiff_t>(pitchTexels) * 4;
+    const __m256i topLow = GatherPairs(pixels, offsets), topHigh = GatherPairs(pixels, offsets + 4);
+    const __m256i bottomLow = GatherPairs(below, offsets), bottomHigh = GatherPairs(below, offsets + 4);
     if (clearTexels && _mm256_testz_si256(_mm256_or_si256(_mm256_or_si256(topLow, topHigh), _mm256_or_si256(bottomLow, bottomHigh)),
                                           alphaBytes)) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(samples), _mm256_setzero_si256());
@@ -275,10 +279,13 @@ ZELVO_D3D_AVX2 int ScaledBilinearAvx2(std::uint32_t* samples, const std::uint8_t
     const __m256i low4 = _mm256_add_epi64(_mm256_set1_epi64x(static_cast<long long>(at)), firstSteps);
     const __m256i high4 = _mm256_add_epi64(low4, stepFour);
     // Columns: the high 32 bits; weights: bits 24..31, times 128 in both sixteen-bit halves.
-    const __m128i columnsLow = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_srli_epi64(low4, 32), evenHalves));
-    const __m128i columnsHigh = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_srli_epi64(high4, 32), evenHalves));
-    const __m256i topLow = GatherPairs(top, columnsLow), topHigh = GatherPairs(top, columnsHigh);
-    const __m256i bottomLow = GatherPairs(bottom, columnsLow), bottomHigh = GatherPairs(bottom, columnsHigh);
+    alignas(32) std::int32_t columns[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(columns),
+                    _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_srli_epi64(low4, 32), evenHalves)));
+    _mm_store_si128(reinterpret_cast<__m128i*>(columns + 4),
+                    _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_srli_epi64(high4, 32), evenHalves)));
+    const __m256i topLow = GatherPairs(top, columns), topHigh = GatherPairs(top, columns + 4);
+    const __m256i bottomLow = GatherPairs(bottom, columns), bottomHigh = GatherPairs(bottom, columns + 4);
     if (clearTexels && _mm256_testz_si256(_mm256_or_si256(_mm256_or_si256(topLow, topHigh), _mm256_or_si256(bottomLow, bottomHigh)),
                                           alphaBytes)) {
       // Every texel read of alpha 0: so is every sample, whose colour then counts for nothing.
