@@ -121,10 +121,10 @@ void RunSpan(const SpanRun& run) {
       return;
     }
   }
-  if constexpr (B == SpanBlend::kCopy && !Modulated && !Keyed && D == PixelKind::kX888 &&
+  if constexpr (B == SpanBlend::kCopy && !Keyed && D == PixelKind::kX888 &&
                 (T == PixelKind::k1555 || T == PixelKind::k4444)) {
-    // Glyphs and other 16-bit pictures copied with or without the alpha test: four texels widened at
-    // a time, the test on each texel's alpha times the scale.
+    // Glyphs and other 16-bit pictures copied with or without the alpha test, in their own colours
+    // or tinted: four texels widened at a time, the test on each texel's alpha times the scale.
     if (straight && alphaFloor <= 256) {
       const std::uint8_t* from = rows.top + firstTexel * 2;
       const __m128i zero = _mm_setzero_si128(), five = _mm_set1_epi32(0x1F), four = _mm_set1_epi32(0xF);
@@ -148,6 +148,12 @@ void RunSpan(const SpanRun& run) {
                            _mm_slli_epi32(widen4(_mm_and_si128(_mm_srli_epi32(raw, 4), four)), 8)),
               _mm_slli_epi32(widen4(_mm_and_si128(_mm_srli_epi32(raw, 8), four)), 16));
           alpha = widen4(_mm_srli_epi32(raw, 12));
+        }
+        if constexpr (Modulated) {
+          // Each channel times the tint's, floored (the tint's alpha byte is 0).
+          const __m128i tint = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(modulate)), zero);
+          colour = _mm_packus_epi16(Floor255(_mm_mullo_epi16(_mm_unpacklo_epi8(colour, zero), tint)),
+                                    Floor255(_mm_mullo_epi16(_mm_unpackhi_epi8(colour, zero), tint)));
         }
         if (!textureAlpha) alpha = _mm_set1_epi32(255);
         // The alpha times the scale, floored: the product fits the low sixteen bits of its lane.

@@ -1,6 +1,6 @@
 // The fast paths against the general path, byte for byte (the unused byte of 32-bit targets
 // included): untextured shapes of one colour (fills, fades, boxes, fills that read the target),
-// scaled and rotated bilinear sprites and pictures blended at a constant alpha.
+// scaled and rotated bilinear sprites, pictures blended at a constant alpha and tinted glyph copies.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -291,6 +291,40 @@ TEST_F(FastPathTest, RotatedBilinearSprites) {
       results[fast] = RawTarget();
     }
     EXPECT_EQ(results[0], results[1]) << format.a;
+  }
+}
+
+// 16-bit glyph pictures placed texel for pixel and copied in a tint (the diffuse colour times the
+// texels), with and without the alpha test, point sampled or bilinear at texel centres.
+TEST_F(FastPathTest, TintedGlyphCopies) {
+  std::mt19937 random(73);
+  std::vector<std::uint32_t> glyphs(37 * 9);
+  for (auto& t : glyphs) t = static_cast<std::uint32_t>(random());
+  const std::uint32_t alphaTests[] = {0, pf::D3DCMP_GREATER, pf::D3DCMP_GREATEREQUAL};
+  for (const Format& format : {k1555, k4444}) {
+    std::vector<std::uint8_t> results[2];
+    for (int fast = 0; fast < 2; ++fast) {
+      std::mt19937 drawing(79);
+      OpenDevice(4, 4);
+      target_ = Make(Described(pf::DDSCAPS_OFFSCREENPLAIN | pf::DDSCAPS_3DDEVICE, 61, 23, kX888));
+      ASSERT_EQ(device_->SetRenderTarget(target_, 0), pf::DD_OK);
+      Scribble(drawing);
+      pf::testing::UseSpecialisedSpans(fast == 1);
+      ModulateStage0(Texture(37, 9, glyphs, format));
+      device_->SetRenderState(pf::D3DRS_ALPHABLENDENABLE, 0);
+      for (int n = 0; n < 30; ++n) {
+        Filter(n % 2 ? pf::D3DTFG_LINEAR : pf::D3DTFG_POINT);
+        const std::uint32_t alphaTest = alphaTests[drawing() % 3];
+        device_->SetRenderState(pf::D3DRS_ALPHATESTENABLE, alphaTest != 0);
+        device_->SetRenderState(pf::D3DRS_ALPHAFUNC, alphaTest != 0 ? alphaTest : pf::D3DCMP_ALWAYS);
+        device_->SetRenderState(pf::D3DRS_ALPHAREF, drawing() % 256);
+        const std::uint32_t tint = static_cast<std::uint32_t>(drawing()) | (n % 3 == 0 ? 0xFF000000u : 0);
+        const float x = static_cast<float>(drawing() % 40) - 8.5f, y = static_cast<float>(drawing() % 24) - 4.5f;
+        Draw(pf::D3DPT_TRIANGLESTRIP, Quad(x, y, x + 37, y + 9, tint));
+      }
+      results[fast] = RawTarget();
+    }
+    EXPECT_EQ(results[0], results[1]) << format.bits << " " << format.a;
   }
 }
 
