@@ -413,7 +413,12 @@ void RunSpan(const SpanRun& run) {
       StorePixel<D>(out, Narrow<D>(colour | alpha << 24));
     } else {
       const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
-      if (alpha == 0 || alpha < alphaFloor) continue;
+      if (alpha < alphaFloor) continue;
+      if (alpha == 0) {
+        // The target's colour stays; a 32-bit target's unused byte is written as every blend writes it.
+        if constexpr (D == PixelKind::kX888) StorePixel<D>(out, LoadPixel<D>(out) | 0xFF000000u);
+        continue;
+      }
       if (B == SpanBlend::kAlpha && alpha == 255) {
         StorePixel<D>(out, Narrow<D>(colour | 0xFF000000u));
         continue;
