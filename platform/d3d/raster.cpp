@@ -447,12 +447,19 @@ SpanFunction PlanSolidSpan(const RasterState& st, const Vertex& colours, SpanRun
   } else if (st.blend) {
     std::uint32_t sf = 0, df = 0;
     BlendFactors(st, &sf, &df);
-    if (!ReadsOnlySource(sf) || !ReadsOnlySource(df)) return nullptr;
-    blend = SolidBlend::kScale;
-    source = 0;
-    for (int shift = 0; shift <= 24; shift += 8) {
-      source |= Mul255(Channel(colour, shift), Factor(sf, shift, colour, 0)) << shift;
-      keep |= Factor(df, shift, colour, 0) << shift;
+    if (!ReadsOnlySource(df)) return nullptr;
+    if (sf == D3DBLEND_DESTCOLOR || sf == D3DBLEND_INVDESTCOLOR) {
+      // The source part depends on the target pixel: the span multiplies it in.
+      blend = sf == D3DBLEND_DESTCOLOR ? SolidBlend::kByTarget : SolidBlend::kByInverseTarget;
+      for (int shift = 0; shift <= 24; shift += 8) keep |= Factor(df, shift, colour, 0) << shift;
+    } else {
+      if (!ReadsOnlySource(sf)) return nullptr;
+      blend = SolidBlend::kScale;
+      source = 0;
+      for (int shift = 0; shift <= 24; shift += 8) {
+        source |= Mul255(Channel(colour, shift), Factor(sf, shift, colour, 0)) << shift;
+        keep |= Factor(df, shift, colour, 0) << shift;
+      }
     }
   }
   run->texture = nullptr;

@@ -205,6 +205,36 @@ struct Taps {
   return _mm_packus_epi16(mixed, zero);
 }
 
+// Two bilinear samples of 32-bit texels, each on its own two texture rows (`top`, `bottom`) with its
+// own column and weights: the same arithmetic as Bilinear. Both columns' next texels must lie inside
+// the rows. The samples come back in the low 64 bits; the alpha bytes of layouts without alpha are
+// not meaningful.
+[[gnu::always_inline]] inline __m128i BilinearPairApart32(const std::uint8_t* const top[2],
+                                                          const std::uint8_t* const bottom[2],
+                                                          const std::int64_t column[2], const std::uint32_t across[2],
+                                                          const std::uint32_t down[2]) {
+  const __m128i zero = _mm_setzero_si128();
+  const auto pairs = [&](const std::uint8_t* const row[2]) {
+    const __m128i both = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row[0] + column[0] * 4)),
+                                            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row[1] + column[1] * 4)));
+    return _mm_shuffle_epi32(both, _MM_SHUFFLE(3, 1, 2, 0));  // both left texels, then both right ones
+  };
+  const auto weights = [](const std::uint32_t w[2]) {
+    return _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<short>(w[0])), _mm_set1_epi16(static_cast<short>(w[1])));
+  };
+  const __m128i full = _mm_set1_epi16(256), half = _mm_set1_epi16(128);
+  const __m128i weight = weights(across), inverse = _mm_sub_epi16(full, weight);
+  const auto mix = [&](__m128i first, __m128i second, __m128i w, __m128i iw) {
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(first, iw), _mm_mullo_epi16(second, w)), half), 8);
+  };
+  const auto acrossRow = [&](__m128i sorted) {
+    return mix(_mm_unpacklo_epi8(sorted, zero), _mm_unpackhi_epi8(sorted, zero), weight, inverse);
+  };
+  const __m128i rowWeight = weights(down);
+  const __m128i mixed = mix(acrossRow(pairs(top)), acrossRow(pairs(bottom)), rowWeight, _mm_sub_epi16(full, rowWeight));
+  return _mm_packus_epi16(mixed, zero);
+}
+
 template <PixelKind K>
 [[gnu::always_inline]] inline std::uint32_t TexelRaw(const Texture& t, int x, int y) {
   return LoadPixel<K>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch + x * BytesOf<K>());

@@ -56,9 +56,26 @@ int StraightBlendAvx2(std::uint8_t* out, const std::uint8_t* from, int count, bo
 int StraightCopyAvx2(std::uint8_t* out, const std::uint8_t* from, int count, std::uint32_t alphaFloor,
                      bool opaqueTexels);
 
-// Spans of one colour: nothing drawn (the alpha test fails the colour), the colour written, or the
-// target scaled and the source part added.
-enum class SolidBlend : std::uint8_t { kNothing, kFill, kScale };
+// Bilinear samples of 32-bit texels along one pair of texture rows (the vertical weight shared), from
+// texel coordinate `u` on by `du`, eight a step with AVX2, the same arithmetic as the SSE2 form; stops
+// at the first step with a sample whose two columns are not both inside the `width` texels, and
+// returns how many samples it wrote. Their alpha bytes are not meaningful for layouts without alpha.
+// With `clearTexels` (the texel alpha is used), a step whose texels are all of alpha 0 is written as
+// zero samples, their colour unworked.
+int ScaledBilinearAvx2(std::uint32_t* samples, const std::uint8_t* top, const std::uint8_t* bottom,
+                       std::uint32_t rowWeight, std::uint64_t u, std::uint64_t du, int count, int width,
+                       bool clearTexels);
+
+// The same along any direction: texel coordinates (`u`, `v`) on by (`du`, `dv`) in a texture of 32-bit
+// texels whose rows are `pitchTexels` texels apart (the gather's offsets must fit 32 bits).
+int RotatedBilinearAvx2(std::uint32_t* samples, const std::uint8_t* pixels, int pitchTexels, int width, int height,
+                        std::uint64_t u, std::uint64_t v, std::uint64_t du, std::uint64_t dv, int count,
+                        bool clearTexels);
+
+// Spans of one colour: nothing drawn (the alpha test fails the colour), the colour written, the
+// target scaled and the source part added, or the source times the target's colour (or its
+// complement) added to the target scaled.
+enum class SolidBlend : std::uint8_t { kNothing, kFill, kScale, kByTarget, kByInverseTarget };
 // Null for targets without such spans.
 SpanFunction FindSolidSpan(SolidBlend blend, PixelKind target);
 

@@ -39,6 +39,35 @@ template <PixelKind T, SpanFilter F>
   }
 }
 
+// Whether the texels a bilinear sample reads at `column` and the next one, on rows `top` and
+// `bottom`, all have alpha 0: the sample's alpha is then 0 too.
+[[gnu::always_inline]] inline __m128i AlphaOfTaps(const std::uint8_t* top, const std::uint8_t* bottom,
+                                                  std::int64_t column) {
+  return _mm_or_si128(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top + column * 4)),
+                      _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bottom + column * 4)));
+}
+
+// A step of four blended pixels whose samples are all clear: the target stays, its unused byte
+// written as 0xFF as a blend writes it.
+[[gnu::always_inline]] inline void KeepQuadX888(std::uint8_t* at) {
+  const __m128i kept = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm_or_si128(kept, _mm_set1_epi32(static_cast<int>(0xFF000000u))));
+}
+
+// Four blended samples (alpha in the top bytes): all of alpha 255 under an alpha blend are written as
+// they are, as the blend gives them; the rest blended.
+template <SpanBlend B>
+[[gnu::always_inline]] inline void BlendSamplesX888(std::uint8_t* at, __m128i samples) {
+  if constexpr (B == SpanBlend::kAlpha) {
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(samples, opaque), opaque)) == 0xFFFF) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(at), samples);
+      return;
+    }
+  }
+  BlendQuadX888<B == SpanBlend::kAdd>(at, samples);
+}
+
 template <SpanBlend B, SpanFilter F, bool Keyed, bool Modulated, PixelKind T, PixelKind D>
 void RunSpan(const SpanRun& run) {
   // Everything the loop reads is copied out first: stores through the byte pointer could alias it.
@@ -92,10 +121,10 @@ void RunSpan(const SpanRun& run) {
       return;
     }
   }
-  if constexpr (B == SpanBlend::kCopy && !Modulated && !Keyed && D == PixelKind::kX888 &&
+  if constexpr (B == SpanBlend::kCopy && !Keyed && D == PixelKind::kX888 &&
                 (T == PixelKind::k1555 || T == PixelKind::k4444)) {
-    // Glyphs and other 16-bit pictures copied with or without the alpha test: four texels widened at
-    // a time, the test on each texel's alpha times the scale.
+    // Glyphs and other 16-bit pictures copied with or without the alpha test, in their own colours
+    // or tinted: four texels widened at a time, the test on each texel's alpha times the scale.
     if (straight && alphaFloor <= 256) {
       const std::uint8_t* from = rows.top + firstTexel * 2;
       const __m128i zero = _mm_setzero_si128(), five = _mm_set1_epi32(0x1F), four = _mm_set1_epi32(0xF);
@@ -119,6 +148,12 @@ void RunSpan(const SpanRun& run) {
                            _mm_slli_epi32(widen4(_mm_and_si128(_mm_srli_epi32(raw, 4), four)), 8)),
               _mm_slli_epi32(widen4(_mm_and_si128(_mm_srli_epi32(raw, 8), four)), 16));
           alpha = widen4(_mm_srli_epi32(raw, 12));
+        }
+        if constexpr (Modulated) {
+          // Each channel times the tint's, floored (the tint's alpha byte is 0).
+          const __m128i tint = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(modulate)), zero);
+          colour = _mm_packus_epi16(Floor255(_mm_mullo_epi16(_mm_unpacklo_epi8(colour, zero), tint)),
+                                    Floor255(_mm_mullo_epi16(_mm_unpackhi_epi8(colour, zero), tint)));
         }
         if (!textureAlpha) alpha = _mm_set1_epi32(255);
         // The alpha times the scale, floored: the product fits the low sixteen bits of its lane.
@@ -216,7 +251,24 @@ void RunSpan(const SpanRun& run) {
           const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
           const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
           const std::int64_t lastLeft = texture.width - 2;
+          const bool wide = StraightRowsAvx2Usable();
+          const bool opaqueTexels = T == PixelKind::kX888 || !textureAlpha;
           for (; end - out >= 16; out += 16, u += 4 * du) {
+            if (wide && end - out >= 32) {
+              // Runs of samples eight at a time, then blended as texel-for-pixel rows are; the loop's
+              // step adds the last four pixels.
+              std::uint32_t samples[64];
+              const int want = static_cast<int>(std::min<std::ptrdiff_t>(64, (end - out) / 4));
+              const int made = ScaledBilinearAvx2(samples, rows.top, rows.bottom, rows.weight, u, du, want, texture.width,
+                                                  !opaqueTexels);
+              if (made > 0) {
+                StraightBlendAvx2(out, reinterpret_cast<const std::uint8_t*>(samples), made, B == SpanBlend::kAdd,
+                                  opaqueTexels, alphaScale);
+                out += static_cast<std::ptrdiff_t>(made - 4) * 4;
+                u += static_cast<std::uint64_t>(made - 4) * du;
+                continue;
+              }
+            }
             Taps taps[4];
             bool inside = true;
             for (int k = 0; k < 4; ++k) {
@@ -229,6 +281,18 @@ void RunSpan(const SpanRun& run) {
                                       static_cast<int>(source(u + 2 * du)), static_cast<int>(source(u + 3 * du))));
               continue;
             }
+            if (T == PixelKind::k8888 && textureAlpha) {
+              // Clear parts of a sprite: every texel read of alpha 0.
+              const __m128i alphas = _mm_or_si128(
+                  _mm_or_si128(AlphaOfTaps(rows.top, rows.bottom, taps[0].index),
+                               AlphaOfTaps(rows.top, rows.bottom, taps[1].index)),
+                  _mm_or_si128(AlphaOfTaps(rows.top, rows.bottom, taps[2].index),
+                               AlphaOfTaps(rows.top, rows.bottom, taps[3].index)));
+              if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(alphas, opaque), _mm_setzero_si128())) == 0xFFFF) {
+                KeepQuadX888(out);
+                continue;
+              }
+            }
             __m128i texels = _mm_unpacklo_epi64(
                 BilinearPair32(rows.top, rows.bottom, taps[0].index, taps[1].index, taps[0].weight, taps[1].weight,
                                rows.weight),
@@ -239,7 +303,80 @@ void RunSpan(const SpanRun& run) {
               const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));
               texels = _mm_or_si128(_mm_and_si128(texels, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24));
             }
-            BlendQuadX888<B == SpanBlend::kAdd>(out, texels);
+            BlendSamplesX888<B>(out, texels);
+          }
+        } else {
+          // Rotated or sheared rows: four samples at a time wherever each one's two columns and two
+          // rows lie inside the texture; the rest one by one.
+          const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+          const __m128i scale = _mm_set1_epi32(static_cast<int>(alphaScale));
+          const std::int64_t lastLeft = texture.width - 2, lastTop = texture.height - 2;
+          const auto sourceAt = [&](std::uint64_t atU, std::uint64_t atV) {
+            rows = RowsAt<F>(texture, atV);
+            return source(atU);
+          };
+          const bool opaqueTexels = T == PixelKind::kX888 || !textureAlpha;
+          const bool wide = StraightRowsAvx2Usable() && texture.pitch % 4 == 0 &&
+                            texture.pitch / 4 * static_cast<std::int64_t>(texture.height) < (std::int64_t{1} << 31);
+          for (; end - out >= 16; out += 16, u += 4 * du, v += 4 * dv) {
+            if (wide && end - out >= 32) {
+              // Runs of samples eight at a time, then blended as texel-for-pixel rows are; the loop's
+              // step adds the last four pixels.
+              std::uint32_t samples[64];
+              const int want = static_cast<int>(std::min<std::ptrdiff_t>(64, (end - out) / 4));
+              const int made = RotatedBilinearAvx2(samples, texture.pixels, static_cast<int>(texture.pitch / 4),
+                                                   texture.width, texture.height, u, v, du, dv, want, !opaqueTexels);
+              if (made > 0) {
+                StraightBlendAvx2(out, reinterpret_cast<const std::uint8_t*>(samples), made, B == SpanBlend::kAdd,
+                                  opaqueTexels, alphaScale);
+                out += static_cast<std::ptrdiff_t>(made - 4) * 4;
+                u += static_cast<std::uint64_t>(made - 4) * du;
+                v += static_cast<std::uint64_t>(made - 4) * dv;
+                continue;
+              }
+            }
+            Taps across[4], down[4];
+            bool inside = true;
+            for (int k = 0; k < 4; ++k) {
+              across[k] = LinearTaps(u + static_cast<std::uint64_t>(k) * du);
+              down[k] = LinearTaps(v + static_cast<std::uint64_t>(k) * dv);
+              inside = inside && across[k].index >= 0 && across[k].index <= lastLeft && down[k].index >= 0 &&
+                       down[k].index <= lastTop;
+            }
+            if (!inside) {
+              BlendQuadX888<B == SpanBlend::kAdd>(
+                  out, _mm_setr_epi32(static_cast<int>(sourceAt(u, v)), static_cast<int>(sourceAt(u + du, v + dv)),
+                                      static_cast<int>(sourceAt(u + 2 * du, v + 2 * dv)),
+                                      static_cast<int>(sourceAt(u + 3 * du, v + 3 * dv))));
+              continue;
+            }
+            if (T == PixelKind::k8888 && textureAlpha) {
+              __m128i alphas = _mm_setzero_si128();
+              for (int k = 0; k < 4; ++k) {
+                const std::uint8_t* top = texture.pixels + down[k].index * texture.pitch;
+                alphas = _mm_or_si128(alphas, AlphaOfTaps(top, top + texture.pitch, across[k].index));
+              }
+              if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(alphas, opaque), _mm_setzero_si128())) == 0xFFFF) {
+                KeepQuadX888(out);
+                continue;
+              }
+            }
+            const auto pair = [&](int k) {
+              const std::uint8_t* const top[2] = {texture.pixels + down[k].index * texture.pitch,
+                                                  texture.pixels + down[k + 1].index * texture.pitch};
+              const std::uint8_t* const bottom[2] = {top[0] + texture.pitch, top[1] + texture.pitch};
+              const std::int64_t column[2] = {across[k].index, across[k + 1].index};
+              const std::uint32_t acrossWeight[2] = {across[k].weight, across[k + 1].weight};
+              const std::uint32_t downWeight[2] = {down[k].weight, down[k + 1].weight};
+              return BilinearPairApart32(top, bottom, column, acrossWeight, downWeight);
+            };
+            __m128i texels = _mm_unpacklo_epi64(pair(0), pair(2));
+            if (T == PixelKind::kX888 || !textureAlpha) texels = _mm_or_si128(texels, opaque);
+            if (!plainAlpha) {
+              const __m128i alpha = Floor255(_mm_mullo_epi16(_mm_srli_epi32(texels, 24), scale));
+              texels = _mm_or_si128(_mm_and_si128(texels, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24));
+            }
+            BlendSamplesX888<B>(out, texels);
           }
         }
       }
@@ -276,7 +413,12 @@ void RunSpan(const SpanRun& run) {
       StorePixel<D>(out, Narrow<D>(colour | alpha << 24));
     } else {
       const std::uint32_t alpha = plainAlpha ? texel >> 24 : Mul255(textureAlpha ? texel >> 24 : 255, alphaScale);
-      if (alpha == 0 || alpha < alphaFloor) continue;
+      if (alpha < alphaFloor) continue;
+      if (alpha == 0) {
+        // The target's colour stays; a 32-bit target's unused byte is written as every blend writes it.
+        if constexpr (D == PixelKind::kX888) StorePixel<D>(out, LoadPixel<D>(out) | 0xFF000000u);
+        continue;
+      }
       if (B == SpanBlend::kAlpha && alpha == 255) {
         StorePixel<D>(out, Narrow<D>(colour | 0xFF000000u));
         continue;

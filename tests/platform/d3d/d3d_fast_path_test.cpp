@@ -1,9 +1,11 @@
 // The fast paths against the general path, byte for byte (the unused byte of 32-bit targets
-// included): untextured shapes of one colour (fills, fades, boxes), scaled bilinear sprites and
-// pictures blended at a constant alpha.
+// included): untextured shapes of one colour (fills, fades, boxes, fills that read the target),
+// scaled and rotated bilinear sprites, pictures blended at a constant alpha and tinted glyph copies.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
+#include <utility>
 
 #include "tests/platform/d3d/d3d_test_device.h"
 
@@ -135,6 +137,7 @@ TEST_F(FastPathTest, ScaledBilinearSprites) {
       ModulateStage0(Texture(40, 12, sprite, format));
       Filter(pf::D3DTFG_LINEAR);
       for (int n = 0; n < 40; ++n) {
+        Filter(n % 7 == 3 ? pf::D3DTFG_POINT : pf::D3DTFG_LINEAR);
         if (drawing() % 2) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
         else Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_ONE);
         const std::uint32_t diffuse = drawing() % 2 ? 0xFFFFFFFFu : 0x70FFFFFFu;
@@ -204,6 +207,129 @@ TEST_F(FastPathTest, EveryAlphaAndChannel) {
       }
       EXPECT_EQ(results[0], results[1]) << "destination " << destination << " diffuse " << std::hex << diffuse;
     }
+  }
+}
+
+// Fills whose source factor is the target's colour or its complement (the inverting fills around
+// a subtracting draw), with each destination factor that reads only the source, on each target layout.
+TEST_F(FastPathTest, FillsThatReadTheTarget) {
+  const std::pair<const char*, Format> targets[] = {{"X888", kX888}, {"A8888", kA8888}, {"565", k565}};
+  const std::uint32_t destinations[] = {pf::D3DBLEND_ZERO,     pf::D3DBLEND_ONE,      pf::D3DBLEND_SRCCOLOR,
+                                        pf::D3DBLEND_INVSRCCOLOR, pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA};
+  for (const auto& [what, format] : targets) {
+    std::vector<std::uint8_t> results[2];
+    for (int fast = 0; fast < 2; ++fast) {
+      std::mt19937 random(59);
+      OpenDevice(4, 4);
+      target_ = Make(Described(pf::DDSCAPS_TEXTURE | pf::DDSCAPS_3DDEVICE, 41, 17, format));
+      ASSERT_EQ(device_->SetRenderTarget(target_, 0), pf::DD_OK);
+      Scribble(random);
+      pf::testing::UseSpecialisedSpans(fast == 1);
+      device_->SetTextureStageState(0, pf::D3DTSS_COLOROP, pf::D3DTOP_SELECTARG1);
+      device_->SetTextureStageState(0, pf::D3DTSS_COLORARG1, pf::D3DTA_DIFFUSE);
+      device_->SetTextureStageState(0, pf::D3DTSS_ALPHAOP, pf::D3DTOP_SELECTARG1);
+      device_->SetTextureStageState(0, pf::D3DTSS_ALPHAARG1, pf::D3DTA_DIFFUSE);
+      for (int n = 0; n < 40; ++n) {
+        Blend(random() % 2 ? pf::D3DBLEND_INVDESTCOLOR : pf::D3DBLEND_DESTCOLOR, destinations[random() % 6]);
+        const std::uint32_t colour = n % 3 == 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(random());
+        const auto at = [&](int range) { return static_cast<float>(random() % (range * 4)) / 4.0f - 2; };
+        const float x0 = at(40), y0 = at(16), x1 = x0 + at(36) + 3, y1 = y0 + at(14) + 3;
+        DrawColoured(pf::D3DPT_TRIANGLESTRIP, {{x0, y0, 0, 1, colour}, {x1, y0, 0, 1, colour},
+                                               {x0, y1, 0, 1, colour}, {x1, y1, 0, 1, colour}});
+      }
+      results[fast] = RawTarget();
+    }
+    EXPECT_EQ(results[0], results[1]) << what;
+  }
+}
+
+// Sprites rotated and scaled by any angle and factor, only scaled, or placed texel for pixel, bilinear or point sampled,
+// blended or added, reaching past the texture's edges and off the target, onto a target whose bytes
+// (the unused one included) are random.
+TEST_F(FastPathTest, RotatedBilinearSprites) {
+  std::mt19937 random(67);
+  // Mixed alphas, with a clear band and an opaque band wide enough for whole steps of clear or
+  // opaque samples.
+  std::vector<std::uint32_t> sprite(23 * 19);
+  for (std::size_t i = 0; i < sprite.size(); ++i) {
+    const std::uint32_t alphas[] = {0, 255, static_cast<std::uint32_t>(random() & 0xFF)};
+    const std::size_t column = i % 23;
+    const std::uint32_t alpha = column < 8 ? 255 : column >= 15 ? 0 : alphas[i % 3];
+    sprite[i] = (static_cast<std::uint32_t>(random()) & 0x00FFFFFFu) | alpha << 24;
+  }
+  for (const Format& format : {kA8888, kX888}) {
+    std::vector<std::uint8_t> results[2];
+    for (int fast = 0; fast < 2; ++fast) {
+      std::mt19937 drawing(71);
+      OpenDevice(4, 4);
+      target_ = Make(Described(pf::DDSCAPS_OFFSCREENPLAIN | pf::DDSCAPS_3DDEVICE, 83, 61, kX888));
+      ASSERT_EQ(device_->SetRenderTarget(target_, 0), pf::DD_OK);
+      Scribble(drawing);
+      pf::testing::UseSpecialisedSpans(fast == 1);
+      ModulateStage0(Texture(23, 19, sprite, format));
+      Filter(pf::D3DTFG_LINEAR);
+      for (int n = 0; n < 60; ++n) {
+        Filter(n % 7 == 3 ? pf::D3DTFG_POINT : pf::D3DTFG_LINEAR);
+        if (drawing() % 2) Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
+        else Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_ONE);
+        const std::uint32_t diffuse = drawing() % 2 ? 0xFFFFFFFFu : 0x70FFFFFFu;
+        const auto at = [&](int range) { return static_cast<float>(drawing() % (range * 64)) / 64.0f; };
+        float cx = at(90) - 4, cy = at(66) - 3, scale = 0.4f + at(3);
+        const float angle = at(7);
+        if (n % 4 == 1) cx = std::floor(cx), cy = std::floor(cy), scale = 1;  // texel for pixel, unrotated
+        const float halfWidth = 11.5f * scale, halfHeight = 9.5f * scale;
+        const bool upright = n % 3 == 0 || n % 4 == 1;
+        const float c = upright ? 1 : std::cos(angle), s = upright ? 0 : std::sin(angle);
+        const auto corner = [&](float dx, float dy, float u, float v) {
+          return TexturedVertex{cx + dx * c - dy * s, cy + dx * s + dy * c, 0, 1, diffuse, u, v};
+        };
+        // Coordinates a little past the texture's edges now and then, as clamped addressing allows.
+        const float past = n % 5 == 0 ? 0.1f : 0.0f;
+        Draw(pf::D3DPT_TRIANGLESTRIP, {corner(-halfWidth, -halfHeight, -past, -past), corner(halfWidth, -halfHeight, 1 + past, -past),
+                                       corner(-halfWidth, halfHeight, -past, 1 + past), corner(halfWidth, halfHeight, 1 + past, 1 + past)});
+      }
+      // Last, onto fresh random bytes, texel for pixel: every pixel of the clear band (the rows' last
+      // pixels among them) is written with its unused byte set, as a blend writes it.
+      Scribble(drawing);
+      Blend(pf::D3DBLEND_SRCALPHA, pf::D3DBLEND_INVSRCALPHA);
+      Draw(pf::D3DPT_TRIANGLESTRIP, Quad(9.5f, 7.5f, 32.5f, 26.5f, 0xFFFFFFFFu));
+      results[fast] = RawTarget();
+    }
+    EXPECT_EQ(results[0], results[1]) << format.a;
+  }
+}
+
+// 16-bit glyph pictures placed texel for pixel and copied in a tint (the diffuse colour times the
+// texels), with and without the alpha test, point sampled or bilinear at texel centres.
+TEST_F(FastPathTest, TintedGlyphCopies) {
+  std::mt19937 random(73);
+  std::vector<std::uint32_t> glyphs(37 * 9);
+  for (auto& t : glyphs) t = static_cast<std::uint32_t>(random());
+  const std::uint32_t alphaTests[] = {0, pf::D3DCMP_GREATER, pf::D3DCMP_GREATEREQUAL};
+  for (const Format& format : {k1555, k4444}) {
+    std::vector<std::uint8_t> results[2];
+    for (int fast = 0; fast < 2; ++fast) {
+      std::mt19937 drawing(79);
+      OpenDevice(4, 4);
+      target_ = Make(Described(pf::DDSCAPS_OFFSCREENPLAIN | pf::DDSCAPS_3DDEVICE, 61, 23, kX888));
+      ASSERT_EQ(device_->SetRenderTarget(target_, 0), pf::DD_OK);
+      Scribble(drawing);
+      pf::testing::UseSpecialisedSpans(fast == 1);
+      ModulateStage0(Texture(37, 9, glyphs, format));
+      device_->SetRenderState(pf::D3DRS_ALPHABLENDENABLE, 0);
+      for (int n = 0; n < 30; ++n) {
+        Filter(n % 2 ? pf::D3DTFG_LINEAR : pf::D3DTFG_POINT);
+        const std::uint32_t alphaTest = alphaTests[drawing() % 3];
+        device_->SetRenderState(pf::D3DRS_ALPHATESTENABLE, alphaTest != 0);
+        device_->SetRenderState(pf::D3DRS_ALPHAFUNC, alphaTest != 0 ? alphaTest : pf::D3DCMP_ALWAYS);
+        device_->SetRenderState(pf::D3DRS_ALPHAREF, drawing() % 256);
+        const std::uint32_t tint = static_cast<std::uint32_t>(drawing()) | (n % 3 == 0 ? 0xFF000000u : 0);
+        const float x = static_cast<float>(drawing() % 40) - 8.5f, y = static_cast<float>(drawing() % 24) - 4.5f;
+        Draw(pf::D3DPT_TRIANGLESTRIP, Quad(x, y, x + 37, y + 9, tint));
+      }
+      results[fast] = RawTarget();
+    }
+    EXPECT_EQ(results[0], results[1]) << format.bits << " " << format.a;
   }
 }
 
