@@ -13,13 +13,13 @@
 
 #include "battle_snapshot.h"
 
-#include "game/battle/attack_spawning.h"
-#include "game/battle/attacks.h"
-#include "game/battle/battle_state.h"
-#include "game/battle/effects.h"
-#include "game/battle/game_math.h"
-#include "game/battle/pickups.h"
-#include "game/battle/resources.h"
+#include "game/battle/world/attack_spawning.h"
+#include "game/battle/combat/attacks.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/world/effects.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/combat/pickups.h"
+#include "game/battle/data/resources.h"
 #include "media/core/random.h"
 
 namespace horundel {

@@ -20,7 +20,7 @@
 #include "bench_support.h"
 #include "font_file.h"
 #include "media/core/library_lock.h"
-#include "media/graphics/d3d_graph_draw.h"
+#include "media/graphics/graphs/d3d_graph_draw.h"
 #include "platform/testing.h"
 
 #ifdef ZELVO_BENCH_SDL2_TTF

@@ -3,8 +3,8 @@
 // pass starts from the same objects, tiles, particles and battle state.
 #include <cstring>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/effects.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/world/effects.h"
 
 namespace horundel {
 

@@ -20,7 +20,7 @@
 #include "bench/bench_support.h"
 #include "bench/machine_ceiling.h"
 #include "media/core/library_lock.h"
-#include "media/graphics/d3d_graph_draw.h"
+#include "media/graphics/graphs/d3d_graph_draw.h"
 #include "platform/d3d/d3d_testing.h"
 
 #ifdef ZELVO_BENCH_PEERS

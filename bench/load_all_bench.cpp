@@ -24,10 +24,10 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/map_file.h"
-#include "game/battle/resources.h"
-#include "game/battle/stage_resources.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/world/map_file.h"
+#include "game/battle/data/resources.h"
+#include "game/battle/data/stage_resources.h"
 #include "bench_support.h"
 
 // The files a load opens and the bytes it reads from each, while recording is on.

@@ -27,15 +27,15 @@
 
 #include "bench_support.h"
 #include "battle_snapshot.h"
-#include "game/battle/battle_state.h"
-#include "game/battle/effects.h"
-#include "game/battle/enemy_spawn.h"
-#include "game/battle/map_file.h"
-#include "game/battle/mission_loop.h"
-#include "game/battle/resources.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/world/effects.h"
+#include "game/battle/world/enemy_spawn.h"
+#include "game/battle/world/map_file.h"
+#include "game/battle/mission/mission_loop.h"
+#include "game/battle/data/resources.h"
 #include "media/core/library_lock.h"
 #include "media/core/random.h"
-#include "media/graphics/d3d_graph_draw.h"
+#include "media/graphics/graphs/d3d_graph_draw.h"
 #include "platform/testing.h"
 
 #ifdef ZELVO_BENCH_PEERS

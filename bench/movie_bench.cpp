@@ -19,8 +19,8 @@
 #include "bench_support.h"
 #include "media/core/library_lock.h"
 #include "media/display/screen_state.h"
-#include "media/graphics/graph_record.h"
-#include "media/graphics/movie_table.h"
+#include "media/graphics/graphs/graph_record.h"
+#include "media/graphics/graphs/movie_table.h"
 #include "support/avi_writer.h"
 
 extern "C" {

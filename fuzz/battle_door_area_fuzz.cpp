@@ -11,14 +11,14 @@
 #include <sys/stat.h>
 
 #include "fuzz/started_library.h"
-#include "game/battle/battle_state.h"
-#include "game/battle/character_table.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/map_events.h"
-#include "game/battle/mission_loop.h"
-#include "game/battle/resources.h"
-#include "game/battle/shell_services.h"
-#include "game/battle/stage_resources.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/world/character_table.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/mission/map_events.h"
+#include "game/battle/mission/mission_loop.h"
+#include "game/battle/data/resources.h"
+#include "game/battle/data/shell_services.h"
+#include "game/battle/data/stage_resources.h"
 #include "media/core/library_lock.h"
 
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/character_table.h"
-#include "game/battle/game_math.h"
-#include "game/battle/map_file.h"
-#include "game/battle/tile_map.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/world/character_table.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/world/map_file.h"
+#include "game/battle/world/tile_map.h"
 #include "platform/kernel/kernel.h"
 #include "support/test_paths.h"
 #include "support/zva_writer.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/motion_playback.h"
-#include "game/battle/motion_tables.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/motion_playback.h"
+#include "game/battle/data/motion_tables.h"
 #include "platform/kernel/kernel.h"
 #include "support/test_paths.h"
 #include "support/zva_writer.h"

@@ -8,8 +8,8 @@
 
 #include "fuzz/started_library.h"
 #include "media/core/library_lock.h"
-#include "media/graphics/graph_record.h"
-#include "media/graphics/movie_table.h"
+#include "media/graphics/graphs/graph_record.h"
+#include "media/graphics/graphs/movie_table.h"
 #include "platform/media/media_testing.h"
 
 namespace {

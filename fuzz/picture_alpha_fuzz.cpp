@@ -6,8 +6,8 @@
 
 #include "fuzz/started_library.h"
 #include "media/core/library_lock.h"
-#include "media/graphics/graph_image.h"
-#include "media/graphics/graph_record.h"
+#include "media/graphics/graphs/graph_image.h"
+#include "media/graphics/graphs/graph_record.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "media/core/log.h"
-#include "media/graphics/picture_codecs.h"
+#include "media/graphics/graphs/picture_codecs.h"
 
 inline int FuzzPictureLoader(zelvo::PictureLoader loader, const std::uint8_t* data, std::size_t size) {
   static const bool ready = [] {

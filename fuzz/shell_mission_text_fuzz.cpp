@@ -10,7 +10,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/game_tables.h"
+#include "game/battle/data/game_tables.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/mission_text.h"
 #include "platform/kernel/kernel.h"

@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_tables.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_tables.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/save_files.h"
 #include "platform/kernel/kernel.h"

@@ -1,6 +1,6 @@
 #include <zelvo/zelvo.h>
 
-#include "game/battle/game_math.h"
+#include "game/battle/data/game_math.h"
 #include "game/shell/hud.h"
 #include "game/shell/mission_screens.h"
 #include "game/shell/mission_world.h"

@@ -1,8 +1,8 @@
 // The running battle as the mission screens see it.
-#include "game/battle/effects.h"
-#include "game/battle/mission_loop.h"
-#include "game/battle/player_update.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/world/effects.h"
+#include "game/battle/mission/mission_loop.h"
+#include "game/battle/actors/player_update.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/hud.h"
 #include "game/shell/mission_world.h"
 

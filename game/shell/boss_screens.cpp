@@ -1,8 +1,8 @@
 #include <zelvo/zelvo.h>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_math.h"
-#include "game/battle/stage_resources.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/stage_resources.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/mission_screens.h"
 #include "game/shell/mission_world.h"

@@ -5,9 +5,9 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_math.h"
-#include "game/battle/resources.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/resources.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/runtime_files.h"
 #include "game/shell/save_files.h"

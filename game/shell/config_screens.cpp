@@ -4,9 +4,9 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/game_tables.h"
-#include "game/battle/shell_services.h"
-#include "game/battle/stage_resources.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/data/shell_services.h"
+#include "game/battle/data/stage_resources.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/menu_screens.h"
 #include "game/shell/save_files.h"

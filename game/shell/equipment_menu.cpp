@@ -2,9 +2,9 @@
 // order, and the list of skills.
 #include <zelvo/zelvo.h>
 
-#include "game/battle/game_math.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/hud.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/menu_screens.h"

@@ -4,8 +4,8 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/resources.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/data/resources.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/cg_pictures.h"
 #include "game/shell/hud.h"
 #include "game/shell/key_bindings.h"

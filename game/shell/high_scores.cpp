@@ -4,7 +4,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/game_tables.h"
+#include "game/battle/data/game_tables.h"
 
 namespace horundel {
 

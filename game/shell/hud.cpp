@@ -6,13 +6,13 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_math.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/motion_playback.h"
-#include "game/battle/motion_tables.h"
-#include "game/battle/resources.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/data/motion_playback.h"
+#include "game/battle/data/motion_tables.h"
+#include "game/battle/data/resources.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/cg_pictures.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/menu_frame.h"

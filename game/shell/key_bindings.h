@@ -1,7 +1,7 @@
 #pragma once
 // The shell's side of the key bindings: each action's name and defaults, and the menu polls. The
 // current codes and the pressed and latched flags live in the battle's KeyBindings table.
-#include "game/battle/shell_services.h"
+#include "game/battle/data/shell_services.h"
 
 namespace horundel {
 

@@ -4,8 +4,8 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/game_math.h"
-#include "game/battle/resources.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/resources.h"
 #include "game/shell/hud.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/menu_screens.h"

@@ -4,7 +4,7 @@
 // window panels and help lines afresh, and the frame draws the panels, the cursor and the help.
 // The families of screens are rows of a table; each family gives its picture loading, background,
 // panel set-up and one frame of its own drawing and input.
-#include "game/battle/battle_state.h"
+#include "game/battle/data/battle_state.h"
 
 namespace horundel {
 

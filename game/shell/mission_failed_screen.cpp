@@ -1,7 +1,7 @@
 #include <zelvo/zelvo.h>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_math.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_math.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/mission_screens.h"
 #include "game/shell/mission_world.h"

@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstdint>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_tables.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_tables.h"
 
 namespace horundel {
 

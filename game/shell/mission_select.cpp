@@ -4,13 +4,13 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_math.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/motion_playback.h"
-#include "game/battle/motion_tables.h"
-#include "game/battle/resources.h"
-#include "game/battle/stage_resources.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/data/motion_playback.h"
+#include "game/battle/data/motion_tables.h"
+#include "game/battle/data/resources.h"
+#include "game/battle/data/stage_resources.h"
 #include "game/shell/high_scores.h"
 #include "game/shell/menu_frame.h"
 #include "game/shell/screen_frame.h"

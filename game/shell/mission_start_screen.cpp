@@ -1,10 +1,10 @@
 #include <zelvo/zelvo.h>
 
-#include "game/battle/game_math.h"
-#include "game/battle/motion_playback.h"
-#include "game/battle/motion_tables.h"
-#include "game/battle/resources.h"
-#include "game/battle/stage_resources.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/motion_playback.h"
+#include "game/battle/data/motion_tables.h"
+#include "game/battle/data/resources.h"
+#include "game/battle/data/stage_resources.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/mission_screens.h"
 #include "game/shell/screen_frame.h"

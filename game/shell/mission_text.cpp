@@ -5,9 +5,9 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/game_tables.h"
-#include "game/battle/shell_services.h"
-#include "game/battle/text_fields.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/data/shell_services.h"
+#include "game/battle/data/text_fields.h"
 
 namespace horundel {
 

@@ -4,7 +4,7 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/shell_services.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/hud.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/menu_screens.h"

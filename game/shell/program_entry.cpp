@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_math.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/mission_loop.h"
-#include "game/battle/resources.h"
-#include "game/battle/stage_resources.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/mission/mission_loop.h"
+#include "game/battle/data/resources.h"
+#include "game/battle/data/stage_resources.h"
 #include "game/shell/gallery_screen.h"
 #include "game/shell/hud.h"
 #include "game/shell/key_bindings.h"

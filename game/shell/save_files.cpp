@@ -9,9 +9,9 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/runtime_files.h"
 #include "game/shell/shop_rules.h"

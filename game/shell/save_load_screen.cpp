@@ -4,10 +4,10 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/game_math.h"
-#include "game/battle/resources.h"
-#include "game/battle/shell_services.h"
-#include "game/battle/stage_resources.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/resources.h"
+#include "game/battle/data/shell_services.h"
+#include "game/battle/data/stage_resources.h"
 #include "game/shell/hud.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/save_files.h"

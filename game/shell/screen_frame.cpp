@@ -2,8 +2,8 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/game_math.h"
-#include "game/battle/resources.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/resources.h"
 #include "game/shell/key_bindings.h"
 
 namespace horundel {

@@ -2,10 +2,10 @@
 
 #include <climits>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_math.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/pickups.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/combat/pickups.h"
 
 namespace horundel {
 

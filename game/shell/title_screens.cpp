@@ -2,8 +2,8 @@
 // difficulty and the tutorial prompt.
 #include <zelvo/zelvo.h>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/menu_screens.h"
 #include "game/shell/screen_frame.h"

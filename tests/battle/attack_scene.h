@@ -3,11 +3,11 @@
 // records filled, the heroine standing at (1000, 1000) and enemies placed by hand.
 #include <cstring>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/effects.h"
-#include "game/battle/game_math.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/resources.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/world/effects.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/data/resources.h"
 
 namespace horundel {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "attack_scene.h"
-#include "game/battle/player_update.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/actors/player_update.h"
+#include "game/battle/data/shell_services.h"
 
 namespace horundel {
 

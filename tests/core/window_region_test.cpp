@@ -5,7 +5,7 @@
 #include "media/core/library_lock.h"
 #include "media/core/window_mode.h"
 #include "media/core/window_region.h"
-#include "media/graphics/window_shape.h"
+#include "media/graphics/screens/window_shape.h"
 #include "support/picture_writers.h"
 #include "support/zva_writer.h"
 

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "media/display/present.h"
-#include "media/graphics/screen_save.h"
-#include "media/graphics/graph_image.h"
-#include "media/graphics/picture_codecs.h"
-#include "media/graphics/draw_state.h"
-#include "media/graphics/soft_target.h"
+#include "media/graphics/screens/screen_save.h"
+#include "media/graphics/graphs/graph_image.h"
+#include "media/graphics/graphs/picture_codecs.h"
+#include "media/graphics/graphs/draw_state.h"
+#include "media/graphics/graphs/soft_target.h"
 #include "tests/display/screen_fixture.h"
 #include "support/picture_writers.h"
 

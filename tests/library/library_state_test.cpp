@@ -3,8 +3,8 @@
 #include "media/core/core_state.h"
 #include "media/core/subsystem_hooks.h"
 #include "media/core/window_state.h"
-#include "media/graphics/draw_state.h"
-#include "media/graphics/mask_screen.h"
+#include "media/graphics/graphs/draw_state.h"
+#include "media/graphics/graphs/mask_screen.h"
 #include "media/library/library_state.h"
 
 namespace zelvo_test {

@@ -9,8 +9,8 @@
 
 #include <zelvo/zelvo.h>
 
-#include "media/graphics/graph_image.h"
-#include "media/graphics/picture_codecs.h"
+#include "media/graphics/graphs/graph_image.h"
+#include "media/graphics/graphs/picture_codecs.h"
 #include "platform/testing.h"
 #include "support/library_fixture.h"
 #include "support/picture_writers.h"

@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/pickups.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/combat/pickups.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/save_load_screen.h"
 #include "game/shell/screen_frame.h"
 #include "media/core/random.h"

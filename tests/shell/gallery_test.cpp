@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/battle/battle_state.h"
+#include "game/battle/data/battle_state.h"
 #include "game/shell/cg_pictures.h"
 #include "game/shell/gallery_screen.h"
 #include "game/shell/save_files.h"

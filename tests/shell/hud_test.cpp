@@ -11,8 +11,8 @@
 #include <zelvo/zelvo.h>
 
 #include "support/library_fixture.h"
-#include "game/battle/battle_state.h"
-#include "game/battle/resources.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/resources.h"
 #include "game/shell/hud.h"
 #include "support/picture_writers.h"
 #include "support/zva_writer.h"

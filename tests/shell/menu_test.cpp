@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "game/battle/shell_services.h"
-#include "game/battle/stage_resources.h"
+#include "game/battle/data/shell_services.h"
+#include "game/battle/data/stage_resources.h"
 #include "game/shell/hud.h"
 #include "game/shell/menu_frame.h"
 #include "game/shell/menu_screens.h"

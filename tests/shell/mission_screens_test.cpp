@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "game/battle/game_math.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/hud.h"
 #include "game/shell/mission_scoring.h"
 #include "game/shell/mission_screens.h"

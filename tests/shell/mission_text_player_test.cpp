@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "game/battle/battle_state.h"
+#include "game/battle/data/battle_state.h"
 #include "game/shell/mission_text_player.h"
 #include "screen_fixture.h"
 

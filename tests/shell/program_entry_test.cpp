@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/mission_select.h"
 #include "game/shell/save_files.h"
 #include "game/shell/save_load_screen.h"

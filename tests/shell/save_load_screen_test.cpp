@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "game/battle/battle_state.h"
+#include "game/battle/data/battle_state.h"
 #include "game/shell/save_files.h"
 #include "game/shell/save_load_screen.h"
 #include "screen_fixture.h"

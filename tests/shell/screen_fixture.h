@@ -13,10 +13,10 @@
 
 #include <zelvo/zelvo.h>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/resources.h"
-#include "game/battle/stage_resources.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/data/resources.h"
+#include "game/battle/data/stage_resources.h"
 #include "game/shell/key_bindings.h"
 #include "game/shell/mission_world.h"
 #include "game/shell/screen_frame.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_tables.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_tables.h"
 #include "game/shell/hud.h"
 #include "game/shell/menu_frame.h"
 #include "game/shell/shop_rules.h"

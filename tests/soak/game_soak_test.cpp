@@ -22,9 +22,9 @@
 #include <thread>
 #include <vector>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/game_tables.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/game_tables.h"
+#include "game/battle/data/shell_services.h"
 #include "game/shell/menu_frame.h"
 #include "game/shell/save_files.h"
 #include "game/shell/save_load_screen.h"

@@ -4,8 +4,8 @@
 // with the melee combo of a new game's heroine. On the way she sets off explosive drums from afar,
 // breaks repair blocks and seizes the pile bunker, whose rounds bring down the main computer of
 // hard, where every hit takes three times the HP.
-#include "game/battle/game_math.h"
-#include "game/battle/map_events.h"
+#include "game/battle/data/game_math.h"
+#include "game/battle/mission/map_events.h"
 #include "support/training_player.h"
 
 namespace horundel {

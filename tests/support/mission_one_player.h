@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "game/battle/battle_state.h"
-#include "game/battle/shell_services.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/data/shell_services.h"
 #include "platform/testing.h"
 
 namespace horundel {

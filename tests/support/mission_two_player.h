@@ -4,7 +4,7 @@
 // truck parked nearest the start with what she carries in hand, then goes back to the start, which
 // lies beyond the sight of every armed enemy of the street, and holds it. Run once a battle frame
 // after the keys were read, like the mission 1 player.
-#include "game/battle/battle_state.h"
+#include "game/battle/data/battle_state.h"
 #include "support/mission_one_player.h"
 
 namespace horundel {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "media/graphics/graph_image.h"
+#include "media/graphics/graphs/graph_image.h"
 
 namespace zelvo_test {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The training played to its end by a scripted player: along the training ground to the door into
 // its second area. Its enemies never attack, so the way is all that has to be mastered.
-#include "game/battle/map_events.h"
+#include "game/battle/mission/map_events.h"
 #include "support/walking_player.h"
 
 namespace horundel {

@@ -2,9 +2,9 @@
 // The moves a scripted player makes on a mission's own maps, once a battle frame after the keys
 // were read: walk toward a point, jump up steps and over pits and enemies, strike what blocks the
 // way. The players of the single missions decide where to go; this decides how.
-#include "game/battle/battle_state.h"
-#include "game/battle/character_table.h"
-#include "game/battle/tile_map.h"
+#include "game/battle/data/battle_state.h"
+#include "game/battle/world/character_table.h"
+#include "game/battle/world/tile_map.h"
 #include "support/mission_one_player.h"
 
 namespace horundel {

@@ -6,7 +6,7 @@
 
 #include "media/core/archive_files.h"
 #include "media/core/file_ops.h"
-#include "media/graphics/graph_image.h"
+#include "media/graphics/graphs/graph_image.h"
 #include "platform/kernel/kernel.h"
 #include "tools/generated_set.h"
 
